@@ -1,0 +1,48 @@
+#include "dialogue/formatted_output.hpp"
+
+#include <stdexcept>
+
+#include "dialogue/number_text.hpp"
+
+namespace wavespec {
+
+void write_formatted(RecordLayer& layer, int unit, const FormatProgram& format,
+                     std::span<const double> items) {
+    if (items.size() > format.data_descriptors()) {
+        throw std::logic_error("more items than the format " + format.text() + " can take");
+    }
+    layer.begin_formatted_statement(unit, Direction::writing, format);
+    char field[kNumberTextCapacity];
+    std::size_t next = 0;
+    std::size_t pending_blanks = 0;  // X moves right; blanks appear only if text follows
+    auto place = [&](std::string_view text) {
+        for (; pending_blanks > 0; --pending_blanks) layer.put(unit, ' ');
+        layer.put(unit, text);
+    };
+    for (const FormatStep& step : format.steps()) {
+        if (step.takes_item() && next == items.size()) break;
+        switch (step.kind) {
+            case FormatStep::Kind::fixed:
+                place({field, fixed_field(items[next++], step.width, step.decimals, field)});
+                break;
+            case FormatStep::Kind::exponent:
+                place({field, exponent_field(items[next++], step.width, step.decimals, field)});
+                break;
+            case FormatStep::Kind::text:
+                throw std::logic_error("A descriptor in an output format");
+            case FormatStep::Kind::literal:
+                place(step.literal);
+                break;
+            case FormatStep::Kind::skip:
+                pending_blanks += static_cast<std::size_t>(step.width);
+                break;
+            case FormatStep::Kind::new_record:
+                pending_blanks = 0;
+                layer.end_record(unit);
+                break;
+        }
+    }
+    layer.end_record(unit);
+}
+
+}  // namespace wavespec

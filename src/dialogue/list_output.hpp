@@ -1,0 +1,39 @@
+// One list-directed output statement: items placed back to back in a record of at most 80
+// columns, each bringing its own leading blanks; the record ends when the statement ends.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "dialogue/record_layer.hpp"
+
+namespace wavespec {
+
+inline constexpr std::size_t kListLineLimit = 80;
+
+class ListWriter {
+public:
+    ListWriter(RecordLayer& layer, int unit);
+    ~ListWriter();
+    ListWriter(const ListWriter&) = delete;
+    ListWriter& operator=(const ListWriter&) = delete;
+
+    ListWriter& text(std::string_view value);
+    ListWriter& integer(std::int32_t value);
+    ListWriter& real(double value);
+    ListWriter& complex(double re, double im);
+    // Ends the record; a statement without items writes an empty record.
+    void end();
+
+private:
+    // Ends the current record first when an item of this length would reach the limit.
+    void make_room(std::size_t item_length);
+    void place(std::string_view text);
+
+    RecordLayer& layer_;
+    int unit_;
+    std::size_t position_ = 0;
+    bool ended_ = false;
+};
+
+}  // namespace wavespec

@@ -1,0 +1,344 @@
+#include "dialogue/record_layer.hpp"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <stdexcept>
+#include <vector>
+
+#include "dialogue/format_program.hpp"
+
+#ifndef O_BINARY
+#define O_BINARY 0  // POSIX files have no text mode; line ends are written explicitly.
+#endif
+
+namespace wavespec {
+
+namespace {
+constexpr std::size_t kOutputBufferSize = 1 << 16;
+constexpr std::size_t kInputBufferSize = 1 << 16;
+
+// Writes all of text to fd, retrying short writes; false with errno set on failure.
+bool write_all(int fd, const char* data, std::size_t size) {
+    while (size > 0) {
+        auto n = ::write(fd, data, static_cast<unsigned>(size > (1u << 30) ? (1u << 30) : size));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        if (n == 0) {
+            errno = EIO;
+            return false;
+        }
+        data += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+}  // namespace
+
+struct RecordLayer::Unit {
+    int number = 0;
+    int fd = -1;
+    bool connected = false;
+    bool standard = false;
+    bool writable = true;
+    bool wrote_last = false;  // the last operation was a write: cut the file there at close
+    bool at_end = false;
+    std::string name;
+    std::vector<char> out;
+    std::unique_ptr<char[]> in;
+    std::size_t in_pos = 0;
+    std::size_t in_len = 0;
+};
+
+RecordLayer::RecordLayer(StandardStreams streams) : streams_(streams) {
+    auto standard = [this](int number, int fd, bool writable) {
+        auto u = std::make_unique<Unit>();
+        u->number = number;
+        u->fd = fd;
+        u->connected = true;
+        u->standard = true;
+        u->writable = writable;
+        units_[static_cast<std::size_t>(number)] = std::move(u);
+    };
+    standard(kKeyboard, streams_.input_fd, false);
+    standard(kConsole, streams_.output_fd, true);
+    standard(kErrorUnit, streams_.error_fd, true);
+}
+
+RecordLayer::~RecordLayer() {
+    if (!failing_) close_all(false);
+}
+
+RecordLayer::Unit& RecordLayer::slot(int unit) {
+    if (unit < 0 || unit > 99) throw std::out_of_range("unit number outside 0..99");
+    auto& u = units_[static_cast<std::size_t>(unit)];
+    if (!u) {
+        u = std::make_unique<Unit>();
+        u->number = unit;
+    }
+    return *u;
+}
+
+void RecordLayer::begin_list_statement(int unit, Direction direction) {
+    (void)unit;
+    last_.formatted = false;
+    last_.direction = direction;
+}
+
+void RecordLayer::begin_formatted_statement(int unit, Direction direction,
+                                            const FormatProgram& format) {
+    (void)unit;
+    last_.formatted = true;
+    last_.direction = direction;
+    last_.format = format.text();
+}
+
+void RecordLayer::open(int unit, std::string_view name, OpenMode mode) {
+    Unit& u = slot(unit);
+    if (u.standard) throw std::logic_error("open of a standard unit");
+    if (u.connected) close(unit);
+    // The name as given, without trailing blanks; leading blanks stay part of it.
+    std::size_t end = name.find_last_not_of(' ');
+    std::string trimmed(name.substr(0, end == std::string_view::npos ? 0 : end + 1));
+    u.name = trimmed;
+    if (trimmed.empty()) fatal_text(unit, "open: null file name", true);
+    if (trimmed.find('\0') != std::string::npos) {
+        fatal_text(unit, std::string("open: ") + std::strerror(EINVAL), true);
+    }
+    int fd = -1;
+    bool writable = false;
+    if (mode == OpenMode::unknown_status) {
+        fd = ::open(trimmed.c_str(), O_RDWR | O_CREAT | O_BINARY, 0666);
+        writable = fd >= 0;
+        if (fd < 0 && (errno == EACCES || errno == EROFS || errno == EPERM)) {
+            // A file that can only be read is opened for reading; writing it fails later.
+            int saved = errno;
+            fd = ::open(trimmed.c_str(), O_RDONLY | O_BINARY);
+            if (fd < 0) errno = saved;
+        }
+    } else {
+        fd = ::open(trimmed.c_str(), O_RDONLY | O_BINARY);
+    }
+    if (fd >= 0) {
+        struct stat info {};
+        if (::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
+            ::close(fd);
+            fd = -1;
+            errno = EISDIR;
+        }
+    }
+    if (fd < 0) fatal_text(unit, std::string("open: ") + std::strerror(errno), true);
+    u.fd = fd;
+    u.connected = true;
+    u.writable = writable;
+    u.wrote_last = false;
+    u.at_end = false;
+    u.in_pos = u.in_len = 0;
+    u.out.clear();
+}
+
+void RecordLayer::connect_default(int unit) {
+    // A unit used without an open is connected to "fort.N" by the rules of an open.
+    open(unit, "fort." + std::to_string(unit), OpenMode::unknown_status);
+}
+
+void RecordLayer::close(int unit) {
+    Unit& u = slot(unit);
+    if (!u.connected || u.standard) return;
+    close_unit(u, true);
+}
+
+void RecordLayer::close_unit(Unit& u, bool report_failures) {
+    bool ok = true;
+    const char* context = "close";
+    int error = 0;
+    if (!u.out.empty()) {
+        if (!write_all(u.fd, u.out.data(), u.out.size())) {
+            ok = false;
+            error = errno;
+            context = "write";
+        }
+        u.out.clear();
+    }
+    if (ok && u.wrote_last) {
+        // The file ends with the last record written, whatever it held before.
+        off_t position = ::lseek(u.fd, 0, SEEK_CUR);
+        if (position < 0 || ::ftruncate(u.fd, position) != 0) {
+            ok = false;
+            error = errno;
+        }
+    }
+    if (::close(u.fd) != 0 && ok) {
+        ok = false;
+        error = errno;
+    }
+    u.fd = -1;
+    u.connected = false;
+    u.wrote_last = false;
+    u.in.reset();
+    u.in_pos = u.in_len = 0;
+    if (!ok && report_failures) {
+        fatal_text(u.number, std::string(context) + ": " + std::strerror(error), false);
+    }
+}
+
+void RecordLayer::close_all(bool report_failures) {
+    for (auto& u : units_) {
+        if (!u || !u->connected) continue;
+        if (u->standard) {
+            if (!u->out.empty()) {
+                bool ok = write_all(u->fd, u->out.data(), u->out.size());
+                u->out.clear();
+                if (!ok && report_failures) {
+                    fatal_text(u->number, std::string("write: ") + std::strerror(errno), false);
+                }
+            }
+            continue;
+        }
+        close_unit(*u, report_failures);
+    }
+}
+
+void RecordLayer::stop() {
+    close_all(true);
+    std::exit(0);
+}
+
+void RecordLayer::refuse(std::string_view message, int exit_status) {
+    close_all(true);
+    std::string text(message);
+    text += '\n';
+    write_all(streams_.error_fd, text.data(), text.size());
+    std::exit(exit_status);
+}
+
+RecordLayer::Unit& RecordLayer::unit_for_output(int unit) {
+    Unit& u = slot(unit);
+    if (!u.connected) connect_default(unit);
+    if (!u.writable) {
+        fatal(unit, last_.formatted ? "write start" : "list output start", "can't write file");
+    }
+    if (!u.wrote_last && !u.standard) {
+        // Switching from reading to writing: continue at the position reached by the reads.
+        if (u.in_len > u.in_pos) {
+            ::lseek(u.fd, -static_cast<off_t>(u.in_len - u.in_pos), SEEK_CUR);
+        }
+        u.in_pos = u.in_len = 0;
+        u.wrote_last = true;
+    }
+    if (u.out.capacity() == 0) u.out.reserve(kOutputBufferSize);
+    return u;
+}
+
+void RecordLayer::write_out(Unit& u) {
+    if (u.out.empty()) return;
+    if (!write_all(u.fd, u.out.data(), u.out.size())) {
+        int error = errno;
+        u.out.clear();
+        fatal(u.number, "write", std::strerror(error));
+    }
+    u.out.clear();
+}
+
+void RecordLayer::put(int unit, std::string_view text) {
+    Unit& u = unit_for_output(unit);
+    if (u.out.size() + text.size() > kOutputBufferSize) write_out(u);
+    u.out.insert(u.out.end(), text.begin(), text.end());
+}
+
+void RecordLayer::put(int unit, char c) {
+    Unit& u = unit_for_output(unit);
+    if (u.out.size() + 1 > kOutputBufferSize) write_out(u);
+    u.out.push_back(c);
+}
+
+void RecordLayer::end_record(int unit) { put(unit, kLineEnd); }
+
+void RecordLayer::flush(int unit) {
+    Unit& u = slot(unit);
+    if (u.connected) write_out(u);
+}
+
+RecordLayer::Unit& RecordLayer::unit_for_input(int unit) {
+    Unit& u = slot(unit);
+    if (!u.connected) connect_default(unit);
+    if (u.wrote_last) {
+        write_out(u);
+        u.wrote_last = false;
+    }
+    if (!u.in) u.in = std::make_unique<char[]>(kInputBufferSize);
+    return u;
+}
+
+bool RecordLayer::refill(Unit& u) {
+    if (u.at_end) return false;
+    for (;;) {
+        auto n = ::read(u.fd, u.in.get(), kInputBufferSize);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) fatal(u.number, "read", std::strerror(errno));
+        u.in_pos = 0;
+        u.in_len = static_cast<std::size_t>(n);
+        return n > 0;
+    }
+}
+
+std::string_view RecordLayer::input_window(int unit) {
+    Unit& u = unit_for_input(unit);
+    if (u.in_pos == u.in_len && !refill(u)) return {};
+    return {u.in.get() + u.in_pos, u.in_len - u.in_pos};
+}
+
+void RecordLayer::consume(int unit, std::size_t count) {
+    Unit& u = slot(unit);
+    u.in_pos += count < u.in_len - u.in_pos ? count : u.in_len - u.in_pos;
+}
+
+bool RecordLayer::at_end(int unit) { return slot(unit).at_end; }
+
+void RecordLayer::mark_end(int unit) { slot(unit).at_end = true; }
+
+void RecordLayer::fatal(int unit, std::string_view context, std::string_view message) {
+    std::string line(context);
+    line += ": ";
+    line += message;
+    fatal_text(unit, line, false);
+}
+
+void RecordLayer::fatal_end_of_file(int unit, std::string_view context) {
+    fatal(unit, context, "end of file");
+}
+
+void RecordLayer::fatal_text(int unit, std::string_view first_line, bool open_failure) {
+    if (failing_) std::abort();  // a second failure while ending the run
+    failing_ = true;
+    Unit& u = slot(unit);
+    std::string text(first_line);
+    text += "\napparent state: unit " + std::to_string(unit) + " ";
+    text += u.standard ? std::string("(unnamed)") : "named " + u.name;
+    text += '\n';
+    if (!(open_failure && last_.formatted)) {
+        text += "last format: ";
+        text += last_.formatted ? last_.format : std::string("list io");
+        text += '\n';
+    }
+    text += "lately ";
+    text += last_.direction == Direction::reading ? "reading" : "writing";
+    text += " sequential formatted external IO\n";
+    // The console's pending records go out first, so the screen shows what led here.
+    Unit& console = slot(kConsole);
+    if (!console.out.empty()) {
+        write_all(console.fd, console.out.data(), console.out.size());
+        console.out.clear();
+    }
+    write_all(streams_.error_fd, text.data(), text.size());
+    close_all(false);
+    std::abort();
+}
+
+}  // namespace wavespec

@@ -1,0 +1,100 @@
+// The record layer: numbered units connected to the standard streams and to files, buffered
+// record output and input, open/close/stop with their file semantics, and the fatal
+// diagnostics. It is the only code of the tool that touches streams and files.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace wavespec {
+
+class FormatProgram;
+
+enum class Direction { reading, writing };
+
+#ifdef _WIN32
+inline constexpr std::string_view kLineEnd = "\r\n";
+#else
+inline constexpr std::string_view kLineEnd = "\n";
+#endif
+
+inline constexpr int kKeyboard = 5;
+inline constexpr int kConsole = 6;
+inline constexpr int kErrorUnit = 0;
+inline constexpr int kEndOfInput = -1;
+
+struct StandardStreams {
+    int input_fd = 0;
+    int output_fd = 1;
+    int error_fd = 2;
+};
+
+class RecordLayer {
+public:
+    enum class OpenMode {
+        unknown_status,  // read and write, created when missing, written from its start
+        read_only,       // an existing file for reading alone; a missing one is an open error
+    };
+
+    explicit RecordLayer(StandardStreams streams = {});
+    ~RecordLayer();
+    RecordLayer(const RecordLayer&) = delete;
+    RecordLayer& operator=(const RecordLayer&) = delete;
+
+    // Every statement announces itself, so that a diagnostic can name what was going on.
+    void begin_list_statement(int unit, Direction direction);
+    void begin_formatted_statement(int unit, Direction direction, const FormatProgram& format);
+
+    void open(int unit, std::string_view name, OpenMode mode);
+    void close(int unit);
+    // Orderly end: nothing written, every unit closed, exit status 0.
+    [[noreturn]] void stop();
+    // A refusal of input the tool cannot process: the message on standard error, every unit
+    // closed (finished files stay complete), and the given non-zero exit status.
+    [[noreturn]] void refuse(std::string_view message, int exit_status);
+
+    // Output. Text is placed in the unit's record buffer; end_record adds the line end.
+    void put(int unit, std::string_view text);
+    void put(int unit, char c);
+    void end_record(int unit);
+    // Makes everything written so far reach the stream (the console before a keyboard read).
+    void flush(int unit);
+
+    // Input. input_window gives the buffered bytes not yet consumed, refilling when there are
+    // none; it is empty at the end of the input. consume marks bytes of the window as read.
+    std::string_view input_window(int unit);
+    void consume(int unit, std::size_t count);
+    bool at_end(int unit);          // the unit has met the end of its input
+    void mark_end(int unit);        // remember that the unit met the end of its input
+
+    // Fatal diagnostics in four lines, every unit closed, then an abnormal end.
+    [[noreturn]] void fatal(int unit, std::string_view context, std::string_view message);
+    [[noreturn]] void fatal_end_of_file(int unit, std::string_view context);
+
+private:
+    struct Unit;
+    Unit& unit_for_output(int unit);
+    Unit& unit_for_input(int unit);
+    Unit& slot(int unit);
+    void connect_default(int unit);
+    void write_out(Unit& u);
+    bool refill(Unit& u);
+    void close_unit(Unit& u, bool report_failures);
+    void close_all(bool report_failures);
+    [[noreturn]] void fatal_text(int unit, std::string_view first_line, bool open_failure);
+
+    StandardStreams streams_;
+    std::array<std::unique_ptr<Unit>, 100> units_;
+
+    struct Statement {
+        bool formatted = false;
+        Direction direction = Direction::reading;
+        std::string format;
+    } last_;
+    bool failing_ = false;
+};
+
+}  // namespace wavespec

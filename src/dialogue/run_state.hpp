@@ -1,0 +1,64 @@
+// The run state: everything one run reads, computes and answers, from the first question to
+// the stop. Arrays hold 33000 elements, all zero at the start; position k of the record is
+// element k - 1 here.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "spectral/complex_value.hpp"
+#include "spectral/time_window.hpp"
+
+namespace wavespec {
+
+inline constexpr std::size_t kCapacity = static_cast<std::size_t>(kSeriesCapacity);
+inline constexpr std::size_t kNameLength = 20;
+inline constexpr std::size_t kFileNameLength = 30;
+
+using HeaderName = std::array<char, kNameLength>;
+
+struct RunState {
+    std::string infile = std::string(kFileNameLength, ' ');
+    // Names of the time column and the three components; blank until the header is read.
+    std::array<HeaderName, 4> head = [] {
+        std::array<HeaderName, 4> names;
+        for (auto& name : names) name.fill(' ');
+        return names;
+    }();
+    std::vector<double> time = std::vector<double>(kCapacity);
+    std::vector<double> xr1 = std::vector<double>(kCapacity);
+    std::vector<double> xr2 = std::vector<double>(kCapacity);
+    std::vector<double> xr3 = std::vector<double>(kCapacity);
+    std::vector<double> x1 = std::vector<double>(kCapacity);
+    std::vector<double> x2 = std::vector<double>(kCapacity);
+    std::vector<double> x3 = std::vector<double>(kCapacity);
+    std::vector<Complex> fx1 = std::vector<Complex>(kCapacity);
+    std::vector<Complex> fx2 = std::vector<Complex>(kCapacity);
+    std::vector<Complex> fx3 = std::vector<Complex>(kCapacity);
+
+    std::int32_t nt = 0;
+    double dt = 0.0;
+    std::int32_t nf = 0;
+    std::int32_t if1 = 0;
+    double dur = 0.0;
+    double dom = 0.0;
+    std::int32_t nom = 0;
+    double eom = 0.0;
+
+    // Answers. They start at 0, so a null answer (a comma or a slash) means "no".
+    std::int32_t myes = 0, my1 = 0, my2 = 0, my3 = 0;
+    std::int32_t nbd = 0;
+    double fl1 = 0.0, fl2 = 0.0, fh1 = 0.0, fh2 = 0.0;
+    std::int32_t nit = 0;
+    std::int32_t icut = 0;
+    double stime = 0.0;
+    std::int32_t nstime = 0;
+    std::int32_t ndur = 0;
+    std::int32_t iskip = 0;
+};
+
+inline std::string_view name_text(const HeaderName& name) { return {name.data(), name.size()}; }
+
+}  // namespace wavespec

@@ -1,0 +1,16 @@
+// The spectrum files: "amp3.csv" (amplitude spectra of the three components, bins 2 to nom)
+// and "amp-c.csv" (complex spectrum of the first component, bins 1 to nom).
+#pragma once
+
+#include "dialogue/record_layer.hpp"
+#include "dialogue/run_state.hpp"
+
+namespace wavespec {
+
+inline constexpr int kAmplitudeUnit = 10;
+inline constexpr int kComplexUnit = 11;
+
+// Opens, writes and closes both files from the spectra as they stand.
+void write_spectrum_files(RecordLayer& layer, const RunState& state);
+
+}  // namespace wavespec

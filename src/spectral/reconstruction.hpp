@@ -1,0 +1,29 @@
+// Back to the time domain: conjugate-symmetric fill of the upper half, inverse transforms,
+// and rescaling of the real parts by the record length in seconds.
+#pragma once
+
+#include <span>
+
+#include "spectral/complex_value.hpp"
+#include "spectral/wvfast.hpp"
+
+namespace wavespec {
+
+// For i = 2 .. n/2 (counted from 1), bin n - i + 2 becomes the conjugate of bin i. Bin 1 and
+// bin n/2 + 1 keep their values.
+void conjugate_fill(std::span<Complex> spectrum);
+
+// Observer of the rescaling: called once per position, in increasing order, with the new value
+// of the first component.
+class RescaleObserver {
+public:
+    virtual ~RescaleObserver() = default;
+    virtual void rescaled(int position, double value) = 0;
+};
+
+// xrK(i) = Re fxK(i) / dur for every position of the (inverse-transformed) spectra.
+void rescale(std::span<const Complex> fx1, std::span<const Complex> fx2,
+             std::span<const Complex> fx3, double dur, std::span<double> xr1,
+             std::span<double> xr2, std::span<double> xr3, RescaleObserver* observer = nullptr);
+
+}  // namespace wavespec

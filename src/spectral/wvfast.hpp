@@ -1,0 +1,29 @@
+// wvfast: the in-place radix-2 decimation-in-time Fourier transform of the tool. It does not
+// normalise; the direction sign enters every twiddle angle, and pi is the 3.141592654 that
+// the stored spectra and waveforms were always computed with.
+#pragma once
+
+#include <span>
+
+#include "spectral/complex_value.hpp"
+
+namespace wavespec {
+
+inline constexpr double kTransformPi = 3.141592654;
+
+// Points at which the inverse transform shows its array; the caller decides what to do.
+class TransformObserver {
+public:
+    virtual ~TransformObserver() = default;
+    virtual void input(std::span<const Complex> a) = 0;     // as passed in
+    virtual void permuted(std::span<const Complex> a) = 0;  // after the bit-reversal permutation
+    virtual void output(std::span<const Complex> a) = 0;    // after the last butterfly stage
+};
+
+// Transforms a[0..n) in place: a_out(m) = sum_p a_in(p) exp(I * ind * 2 pi p m / n).
+// n must be a power of two no larger than mom (the declared extent) or a.size(); ind is -1
+// (forward) or +1 (inverse). The observer, if any, is called only for ind == 1.
+// Throws std::invalid_argument for an n that is not a power of two or exceeds the extent.
+void wvfast(int n, std::span<Complex> a, int mom, int ind, TransformObserver* observer = nullptr);
+
+}  // namespace wavespec
