@@ -1,0 +1,101 @@
+#include "e2e/run_tool.hpp"
+
+#include <sys/wait.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <unistd.h>
+
+namespace wavespec::test {
+
+namespace fs = std::filesystem;
+
+namespace {
+std::string tool_command() {
+    const char* override_command = std::getenv("WAVESPEC_TOOL_COMMAND");
+    return override_command != nullptr ? override_command : WAVESPEC_DEFAULT_COMMAND;
+}
+bool windows_tool() { return std::getenv("WAVESPEC_WINDOWS_LINE_ENDS") != nullptr; }
+}  // namespace
+
+ScratchDir::ScratchDir() {
+    static std::atomic<int> counter{0};
+    path_ = fs::temp_directory_path() /
+            ("wavespec-test-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
+    fs::remove_all(path_);
+    fs::create_directories(path_);
+}
+
+ScratchDir::~ScratchDir() {
+    std::error_code ignored;
+    fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ignored);
+    fs::remove_all(path_, ignored);
+}
+
+std::string read_file(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    if (!in) throw std::runtime_error("cannot read " + file.string());
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void write_file(const fs::path& file, const std::string& text) {
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    out << text;
+    if (!out) throw std::runtime_error("cannot write " + file.string());
+}
+
+const std::string& line_end() {
+    static const std::string end = windows_tool() ? "\r\n" : "\n";
+    return end;
+}
+
+std::string lines(const std::string& text) {
+    std::string result;
+    for (char c : text) {
+        if (c == '\n') {
+            result += line_end();
+        } else {
+            result += c;
+        }
+    }
+    return result;
+}
+
+fs::path test_data() { return WAVESPEC_TEST_DATA; }
+
+ToolRun run_tool(const fs::path& dir, const std::string& keyboard) {
+    // The harness files live outside dir, so the tool's directory holds only its own files.
+    static std::atomic<int> counter{0};
+    fs::path io = fs::temp_directory_path() /
+                  ("wavespec-io-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
+    fs::create_directories(io);
+    write_file(io / "stdin", keyboard);
+    std::string command = "cd '" + dir.string() + "' && exec " + tool_command() + " < '" +
+                          (io / "stdin").string() + "' > '" + (io / "stdout").string() +
+                          "' 2> '" + (io / "stderr").string() + "'";
+    int status = std::system(command.c_str());
+    ToolRun run;
+    run.out = read_file(io / "stdout");
+    run.err = read_file(io / "stderr");
+    fs::remove_all(io);
+    if (WIFEXITED(status)) {
+        int code = WEXITSTATUS(status);
+        // The shell reports a child killed by a signal as 128 + the signal number; abort() in
+        // a Windows program ends it with status 3.
+        if (code == 128 + SIGABRT || (windows_tool() && code == 3)) {
+            run.aborted = true;
+        } else {
+            run.exit_status = code;
+        }
+    } else if (WIFSIGNALED(status)) {
+        run.aborted = true;
+    }
+    return run;
+}
+
+}  // namespace wavespec::test

@@ -1,0 +1,45 @@
+// Runs the built tool in a scratch directory with given keyboard input, and collects what it
+// printed, how it ended and the files it left.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+namespace wavespec::test {
+
+// A fresh empty directory, removed with everything in it at the end of the test.
+class ScratchDir {
+public:
+    ScratchDir();
+    ~ScratchDir();
+    ScratchDir(const ScratchDir&) = delete;
+    ScratchDir& operator=(const ScratchDir&) = delete;
+    const std::filesystem::path& path() const { return path_; }
+    std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+
+private:
+    std::filesystem::path path_;
+};
+
+struct ToolRun {
+    int exit_status = -1;  // the status of a normal exit, or -1
+    bool aborted = false;  // ended abnormally (by a signal, or the abort status on Windows)
+    std::string out;
+    std::string err;
+};
+
+// Starts the tool in dir with the keyboard text on its standard input.
+ToolRun run_tool(const std::filesystem::path& dir, const std::string& keyboard);
+
+std::string read_file(const std::filesystem::path& file);
+void write_file(const std::filesystem::path& file, const std::string& text);
+
+// A record's line end as the tool writes it on the platform under test.
+const std::string& line_end();
+
+// Text with every "\n" turned into the line end under test.
+std::string lines(const std::string& text);
+
+std::filesystem::path test_data();
+
+}  // namespace wavespec::test
