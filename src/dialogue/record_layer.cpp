@@ -166,8 +166,11 @@ void RecordLayer::close_unit(Unit& u, bool report_failures) {
         }
         u.out.clear();
     }
-    if (ok && u.wrote_last) {
-        // The file ends with the last record written, whatever it held before.
+    struct stat info {};
+    bool regular = ::fstat(u.fd, &info) == 0 && S_ISREG(info.st_mode);
+    if (ok && u.wrote_last && regular) {
+        // The file ends with the last record written, whatever it held before. Devices and
+        // pipes (/dev/null, a terminal) have no end to cut; their writes alone are checked.
         off_t position = ::lseek(u.fd, 0, SEEK_CUR);
         if (position < 0 || ::ftruncate(u.fd, position) != 0) {
             ok = false;
