@@ -12,12 +12,13 @@ void write_formatted(RecordLayer& layer, int unit, const FormatProgram& format,
         throw std::logic_error("more items than the format " + format.text() + " can take");
     }
     layer.begin_formatted_statement(unit, Direction::writing, format);
+    RecordSink& out = layer.sink(unit);
     char field[kNumberTextCapacity];
     std::size_t next = 0;
     std::size_t pending_blanks = 0;  // X moves right; blanks appear only if text follows
     auto place = [&](std::string_view text) {
-        for (; pending_blanks > 0; --pending_blanks) layer.put(unit, ' ');
-        layer.put(unit, text);
+        for (; pending_blanks > 0; --pending_blanks) out.put(' ');
+        out.put(text);
     };
     for (const FormatStep& step : format.steps()) {
         if (step.takes_item() && next == items.size()) break;
@@ -38,11 +39,11 @@ void write_formatted(RecordLayer& layer, int unit, const FormatProgram& format,
                 break;
             case FormatStep::Kind::new_record:
                 pending_blanks = 0;
-                layer.end_record(unit);
+                out.end_record();
                 break;
         }
     }
-    layer.end_record(unit);
+    out.end_record();
 }
 
 }  // namespace wavespec

@@ -4,9 +4,7 @@
 
 namespace wavespec {
 
-ListWriter::ListWriter(RecordLayer& layer, int unit) : layer_(layer), unit_(unit) {
-    layer_.begin_list_statement(unit, Direction::writing);
-}
+ListWriter::ListWriter(RecordLayer& layer, int unit) : out_((layer.begin_list_statement(unit, Direction::writing), layer.sink(unit))) {}
 
 ListWriter::~ListWriter() {
     if (!ended_) end();
@@ -15,18 +13,18 @@ ListWriter::~ListWriter() {
 void ListWriter::end() {
     if (ended_) return;
     ended_ = true;
-    layer_.end_record(unit_);
+    out_.end_record();
 }
 
 void ListWriter::make_room(std::size_t item_length) {
     if (position_ > 0 && position_ + item_length >= kListLineLimit) {
-        layer_.end_record(unit_);
+        out_.end_record();
         position_ = 0;
     }
 }
 
 void ListWriter::place(std::string_view text) {
-    layer_.put(unit_, text);
+    out_.put(text);
     position_ += text.size();
 }
 
@@ -66,7 +64,7 @@ ListWriter& ListWriter::complex(double re, double im) {
     place(",");
     if (position_ + im_len + 1 >= kListLineLimit) {
         // The value is broken after its comma; the next record starts with a blank.
-        layer_.end_record(unit_);
+        out_.end_record();
         position_ = 0;
         place(" ");
     }

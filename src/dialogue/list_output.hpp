@@ -30,8 +30,7 @@ private:
     void make_room(std::size_t item_length);
     void place(std::string_view text);
 
-    RecordLayer& layer_;
-    int unit_;
+    RecordSink& out_;
     std::size_t position_ = 0;
     bool ended_ = false;
 };

@@ -1,5 +1,7 @@
 #include "dialogue/number_text.hpp"
 
+#include "dialogue/decimal_rounding.hpp"
+
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -18,7 +20,91 @@ std::size_t non_finite_magnitude(double value, char* out) {
     return n;
 }
 
-// Nine significant digits as printf's "%.9G" gives them, then a decimal point made explicit.
+std::size_t fill_asterisks(int width, char* out) {
+    std::memset(out, '*', static_cast<std::size_t>(width));
+    return static_cast<std::size_t>(width);
+}
+
+// Right-justifies text[0..len) in width characters, or fills asterisks when it is longer.
+std::size_t right_justify(const char* text, std::size_t len, int width, char* out) {
+    auto w = static_cast<std::size_t>(width);
+    if (len > w) return fill_asterisks(width, out);
+    std::size_t pad = w - len;
+    std::memset(out, ' ', pad);
+    std::memcpy(out + pad, text, len);
+    return w;
+}
+
+bool valid_width(int width) { return width > 0 && width <= static_cast<int>(kMaxFieldWidth); }
+
+// A positive decimal d1.d2...dn x 10^exponent; n = 0 stands for zero.
+struct Decimal {
+    char digits[24];
+    int count = 0;
+    int exponent = 0;
+    char digit(int k) const { return k >= 0 && k < count ? digits[k] : '0'; }
+};
+
+Decimal decimal_of(std::uint64_t value, int exponent) {
+    Decimal d;
+    d.count = static_cast<int>(std::to_chars(d.digits, d.digits + sizeof d.digits, value).ptr -
+                               d.digits);
+    d.exponent = exponent;
+    return d;
+}
+
+// "%.9G" layout of a rounded decimal with the decimal point always present.
+std::size_t general_layout(Decimal d, char* out) {
+    while (d.count > 1 && d.digits[d.count - 1] == '0') --d.count;
+    std::size_t n = 0;
+    if (d.exponent < -4 || d.exponent >= 9) {
+        out[n++] = d.digits[0];
+        out[n++] = '.';
+        for (int k = 1; k < d.count; ++k) out[n++] = d.digits[k];
+        out[n++] = 'E';
+        out[n++] = d.exponent < 0 ? '-' : '+';
+        int e = d.exponent < 0 ? -d.exponent : d.exponent;
+        if (e < 10) out[n++] = '0';
+        n += static_cast<std::size_t>(std::to_chars(out + n, out + n + 4, e).ptr - (out + n));
+        return n;
+    }
+    if (d.exponent < 0) {
+        out[n++] = '0';
+        out[n++] = '.';
+        for (int k = -1; k > d.exponent; --k) out[n++] = '0';
+        for (int k = 0; k < d.count; ++k) out[n++] = d.digits[k];
+        return n;
+    }
+    for (int k = 0; k <= d.exponent; ++k) out[n++] = d.digit(k);
+    out[n++] = '.';
+    for (int k = d.exponent + 1; k < d.count; ++k) out[n++] = d.digits[k];
+    return n;
+}
+
+// The magnitude with `decimals` places as "%#.*f" writes it, from value = magnitude * 10^d.
+std::size_t fixed_layout(std::uint64_t value, int decimals, char* out) {
+    char digits[24];
+    auto count = static_cast<int>(std::to_chars(digits, digits + sizeof digits, value).ptr - digits);
+    std::size_t n = 0;
+    int integer_digits = count - decimals;
+    if (integer_digits <= 0) {
+        out[n++] = '0';
+    } else {
+        std::memcpy(out, digits, static_cast<std::size_t>(integer_digits));
+        n += static_cast<std::size_t>(integer_digits);
+    }
+    out[n++] = '.';
+    for (int place = 1; place <= decimals; ++place) {
+        int k = integer_digits + place - 1;  // index of this place's digit in digits[]
+        out[n++] = k >= 0 ? digits[k] : '0';
+    }
+    return n;
+}
+
+}  // namespace
+
+namespace exact {
+
 std::size_t general_nine_digits(double magnitude, char* out) {
     if (magnitude == 0.0) {
         out[0] = '0';
@@ -40,36 +126,68 @@ std::size_t general_nine_digits(double magnitude, char* out) {
     return static_cast<std::size_t>(end - out);
 }
 
-std::size_t fill_asterisks(int width, char* out) {
-    std::memset(out, '*', static_cast<std::size_t>(width));
-    return static_cast<std::size_t>(width);
+std::size_t fixed_magnitude(double magnitude, int decimals, char* out) {
+    char* end = std::to_chars(out, out + 400, magnitude, std::chars_format::fixed, decimals).ptr;
+    if (decimals == 0) *end++ = '.';
+    return static_cast<std::size_t>(end - out);
 }
 
-// Right-justifies text[0..len) in width characters, or fills asterisks when it is longer.
-std::size_t right_justify(const char* text, std::size_t len, int width, char* out) {
-    auto w = static_cast<std::size_t>(width);
-    if (len > w) return fill_asterisks(width, out);
-    std::size_t pad = w - len;
-    std::memset(out, ' ', pad);
-    std::memcpy(out + pad, text, len);
-    return w;
+void exponent_digits(double magnitude, int digits, char* mantissa, int& exponent) {
+    char sci[kNumberTextCapacity];
+    char* end =
+        std::to_chars(sci, sci + sizeof sci, magnitude, std::chars_format::scientific, digits - 1)
+            .ptr;
+    char* e = static_cast<char*>(std::memchr(sci, 'e', static_cast<std::size_t>(end - sci)));
+    std::size_t k = 0;
+    for (char* p = sci; p != e; ++p) {
+        if (*p != '.') mantissa[k++] = *p;
+    }
+    std::from_chars(e + (e[1] == '+' ? 2 : 1), end, exponent);
 }
 
-bool valid_width(int width) { return width > 0 && width <= static_cast<int>(kMaxFieldWidth); }
+}  // namespace exact
+
+namespace {
+
+std::size_t general_nine_digits(double magnitude, char* out) {
+    std::uint64_t value;
+    int exponent;
+    if (magnitude == 0.0 ||
+        round_significant(magnitude, 9, value, exponent) != Rounding::done) {
+        return exact::general_nine_digits(magnitude, out);
+    }
+    return general_layout(decimal_of(value, exponent), out);
+}
+
+std::size_t fixed_magnitude(double magnitude, int decimals, char* out) {
+    std::uint64_t value;
+    if (round_fixed(magnitude, decimals, value) != Rounding::done) {
+        return exact::fixed_magnitude(magnitude, decimals, out);
+    }
+    return fixed_layout(value, decimals, out);
+}
+
+void exponent_digits(double magnitude, int digits, char* mantissa, int& exponent) {
+    std::uint64_t value;
+    if (round_significant(magnitude, digits, value, exponent) != Rounding::done) {
+        exact::exponent_digits(magnitude, digits, mantissa, exponent);
+        return;
+    }
+    std::to_chars(mantissa, mantissa + digits, value);
+}
 
 }  // namespace
 
 std::size_t list_real_part_text(double value, char* out) {
     std::size_t n = 0;
-    if (std::signbit(value) && !std::isnan(value) && value != 0.0) out[n++] = '-';
+    if (value < 0.0) out[n++] = '-';
     if (!std::isfinite(value)) return n + non_finite_magnitude(value, out + n);
     return n + general_nine_digits(std::fabs(value), out + n);
 }
 
 std::size_t list_real_text(double value, char* out) {
     out[0] = ' ';
-    bool negative = value < 0.0;
-    out[1] = negative ? '-' : ' ';
+    out[1] = value < 0.0 ? '-' : ' ';
     if (!std::isfinite(value)) return 2 + non_finite_magnitude(value, out + 2);
     return 2 + general_nine_digits(std::fabs(value), out + 2);
 }
@@ -78,7 +196,11 @@ std::size_t integer_text(std::int32_t value, char* out) {
     return static_cast<std::size_t>(std::to_chars(out, out + 16, value).ptr - out);
 }
 
-std::size_t fixed_field(double value, int width, int decimals, char* out) {
+namespace {
+
+template <typename MagnitudeText>
+std::size_t fixed_field_with(double value, int width, int decimals, char* out,
+                             MagnitudeText magnitude_text) {
     if (!valid_width(width) || decimals < 0 || decimals > 40) return fill_asterisks(1, out);
     char text[kNumberTextCapacity + 400];
     std::size_t n = 0;
@@ -88,14 +210,11 @@ std::size_t fixed_field(double value, int width, int decimals, char* out) {
         return right_justify(text, n, width, out);
     }
     double magnitude = std::fabs(value);
-    // Values this large never fit any field we write; skip formatting their hundreds of digits.
+    // Values this large never fit any field; skip formatting their hundreds of digits.
     if (magnitude >= 1e60) return fill_asterisks(width, out);
     text[0] = '-';
     char* begin = text + 1;
-    char* end =
-        std::to_chars(begin, text + sizeof text - 1, magnitude, std::chars_format::fixed, decimals)
-            .ptr;
-    if (decimals == 0) *end++ = '.';
+    char* end = begin + magnitude_text(magnitude, decimals, begin);
     bool all_zero = true;
     for (char* p = begin; p != end; ++p) {
         if (*p >= '1' && *p <= '9') {
@@ -103,10 +222,10 @@ std::size_t fixed_field(double value, int width, int decimals, char* out) {
             break;
         }
     }
+    // The minus sign only when the rounded text shows something other than zeros.
     const char* start = (value < 0.0 && !all_zero) ? text : begin;
     std::size_t len = static_cast<std::size_t>(end - start);
-    auto w = static_cast<std::size_t>(width);
-    if (len > w && begin[0] == '0' && begin[1] == '.') {
+    if (len > static_cast<std::size_t>(width) && begin[0] == '0' && begin[1] == '.') {
         // Dropping the zero before the point is the last resort to make the text fit.
         if (start == text) {
             begin[0] = '-';
@@ -119,7 +238,9 @@ std::size_t fixed_field(double value, int width, int decimals, char* out) {
     return right_justify(start, len, width, out);
 }
 
-std::size_t exponent_field(double value, int width, int digits, char* out) {
+template <typename ExponentDigits>
+std::size_t exponent_field_with(double value, int width, int digits, char* out,
+                                ExponentDigits exponent_digits_of) {
     if (!valid_width(width) || digits < 1 || digits > 40) return fill_asterisks(1, out);
     char text[kNumberTextCapacity];
     std::size_t n = 0;
@@ -129,23 +250,14 @@ std::size_t exponent_field(double value, int width, int digits, char* out) {
         n += non_finite_magnitude(value, text + n);
         return right_justify(text, n, width, out);
     }
-    // Digits d1..dd of the value written as d1.d2...dd E x; the field shows 0.d1...dd E x+1.
+    // The field shows 0.d1...dd x 10^(x+1) for the digits d1.d2...dd x 10^x of the value.
     char mantissa[kNumberTextCapacity];
     int exponent = 0;
     double magnitude = std::fabs(value);
     if (magnitude == 0.0) {
         std::memset(mantissa, '0', static_cast<std::size_t>(digits));
     } else {
-        char sci[kNumberTextCapacity];
-        char* end =
-            std::to_chars(sci, sci + sizeof sci, magnitude, std::chars_format::scientific, digits - 1)
-                .ptr;
-        char* e = static_cast<char*>(std::memchr(sci, 'e', static_cast<std::size_t>(end - sci)));
-        std::size_t k = 0;
-        for (char* p = sci; p != e; ++p) {
-            if (*p != '.') mantissa[k++] = *p;
-        }
-        std::from_chars(e + (e[1] == '+' ? 2 : 1), end, exponent);
+        exponent_digits_of(magnitude, digits, mantissa, exponent);
         exponent += 1;
     }
     std::size_t needed = (negative ? 1u : 0u) + 1u + static_cast<std::size_t>(digits) + 4u;
@@ -157,12 +269,41 @@ std::size_t exponent_field(double value, int width, int digits, char* out) {
     std::memcpy(text + n, mantissa, static_cast<std::size_t>(digits));
     n += static_cast<std::size_t>(digits);
     int magnitude_exp = exponent < 0 ? -exponent : exponent;
-    if (magnitude_exp < 100) text[n++] = 'E';
+    if (magnitude_exp < 100) text[n++] = 'E';  // a three-digit exponent takes the E's place
     text[n++] = exponent < 0 ? '-' : '+';
     if (magnitude_exp < 10) text[n++] = '0';
     n += static_cast<std::size_t>(std::to_chars(text + n, text + sizeof text, magnitude_exp).ptr -
                                   (text + n));
     return right_justify(text, n, width, out);
 }
+
+}  // namespace
+
+std::size_t fixed_field(double value, int width, int decimals, char* out) {
+    return fixed_field_with(value, width, decimals, out, fixed_magnitude);
+}
+
+std::size_t exponent_field(double value, int width, int digits, char* out) {
+    return exponent_field_with(value, width, digits, out, exponent_digits);
+}
+
+namespace exact {
+
+std::size_t list_real_text(double value, char* out) {
+    out[0] = ' ';
+    out[1] = value < 0.0 ? '-' : ' ';
+    if (!std::isfinite(value)) return 2 + non_finite_magnitude(value, out + 2);
+    return 2 + general_nine_digits(std::fabs(value), out + 2);
+}
+
+std::size_t fixed_field(double value, int width, int decimals, char* out) {
+    return fixed_field_with(value, width, decimals, out, fixed_magnitude);
+}
+
+std::size_t exponent_field(double value, int width, int digits, char* out) {
+    return exponent_field_with(value, width, digits, out, exponent_digits);
+}
+
+}  // namespace exact
 
 }  // namespace wavespec

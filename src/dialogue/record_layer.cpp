@@ -12,6 +12,10 @@
 
 #include "dialogue/format_program.hpp"
 
+#ifdef _WIN32
+#include <io.h>  // _setmode
+#endif
+
 #ifndef O_BINARY
 #define O_BINARY 0  // POSIX files have no text mode; line ends are written explicitly.
 #endif
@@ -50,7 +54,8 @@ struct RecordLayer::Unit {
     bool wrote_last = false;  // the last operation was a write: cut the file there at close
     bool at_end = false;
     std::string name;
-    std::vector<char> out;
+    RecordSink out;
+    std::unique_ptr<char[]> out_buffer;
     std::unique_ptr<char[]> in;
     std::size_t in_pos = 0;
     std::size_t in_len = 0;
@@ -69,6 +74,13 @@ RecordLayer::RecordLayer(StandardStreams streams) : streams_(streams) {
     standard(kKeyboard, streams_.input_fd, false);
     standard(kConsole, streams_.output_fd, true);
     standard(kErrorUnit, streams_.error_fd, true);
+#ifdef _WIN32
+    // Records carry their own CR LF, so the C runtime must not add a second CR on output nor
+    // drop the CR on input: the standard streams pass bytes through unchanged, as files do.
+    for (int fd : {streams_.input_fd, streams_.output_fd, streams_.error_fd}) {
+        _setmode(fd, _O_BINARY);
+    }
+#endif
 }
 
 RecordLayer::~RecordLayer() {
@@ -140,7 +152,7 @@ void RecordLayer::open(int unit, std::string_view name, OpenMode mode) {
     u.wrote_last = false;
     u.at_end = false;
     u.in_pos = u.in_len = 0;
-    u.out.clear();
+    u.out.size_ = 0;
 }
 
 void RecordLayer::connect_default(int unit) {
@@ -158,13 +170,13 @@ void RecordLayer::close_unit(Unit& u, bool report_failures) {
     bool ok = true;
     const char* context = "close";
     int error = 0;
-    if (!u.out.empty()) {
-        if (!write_all(u.fd, u.out.data(), u.out.size())) {
+    if (u.out.size_ > 0) {
+        if (!write_all(u.fd, u.out.data_, u.out.size_)) {
             ok = false;
             error = errno;
             context = "write";
         }
-        u.out.clear();
+        u.out.size_ = 0;
     }
     struct stat info {};
     bool regular = ::fstat(u.fd, &info) == 0 && S_ISREG(info.st_mode);
@@ -195,9 +207,9 @@ void RecordLayer::close_all(bool report_failures) {
     for (auto& u : units_) {
         if (!u || !u->connected) continue;
         if (u->standard) {
-            if (!u->out.empty()) {
-                bool ok = write_all(u->fd, u->out.data(), u->out.size());
-                u->out.clear();
+            if (u->out.size_ > 0) {
+                bool ok = write_all(u->fd, u->out.data_, u->out.size_);
+                u->out.size_ = 0;
                 if (!ok && report_failures) {
                     fatal_text(u->number, std::string("write: ") + std::strerror(errno), false);
                 }
@@ -216,9 +228,22 @@ void RecordLayer::stop() {
 void RecordLayer::refuse(std::string_view message, int exit_status) {
     close_all(true);
     std::string text(message);
-    text += '\n';
+    text += kLineEnd;
     write_all(streams_.error_fd, text.data(), text.size());
     std::exit(exit_status);
+}
+
+RecordSink& RecordLayer::sink(int unit) { return unit_for_output(unit).out; }
+
+void RecordSink::put_through(std::string_view text) {
+    RecordLayer::Unit& u = *layer_->units_[static_cast<std::size_t>(unit_)];
+    layer_->write_out(u);
+    if (text.size() <= capacity_) {
+        std::memcpy(data_, text.data(), text.size());
+        size_ = text.size();
+    } else if (!write_all(u.fd, text.data(), text.size())) {
+        layer_->fatal(unit_, "write", std::strerror(errno));
+    }
 }
 
 RecordLayer::Unit& RecordLayer::unit_for_output(int unit) {
@@ -235,33 +260,26 @@ RecordLayer::Unit& RecordLayer::unit_for_output(int unit) {
         u.in_pos = u.in_len = 0;
         u.wrote_last = true;
     }
-    if (u.out.capacity() == 0) u.out.reserve(kOutputBufferSize);
+    if (!u.out_buffer) {
+        u.out_buffer = std::make_unique<char[]>(kOutputBufferSize);
+        u.out.layer_ = this;
+        u.out.unit_ = unit;
+        u.out.data_ = u.out_buffer.get();
+        u.out.size_ = 0;
+        u.out.capacity_ = kOutputBufferSize;
+    }
     return u;
 }
 
 void RecordLayer::write_out(Unit& u) {
-    if (u.out.empty()) return;
-    if (!write_all(u.fd, u.out.data(), u.out.size())) {
+    if (u.out.size_ == 0) return;
+    if (!write_all(u.fd, u.out.data_, u.out.size_)) {
         int error = errno;
-        u.out.clear();
+        u.out.size_ = 0;
         fatal(u.number, "write", std::strerror(error));
     }
-    u.out.clear();
+    u.out.size_ = 0;
 }
-
-void RecordLayer::put(int unit, std::string_view text) {
-    Unit& u = unit_for_output(unit);
-    if (u.out.size() + text.size() > kOutputBufferSize) write_out(u);
-    u.out.insert(u.out.end(), text.begin(), text.end());
-}
-
-void RecordLayer::put(int unit, char c) {
-    Unit& u = unit_for_output(unit);
-    if (u.out.size() + 1 > kOutputBufferSize) write_out(u);
-    u.out.push_back(c);
-}
-
-void RecordLayer::end_record(int unit) { put(unit, kLineEnd); }
 
 void RecordLayer::flush(int unit) {
     Unit& u = slot(unit);
@@ -321,23 +339,26 @@ void RecordLayer::fatal_text(int unit, std::string_view first_line, bool open_fa
     if (failing_) std::abort();  // a second failure while ending the run
     failing_ = true;
     Unit& u = slot(unit);
+    // The diagnostic's lines end as records do on this platform.
     std::string text(first_line);
-    text += "\napparent state: unit " + std::to_string(unit) + " ";
+    text += kLineEnd;
+    text += "apparent state: unit " + std::to_string(unit) + " ";
     text += u.standard ? std::string("(unnamed)") : "named " + u.name;
-    text += '\n';
+    text += kLineEnd;
     if (!(open_failure && last_.formatted)) {
         text += "last format: ";
         text += last_.formatted ? last_.format : std::string("list io");
-        text += '\n';
+        text += kLineEnd;
     }
     text += "lately ";
     text += last_.direction == Direction::reading ? "reading" : "writing";
-    text += " sequential formatted external IO\n";
+    text += " sequential formatted external IO";
+    text += kLineEnd;
     // The console's pending records go out first, so the screen shows what led here.
     Unit& console = slot(kConsole);
-    if (!console.out.empty()) {
-        write_all(console.fd, console.out.data(), console.out.size());
-        console.out.clear();
+    if (console.out.size_ > 0) {
+        write_all(console.fd, console.out.data_, console.out.size_);
+        console.out.size_ = 0;
     }
     write_all(streams_.error_fd, text.data(), text.size());
     close_all(false);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <cstring>
 #include <cstddef>
 #include <memory>
 #include <string>
@@ -25,6 +26,35 @@ inline constexpr int kKeyboard = 5;
 inline constexpr int kConsole = 6;
 inline constexpr int kErrorUnit = 0;
 inline constexpr int kEndOfInput = -1;
+
+class RecordLayer;
+
+// The pending output of one unit: records are placed here and handed to the file in large
+// blocks. Appending is inline; only a full buffer goes back to the record layer.
+class RecordSink {
+public:
+    void put(std::string_view text) {
+        if (text.size() > capacity_ - size_) {
+            put_through(text);
+            return;
+        }
+        std::memcpy(data_ + size_, text.data(), text.size());
+        size_ += text.size();
+    }
+    void put(char c) { put(std::string_view(&c, 1)); }
+    void end_record() { put(kLineEnd); }
+
+private:
+    friend class RecordLayer;
+    // Hands the buffer to the file, then places text (or writes it directly if it is larger).
+    void put_through(std::string_view text);
+
+    RecordLayer* layer_ = nullptr;
+    int unit_ = 0;
+    char* data_ = nullptr;
+    std::size_t size_ = 0;
+    std::size_t capacity_ = 0;
+};
 
 struct StandardStreams {
     int input_fd = 0;
@@ -56,10 +86,11 @@ public:
     // closed (finished files stay complete), and the given non-zero exit status.
     [[noreturn]] void refuse(std::string_view message, int exit_status);
 
-    // Output. Text is placed in the unit's record buffer; end_record adds the line end.
-    void put(int unit, std::string_view text);
-    void put(int unit, char c);
-    void end_record(int unit);
+    // Output. The sink of a unit, connected and ready for writing (a unit used without an
+    // open is connected to "fort.N" here); text placed in it reaches the file in order.
+    RecordSink& sink(int unit);
+    void put(int unit, std::string_view text) { sink(unit).put(text); }
+    void end_record(int unit) { sink(unit).end_record(); }
     // Makes everything written so far reach the stream (the console before a keyboard read).
     void flush(int unit);
 
@@ -75,6 +106,7 @@ public:
     [[noreturn]] void fatal_end_of_file(int unit, std::string_view context);
 
 private:
+    friend class RecordSink;
     struct Unit;
     Unit& unit_for_output(int unit);
     Unit& unit_for_input(int unit);

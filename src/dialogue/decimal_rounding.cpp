@@ -1,0 +1,165 @@
+#include "dialogue/decimal_rounding.hpp"
+
+#include <cstring>
+
+namespace wavespec {
+namespace {
+
+__extension__ typedef unsigned __int128 uint128;
+
+constexpr int kMaxFivePower = 55;  // 5^55 < 2^128
+
+constexpr uint128 five_power(int n) {
+    uint128 p = 1;
+    for (int i = 0; i < n; ++i) p *= 5;
+    return p;
+}
+
+struct FivePowers {
+    uint128 value[kMaxFivePower + 1];
+    constexpr FivePowers() : value() {
+        for (int i = 0; i <= kMaxFivePower; ++i) value[i] = five_power(i);
+    }
+};
+constexpr FivePowers kFive;
+
+constexpr std::uint64_t kTen[] = {1ull,
+                                  10ull,
+                                  100ull,
+                                  1000ull,
+                                  10000ull,
+                                  100000ull,
+                                  1000000ull,
+                                  10000000ull,
+                                  100000000ull,
+                                  1000000000ull,
+                                  10000000000ull,
+                                  100000000000ull,
+                                  1000000000000ull,
+                                  10000000000000ull,
+                                  100000000000000ull,
+                                  1000000000000000ull,
+                                  10000000000000000ull,
+                                  100000000000000000ull};
+
+int bit_length(uint128 x) {
+    int n = 0;
+    auto high = static_cast<std::uint64_t>(x >> 64);
+    if (high != 0) return 128 - __builtin_clzll(high);
+    auto low = static_cast<std::uint64_t>(x);
+    if (low != 0) n = 64 - __builtin_clzll(low);
+    return n;
+}
+
+enum class Remainder { below_half, half, above_half };
+
+// magnitude * 10^scale = quotient + fraction, exactly; false if the integers would overflow.
+// The double is m * 2^q; 10^scale is 5^scale * 2^scale, so the five-powers go into the
+// numerator or the denominator and every power of two into a shift.
+bool scaled_floor(double magnitude, int scale, uint128& quotient, Remainder& remainder) {
+    std::uint64_t bits;
+    std::memcpy(&bits, &magnitude, sizeof bits);
+    auto biased = static_cast<int>((bits >> 52) & 0x7ff);
+    std::uint64_t mantissa = bits & ((1ull << 52) - 1);
+    int q;
+    if (biased == 0) {
+        q = -1074;
+    } else {
+        mantissa |= 1ull << 52;
+        q = biased - 1075;
+    }
+    if (scale > kMaxFivePower || -scale > kMaxFivePower) return false;
+    uint128 num = mantissa;
+    uint128 den = 1;
+    if (scale >= 0) {
+        if (bit_length(num) + bit_length(kFive.value[scale]) > 127) return false;
+        num *= kFive.value[scale];
+    } else {
+        den = kFive.value[-scale];
+    }
+    int shift = q + scale;
+    if (shift >= 0) {
+        if (bit_length(num) + shift > 127) return false;
+        num <<= shift;
+    } else if (den == 1) {
+        int p = -shift;
+        if (p >= 128) {  // num < 2^127: the whole value is below one half
+            quotient = 0;
+            remainder = Remainder::below_half;
+            return true;
+        }
+        uint128 one = static_cast<uint128>(1) << p;
+        quotient = num >> p;
+        uint128 fraction = num & (one - 1);
+        uint128 half = one >> 1;
+        remainder = fraction < half    ? Remainder::below_half
+                    : fraction == half ? Remainder::half
+                                       : Remainder::above_half;
+        return true;
+    } else {
+        if (bit_length(den) - shift > 126) return false;
+        den <<= -shift;
+    }
+    quotient = num / den;
+    uint128 fraction = num % den;
+    uint128 rest = den - fraction;  // compare fraction with den/2 without overflow
+    remainder = fraction < rest    ? Remainder::below_half
+                : fraction == rest ? Remainder::half
+                                   : Remainder::above_half;
+    return true;
+}
+
+}  // namespace
+
+Rounding round_significant(double magnitude, int digits, std::uint64_t& value, int& exponent) {
+    if (digits < 1 || digits > 17 || !(magnitude > 0.0)) return Rounding::out_of_range;
+    // Decimal exponent from the binary one: floor(e2 * log10 2) is exact or one too small.
+    int e2;
+    {
+        std::uint64_t bits;
+        std::memcpy(&bits, &magnitude, sizeof bits);
+        auto biased = static_cast<int>((bits >> 52) & 0x7ff);
+        if (biased == 0) return Rounding::out_of_range;  // subnormals: the general path
+        e2 = biased - 1023;
+    }
+    int e10 = (e2 * 78913) >> 18;  // floor(e2 * log10(2)), give or take one
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        uint128 quotient;
+        Remainder remainder;
+        if (!scaled_floor(magnitude, digits - 1 - e10, quotient, remainder)) {
+            return Rounding::out_of_range;
+        }
+        if (quotient >= kTen[digits]) {
+            ++e10;
+            continue;
+        }
+        if (quotient < kTen[digits - 1]) {
+            --e10;
+            continue;
+        }
+        if (remainder == Remainder::half) return Rounding::tie;
+        auto v = static_cast<std::uint64_t>(quotient);
+        if (remainder == Remainder::above_half) ++v;
+        if (v == kTen[digits]) {
+            v = kTen[digits - 1];
+            ++e10;
+        }
+        value = v;
+        exponent = e10;
+        return Rounding::done;
+    }
+    return Rounding::out_of_range;
+}
+
+Rounding round_fixed(double magnitude, int decimals, std::uint64_t& value) {
+    if (decimals < 0 || decimals > 17 || !(magnitude >= 0.0)) return Rounding::out_of_range;
+    uint128 quotient;
+    Remainder remainder;
+    if (!scaled_floor(magnitude, decimals, quotient, remainder)) return Rounding::out_of_range;
+    if (quotient >= (static_cast<uint128>(1) << 63)) return Rounding::out_of_range;
+    if (remainder == Remainder::half) return Rounding::tie;
+    value = static_cast<std::uint64_t>(quotient) + (remainder == Remainder::above_half ? 1 : 0);
+    return Rounding::done;
+}
+
+}  // namespace wavespec

@@ -1,0 +1,102 @@
+// The fast number texts (digits derived from the shortest round-trip form) against the exact
+// conversions, over random values of every magnitude and over constructed ties.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <random>
+#include <string>
+
+#include "dialogue/number_text.hpp"
+
+namespace wavespec {
+namespace {
+
+std::string list_fast(double v) {
+    char b[kNumberTextCapacity];
+    return {b, list_real_text(v, b)};
+}
+std::string list_exact(double v) {
+    char b[kNumberTextCapacity];
+    return {b, exact::list_real_text(v, b)};
+}
+std::string f_fast(double v, int w, int d) {
+    char b[kNumberTextCapacity];
+    return {b, fixed_field(v, w, d, b)};
+}
+std::string f_exact(double v, int w, int d) {
+    char b[kNumberTextCapacity];
+    return {b, exact::fixed_field(v, w, d, b)};
+}
+std::string e_fast(double v, int w, int d) {
+    char b[kNumberTextCapacity];
+    return {b, exponent_field(v, w, d, b)};
+}
+std::string e_exact(double v, int w, int d) {
+    char b[kNumberTextCapacity];
+    return {b, exact::exponent_field(v, w, d, b)};
+}
+
+void expect_same_everywhere(double v) {
+    ASSERT_EQ(list_fast(v), list_exact(v)) << std::hexfloat << v;
+    ASSERT_EQ(f_fast(v, 6, 3), f_exact(v, 6, 3)) << std::hexfloat << v;
+    ASSERT_EQ(f_fast(v, 8, 4), f_exact(v, 8, 4)) << std::hexfloat << v;
+    ASSERT_EQ(f_fast(v, 12, 4), f_exact(v, 12, 4)) << std::hexfloat << v;
+    ASSERT_EQ(f_fast(v, 30, 9), f_exact(v, 30, 9)) << std::hexfloat << v;
+    ASSERT_EQ(e_fast(v, 12, 4), e_exact(v, 12, 4)) << std::hexfloat << v;
+    ASSERT_EQ(e_fast(v, 15, 7), e_exact(v, 15, 7)) << std::hexfloat << v;
+}
+
+TEST(DecimalShortcut, AgreesWithExactConversionOnRandomValuesOfEveryMagnitude) {
+    std::mt19937_64 engine(12345);
+    std::uniform_real_distribution<double> mantissa(1.0, 10.0);
+    std::uniform_int_distribution<int> exponent(-320, 300);
+    for (int i = 0; i < 60000; ++i) {
+        double v = mantissa(engine) * std::pow(10.0, exponent(engine));
+        if (i % 2) v = -v;
+        expect_same_everywhere(v);
+    }
+}
+
+TEST(DecimalShortcut, AgreesOnRandomBitPatterns) {
+    std::mt19937_64 engine(777);
+    for (int i = 0; i < 60000; ++i) {
+        std::uint64_t bits = engine();
+        double v;
+        std::memcpy(&v, &bits, sizeof v);
+        expect_same_everywhere(v);
+    }
+}
+
+TEST(DecimalShortcut, AgreesOnValuesNearRoundingBoundaries) {
+    // Decimal midpoints of every field, and the doubles next to them on both sides.
+    std::mt19937_64 engine(99);
+    std::uniform_int_distribution<long long> digits(0, 99999999);
+    for (int i = 0; i < 15000; ++i) {
+        long long n = digits(engine);
+        for (double scale : {1e-4, 1e-5, 1e-3, 1e-9, 1e-8, 1.0, 1e3}) {
+            double mid = (static_cast<double>(n) + 0.5) * scale;
+            for (double v : {mid, std::nextafter(mid, 0.0), std::nextafter(mid, 1e300)}) {
+                expect_same_everywhere(v);
+            }
+        }
+    }
+    // Exactly representable halves: the shortcut must hand these to the exact conversion.
+    for (double v : {0.5, 1.5, 2.5, 0.125, 0.0625, 9.5, 99.9995, 0.00005, 123456789.5,
+                     1234567.25, 0.03125, 1e-5, 5e-5, 999.99995, 9999999.99995}) {
+        expect_same_everywhere(v);
+        expect_same_everywhere(-v);
+    }
+}
+
+TEST(DecimalShortcut, AgreesOnSpecialValues) {
+    for (double v : {0.0, -0.0, 1.0, -1.0, 10.0, 1e9, 999999999.0, 999999999.5, 1e-4, 9.99996,
+                     99.9996, 1e100, 1e-100, 1e-99, 5e-324, 1.7976931348623157e308,
+                     std::numeric_limits<double>::min()}) {
+        expect_same_everywhere(v);
+        expect_same_everywhere(-v);
+    }
+}
+
+}  // namespace
+}  // namespace wavespec
