@@ -1,35 +1,123 @@
 #include "dialogue/dump_files.hpp"
 
+#include <cstring>
+
 #include "dialogue/list_output.hpp"
+#include "dialogue/number_text.hpp"
 
 namespace wavespec {
+
 namespace {
 
-void dump_block(RecordLayer& layer, int unit, std::span<const Complex> a) {
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        ListWriter(layer, unit).integer(static_cast<std::int32_t>(i + 1)).complex(a[i].re, a[i].im);
+// Position that the bit-reversal permutation of n brings to position i (both from 0).
+std::size_t bit_reversed(std::size_t i, std::size_t n) {
+    std::size_t r = 0;
+    for (std::size_t bit = n >> 1; bit > 0; bit >>= 1, i >>= 1) r = (r << 1) | (i & 1);
+    return r;
+}
+
+// FNV-1a over the 64-bit words of the values, in the order given by position(i).
+template <typename Position>
+std::uint64_t fingerprint(std::span<const Complex> values, Position position) {
+    std::uint64_t hash = 14695981039346656037ull;
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        std::uint64_t words[2];
+        std::memcpy(words, &values[position(i)], sizeof words);
+        hash = (hash ^ words[0]) * 1099511628211ull;
+        hash = (hash ^ words[1]) * 1099511628211ull;
     }
+    return hash;
 }
 
 }  // namespace
 
-void dump_spectrum(RecordLayer& layer, std::span<const Complex> spectrum) {
+void ComplexTexts::format(std::span<const Complex> values) {
+    constexpr std::size_t kTypicalPart = 14;
+    chars_.clear();
+    chars_.reserve(values.size() * 2 * kTypicalPart);
+    starts_.resize(values.size() * 2 + 1);
+    char part[kNumberTextCapacity];
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        starts_[2 * i] = static_cast<std::uint32_t>(chars_.size());
+        chars_.insert(chars_.end(), part, part + list_real_part_text(values[i].re, part));
+        starts_[2 * i + 1] = static_cast<std::uint32_t>(chars_.size());
+        chars_.insert(chars_.end(), part, part + list_real_part_text(values[i].im, part));
+    }
+    starts_[2 * values.size()] = static_cast<std::uint32_t>(chars_.size());
+    fingerprint_ = fingerprint(values, [](std::size_t i) { return i; });
+}
+
+bool ComplexTexts::holds(std::span<const Complex> values) const {
+    return values.size() == size() &&
+           fingerprint(values, [](std::size_t i) { return i; }) == fingerprint_;
+}
+
+bool ComplexTexts::holds_bit_reversed(std::span<const Complex> values) const {
+    std::size_t n = values.size();
+    return n == size() &&
+           fingerprint(values, [n](std::size_t i) { return bit_reversed(i, n); }) == fingerprint_;
+}
+
+std::string_view ComplexTexts::re(std::size_t i) const {
+    return {chars_.data() + starts_[2 * i], starts_[2 * i + 1] - starts_[2 * i]};
+}
+
+std::string_view ComplexTexts::im(std::size_t i) const {
+    return {chars_.data() + starts_[2 * i + 1], starts_[2 * i + 2] - starts_[2 * i + 1]};
+}
+
+void TransformDumps::dump_spectrum(std::span<const Complex> spectrum) {
+    input_texts_.format(spectrum);
     for (std::size_t i = 0; i < spectrum.size(); ++i) {
-        ListWriter(layer, kSpectrumDumpUnit)
+        ListWriter(layer_, kSpectrumDumpUnit)
             .integer(static_cast<std::int32_t>(i + 1))
             .text(",")
-            .complex(spectrum[i].re, spectrum[i].im);
+            .complex_parts(input_texts_.re(i), input_texts_.im(i));
     }
 }
 
-void TransformDumps::input(std::span<const Complex> a) { dump_block(layer_, kInputDumpUnit, a); }
-void TransformDumps::permuted(std::span<const Complex> a) {
-    dump_block(layer_, kPermutedDumpUnit, a);
+void TransformDumps::write_block(int unit, std::span<const Complex> a, const ComplexTexts& texts) {
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        ListWriter(layer_, unit)
+            .integer(static_cast<std::int32_t>(i + 1))
+            .complex_parts(texts.re(i), texts.im(i));
+    }
 }
-void TransformDumps::output(std::span<const Complex> a) { dump_block(layer_, kOutputDumpUnit, a); }
+
+void TransformDumps::input(std::span<const Complex> a) {
+    if (!input_texts_.holds(a)) input_texts_.format(a);
+    write_block(kInputDumpUnit, a, input_texts_);
+}
+
+void TransformDumps::permuted(std::span<const Complex> a) {
+    // After the bit-reversal permutation each input value stands at its bit-reversed
+    // position; the fingerprint confirms it before the input's texts are reused.
+    if (!input_texts_.holds_bit_reversed(a)) {
+        input_texts_.format(a);
+        write_block(kPermutedDumpUnit, a, input_texts_);
+        return;
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        std::size_t source = bit_reversed(i, a.size());
+        ListWriter(layer_, kPermutedDumpUnit)
+            .integer(static_cast<std::int32_t>(i + 1))
+            .complex_parts(input_texts_.re(source), input_texts_.im(source));
+    }
+}
+
+void TransformDumps::output(std::span<const Complex> a) {
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        ListWriter(layer_, kOutputDumpUnit).integer(static_cast<std::int32_t>(i + 1)).complex(a[i].re, a[i].im);
+    }
+}
+
+RescaleDump::RescaleDump(RecordLayer& layer, double dur) : layer_(layer) {
+    char buffer[kNumberTextCapacity];
+    dur_text_.assign(buffer, list_real_text(dur, buffer));
+}
 
 void RescaleDump::rescaled(int position, double value) {
-    ListWriter(layer_, kRescaledDumpUnit).integer(position).text(",").real(value).real(dur_);
+    ListWriter(layer_, kRescaledDumpUnit).integer(position).text(",").real(value).real_text(dur_text_);
 }
 
 }  // namespace wavespec

@@ -3,7 +3,11 @@
 // rescaled first component with the record length).
 #pragma once
 
+#include <cstdint>
 #include <span>
+#include <string>
+#include <string_view>
+#include <vector>
 
 #include "dialogue/record_layer.hpp"
 #include "spectral/reconstruction.hpp"
@@ -17,30 +21,53 @@ inline constexpr int kOutputDumpUnit = 69;
 inline constexpr int kRescaledDumpUnit = 88;
 inline constexpr int kSpectrumDumpUnit = 89;
 
-// fort.89: one record "i, (re,im)" per bin.
-void dump_spectrum(RecordLayer& layer, std::span<const Complex> spectrum);
+// The list-directed texts of a block of complex values, kept with the values they stand for.
+// The dumps show the same values several times (fort.89 and the first block of fort.67, and
+// each block of fort.68 is its fort.67 block reordered), so each is formatted once.
+// Only the texts and a fingerprint of the values are kept, not the values themselves.
+class ComplexTexts {
+public:
+    void format(std::span<const Complex> values);
+    // True if the texts stand for exactly these values, in this order.
+    bool holds(std::span<const Complex> values) const;
+    // True if the texts stand for these values taken in bit-reversed order.
+    bool holds_bit_reversed(std::span<const Complex> values) const;
+    std::size_t size() const { return starts_.empty() ? 0 : starts_.size() / 2; }
+    std::string_view re(std::size_t i) const;
+    std::string_view im(std::size_t i) const;
 
-// fort.67 to fort.69 from the transform's three observation points.
+private:
+    std::vector<char> chars_;
+    std::vector<std::uint32_t> starts_;  // re start, im start per value; then the end
+    std::uint64_t fingerprint_ = 0;
+};
+
+// Writes fort.67 to fort.69 from the transform's three observation points, and fort.89.
 class TransformDumps final : public TransformObserver {
 public:
     explicit TransformDumps(RecordLayer& layer) : layer_(layer) {}
+    // fort.89: one record "i, (re,im)" per bin of the spectrum about to be transformed.
+    void dump_spectrum(std::span<const Complex> spectrum);
     void input(std::span<const Complex> a) override;
     void permuted(std::span<const Complex> a) override;
     void output(std::span<const Complex> a) override;
 
 private:
+    void write_block(int unit, std::span<const Complex> a, const ComplexTexts& texts);
+
     RecordLayer& layer_;
+    ComplexTexts input_texts_;
 };
 
 // fort.88: one record "i, value dur" per rescaled position.
 class RescaleDump final : public RescaleObserver {
 public:
-    RescaleDump(RecordLayer& layer, double dur) : layer_(layer), dur_(dur) {}
+    RescaleDump(RecordLayer& layer, double dur);
     void rescaled(int position, double value) override;
 
 private:
     RecordLayer& layer_;
-    double dur_;
+    std::string dur_text_;  // the same in every record: formatted once
 };
 
 }  // namespace wavespec

@@ -215,7 +215,7 @@ void ListReader::read_number(Number& number, bool allow_repeat, Held* repeat_tar
         if (number.digits.empty() && c == '0') {
             // leading zeros do not count
         } else if (number.digits.size() < kSignificantDigits) {
-            number.digits += static_cast<char>(c);
+            number.digits.push_back(static_cast<char>(c));
         } else {
             number.scale = clamp_scale(number.scale + 1);
         }
@@ -251,7 +251,7 @@ void ListReader::read_number(Number& number, bool allow_repeat, Held* repeat_tar
             if (number.digits.empty() && c == '0') {
                 number.scale = clamp_scale(number.scale - 1);
             } else if (number.digits.size() < kSignificantDigits) {
-                number.digits += static_cast<char>(c);
+                number.digits.push_back(static_cast<char>(c));
                 number.scale = clamp_scale(number.scale - 1);
             }
             advance();
@@ -281,6 +281,18 @@ void ListReader::read_number(Number& number, bool allow_repeat, Held* repeat_tar
 
 double ListReader::to_double(const Number& number) {
     if (number.digits.empty()) return number.negative ? -0.0 : 0.0;
+    // Up to 15 digits are exact in a double, and so are the powers of ten up to 10^22: one
+    // multiplication or division then rounds once, correctly, as the full conversion would.
+    static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                         1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                         1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    if (number.digits.size() <= 15 && number.scale >= -22 && number.scale <= 22) {
+        std::uint64_t mantissa = 0;
+        for (char d : number.digits) mantissa = mantissa * 10 + static_cast<std::uint64_t>(d - '0');
+        auto m = static_cast<double>(mantissa);
+        double value = number.scale >= 0 ? m * kPowers[number.scale] : m / kPowers[-number.scale];
+        return number.negative ? -value : value;
+    }
     char text[kSignificantDigits + 32];
     std::memcpy(text, number.digits.data(), number.digits.size());
     char* end = text + number.digits.size();

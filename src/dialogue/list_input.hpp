@@ -33,12 +33,27 @@ public:
     Status finish();
 
 private:
+    // Up to 40 significant digits, without allocation.
+    class Digits {
+    public:
+        bool empty() const { return size_ == 0; }
+        std::size_t size() const { return size_; }
+        const char* data() const { return chars_; }
+        const char* begin() const { return chars_; }
+        const char* end() const { return chars_ + size_; }
+        void push_back(char c) { chars_[size_++] = c; }
+
+    private:
+        char chars_[40];
+        std::size_t size_ = 0;
+    };
+
     // Numbers as read: value = digits x 10^scale, with at most 40 significant digits kept.
     struct Number {
         bool negative = false;
         bool has_point = false;
         bool has_exponent = false;
-        std::string digits;
+        Digits digits;
         std::int64_t scale = 0;
     };
     struct Held {  // the value of a repeat count r*v, handed to the next variables

@@ -1,5 +1,7 @@
 #include "dialogue/list_output.hpp"
 
+#include <cstring>
+
 #include "dialogue/number_text.hpp"
 
 namespace wavespec {
@@ -47,28 +49,50 @@ ListWriter& ListWriter::integer(std::int32_t value) {
 
 ListWriter& ListWriter::real(double value) {
     char buffer[kNumberTextCapacity];
-    std::size_t n = list_real_text(value, buffer);
-    make_room(n);
-    place({buffer, n});
+    return real_text({buffer, list_real_text(value, buffer)});
+}
+
+ListWriter& ListWriter::real_text(std::string_view text) {
+    make_room(text.size());
+    place(text);
     return *this;
 }
 
 ListWriter& ListWriter::complex(double re, double im) {
     char real_part[kNumberTextCapacity];
     char imag_part[kNumberTextCapacity];
-    std::size_t re_len = list_real_part_text(re, real_part);
-    std::size_t im_len = list_real_part_text(im, imag_part);
-    make_room(re_len + im_len + 4);
+    return complex_parts({real_part, list_real_part_text(re, real_part)},
+                         {imag_part, list_real_part_text(im, imag_part)});
+}
+
+ListWriter& ListWriter::complex_parts(std::string_view re, std::string_view im) {
+    make_room(re.size() + im.size() + 4);
+    if (position_ + re.size() + 3 + im.size() + 1 < kListLineLimit &&
+        re.size() + im.size() <= 2 * kNumberTextCapacity) {
+        // The usual case, the whole value on this record: placed as one piece.
+        char item[2 * kNumberTextCapacity + 4];
+        std::size_t n = 0;
+        item[n++] = ' ';
+        item[n++] = '(';
+        std::memcpy(item + n, re.data(), re.size());
+        n += re.size();
+        item[n++] = ',';
+        std::memcpy(item + n, im.data(), im.size());
+        n += im.size();
+        item[n++] = ')';
+        place({item, n});
+        return *this;
+    }
     place(" (");
-    place({real_part, re_len});
+    place(re);
     place(",");
-    if (position_ + im_len + 1 >= kListLineLimit) {
+    if (position_ + im.size() + 1 >= kListLineLimit) {
         // The value is broken after its comma; the next record starts with a blank.
         out_.end_record();
         position_ = 0;
         place(" ");
     }
-    place({imag_part, im_len});
+    place(im);
     place(")");
     return *this;
 }

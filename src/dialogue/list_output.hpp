@@ -22,6 +22,10 @@ public:
     ListWriter& integer(std::int32_t value);
     ListWriter& real(double value);
     ListWriter& complex(double re, double im);
+    // The same items from texts already formatted: a real with its two leading characters,
+    // and the two parts of a complex value without theirs.
+    ListWriter& real_text(std::string_view text);
+    ListWriter& complex_parts(std::string_view re, std::string_view im);
     // Ends the record; a statement without items writes an empty record.
     void end();
 

@@ -37,54 +37,72 @@ std::size_t right_justify(const char* text, std::size_t len, int width, char* ou
 
 bool valid_width(int width) { return width > 0 && width <= static_cast<int>(kMaxFieldWidth); }
 
-// A positive decimal d1.d2...dn x 10^exponent; n = 0 stands for zero.
-struct Decimal {
-    char digits[24];
-    int count = 0;
-    int exponent = 0;
-    char digit(int k) const { return k >= 0 && k < count ? digits[k] : '0'; }
-};
+constexpr char kDigitPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
 
-Decimal decimal_of(std::uint64_t value, int exponent) {
-    Decimal d;
-    d.count = static_cast<int>(std::to_chars(d.digits, d.digits + sizeof d.digits, value).ptr -
-                               d.digits);
-    d.exponent = exponent;
-    return d;
+// Writes exactly `count` decimal digits of value (zero-padded on the left), two at a time.
+void write_digits(std::uint64_t value, int count, char* out) {
+    int k = count;
+    while (k >= 2) {
+        std::size_t pair = static_cast<std::size_t>(value % 100) * 2;
+        value /= 100;
+        out[--k] = kDigitPairs[pair + 1];
+        out[--k] = kDigitPairs[pair];
+    }
+    if (k == 1) out[0] = static_cast<char>('0' + value % 10);
 }
 
-// "%.9G" layout of a rounded decimal with the decimal point always present.
-std::size_t general_layout(Decimal d, char* out) {
-    while (d.count > 1 && d.digits[d.count - 1] == '0') --d.count;
-    std::size_t n = 0;
-    if (d.exponent < -4 || d.exponent >= 9) {
-        out[n++] = d.digits[0];
-        out[n++] = '.';
-        for (int k = 1; k < d.count; ++k) out[n++] = d.digits[k];
-        out[n++] = 'E';
-        out[n++] = d.exponent < 0 ? '-' : '+';
-        int e = d.exponent < 0 ? -d.exponent : d.exponent;
-        if (e < 10) out[n++] = '0';
-        n += static_cast<std::size_t>(std::to_chars(out + n, out + n + 4, e).ptr - (out + n));
-        return n;
+int digit_count(std::uint64_t value) {
+    int n = 1;
+    while (value >= 10) {
+        value /= 10;
+        ++n;
     }
-    if (d.exponent < 0) {
+    return n;
+}
+
+// "%.9G" layout, with the decimal point always present, of the nine significant digits
+// value (100000000 to 999999999) times 10^(exponent - 8).
+std::size_t general_layout(std::uint64_t value, int exponent, char* out) {
+    char digits[9];
+    write_digits(value, 9, digits);
+    int count = 9;
+    while (count > 1 && digits[count - 1] == '0') --count;
+    std::size_t n = 0;
+    if (exponent < -4 || exponent >= 9) {
+        out[n++] = digits[0];
+        out[n++] = '.';
+        for (int k = 1; k < count; ++k) out[n++] = digits[k];
+        out[n++] = 'E';
+        out[n++] = exponent < 0 ? '-' : '+';
+        int e = exponent < 0 ? -exponent : exponent;
+        if (e >= 100) {
+            out[n++] = static_cast<char>('0' + e / 100);
+            e %= 100;
+        }
+        write_digits(static_cast<std::uint64_t>(e), 2, out + n);
+        return n + 2;
+    }
+    if (exponent < 0) {
         out[n++] = '0';
         out[n++] = '.';
-        for (int k = -1; k > d.exponent; --k) out[n++] = '0';
-        for (int k = 0; k < d.count; ++k) out[n++] = d.digits[k];
+        for (int k = -1; k > exponent; --k) out[n++] = '0';
+        for (int k = 0; k < count; ++k) out[n++] = digits[k];
         return n;
     }
-    for (int k = 0; k <= d.exponent; ++k) out[n++] = d.digit(k);
+    for (int k = 0; k <= exponent; ++k) out[n++] = k < count ? digits[k] : '0';
     out[n++] = '.';
-    for (int k = d.exponent + 1; k < d.count; ++k) out[n++] = d.digits[k];
+    for (int k = exponent + 1; k < count; ++k) out[n++] = digits[k];
     return n;
 }
 
 // The magnitude with `decimals` places as "%#.*f" writes it, from value = magnitude * 10^d.
 std::size_t fixed_layout(std::uint64_t value, int decimals, char* out) {
     char digits[24];
-    auto count = static_cast<int>(std::to_chars(digits, digits + sizeof digits, value).ptr - digits);
+    int count = digit_count(value);
+    write_digits(value, count, digits);
     std::size_t n = 0;
     int integer_digits = count - decimals;
     if (integer_digits <= 0) {
@@ -156,7 +174,7 @@ std::size_t general_nine_digits(double magnitude, char* out) {
         round_significant(magnitude, 9, value, exponent) != Rounding::done) {
         return exact::general_nine_digits(magnitude, out);
     }
-    return general_layout(decimal_of(value, exponent), out);
+    return general_layout(value, exponent, out);
 }
 
 std::size_t fixed_magnitude(double magnitude, int decimals, char* out) {
@@ -173,7 +191,7 @@ void exponent_digits(double magnitude, int digits, char* mantissa, int& exponent
         exact::exponent_digits(magnitude, digits, mantissa, exponent);
         return;
     }
-    std::to_chars(mantissa, mantissa + digits, value);
+    write_digits(value, digits, mantissa);
 }
 
 }  // namespace

@@ -23,7 +23,7 @@
 namespace wavespec {
 
 namespace {
-constexpr std::size_t kOutputBufferSize = 1 << 16;
+constexpr std::size_t kOutputBufferSize = 1 << 15;
 constexpr std::size_t kInputBufferSize = 1 << 16;
 
 // Writes all of text to fd, retrying short writes; false with errno set on failure.

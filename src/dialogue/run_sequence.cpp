@@ -184,8 +184,8 @@ void reconstruct(RecordLayer& layer, RunState& state) {
     conjugate_fill(first(state.fx1, nf));
     conjugate_fill(first(state.fx2, nf));
     conjugate_fill(first(state.fx3, nf));
-    dump_spectrum(layer, first(state.fx1, nf));
     TransformDumps dumps(layer);
+    dumps.dump_spectrum(first(state.fx1, nf));
     wvfast(state.nf, state.fx1, kMom, 1, &dumps);
     wvfast(state.nf, state.fx2, kMom, 1, &dumps);
     wvfast(state.nf, state.fx3, kMom, 1, &dumps);
