@@ -54,7 +54,7 @@ std::string ask_file_name(RecordLayer& layer, const FormatProgram& prompt) {
 }
 
 template <typename T>
-std::span<T> first(std::vector<T>& v, std::int64_t n) {
+std::span<T> first(ZeroedArray<T>& v, std::int64_t n) {
     return std::span<T>(v).first(static_cast<std::size_t>(n));
 }
 
@@ -184,11 +184,14 @@ void reconstruct(RecordLayer& layer, RunState& state) {
     conjugate_fill(first(state.fx1, nf));
     conjugate_fill(first(state.fx2, nf));
     conjugate_fill(first(state.fx3, nf));
-    TransformDumps dumps(layer);
-    dumps.dump_spectrum(first(state.fx1, nf));
-    wvfast(state.nf, state.fx1, kMom, 1, &dumps);
-    wvfast(state.nf, state.fx2, kMom, 1, &dumps);
-    wvfast(state.nf, state.fx3, kMom, 1, &dumps);
+    {
+        // The dumps' text cache is released before the output series are first written.
+        TransformDumps dumps(layer);
+        dumps.dump_spectrum(first(state.fx1, nf));
+        wvfast(state.nf, state.fx1, kMom, 1, &dumps);
+        wvfast(state.nf, state.fx2, kMom, 1, &dumps);
+        wvfast(state.nf, state.fx3, kMom, 1, &dumps);
+    }
     RescaleDump rescale_dump(layer, state.dur);
     rescale(first(state.fx1, nf), first(state.fx2, nf), first(state.fx3, nf), state.dur,
             first(state.xr1, nf), first(state.xr2, nf), first(state.xr3, nf), &rescale_dump);

@@ -6,8 +6,8 @@
 #include <array>
 #include <cstdint>
 #include <string>
-#include <vector>
 
+#include "dialogue/zeroed_array.hpp"
 #include "spectral/complex_value.hpp"
 #include "spectral/time_window.hpp"
 
@@ -27,16 +27,16 @@ struct RunState {
         for (auto& name : names) name.fill(' ');
         return names;
     }();
-    std::vector<double> time = std::vector<double>(kCapacity);
-    std::vector<double> xr1 = std::vector<double>(kCapacity);
-    std::vector<double> xr2 = std::vector<double>(kCapacity);
-    std::vector<double> xr3 = std::vector<double>(kCapacity);
-    std::vector<double> x1 = std::vector<double>(kCapacity);
-    std::vector<double> x2 = std::vector<double>(kCapacity);
-    std::vector<double> x3 = std::vector<double>(kCapacity);
-    std::vector<Complex> fx1 = std::vector<Complex>(kCapacity);
-    std::vector<Complex> fx2 = std::vector<Complex>(kCapacity);
-    std::vector<Complex> fx3 = std::vector<Complex>(kCapacity);
+    ZeroedArray<double> time{kCapacity};
+    ZeroedArray<double> xr1{kCapacity};
+    ZeroedArray<double> xr2{kCapacity};
+    ZeroedArray<double> xr3{kCapacity};
+    ZeroedArray<double> x1{kCapacity};
+    ZeroedArray<double> x2{kCapacity};
+    ZeroedArray<double> x3{kCapacity};
+    ZeroedArray<Complex> fx1{kCapacity};
+    ZeroedArray<Complex> fx2{kCapacity};
+    ZeroedArray<Complex> fx3{kCapacity};
 
     std::int32_t nt = 0;
     double dt = 0.0;
