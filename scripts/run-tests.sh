@@ -1,17 +1,49 @@
 #!/usr/bin/env bash
-# Builds and runs every test: the optimised build, then the same tests under
-# AddressSanitizer and UndefinedBehaviorSanitizer.
+# Builds and runs every test of wavespec:
+#   1. unit and end-to-end tests, optimised build;
+#   2. the same under AddressSanitizer and UndefinedBehaviorSanitizer;
+#   3. each libFuzzer target for a bounded time (FUZZ_SECONDS, default 60);
+#   4. the end-to-end tests against the Windows build under Wine;
+#   5. the install tree and the .deb and .zip packages.
+# WAVESPEC_STAGES narrows the run, e.g. WAVESPEC_STAGES="release sanitize".
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
-scripts/install-build-deps.sh
+stages=${WAVESPEC_STAGES:-"release sanitize fuzz windows packages"}
+wants() { [[ " $stages " == *" $1 "* ]]; }
 
-echo "== optimised build"
-cmake --preset release >/dev/null
-cmake --build --preset release -j2
-ctest --preset release -j2
+extra=()
+wants fuzz && extra+=(clang-14 libclang-rt-14-dev)
+wants windows && extra+=(g++-mingw-w64-x86-64-posix wine64)
+wants packages && extra+=(dpkg-dev unzip groff-base g++-mingw-w64-x86-64-posix wine64)
+scripts/install-build-deps.sh "${extra[@]}"
 
-echo "== AddressSanitizer and UndefinedBehaviorSanitizer"
-cmake --preset sanitize >/dev/null
-cmake --build --preset sanitize -j2
-ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 ctest --preset sanitize -j2
+if wants release; then
+    echo "== unit and end-to-end tests, optimised build"
+    cmake --preset release >/dev/null
+    cmake --build --preset release -j2
+    ctest --preset release -j2
+fi
+
+if wants sanitize; then
+    echo "== the same under AddressSanitizer and UndefinedBehaviorSanitizer"
+    cmake --preset sanitize >/dev/null
+    cmake --build --preset sanitize -j2
+    ctest --preset sanitize -j2
+fi
+
+if wants fuzz; then
+    echo "== fuzzing"
+    bash tests/fuzz/run_fuzzers.sh
+fi
+
+if wants windows; then
+    echo "== Windows build under Wine"
+    bash tests/windows/run_under_wine.sh
+fi
+
+if wants packages; then
+    echo "== install tree and packages"
+    bash tests/windows/check_packages.sh
+fi
+echo "== all test stages passed: $stages"

@@ -32,7 +32,7 @@ TEST_P(ReferenceRun, MatchesByteForByte) {
         EXPECT_EQ(run.exit_status, std::stoi(expected_exit));
     }
     EXPECT_EQ(run.out, lines(read_file(reference / "expected" / "stdout")));
-    EXPECT_EQ(run.err, read_file(reference / "expected" / "stderr"));
+    EXPECT_EQ(run.err, lines(read_file(reference / "expected" / "stderr")));
 
     std::set<std::string> expected_names;
     if (fs::exists(reference / "expected" / "files")) {
