@@ -1,5 +1,6 @@
 #include "spectral/wvfast.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <stdexcept>
 #include <utility>
@@ -38,6 +39,55 @@ const TwiddleTable& twiddles(int n, int ind) {
     return table;
 }
 
+// Two doubles in one register; the compiler's vector arithmetic works element by element,
+// with the same IEEE operations as scalar code.
+typedef double Pair __attribute__((vector_size(16)));
+
+Pair load(const Complex& z) { return Pair{z.re, z.im}; }
+Pair swap(Pair p) { return Pair{p[1], p[0]}; }
+void store(Complex& z, Pair p) {
+    z.re = p[0];
+    z.im = p[1];
+}
+
+// Elements transformed together in the early stages: 2048 complex values, 32 KiB.
+constexpr int kCacheBlock = 2048;
+
+// The butterfly of lower and upper with the factor (c, s): both parts at once,
+// (ar*c + ai*(-s), ai*c + ar*s). Negating s is exact and addition commutes, so each part is
+// bit for bit ar*c - ai*s and ar*s + ai*c.
+inline void butterfly(Complex& lower, Complex& upper, double c, double s) {
+    Pair w = load(upper);
+    Pair t = w * Pair{c, c} + swap(w) * Pair{-s, s};
+    Pair u = load(lower);
+    store(upper, u - t);
+    store(lower, u + t);
+}
+
+// One stage of half-span kmax over x[0..length): for each group of 2*kmax elements and each
+// k, the butterfly of x[group+k] and x[group+k+kmax] with the factor of angle index k*stride.
+void butterfly_stage(Complex* x, int length, int kmax, int stride, const TwiddleTable& table) {
+    const double* cosines = table.cosines.data();
+    const double* sines = table.sines.data();
+    const int istep = 2 * kmax;
+    if (kmax < 16) {
+        // Few factors, many groups: one factor at a time over all groups.
+        for (int k = 0; k < kmax; ++k) {
+            double c = cosines[k * stride];
+            double s = sines[k * stride];
+            for (int i = k; i < length; i += istep) butterfly(x[i], x[i + kmax], c, s);
+        }
+        return;
+    }
+    for (int group = 0; group < length; group += istep) {
+        Complex* lower = x + group;
+        Complex* upper = lower + kmax;
+        for (int k = 0; k < kmax; ++k) {
+            butterfly(lower[k], upper[k], cosines[k * stride], sines[k * stride]);
+        }
+    }
+}
+
 void bit_reverse(int n, Complex* a) {
     int j = 1;
     for (int i = 1; i <= n; ++i) {
@@ -66,32 +116,18 @@ void wvfast(int n, std::span<Complex> a, int mom, int ind, TransformObserver* ob
     if (dumps) observer->permuted(data);
     if (n > 1) {
         const TwiddleTable& table = twiddles(n, ind);
-        const double* cosines = table.cosines.data();
-        const double* sines = table.sines.data();
-        Complex* x = data.data();
-        for (int kmax = 1; kmax < n; kmax *= 2) {
-            int istep = 2 * kmax;
-            int stride = (n / 2) / kmax;
-            // Butterflies of one stage touch disjoint pairs; walking group by group visits
-            // memory in order and gives the same results as walking k by k.
-            for (int group = 0; group < n; group += istep) {
-                Complex* lower = x + group;
-                Complex* upper = lower + kmax;
-                for (int k = 0; k < kmax; ++k) {
-                    double c = cosines[k * stride];
-                    double s = sines[k * stride];
-                    double ar = upper[k].re;
-                    double ai = upper[k].im;
-                    double tr = ar * c - ai * s;
-                    double ti = ar * s + ai * c;
-                    double ur = lower[k].re;
-                    double ui = lower[k].im;
-                    upper[k].re = ur - tr;
-                    upper[k].im = ui - ti;
-                    lower[k].re = ur + tr;
-                    lower[k].im = ui + ti;
-                }
+        // Butterflies of one stage touch disjoint pairs, and a stage of span istep only mixes
+        // elements within aligned blocks of istep. So the early stages can run block by block
+        // while a block stays in the cache, then the wide stages over the whole array: every
+        // butterfly still sees exactly the operands it would in stage order.
+        const int block = std::min(n, kCacheBlock);
+        for (int start = 0; start < n; start += block) {
+            for (int kmax = 1; kmax < block; kmax *= 2) {
+                butterfly_stage(data.data() + start, block, kmax, (n / 2) / kmax, table);
             }
+        }
+        for (int kmax = block; kmax < n; kmax *= 2) {
+            butterfly_stage(data.data(), n, kmax, (n / 2) / kmax, table);
         }
     }
     if (dumps) observer->output(data);
