@@ -9,11 +9,20 @@ namespace wavespec {
 
 namespace {
 
-// Position that the bit-reversal permutation of n brings to position i (both from 0).
-std::size_t bit_reversed(std::size_t i, std::size_t n) {
-    std::size_t r = 0;
-    for (std::size_t bit = n >> 1; bit > 0; bit >>= 1, i >>= 1) r = (r << 1) | (i & 1);
-    return r;
+// The bit-reversal permutation of n (a power of two): element i is the position, counted
+// from 0, that the permutation brings to position i.
+const std::vector<std::uint32_t>& bit_reversal(std::size_t n) {
+    thread_local std::vector<std::uint32_t> table;
+    if (table.size() != n) {
+        table.assign(n, 0);
+        for (std::size_t i = 0; i < n; ++i) {
+            std::size_t r = 0;
+            std::size_t rest = i;
+            for (std::size_t bit = n >> 1; bit > 0; bit >>= 1, rest >>= 1) r = (r << 1) | (rest & 1);
+            table[i] = static_cast<std::uint32_t>(r);
+        }
+    }
+    return table;
 }
 
 // FNV-1a over the 64-bit words of the values, in the order given by position(i).
@@ -53,9 +62,9 @@ bool ComplexTexts::holds(std::span<const Complex> values) const {
 }
 
 bool ComplexTexts::holds_bit_reversed(std::span<const Complex> values) const {
-    std::size_t n = values.size();
-    return n == size() &&
-           fingerprint(values, [n](std::size_t i) { return bit_reversed(i, n); }) == fingerprint_;
+    if (values.size() != size()) return false;
+    const std::vector<std::uint32_t>& reversed = bit_reversal(values.size());
+    return fingerprint(values, [&reversed](std::size_t i) { return reversed[i]; }) == fingerprint_;
 }
 
 std::string_view ComplexTexts::re(std::size_t i) const {
@@ -97,8 +106,9 @@ void TransformDumps::permuted(std::span<const Complex> a) {
         write_block(kPermutedDumpUnit, a, input_texts_);
         return;
     }
+    const std::vector<std::uint32_t>& reversed = bit_reversal(a.size());
     for (std::size_t i = 0; i < a.size(); ++i) {
-        std::size_t source = bit_reversed(i, a.size());
+        std::size_t source = reversed[i];
         ListWriter(layer_, kPermutedDumpUnit)
             .integer(static_cast<std::int32_t>(i + 1))
             .complex_parts(input_texts_.re(source), input_texts_.im(source));

@@ -228,8 +228,8 @@ std::size_t fixed_field_with(double value, int width, int decimals, char* out,
         return right_justify(text, n, width, out);
     }
     double magnitude = std::fabs(value);
-    // Values this large never fit any field; skip formatting their hundreds of digits.
-    if (magnitude >= 1e60) return fill_asterisks(width, out);
+    // From 10^64 on the integer digits alone pass the widest field; skip formatting them.
+    if (magnitude >= 1e64) return fill_asterisks(width, out);
     text[0] = '-';
     char* begin = text + 1;
     char* end = begin + magnitude_text(magnitude, decimals, begin);

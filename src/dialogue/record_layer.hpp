@@ -42,7 +42,13 @@ public:
         size_ += text.size();
     }
     void put(char c) { put(std::string_view(&c, 1)); }
-    void end_record() { put(kLineEnd); }
+    void end_record() {
+        if (kLineEnd.size() == 1 && size_ < capacity_) {
+            data_[size_++] = kLineEnd[0];
+        } else {
+            put(kLineEnd);
+        }
+    }
 
 private:
     friend class RecordLayer;

@@ -98,5 +98,15 @@ TEST(DecimalShortcut, AgreesOnSpecialValues) {
     }
 }
 
+TEST(DecimalShortcut, WideFixedFieldsShowLargeValuesThatFit) {
+    // The double nearest 10^60 has 60 integer digits, all of them written: it fits F64.0 and
+    // (negative, with one decimal) F64.1, not F62.2; from 10^64 on nothing fits.
+    const std::string digits = "999999999999999949387135297074018866963645011013410073083904";
+    EXPECT_EQ(f_fast(1e60, 64, 0), "   " + digits + ".");
+    EXPECT_EQ(f_fast(-1e60, 64, 1), " -" + digits + ".0");
+    EXPECT_EQ(f_fast(1e60, 62, 2), std::string(62, '*'));
+    EXPECT_EQ(f_fast(1e64, 64, 0), std::string(64, '*'));
+}
+
 }  // namespace
 }  // namespace wavespec
