@@ -170,6 +170,8 @@ TEST(HostileWaveform, LoneCarriageReturnsMakeOneRecordWithoutSamples) {
 // --- Names ---
 
 TEST(HostileNames, NonAsciiBytesInFileNamesAreUsedAsGiven) {
+    // Windows reads names in its code page: a byte that is not UTF-8 names another file.
+    if (windows_tool()) GTEST_SKIP() << "file names are bytes only on POSIX systems";
     ScratchDir dir;
     const std::string input =
         "donn\xc3\xa9"
@@ -194,7 +196,8 @@ TEST(HostileNames, DirectoryGivenAsTheWaveformFile) {
     ScratchDir dir;
     fs::create_directory(dir / "records");
     ToolRun run = run_tool(dir.path(), join_lines(plain_answers("records")));
-    expect_diagnostic(run, "open: Is a directory", "11 named records");
+    expect_diagnostic(run, "open: " + system_text("Is a directory", "Permission denied"),
+                      "11 named records");
     // A failed open right after the formatted read of the name has no format line.
     EXPECT_EQ(text_lines(run.err).size(), 3u);
 }
@@ -204,7 +207,8 @@ TEST(HostileNames, DirectoryGivenAsTheOutputFileKeepsTheSpectrumFiles) {
     write_file(dir / "rec.csv", small_record());
     fs::create_directory(dir / "results");
     ToolRun run = run_tool(dir.path(), join_lines(plain_answers("rec.csv", "results")));
-    expect_diagnostic(run, "open: Is a directory", "11 named results");
+    expect_diagnostic(run, "open: " + system_text("Is a directory", "Permission denied"),
+                      "11 named results");
     expect_spectrum_files_complete(dir);
     EXPECT_EQ(record_count(dir / "fort.88"), 16u);
 }
@@ -213,7 +217,8 @@ TEST(HostileNames, OutputPathUnderAFileCannotBeCreated) {
     ScratchDir dir;
     write_file(dir / "rec.csv", small_record());
     ToolRun run = run_tool(dir.path(), join_lines(plain_answers("rec.csv", "rec.csv/out.csv")));
-    expect_diagnostic(run, "open: Not a directory", "11 named rec.csv/out.csv");
+    expect_diagnostic(run, "open: " + system_text("Not a directory", "No such file or directory"),
+                      "11 named rec.csv/out.csv");
     expect_spectrum_files_complete(dir);
     EXPECT_EQ(read_file(dir / "rec.csv"), small_record());
 }
@@ -359,7 +364,9 @@ TEST(HostileKeyboard, LoneCarriageReturnsJoinTheAnswersIntoOneName) {
     write_file(dir / "rec.csv", small_record());
     ToolRun run = run_tool(dir.path(), join_lines(plain_answers(), "\r") + "\n");
     EXPECT_TRUE(run.aborted);
-    EXPECT_EQ(text_lines(run.err).at(0), "open: No such file or directory");
+    // The carriage returns stay in the name; Windows refuses such a name outright.
+    EXPECT_EQ(text_lines(run.err).at(0),
+              "open: " + system_text("No such file or directory", "Invalid argument"));
     EXPECT_FALSE(exists_in(dir, "amp3.csv"));
 }
 

@@ -85,6 +85,11 @@ inline MeasuredRun run_measured(const std::filesystem::path& dir,
     fs::remove_all(io);
     if (WIFEXITED(status)) {
         result.run.exit_status = WEXITSTATUS(status);
+        // abort() ends a Windows program with status 3.
+        if (windows_tool() && result.run.exit_status == 3) {
+            result.run.aborted = true;
+            result.run.exit_status = -1;
+        }
     } else if (WIFSIGNALED(status)) {
         result.run.aborted = WTERMSIG(status) == SIGABRT;
         if (!result.run.aborted) result.run.exit_status = -WTERMSIG(status);

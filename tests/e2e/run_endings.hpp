@@ -38,13 +38,16 @@ inline std::string join_lines(const std::vector<std::string>& answers,
     return text;
 }
 
+// The records of a text, without their line ends (LF, or CR LF from the Windows build).
 inline std::vector<std::string> text_lines(const std::string& text) {
     std::vector<std::string> result;
     std::size_t start = 0;
     while (start < text.size()) {
         std::size_t end = text.find('\n', start);
         if (end == std::string::npos) end = text.size();
-        result.push_back(text.substr(start, end - start));
+        std::size_t stop = end;
+        if (windows_tool() && stop > start && text[stop - 1] == '\r') --stop;
+        result.push_back(text.substr(start, stop - start));
         start = end + 1;
     }
     return result;

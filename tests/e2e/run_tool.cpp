@@ -18,8 +18,9 @@ std::string tool_command() {
     const char* override_command = std::getenv("WAVESPEC_TOOL_COMMAND");
     return override_command != nullptr ? override_command : WAVESPEC_DEFAULT_COMMAND;
 }
-bool windows_tool() { return std::getenv("WAVESPEC_WINDOWS_LINE_ENDS") != nullptr; }
 }  // namespace
+
+bool windows_tool() { return std::getenv("WAVESPEC_WINDOWS_LINE_ENDS") != nullptr; }
 
 ScratchDir::ScratchDir() {
     static std::atomic<int> counter{0};

@@ -34,6 +34,14 @@ ToolRun run_tool(const std::filesystem::path& dir, const std::string& keyboard);
 std::string read_file(const std::filesystem::path& file);
 void write_file(const std::filesystem::path& file, const std::string& text);
 
+// True when the tool under test is the Windows build (run under Wine).
+bool windows_tool();
+
+// The system's text for an error where Windows words it differently from Linux.
+inline std::string system_text(const std::string& linux_text, const std::string& windows_text) {
+    return windows_tool() ? windows_text : linux_text;
+}
+
 // A record's line end as the tool writes it on the platform under test.
 const std::string& line_end();
 
