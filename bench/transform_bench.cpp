@@ -22,6 +22,10 @@ void BM_Wvfast(benchmark::State& state) {
         benchmark::DoNotOptimize(a.data());
     }
 }
-BENCHMARK(BM_Wvfast)->Args({32768, -1})->Args({32768, 1})->Args({4096, -1})->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Wvfast)
+    ->Args({32768, -1})
+    ->Args({32768, 1})
+    ->Args({4096, -1})
+    ->Unit(benchmark::kMicrosecond);
 
 }  // namespace

@@ -18,7 +18,8 @@ const std::vector<std::uint32_t>& bit_reversal(std::size_t n) {
         for (std::size_t i = 0; i < n; ++i) {
             std::size_t r = 0;
             std::size_t rest = i;
-            for (std::size_t bit = n >> 1; bit > 0; bit >>= 1, rest >>= 1) r = (r << 1) | (rest & 1);
+            for (std::size_t bit = n >> 1; bit > 0; bit >>= 1, rest >>= 1)
+                r = (r << 1) | (rest & 1);
             table[i] = static_cast<std::uint32_t>(r);
         }
     }
@@ -117,7 +118,9 @@ void TransformDumps::permuted(std::span<const Complex> a) {
 
 void TransformDumps::output(std::span<const Complex> a) {
     for (std::size_t i = 0; i < a.size(); ++i) {
-        ListWriter(layer_, kOutputDumpUnit).integer(static_cast<std::int32_t>(i + 1)).complex(a[i].re, a[i].im);
+        ListWriter(layer_, kOutputDumpUnit)
+            .integer(static_cast<std::int32_t>(i + 1))
+            .complex(a[i].re, a[i].im);
     }
 }
 
@@ -127,7 +130,11 @@ RescaleDump::RescaleDump(RecordLayer& layer, double dur) : layer_(layer) {
 }
 
 void RescaleDump::rescaled(int position, double value) {
-    ListWriter(layer_, kRescaledDumpUnit).integer(position).text(",").real(value).real_text(dur_text_);
+    ListWriter(layer_, kRescaledDumpUnit)
+        .integer(position)
+        .text(",")
+        .real(value)
+        .real_text(dur_text_);
 }
 
 }  // namespace wavespec

@@ -26,7 +26,7 @@ inline constexpr int kSpectrumDumpUnit = 89;
 // each block of fort.68 is its fort.67 block reordered), so each is formatted once.
 // Only the texts and a fingerprint of the values are kept, not the values themselves.
 class ComplexTexts {
-public:
+  public:
     void format(std::span<const Complex> values);
     // True if the texts stand for exactly these values, in this order.
     bool holds(std::span<const Complex> values) const;
@@ -36,7 +36,7 @@ public:
     std::string_view re(std::size_t i) const;
     std::string_view im(std::size_t i) const;
 
-private:
+  private:
     std::vector<char> chars_;
     std::vector<std::uint32_t> starts_;  // re start, im start per value; then the end
     std::uint64_t fingerprint_ = 0;
@@ -44,7 +44,7 @@ private:
 
 // Writes fort.67 to fort.69 from the transform's three observation points, and fort.89.
 class TransformDumps final : public TransformObserver {
-public:
+  public:
     explicit TransformDumps(RecordLayer& layer) : layer_(layer) {}
     // fort.89: one record "i, (re,im)" per bin of the spectrum about to be transformed.
     void dump_spectrum(std::span<const Complex> spectrum);
@@ -52,7 +52,7 @@ public:
     void permuted(std::span<const Complex> a) override;
     void output(std::span<const Complex> a) override;
 
-private:
+  private:
     void write_block(int unit, std::span<const Complex> a, const ComplexTexts& texts);
 
     RecordLayer& layer_;
@@ -61,11 +61,11 @@ private:
 
 // fort.88: one record "i, value dur" per rescaled position.
 class RescaleDump final : public RescaleObserver {
-public:
+  public:
     RescaleDump(RecordLayer& layer, double dur);
     void rescaled(int position, double value) override;
 
-private:
+  private:
     RecordLayer& layer_;
     std::string dur_text_;  // the same in every record: formatted once
 };

@@ -7,7 +7,7 @@ namespace wavespec {
 namespace {
 
 class Parser {
-public:
+  public:
     explicit Parser(std::string_view text) : text_(text) {}
 
     std::vector<FormatStep> parse() {
@@ -20,7 +20,7 @@ public:
         return steps;
     }
 
-private:
+  private:
     // A comma-separated list of descriptors up to the closing parenthesis of its group.
     // A slash also separates descriptors, as in "(/'title')".
     std::vector<FormatStep> parse_list() {

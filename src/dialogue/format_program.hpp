@@ -11,15 +11,17 @@ namespace wavespec {
 struct FormatStep {
     enum class Kind { fixed, exponent, text, literal, skip, new_record };
     Kind kind;
-    int width = 0;       // F, E, A: field width; X: number of places
-    int decimals = 0;    // F: decimals; E: significant digits
-    std::string literal; // literal: its characters, doubled apostrophes already made single
+    int width = 0;        // F, E, A: field width; X: number of places
+    int decimals = 0;     // F: decimals; E: significant digits
+    std::string literal;  // literal: its characters, doubled apostrophes already made single
 
-    bool takes_item() const { return kind == Kind::fixed || kind == Kind::exponent || kind == Kind::text; }
+    bool takes_item() const {
+        return kind == Kind::fixed || kind == Kind::exponent || kind == Kind::text;
+    }
 };
 
 class FormatProgram {
-public:
+  public:
     // Parses a format text; throws std::invalid_argument for a text that is not a format.
     // Repeated groups are unrolled, so the program is a plain sequence of steps.
     explicit FormatProgram(std::string_view text);
@@ -28,7 +30,7 @@ public:
     const std::vector<FormatStep>& steps() const { return steps_; }
     std::size_t data_descriptors() const { return data_descriptors_; }
 
-private:
+  private:
     std::string text_;
     std::vector<FormatStep> steps_;
     std::size_t data_descriptors_ = 0;

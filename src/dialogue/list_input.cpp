@@ -15,12 +15,16 @@ constexpr std::int64_t kScaleLimit = 1'000'000;  // far beyond any double; keeps
 constexpr std::size_t kHeldTextLimit = 256;      // longer than any text variable of the tool
 constexpr long kRepeatLimit = 999'999'999;
 
-bool is_digit(int c) { return c >= '0' && c <= '9'; }
+bool is_digit(int c) {
+    return c >= '0' && c <= '9';
+}
 bool ends_unquoted(int c) {
     return c == ',' || c == ' ' || c == '\t' || c == '/' || c == '\n' || c == '\r' ||
            c == kEndOfInput;
 }
-std::int64_t clamp_scale(std::int64_t s) { return std::clamp(s, -kScaleLimit, kScaleLimit); }
+std::int64_t clamp_scale(std::int64_t s) {
+    return std::clamp(s, -kScaleLimit, kScaleLimit);
+}
 }  // namespace
 
 ListReader::ListReader(RecordLayer& layer, int unit, bool end_of_file_branch)

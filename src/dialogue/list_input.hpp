@@ -14,7 +14,7 @@
 namespace wavespec {
 
 class ListReader {
-public:
+  public:
     enum class Status { ok, end_of_file };
 
     // Without an end-of-file branch, the end of the input is a fatal diagnostic; with one, the
@@ -32,10 +32,10 @@ public:
     // Skips the rest of the current record, line end included.
     Status finish();
 
-private:
+  private:
     // Up to 40 significant digits, without allocation.
     class Digits {
-    public:
+      public:
         bool empty() const { return size_ == 0; }
         std::size_t size() const { return size_; }
         const char* data() const { return chars_; }
@@ -43,7 +43,7 @@ private:
         const char* end() const { return chars_ + size_; }
         void push_back(char c) { chars_[size_++] = c; }
 
-    private:
+      private:
         char chars_[40];
         std::size_t size_ = 0;
     };
@@ -92,7 +92,7 @@ private:
     Status status_ = Status::ok;
     std::string_view window_;
     std::size_t pos_ = 0;
-    long repeat_left_ = 0;     // further copies of held_ (or nulls) still to hand out
+    long repeat_left_ = 0;  // further copies of held_ (or nulls) still to hand out
     bool repeat_null_ = false;
     Held held_;
 };

@@ -6,7 +6,8 @@
 
 namespace wavespec {
 
-ListWriter::ListWriter(RecordLayer& layer, int unit) : out_((layer.begin_list_statement(unit, Direction::writing), layer.sink(unit))) {}
+ListWriter::ListWriter(RecordLayer& layer, int unit)
+    : out_((layer.begin_list_statement(unit, Direction::writing), layer.sink(unit))) {}
 
 ListWriter::~ListWriter() {
     if (!ended_) end();

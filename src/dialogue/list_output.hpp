@@ -12,7 +12,7 @@ namespace wavespec {
 inline constexpr std::size_t kListLineLimit = 80;
 
 class ListWriter {
-public:
+  public:
     ListWriter(RecordLayer& layer, int unit);
     ~ListWriter();
     ListWriter(const ListWriter&) = delete;
@@ -29,7 +29,7 @@ public:
     // Ends the record; a statement without items writes an empty record.
     void end();
 
-private:
+  private:
     // Ends the current record first when an item of this length would reach the limit.
     void make_room(std::size_t item_length);
     void place(std::string_view text);

@@ -1,10 +1,10 @@
 #include "dialogue/number_text.hpp"
 
-#include "dialogue/decimal_rounding.hpp"
-
 #include <charconv>
 #include <cmath>
 #include <cstring>
+
+#include "dialogue/decimal_rounding.hpp"
 
 namespace wavespec {
 namespace {
@@ -35,7 +35,9 @@ std::size_t right_justify(const char* text, std::size_t len, int width, char* ou
     return w;
 }
 
-bool valid_width(int width) { return width > 0 && width <= static_cast<int>(kMaxFieldWidth); }
+bool valid_width(int width) {
+    return width > 0 && width <= static_cast<int>(kMaxFieldWidth);
+}
 
 constexpr char kDigitPairs[] =
     "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
@@ -170,8 +172,7 @@ namespace {
 std::size_t general_nine_digits(double magnitude, char* out) {
     std::uint64_t value;
     int exponent;
-    if (magnitude == 0.0 ||
-        round_significant(magnitude, 9, value, exponent) != Rounding::done) {
+    if (magnitude == 0.0 || round_significant(magnitude, 9, value, exponent) != Rounding::done) {
         return exact::general_nine_digits(magnitude, out);
     }
     return general_layout(value, exponent, out);

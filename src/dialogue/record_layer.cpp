@@ -233,7 +233,9 @@ void RecordLayer::refuse(std::string_view message, int exit_status) {
     std::exit(exit_status);
 }
 
-RecordSink& RecordLayer::sink(int unit) { return unit_for_output(unit).out; }
+RecordSink& RecordLayer::sink(int unit) {
+    return unit_for_output(unit).out;
+}
 
 void RecordSink::put_through(std::string_view text) {
     RecordLayer::Unit& u = *layer_->units_[static_cast<std::size_t>(unit_)];
@@ -320,9 +322,13 @@ void RecordLayer::consume(int unit, std::size_t count) {
     u.in_pos += count < u.in_len - u.in_pos ? count : u.in_len - u.in_pos;
 }
 
-bool RecordLayer::at_end(int unit) { return slot(unit).at_end; }
+bool RecordLayer::at_end(int unit) {
+    return slot(unit).at_end;
+}
 
-void RecordLayer::mark_end(int unit) { slot(unit).at_end = true; }
+void RecordLayer::mark_end(int unit) {
+    slot(unit).at_end = true;
+}
 
 void RecordLayer::fatal(int unit, std::string_view context, std::string_view message) {
     std::string line(context);

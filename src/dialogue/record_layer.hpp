@@ -4,8 +4,8 @@
 #pragma once
 
 #include <array>
-#include <cstring>
 #include <cstddef>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -32,7 +32,7 @@ class RecordLayer;
 // The pending output of one unit: records are placed here and handed to the file in large
 // blocks. Appending is inline; only a full buffer goes back to the record layer.
 class RecordSink {
-public:
+  public:
     void put(std::string_view text) {
         if (text.size() > capacity_ - size_) {
             put_through(text);
@@ -50,7 +50,7 @@ public:
         }
     }
 
-private:
+  private:
     friend class RecordLayer;
     // Hands the buffer to the file, then places text (or writes it directly if it is larger).
     void put_through(std::string_view text);
@@ -69,7 +69,7 @@ struct StandardStreams {
 };
 
 class RecordLayer {
-public:
+  public:
     enum class OpenMode {
         unknown_status,  // read and write, created when missing, written from its start
         read_only,       // an existing file for reading alone; a missing one is an open error
@@ -104,14 +104,14 @@ public:
     // none; it is empty at the end of the input. consume marks bytes of the window as read.
     std::string_view input_window(int unit);
     void consume(int unit, std::size_t count);
-    bool at_end(int unit);          // the unit has met the end of its input
-    void mark_end(int unit);        // remember that the unit met the end of its input
+    bool at_end(int unit);    // the unit has met the end of its input
+    void mark_end(int unit);  // remember that the unit met the end of its input
 
     // Fatal diagnostics in four lines, every unit closed, then an abnormal end.
     [[noreturn]] void fatal(int unit, std::string_view context, std::string_view message);
     [[noreturn]] void fatal_end_of_file(int unit, std::string_view context);
 
-private:
+  private:
     friend class RecordSink;
     struct Unit;
     Unit& unit_for_output(int unit);

@@ -23,8 +23,12 @@ namespace {
 
 constexpr int kMom = static_cast<int>(kCapacity);
 
-void say(RecordLayer& layer, std::string_view text) { ListWriter(layer, kConsole).text(text); }
-void say_empty(RecordLayer& layer) { ListWriter(layer, kConsole).end(); }
+void say(RecordLayer& layer, std::string_view text) {
+    ListWriter(layer, kConsole).text(text);
+}
+void say_empty(RecordLayer& layer) {
+    ListWriter(layer, kConsole).end();
+}
 
 // Every answer is one list-directed read; the prompt is on the screen before it.
 void ask(RecordLayer& layer, std::int32_t& answer) {
@@ -75,12 +79,11 @@ void report_record(RecordLayer& layer, RunState& state) {
     if (state.nt < 2 || state.dt == 0.0 || !std::isfinite(state.dt)) {
         layer.flush(kConsole);
         std::string why =
-            state.nt < 2
-                ? "the record holds " + std::to_string(state.nt) + " complete sample set" +
-                      (state.nt == 1 ? "" : "s") + "; at least two are needed"
-                : std::string(state.dt == 0.0 ? "its first two times are equal"
-                                              : "its first two times do not give a finite "
-                                                "difference");
+            state.nt < 2 ? "the record holds " + std::to_string(state.nt) + " complete sample set" +
+                               (state.nt == 1 ? "" : "s") + "; at least two are needed"
+                         : std::string(state.dt == 0.0 ? "its first two times are equal"
+                                                       : "its first two times do not give a finite "
+                                                         "difference");
         layer.refuse("wavespec: no usable sampling interval: " + why +
                          ". The record needs at least two sample sets whose first two times "
                          "differ; nothing was written.",
@@ -211,8 +214,8 @@ void ask_window(RecordLayer& layer, RunState& state) {
     auto nstime = samples_in(state.stime, state.dt);
     if (!nstime) {
         layer.flush(kConsole);
-        layer.refuse("wavespec: the starting time of the window is " +
-                         std::to_string(state.stime) + " s, which is not a sample count the tool "
+        layer.refuse("wavespec: the starting time of the window is " + std::to_string(state.stime) +
+                         " s, which is not a sample count the tool "
                          "can hold; the window must start within about 2^31 samples of the "
                          "record's start. The spectrum and dump files are complete; no output "
                          "waveform was written.",
@@ -226,9 +229,8 @@ void ask_window(RecordLayer& layer, RunState& state) {
     if (!count || *count >= kSeriesCapacity) {
         layer.flush(kConsole);
         layer.refuse("wavespec: a window of " + std::to_string(state.dur) +
-                         " s is too long: it may hold at most " +
-                         std::to_string(kSeriesCapacity) + " samples (a duration below " +
-                         std::to_string(kSeriesCapacity) +
+                         " s is too long: it may hold at most " + std::to_string(kSeriesCapacity) +
+                         " samples (a duration below " + std::to_string(kSeriesCapacity) +
                          " sampling intervals). The spectrum and dump files are complete; no "
                          "output waveform was written.",
                      kRefusalExitStatus);

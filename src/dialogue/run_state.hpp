@@ -59,6 +59,8 @@ struct RunState {
     std::int32_t iskip = 0;
 };
 
-inline std::string_view name_text(const HeaderName& name) { return {name.data(), name.size()}; }
+inline std::string_view name_text(const HeaderName& name) {
+    return {name.data(), name.size()};
+}
 
 }  // namespace wavespec

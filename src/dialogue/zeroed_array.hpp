@@ -15,7 +15,7 @@ template <typename T>
 class ZeroedArray {
     static_assert(std::is_trivially_copyable_v<T>, "zero bytes must be a valid T");
 
-public:
+  public:
     explicit ZeroedArray(std::size_t size)
         : data_(static_cast<T*>(std::calloc(size, sizeof(T)))), size_(size) {
         if (data_ == nullptr) throw std::bad_alloc();
@@ -31,7 +31,7 @@ public:
     const T* begin() const { return data_.get(); }
     const T* end() const { return data_.get() + size_; }
 
-private:
+  private:
     struct Free {
         void operator()(T* p) const { std::free(p); }
     };

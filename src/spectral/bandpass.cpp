@@ -11,8 +11,8 @@ double bandpass_weight(double omega, double oml1, double oml2, double omh1, doub
     return aa;
 }
 
-void apply_bandpass(BandCorners corners, double dom, std::span<Complex> fx1,
-                    std::span<Complex> fx2, std::span<Complex> fx3) {
+void apply_bandpass(BandCorners corners, double dom, std::span<Complex> fx1, std::span<Complex> fx2,
+                    std::span<Complex> fx3) {
     double oml1 = corners.fl1 * kTwoPi;
     double oml2 = corners.fl2 * kTwoPi;
     double omh1 = corners.fh1 * kTwoPi;

@@ -17,7 +17,7 @@ struct BandCorners {
 double bandpass_weight(double omega, double oml1, double oml2, double omh1, double omh2);
 
 // Zeroes and weights bins 1 .. spectrum.size() of each spectrum (bin i at (i-1) * dom).
-void apply_bandpass(BandCorners corners, double dom, std::span<Complex> fx1,
-                    std::span<Complex> fx2, std::span<Complex> fx3);
+void apply_bandpass(BandCorners corners, double dom, std::span<Complex> fx1, std::span<Complex> fx2,
+                    std::span<Complex> fx3);
 
 }  // namespace wavespec

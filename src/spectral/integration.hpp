@@ -9,7 +9,12 @@
 
 namespace wavespec {
 
-enum class Operation : std::int32_t { none = 0, integrate = 1, integrate_twice = 2, differentiate = 3 };
+enum class Operation : std::int32_t {
+    none = 0,
+    integrate = 1,
+    integrate_twice = 2,
+    differentiate = 3
+};
 
 // The menu answer as an operation: 1, 2 and 3 choose one; every other answer changes nothing.
 Operation operation_for_answer(std::int32_t nit);

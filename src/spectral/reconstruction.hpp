@@ -16,14 +16,14 @@ void conjugate_fill(std::span<Complex> spectrum);
 // Observer of the rescaling: called once per position, in increasing order, with the new value
 // of the first component.
 class RescaleObserver {
-public:
+  public:
     virtual ~RescaleObserver() = default;
     virtual void rescaled(int position, double value) = 0;
 };
 
 // xrK(i) = Re fxK(i) / dur for every position of the (inverse-transformed) spectra.
 void rescale(std::span<const Complex> fx1, std::span<const Complex> fx2,
-             std::span<const Complex> fx3, double dur, std::span<double> xr1,
-             std::span<double> xr2, std::span<double> xr3, RescaleObserver* observer = nullptr);
+             std::span<const Complex> fx3, double dur, std::span<double> xr1, std::span<double> xr2,
+             std::span<double> xr3, RescaleObserver* observer = nullptr);
 
 }  // namespace wavespec

@@ -30,10 +30,10 @@ void forward_spectrum(std::span<const double> series, std::span<Complex> spectru
                       double dt);
 
 struct FrequencyGrid {
-    double dur;          // nf * dt, seconds
-    double dom;          // angular frequency step, radians per second
-    std::int32_t nom;    // bins from zero frequency to the Nyquist bin inclusive
-    double eom;          // nom * dom
+    double dur;        // nf * dt, seconds
+    double dom;        // angular frequency step, radians per second
+    std::int32_t nom;  // bins from zero frequency to the Nyquist bin inclusive
+    double eom;        // nom * dom
 };
 
 FrequencyGrid frequency_grid(std::int32_t nf, double dt);

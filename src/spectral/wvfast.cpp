@@ -29,7 +29,8 @@ const TwiddleTable& twiddles(int n, int ind) {
         table.cosines.resize(static_cast<std::size_t>(half));
         table.sines.resize(static_cast<std::size_t>(half));
         for (int k = 1; k <= half; ++k) {
-            double phi = (kTransformPi * static_cast<double>((k - 1) * ind)) / static_cast<double>(half);
+            double phi =
+                (kTransformPi * static_cast<double>((k - 1) * ind)) / static_cast<double>(half);
             table.cosines[static_cast<std::size_t>(k - 1)] = std::cos(phi);
             table.sines[static_cast<std::size_t>(k - 1)] = std::sin(phi);
         }
@@ -43,8 +44,12 @@ const TwiddleTable& twiddles(int n, int ind) {
 // with the same IEEE operations as scalar code.
 typedef double Pair __attribute__((vector_size(16)));
 
-Pair load(const Complex& z) { return Pair{z.re, z.im}; }
-Pair swap(Pair p) { return Pair{p[1], p[0]}; }
+Pair load(const Complex& z) {
+    return Pair{z.re, z.im};
+}
+Pair swap(Pair p) {
+    return Pair{p[1], p[0]};
+}
 void store(Complex& z, Pair p) {
     z.re = p[0];
     z.im = p[1];

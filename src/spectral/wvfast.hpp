@@ -13,7 +13,7 @@ inline constexpr double kTransformPi = 3.141592654;
 
 // Points at which the inverse transform shows its array; the caller decides what to do.
 class TransformObserver {
-public:
+  public:
     virtual ~TransformObserver() = default;
     virtual void input(std::span<const Complex> a) = 0;     // as passed in
     virtual void permuted(std::span<const Complex> a) = 0;  // after the bit-reversal permutation

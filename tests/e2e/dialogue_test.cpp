@@ -27,7 +27,8 @@ Outcome run_with(const std::string& record, const std::string& keyboard) {
 
 int count(const std::string& text, const std::string& piece) {
     int n = 0;
-    for (std::size_t at = text.find(piece); at != std::string::npos; at = text.find(piece, at + 1)) {
+    for (std::size_t at = text.find(piece); at != std::string::npos;
+         at = text.find(piece, at + 1)) {
         ++n;
     }
     return n;
@@ -79,7 +80,8 @@ TEST(Dialogue, AnswersTypedAheadOnOneLineAreDroppedAndEmptyLinesWait) {
 TEST(Dialogue, CornerFrequenciesMayBeSpreadOverLinesOrSeparatedByCommas) {
     const std::string record = smooth_record(200);
     std::vector<std::vector<std::string>> results;
-    for (const char* corners : {"0.5 1 10 20", "0.5,1,10,20", "0.5\n1\n\n10\n20", "0.5, 1\n10 ,20 trailing"}) {
+    for (const char* corners :
+         {"0.5 1 10 20", "0.5,1,10,20", "0.5\n1\n\n10\n20", "0.5, 1\n10 ,20 trailing"}) {
         Answers answers;
         answers.filter = std::string("1\n") + corners;
         Outcome run = run_with(record, answers.text());
@@ -144,7 +146,8 @@ TEST(Dialogue, MoreThan32768SamplesStopQuietlyAfterThePolarityQuestions) {
     EXPECT_EQ(run.exit_status, 0);
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(count(run.out, "of FILE"), 3);
-    const std::string ending = lines(" Change from + to - of FILE 3 ? (YES=1)?? :\n  NT>2**15 !!!!!\n");
+    const std::string ending =
+        lines(" Change from + to - of FILE 3 ? (YES=1)?? :\n  NT>2**15 !!!!!\n");
     ASSERT_GE(run.out.size(), ending.size());
     EXPECT_EQ(run.out.substr(run.out.size() - ending.size()), ending);
     int files = 0;

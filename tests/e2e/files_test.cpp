@@ -25,7 +25,9 @@ std::vector<std::string> block(const std::vector<std::string>& lines_of_file, in
 }
 
 // The part of a dump record after its position number.
-std::string value_of(const std::string& record) { return record.substr(record.find('(')); }
+std::string value_of(const std::string& record) {
+    return record.substr(record.find('('));
+}
 
 TEST(Files, RecordCountsAtTheSmallestTransformLength) {
     ScratchDir dir;
@@ -197,7 +199,8 @@ TEST(Files, IntegratingTwiceAndDifferentiatingTwiceReturnsTheRecord) {
     for (std::size_t i = 1; i < dis.size(); ++i) {
         std::vector<double> v = fields(dis[i]);
         char line[128];
-        std::snprintf(line, sizeof line, "%.4f,%.4f,%.4f,%.4f\n", static_cast<double>(i - 1) * dt, v[1], v[2], v[3]);
+        std::snprintf(line, sizeof line, "%.4f,%.4f,%.4f,%.4f\n", static_cast<double>(i - 1) * dt,
+                      v[1], v[2], v[3]);
         displacement += line;
     }
     write_file(dir / "dis-in.csv", displacement);

@@ -11,8 +11,7 @@
 namespace wavespec::test {
 
 // A record of n sample sets at interval dt; component k of sample i is value(k, t).
-inline std::string make_record(int n, double dt,
-                               const std::function<double(int, double)>& value) {
+inline std::string make_record(int n, double dt, const std::function<double(int, double)>& value) {
     std::string text = "time,NS,EW,UD\n";
     char line[160];
     for (int i = 0; i < n; ++i) {

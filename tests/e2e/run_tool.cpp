@@ -1,13 +1,13 @@
 #include "e2e/run_tool.hpp"
 
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
-#include <unistd.h>
 
 namespace wavespec::test {
 
@@ -20,7 +20,9 @@ std::string tool_command() {
 }
 }  // namespace
 
-bool windows_tool() { return std::getenv("WAVESPEC_WINDOWS_LINE_ENDS") != nullptr; }
+bool windows_tool() {
+    return std::getenv("WAVESPEC_WINDOWS_LINE_ENDS") != nullptr;
+}
 
 ScratchDir::ScratchDir() {
     static std::atomic<int> counter{0};
@@ -67,7 +69,9 @@ std::string lines(const std::string& text) {
     return result;
 }
 
-fs::path test_data() { return WAVESPEC_TEST_DATA; }
+fs::path test_data() {
+    return WAVESPEC_TEST_DATA;
+}
 
 ToolRun run_tool(const fs::path& dir, const std::string& keyboard) {
     // The harness files live outside dir, so the tool's directory holds only its own files.
@@ -77,8 +81,8 @@ ToolRun run_tool(const fs::path& dir, const std::string& keyboard) {
     fs::create_directories(io);
     write_file(io / "stdin", keyboard);
     std::string command = "cd '" + dir.string() + "' && exec " + tool_command() + " < '" +
-                          (io / "stdin").string() + "' > '" + (io / "stdout").string() +
-                          "' 2> '" + (io / "stderr").string() + "'";
+                          (io / "stdin").string() + "' > '" + (io / "stdout").string() + "' 2> '" +
+                          (io / "stderr").string() + "'";
     int status = std::system(command.c_str());
     ToolRun run;
     run.out = read_file(io / "stdout");

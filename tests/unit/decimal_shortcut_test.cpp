@@ -82,17 +82,17 @@ TEST(DecimalShortcut, AgreesOnValuesNearRoundingBoundaries) {
         }
     }
     // Exactly representable halves: the shortcut must hand these to the exact conversion.
-    for (double v : {0.5, 1.5, 2.5, 0.125, 0.0625, 9.5, 99.9995, 0.00005, 123456789.5,
-                     1234567.25, 0.03125, 1e-5, 5e-5, 999.99995, 9999999.99995}) {
+    for (double v : {0.5, 1.5, 2.5, 0.125, 0.0625, 9.5, 99.9995, 0.00005, 123456789.5, 1234567.25,
+                     0.03125, 1e-5, 5e-5, 999.99995, 9999999.99995}) {
         expect_same_everywhere(v);
         expect_same_everywhere(-v);
     }
 }
 
 TEST(DecimalShortcut, AgreesOnSpecialValues) {
-    for (double v : {0.0, -0.0, 1.0, -1.0, 10.0, 1e9, 999999999.0, 999999999.5, 1e-4, 9.99996,
-                     99.9996, 1e100, 1e-100, 1e-99, 5e-324, 1.7976931348623157e308,
-                     std::numeric_limits<double>::min()}) {
+    for (double v :
+         {0.0, -0.0, 1.0, -1.0, 10.0, 1e9, 999999999.0, 999999999.5, 1e-4, 9.99996, 99.9996, 1e100,
+          1e-100, 1e-99, 5e-324, 1.7976931348623157e308, std::numeric_limits<double>::min()}) {
         expect_same_everywhere(v);
         expect_same_everywhere(-v);
     }

@@ -27,7 +27,8 @@ void reference_transform(int n, std::vector<Complex>& a, int ind) {
     for (int kmax = 1; kmax < n; kmax *= 2) {
         int istep = 2 * kmax;
         for (int k = 1; k <= kmax; ++k) {
-            double phi = (kTransformPi * static_cast<double>((k - 1) * ind)) / static_cast<double>(kmax);
+            double phi =
+                (kTransformPi * static_cast<double>((k - 1) * ind)) / static_cast<double>(kmax);
             for (int i = k; i <= n; i += istep) {
                 int jj = i + kmax;
                 double c = std::exp(0.0) * std::cos(phi);
