@@ -13,7 +13,6 @@ void write_formatted(RecordLayer& layer, int unit, const FormatProgram& format,
     }
     layer.begin_formatted_statement(unit, Direction::writing, format);
     RecordSink& out = layer.sink(unit);
-    char field[kNumberTextCapacity];
     std::size_t next = 0;
     std::size_t pending_blanks = 0;  // X moves right; blanks appear only if text follows
     auto place = [&](std::string_view text) {
@@ -24,10 +23,14 @@ void write_formatted(RecordLayer& layer, int unit, const FormatProgram& format,
         if (step.takes_item() && next == items.size()) break;
         switch (step.kind) {
             case FormatStep::Kind::fixed:
-                place({field, fixed_field(items[next++], step.width, step.decimals, field)});
+                place({});
+                out.commit(fixed_field(items[next++], step.width, step.decimals,
+                                       out.reserve(kMaxFieldWidth)));
                 break;
             case FormatStep::Kind::exponent:
-                place({field, exponent_field(items[next++], step.width, step.decimals, field)});
+                place({});
+                out.commit(exponent_field(items[next++], step.width, step.decimals,
+                                          out.reserve(kMaxFieldWidth)));
                 break;
             case FormatStep::Kind::text:
                 throw std::logic_error("A descriptor in an output format");

@@ -1,6 +1,7 @@
 #include "dialogue/list_output.hpp"
 
 #include <cstring>
+#include <string>
 
 #include "dialogue/number_text.hpp"
 
@@ -38,19 +39,33 @@ ListWriter& ListWriter::text(std::string_view value) {
     return *this;
 }
 
+// Scratch room for one item formatted in place, with a line end that may go before it.
+constexpr std::size_t kItemRoom = 2 * kNumberTextCapacity + 8;
+
+void ListWriter::place_formatted(char* item, std::size_t size, std::size_t counted_length) {
+    if (position_ > 0 && position_ + counted_length >= kListLineLimit) {
+        std::memmove(item + kLineEnd.size(), item, size);
+        std::memcpy(item, kLineEnd.data(), kLineEnd.size());
+        out_.commit(kLineEnd.size());
+        position_ = 0;
+    }
+    out_.commit(size);
+    position_ += size;
+}
+
 ListWriter& ListWriter::integer(std::int32_t value) {
-    char buffer[16];
-    buffer[0] = ' ';
-    std::size_t n = 1 + integer_text(value, buffer + 1);
-    std::size_t digits = n - 1 - (value < 0 ? 1 : 0);
-    make_room(digits);
-    place({buffer, n});
+    char* item = out_.reserve(kItemRoom);
+    item[0] = ' ';
+    std::size_t n = 1 + integer_text(value, item + 1);
+    place_formatted(item, n, n - 1 - (value < 0 ? 1 : 0));
     return *this;
 }
 
 ListWriter& ListWriter::real(double value) {
-    char buffer[kNumberTextCapacity];
-    return real_text({buffer, list_real_text(value, buffer)});
+    char* item = out_.reserve(kItemRoom);
+    std::size_t n = list_real_text(value, item);
+    place_formatted(item, n, n);
+    return *this;
 }
 
 ListWriter& ListWriter::real_text(std::string_view text) {
@@ -59,31 +74,42 @@ ListWriter& ListWriter::real_text(std::string_view text) {
     return *this;
 }
 
+bool ListWriter::place_complex(char* item, std::size_t re_size, std::size_t im_size) {
+    std::size_t n = re_size + im_size + 4;
+    std::size_t start = (position_ > 0 && position_ + n >= kListLineLimit) ? 0 : position_;
+    // After " (", the real part and the comma, the imaginary part and ")" must still fit.
+    if (start + 3 + re_size + im_size + 1 >= kListLineLimit) return false;
+    place_formatted(item, n, n);
+    return true;
+}
+
 ListWriter& ListWriter::complex(double re, double im) {
-    char real_part[kNumberTextCapacity];
-    char imag_part[kNumberTextCapacity];
-    return complex_parts({real_part, list_real_part_text(re, real_part)},
-                         {imag_part, list_real_part_text(im, imag_part)});
+    char* item = out_.reserve(kItemRoom);
+    item[0] = ' ';
+    item[1] = '(';
+    std::size_t re_size = list_real_part_text(re, item + 2);
+    item[2 + re_size] = ',';
+    std::size_t im_size = list_real_part_text(im, item + 3 + re_size);
+    item[3 + re_size + im_size] = ')';
+    if (place_complex(item, re_size, im_size)) return *this;
+    std::string real_part(item + 2, re_size);
+    std::string imag_part(item + 3 + re_size, im_size);
+    return complex_parts(real_part, imag_part);
 }
 
 ListWriter& ListWriter::complex_parts(std::string_view re, std::string_view im) {
-    make_room(re.size() + im.size() + 4);
-    if (position_ + re.size() + 3 + im.size() + 1 < kListLineLimit &&
-        re.size() + im.size() <= 2 * kNumberTextCapacity) {
-        // The usual case, the whole value on this record: placed as one piece.
-        char item[2 * kNumberTextCapacity + 4];
-        std::size_t n = 0;
-        item[n++] = ' ';
-        item[n++] = '(';
-        std::memcpy(item + n, re.data(), re.size());
-        n += re.size();
-        item[n++] = ',';
-        std::memcpy(item + n, im.data(), im.size());
-        n += im.size();
-        item[n++] = ')';
-        place({item, n});
-        return *this;
+    if (re.size() + im.size() + 4 <= kItemRoom - kLineEnd.size()) {
+        // The usual case, the whole value on one record: placed as one piece.
+        char* item = out_.reserve(kItemRoom);
+        item[0] = ' ';
+        item[1] = '(';
+        copy_bytes(item + 2, re.data(), re.size());
+        item[2 + re.size()] = ',';
+        copy_bytes(item + 3 + re.size(), im.data(), im.size());
+        item[3 + re.size() + im.size()] = ')';
+        if (place_complex(item, re.size(), im.size())) return *this;
     }
+    make_room(re.size() + im.size() + 4);
     place(" (");
     place(re);
     place(",");

@@ -33,6 +33,11 @@ class ListWriter {
     // Ends the current record first when an item of this length would reach the limit.
     void make_room(std::size_t item_length);
     void place(std::string_view text);
+    // Places an item already formatted at the sink's free space (not yet committed), ending
+    // the record before it when its length (as the limit counts it) would reach the limit.
+    void place_formatted(char* item, std::size_t size, std::size_t counted_length);
+    // A complex item formatted in place, or false when it must be broken after its comma.
+    bool place_complex(char* item, std::size_t re_size, std::size_t im_size);
 
     RecordSink& out_;
     std::size_t position_ = 0;

@@ -29,6 +29,25 @@ inline constexpr int kEndOfInput = -1;
 
 class RecordLayer;
 
+// Copies n bytes; the pieces of a record are short, and fixed-size copies of overlapping
+// halves compile to a few moves where a call to memcpy would cost more than the copy.
+inline void copy_bytes(char* to, const char* from, std::size_t n) {
+    if (n >= 16 && n <= 32) {
+        std::memcpy(to, from, 16);
+        std::memcpy(to + n - 16, from + n - 16, 16);
+    } else if (n >= 8 && n < 16) {
+        std::memcpy(to, from, 8);
+        std::memcpy(to + n - 8, from + n - 8, 8);
+    } else if (n >= 4 && n < 8) {
+        std::memcpy(to, from, 4);
+        std::memcpy(to + n - 4, from + n - 4, 4);
+    } else if (n < 4) {
+        for (std::size_t i = 0; i < n; ++i) to[i] = from[i];
+    } else {
+        std::memcpy(to, from, n);
+    }
+}
+
 // The pending output of one unit: records are placed here and handed to the file in large
 // blocks. Appending is inline; only a full buffer goes back to the record layer.
 class RecordSink {
@@ -38,10 +57,18 @@ class RecordSink {
             put_through(text);
             return;
         }
-        std::memcpy(data_ + size_, text.data(), text.size());
+        copy_bytes(data_ + size_, text.data(), text.size());
         size_ += text.size();
     }
     void put(char c) { put(std::string_view(&c, 1)); }
+
+    // Room for at least n bytes (n no more than the buffer) to format into directly; what is
+    // written there counts only once committed.
+    char* reserve(std::size_t n) {
+        if (capacity_ - size_ < n) put_through({});
+        return data_ + size_;
+    }
+    void commit(std::size_t n) { size_ += n; }
     void end_record() {
         if (kLineEnd.size() == 1 && size_ < capacity_) {
             data_[size_++] = kLineEnd[0];
