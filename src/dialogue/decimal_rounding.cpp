@@ -23,6 +23,37 @@ struct FivePowers {
 };
 constexpr FivePowers kFive;
 
+constexpr int kMaxFivePower64 = 27;  // 5^27 < 2^64
+constexpr std::uint64_t kFive64[kMaxFivePower64 + 1] = {
+    1ull,
+    5ull,
+    25ull,
+    125ull,
+    625ull,
+    3125ull,
+    15625ull,
+    78125ull,
+    390625ull,
+    1953125ull,
+    9765625ull,
+    48828125ull,
+    244140625ull,
+    1220703125ull,
+    6103515625ull,
+    30517578125ull,
+    152587890625ull,
+    762939453125ull,
+    3814697265625ull,
+    19073486328125ull,
+    95367431640625ull,
+    476837158203125ull,
+    2384185791015625ull,
+    11920928955078125ull,
+    59604644775390625ull,
+    298023223876953125ull,
+    1490116119384765625ull,
+    7450580596923828125ull};
+
 constexpr std::uint64_t kTen[] = {1ull,
                                   10ull,
                                   100ull,
@@ -68,6 +99,21 @@ bool scaled_floor(double magnitude, int scale, uint128& quotient, Remainder& rem
         mantissa |= 1ull << 52;
         q = biased - 1075;
     }
+    int shift = q + scale;
+    if (scale >= 0 && scale <= kMaxFivePower64 && shift < 0 && shift > -128) {
+        // The usual case (a magnitude below 10^digits scaled up): one 64 x 64-bit product,
+        // then the binary point falls inside it.
+        uint128 num = static_cast<uint128>(mantissa) * kFive64[scale];
+        int p = -shift;
+        uint128 one = static_cast<uint128>(1) << p;
+        uint128 fraction = num & (one - 1);
+        uint128 half = one >> 1;
+        quotient = num >> p;
+        remainder = fraction < half    ? Remainder::below_half
+                    : fraction == half ? Remainder::half
+                                       : Remainder::above_half;
+        return true;
+    }
     if (scale > kMaxFivePower || -scale > kMaxFivePower) return false;
     uint128 num = mantissa;
     uint128 den = 1;
@@ -77,7 +123,6 @@ bool scaled_floor(double magnitude, int scale, uint128& quotient, Remainder& rem
     } else {
         den = kFive.value[-scale];
     }
-    int shift = q + scale;
     if (shift >= 0) {
         if (bit_length(num) + shift > 127) return false;
         num <<= shift;

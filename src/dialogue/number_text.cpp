@@ -102,23 +102,20 @@ std::size_t general_layout(std::uint64_t value, int exponent, char* out) {
 
 // The magnitude with `decimals` places as "%#.*f" writes it, from value = magnitude * 10^d.
 std::size_t fixed_layout(std::uint64_t value, int decimals, char* out) {
-    char digits[24];
-    int count = digit_count(value);
-    write_digits(value, count, digits);
+    std::uint64_t scale = 1;
+    for (int d = 0; d < decimals; ++d) scale *= 10;
+    std::uint64_t integer = value / scale;
     std::size_t n = 0;
-    int integer_digits = count - decimals;
-    if (integer_digits <= 0) {
+    if (integer == 0) {
         out[n++] = '0';
     } else {
-        std::memcpy(out, digits, static_cast<std::size_t>(integer_digits));
-        n += static_cast<std::size_t>(integer_digits);
+        int count = digit_count(integer);
+        write_digits(integer, count, out);
+        n += static_cast<std::size_t>(count);
     }
     out[n++] = '.';
-    for (int place = 1; place <= decimals; ++place) {
-        int k = integer_digits + place - 1;  // index of this place's digit in digits[]
-        out[n++] = k >= 0 ? digits[k] : '0';
-    }
-    return n;
+    write_digits(value % scale, decimals, out + n);
+    return n + static_cast<std::size_t>(decimals);
 }
 
 }  // namespace
