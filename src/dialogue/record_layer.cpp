@@ -240,6 +240,7 @@ RecordSink& RecordLayer::sink(int unit) {
 void RecordSink::put_through(std::string_view text) {
     RecordLayer::Unit& u = *layer_->units_[static_cast<std::size_t>(unit_)];
     layer_->write_out(u);
+    if (text.empty()) return;  // only room was asked for
     if (text.size() <= capacity_) {
         std::memcpy(data_, text.data(), text.size());
         size_ = text.size();
