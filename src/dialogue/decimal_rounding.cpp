@@ -24,35 +24,34 @@ struct FivePowers {
 constexpr FivePowers kFive;
 
 constexpr int kMaxFivePower64 = 27;  // 5^27 < 2^64
-constexpr std::uint64_t kFive64[kMaxFivePower64 + 1] = {
-    1ull,
-    5ull,
-    25ull,
-    125ull,
-    625ull,
-    3125ull,
-    15625ull,
-    78125ull,
-    390625ull,
-    1953125ull,
-    9765625ull,
-    48828125ull,
-    244140625ull,
-    1220703125ull,
-    6103515625ull,
-    30517578125ull,
-    152587890625ull,
-    762939453125ull,
-    3814697265625ull,
-    19073486328125ull,
-    95367431640625ull,
-    476837158203125ull,
-    2384185791015625ull,
-    11920928955078125ull,
-    59604644775390625ull,
-    298023223876953125ull,
-    1490116119384765625ull,
-    7450580596923828125ull};
+constexpr std::uint64_t kFive64[kMaxFivePower64 + 1] = {1ull,
+                                                        5ull,
+                                                        25ull,
+                                                        125ull,
+                                                        625ull,
+                                                        3125ull,
+                                                        15625ull,
+                                                        78125ull,
+                                                        390625ull,
+                                                        1953125ull,
+                                                        9765625ull,
+                                                        48828125ull,
+                                                        244140625ull,
+                                                        1220703125ull,
+                                                        6103515625ull,
+                                                        30517578125ull,
+                                                        152587890625ull,
+                                                        762939453125ull,
+                                                        3814697265625ull,
+                                                        19073486328125ull,
+                                                        95367431640625ull,
+                                                        476837158203125ull,
+                                                        2384185791015625ull,
+                                                        11920928955078125ull,
+                                                        59604644775390625ull,
+                                                        298023223876953125ull,
+                                                        1490116119384765625ull,
+                                                        7450580596923828125ull};
 
 constexpr std::uint64_t kTen[] = {1ull,
                                   10ull,
@@ -154,6 +153,36 @@ bool scaled_floor(double magnitude, int scale, uint128& quotient, Remainder& rem
     return true;
 }
 
+constexpr double kExactPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                   1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                   1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// The same split decided by one double multiplication or division, where that is certain.
+// 10^|scale| up to 10^22 is exact, so the result s carries a single rounding of at most half
+// an ulp, below 2^-22 for s under 2^31. A fraction of s farther than 2^-20 from 0, 1/2 and 1
+// therefore lies on the same side as the exact product's. False where it is too close to
+// call, or out of this range; the exact split then decides.
+bool quick_scaled_floor(double magnitude, int scale, uint128& quotient, Remainder& remainder) {
+    if (scale > 22 || scale < -22) return false;
+    double s = scale >= 0 ? magnitude * kExactPowers[scale] : magnitude / kExactPowers[-scale];
+    if (!(s < 2147483648.0)) return false;
+    auto whole = static_cast<std::uint64_t>(s);        // s >= 0: truncation is floor
+    double fraction = s - static_cast<double>(whole);  // exact: s and whole are close
+    constexpr double kMargin = 0x1p-20;
+    if (fraction < kMargin || fraction > 1.0 - kMargin ||
+        (fraction > 0.5 - kMargin && fraction < 0.5 + kMargin)) {
+        return false;
+    }
+    quotient = whole;
+    remainder = fraction < 0.5 ? Remainder::below_half : Remainder::above_half;
+    return true;
+}
+
+bool split_scaled(double magnitude, int scale, uint128& quotient, Remainder& remainder) {
+    return quick_scaled_floor(magnitude, scale, quotient, remainder) ||
+           scaled_floor(magnitude, scale, quotient, remainder);
+}
+
 }  // namespace
 
 Rounding round_significant(double magnitude, int digits, std::uint64_t& value, int& exponent) {
@@ -171,7 +200,7 @@ Rounding round_significant(double magnitude, int digits, std::uint64_t& value, i
     for (int attempt = 0; attempt < 3; ++attempt) {
         uint128 quotient;
         Remainder remainder;
-        if (!scaled_floor(magnitude, digits - 1 - e10, quotient, remainder)) {
+        if (!split_scaled(magnitude, digits - 1 - e10, quotient, remainder)) {
             return Rounding::out_of_range;
         }
         if (quotient >= kTen[digits]) {
@@ -200,7 +229,7 @@ Rounding round_fixed(double magnitude, int decimals, std::uint64_t& value) {
     if (decimals < 0 || decimals > 17 || !(magnitude >= 0.0)) return Rounding::out_of_range;
     uint128 quotient;
     Remainder remainder;
-    if (!scaled_floor(magnitude, decimals, quotient, remainder)) return Rounding::out_of_range;
+    if (!split_scaled(magnitude, decimals, quotient, remainder)) return Rounding::out_of_range;
     if (quotient >= (static_cast<uint128>(1) << 63)) return Rounding::out_of_range;
     if (remainder == Remainder::half) return Rounding::tie;
     value = static_cast<std::uint64_t>(quotient) + (remainder == Remainder::above_half ? 1 : 0);
