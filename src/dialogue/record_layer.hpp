@@ -122,8 +122,6 @@ class RecordLayer {
     // Output. The sink of a unit, connected and ready for writing (a unit used without an
     // open is connected to "fort.N" here); text placed in it reaches the file in order.
     RecordSink& sink(int unit);
-    void put(int unit, std::string_view text) { sink(unit).put(text); }
-    void end_record(int unit) { sink(unit).end_record(); }
     // Makes everything written so far reach the stream (the console before a keyboard read).
     void flush(int unit);
 
