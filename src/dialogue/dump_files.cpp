@@ -9,23 +9,6 @@ namespace wavespec {
 
 namespace {
 
-// The bit-reversal permutation of n (a power of two): element i is the position, counted
-// from 0, that the permutation brings to position i.
-const std::vector<std::uint32_t>& bit_reversal(std::size_t n) {
-    thread_local std::vector<std::uint32_t> table;
-    if (table.size() != n) {
-        table.assign(n, 0);
-        for (std::size_t i = 0; i < n; ++i) {
-            std::size_t r = 0;
-            std::size_t rest = i;
-            for (std::size_t bit = n >> 1; bit > 0; bit >>= 1, rest >>= 1)
-                r = (r << 1) | (rest & 1);
-            table[i] = static_cast<std::uint32_t>(r);
-        }
-    }
-    return table;
-}
-
 // FNV-1a over the 64-bit words of the values, in the order given by position(i).
 template <typename Position>
 std::uint64_t fingerprint(std::span<const Complex> values, Position position) {
@@ -62,10 +45,10 @@ bool ComplexTexts::holds(std::span<const Complex> values) const {
            fingerprint(values, [](std::size_t i) { return i; }) == fingerprint_;
 }
 
-bool ComplexTexts::holds_bit_reversed(std::span<const Complex> values) const {
-    if (values.size() != size()) return false;
-    const std::vector<std::uint32_t>& reversed = bit_reversal(values.size());
-    return fingerprint(values, [&reversed](std::size_t i) { return reversed[i]; }) == fingerprint_;
+bool ComplexTexts::holds_reordered(std::span<const Complex> values,
+                                   std::span<const std::uint32_t> order) const {
+    if (values.size() != size() || order.size() != size()) return false;
+    return fingerprint(values, [order](std::size_t i) { return order[i]; }) == fingerprint_;
 }
 
 std::string_view ComplexTexts::re(std::size_t i) const {
@@ -100,16 +83,16 @@ void TransformDumps::input(std::span<const Complex> a) {
 }
 
 void TransformDumps::permuted(std::span<const Complex> a) {
-    // After the bit-reversal permutation each input value stands at its bit-reversed
+    // After the transform's permutation each input value stands at its bit-reversed
     // position; the fingerprint confirms it before the input's texts are reused.
-    if (!input_texts_.holds_bit_reversed(a)) {
+    if (order_.size() != a.size()) order_ = bit_reversal_order(static_cast<int>(a.size()));
+    if (!input_texts_.holds_reordered(a, order_)) {
         input_texts_.format(a);
         write_block(kPermutedDumpUnit, a, input_texts_);
         return;
     }
-    const std::vector<std::uint32_t>& reversed = bit_reversal(a.size());
     for (std::size_t i = 0; i < a.size(); ++i) {
-        std::size_t source = reversed[i];
+        std::size_t source = order_[i];
         ListWriter(layer_, kPermutedDumpUnit)
             .integer(static_cast<std::int32_t>(i + 1))
             .complex_parts(input_texts_.re(source), input_texts_.im(source));

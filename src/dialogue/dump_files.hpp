@@ -30,8 +30,9 @@ class ComplexTexts {
     void format(std::span<const Complex> values);
     // True if the texts stand for exactly these values, in this order.
     bool holds(std::span<const Complex> values) const;
-    // True if the texts stand for these values taken in bit-reversed order.
-    bool holds_bit_reversed(std::span<const Complex> values) const;
+    // True if position i of values holds the value the texts stand for at order[i].
+    bool holds_reordered(std::span<const Complex> values,
+                         std::span<const std::uint32_t> order) const;
     std::size_t size() const { return starts_.empty() ? 0 : starts_.size() / 2; }
     std::string_view re(std::size_t i) const;
     std::string_view im(std::size_t i) const;
@@ -57,6 +58,7 @@ class TransformDumps final : public TransformObserver {
 
     RecordLayer& layer_;
     ComplexTexts input_texts_;
+    std::vector<std::uint32_t> order_;  // the transform's permutation for the current length
 };
 
 // fort.88: one record "i, value dur" per rescaled position.

@@ -93,7 +93,9 @@ void butterfly_stage(Complex* x, int length, int kmax, int stride, const Twiddle
     }
 }
 
-void bit_reverse(int n, Complex* a) {
+// The transform's first step: the bit-reversal permutation, by exchanges in place.
+template <typename T>
+void bit_reverse(int n, T* a) {
     int j = 1;
     for (int i = 1; i <= n; ++i) {
         if (i < j) std::swap(a[i - 1], a[j - 1]);
@@ -108,6 +110,13 @@ void bit_reverse(int n, Complex* a) {
 }
 
 }  // namespace
+
+std::vector<std::uint32_t> bit_reversal_order(int n) {
+    std::vector<std::uint32_t> order(static_cast<std::size_t>(n < 0 ? 0 : n));
+    for (std::size_t i = 0; i < order.size(); ++i) order[i] = static_cast<std::uint32_t>(i);
+    bit_reverse(n, order.data());
+    return order;
+}
 
 void wvfast(int n, std::span<Complex> a, int mom, int ind, TransformObserver* observer) {
     if (n < 1 || (n & (n - 1)) != 0 || n > mom || static_cast<std::size_t>(n) > a.size()) {

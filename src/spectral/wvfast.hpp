@@ -3,7 +3,9 @@
 // the stored spectra and waveforms were always computed with.
 #pragma once
 
+#include <cstdint>
 #include <span>
+#include <vector>
 
 #include "spectral/complex_value.hpp"
 
@@ -19,6 +21,10 @@ class TransformObserver {
     virtual void permuted(std::span<const Complex> a) = 0;  // after the bit-reversal permutation
     virtual void output(std::span<const Complex> a) = 0;    // after the last butterfly stage
 };
+
+// The order in which the transform's first step leaves an array of n elements: element i is
+// the position (from 0) whose value stands at position i after the permutation.
+std::vector<std::uint32_t> bit_reversal_order(int n);
 
 // Transforms a[0..n) in place: a_out(m) = sum_p a_in(p) exp(I * ind * 2 pi p m / n).
 // n must be a power of two no larger than mom (the declared extent) or a.size(); ind is -1
