@@ -141,13 +141,8 @@ bool ListReader::read_value(Kind kind, Held& out) {
             long count = 0;
             auto [p, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), count);
             (void)p;
-            if (ec != std::errc() || count < 1 || count > kRepeatLimit) {
-                fail("bad repetition count", "incomprehensible list input");
-            }
             repeated = true;
-            repeat_left_ = count - 1;
-            repeat_null_ = ends_unquoted(peek());
-            if (!repeat_null_) {
+            if (start_repeat(ec == std::errc() ? count : 0)) {
                 int q = peek();
                 if (q == '\'' || q == '"') {
                     read_quoted(out.text);
@@ -170,6 +165,15 @@ bool ListReader::read_value(Kind kind, Held& out) {
     end_value();
     if (repeated && repeat_null_) return false;
     return true;
+}
+
+bool ListReader::start_repeat(long count) {
+    if (count < 1 || count > kRepeatLimit) {
+        fail("bad repetition count", "incomprehensible list input");
+    }
+    repeat_left_ = count - 1;
+    repeat_null_ = ends_unquoted(peek());
+    return !repeat_null_;
 }
 
 void ListReader::read_unquoted(std::string& text) {
@@ -233,13 +237,8 @@ void ListReader::read_number(Number& number, bool allow_repeat, Held* repeat_tar
             std::from_chars(number.digits.data(), number.digits.data() + number.digits.size(),
                             count);
         }
-        if (count < 1 || count > kRepeatLimit) {
-            fail("bad repetition count", "incomprehensible list input");
-        }
         repeated = true;
-        repeat_left_ = count - 1;
-        repeat_null_ = ends_unquoted(peek());
-        if (!repeat_null_) {
+        if (start_repeat(count)) {
             bool inner = false;
             read_number(number, false, nullptr, inner);
             repeat_target->number = number;

@@ -75,6 +75,9 @@ class ListReader {
     bool begin_value();
     void end_value();
     bool take_held(Kind kind, Held& out);
+    // After "r*": r copies of the value that follows, or r null values when none follows
+    // (then false). A count that is not from 1 to the limit is fatal.
+    bool start_repeat(long count);
     bool read_value(Kind kind, Held& out);
     void read_number(Number& number, bool allow_repeat, Held* repeat_target, bool& repeated);
     void read_unquoted(std::string& text);
