@@ -157,6 +157,14 @@ constexpr double kExactPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7
                                    1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
                                    1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 
+// True if a fraction computed with an error below 2^-22 lies on the same side of 0, 1/2 and 1
+// as the exact one.
+bool clear_of_boundaries(double fraction) {
+    constexpr double kMargin = 0x1p-20;
+    return fraction >= kMargin && fraction <= 1.0 - kMargin &&
+           !(fraction > 0.5 - kMargin && fraction < 0.5 + kMargin);
+}
+
 // The same split decided by one double multiplication or division, where that is certain.
 // 10^|scale| up to 10^22 is exact, so the result s carries a single rounding of at most half
 // an ulp, below 2^-22 for s under 2^31. A fraction of s farther than 2^-20 from 0, 1/2 and 1
@@ -168,11 +176,7 @@ bool quick_scaled_floor(double magnitude, int scale, uint128& quotient, Remainde
     if (!(s < 2147483648.0)) return false;
     auto whole = static_cast<std::uint64_t>(s);        // s >= 0: truncation is floor
     double fraction = s - static_cast<double>(whole);  // exact: s and whole are close
-    constexpr double kMargin = 0x1p-20;
-    if (fraction < kMargin || fraction > 1.0 - kMargin ||
-        (fraction > 0.5 - kMargin && fraction < 0.5 + kMargin)) {
-        return false;
-    }
+    if (!clear_of_boundaries(fraction)) return false;
     quotient = whole;
     remainder = fraction < 0.5 ? Remainder::below_half : Remainder::above_half;
     return true;
@@ -196,7 +200,34 @@ Rounding round_significant(double magnitude, int digits, std::uint64_t& value, i
         if (biased == 0) return Rounding::out_of_range;  // subnormals: the general path
         e2 = biased - 1023;
     }
-    int e10 = (e2 * 78913) >> 18;  // floor(e2 * log10(2)), give or take one
+    int e10 = (e2 * 78913) >> 18;  // floor(e2 * log10(2)), or one less than the exponent
+    {
+        // The common case in one pass: scaled by an exact power of ten, the magnitude has
+        // `digits` digits before the point at this exponent or at the next one up. Up to nine
+        // digits the scaled value stays below 2^31, where the product's error is small enough
+        // for clear_of_boundaries.
+        int scale = digits - 1 - e10;
+        if (digits <= 9 && scale >= 1 && scale <= 22) {
+            double s = magnitude * kExactPowers[scale];
+            bool next_up = s >= kExactPowers[digits];
+            if (next_up) s = magnitude * kExactPowers[scale - 1];
+            if (s < kExactPowers[digits] && s >= kExactPowers[digits - 1]) {
+                auto whole = static_cast<std::uint64_t>(s);
+                double fraction = s - static_cast<double>(whole);
+                if (clear_of_boundaries(fraction)) {
+                    std::uint64_t v = whole + (fraction > 0.5 ? 1 : 0);
+                    int e = e10 + (next_up ? 1 : 0);
+                    if (v == kTen[digits]) {
+                        v = kTen[digits - 1];
+                        ++e;
+                    }
+                    value = v;
+                    exponent = e;
+                    return Rounding::done;
+                }
+            }
+        }
+    }
     for (int attempt = 0; attempt < 3; ++attempt) {
         uint128 quotient;
         Remainder remainder;

@@ -7,6 +7,8 @@
 #include <limits>
 #include <stdexcept>
 
+#include "dialogue/number_scan.hpp"
+
 namespace wavespec {
 
 namespace {
@@ -122,6 +124,11 @@ bool ListReader::read_value(Kind kind, Held& out) {
         return have && out.is_text == (kind == Kind::text);
     }
     if (!begin_value()) return false;
+    return read_started_value(kind, out);
+}
+
+// The same from the first character of a value that begin_value has found.
+bool ListReader::read_started_value(Kind kind, Held& out) {
     out.is_text = kind == Kind::text;
     bool repeated = false;
     int c = peek();
@@ -338,8 +345,22 @@ void ListReader::integer(std::int32_t& variable) {
 }
 
 void ListReader::real(double& variable) {
+    if (repeat_left_ > 0) {
+        Held value;
+        if (read_value(Kind::number, value)) variable = to_double(value.number);
+        return;
+    }
+    if (!begin_value()) return;
+    // Plain values are read straight from the buffer; the rest take the full road.
+    double plain;
+    if (std::size_t taken = scan_plain_real(window_.substr(pos_), plain)) {
+        pos_ += taken;
+        end_value();
+        variable = plain;
+        return;
+    }
     Held value;
-    if (read_value(Kind::number, value)) variable = to_double(value.number);
+    if (read_started_value(Kind::number, value)) variable = to_double(value.number);
 }
 
 void ListReader::text(std::span<char> variable) {

@@ -79,6 +79,7 @@ class ListReader {
     // (then false). A count that is not from 1 to the limit is fatal.
     bool start_repeat(long count);
     bool read_value(Kind kind, Held& out);
+    bool read_started_value(Kind kind, Held& out);
     void read_number(Number& number, bool allow_repeat, Held* repeat_target, bool& repeated);
     void read_unquoted(std::string& text);
     void read_quoted(std::string& text);

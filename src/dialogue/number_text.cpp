@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "dialogue/decimal_digits.hpp"
 #include "dialogue/decimal_rounding.hpp"
 
 namespace wavespec {
@@ -66,17 +67,22 @@ int digit_count(std::uint64_t value) {
 }
 
 // "%.9G" layout, with the decimal point always present, of the nine significant digits
-// value (100000000 to 999999999) times 10^(exponent - 8).
+// value (100000000 to 999999999) times 10^(exponent - 8). The digits go out in fixed-size
+// copies from a zero-padded buffer; the length then says how many of them count. Writes at
+// most 24 characters.
 std::size_t general_layout(std::uint64_t value, int exponent, char* out) {
-    char digits[9];
-    write_digits(value, 9, digits);
-    int count = 9;
-    while (count > 1 && digits[count - 1] == '0') --count;
-    std::size_t n = 0;
+    char digits[24];
+    std::memcpy(digits, "000000000000000000000000", sizeof digits);
+    auto lead = static_cast<std::uint32_t>(value / 100000000);
+    std::uint64_t rest = eight_digit_values(static_cast<std::uint32_t>(value % 100000000));
+    digits[0] = static_cast<char>('0' + lead);
+    store_eight_digits(rest, digits + 1);
+    int count = 9 - trailing_zero_digits(rest);  // significant digits shown
     if (exponent < -4 || exponent >= 9) {
-        out[n++] = digits[0];
-        out[n++] = '.';
-        for (int k = 1; k < count; ++k) out[n++] = digits[k];
+        out[0] = digits[0];
+        out[1] = '.';
+        std::memcpy(out + 2, digits + 1, 8);
+        auto n = static_cast<std::size_t>(count + 1);
         out[n++] = 'E';
         out[n++] = exponent < 0 ? '-' : '+';
         int e = exponent < 0 ? -exponent : exponent;
@@ -88,16 +94,19 @@ std::size_t general_layout(std::uint64_t value, int exponent, char* out) {
         return n + 2;
     }
     if (exponent < 0) {
-        out[n++] = '0';
-        out[n++] = '.';
-        for (int k = -1; k > exponent; --k) out[n++] = '0';
-        for (int k = 0; k < count; ++k) out[n++] = digits[k];
-        return n;
+        // "0." and the zeros before the first digit, then the digits.
+        std::size_t zeros = static_cast<std::size_t>(-exponent - 1);
+        std::memcpy(out, "0.000", 5);
+        std::memcpy(out + 2 + zeros, digits, 16);
+        return 2 + zeros + static_cast<std::size_t>(count);
     }
-    for (int k = 0; k <= exponent; ++k) out[n++] = k < count ? digits[k] : '0';
-    out[n++] = '.';
-    for (int k = exponent + 1; k < count; ++k) out[n++] = digits[k];
-    return n;
+    // exponent + 1 digits before the point (zeros among them when fewer are significant).
+    auto whole = static_cast<std::size_t>(exponent + 1);
+    std::memcpy(out, digits, 16);
+    out[whole] = '.';
+    std::memcpy(out + whole + 1, digits + whole, 8);
+    std::size_t fraction = count > exponent + 1 ? static_cast<std::size_t>(count) - whole : 0;
+    return whole + 1 + fraction;
 }
 
 // The magnitude with `decimals` places as "%#.*f" writes it, from value = magnitude * 10^d.
