@@ -1,5 +1,6 @@
 #include "dialogue/decimal_rounding.hpp"
 
+#include <cmath>
 #include <cstring>
 
 namespace wavespec {
@@ -159,10 +160,13 @@ constexpr double kExactPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7
 
 // True if a fraction computed with an error below 2^-22 lies on the same side of 0, 1/2 and 1
 // as the exact one.
+// Evaluated without branches: the fraction is as good as random from value to value.
 bool clear_of_boundaries(double fraction) {
     constexpr double kMargin = 0x1p-20;
-    return fraction >= kMargin && fraction <= 1.0 - kMargin &&
-           !(fraction > 0.5 - kMargin && fraction < 0.5 + kMargin);
+    // Off by at most 2^-54 for small fractions, far inside the margin.
+    double from_half = std::fabs(fraction - 0.5);
+    return static_cast<bool>(static_cast<int>(from_half >= kMargin) &
+                             static_cast<int>(from_half <= 0.5 - kMargin));
 }
 
 // The same split decided by one double multiplication or division, where that is certain.
@@ -208,9 +212,10 @@ Rounding round_significant(double magnitude, int digits, std::uint64_t& value, i
         // for clear_of_boundaries.
         int scale = digits - 1 - e10;
         if (digits <= 9 && scale >= 1 && scale <= 22) {
-            double s = magnitude * kExactPowers[scale];
-            bool next_up = s >= kExactPowers[digits];
-            if (next_up) s = magnitude * kExactPowers[scale - 1];
+            // The second product picks its power by index rather than by a branch: which of
+            // the two exponents applies is close to random from value to value.
+            bool next_up = magnitude * kExactPowers[scale] >= kExactPowers[digits];
+            double s = magnitude * kExactPowers[scale - (next_up ? 1 : 0)];
             if (s < kExactPowers[digits] && s >= kExactPowers[digits - 1]) {
                 auto whole = static_cast<std::uint64_t>(s);
                 double fraction = s - static_cast<double>(whole);

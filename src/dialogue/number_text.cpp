@@ -204,8 +204,9 @@ void exponent_digits(double magnitude, int digits, char* mantissa, int& exponent
 }  // namespace
 
 std::size_t list_real_part_text(double value, char* out) {
-    std::size_t n = 0;
-    if (value < 0.0) out[n++] = '-';
+    // The sign of a spectrum's parts is as good as random: a store and an add, not a branch.
+    out[0] = '-';
+    std::size_t n = value < 0.0 ? 1 : 0;
     if (!std::isfinite(value)) return n + non_finite_magnitude(value, out + n);
     return n + general_nine_digits(std::fabs(value), out + n);
 }

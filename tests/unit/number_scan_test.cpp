@@ -87,8 +87,8 @@ TEST(PlainRealScan, TakesWholeValuesAndAgreesWithTheCLibrary) {
 TEST(PlainRealScan, LeavesToTheFullReaderWhatItCannotSettle) {
     double value = 0.0;
     for (const char* text : {
-             "1234567890123456,",  // sixteen significant digits
-             "0.1234567890123456,",
+             "12345678901234567,",  // above 2^53: not exact in a double
+             "0.12345678901234567,",
              "1e23,",
              "1e-23,",
              "1.5e99999,",
