@@ -25,12 +25,12 @@ void write_formatted(RecordLayer& layer, int unit, const FormatProgram& format,
             case FormatStep::Kind::fixed:
                 place({});
                 out.commit(fixed_field(items[next++], step.width, step.decimals,
-                                       out.reserve(kMaxFieldWidth)));
+                                       out.reserve(kNumberTextCapacity)));
                 break;
             case FormatStep::Kind::exponent:
                 place({});
                 out.commit(exponent_field(items[next++], step.width, step.decimals,
-                                          out.reserve(kMaxFieldWidth)));
+                                          out.reserve(kNumberTextCapacity)));
                 break;
             case FormatStep::Kind::text:
                 throw std::logic_error("A descriptor in an output format");

@@ -1,5 +1,7 @@
 #include "dialogue/number_text.hpp"
 
+#include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -303,13 +305,124 @@ std::size_t exponent_field_with(double value, int width, int digits, char* out,
     return right_justify(text, n, width, out);
 }
 
+// The sixteen digits of value (below 10^16, zero-padded) at out, with sixteen more zeros
+// after them so that fixed-size copies may read past the last digit.
+void sixteen_digits(std::uint64_t value, char* out) {
+    store_eight_digits(eight_digit_values(static_cast<std::uint32_t>(value / 100000000)), out);
+    store_eight_digits(eight_digit_values(static_cast<std::uint32_t>(value % 100000000)), out + 8);
+    std::memcpy(out + 16, "0000000000000000", 16);
+}
+
+constexpr std::uint64_t kTens[] = {1ull,
+                                   10ull,
+                                   100ull,
+                                   1000ull,
+                                   10000ull,
+                                   100000ull,
+                                   1000000ull,
+                                   10000000ull,
+                                   100000000ull,
+                                   1000000000ull,
+                                   10000000000ull,
+                                   100000000000ull,
+                                   1000000000000ull,
+                                   10000000000000ull,
+                                   100000000000000ull,
+                                   1000000000000000ull,
+                                   10000000000000000ull};
+
+// Decimal digits of value (below 10^16; 1 for zero), from its bit length.
+int decimal_length(std::uint64_t value) {
+    int guess = ((64 - std::countl_zero(value | 1)) * 1233) >> 12;  // bits x log10(2)
+    return guess + (value >= kTens[guess] ? 1 : 0);
+}
+
+constexpr int kQuickDecimals = 15;
+
+// Fw.d for the usual values: the digits from one exact rounding, placed with fixed-size
+// copies. Returns 0 where the general road must decide (non-finite, too many digits, a tie).
+std::size_t quick_fixed_field(double value, int width, int decimals, char* out) {
+    if (!valid_width(width) || decimals < 0 || decimals > kQuickDecimals || !std::isfinite(value)) {
+        return 0;
+    }
+    std::uint64_t rounded;
+    if (round_fixed(std::fabs(value), decimals, rounded) != Rounding::done ||
+        rounded >= kTens[16]) {
+        return 0;
+    }
+    // The digits shown: the integer part (at least its zero) and the decimals.
+    int shown = std::max(decimal_length(rounded), decimals + 1);
+    int sign = (value < 0.0 && rounded != 0) ? 1 : 0;  // "-0.000" has no minus
+    int length = sign + shown + 1;
+    if (length > width && rounded < kTens[decimals]) {
+        --shown;  // the zero before the point is the first thing to go
+        --length;
+    }
+    if (length > width) return fill_asterisks(width, out);
+    char digits[32];
+    sixteen_digits(rounded, digits);
+    std::memset(out, ' ', static_cast<std::size_t>(width));
+    char* p = out + (width - length);
+    *p = '-';
+    p += sign;
+    int whole = shown - decimals;
+    std::memcpy(p, digits + 16 - shown, 16);
+    p += whole;
+    *p++ = '.';
+    std::memcpy(p, digits + 16 - decimals, 16);
+    return static_cast<std::size_t>(width);
+}
+
+// Ew.d for the usual values, as quick_fixed_field does for Fw.d.
+std::size_t quick_exponent_field(double value, int width, int digits, char* out) {
+    if (!valid_width(width) || digits < 1 || digits > 16 || !std::isfinite(value)) return 0;
+    double magnitude = std::fabs(value);
+    std::uint64_t rounded = 0;
+    int exponent = -1;  // zero shows as 0.000E+00
+    if (magnitude != 0.0 &&
+        round_significant(magnitude, digits, rounded, exponent) != Rounding::done) {
+        return 0;
+    }
+    ++exponent;  // 0.d1d2... x 10^(exponent + 1)
+    int sign = value < 0.0 ? 1 : 0;
+    int needed = sign + 1 + digits + 4;
+    if (needed > width) return fill_asterisks(width, out);
+    int lead_zero = needed < width ? 1 : 0;
+    int length = needed + lead_zero;
+    char mantissa[32];
+    sixteen_digits(rounded, mantissa);
+    std::memset(out, ' ', static_cast<std::size_t>(width));
+    char* p = out + (width - length);
+    *p = '-';
+    p += sign;
+    *p = '0';
+    p += lead_zero;
+    *p++ = '.';
+    std::memcpy(p, mantissa + 16 - digits, 16);
+    p += digits;
+    int magnitude_exp = exponent < 0 ? -exponent : exponent;
+    if (magnitude_exp < 100) {
+        p[0] = 'E';
+        p[1] = exponent < 0 ? '-' : '+';
+        write_digits(static_cast<std::uint64_t>(magnitude_exp), 2, p + 2);
+    } else if (magnitude_exp < 1000) {
+        p[0] = exponent < 0 ? '-' : '+';  // a three-digit exponent takes the E's place
+        write_digits(static_cast<std::uint64_t>(magnitude_exp), 3, p + 1);
+    } else {
+        return 0;
+    }
+    return static_cast<std::size_t>(width);
+}
+
 }  // namespace
 
 std::size_t fixed_field(double value, int width, int decimals, char* out) {
+    if (std::size_t n = quick_fixed_field(value, width, decimals, out)) return n;
     return fixed_field_with(value, width, decimals, out, fixed_magnitude);
 }
 
 std::size_t exponent_field(double value, int width, int digits, char* out) {
+    if (std::size_t n = quick_exponent_field(value, width, digits, out)) return n;
     return exponent_field_with(value, width, digits, out, exponent_digits);
 }
 

@@ -8,7 +8,8 @@
 
 namespace wavespec {
 
-// Room that is always enough for one list-directed real or one field of up to this width.
+// Fields may be up to kMaxFieldWidth wide. Every function here needs kNumberTextCapacity bytes
+// at out: it may write past the text it returns (fixed-size copies are faster than exact ones).
 inline constexpr std::size_t kMaxFieldWidth = 64;
 inline constexpr std::size_t kNumberTextCapacity = 96;
 

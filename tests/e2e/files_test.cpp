@@ -62,7 +62,9 @@ TEST(Files, PermutedDumpIsTheInputInBitReversedOrder) {
         std::vector<std::string> in = block(input, b, 8);
         std::vector<std::string> out = block(permuted, b, 8);
         for (int i = 0; i < 8; ++i) {
-            EXPECT_EQ(out[i].substr(0, out[i].find('(')), " " + std::to_string(i + 1) + " ");
+            std::string number = std::to_string(i + 1);
+            EXPECT_EQ(out[i].substr(0, out[i].find('(')),
+                      std::string(" ").append(number).append(" "));
             EXPECT_EQ(value_of(out[i]), value_of(in[source[i] - 1])) << "block " << b;
         }
     }

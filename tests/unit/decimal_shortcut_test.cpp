@@ -45,6 +45,15 @@ void expect_same_everywhere(double v) {
     ASSERT_EQ(f_fast(v, 30, 9), f_exact(v, 30, 9)) << std::hexfloat << v;
     ASSERT_EQ(e_fast(v, 12, 4), e_exact(v, 12, 4)) << std::hexfloat << v;
     ASSERT_EQ(e_fast(v, 15, 7), e_exact(v, 15, 7)) << std::hexfloat << v;
+    // Tight fields: the zero before the point dropped, asterisks, no room for the leading zero.
+    ASSERT_EQ(f_fast(v, 6, 4), f_exact(v, 6, 4)) << std::hexfloat << v;
+    ASSERT_EQ(f_fast(v, 5, 4), f_exact(v, 5, 4)) << std::hexfloat << v;
+    ASSERT_EQ(f_fast(v, 24, 15), f_exact(v, 24, 15)) << std::hexfloat << v;
+    ASSERT_EQ(f_fast(v, 5, 0), f_exact(v, 5, 0)) << std::hexfloat << v;
+    ASSERT_EQ(e_fast(v, 10, 4), e_exact(v, 10, 4)) << std::hexfloat << v;
+    ASSERT_EQ(e_fast(v, 9, 4), e_exact(v, 9, 4)) << std::hexfloat << v;
+    ASSERT_EQ(e_fast(v, 24, 16), e_exact(v, 24, 16)) << std::hexfloat << v;
+    ASSERT_EQ(e_fast(v, 7, 1), e_exact(v, 7, 1)) << std::hexfloat << v;
 }
 
 TEST(DecimalShortcut, AgreesWithExactConversionOnRandomValuesOfEveryMagnitude) {
