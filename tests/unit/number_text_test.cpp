@@ -1,5 +1,5 @@
-// The text forms of numbers (list-directed integers and reals, F and E fields): every example of
-// the Part's tables, the widest values that fit a field, and the forms of infinities and NaN.
+// The text forms of numbers (list-directed integers and reals, F and E fields): a table of
+// examples for each form, the widest values that fit a field, and the forms of infinities and NaN.
 #include "dialogue/number_text.hpp"
 
 #include <gtest/gtest.h>
@@ -41,8 +41,8 @@ struct RealCase {
     const char* text;
 };
 
-// Rule A4: blank, sign or blank, "%.9G" with a decimal point always present.
-TEST(ListRealText, TableOfRuleA4) {
+// Blank, sign or blank, "%.9G" with a decimal point always present.
+TEST(ListRealText, NineSignificantDigitsWithAPoint) {
     const RealCase cases[] = {
         {0.01, "  0.01"},
         {1.0, "  1."},
@@ -73,7 +73,7 @@ TEST(ListRealText, ExponentFormOnlyBelowMinus4AndFrom9) {
     for (const RealCase& c : cases) EXPECT_EQ(list_real(c.value), c.text) << c.value;
 }
 
-// Rule A5: the parts of a complex item, without the leading blanks, a minus sign kept.
+// The parts of a complex item, without the leading blanks, a minus sign kept.
 TEST(ListRealText, PartsOfAComplexItem) {
     EXPECT_EQ(real_part(1.5), "1.5");
     EXPECT_EQ(real_part(-2.0), "-2.");
@@ -92,7 +92,7 @@ TEST(ListRealText, InfinitiesAndNaN) {
     EXPECT_EQ(real_part(kNaN), "NaN");
 }
 
-// Rule A3: a minus sign if negative, the digits without leading zeros (the blank is the
+// A minus sign if negative, the digits without leading zeros (the blank is the
 // writer's).
 TEST(IntegerText, DigitsWithoutWidth) {
     EXPECT_EQ(integer(30), "30");
@@ -103,6 +103,19 @@ TEST(IntegerText, DigitsWithoutWidth) {
     EXPECT_EQ(integer(std::numeric_limits<std::int32_t>::min()), "-2147483648");
 }
 
+// Record numbers take a quick road below 10^8; every length, and both sides of the switch.
+TEST(IntegerText, AgreesWithTheStandardConversion) {
+    auto check = [](std::int32_t v) { ASSERT_EQ(integer(v), std::to_string(v)) << v; };
+    for (std::int32_t v = -1000; v < 200000; ++v) check(v);
+    for (std::int32_t p = 1; p <= 1000000000; p *= 10) {
+        for (std::int32_t v : {p - 1, p, p + 1, 3 * p, -p}) check(v);
+    }
+    for (std::int32_t v = 99999990; v < 100000010; ++v) check(v);
+    for (std::int64_t v = 0; v < std::numeric_limits<std::int32_t>::max(); v += 7777777) {
+        check(static_cast<std::int32_t>(v));
+    }
+}
+
 struct FieldCase {
     int width;
     int decimals;
@@ -110,8 +123,8 @@ struct FieldCase {
     const char* text;
 };
 
-// Rule B5: every row of the Part's table.
-TEST(FixedField, TableOfRuleB5) {
+// Fw.d: rounding, signs, the zero before the point, asterisks.
+TEST(FixedField, TableOfExamples) {
     const FieldCase cases[] = {
         {6, 3, 0.0, " 0.000"},
         {6, 3, 0.005, " 0.005"},
@@ -196,8 +209,8 @@ TEST(FixedField, InfinitiesAndNaNRightJustifiedOrAsterisks) {
     EXPECT_EQ(f_field(kNaN, 2, 0), "**");
 }
 
-// Rule B6: every row of the Part's table.
-TEST(ExponentField, TableOfRuleB6) {
+// Ew.d: the digits, the exponent forms, the leading zero, asterisks.
+TEST(ExponentField, TableOfExamples) {
     const FieldCase cases[] = {
         {12, 4, 123.456, "  0.1235E+03"},    {12, 4, -0.001234, " -0.1234E-02"},
         {12, 4, 0.0, "  0.0000E+00"},        {12, 4, 9.99996, "  0.1000E+02"},

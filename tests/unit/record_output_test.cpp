@@ -220,7 +220,7 @@ TEST(ListOutput, TextItemsFollowEachOtherWithoutAGap) {
     EXPECT_EQ(amp3.size(), 77u + 1u);
 }
 
-// Rule A6: an item is placed on the current record only if position + length stays below 80.
+// An item is placed on the current record only if position + length stays below 80.
 TEST(ListOutput, TextItemsAtTheLineLimit) {
     // After " " + 40 characters the position is 41: 38 more reach 79, 39 more would reach 80.
     EXPECT_EQ(list_record([](ListWriter& w) { w.text(text_of(40)).text(text_of(38, 'y')); }),

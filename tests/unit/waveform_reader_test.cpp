@@ -1,5 +1,5 @@
 // The waveform input file: the header of four names, the sample sets read to the
-// end of the file, and every edge case of the Part, read from a scratch file opened for
+// end of the file, and the edge cases of a record, read from a scratch file opened for
 // reading only on unit 11.
 #include "dialogue/waveform_reader.hpp"
 
