@@ -191,6 +191,38 @@ bool split_scaled(double magnitude, int scale, uint128& quotient, Remainder& rem
            scaled_floor(magnitude, scale, quotient, remainder);
 }
 
+// The exact road of round_significant, from a decimal exponent that is right or one off.
+// Kept out of line so that the quick road does not pay for its registers.
+[[gnu::noinline]] Rounding round_significant_exactly(double magnitude, int digits, int e10,
+                                                     std::uint64_t& value, int& exponent) {
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        uint128 quotient;
+        Remainder remainder;
+        if (!split_scaled(magnitude, digits - 1 - e10, quotient, remainder)) {
+            return Rounding::out_of_range;
+        }
+        if (quotient >= kTen[digits]) {
+            ++e10;
+            continue;
+        }
+        if (quotient < kTen[digits - 1]) {
+            --e10;
+            continue;
+        }
+        if (remainder == Remainder::half) return Rounding::tie;
+        auto v = static_cast<std::uint64_t>(quotient);
+        if (remainder == Remainder::above_half) ++v;
+        if (v == kTen[digits]) {
+            v = kTen[digits - 1];
+            ++e10;
+        }
+        value = v;
+        exponent = e10;
+        return Rounding::done;
+    }
+    return Rounding::out_of_range;
+}
+
 }  // namespace
 
 Rounding round_significant(double magnitude, int digits, std::uint64_t& value, int& exponent) {
@@ -233,32 +265,7 @@ Rounding round_significant(double magnitude, int digits, std::uint64_t& value, i
             }
         }
     }
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        uint128 quotient;
-        Remainder remainder;
-        if (!split_scaled(magnitude, digits - 1 - e10, quotient, remainder)) {
-            return Rounding::out_of_range;
-        }
-        if (quotient >= kTen[digits]) {
-            ++e10;
-            continue;
-        }
-        if (quotient < kTen[digits - 1]) {
-            --e10;
-            continue;
-        }
-        if (remainder == Remainder::half) return Rounding::tie;
-        auto v = static_cast<std::uint64_t>(quotient);
-        if (remainder == Remainder::above_half) ++v;
-        if (v == kTen[digits]) {
-            v = kTen[digits - 1];
-            ++e10;
-        }
-        value = v;
-        exponent = e10;
-        return Rounding::done;
-    }
-    return Rounding::out_of_range;
+    return round_significant_exactly(magnitude, digits, e10, value, exponent);
 }
 
 Rounding round_fixed(double magnitude, int decimals, std::uint64_t& value) {

@@ -221,6 +221,15 @@ std::size_t list_real_text(double value, char* out) {
 }
 
 std::size_t integer_text(std::int32_t value, char* out) {
+    // Record numbers: below 10^8, the digits of one eight-digit word with its leading zeros
+    // shifted out, stored in one piece.
+    if (value >= 0 && value < 100000000) {
+        auto v = static_cast<std::uint32_t>(value);
+        std::uint64_t digits = eight_digit_values(v);
+        int count = v == 0 ? 1 : 8 - std::countr_zero(digits) / 8;
+        store_eight_digits(digits >> (8 * (8 - count)), out);
+        return static_cast<std::size_t>(count);
+    }
     return static_cast<std::size_t>(std::to_chars(out, out + 16, value).ptr - out);
 }
 
