@@ -7,19 +7,6 @@
 
 namespace wavespec {
 
-ListWriter::ListWriter(RecordLayer& layer, int unit)
-    : out_((layer.begin_list_statement(unit, Direction::writing), layer.sink(unit))) {}
-
-ListWriter::~ListWriter() {
-    if (!ended_) end();
-}
-
-void ListWriter::end() {
-    if (ended_) return;
-    ended_ = true;
-    out_.end_record();
-}
-
 void ListWriter::make_room(std::size_t item_length) {
     if (position_ > 0 && position_ + item_length >= kListLineLimit) {
         out_.end_record();

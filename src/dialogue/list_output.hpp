@@ -13,8 +13,9 @@ inline constexpr std::size_t kListLineLimit = 80;
 
 class ListWriter {
   public:
-    ListWriter(RecordLayer& layer, int unit);
-    ~ListWriter();
+    ListWriter(RecordLayer& layer, int unit)
+        : out_((layer.begin_list_statement(unit, Direction::writing), layer.sink(unit))) {}
+    ~ListWriter() { end(); }
     ListWriter(const ListWriter&) = delete;
     ListWriter& operator=(const ListWriter&) = delete;
 
@@ -27,7 +28,11 @@ class ListWriter {
     ListWriter& real_text(std::string_view text);
     ListWriter& complex_parts(std::string_view re, std::string_view im);
     // Ends the record; a statement without items writes an empty record.
-    void end();
+    void end() {
+        if (ended_) return;
+        ended_ = true;
+        out_.end_record();
+    }
 
   private:
     // Ends the current record first when an item of this length would reach the limit.

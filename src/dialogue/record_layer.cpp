@@ -97,12 +97,6 @@ RecordLayer::Unit& RecordLayer::slot(int unit) {
     return *u;
 }
 
-void RecordLayer::begin_list_statement(int unit, Direction direction) {
-    (void)unit;
-    last_.formatted = false;
-    last_.direction = direction;
-}
-
 void RecordLayer::begin_formatted_statement(int unit, Direction direction,
                                             const FormatProgram& format) {
     (void)unit;
@@ -150,6 +144,7 @@ void RecordLayer::open(int unit, std::string_view name, OpenMode mode) {
     u.connected = true;
     u.writable = writable;
     u.wrote_last = false;
+    writing_[static_cast<std::size_t>(unit)] = nullptr;
     u.at_end = false;
     u.in_pos = u.in_len = 0;
     u.out.size_ = 0;
@@ -196,6 +191,7 @@ void RecordLayer::close_unit(Unit& u, bool report_failures) {
     u.fd = -1;
     u.connected = false;
     u.wrote_last = false;
+    writing_[static_cast<std::size_t>(u.number)] = nullptr;
     u.in.reset();
     u.in_pos = u.in_len = 0;
     if (!ok && report_failures) {
@@ -233,8 +229,10 @@ void RecordLayer::refuse(std::string_view message, int exit_status) {
     std::exit(exit_status);
 }
 
-RecordSink& RecordLayer::sink(int unit) {
-    return unit_for_output(unit).out;
+RecordSink& RecordLayer::prepare_sink(int unit) {
+    Unit& u = unit_for_output(unit);
+    writing_[static_cast<std::size_t>(unit)] = &u.out;
+    return u.out;
 }
 
 void RecordSink::put_through(std::string_view text) {
@@ -291,6 +289,7 @@ void RecordLayer::flush(int unit) {
 
 RecordLayer::Unit& RecordLayer::unit_for_input(int unit) {
     Unit& u = slot(unit);
+    writing_[static_cast<std::size_t>(unit)] = nullptr;  // reads move the position
     if (!u.connected) connect_default(unit);
     if (u.wrote_last) {
         write_out(u);

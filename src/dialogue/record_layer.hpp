@@ -108,7 +108,11 @@ class RecordLayer {
     RecordLayer& operator=(const RecordLayer&) = delete;
 
     // Every statement announces itself, so that a diagnostic can name what was going on.
-    void begin_list_statement(int unit, Direction direction);
+    void begin_list_statement(int unit, Direction direction) {
+        (void)unit;
+        last_.formatted = false;
+        last_.direction = direction;
+    }
     void begin_formatted_statement(int unit, Direction direction, const FormatProgram& format);
 
     void open(int unit, std::string_view name, OpenMode mode);
@@ -121,7 +125,13 @@ class RecordLayer {
 
     // Output. The sink of a unit, connected and ready for writing (a unit used without an
     // open is connected to "fort.N" here); text placed in it reaches the file in order.
-    RecordSink& sink(int unit);
+    RecordSink& sink(int unit) {
+        // Every record asks for its sink: a unit already set up for writing answers at once.
+        if (unit >= 0 && static_cast<std::size_t>(unit) < writing_.size()) {
+            if (RecordSink* ready = writing_[static_cast<std::size_t>(unit)]) return *ready;
+        }
+        return prepare_sink(unit);
+    }
     // Makes everything written so far reach the stream (the console before a keyboard read).
     void flush(int unit);
 
@@ -139,6 +149,7 @@ class RecordLayer {
   private:
     friend class RecordSink;
     struct Unit;
+    RecordSink& prepare_sink(int unit);
     Unit& unit_for_output(int unit);
     Unit& unit_for_input(int unit);
     Unit& slot(int unit);
@@ -151,6 +162,8 @@ class RecordLayer {
 
     StandardStreams streams_;
     std::array<std::unique_ptr<Unit>, 100> units_;
+    // The sinks of units connected, writable and positioned for writing; null otherwise.
+    std::array<RecordSink*, 100> writing_{};
 
     struct Statement {
         bool formatted = false;
