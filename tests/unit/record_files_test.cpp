@@ -114,6 +114,32 @@ TEST_F(RecordFiles, AFileThatWasOnlyReadIsLeftAsItWas) {
     EXPECT_EQ(read_file(in_dir("data.txt")), content);
 }
 
+// A unit keeps its sink ready between records; a read, a close or a new open must each make
+// the next record start over from the unit's current state.
+TEST_F(RecordFiles, WritesAfterAReadOrAReopenGoWhereTheUnitNowStands) {
+    write("mixed.txt", "1111\n2222\n3333\n4444\n");
+    Streams s;
+    {
+        RecordLayer layer(s.streams());
+        layer.open(12, "mixed.txt", RecordLayer::OpenMode::unknown_status);
+        write_lines(layer, 12, 1, "a");  // over the first record
+        ListReader read(layer, 12, false);
+        double value = 0;
+        read.real(value);  // the second record, right behind the one just written
+        read.finish();
+        EXPECT_EQ(value, 2222.0);
+        write_lines(layer, 12, 1, "b");  // over the third record, after the one read
+        layer.close(12);
+        layer.open(12, "second.txt", RecordLayer::OpenMode::unknown_status);
+        write_lines(layer, 12, 2, "c");
+        layer.close(12);
+        write_lines(layer, 12, 1, "d");  // closed: connected again, to fort.12
+    }
+    EXPECT_EQ(read_file(in_dir("mixed.txt")), " a 1\n2222\n b 1\n");
+    EXPECT_EQ(read_file(in_dir("second.txt")), " c 1\n c 2\n");
+    EXPECT_EQ(read_file(in_dir("fort.12")), " d 1\n");
+}
+
 TEST_F(RecordFiles, TrailingBlanksOfANameAreRemovedLeadingBlanksStay) {
     Streams s;
     {
@@ -370,7 +396,7 @@ class OutputWaveform : public RecordFiles {
 const std::string kHeader = " time(s),NS" + std::string(18, ' ') + ",EW" + std::string(18, ' ') +
                             ",UD" + std::string(18, ' ') + "\n";
 
-TEST_F(OutputWaveform, HeaderAndDataRecordsOfThePart) {
+TEST_F(OutputWaveform, HeaderAndDataRecords) {
     RunState& s = *state_;
     s.nt = 2;
     s.dt = 0.01;
