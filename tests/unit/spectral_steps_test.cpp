@@ -125,7 +125,7 @@ TEST(ForwardSpectrum, ScaledByTheComplexProductWithDt) {
     }
 }
 
-TEST(FrequencyGrid, WorkedExampleOfThePart) {
+TEST(FrequencyGrid, WorkedExample) {
     FrequencyGrid grid = frequency_grid(8192, 0.01);
     EXPECT_EQ(grid.dur, 8192 * 0.01);
     EXPECT_EQ(grid.dom, 6.283185307 / grid.dur);
@@ -183,7 +183,7 @@ Spectra filtered(std::size_t bins, double dom, BandCorners corners) {
     return s;
 }
 
-TEST(Bandpass, TrapezoidOfThePart) {
+TEST(Bandpass, TrapezoidOfCorners) {
     // Bins every 0.05 Hz: 0.05 Hz is bin 2, 0.15 Hz bin 4, 5 Hz bin 101, 15 Hz bin 301, 25 Hz
     // bin 501.
     const double dom = 0.05 * kTwoPi;
@@ -317,7 +317,7 @@ TEST(Integration, AnswersChooseTheOperation) {
     }
 }
 
-TEST(Integration, ExamplesOfThePartAtOmegaTwo) {
+TEST(Integration, ExamplesAtOmegaTwo) {
     struct Case {
         Operation op;
         Complex in, out;
