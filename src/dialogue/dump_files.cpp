@@ -25,18 +25,8 @@ std::uint64_t fingerprint(std::span<const Complex> values, Position position) {
 }  // namespace
 
 void ComplexTexts::format(std::span<const Complex> values) {
-    constexpr std::size_t kTypicalPart = 14;
-    chars_.clear();
-    chars_.reserve(values.size() * 2 * kTypicalPart);
-    starts_.resize(values.size() * 2 + 1);
-    char part[kNumberTextCapacity];
-    for (std::size_t i = 0; i < values.size(); ++i) {
-        starts_[2 * i] = static_cast<std::uint32_t>(chars_.size());
-        chars_.insert(chars_.end(), part, part + list_real_part_text(values[i].re, part));
-        starts_[2 * i + 1] = static_cast<std::uint32_t>(chars_.size());
-        chars_.insert(chars_.end(), part, part + list_real_part_text(values[i].im, part));
-    }
-    starts_[2 * values.size()] = static_cast<std::uint32_t>(chars_.size());
+    texts_.resize(values.size());
+    for (std::size_t i = 0; i < values.size(); ++i) texts_[i].format(values[i].re, values[i].im);
     fingerprint_ = fingerprint(values, [](std::size_t i) { return i; });
 }
 
@@ -51,29 +41,19 @@ bool ComplexTexts::holds_reordered(std::span<const Complex> values,
     return fingerprint(values, [order](std::size_t i) { return order[i]; }) == fingerprint_;
 }
 
-std::string_view ComplexTexts::re(std::size_t i) const {
-    return {chars_.data() + starts_[2 * i], starts_[2 * i + 1] - starts_[2 * i]};
-}
-
-std::string_view ComplexTexts::im(std::size_t i) const {
-    return {chars_.data() + starts_[2 * i + 1], starts_[2 * i + 2] - starts_[2 * i + 1]};
-}
-
 void TransformDumps::dump_spectrum(std::span<const Complex> spectrum) {
     input_texts_.format(spectrum);
     for (std::size_t i = 0; i < spectrum.size(); ++i) {
         ListWriter(layer_, kSpectrumDumpUnit)
             .integer(static_cast<std::int32_t>(i + 1))
             .text(",")
-            .complex_parts(input_texts_.re(i), input_texts_.im(i));
+            .complex_text(input_texts_[i]);
     }
 }
 
 void TransformDumps::write_block(int unit, std::span<const Complex> a, const ComplexTexts& texts) {
     for (std::size_t i = 0; i < a.size(); ++i) {
-        ListWriter(layer_, unit)
-            .integer(static_cast<std::int32_t>(i + 1))
-            .complex_parts(texts.re(i), texts.im(i));
+        ListWriter(layer_, unit).integer(static_cast<std::int32_t>(i + 1)).complex_text(texts[i]);
     }
 }
 
@@ -95,7 +75,7 @@ void TransformDumps::permuted(std::span<const Complex> a) {
         std::size_t source = order_[i];
         ListWriter(layer_, kPermutedDumpUnit)
             .integer(static_cast<std::int32_t>(i + 1))
-            .complex_parts(input_texts_.re(source), input_texts_.im(source));
+            .complex_text(input_texts_[source]);
     }
 }
 

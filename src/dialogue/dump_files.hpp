@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "dialogue/list_output.hpp"
 #include "dialogue/record_layer.hpp"
 #include "spectral/reconstruction.hpp"
 #include "spectral/wvfast.hpp"
@@ -33,13 +34,11 @@ class ComplexTexts {
     // True if position i of values holds the value the texts stand for at order[i].
     bool holds_reordered(std::span<const Complex> values,
                          std::span<const std::uint32_t> order) const;
-    std::size_t size() const { return starts_.empty() ? 0 : starts_.size() / 2; }
-    std::string_view re(std::size_t i) const;
-    std::string_view im(std::size_t i) const;
+    std::size_t size() const { return texts_.size(); }
+    const ComplexItemText& operator[](std::size_t i) const { return texts_[i]; }
 
   private:
-    std::vector<char> chars_;
-    std::vector<std::uint32_t> starts_;  // re start, im start per value; then the end
+    std::vector<ComplexItemText> texts_;
     std::uint64_t fingerprint_ = 0;
 };
 

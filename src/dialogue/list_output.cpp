@@ -84,6 +84,26 @@ ListWriter& ListWriter::complex(double re, double im) {
     return complex_parts(real_part, imag_part);
 }
 
+void ComplexItemText::format(double real, double imaginary) {
+    char text[kNumberTextCapacity];
+    re_size = static_cast<std::uint8_t>(list_real_part_text(real, text));
+    std::memcpy(re, text, kSlot);
+    im_size = static_cast<std::uint8_t>(list_real_part_text(imaginary, text));
+    std::memcpy(im, text, kSlot);
+}
+
+ListWriter& ListWriter::complex_text(const ComplexItemText& text) {
+    char* item = out_.reserve(kItemRoom);
+    item[0] = ' ';
+    item[1] = '(';
+    std::memcpy(item + 2, text.re, ComplexItemText::kSlot);
+    item[2 + text.re_size] = ',';
+    std::memcpy(item + 3 + text.re_size, text.im, ComplexItemText::kSlot);
+    item[3 + text.re_size + text.im_size] = ')';
+    if (place_complex(item, text.re_size, text.im_size)) return *this;
+    return complex_parts({text.re, text.re_size}, {text.im, text.im_size});
+}
+
 ListWriter& ListWriter::complex_parts(std::string_view re, std::string_view im) {
     if (re.size() + im.size() + 4 <= kItemRoom - kLineEnd.size()) {
         // The usual case, the whole value on one record: placed as one piece.

@@ -11,6 +11,19 @@ namespace wavespec {
 
 inline constexpr std::size_t kListLineLimit = 80;
 
+// A complex value's two parts formatted ahead, for values written more than once. Each part
+// (sign, nine digits, point, a three-digit exponent: 16 characters at most) sits in a slot
+// that always holds it, so that it is copied in one fixed-size piece.
+struct ComplexItemText {
+    static constexpr std::size_t kSlot = 16;
+    char re[kSlot];
+    char im[kSlot];
+    std::uint8_t re_size = 0;
+    std::uint8_t im_size = 0;
+
+    void format(double real, double imaginary);
+};
+
 class ListWriter {
   public:
     ListWriter(RecordLayer& layer, int unit)
@@ -27,6 +40,7 @@ class ListWriter {
     // and the two parts of a complex value without theirs.
     ListWriter& real_text(std::string_view text);
     ListWriter& complex_parts(std::string_view re, std::string_view im);
+    ListWriter& complex_text(const ComplexItemText& item);
     // Ends the record; a statement without items writes an empty record.
     void end() {
         if (ended_) return;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <limits>
 #include <random>
 #include <string>
 #include <vector>
@@ -101,6 +102,36 @@ TEST(DumpFiles, RescaledRecordsCarryTheSameDuration) {
         dump.rescaled(2, -1e-7);
     }
     EXPECT_EQ(scratch.read("fort.88"), " 1,  0.25  20.48\n 2, -1.E-07  20.48\n");
+}
+
+}  // namespace
+}  // namespace wavespec
+
+namespace wavespec {
+namespace {
+
+// The slots of a pre-formatted complex item hold the longest parts a double can give: a minus
+// sign, nine digits, the point and a three-digit exponent.
+TEST(ComplexItemText, SlotsHoldTheLongestParts) {
+    const double limits[] = {-1.7976931348623157e308,
+                             -2.2250738585072014e-308,
+                             -4.9e-324,
+                             -1.23456789e-100,
+                             -123456789.0,
+                             -0.000123456789,
+                             -std::numeric_limits<double>::infinity(),
+                             std::numeric_limits<double>::quiet_NaN()};
+    for (double re : limits) {
+        ComplexItemText item;
+        item.format(re, -re);
+        ASSERT_LE(item.re_size, ComplexItemText::kSlot);
+        ASSERT_LE(item.im_size, ComplexItemText::kSlot);
+        EXPECT_EQ(std::string(item.re, item.re_size), part(re));
+        EXPECT_EQ(std::string(item.im, item.im_size), part(-re));
+    }
+    ComplexItemText longest;
+    longest.format(-1.23456789e-100, 0.0);
+    EXPECT_EQ(longest.re_size, 16u);
 }
 
 }  // namespace
