@@ -43,17 +43,19 @@ bool ComplexTexts::holds_reordered(std::span<const Complex> values,
 
 void TransformDumps::dump_spectrum(std::span<const Complex> spectrum) {
     input_texts_.format(spectrum);
-    for (std::size_t i = 0; i < spectrum.size(); ++i) {
+    RecordCounter number(1);
+    for (std::size_t i = 0; i < spectrum.size(); ++i, number.next()) {
         ListWriter(layer_, kSpectrumDumpUnit)
-            .integer(static_cast<std::int32_t>(i + 1))
+            .integer(number)
             .text(",")
             .complex_text(input_texts_[i]);
     }
 }
 
 void TransformDumps::write_block(int unit, std::span<const Complex> a, const ComplexTexts& texts) {
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        ListWriter(layer_, unit).integer(static_cast<std::int32_t>(i + 1)).complex_text(texts[i]);
+    RecordCounter number(1);
+    for (std::size_t i = 0; i < a.size(); ++i, number.next()) {
+        ListWriter(layer_, unit).integer(number).complex_text(texts[i]);
     }
 }
 
@@ -71,19 +73,16 @@ void TransformDumps::permuted(std::span<const Complex> a) {
         write_block(kPermutedDumpUnit, a, input_texts_);
         return;
     }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        std::size_t source = order_[i];
-        ListWriter(layer_, kPermutedDumpUnit)
-            .integer(static_cast<std::int32_t>(i + 1))
-            .complex_text(input_texts_[source]);
+    RecordCounter number(1);
+    for (std::size_t i = 0; i < a.size(); ++i, number.next()) {
+        ListWriter(layer_, kPermutedDumpUnit).integer(number).complex_text(input_texts_[order_[i]]);
     }
 }
 
 void TransformDumps::output(std::span<const Complex> a) {
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        ListWriter(layer_, kOutputDumpUnit)
-            .integer(static_cast<std::int32_t>(i + 1))
-            .complex(a[i].re, a[i].im);
+    RecordCounter number(1);
+    for (std::size_t i = 0; i < a.size(); ++i, number.next()) {
+        ListWriter(layer_, kOutputDumpUnit).integer(number).complex(a[i].re, a[i].im);
     }
 }
 
@@ -93,11 +92,15 @@ RescaleDump::RescaleDump(RecordLayer& layer, double dur) : layer_(layer) {
 }
 
 void RescaleDump::rescaled(int position, double value) {
-    ListWriter(layer_, kRescaledDumpUnit)
-        .integer(position)
-        .text(",")
-        .real(value)
-        .real_text(dur_text_);
+    ListWriter record(layer_, kRescaledDumpUnit);
+    if (position == next_position_) {  // positions come one by one from 1
+        record.integer(next_number_);
+        next_number_.next();
+        ++next_position_;
+    } else {
+        record.integer(position);
+    }
+    record.text(",").real(value).real_text(dur_text_);
 }
 
 }  // namespace wavespec

@@ -69,6 +69,8 @@ class RescaleDump final : public RescaleObserver {
   private:
     RecordLayer& layer_;
     std::string dur_text_;  // the same in every record: formatted once
+    int next_position_ = 1;
+    RecordCounter next_number_{1};
 };
 
 }  // namespace wavespec

@@ -48,6 +48,15 @@ ListWriter& ListWriter::integer(std::int32_t value) {
     return *this;
 }
 
+ListWriter& ListWriter::integer(const RecordCounter& value) {
+    char* item = out_.reserve(kItemRoom);
+    item[0] = ' ';
+    std::memcpy(item + 1, value.digits(), RecordCounter::kDigits);
+    std::size_t digits = value.text().size();
+    place_formatted(item, 1 + digits, digits);
+    return *this;
+}
+
 ListWriter& ListWriter::real(double value) {
     char* item = out_.reserve(kItemRoom);
     std::size_t n = list_real_text(value, item);

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "dialogue/record_counter.hpp"
 #include "dialogue/record_layer.hpp"
 
 namespace wavespec {
@@ -34,6 +35,7 @@ class ListWriter {
 
     ListWriter& text(std::string_view value);
     ListWriter& integer(std::int32_t value);
+    ListWriter& integer(const RecordCounter& value);
     ListWriter& real(double value);
     ListWriter& complex(double re, double im);
     // The same items from texts already formatted: a real with its two leading characters,

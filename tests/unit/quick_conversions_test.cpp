@@ -1,7 +1,5 @@
-// The quick reading of plain reals and the eight-digit text of integers, each against a slow
-// and obvious counterpart.
-#include "dialogue/number_scan.hpp"
-
+// The quick reading of plain reals, the eight-digit text of integers and the record counter,
+// each against a slow and obvious counterpart.
 #include <gtest/gtest.h>
 
 #include <bit>
@@ -13,6 +11,8 @@
 
 #include "dialogue/decimal_digits.hpp"
 #include "dialogue/list_input.hpp"
+#include "dialogue/number_scan.hpp"
+#include "dialogue/record_counter.hpp"
 #include "unit/record_test_support.hpp"
 
 namespace wavespec {
@@ -168,6 +168,25 @@ TEST(EightDigits, MatchDivisionDigitByDigit) {
     for (std::uint32_t v = 99999999; v > 99800000; --v) check(v);
     for (std::uint32_t v = 0; v < 100000000; v += 9973) check(v);
     for (std::uint32_t v = 1; v < 100000000; v *= 10) check(v);
+}
+
+}  // namespace
+}  // namespace wavespec
+
+namespace wavespec {
+namespace {
+
+TEST(RecordCounter, CountsLikeTheStandardConversion) {
+    RecordCounter counter(1);
+    for (std::uint32_t v = 1; v < 200000; ++v, counter.next()) {
+        ASSERT_EQ(counter.text(), std::to_string(v));
+    }
+    for (std::uint32_t start : {0u, 9u, 99u, 99999u, 999999999u, 4294967290u}) {
+        RecordCounter from(start);
+        for (std::uint64_t v = start; v < std::uint64_t{start} + 12; ++v, from.next()) {
+            ASSERT_EQ(from.text(), std::to_string(v));
+        }
+    }
 }
 
 }  // namespace
