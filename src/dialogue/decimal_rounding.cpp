@@ -6,6 +6,10 @@
 namespace wavespec {
 namespace {
 
+using rounding_detail::clear_of_boundaries;
+using rounding_detail::kExactPowers;
+using rounding_detail::kTens;
+
 __extension__ typedef unsigned __int128 uint128;
 
 constexpr int kMaxFivePower = 55;  // 5^55 < 2^128
@@ -53,25 +57,6 @@ constexpr std::uint64_t kFive64[kMaxFivePower64 + 1] = {1ull,
                                                         298023223876953125ull,
                                                         1490116119384765625ull,
                                                         7450580596923828125ull};
-
-constexpr std::uint64_t kTen[] = {1ull,
-                                  10ull,
-                                  100ull,
-                                  1000ull,
-                                  10000ull,
-                                  100000ull,
-                                  1000000ull,
-                                  10000000ull,
-                                  100000000ull,
-                                  1000000000ull,
-                                  10000000000ull,
-                                  100000000000ull,
-                                  1000000000000ull,
-                                  10000000000000ull,
-                                  100000000000000ull,
-                                  1000000000000000ull,
-                                  10000000000000000ull,
-                                  100000000000000000ull};
 
 int bit_length(uint128 x) {
     int n = 0;
@@ -154,21 +139,6 @@ bool scaled_floor(double magnitude, int scale, uint128& quotient, Remainder& rem
     return true;
 }
 
-constexpr double kExactPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                   1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                   1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-
-// True if a fraction computed with an error below 2^-22 lies on the same side of 0, 1/2 and 1
-// as the exact one.
-// Evaluated without branches: the fraction is as good as random from value to value.
-bool clear_of_boundaries(double fraction) {
-    constexpr double kMargin = 0x1p-20;
-    // Off by at most 2^-54 for small fractions, far inside the margin.
-    double from_half = std::fabs(fraction - 0.5);
-    return static_cast<bool>(static_cast<int>(from_half >= kMargin) &
-                             static_cast<int>(from_half <= 0.5 - kMargin));
-}
-
 // The same split decided by one double multiplication or division, where that is certain.
 // 10^|scale| up to 10^22 is exact, so the result s carries a single rounding of at most half
 // an ulp, below 2^-22 for s under 2^31. A fraction of s farther than 2^-20 from 0, 1/2 and 1
@@ -191,29 +161,32 @@ bool split_scaled(double magnitude, int scale, uint128& quotient, Remainder& rem
            scaled_floor(magnitude, scale, quotient, remainder);
 }
 
+}  // namespace
+
+namespace rounding_detail {
+
 // The exact road of round_significant, from a decimal exponent that is right or one off.
-// Kept out of line so that the quick road does not pay for its registers.
-[[gnu::noinline]] Rounding round_significant_exactly(double magnitude, int digits, int e10,
-                                                     std::uint64_t& value, int& exponent) {
+Rounding round_significant_exactly(double magnitude, int digits, int e10, std::uint64_t& value,
+                                   int& exponent) {
     for (int attempt = 0; attempt < 3; ++attempt) {
         uint128 quotient;
         Remainder remainder;
         if (!split_scaled(magnitude, digits - 1 - e10, quotient, remainder)) {
             return Rounding::out_of_range;
         }
-        if (quotient >= kTen[digits]) {
+        if (quotient >= kTens[digits]) {
             ++e10;
             continue;
         }
-        if (quotient < kTen[digits - 1]) {
+        if (quotient < kTens[digits - 1]) {
             --e10;
             continue;
         }
         if (remainder == Remainder::half) return Rounding::tie;
         auto v = static_cast<std::uint64_t>(quotient);
         if (remainder == Remainder::above_half) ++v;
-        if (v == kTen[digits]) {
-            v = kTen[digits - 1];
+        if (v == kTens[digits]) {
+            v = kTens[digits - 1];
             ++e10;
         }
         value = v;
@@ -223,53 +196,7 @@ bool split_scaled(double magnitude, int scale, uint128& quotient, Remainder& rem
     return Rounding::out_of_range;
 }
 
-}  // namespace
-
-Rounding round_significant(double magnitude, int digits, std::uint64_t& value, int& exponent) {
-    if (digits < 1 || digits > 17 || !(magnitude > 0.0)) return Rounding::out_of_range;
-    // Decimal exponent from the binary one: floor(e2 * log10 2) is exact or one too small.
-    int e2;
-    {
-        std::uint64_t bits;
-        std::memcpy(&bits, &magnitude, sizeof bits);
-        auto biased = static_cast<int>((bits >> 52) & 0x7ff);
-        if (biased == 0) return Rounding::out_of_range;  // subnormals: the general path
-        e2 = biased - 1023;
-    }
-    int e10 = (e2 * 78913) >> 18;  // floor(e2 * log10(2)), or one less than the exponent
-    {
-        // The common case in one pass: scaled by an exact power of ten, the magnitude has
-        // `digits` digits before the point at this exponent or at the next one up. Up to nine
-        // digits the scaled value stays below 2^31, where the product's error is small enough
-        // for clear_of_boundaries.
-        int scale = digits - 1 - e10;
-        if (digits <= 9 && scale >= 1 && scale <= 22) {
-            // The second product picks its power by index rather than by a branch: which of
-            // the two exponents applies is close to random from value to value.
-            bool next_up = magnitude * kExactPowers[scale] >= kExactPowers[digits];
-            double s = magnitude * kExactPowers[scale - (next_up ? 1 : 0)];
-            if (s < kExactPowers[digits] && s >= kExactPowers[digits - 1]) {
-                auto whole = static_cast<std::uint64_t>(s);
-                double fraction = s - static_cast<double>(whole);
-                if (clear_of_boundaries(fraction)) {
-                    std::uint64_t v = whole + (fraction > 0.5 ? 1 : 0);
-                    int e = e10 + (next_up ? 1 : 0);
-                    if (v == kTen[digits]) {
-                        v = kTen[digits - 1];
-                        ++e;
-                    }
-                    value = v;
-                    exponent = e;
-                    return Rounding::done;
-                }
-            }
-        }
-    }
-    return round_significant_exactly(magnitude, digits, e10, value, exponent);
-}
-
-Rounding round_fixed(double magnitude, int decimals, std::uint64_t& value) {
-    if (decimals < 0 || decimals > 17 || !(magnitude >= 0.0)) return Rounding::out_of_range;
+Rounding round_fixed_exactly(double magnitude, int decimals, std::uint64_t& value) {
     uint128 quotient;
     Remainder remainder;
     if (!split_scaled(magnitude, decimals, quotient, remainder)) return Rounding::out_of_range;
@@ -278,5 +205,7 @@ Rounding round_fixed(double magnitude, int decimals, std::uint64_t& value) {
     value = static_cast<std::uint64_t>(quotient) + (remainder == Remainder::above_half ? 1 : 0);
     return Rounding::done;
 }
+
+}  // namespace rounding_detail
 
 }  // namespace wavespec

@@ -2,20 +2,119 @@
 // times a power of two, so multiplying by a power of ten and comparing the remainder with one
 // half decides the rounding without any conversion to text. Covers the magnitudes that records
 // hold; the callers fall back to the general conversion where it gives up.
+//
+// Most values are settled by one product with an exact power of ten, inline here; the exact
+// integer road decides the rest.
 #pragma once
 
+#include <bit>
+#include <cmath>
 #include <cstdint>
 
 namespace wavespec {
 
 enum class Rounding { done, tie, out_of_range };
 
+namespace rounding_detail {
+
+inline constexpr double kExactPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                          1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                          1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+inline constexpr int kMaxExactPower = 22;
+
+inline constexpr std::uint64_t kTens[] = {1ull,
+                                          10ull,
+                                          100ull,
+                                          1000ull,
+                                          10000ull,
+                                          100000ull,
+                                          1000000ull,
+                                          10000000ull,
+                                          100000000ull,
+                                          1000000000ull,
+                                          10000000000ull,
+                                          100000000000ull,
+                                          1000000000000ull,
+                                          10000000000000ull,
+                                          100000000000000ull,
+                                          1000000000000000ull,
+                                          10000000000000000ull,
+                                          100000000000000000ull};
+
+// True if a fraction computed with an error below 2^-22 lies on the same side of 0, 1/2 and 1
+// as the exact one. Evaluated without branches: the fraction is as good as random from value
+// to value.
+inline bool clear_of_boundaries(double fraction) {
+    constexpr double kMargin = 0x1p-20;
+    // Off by at most 2^-54 for small fractions, far inside the margin.
+    double from_half = std::fabs(fraction - 0.5);
+    return static_cast<bool>(static_cast<int>(from_half >= kMargin) &
+                             static_cast<int>(from_half <= 0.5 - kMargin));
+}
+
+// The exact roads, from a decimal exponent that is right or one off.
+Rounding round_significant_exactly(double magnitude, int digits, int e10, std::uint64_t& value,
+                                   int& exponent);
+Rounding round_fixed_exactly(double magnitude, int decimals, std::uint64_t& value);
+
+}  // namespace rounding_detail
+
 // Rounds magnitude (positive, finite) to `digits` significant digits (1 to 17), half away from
 // zero. On done: magnitude ~ value x 10^(exponent - digits + 1), with value having exactly
 // `digits` digits (a carry into a new digit raises the exponent instead).
-Rounding round_significant(double magnitude, int digits, std::uint64_t& value, int& exponent);
+inline Rounding round_significant(double magnitude, int digits, std::uint64_t& value,
+                                  int& exponent) {
+    using namespace rounding_detail;
+    if (digits < 1 || digits > 17 || !(magnitude > 0.0)) return Rounding::out_of_range;
+    // Decimal exponent from the binary one: floor(e2 * log10 2) is exact or one too small.
+    auto biased = static_cast<int>((std::bit_cast<std::uint64_t>(magnitude) >> 52) & 0x7ff);
+    if (biased == 0) return Rounding::out_of_range;  // subnormals: the general path
+    int e10 = ((biased - 1023) * 78913) >> 18;
+    // The common case in one pass: scaled by an exact power of ten, the magnitude has `digits`
+    // digits before the point at this exponent or at the next one up. Up to nine digits the
+    // scaled value stays below 2^31, where the product's error is small enough for
+    // clear_of_boundaries.
+    int scale = digits - 1 - e10;
+    if (digits <= 9 && scale >= 1 && scale <= kMaxExactPower) {
+        // The second product picks its power by index rather than by a branch: which of the
+        // two exponents applies is close to random from value to value.
+        bool next_up = magnitude * kExactPowers[scale] >= kExactPowers[digits];
+        double s = magnitude * kExactPowers[scale - (next_up ? 1 : 0)];
+        if (s < kExactPowers[digits] && s >= kExactPowers[digits - 1]) {
+            auto whole = static_cast<std::uint64_t>(s);
+            double fraction = s - static_cast<double>(whole);
+            if (clear_of_boundaries(fraction)) {
+                std::uint64_t v = whole + (fraction > 0.5 ? 1 : 0);
+                int e = e10 + (next_up ? 1 : 0);
+                if (v == kTens[digits]) {
+                    v = kTens[digits - 1];
+                    ++e;
+                }
+                value = v;
+                exponent = e;
+                return Rounding::done;
+            }
+        }
+    }
+    return round_significant_exactly(magnitude, digits, e10, value, exponent);
+}
 
 // Rounds magnitude (non-negative, finite) to `decimals` places: value = round(magnitude * 10^d).
-Rounding round_fixed(double magnitude, int decimals, std::uint64_t& value);
+inline Rounding round_fixed(double magnitude, int decimals, std::uint64_t& value) {
+    using namespace rounding_detail;
+    if (decimals < 0 || decimals > 17 || !(magnitude >= 0.0)) return Rounding::out_of_range;
+    // One exact-power product settles it when the result is small and clear of the boundaries
+    // (see clear_of_boundaries).
+    double s = magnitude * kExactPowers[decimals];
+    if (s < 2147483648.0) {
+        auto whole = static_cast<std::uint64_t>(s);
+        double fraction = s - static_cast<double>(whole);
+        if (clear_of_boundaries(fraction)) {
+            value = whole + (fraction > 0.5 ? 1 : 0);
+            return Rounding::done;
+        }
+    }
+    return round_fixed_exactly(magnitude, decimals, value);
+}
 
 }  // namespace wavespec

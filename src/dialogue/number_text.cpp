@@ -322,23 +322,7 @@ void sixteen_digits(std::uint64_t value, char* out) {
     std::memcpy(out + 16, "0000000000000000", 16);
 }
 
-constexpr std::uint64_t kTens[] = {1ull,
-                                   10ull,
-                                   100ull,
-                                   1000ull,
-                                   10000ull,
-                                   100000ull,
-                                   1000000ull,
-                                   10000000ull,
-                                   100000000ull,
-                                   1000000000ull,
-                                   10000000000ull,
-                                   100000000000ull,
-                                   1000000000000ull,
-                                   10000000000000ull,
-                                   100000000000000ull,
-                                   1000000000000000ull,
-                                   10000000000000000ull};
+using rounding_detail::kTens;
 
 // Decimal digits of value (below 10^16; 1 for zero), from its bit length.
 int decimal_length(std::uint64_t value) {
