@@ -124,8 +124,8 @@ class Parser {
 }  // namespace
 
 FormatProgram::FormatProgram(std::string_view text) : text_(text), steps_(Parser(text).parse()) {
-    for (const FormatStep& step : steps_) {
-        if (step.takes_item()) ++data_descriptors_;
+    for (FormatStep& step : steps_) {
+        if (step.takes_item()) step.items_needed = ++data_descriptors_;
     }
 }
 

@@ -14,6 +14,9 @@ struct FormatStep {
     int width = 0;        // F, E, A: field width; X: number of places
     int decimals = 0;     // F: decimals; E: significant digits
     std::string literal;  // literal: its characters, doubled apostrophes already made single
+    // F, E, A: the items a statement must have for the record to reach this step (the item
+    // it takes is the last of them); 0 for the other steps.
+    std::size_t items_needed = 0;
 
     bool takes_item() const {
         return kind == Kind::fixed || kind == Kind::exponent || kind == Kind::text;

@@ -13,29 +13,29 @@ void write_formatted(RecordLayer& layer, int unit, const FormatProgram& format,
     }
     layer.begin_formatted_statement(unit, Direction::writing, format);
     RecordSink& out = layer.sink(unit);
-    std::size_t next = 0;
     std::size_t pending_blanks = 0;  // X moves right; blanks appear only if text follows
-    auto place = [&](std::string_view text) {
+    auto place_blanks = [&] {
         for (; pending_blanks > 0; --pending_blanks) out.put(' ');
-        out.put(text);
     };
     for (const FormatStep& step : format.steps()) {
-        if (step.takes_item() && next == items.size()) break;
+        // The record ends at the first data descriptor without an item.
+        if (step.items_needed > items.size()) break;
         switch (step.kind) {
             case FormatStep::Kind::fixed:
-                place({});
-                out.commit(fixed_field(items[next++], step.width, step.decimals,
+                if (pending_blanks > 0) place_blanks();
+                out.commit(fixed_field(items[step.items_needed - 1], step.width, step.decimals,
                                        out.reserve(kNumberTextCapacity)));
                 break;
             case FormatStep::Kind::exponent:
-                place({});
-                out.commit(exponent_field(items[next++], step.width, step.decimals,
+                if (pending_blanks > 0) place_blanks();
+                out.commit(exponent_field(items[step.items_needed - 1], step.width, step.decimals,
                                           out.reserve(kNumberTextCapacity)));
                 break;
             case FormatStep::Kind::text:
                 throw std::logic_error("A descriptor in an output format");
             case FormatStep::Kind::literal:
-                place(step.literal);
+                if (pending_blanks > 0) place_blanks();
+                out.put(step.literal);
                 break;
             case FormatStep::Kind::skip:
                 pending_blanks += static_cast<std::size_t>(step.width);

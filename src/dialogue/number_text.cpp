@@ -315,11 +315,19 @@ std::size_t exponent_field_with(double value, int width, int digits, char* out,
 }
 
 // The sixteen digits of value (below 10^16, zero-padded) at out, with sixteen more zeros
-// after them so that fixed-size copies may read past the last digit.
+// after them so that fixed-size copies may read past the last digit. Most values of the
+// fields have eight digits or fewer: one conversion then does.
 void sixteen_digits(std::uint64_t value, char* out) {
-    store_eight_digits(eight_digit_values(static_cast<std::uint32_t>(value / 100000000)), out);
+    std::memcpy(out, "00000000000000000000000000000000", 32);
+    if (value >= 100000000) {
+        store_eight_digits(eight_digit_values(static_cast<std::uint32_t>(value / 100000000)), out);
+    }
     store_eight_digits(eight_digit_values(static_cast<std::uint32_t>(value % 100000000)), out + 8);
-    std::memcpy(out + 16, "0000000000000000", 16);
+}
+
+// Blanks over a whole field, in one fixed-size store: fields are at most kMaxFieldWidth wide.
+void blank_field(char* out) {
+    std::memset(out, ' ', kMaxFieldWidth);
 }
 
 using rounding_detail::kTens;
@@ -354,7 +362,7 @@ std::size_t quick_fixed_field(double value, int width, int decimals, char* out) 
     if (length > width) return fill_asterisks(width, out);
     char digits[32];
     sixteen_digits(rounded, digits);
-    std::memset(out, ' ', static_cast<std::size_t>(width));
+    blank_field(out);
     char* p = out + (width - length);
     *p = '-';
     p += sign;
@@ -384,7 +392,7 @@ std::size_t quick_exponent_field(double value, int width, int digits, char* out)
     int length = needed + lead_zero;
     char mantissa[32];
     sixteen_digits(rounded, mantissa);
-    std::memset(out, ' ', static_cast<std::size_t>(width));
+    blank_field(out);
     char* p = out + (width - length);
     *p = '-';
     p += sign;
