@@ -73,8 +73,12 @@ void TransformDumps::permuted(std::span<const Complex> a) {
         write_block(kPermutedDumpUnit, a, input_texts_);
         return;
     }
+    // The texts are read in bit-reversed order, each far from the one before: asking for them
+    // a few records ahead hides the wait for memory.
+    constexpr std::size_t kAhead = 16;
     RecordCounter number(1);
     for (std::size_t i = 0; i < a.size(); ++i, number.next()) {
+        if (i + kAhead < a.size()) input_texts_.prefetch(order_[i + kAhead]);
         ListWriter(layer_, kPermutedDumpUnit).integer(number).complex_text(input_texts_[order_[i]]);
     }
 }
