@@ -68,22 +68,26 @@ int digit_count(std::uint64_t value) {
     return n;
 }
 
+// Stores eight characters held in a word, the first in the lowest byte.
+void store_eight_chars(std::uint64_t chars, char* out) {
+    if constexpr (std::endian::native == std::endian::big) chars = __builtin_bswap64(chars);
+    std::memcpy(out, &chars, sizeof chars);
+}
+
 // "%.9G" layout, with the decimal point always present, of the nine significant digits
-// value (100000000 to 999999999) times 10^(exponent - 8). The digits go out in fixed-size
-// copies from a zero-padded buffer; the length then says how many of them count. Writes at
-// most 24 characters.
+// value (100000000 to 999999999) times 10^(exponent - 8). The text goes out in overlapping
+// stores of whole words straight from registers; the length then says how many characters
+// count. (Building it in a buffer and copying it on would read back bytes just stored in
+// other pieces, which the processor cannot forward.) Writes at most 20 characters.
 std::size_t general_layout(std::uint64_t value, int exponent, char* out) {
-    char digits[24];
-    std::memcpy(digits, "000000000000000000000000", sizeof digits);
-    auto lead = static_cast<std::uint32_t>(value / 100000000);
+    auto lead = static_cast<char>('0' + value / 100000000);
     std::uint64_t rest = eight_digit_values(static_cast<std::uint32_t>(value % 100000000));
-    digits[0] = static_cast<char>('0' + lead);
-    store_eight_digits(rest, digits + 1);
     int count = 9 - trailing_zero_digits(rest);  // significant digits shown
+    std::uint64_t eight = rest + kAsciiZeros;    // the eight digits after the first
     if (exponent < -4 || exponent >= 9) {
-        out[0] = digits[0];
+        out[0] = lead;
         out[1] = '.';
-        std::memcpy(out + 2, digits + 1, 8);
+        store_eight_chars(eight, out + 2);
         auto n = static_cast<std::size_t>(count + 1);
         out[n++] = 'E';
         out[n++] = exponent < 0 ? '-' : '+';
@@ -97,16 +101,20 @@ std::size_t general_layout(std::uint64_t value, int exponent, char* out) {
     }
     if (exponent < 0) {
         // "0." and the zeros before the first digit, then the digits.
-        std::size_t zeros = static_cast<std::size_t>(-exponent - 1);
-        std::memcpy(out, "0.000", 5);
-        std::memcpy(out + 2 + zeros, digits, 16);
+        auto zeros = static_cast<std::size_t>(-exponent - 1);
+        std::memcpy(out, "0.000000", 8);
+        out[2 + zeros] = lead;
+        store_eight_chars(eight, out + 3 + zeros);
         return 2 + zeros + static_cast<std::size_t>(count);
     }
-    // exponent + 1 digits before the point (zeros among them when fewer are significant).
+    // exponent + 1 digits before the point (zeros among them when fewer are significant):
+    // all nine digits, then the point over the first digit after the integer part, then the
+    // digits from there again one place further on.
     auto whole = static_cast<std::size_t>(exponent + 1);
-    std::memcpy(out, digits, 16);
+    out[0] = lead;
+    store_eight_chars(eight, out + 1);
     out[whole] = '.';
-    std::memcpy(out + whole + 1, digits + whole, 8);
+    if (whole < 9) store_eight_chars(eight >> (8 * (whole - 1)), out + whole + 1);
     std::size_t fraction = count > exponent + 1 ? static_cast<std::size_t>(count) - whole : 0;
     return whole + 1 + fraction;
 }
