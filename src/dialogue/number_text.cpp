@@ -368,13 +368,22 @@ std::size_t quick_fixed_field(double value, int width, int decimals, char* out) 
         --length;
     }
     if (length > width) return fill_asterisks(width, out);
-    char digits[32];
-    sixteen_digits(rounded, digits);
     blank_field(out);
     char* p = out + (width - length);
     *p = '-';
     p += sign;
     int whole = shown - decimals;
+    if (shown <= 8) {
+        // The usual field: its digits are the last of one eight-digit word, stored from the
+        // register, then the point, then the decimals stored again one place on.
+        std::uint64_t eight = eight_digit_values(static_cast<std::uint32_t>(rounded)) + kAsciiZeros;
+        store_eight_chars(eight >> (8 * (8 - shown)), p);
+        p[whole] = '.';
+        if (decimals > 0) store_eight_chars(eight >> (8 * (8 - decimals)), p + whole + 1);
+        return static_cast<std::size_t>(width);
+    }
+    char digits[32];
+    sixteen_digits(rounded, digits);
     std::memcpy(p, digits + 16 - shown, 16);
     p += whole;
     *p++ = '.';
@@ -398,8 +407,6 @@ std::size_t quick_exponent_field(double value, int width, int digits, char* out)
     if (needed > width) return fill_asterisks(width, out);
     int lead_zero = needed < width ? 1 : 0;
     int length = needed + lead_zero;
-    char mantissa[32];
-    sixteen_digits(rounded, mantissa);
     blank_field(out);
     char* p = out + (width - length);
     *p = '-';
@@ -407,7 +414,14 @@ std::size_t quick_exponent_field(double value, int width, int digits, char* out)
     *p = '0';
     p += lead_zero;
     *p++ = '.';
-    std::memcpy(p, mantissa + 16 - digits, 16);
+    if (digits <= 8) {  // one eight-digit word, stored from the register
+        std::uint64_t eight = eight_digit_values(static_cast<std::uint32_t>(rounded)) + kAsciiZeros;
+        store_eight_chars(eight >> (8 * (8 - digits)), p);
+    } else {
+        char mantissa[32];
+        sixteen_digits(rounded, mantissa);
+        std::memcpy(p, mantissa + 16 - digits, 16);
+    }
     p += digits;
     int magnitude_exp = exponent < 0 ? -exponent : exponent;
     if (magnitude_exp < 100) {
