@@ -377,7 +377,7 @@ std::size_t quick_fixed_field(double value, int width, int decimals, char* out) 
         // The usual field: its digits are the last of one eight-digit word, stored from the
         // register, then the point, then the decimals stored again one place on.
         std::uint64_t eight = eight_digit_values(static_cast<std::uint32_t>(rounded)) + kAsciiZeros;
-        store_eight_chars(eight >> (8 * (8 - shown)), p);
+        if (shown > 0) store_eight_chars(eight >> (8 * (8 - shown)), p);  // "." alone has none
         p[whole] = '.';
         if (decimals > 0) store_eight_chars(eight >> (8 * (8 - decimals)), p + whole + 1);
         return static_cast<std::size_t>(width);

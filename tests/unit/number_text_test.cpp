@@ -107,8 +107,8 @@ TEST(IntegerText, DigitsWithoutWidth) {
 TEST(IntegerText, AgreesWithTheStandardConversion) {
     auto check = [](std::int32_t v) { ASSERT_EQ(integer(v), std::to_string(v)) << v; };
     for (std::int32_t v = -1000; v < 200000; ++v) check(v);
-    for (std::int32_t p = 1; p <= 1000000000; p *= 10) {
-        for (std::int32_t v : {p - 1, p, p + 1, 3 * p, -p}) check(v);
+    for (std::int64_t p = 1; p <= 1000000000; p *= 10) {
+        for (std::int64_t v : {p - 1, p, p + 1, 2 * p, -p}) check(static_cast<std::int32_t>(v));
     }
     for (std::int32_t v = 99999990; v < 100000010; ++v) check(v);
     for (std::int64_t v = 0; v < std::numeric_limits<std::int32_t>::max(); v += 7777777) {
