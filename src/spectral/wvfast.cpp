@@ -13,11 +13,16 @@ namespace {
 // A narrower stage with half-span kmax uses every (n/2)/kmax-th entry: multiplying the
 // numerator and denominator by the same power of two changes no bit of the quotient, so these
 // are exactly the factors that stage would compute for itself.
+// The cosine and sine of one factor side by side: a butterfly reads both from one place.
+struct Factor {
+    double c;
+    double s;
+};
+
 struct TwiddleTable {
     int n = 0;
     int ind = 0;
-    std::vector<double> cosines;
-    std::vector<double> sines;
+    std::vector<Factor> factors;
 };
 
 const TwiddleTable& twiddles(int n, int ind) {
@@ -26,13 +31,11 @@ const TwiddleTable& twiddles(int n, int ind) {
     TwiddleTable& table = ind < 0 ? forward : inverse;
     if (table.n != n || table.ind != ind) {
         int half = n / 2;
-        table.cosines.resize(static_cast<std::size_t>(half));
-        table.sines.resize(static_cast<std::size_t>(half));
+        table.factors.resize(static_cast<std::size_t>(half));
         for (int k = 1; k <= half; ++k) {
             double phi =
                 (kTransformPi * static_cast<double>((k - 1) * ind)) / static_cast<double>(half);
-            table.cosines[static_cast<std::size_t>(k - 1)] = std::cos(phi);
-            table.sines[static_cast<std::size_t>(k - 1)] = std::sin(phi);
+            table.factors[static_cast<std::size_t>(k - 1)] = {std::cos(phi), std::sin(phi)};
         }
         table.n = n;
         table.ind = ind;
@@ -72,15 +75,13 @@ inline void butterfly(Complex& lower, Complex& upper, double c, double s) {
 // One stage of half-span kmax over x[0..length): for each group of 2*kmax elements and each
 // k, the butterfly of x[group+k] and x[group+k+kmax] with the factor of angle index k*stride.
 void butterfly_stage(Complex* x, int length, int kmax, int stride, const TwiddleTable& table) {
-    const double* cosines = table.cosines.data();
-    const double* sines = table.sines.data();
+    const Factor* factors = table.factors.data();
     const int istep = 2 * kmax;
     if (kmax < 16) {
         // Few factors, many groups: one factor at a time over all groups.
         for (int k = 0; k < kmax; ++k) {
-            double c = cosines[k * stride];
-            double s = sines[k * stride];
-            for (int i = k; i < length; i += istep) butterfly(x[i], x[i + kmax], c, s);
+            Factor f = factors[k * stride];
+            for (int i = k; i < length; i += istep) butterfly(x[i], x[i + kmax], f.c, f.s);
         }
         return;
     }
@@ -88,7 +89,8 @@ void butterfly_stage(Complex* x, int length, int kmax, int stride, const Twiddle
         Complex* lower = x + group;
         Complex* upper = lower + kmax;
         for (int k = 0; k < kmax; ++k) {
-            butterfly(lower[k], upper[k], cosines[k * stride], sines[k * stride]);
+            Factor f = factors[k * stride];
+            butterfly(lower[k], upper[k], f.c, f.s);
         }
     }
 }
