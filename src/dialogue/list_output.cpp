@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "dialogue/decimal_digits.hpp"
 #include "dialogue/number_text.hpp"
 
 namespace wavespec {
@@ -51,9 +52,8 @@ ListWriter& ListWriter::integer(std::int32_t value) {
 ListWriter& ListWriter::integer(const RecordCounter& value) {
     char* item = out_.reserve(kItemRoom);
     item[0] = ' ';
-    std::memcpy(item + 1, value.digits(), RecordCounter::kDigits);
-    std::size_t digits = value.text().size();
-    place_formatted(item, 1 + digits, digits);
+    store_eight_digits(value.chars() - kAsciiZeros, item + 1);
+    place_formatted(item, 1 + value.size(), value.size());
     return *this;
 }
 

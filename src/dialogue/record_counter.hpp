@@ -1,49 +1,56 @@
-// The position number of consecutive records as text, counted up digit by digit: the dumps
-// number hundreds of thousands of records 1, 2, 3, ..., and carrying a nine into the next digit
-// costs far less than converting each number afresh.
+// The position number of consecutive records as text, counted up in place: the dumps number
+// hundreds of thousands of records 1, 2, 3, ..., and adding one to the last digit costs far
+// less than converting each number afresh. The digits live in one word, so that the writer
+// stores them straight from a register.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
-#include <string_view>
+#include <string>
+
+#include "dialogue/decimal_digits.hpp"
 
 namespace wavespec {
 
 class RecordCounter {
   public:
-    static constexpr std::size_t kDigits = 10;  // every non-negative 32-bit number
+    static constexpr std::uint32_t kLargest = 99999999;  // eight digits: the dumps stay far below
 
-    explicit RecordCounter(std::uint32_t start) {
-        std::memset(text_, '0', sizeof text_);
-        std::size_t i = kDigits;
-        do {
-            text_[--i] = static_cast<char>('0' + start % 10);
-            start /= 10;
-        } while (start != 0);
-        first_ = i;
+    explicit RecordCounter(std::uint32_t start) { set(start < kLargest ? start : kLargest); }
+
+    // The digits, the first in the lowest byte (the bytes after the last digit hold '0').
+    std::uint64_t chars() const { return chars_; }
+    std::size_t size() const { return size_; }
+    std::string text() const {
+        char text[8];
+        store_eight_digits(chars_ - kAsciiZeros, text);
+        return {text, size_};
     }
 
-    std::string_view text() const { return {text_ + first_, kDigits - first_}; }
-    // The digits start at digits() and are readable for kDigits bytes beyond: the writer copies
-    // them in one fixed-size piece.
-    const char* digits() const { return text_ + first_; }
-
-    // The next number. Past 9999999999 the count would need an eleventh digit: it stays there.
+    // The next number; the count stops at kLargest.
     void next() {
-        std::size_t i = kDigits;
-        while (i > 0 && text_[i - 1] == '9') text_[--i] = '0';
-        if (i == 0) {  // all nines: keep the largest number rather than lose digits
-            std::memset(text_, '9', kDigits);
-            return;
+        if (value_ == kLargest) return;
+        ++value_;
+        int last = 8 * (static_cast<int>(size_) - 1);
+        if (((chars_ >> last) & 0xFF) != '9') {
+            chars_ += std::uint64_t{1} << last;
+        } else {
+            set(value_);  // a carry: one time in ten, worked out afresh
         }
-        ++text_[i - 1];
-        if (i - 1 < first_) first_ = i - 1;
     }
 
   private:
-    char text_[2 * kDigits];  // the number right-aligned in the first kDigits, then slack
-    std::size_t first_ = kDigits;
+    void set(std::uint32_t value) {
+        value_ = value;
+        std::uint64_t digits = eight_digit_values(value);
+        int count = value == 0 ? 1 : 8 - std::countr_zero(digits) / 8;
+        size_ = static_cast<std::size_t>(count);
+        chars_ = (digits >> (8 * (8 - count))) + kAsciiZeros;
+    }
+
+    std::uint32_t value_ = 0;
+    std::uint64_t chars_ = 0;
+    std::size_t size_ = 1;
 };
 
 }  // namespace wavespec

@@ -181,12 +181,17 @@ TEST(RecordCounter, CountsLikeTheStandardConversion) {
     for (std::uint32_t v = 1; v < 200000; ++v, counter.next()) {
         ASSERT_EQ(counter.text(), std::to_string(v));
     }
-    for (std::uint32_t start : {0u, 9u, 99u, 99999u, 999999999u, 4294967290u}) {
+    for (std::uint32_t start : {0u, 9u, 99u, 99999u, 9999999u, 99999990u}) {
         RecordCounter from(start);
-        for (std::uint64_t v = start; v < std::uint64_t{start} + 12; ++v, from.next()) {
+        for (std::uint64_t v = start; v < std::uint64_t{start} + 9; ++v, from.next()) {
             ASSERT_EQ(from.text(), std::to_string(v));
         }
     }
+    // The count stops at its largest number instead of wrapping or growing past eight digits.
+    RecordCounter top(RecordCounter::kLargest);
+    top.next();
+    EXPECT_EQ(top.text(), "99999999");
+    EXPECT_EQ(RecordCounter(4000000000u).text(), "99999999");
 }
 
 }  // namespace
