@@ -19,10 +19,13 @@ struct Factor {
     double s;
 };
 
+// Each stage's factors side by side: the stage of half-span kmax finds its kmax factors from
+// position kmax - 1 (the narrower stages take 1 + 2 + ... + kmax/2 places before it), so that
+// every stage reads its factors in order rather than every stride-th of the widest table.
 struct TwiddleTable {
     int n = 0;
     int ind = 0;
-    std::vector<Factor> factors;
+    std::vector<Factor> stages;
 };
 
 const TwiddleTable& twiddles(int n, int ind) {
@@ -31,11 +34,19 @@ const TwiddleTable& twiddles(int n, int ind) {
     TwiddleTable& table = ind < 0 ? forward : inverse;
     if (table.n != n || table.ind != ind) {
         int half = n / 2;
-        table.factors.resize(static_cast<std::size_t>(half));
+        std::vector<Factor> widest(static_cast<std::size_t>(half));
         for (int k = 1; k <= half; ++k) {
             double phi =
                 (kTransformPi * static_cast<double>((k - 1) * ind)) / static_cast<double>(half);
-            table.factors[static_cast<std::size_t>(k - 1)] = {std::cos(phi), std::sin(phi)};
+            widest[static_cast<std::size_t>(k - 1)] = {std::cos(phi), std::sin(phi)};
+        }
+        table.stages.resize(static_cast<std::size_t>(n > 1 ? n - 1 : 0));
+        for (int kmax = 1; kmax <= half; kmax *= 2) {
+            int stride = half / kmax;
+            for (int k = 0; k < kmax; ++k) {
+                table.stages[static_cast<std::size_t>(kmax - 1 + k)] =
+                    widest[static_cast<std::size_t>(k * stride)];
+            }
         }
         table.n = n;
         table.ind = ind;
@@ -73,14 +84,14 @@ inline void butterfly(Complex& lower, Complex& upper, double c, double s) {
 }
 
 // One stage of half-span kmax over x[0..length): for each group of 2*kmax elements and each
-// k, the butterfly of x[group+k] and x[group+k+kmax] with the factor of angle index k*stride.
-void butterfly_stage(Complex* x, int length, int kmax, int stride, const TwiddleTable& table) {
-    const Factor* factors = table.factors.data();
+// k, the butterfly of x[group+k] and x[group+k+kmax] with the stage's factor k.
+void butterfly_stage(Complex* x, int length, int kmax, const TwiddleTable& table) {
+    const Factor* factors = table.stages.data() + (kmax - 1);
     const int istep = 2 * kmax;
     if (kmax < 16) {
         // Few factors, many groups: one factor at a time over all groups.
         for (int k = 0; k < kmax; ++k) {
-            Factor f = factors[k * stride];
+            Factor f = factors[k];
             for (int i = k; i < length; i += istep) butterfly(x[i], x[i + kmax], f.c, f.s);
         }
         return;
@@ -89,7 +100,7 @@ void butterfly_stage(Complex* x, int length, int kmax, int stride, const Twiddle
         Complex* lower = x + group;
         Complex* upper = lower + kmax;
         for (int k = 0; k < kmax; ++k) {
-            Factor f = factors[k * stride];
+            Factor f = factors[k];
             butterfly(lower[k], upper[k], f.c, f.s);
         }
     }
@@ -139,11 +150,11 @@ void wvfast(int n, std::span<Complex> a, int mom, int ind, TransformObserver* ob
         const int block = std::min(n, kCacheBlock);
         for (int start = 0; start < n; start += block) {
             for (int kmax = 1; kmax < block; kmax *= 2) {
-                butterfly_stage(data.data() + start, block, kmax, (n / 2) / kmax, table);
+                butterfly_stage(data.data() + start, block, kmax, table);
             }
         }
         for (int kmax = block; kmax < n; kmax *= 2) {
-            butterfly_stage(data.data(), n, kmax, (n / 2) / kmax, table);
+            butterfly_stage(data.data(), n, kmax, table);
         }
     }
     if (dumps) observer->output(data);
