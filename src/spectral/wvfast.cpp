@@ -106,20 +106,42 @@ void butterfly_stage(Complex* x, int length, int kmax, const TwiddleTable& table
     }
 }
 
-// The transform's first step: the bit-reversal permutation, by exchanges in place.
+// The exchanges of the transform's first step, the bit-reversal permutation in place: the
+// positions i < j whose elements trade places, in the order the exchanges are made. Worked
+// out once per length: the search for each next j is a chain of unpredictable branches, while
+// the exchanges alone overlap in the processor.
+struct Exchanges {
+    int n = 0;
+    std::vector<std::uint32_t> pairs;  // i, j, i, j, ...
+};
+
+const Exchanges& exchanges(int n) {
+    thread_local Exchanges cached;
+    if (cached.n != n) {
+        cached.pairs.clear();
+        int j = 1;
+        for (int i = 1; i <= n; ++i) {
+            if (i < j) {
+                cached.pairs.push_back(static_cast<std::uint32_t>(i - 1));
+                cached.pairs.push_back(static_cast<std::uint32_t>(j - 1));
+            }
+            int m = n / 2;
+            while (j > m) {
+                j -= m;
+                m /= 2;
+                if (m <= 1) break;
+            }
+            j += m;
+        }
+        cached.n = n;
+    }
+    return cached;
+}
+
 template <typename T>
 void bit_reverse(int n, T* a) {
-    int j = 1;
-    for (int i = 1; i <= n; ++i) {
-        if (i < j) std::swap(a[i - 1], a[j - 1]);
-        int m = n / 2;
-        while (j > m) {
-            j -= m;
-            m /= 2;
-            if (m <= 1) break;
-        }
-        j += m;
-    }
+    const std::vector<std::uint32_t>& pairs = exchanges(n).pairs;
+    for (std::size_t p = 0; p < pairs.size(); p += 2) std::swap(a[pairs[p]], a[pairs[p + 1]]);
 }
 
 }  // namespace
