@@ -41,9 +41,18 @@ inline constexpr std::uint64_t kTens[] = {1ull,
                                           10000000000000000ull,
                                           100000000000000000ull};
 
-// True if a fraction computed with an error below 2^-22 lies on the same side of 0, 1/2 and 1
-// as the exact one. Evaluated without branches: the fraction is as good as random from value
-// to value.
+// A scaled value s below 2^31, computed by one product with an exact power of ten, carries a
+// single rounding error below 2^-22. Its fraction (s - floor(s), exact) then tells which way
+// the exact product rounds, as long as it is not within 2^-20 of one half: the exact product
+// lies on the same side of floor(s) + 1/2. Near 0 or 1 the exact product may fall on the other
+// side of an integer, but it rounds to the same one. Evaluated without branches: the fraction
+// is as good as random from value to value.
+inline bool clear_of_half(double fraction) {
+    constexpr double kMargin = 0x1p-20;
+    return std::fabs(fraction - 0.5) >= kMargin;
+}
+
+// The same, where the floor itself must be right too: the fraction also clear of 0 and 1.
 inline bool clear_of_boundaries(double fraction) {
     constexpr double kMargin = 0x1p-20;
     // Off by at most 2^-54 for small fractions, far inside the margin.
@@ -73,7 +82,7 @@ inline Rounding round_significant(double magnitude, int digits, std::uint64_t& v
     // The common case in one pass: scaled by an exact power of ten, the magnitude has `digits`
     // digits before the point at this exponent or at the next one up. Up to nine digits the
     // scaled value stays below 2^31, where the product's error is small enough for
-    // clear_of_boundaries.
+    // clear_of_half.
     int scale = digits - 1 - e10;
     if (digits <= 9 && scale >= 1 && scale <= kMaxExactPower) {
         // The second product picks its power by index rather than by a branch: which of the
@@ -83,7 +92,7 @@ inline Rounding round_significant(double magnitude, int digits, std::uint64_t& v
         if (s < kExactPowers[digits] && s >= kExactPowers[digits - 1]) {
             auto whole = static_cast<std::uint64_t>(s);
             double fraction = s - static_cast<double>(whole);
-            if (clear_of_boundaries(fraction)) {
+            if (clear_of_half(fraction)) {
                 std::uint64_t v = whole + (fraction > 0.5 ? 1 : 0);
                 int e = e10 + (next_up ? 1 : 0);
                 if (v == kTens[digits]) {
@@ -103,13 +112,13 @@ inline Rounding round_significant(double magnitude, int digits, std::uint64_t& v
 inline Rounding round_fixed(double magnitude, int decimals, std::uint64_t& value) {
     using namespace rounding_detail;
     if (decimals < 0 || decimals > 17 || !(magnitude >= 0.0)) return Rounding::out_of_range;
-    // One exact-power product settles it when the result is small and clear of the boundaries
-    // (see clear_of_boundaries).
+    // One exact-power product settles it when the result is small and clear of one half
+    // (see clear_of_half).
     double s = magnitude * kExactPowers[decimals];
     if (s < 2147483648.0) {
         auto whole = static_cast<std::uint64_t>(s);
         double fraction = s - static_cast<double>(whole);
-        if (clear_of_boundaries(fraction)) {
+        if (clear_of_half(fraction)) {
             value = whole + (fraction > 0.5 ? 1 : 0);
             return Rounding::done;
         }

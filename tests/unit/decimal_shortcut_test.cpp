@@ -98,6 +98,22 @@ TEST(DecimalShortcut, AgreesOnValuesNearRoundingBoundaries) {
     }
 }
 
+// Times and frequencies are multiples of a step: scaled by a power of ten they land next to a
+// whole number, on either side of it, and next to powers of ten where the digit count changes.
+TEST(DecimalShortcut, AgreesOnValuesThatScaleToNearlyWholeNumbers) {
+    for (int k = 0; k < 40000; ++k) {
+        for (double step : {0.01, 0.001, 0.1, 0.005, 0.0030517578125, 1e-6}) {
+            expect_same_everywhere(k * step);
+        }
+    }
+    for (int e = -12; e <= 15; ++e) {
+        double power = std::pow(10.0, e);
+        double v = power;
+        for (int i = 0; i < 4; ++i) v = std::nextafter(v, 0.0);
+        for (int i = 0; i < 8; ++i, v = std::nextafter(v, 1e300)) expect_same_everywhere(v);
+    }
+}
+
 TEST(DecimalShortcut, AgreesOnSpecialValues) {
     for (double v :
          {0.0, -0.0, 1.0, -1.0, 10.0, 1e9, 999999999.0, 999999999.5, 1e-4, 9.99996, 99.9996, 1e100,
