@@ -8,6 +8,7 @@
 #pragma once
 
 #include <bit>
+#include <cfloat>
 #include <cmath>
 #include <cstdint>
 
@@ -42,14 +43,21 @@ inline constexpr std::uint64_t kTens[] = {1ull,
                                           100000000000000000ull};
 
 // A scaled value s below 2^31, computed by one product with an exact power of ten, carries a
-// single rounding error below 2^-22. Its fraction (s - floor(s), exact) then tells which way
-// the exact product rounds, as long as it is not within 2^-20 of one half: the exact product
-// lies on the same side of floor(s) + 1/2. Near 0 or 1 the exact product may fall on the other
-// side of an integer, but it rounds to the same one. Evaluated without branches: the fraction
-// is as good as random from value to value.
-inline bool clear_of_half(double fraction) {
+// single rounding error below 2^-22. The nearest whole number to s is then the correctly
+// rounded exact product, as long as s is not within 2^-20 of a half: the exact product lies on
+// the same side of that half. (Near a whole number the exact product may fall on its other
+// side, but it rounds to the same one.) Adding and taking away 2^52 rounds s to its nearest
+// whole number in three additions, and the whole number is then the low bits of the sum:
+// shorter than converting to an integer and back. False where s is too close to a half.
+static_assert(FLT_EVAL_METHOD == 0, "the rounding shortcuts need plain double arithmetic");
+
+inline bool round_clear_of_half(double s, std::uint64_t& rounded) {
     constexpr double kMargin = 0x1p-20;
-    return std::fabs(fraction - 0.5) >= kMargin;
+    constexpr double kTwo52 = 0x1p52;
+    double shifted = s + kTwo52;
+    double offset = s - (shifted - kTwo52);  // exact: from -1/2 to 1/2
+    rounded = std::bit_cast<std::uint64_t>(shifted) & ((std::uint64_t{1} << 52) - 1);
+    return std::fabs(offset) <= 0.5 - kMargin;
 }
 
 // The same, where the floor itself must be right too: the fraction also clear of 0 and 1.
@@ -82,18 +90,16 @@ inline Rounding round_significant(double magnitude, int digits, std::uint64_t& v
     // The common case in one pass: scaled by an exact power of ten, the magnitude has `digits`
     // digits before the point at this exponent or at the next one up. Up to nine digits the
     // scaled value stays below 2^31, where the product's error is small enough for
-    // clear_of_half.
+    // round_clear_of_half.
     int scale = digits - 1 - e10;
     if (digits <= 9 && scale >= 1 && scale <= kMaxExactPower) {
         // The second product picks its power by index rather than by a branch: which of the
         // two exponents applies is close to random from value to value.
         bool next_up = magnitude * kExactPowers[scale] >= kExactPowers[digits];
         double s = magnitude * kExactPowers[scale - (next_up ? 1 : 0)];
+        std::uint64_t v;
         if (s < kExactPowers[digits] && s >= kExactPowers[digits - 1]) {
-            auto whole = static_cast<std::uint64_t>(s);
-            double fraction = s - static_cast<double>(whole);
-            if (clear_of_half(fraction)) {
-                std::uint64_t v = whole + (fraction > 0.5 ? 1 : 0);
+            if (round_clear_of_half(s, v)) {
                 int e = e10 + (next_up ? 1 : 0);
                 if (v == kTens[digits]) {
                     v = kTens[digits - 1];
@@ -113,16 +119,9 @@ inline Rounding round_fixed(double magnitude, int decimals, std::uint64_t& value
     using namespace rounding_detail;
     if (decimals < 0 || decimals > 17 || !(magnitude >= 0.0)) return Rounding::out_of_range;
     // One exact-power product settles it when the result is small and clear of one half
-    // (see clear_of_half).
+    // (see round_clear_of_half).
     double s = magnitude * kExactPowers[decimals];
-    if (s < 2147483648.0) {
-        auto whole = static_cast<std::uint64_t>(s);
-        double fraction = s - static_cast<double>(whole);
-        if (clear_of_half(fraction)) {
-            value = whole + (fraction > 0.5 ? 1 : 0);
-            return Rounding::done;
-        }
-    }
+    if (s < 2147483648.0 && round_clear_of_half(s, value)) return Rounding::done;
     return round_fixed_exactly(magnitude, decimals, value);
 }
 
