@@ -27,33 +27,11 @@ ListWriter& ListWriter::text(std::string_view value) {
     return *this;
 }
 
-// Scratch room for one item formatted in place, with a line end that may go before it.
-constexpr std::size_t kItemRoom = 2 * kNumberTextCapacity + 8;
-
-void ListWriter::place_formatted(char* item, std::size_t size, std::size_t counted_length) {
-    if (position_ > 0 && position_ + counted_length >= kListLineLimit) {
-        std::memmove(item + kLineEnd.size(), item, size);
-        std::memcpy(item, kLineEnd.data(), kLineEnd.size());
-        out_.commit(kLineEnd.size());
-        position_ = 0;
-    }
-    out_.commit(size);
-    position_ += size;
-}
-
 ListWriter& ListWriter::integer(std::int32_t value) {
     char* item = out_.reserve(kItemRoom);
     item[0] = ' ';
     std::size_t n = 1 + integer_text(value, item + 1);
     place_formatted(item, n, n - 1 - (value < 0 ? 1 : 0));
-    return *this;
-}
-
-ListWriter& ListWriter::integer(const RecordCounter& value) {
-    char* item = out_.reserve(kItemRoom);
-    item[0] = ' ';
-    store_eight_digits(value.chars() - kAsciiZeros, item + 1);
-    place_formatted(item, 1 + value.size(), value.size());
     return *this;
 }
 

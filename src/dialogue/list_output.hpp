@@ -3,8 +3,11 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <string_view>
 
+#include "dialogue/decimal_digits.hpp"
+#include "dialogue/number_text.hpp"
 #include "dialogue/record_counter.hpp"
 #include "dialogue/record_layer.hpp"
 
@@ -35,7 +38,13 @@ class ListWriter {
 
     ListWriter& text(std::string_view value);
     ListWriter& integer(std::int32_t value);
-    ListWriter& integer(const RecordCounter& value);
+    ListWriter& integer(const RecordCounter& value) {  // inline: once per dump record
+        char* item = out_.reserve(kItemRoom);
+        item[0] = ' ';
+        store_eight_digits(value.chars() - kAsciiZeros, item + 1);
+        place_formatted(item, 1 + value.size(), value.size());
+        return *this;
+    }
     ListWriter& real(double value);
     ListWriter& complex(double re, double im);
     // The same items from texts already formatted: a real with its two leading characters,
@@ -56,7 +65,18 @@ class ListWriter {
     void place(std::string_view text);
     // Places an item already formatted at the sink's free space (not yet committed), ending
     // the record before it when its length (as the limit counts it) would reach the limit.
-    void place_formatted(char* item, std::size_t size, std::size_t counted_length);
+    void place_formatted(char* item, std::size_t size, std::size_t counted_length) {
+        if (position_ > 0 && position_ + counted_length >= kListLineLimit) {
+            std::memmove(item + kLineEnd.size(), item, size);
+            std::memcpy(item, kLineEnd.data(), kLineEnd.size());
+            out_.commit(kLineEnd.size());
+            position_ = 0;
+        }
+        out_.commit(size);
+        position_ += size;
+    }
+    // Scratch room for one item formatted in place, with a line end that may go before it.
+    static constexpr std::size_t kItemRoom = 2 * kNumberTextCapacity + 8;
     // A complex item formatted in place, or false when it must be broken after its comma.
     bool place_complex(char* item, std::size_t re_size, std::size_t im_size);
 
