@@ -111,7 +111,15 @@ inline Rounding round_significant(double magnitude, int digits, std::uint64_t& v
             }
         }
     }
-    return round_significant_exactly(magnitude, digits, e10, value, exponent);
+    // The exact road fills its own variables: the caller's then never have their address
+    // taken and stay in registers on the quick road.
+    std::uint64_t exact_value = 0;
+    int exact_exponent = 0;
+    Rounding result =
+        round_significant_exactly(magnitude, digits, e10, exact_value, exact_exponent);
+    value = exact_value;
+    exponent = exact_exponent;
+    return result;
 }
 
 // Rounds magnitude (non-negative, finite) to `decimals` places: value = round(magnitude * 10^d).
@@ -122,7 +130,10 @@ inline Rounding round_fixed(double magnitude, int decimals, std::uint64_t& value
     // (see round_clear_of_half).
     double s = magnitude * kExactPowers[decimals];
     if (s < 2147483648.0 && round_clear_of_half(s, value)) return Rounding::done;
-    return round_fixed_exactly(magnitude, decimals, value);
+    std::uint64_t exact_value = 0;  // as in round_significant
+    Rounding result = round_fixed_exactly(magnitude, decimals, exact_value);
+    value = exact_value;
+    return result;
 }
 
 }  // namespace wavespec

@@ -80,8 +80,9 @@ void store_eight_chars(std::uint64_t chars, char* out) {
 // count. (Building it in a buffer and copying it on would read back bytes just stored in
 // other pieces, which the processor cannot forward.) Writes at most 20 characters.
 std::size_t general_layout(std::uint64_t value, int exponent, char* out) {
-    auto lead = static_cast<char>('0' + value / 100000000);
-    std::uint64_t rest = eight_digit_values(static_cast<std::uint32_t>(value % 100000000));
+    auto nine = static_cast<std::uint32_t>(value);  // 32-bit division by a constant is shorter
+    auto lead = static_cast<char>('0' + nine / 100000000);
+    std::uint64_t rest = eight_digit_values(nine % 100000000);
     int count = 9 - trailing_zero_digits(rest);  // significant digits shown
     std::uint64_t eight = rest + kAsciiZeros;    // the eight digits after the first
     if (exponent < -4 || exponent >= 9) {
