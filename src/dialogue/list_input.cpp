@@ -20,6 +20,9 @@ constexpr long kRepeatLimit = 999'999'999;
 bool is_digit(int c) {
     return c >= '0' && c <= '9';
 }
+bool starts_number(int c) {
+    return is_digit(c) || c == '-' || c == '+' || c == '.';
+}
 bool ends_unquoted(int c) {
     return c == ',' || c == ' ' || c == '\t' || c == '/' || c == '\n' || c == '\r' ||
            c == kEndOfInput;
@@ -350,15 +353,23 @@ void ListReader::real(double& variable) {
         if (read_value(Kind::number, value)) variable = to_double(value.number);
         return;
     }
-    if (!begin_value()) return;
-    // Plain values are read straight from the buffer; the rest take the full road.
-    double plain;
-    if (std::size_t taken = scan_plain_real(window_.substr(pos_), plain)) {
-        pos_ += taken;
-        end_value();
-        variable = plain;
-        return;
+    // The usual value of a record: a plain number right here, then a comma or the line end.
+    // It is read straight from the buffer; everything else takes the full road.
+    if (!ended_ && starts_number(peek())) {
+        double plain;
+        if (std::size_t taken = scan_plain_real(window_.substr(pos_), plain)) {
+            pos_ += taken;
+            int next = peek();
+            if (next == ',') {
+                advance();
+            } else if (next != '\n') {
+                end_value();
+            }
+            variable = plain;
+            return;
+        }
     }
+    if (!begin_value()) return;
     Held value;
     if (read_started_value(Kind::number, value)) variable = to_double(value.number);
 }
