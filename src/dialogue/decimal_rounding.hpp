@@ -93,10 +93,14 @@ inline Rounding round_significant(double magnitude, int digits, std::uint64_t& v
     // round_clear_of_half.
     int scale = digits - 1 - e10;
     if (digits <= 9 && scale >= 1 && scale <= kMaxExactPower) {
-        // The second product picks its power by index rather than by a branch: which of the
+        // Both products at once, then one picked by a mask rather than a branch: which of the
         // two exponents applies is close to random from value to value.
-        bool next_up = magnitude * kExactPowers[scale] >= kExactPowers[digits];
-        double s = magnitude * kExactPowers[scale - (next_up ? 1 : 0)];
+        double here = magnitude * kExactPowers[scale];
+        double up = magnitude * kExactPowers[scale - 1];
+        bool next_up = here >= kExactPowers[digits];
+        std::uint64_t pick_up = std::uint64_t{0} - static_cast<std::uint64_t>(next_up);
+        double s = std::bit_cast<double>((std::bit_cast<std::uint64_t>(up) & pick_up) |
+                                         (std::bit_cast<std::uint64_t>(here) & ~pick_up));
         std::uint64_t v;
         if (s < kExactPowers[digits] && s >= kExactPowers[digits - 1]) {
             if (round_clear_of_half(s, v)) {
