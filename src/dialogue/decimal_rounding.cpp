@@ -185,13 +185,7 @@ Rounding round_significant_exactly(double magnitude, int digits, int e10, std::u
         if (remainder == Remainder::half) return Rounding::tie;
         auto v = static_cast<std::uint64_t>(quotient);
         if (remainder == Remainder::above_half) ++v;
-        if (v == kTens[digits]) {
-            v = kTens[digits - 1];
-            ++e10;
-        }
-        value = v;
-        exponent = e10;
-        return Rounding::done;
+        return rounding_detail::settle_carry(v, e10, digits, value, exponent);
     }
     return Rounding::out_of_range;
 }

@@ -69,6 +69,19 @@ inline bool clear_of_boundaries(double fraction) {
                              static_cast<int>(from_half <= 0.5 - kMargin));
 }
 
+// Stores the rounded digits v at decimal exponent e; a carry into a new digit (v = 10^digits)
+// becomes 10^(digits-1) one exponent up.
+inline Rounding settle_carry(std::uint64_t v, int e, int digits, std::uint64_t& value,
+                             int& exponent) {
+    if (v == kTens[digits]) {
+        v = kTens[digits - 1];
+        ++e;
+    }
+    value = v;
+    exponent = e;
+    return Rounding::done;
+}
+
 // The exact roads, from a decimal exponent that is right or one off.
 Rounding round_significant_exactly(double magnitude, int digits, int e10, std::uint64_t& value,
                                    int& exponent);
@@ -104,14 +117,7 @@ inline Rounding round_significant(double magnitude, int digits, std::uint64_t& v
         std::uint64_t v;
         if (s < kExactPowers[digits] && s >= kExactPowers[digits - 1]) {
             if (round_clear_of_half(s, v)) {
-                int e = e10 + (next_up ? 1 : 0);
-                if (v == kTens[digits]) {
-                    v = kTens[digits - 1];
-                    ++e;
-                }
-                value = v;
-                exponent = e;
-                return Rounding::done;
+                return settle_carry(v, e10 + (next_up ? 1 : 0), digits, value, exponent);
             }
         }
     }
