@@ -92,7 +92,6 @@ inline void butterfly(Complex& lower, Complex& upper, double c, double s) {
 #define WAVESPEC_WIDE_BUTTERFLIES 1
 
 typedef double Quad __attribute__((vector_size(32)));
-typedef long long QuadOrder __attribute__((vector_size(32)));
 
 __attribute__((target("avx"))) void wide_groups(Complex* x, int length, int kmax,
                                                 const Factor* factors) {
@@ -104,11 +103,11 @@ __attribute__((target("avx"))) void wide_groups(Complex* x, int length, int kmax
         for (int k = 0; k < kmax; k += 2) {
             Quad f;  // c0 s0 c1 s1
             std::memcpy(&f, &factors[k], sizeof f);
-            Quad c = __builtin_shuffle(f, QuadOrder{0, 0, 2, 2});
-            Quad s = __builtin_shuffle(f, QuadOrder{1, 1, 3, 3}) * negate_first;
+            Quad c = {f[0], f[0], f[2], f[2]};
+            Quad s = Quad{f[1], f[1], f[3], f[3]} * negate_first;
             Quad w;
             std::memcpy(&w, upper + 2 * k, sizeof w);
-            Quad t = w * c + __builtin_shuffle(w, QuadOrder{1, 0, 3, 2}) * s;
+            Quad t = w * c + Quad{w[1], w[0], w[3], w[2]} * s;
             Quad u;
             std::memcpy(&u, lower + 2 * k, sizeof u);
             Quad new_upper = u - t;
