@@ -35,18 +35,21 @@ const TwiddleTable& twiddles(int n, int ind) {
     TwiddleTable& table = ind < 0 ? forward : inverse;
     if (table.n != n || table.ind != ind) {
         int half = n / 2;
-        std::vector<Factor> widest(static_cast<std::size_t>(half));
-        for (int k = 1; k <= half; ++k) {
-            double phi =
-                (kTransformPi * static_cast<double>((k - 1) * ind)) / static_cast<double>(half);
-            widest[static_cast<std::size_t>(k - 1)] = {std::cos(phi), std::sin(phi)};
-        }
         table.stages.resize(static_cast<std::size_t>(n > 1 ? n - 1 : 0));
-        for (int kmax = 1; kmax <= half; kmax *= 2) {
-            int stride = half / kmax;
-            for (int k = 0; k < kmax; ++k) {
-                table.stages[static_cast<std::size_t>(kmax - 1 + k)] =
-                    widest[static_cast<std::size_t>(k * stride)];
+        if (half > 0) {
+            // The widest stage's factors are computed; each narrower stage copies its own
+            // from them.
+            Factor* widest = table.stages.data() + (half - 1);
+            for (int k = 1; k <= half; ++k) {
+                double phi =
+                    (kTransformPi * static_cast<double>((k - 1) * ind)) / static_cast<double>(half);
+                widest[k - 1] = {std::cos(phi), std::sin(phi)};
+            }
+            for (int kmax = 1; kmax < half; kmax *= 2) {
+                int stride = half / kmax;
+                for (int k = 0; k < kmax; ++k) {
+                    table.stages[static_cast<std::size_t>(kmax - 1 + k)] = widest[k * stride];
+                }
             }
         }
         table.n = n;
