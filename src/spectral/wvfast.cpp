@@ -127,13 +127,15 @@ bool has_wide_registers() {
 }
 #endif
 
+bool wide_butterflies_allowed = true;
+
 // One stage of half-span kmax over x[0..length): for each group of 2*kmax elements and each
 // k, the butterfly of x[group+k] and x[group+k+kmax] with the stage's factor k.
 void butterfly_stage(Complex* x, int length, int kmax, const TwiddleTable& table) {
     const Factor* factors = table.stages.data() + (kmax - 1);
     const int istep = 2 * kmax;
 #ifdef WAVESPEC_WIDE_BUTTERFLIES
-    if (kmax >= 2 && has_wide_registers()) {
+    if (kmax >= 2 && wide_butterflies_allowed && has_wide_registers()) {
         wide_groups(x, length, kmax, factors);
         return;
     }
@@ -195,6 +197,10 @@ void bit_reverse(int n, T* a) {
 }
 
 }  // namespace
+
+void allow_wide_butterflies(bool allowed) {
+    wide_butterflies_allowed = allowed;
+}
 
 std::vector<std::uint32_t> bit_reversal_order(int n) {
     std::vector<std::uint32_t> order(static_cast<std::size_t>(n < 0 ? 0 : n));

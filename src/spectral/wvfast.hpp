@@ -26,6 +26,11 @@ class TransformObserver {
 // the position (from 0) whose value stands at position i after the permutation.
 std::vector<std::uint32_t> bit_reversal_order(int n);
 
+// Whether wvfast may do two butterflies at once in four-double registers where the processor
+// has them (AVX); allowed by default. The results are the same to the bit either way: tests
+// turn it off to check the one-at-a-time butterflies on any processor.
+void allow_wide_butterflies(bool allowed);
+
 // Transforms a[0..n) in place: a_out(m) = sum_p a_in(p) exp(I * ind * 2 pi p m / n).
 // n must be a power of two no larger than mom (the declared extent) or a.size(); ind is -1
 // (forward) or +1 (inverse). The observer, if any, is called only for ind == 1.

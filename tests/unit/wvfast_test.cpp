@@ -53,16 +53,22 @@ std::vector<Complex> random_series(int n, unsigned seed) {
     return a;
 }
 
+// Both roads: two butterflies at once in wide registers (where the processor has them) and
+// one at a time.
 TEST(Wvfast, MatchesButterflyByButterflyBitForBitAtEveryLength) {
-    for (int n = 1; n <= 32768; n *= 2) {
-        for (int ind : {-1, 1}) {
-            std::vector<Complex> expected = random_series(n, static_cast<unsigned>(n + ind));
-            std::vector<Complex> actual = expected;
-            reference_transform(n, expected, ind);
-            wvfast(n, actual, 33000, ind);
-            ASSERT_EQ(actual, expected) << "n=" << n << " ind=" << ind;
+    for (bool wide : {true, false}) {
+        allow_wide_butterflies(wide);
+        for (int n = 1; n <= 32768; n *= 2) {
+            for (int ind : {-1, 1}) {
+                std::vector<Complex> expected = random_series(n, static_cast<unsigned>(n + ind));
+                std::vector<Complex> actual = expected;
+                reference_transform(n, expected, ind);
+                wvfast(n, actual, 33000, ind);
+                ASSERT_EQ(actual, expected) << "n=" << n << " ind=" << ind << " wide=" << wide;
+            }
         }
     }
+    allow_wide_butterflies(true);
 }
 
 TEST(Wvfast, SmallestLengths) {
