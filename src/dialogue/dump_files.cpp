@@ -108,7 +108,8 @@ RescaleDump::RescaleDump(RecordLayer& layer, double dur) : layer_(layer) {
 
 void RescaleDump::rescaled(int position, double value) {
     ListWriter record(layer_, kRescaledDumpUnit);
-    if (position == next_position_) {  // positions come one by one from 1
+    // Positions come one by one from 1; the counter takes them while they stay in its range.
+    if (position == next_position_ && position < static_cast<int>(RecordCounter::kLargest)) {
         record.integer(next_number_);
         next_number_.next();
         ++next_position_;

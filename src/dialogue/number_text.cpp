@@ -341,7 +341,7 @@ void blank_field(char* out) {
 
 using rounding_detail::kTens;
 
-// Decimal digits of value (below 10^16; 1 for zero), from its bit length.
+// Decimal digits of value (below 10^16; 0 for zero), from its bit length.
 int decimal_length(std::uint64_t value) {
     int guess = ((64 - std::countl_zero(value | 1)) * 1233) >> 12;  // bits x log10(2)
     return guess + (value >= kTens[guess] ? 1 : 0);

@@ -32,9 +32,9 @@ std::size_t fixed_field(double value, int width, int decimals, char* out);
 std::size_t exponent_field(double value, int width, int digits, char* out);
 
 // The same texts through the general conversions with a precision, digit by digit. The
-// functions above derive their digits from the shortest round-trip form, which is much faster
-// and gives the same text; they fall back to these at an exact tie. Tests and benchmarks
-// compare the two.
+// functions above round by exact arithmetic on the double (see decimal_rounding.hpp), which is
+// much faster and gives the same text; they fall back to these wherever that rounding gives
+// up (exact ties, magnitudes out of its range). Tests and benchmarks compare the two.
 namespace exact {
 std::size_t list_real_text(double value, char* out);
 std::size_t fixed_field(double value, int width, int decimals, char* out);
