@@ -31,11 +31,15 @@ constexpr int trailing_zero_digits(std::uint64_t digit_values) {
     return digit_values == 0 ? 8 : std::countl_zero(digit_values) / 8;
 }
 
-// Stores the eight digits of eight_digit_values as characters at out.
-inline void store_eight_digits(std::uint64_t digit_values, char* out) {
-    std::uint64_t chars = digit_values + kAsciiZeros;
+// Stores eight characters held in a word, the first in the lowest byte.
+inline void store_eight_chars(std::uint64_t chars, char* out) {
     if constexpr (std::endian::native == std::endian::big) chars = __builtin_bswap64(chars);
     std::memcpy(out, &chars, sizeof chars);
+}
+
+// Stores the eight digits of eight_digit_values as characters at out.
+inline void store_eight_digits(std::uint64_t digit_values, char* out) {
+    store_eight_chars(digit_values + kAsciiZeros, out);
 }
 
 }  // namespace wavespec

@@ -41,7 +41,7 @@ class ListWriter {
     ListWriter& integer(const RecordCounter& value) {  // inline: once per dump record
         char* item = out_.reserve(kItemRoom);
         item[0] = ' ';
-        store_eight_digits(value.chars() - kAsciiZeros, item + 1);
+        store_eight_chars(value.chars(), item + 1);
         place_formatted(item, 1 + value.size(), value.size());
         return *this;
     }

@@ -68,12 +68,6 @@ int digit_count(std::uint64_t value) {
     return n;
 }
 
-// Stores eight characters held in a word, the first in the lowest byte.
-void store_eight_chars(std::uint64_t chars, char* out) {
-    if constexpr (std::endian::native == std::endian::big) chars = __builtin_bswap64(chars);
-    std::memcpy(out, &chars, sizeof chars);
-}
-
 // "%.9G" layout, with the decimal point always present, of the nine significant digits
 // value (100000000 to 999999999) times 10^(exponent - 8). The text goes out in overlapping
 // stores of whole words straight from registers; the length then says how many characters

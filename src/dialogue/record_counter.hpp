@@ -23,7 +23,7 @@ class RecordCounter {
     std::size_t size() const { return size_; }
     std::string text() const {
         char text[8];
-        store_eight_digits(chars_ - kAsciiZeros, text);
+        store_eight_chars(chars_, text);
         return {text, size_};
     }
 
