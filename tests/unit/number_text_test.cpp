@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <span>
 #include <string>
 
 namespace wavespec {
@@ -123,6 +124,15 @@ struct FieldCase {
     const char* text;
 };
 
+// Each case's value in the field of its width and decimals, F or E, against its text.
+void expect_fields(char descriptor, std::span<const FieldCase> cases) {
+    for (const FieldCase& c : cases) {
+        std::string text = descriptor == 'F' ? f_field(c.value, c.width, c.decimals)
+                                             : e_field(c.value, c.width, c.decimals);
+        EXPECT_EQ(text, c.text) << descriptor << c.width << "." << c.decimals << " of " << c.value;
+    }
+}
+
 // Fw.d: rounding, signs, the zero before the point, asterisks.
 TEST(FixedField, TableOfExamples) {
     const FieldCase cases[] = {
@@ -140,10 +150,7 @@ TEST(FixedField, TableOfExamples) {
         {12, 4, -0.00004, "      0.0000"},
         {12, 4, 10000000.0, "************"},
     };
-    for (const FieldCase& c : cases) {
-        EXPECT_EQ(f_field(c.value, c.width, c.decimals), c.text)
-            << "F" << c.width << "." << c.decimals << " of " << c.value;
-    }
+    expect_fields('F', cases);
 }
 
 TEST(FixedField, LargestValuesThatFit) {
@@ -163,10 +170,7 @@ TEST(FixedField, LargestValuesThatFit) {
         {6, 3, 1.0e300, "******"},
         {6, 3, -1.0e300, "******"},
     };
-    for (const FieldCase& c : cases) {
-        EXPECT_EQ(f_field(c.value, c.width, c.decimals), c.text)
-            << "F" << c.width << "." << c.decimals << " of " << c.value;
-    }
+    expect_fields('F', cases);
 }
 
 // A minus sign only when the rounded text is not all zeros.
@@ -179,10 +183,7 @@ TEST(FixedField, NegativesRoundingToZeroHaveNoMinus) {
         {8, 4, -1.0e-300, "  0.0000"},
         {6, 3, -0.0006, "-0.001"},
     };
-    for (const FieldCase& c : cases) {
-        EXPECT_EQ(f_field(c.value, c.width, c.decimals), c.text)
-            << "F" << c.width << "." << c.decimals << " of " << c.value;
-    }
+    expect_fields('F', cases);
 }
 
 // The 0 before the point is dropped only when that alone makes the text fit.
@@ -192,10 +193,7 @@ TEST(FixedField, LeadingZeroDroppedOnlyToFit) {
         {5, 3, -0.5, "-.500"}, {3, 3, 0.5, "***"},  {4, 3, -0.5, "****"},
         {2, 0, 0.4, "0."},     {1, 0, 0.4, "."},    {1, 0, 1.4, "*"},
     };
-    for (const FieldCase& c : cases) {
-        EXPECT_EQ(f_field(c.value, c.width, c.decimals), c.text)
-            << "F" << c.width << "." << c.decimals << " of " << c.value;
-    }
+    expect_fields('F', cases);
 }
 
 TEST(FixedField, InfinitiesAndNaNRightJustifiedOrAsterisks) {
@@ -216,10 +214,7 @@ TEST(ExponentField, TableOfExamples) {
         {12, 4, 0.0, "  0.0000E+00"},        {12, 4, 9.99996, "  0.1000E+02"},
         {15, 7, 123.456, "  0.1234560E+03"}, {15, 7, -0.001234, " -0.1234000E-02"},
     };
-    for (const FieldCase& c : cases) {
-        EXPECT_EQ(e_field(c.value, c.width, c.decimals), c.text)
-            << "E" << c.width << "." << c.decimals << " of " << c.value;
-    }
+    expect_fields('E', cases);
 }
 
 TEST(ExponentField, ExponentIsPrintfsPlusOneWrittenAfresh) {
@@ -232,10 +227,7 @@ TEST(ExponentField, ExponentIsPrintfsPlusOneWrittenAfresh) {
         {15, 7, 1.0e98, "  0.1000000E+99"},
         {12, 4, 1.0e-100, "  0.1000E-99"},
     };
-    for (const FieldCase& c : cases) {
-        EXPECT_EQ(e_field(c.value, c.width, c.decimals), c.text)
-            << "E" << c.width << "." << c.decimals << " of " << c.value;
-    }
+    expect_fields('E', cases);
 }
 
 // Three exponent digits: sign and digits, the E left out, the width unchanged.
@@ -245,10 +237,7 @@ TEST(ExponentField, ThreeDigitExponentsWithoutTheE) {
         {12, 4, 1.0e-101, "  0.1000-100"},   {12, 4, 5.0e-101, "  0.5000-100"},
         {15, 7, 1.0e300, "  0.1000000+301"}, {15, 7, -1.0e-300, " -0.1000000-299"},
     };
-    for (const FieldCase& c : cases) {
-        EXPECT_EQ(e_field(c.value, c.width, c.decimals), c.text)
-            << "E" << c.width << "." << c.decimals << " of " << c.value;
-    }
+    expect_fields('E', cases);
 }
 
 // Sign, point, digits and four exponent characters must fit; the 0 only with a place left.
@@ -258,10 +247,7 @@ TEST(ExponentField, RoomForTheFieldAndItsZero) {
         {8, 4, 1.0, "********"},     {11, 4, -1.0, "-0.1000E+01"},  {10, 4, -1.0, "-.1000E+01"},
         {9, 4, -1.0, "*********"},   {9, 4, 1.0e-200, ".1000-199"},
     };
-    for (const FieldCase& c : cases) {
-        EXPECT_EQ(e_field(c.value, c.width, c.decimals), c.text)
-            << "E" << c.width << "." << c.decimals << " of " << c.value;
-    }
+    expect_fields('E', cases);
 }
 
 TEST(ExponentField, InfinitiesAndNaNRightJustifiedOrAsterisks) {
