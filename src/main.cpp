@@ -2,9 +2,9 @@
 // waveform records, through a fixed console dialogue.
 #include <memory>
 
-#include "dialogue/record_layer.hpp"
 #include "dialogue/run_sequence.hpp"
 #include "dialogue/run_state.hpp"
+#include "records/record_layer.hpp"
 
 int main() {
     wavespec::RecordLayer layer;

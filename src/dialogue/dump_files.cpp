@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "dialogue/list_output.hpp"
-#include "dialogue/number_text.hpp"
+#include "records/list_output.hpp"
+#include "records/number_text.hpp"
 
 namespace wavespec {
 

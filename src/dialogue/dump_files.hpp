@@ -9,8 +9,8 @@
 #include <string_view>
 #include <vector>
 
-#include "dialogue/list_output.hpp"
-#include "dialogue/record_layer.hpp"
+#include "records/list_output.hpp"
+#include "records/record_layer.hpp"
 #include "spectral/reconstruction.hpp"
 #include "spectral/wvfast.hpp"
 

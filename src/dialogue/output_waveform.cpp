@@ -1,8 +1,8 @@
 #include "dialogue/output_waveform.hpp"
 
-#include "dialogue/format_program.hpp"
-#include "dialogue/formatted_output.hpp"
-#include "dialogue/list_output.hpp"
+#include "records/format_program.hpp"
+#include "records/formatted_output.hpp"
+#include "records/list_output.hpp"
 
 namespace wavespec {
 

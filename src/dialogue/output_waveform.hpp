@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string_view>
 
-#include "dialogue/record_layer.hpp"
 #include "dialogue/run_state.hpp"
+#include "records/record_layer.hpp"
 
 namespace wavespec {
 

@@ -5,13 +5,13 @@
 #include <string>
 
 #include "dialogue/dump_files.hpp"
-#include "dialogue/format_program.hpp"
-#include "dialogue/formatted_output.hpp"
-#include "dialogue/list_input.hpp"
-#include "dialogue/list_output.hpp"
 #include "dialogue/output_waveform.hpp"
 #include "dialogue/spectrum_files.hpp"
 #include "dialogue/waveform_reader.hpp"
+#include "records/format_program.hpp"
+#include "records/formatted_output.hpp"
+#include "records/list_input.hpp"
+#include "records/list_output.hpp"
 #include "spectral/bandpass.hpp"
 #include "spectral/integration.hpp"
 #include "spectral/reconstruction.hpp"

@@ -2,8 +2,8 @@
 // step, each working on the run state.
 #pragma once
 
-#include "dialogue/record_layer.hpp"
 #include "dialogue/run_state.hpp"
+#include "records/record_layer.hpp"
 
 namespace wavespec {
 

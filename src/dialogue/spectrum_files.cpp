@@ -1,8 +1,8 @@
 #include "dialogue/spectrum_files.hpp"
 
-#include "dialogue/format_program.hpp"
-#include "dialogue/formatted_output.hpp"
-#include "dialogue/list_output.hpp"
+#include "records/format_program.hpp"
+#include "records/formatted_output.hpp"
+#include "records/list_output.hpp"
 #include "spectral/spectrum_prep.hpp"
 
 namespace wavespec {

@@ -2,8 +2,8 @@
 // and "amp-c.csv" (complex spectrum of the first component, bins 1 to nom).
 #pragma once
 
-#include "dialogue/record_layer.hpp"
 #include "dialogue/run_state.hpp"
+#include "records/record_layer.hpp"
 
 namespace wavespec {
 

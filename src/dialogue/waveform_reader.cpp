@@ -2,7 +2,7 @@
 
 #include <limits>
 
-#include "dialogue/list_input.hpp"
+#include "records/list_input.hpp"
 
 namespace wavespec {
 

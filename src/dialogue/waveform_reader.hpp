@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
-#include "dialogue/record_layer.hpp"
 #include "dialogue/run_state.hpp"
+#include "records/record_layer.hpp"
 
 namespace wavespec {
 

@@ -8,10 +8,10 @@
 #include <memory>
 #include <string>
 
-#include "dialogue/list_input.hpp"
 #include "dialogue/run_state.hpp"
 #include "dialogue/waveform_reader.hpp"
 #include "fuzz/fuzz_support.hpp"
+#include "records/list_input.hpp"
 
 extern "C" const char* __asan_default_options() {
     // A caught fatal diagnostic abandons the strings on the reader's stack, as the process

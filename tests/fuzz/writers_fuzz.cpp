@@ -9,12 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "dialogue/format_program.hpp"
-#include "dialogue/formatted_output.hpp"
-#include "dialogue/list_output.hpp"
-#include "dialogue/number_text.hpp"
 #include "fuzz/fuzz_support.hpp"
 #include "fuzz/reference_text.hpp"
+#include "records/format_program.hpp"
+#include "records/formatted_output.hpp"
+#include "records/list_output.hpp"
+#include "records/number_text.hpp"
 
 namespace wavespec::fuzz {
 namespace {

@@ -7,7 +7,7 @@
 #include <random>
 #include <string>
 
-#include "dialogue/number_text.hpp"
+#include "records/number_text.hpp"
 
 namespace wavespec {
 namespace {

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "dialogue/number_text.hpp"
+#include "records/number_text.hpp"
 #include "unit/record_test_support.hpp"
 
 namespace wavespec {

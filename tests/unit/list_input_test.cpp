@@ -1,7 +1,7 @@
 // List-directed input and the A30 read on the keyboard unit: separators,
 // values across records, null values, repeat counts, number forms, integers, texts, the rest
 // of the record, the end-of-file branch, and the fatal diagnostics of malformed input.
-#include "dialogue/list_input.hpp"
+#include "records/list_input.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The text forms of numbers (list-directed integers and reals, F and E fields): a table of
 // examples for each form, the widest values that fit a field, and the forms of infinities and NaN.
-#include "dialogue/number_text.hpp"
+#include "records/number_text.hpp"
 
 #include <gtest/gtest.h>
 

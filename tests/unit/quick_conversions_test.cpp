@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "dialogue/decimal_digits.hpp"
-#include "dialogue/list_input.hpp"
-#include "dialogue/number_scan.hpp"
-#include "dialogue/record_counter.hpp"
+#include "records/decimal_digits.hpp"
+#include "records/list_input.hpp"
+#include "records/number_scan.hpp"
+#include "records/record_counter.hpp"
 #include "unit/record_test_support.hpp"
 
 namespace wavespec {

@@ -14,11 +14,11 @@
 #include <string>
 #include <vector>
 
-#include "dialogue/format_program.hpp"
-#include "dialogue/formatted_output.hpp"
-#include "dialogue/list_input.hpp"
-#include "dialogue/list_output.hpp"
 #include "dialogue/output_waveform.hpp"
+#include "records/format_program.hpp"
+#include "records/formatted_output.hpp"
+#include "records/list_input.hpp"
+#include "records/list_output.hpp"
 #include "unit/record_test_support.hpp"
 
 namespace wavespec {

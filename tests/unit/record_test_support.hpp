@@ -15,7 +15,7 @@
 #include <string>
 #include <string_view>
 
-#include "dialogue/record_layer.hpp"
+#include "records/record_layer.hpp"
 
 namespace wavespec::test {
 

@@ -1,10 +1,10 @@
-#include "dialogue/list_output.hpp"
+#include "records/list_output.hpp"
 
 #include <cstring>
 #include <string>
 
-#include "dialogue/decimal_digits.hpp"
-#include "dialogue/number_text.hpp"
+#include "records/decimal_digits.hpp"
+#include "records/number_text.hpp"
 
 namespace wavespec {
 

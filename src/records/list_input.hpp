@@ -8,8 +8,8 @@
 #include <string>
 #include <string_view>
 
-#include "dialogue/format_program.hpp"
-#include "dialogue/record_layer.hpp"
+#include "records/format_program.hpp"
+#include "records/record_layer.hpp"
 
 namespace wavespec {
 

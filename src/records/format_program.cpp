@@ -1,4 +1,4 @@
-#include "dialogue/format_program.hpp"
+#include "records/format_program.hpp"
 
 #include <cctype>
 #include <stdexcept>

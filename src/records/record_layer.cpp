@@ -1,4 +1,4 @@
-#include "dialogue/record_layer.hpp"
+#include "records/record_layer.hpp"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -10,7 +10,7 @@
 #include <stdexcept>
 #include <vector>
 
-#include "dialogue/format_program.hpp"
+#include "records/format_program.hpp"
 
 #ifdef _WIN32
 #include <io.h>  // _setmode

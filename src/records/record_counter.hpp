@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-#include "dialogue/decimal_digits.hpp"
+#include "records/decimal_digits.hpp"
 
 namespace wavespec {
 

@@ -1,4 +1,4 @@
-#include "dialogue/number_text.hpp"
+#include "records/number_text.hpp"
 
 #include <algorithm>
 #include <bit>
@@ -6,8 +6,8 @@
 #include <cmath>
 #include <cstring>
 
-#include "dialogue/decimal_digits.hpp"
-#include "dialogue/decimal_rounding.hpp"
+#include "records/decimal_digits.hpp"
+#include "records/decimal_rounding.hpp"
 
 namespace wavespec {
 namespace {

@@ -1,4 +1,4 @@
-#include "dialogue/number_scan.hpp"
+#include "records/number_scan.hpp"
 
 #include <bit>
 #include <cstdint>

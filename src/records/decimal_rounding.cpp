@@ -1,4 +1,4 @@
-#include "dialogue/decimal_rounding.hpp"
+#include "records/decimal_rounding.hpp"
 
 #include <cmath>
 #include <cstring>

@@ -6,10 +6,10 @@
 #include <cstring>
 #include <string_view>
 
-#include "dialogue/decimal_digits.hpp"
-#include "dialogue/number_text.hpp"
-#include "dialogue/record_counter.hpp"
-#include "dialogue/record_layer.hpp"
+#include "records/decimal_digits.hpp"
+#include "records/number_text.hpp"
+#include "records/record_counter.hpp"
+#include "records/record_layer.hpp"
 
 namespace wavespec {
 

@@ -1,8 +1,8 @@
-#include "dialogue/formatted_output.hpp"
+#include "records/formatted_output.hpp"
 
 #include <stdexcept>
 
-#include "dialogue/number_text.hpp"
+#include "records/number_text.hpp"
 
 namespace wavespec {
 

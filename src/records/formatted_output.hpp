@@ -3,8 +3,8 @@
 
 #include <span>
 
-#include "dialogue/format_program.hpp"
-#include "dialogue/record_layer.hpp"
+#include "records/format_program.hpp"
+#include "records/record_layer.hpp"
 
 namespace wavespec {
 

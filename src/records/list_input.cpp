@@ -1,4 +1,4 @@
-#include "dialogue/list_input.hpp"
+#include "records/list_input.hpp"
 
 #include <algorithm>
 #include <charconv>
@@ -7,7 +7,7 @@
 #include <limits>
 #include <stdexcept>
 
-#include "dialogue/number_scan.hpp"
+#include "records/number_scan.hpp"
 
 namespace wavespec {
 
