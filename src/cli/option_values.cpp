@@ -1,0 +1,88 @@
+#include "cli/option_values.hpp"
+
+#include <charconv>
+#include <cmath>
+#include <string>
+#include <system_error>
+
+#include "cli/option_parser.hpp"
+
+namespace wavespec::cli {
+namespace {
+
+[[noreturn]] void refuse(std::string_view option, std::string_view text, std::string_view want) {
+    throw UsageError("invalid value '" + std::string(text) + "' for --" + std::string(option) +
+                     ": " + std::string(want));
+}
+
+std::vector<std::string_view> split(std::string_view text) {
+    std::vector<std::string_view> parts;
+    for (;;) {
+        std::size_t comma = text.find(',');
+        parts.push_back(text.substr(0, comma));
+        if (comma == std::string_view::npos) return parts;
+        text.remove_prefix(comma + 1);
+    }
+}
+
+bool read_real(std::string_view text, double& value) {
+    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+    const char* end = text.data() + text.size();
+    auto [ptr, ec] = std::from_chars(text.data(), end, value, std::chars_format::general);
+    return !text.empty() && ec == std::errc() && ptr == end && std::isfinite(value);
+}
+
+bool read_integer(std::string_view text, std::int64_t& value) {
+    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+    const char* end = text.data() + text.size();
+    auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    return !text.empty() && ec == std::errc() && ptr == end;
+}
+
+}  // namespace
+
+double parse_real(std::string_view option, std::string_view text) {
+    double value = 0.0;
+    if (!read_real(text, value)) refuse(option, text, "expected a finite number");
+    return value;
+}
+
+std::vector<double> parse_reals(std::string_view option, std::string_view text, std::size_t count) {
+    std::vector<std::string_view> parts = split(text);
+    std::string want = "expected " + std::to_string(count) + " finite numbers separated by commas";
+    if (parts.size() != count) refuse(option, text, want);
+    std::vector<double> values(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        if (!read_real(parts[i], values[i])) refuse(option, text, want);
+    }
+    return values;
+}
+
+std::int64_t parse_integer(std::string_view option, std::string_view text, std::int64_t low,
+                           std::int64_t high) {
+    std::int64_t value = 0;
+    if (!read_integer(text, value) || value < low || value > high) {
+        refuse(
+            option, text,
+            "expected a whole number from " + std::to_string(low) + " to " + std::to_string(high));
+    }
+    return value;
+}
+
+std::vector<std::int64_t> parse_integers(std::string_view option, std::string_view text,
+                                         std::int64_t low, std::int64_t high) {
+    std::vector<std::int64_t> values;
+    if (text.empty()) return values;
+    for (std::string_view part : split(text)) {
+        std::int64_t value = 0;
+        if (!read_integer(part, value) || value < low || value > high) {
+            refuse(option, text,
+                   "expected whole numbers from " + std::to_string(low) + " to " +
+                       std::to_string(high) + " separated by commas");
+        }
+        values.push_back(value);
+    }
+    return values;
+}
+
+}  // namespace wavespec::cli
