@@ -1,0 +1,78 @@
+#include "cli/command_line.hpp"
+
+#include <cstdio>
+#include <string_view>
+
+#include "cli/option_parser.hpp"
+
+#ifndef WAVESPEC_VERSION
+#define WAVESPEC_VERSION "unknown"
+#endif
+
+namespace wavespec::cli {
+namespace {
+
+constexpr std::string_view kUsage =
+    R"(Usage: wavespec                      the dialogue: questions on the console, answers typed
+       wavespec process [OPTIONS] RECORD...
+       wavespec -h | --help
+       wavespec -V | --version
+
+Process records without the dialogue, with the dialogue's answers given as options.
+Every file is byte for byte the file the dialogue writes with the same answers.
+
+Options of process:
+      --invert=LIST         change the sign of these components (comma-separated 1,2,3)
+      --bandpass=FL1,FL2,FH1,FH2
+                            trapezoidal band-pass filter, corner frequencies in Hz
+      --integrate           integrate once (acceleration to velocity)
+      --double-integrate    integrate twice (acceleration to displacement)
+      --differentiate       differentiate (velocity to acceleration)
+      --window=START,DURATION
+                            keep the output from START for DURATION seconds
+      --skip=N              write every (N+1)-th sample of the output (default 0)
+      --output=NAME         the output waveform's file name (default wave.csv)
+  -C, --out-dir=DIR         where the files go (default: the current directory); with
+                            several records, each record's files go into DIR/STEM/
+      --no-dumps            write no fort.* diagnostic files
+  -j, --jobs=N              records processed at once (default: the number of processors)
+  -q, --quiet               no line per record on standard output
+
+Each record is a CSV file: a header of four names, then lines of time and three samples.
+A record's files are written under temporary names and take their final names only when
+the record has succeeded.
+
+Exit status: 0 when every record succeeded, 1 when any failed, 2 for a usage error.
+The dialogue ends with 0, or 1 when it refuses a record; a fatal diagnostic aborts it.
+)";
+
+}  // namespace
+
+void report_usage_error(std::string_view command, std::string_view message) {
+    std::string line = "wavespec";
+    if (!command.empty()) line.append(" ").append(command);
+    line.append(": ").append(message).append("; try 'wavespec --help'\n");
+    std::fputs(line.c_str(), stderr);
+}
+
+int run_command_line(std::span<const std::string> args) {
+    const std::string& first = args.front();
+    std::span<const std::string> rest = args.subspan(1);
+    if (first == "-h" || first == "--help") {
+        std::fwrite(kUsage.data(), 1, kUsage.size(), stdout);
+        return std::fflush(stdout) == 0 ? kSuccess : kSomeRecordFailed;
+    }
+    if (first == "-V" || first == "--version") {
+        std::fputs("wavespec " WAVESPEC_VERSION "\n", stdout);
+        return std::fflush(stdout) == 0 ? kSuccess : kSomeRecordFailed;
+    }
+    (void)rest;
+    if (first.starts_with("-")) {
+        report_usage_error({}, "unknown option '" + first + "'");
+    } else {
+        report_usage_error({}, "unknown command '" + first + "'");
+    }
+    return kUsageError;
+}
+
+}  // namespace wavespec::cli

@@ -1,0 +1,22 @@
+// The command line: "wavespec" followed by a command or -h/-V. Without arguments the tool is
+// the dialogue, which main runs itself.
+#pragma once
+
+#include <span>
+#include <string>
+
+namespace wavespec::cli {
+
+// Exit statuses of the commands.
+inline constexpr int kSuccess = 0;
+inline constexpr int kSomeRecordFailed = 1;
+inline constexpr int kUsageError = 2;
+
+// Runs the command named by args (the arguments after the program name, at least one) and
+// returns the exit status.
+int run_command_line(std::span<const std::string> args);
+
+// Prints "wavespec[ COMMAND]: MESSAGE; try 'wavespec --help'" on standard error.
+void report_usage_error(std::string_view command, std::string_view message);
+
+}  // namespace wavespec::cli
