@@ -7,12 +7,13 @@
 
 namespace wavespec {
 
-void write_spectrum_files(RecordLayer& layer, const RunState& state) {
+void write_spectrum_files(RecordLayer& layer, const RunState& state,
+                          std::string_view amplitude_name, std::string_view complex_name) {
     static const FormatProgram amplitude_format("(F8.4,6(',',E12.4))");
     static const FormatProgram complex_format("(F8.4,6(',',E15.7))");
 
-    layer.open(kAmplitudeUnit, "amp3.csv", RecordLayer::OpenMode::unknown_status);
-    layer.open(kComplexUnit, "amp-c.csv", RecordLayer::OpenMode::unknown_status);
+    layer.open(kAmplitudeUnit, amplitude_name, RecordLayer::OpenMode::unknown_status);
+    layer.open(kComplexUnit, complex_name, RecordLayer::OpenMode::unknown_status);
     ListWriter(layer, kAmplitudeUnit)
         .text("frequency(Hz),")
         .text(name_text(state.head[1]))

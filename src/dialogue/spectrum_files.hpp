@@ -2,6 +2,8 @@
 // and "amp-c.csv" (complex spectrum of the first component, bins 1 to nom).
 #pragma once
 
+#include <string_view>
+
 #include "dialogue/run_state.hpp"
 #include "records/record_layer.hpp"
 
@@ -11,6 +13,8 @@ inline constexpr int kAmplitudeUnit = 10;
 inline constexpr int kComplexUnit = 11;
 
 // Opens, writes and closes both files from the spectra as they stand.
-void write_spectrum_files(RecordLayer& layer, const RunState& state);
+void write_spectrum_files(RecordLayer& layer, const RunState& state,
+                          std::string_view amplitude_name = "amp3.csv",
+                          std::string_view complex_name = "amp-c.csv");
 
 }  // namespace wavespec

@@ -32,7 +32,9 @@ class ListWriter {
   public:
     ListWriter(RecordLayer& layer, int unit)
         : out_((layer.begin_list_statement(unit, Direction::writing), layer.sink(unit))) {}
-    ~ListWriter() { end(); }
+    // Ending the record may meet a write failure, which a layer that throws its failures
+    // reports from here.
+    ~ListWriter() noexcept(false) { end(); }
     ListWriter(const ListWriter&) = delete;
     ListWriter& operator=(const ListWriter&) = delete;
 

@@ -59,9 +59,11 @@ struct RecordLayer::Unit {
     std::unique_ptr<char[]> in;
     std::size_t in_pos = 0;
     std::size_t in_len = 0;
+    std::uint64_t in_offset = 0;  // file position of the first byte of the input buffer
 };
 
-RecordLayer::RecordLayer(StandardStreams streams) : streams_(streams) {
+RecordLayer::RecordLayer(StandardStreams streams, FailureMode failure_mode)
+    : streams_(streams), failure_mode_(failure_mode) {
     auto standard = [this](int number, int fd, bool writable) {
         auto u = std::make_unique<Unit>();
         u->number = number;
@@ -106,6 +108,7 @@ void RecordLayer::begin_formatted_statement(int unit, Direction direction,
 }
 
 void RecordLayer::open(int unit, std::string_view name, OpenMode mode) {
+    if (failing_) fatal_text(unit, "open: the run has already failed", true);
     Unit& u = slot(unit);
     if (u.standard) throw std::logic_error("open of a standard unit");
     if (u.connected) close(unit);
@@ -147,6 +150,7 @@ void RecordLayer::open(int unit, std::string_view name, OpenMode mode) {
     writing_[static_cast<std::size_t>(unit)] = nullptr;
     u.at_end = false;
     u.in_pos = u.in_len = 0;
+    u.in_offset = 0;
     u.out.size_ = 0;
 }
 
@@ -157,7 +161,7 @@ void RecordLayer::connect_default(int unit) {
 
 void RecordLayer::close(int unit) {
     Unit& u = slot(unit);
-    if (!u.connected || u.standard) return;
+    if (!u.connected || u.standard || failing_) return;
     close_unit(u, true);
 }
 
@@ -230,12 +234,29 @@ void RecordLayer::refuse(std::string_view message, int exit_status) {
 }
 
 RecordSink& RecordLayer::prepare_sink(int unit) {
+    if (failing_) {
+        // Records that a failed run's unwinding still ends go nowhere, and no unit is
+        // connected for them.
+        if (!discard_buffer_) {
+            discard_buffer_ = std::make_unique<char[]>(kOutputBufferSize);
+            discard_.layer_ = this;
+            discard_.unit_ = -1;
+            discard_.data_ = discard_buffer_.get();
+            discard_.capacity_ = kOutputBufferSize;
+        }
+        discard_.size_ = 0;
+        return discard_;
+    }
     Unit& u = unit_for_output(unit);
     writing_[static_cast<std::size_t>(unit)] = &u.out;
     return u.out;
 }
 
 void RecordSink::put_through(std::string_view text) {
+    if (layer_->failing_) {
+        size_ = 0;
+        return;
+    }
     RecordLayer::Unit& u = *layer_->units_[static_cast<std::size_t>(unit_)];
     layer_->write_out(u);
     if (text.empty()) return;  // only room was asked for
@@ -274,6 +295,10 @@ RecordLayer::Unit& RecordLayer::unit_for_output(int unit) {
 
 void RecordLayer::write_out(Unit& u) {
     if (u.out.size_ == 0) return;
+    if (failing_) {
+        u.out.size_ = 0;
+        return;
+    }
     if (!write_all(u.fd, u.out.data_, u.out.size_)) {
         int error = errno;
         u.out.size_ = 0;
@@ -305,6 +330,7 @@ bool RecordLayer::refill(Unit& u) {
         auto n = ::read(u.fd, u.in.get(), kInputBufferSize);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) fatal(u.number, "read", std::strerror(errno));
+        u.in_offset += u.in_len;
         u.in_pos = 0;
         u.in_len = static_cast<std::size_t>(n);
         return n > 0;
@@ -312,6 +338,7 @@ bool RecordLayer::refill(Unit& u) {
 }
 
 std::string_view RecordLayer::input_window(int unit) {
+    if (failing_) return {};
     Unit& u = unit_for_input(unit);
     if (u.in_pos == u.in_len && !refill(u)) return {};
     return {u.in.get() + u.in_pos, u.in_len - u.in_pos};
@@ -342,6 +369,16 @@ void RecordLayer::fatal_end_of_file(int unit, std::string_view context) {
 }
 
 void RecordLayer::fatal_text(int unit, std::string_view first_line, bool open_failure) {
+    if (failure_mode_ == FailureMode::throw_failure) {
+        Unit& u = slot(unit);
+        std::optional<std::uint64_t> offset;
+        if (u.in && !u.standard) offset = u.in_offset + u.in_pos;
+        RecordFailure failure(std::string(first_line), unit, u.standard ? std::string() : u.name,
+                              offset);
+        if (!failing_) close_all(false);
+        failing_ = true;
+        throw failure;
+    }
     if (failing_) std::abort();  // a second failure while ending the run
     failing_ = true;
     Unit& u = slot(unit);

@@ -5,8 +5,11 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <memory>
+#include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -95,14 +98,36 @@ struct StandardStreams {
     int error_fd = 2;
 };
 
+// A fatal diagnostic raised as an exception, for callers that run many records in one process
+// and must go on after one fails. what() is the diagnostic's first line ("context: message").
+class RecordFailure : public std::runtime_error {
+  public:
+    RecordFailure(std::string first_line, int failed_unit, std::string failed_unit_name,
+                  std::optional<std::uint64_t> offset)
+        : std::runtime_error(std::move(first_line)),
+          unit(failed_unit),
+          unit_name(std::move(failed_unit_name)),
+          input_offset(offset) {}
+    int unit;
+    std::string unit_name;  // the file connected to the unit, empty for a standard unit
+    // For a unit being read: how many bytes of the file had been read when it failed.
+    std::optional<std::uint64_t> input_offset;
+};
+
 class RecordLayer {
   public:
+    // How a fatal diagnostic ends: the dialogue's four lines and an abnormal end of the
+    // process, or a RecordFailure thrown to the caller after every unit is closed. Once a
+    // failure has been thrown, the layer writes nothing more and reads no further.
+    enum class FailureMode { abort_process, throw_failure };
+
     enum class OpenMode {
         unknown_status,  // read and write, created when missing, written from its start
         read_only,       // an existing file for reading alone; a missing one is an open error
     };
 
-    explicit RecordLayer(StandardStreams streams = {});
+    explicit RecordLayer(StandardStreams streams = {},
+                         FailureMode failure_mode = FailureMode::abort_process);
     ~RecordLayer();
     RecordLayer(const RecordLayer&) = delete;
     RecordLayer& operator=(const RecordLayer&) = delete;
@@ -161,6 +186,7 @@ class RecordLayer {
     [[noreturn]] void fatal_text(int unit, std::string_view first_line, bool open_failure);
 
     StandardStreams streams_;
+    FailureMode failure_mode_ = FailureMode::abort_process;
     std::array<std::unique_ptr<Unit>, 100> units_;
     // The sinks of units connected, writable and positioned for writing; null otherwise.
     std::array<RecordSink*, 100> writing_{};
@@ -171,6 +197,9 @@ class RecordLayer {
         std::string format;
     } last_;
     bool failing_ = false;
+    // Where the records of a failed layer go: nowhere.
+    RecordSink discard_;
+    std::unique_ptr<char[]> discard_buffer_;
 };
 
 }  // namespace wavespec

@@ -1,0 +1,161 @@
+#include "dialogue/record_steps.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <span>
+
+#include "dialogue/dump_files.hpp"
+#include "dialogue/output_waveform.hpp"
+#include "dialogue/spectrum_files.hpp"
+#include "dialogue/waveform_reader.hpp"
+#include "spectral/bandpass.hpp"
+#include "spectral/integration.hpp"
+#include "spectral/reconstruction.hpp"
+#include "spectral/spectrum_prep.hpp"
+#include "spectral/time_window.hpp"
+
+namespace wavespec {
+namespace {
+
+constexpr int kMom = static_cast<int>(kCapacity);
+
+template <typename T>
+std::span<T> first(ZeroedArray<T>& v, std::int64_t n) {
+    return std::span<T>(v).first(static_cast<std::size_t>(n));
+}
+
+}  // namespace
+
+void read_waveform_file(RecordLayer& layer, std::string_view name, RunState& state) {
+    // Reading only: a name that names no file is an open error and creates nothing.
+    layer.open(kWaveformUnit, name, RecordLayer::OpenMode::read_only);
+    read_waveform_records(layer, kWaveformUnit, state);
+    layer.close(kWaveformUnit);
+}
+
+std::optional<std::string> sampling_interval_problem(const RunState& state) {
+    if (state.nt < 2) {
+        return "the record holds " + std::to_string(state.nt) + " complete sample set" +
+               (state.nt == 1 ? "" : "s") + "; at least two are needed";
+    }
+    if (state.dt == 0.0) return "its first two times are equal";
+    if (!std::isfinite(state.dt)) return "its first two times do not give a finite difference";
+    return std::nullopt;
+}
+
+void apply_polarity(RunState& state) {
+    if (state.myes != 1) return;
+    std::size_t n = std::min(static_cast<std::size_t>(state.nt), kCapacity);
+    if (state.my1 == 1) invert_polarity(std::span(state.xr1).first(n));
+    if (state.my2 == 1) invert_polarity(std::span(state.xr2).first(n));
+    if (state.my3 == 1) invert_polarity(std::span(state.xr3).first(n));
+}
+
+bool compute_spectra(RunState& state) {
+    auto length = choose_transform_length(state.nt);
+    if (!length) return false;
+    state.if1 = length->exponent;
+    state.nf = length->length;
+    std::int64_t nf = state.nf;
+    std::int64_t nt = state.nt;
+    forward_spectrum(first(state.xr1, nt), first(state.fx1, nf), kMom, state.dt);
+    forward_spectrum(first(state.xr2, nt), first(state.fx2, nf), kMom, state.dt);
+    forward_spectrum(first(state.xr3, nt), first(state.fx3, nf), kMom, state.dt);
+    FrequencyGrid grid = frequency_grid(state.nf, state.dt);
+    state.dur = grid.dur;
+    state.dom = grid.dom;
+    state.nom = grid.nom;
+    state.eom = grid.eom;
+    return true;
+}
+
+void apply_bandpass(RunState& state) {
+    if (state.nbd != 1) return;
+    std::int64_t nom = state.nom;
+    apply_bandpass({state.fl1, state.fl2, state.fh1, state.fh2}, state.dom, first(state.fx1, nom),
+                   first(state.fx2, nom), first(state.fx3, nom));
+}
+
+void apply_operation(RunState& state) {
+    std::int64_t nom = state.nom;
+    apply_operation(operation_for_answer(state.nit), state.dom, first(state.fx1, nom),
+                    first(state.fx2, nom), first(state.fx3, nom));
+}
+
+void write_spectra(RecordLayer& layer, const RunState& state, const RunFileNames& names) {
+    write_spectrum_files(layer, state, names.amplitude, names.complex);
+}
+
+void reconstruct_series(RecordLayer& layer, RunState& state, const RunFileNames& names,
+                        bool write_dumps) {
+    std::int64_t nf = state.nf;
+    conjugate_fill(first(state.fx1, nf));
+    conjugate_fill(first(state.fx2, nf));
+    conjugate_fill(first(state.fx3, nf));
+    if (write_dumps) {
+        for (std::size_t i = 0; i < kDumpUnits.size(); ++i) {
+            if (!names.dumps[i].empty()) {
+                layer.open(kDumpUnits[i], names.dumps[i], RecordLayer::OpenMode::unknown_status);
+            }
+        }
+        {
+            // The dumps' text cache is released before the output series are first written.
+            TransformDumps dumps(layer);
+            dumps.dump_spectrum(first(state.fx1, nf));
+            wvfast(state.nf, state.fx1, kMom, 1, &dumps);
+            wvfast(state.nf, state.fx2, kMom, 1, &dumps);
+            wvfast(state.nf, state.fx3, kMom, 1, &dumps);
+        }
+        RescaleDump rescale_dump(layer, state.dur);
+        rescale(first(state.fx1, nf), first(state.fx2, nf), first(state.fx3, nf), state.dur,
+                first(state.xr1, nf), first(state.xr2, nf), first(state.xr3, nf), &rescale_dump);
+    } else {
+        wvfast(state.nf, state.fx1, kMom, 1);
+        wvfast(state.nf, state.fx2, kMom, 1);
+        wvfast(state.nf, state.fx3, kMom, 1);
+        rescale(first(state.fx1, nf), first(state.fx2, nf), first(state.fx3, nf), state.dur,
+                first(state.xr1, nf), first(state.xr2, nf), first(state.xr3, nf));
+    }
+    auto nt = static_cast<std::ptrdiff_t>(state.nt);
+    std::copy(state.xr1.begin(), state.xr1.begin() + nt, state.x1.begin());
+    std::copy(state.xr2.begin(), state.xr2.begin() + nt, state.x2.begin());
+    std::copy(state.xr3.begin(), state.xr3.begin() + nt, state.x3.begin());
+}
+
+std::optional<std::string> window_start_problem(RunState& state) {
+    auto nstime = samples_in(state.stime, state.dt);
+    if (!nstime) {
+        return "the starting time of the window is " + std::to_string(state.stime) +
+               " s, which is not a sample count the tool can hold; the window must start "
+               "within about 2^31 samples of the record's start.";
+    }
+    state.nstime = *nstime;
+    return std::nullopt;
+}
+
+std::optional<std::string> window_length_problem(RunState& state) {
+    auto count = samples_in(state.dur, state.dt);
+    if (!count || *count >= kSeriesCapacity) {
+        return "a window of " + std::to_string(state.dur) + " s is too long: it may hold at most " +
+               std::to_string(kSeriesCapacity) + " samples (a duration below " +
+               std::to_string(kSeriesCapacity) + " sampling intervals).";
+    }
+    state.ndur = *count + 1;
+    return std::nullopt;
+}
+
+void apply_window(RunState& state) {
+    if (state.ndur > 0) {
+        std::int64_t ndur = state.ndur;
+        cut_window(state.xr1, state.nstime, first(state.x1, ndur));
+        cut_window(state.xr2, state.nstime, first(state.x2, ndur));
+        cut_window(state.xr3, state.nstime, first(state.x3, ndur));
+    }
+    state.nt = state.ndur;
+}
+
+void write_output_file(RecordLayer& layer, std::string_view name, const RunState& state) {
+    write_output_waveform(layer, name, state, thinning_for(state.iskip, state.nt));
+}
+
+}  // namespace wavespec

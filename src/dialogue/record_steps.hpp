@@ -1,0 +1,52 @@
+// The steps of processing one record, on the run state, shared by the dialogue (which asks
+// for the answers and reports on the console) and the command line (which takes them from
+// options). Each writes the tool's own files through the record layer and nothing else.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "dialogue/run_state.hpp"
+#include "records/record_layer.hpp"
+
+namespace wavespec {
+
+// Names of the files a run writes. The dialogue writes into the current directory under the
+// fixed names; the command line may name them otherwise (for instance temporary names).
+struct RunFileNames {
+    std::string amplitude = "amp3.csv";
+    std::string complex = "amp-c.csv";
+    // Units 67, 68, 69, 88 and 89 in that order; empty: "fort.N" in the current directory.
+    std::array<std::string, 5> dumps{};
+};
+inline constexpr std::array<int, 5> kDumpUnits = {67, 68, 69, 88, 89};
+
+// Reads the waveform file (header and sample sets) into the state.
+void read_waveform_file(RecordLayer& layer, std::string_view name, RunState& state);
+// Why the record has no usable sampling interval (fewer than two sample sets, equal first
+// times, a non-finite difference), or nothing when it has one.
+std::optional<std::string> sampling_interval_problem(const RunState& state);
+// Changes the sign of the components the polarity answers chose.
+void apply_polarity(RunState& state);
+// The transform length, the scaled forward spectra and the frequency grid; false (nothing
+// done) when the record has more sample sets than the largest transform takes.
+bool compute_spectra(RunState& state);
+// The band-pass filter of the answers, if one was asked for.
+void apply_bandpass(RunState& state);
+// Integration, double integration or differentiation of the answer, if any.
+void apply_operation(RunState& state);
+// amp3.csv and amp-c.csv.
+void write_spectra(RecordLayer& layer, const RunState& state, const RunFileNames& names);
+// The inverse transforms back to the output series, with the diagnostic dumps if asked for.
+void reconstruct_series(RecordLayer& layer, RunState& state, const RunFileNames& names,
+                        bool write_dumps);
+// The window's start and length as sample counts (nstime, ndur), or why they are refused.
+std::optional<std::string> window_start_problem(RunState& state);
+std::optional<std::string> window_length_problem(RunState& state);
+// Refills the output series from the window and makes it the record's length.
+void apply_window(RunState& state);
+// The output waveform file with the skip answer's thinning.
+void write_output_file(RecordLayer& layer, std::string_view name, const RunState& state);
+
+}  // namespace wavespec
