@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "cli/option_parser.hpp"
+#include "cli/process_command.hpp"
 
 #ifndef WAVESPEC_VERSION
 #define WAVESPEC_VERSION "unknown"
@@ -66,7 +67,7 @@ int run_command_line(std::span<const std::string> args) {
         std::fputs("wavespec " WAVESPEC_VERSION "\n", stdout);
         return std::fflush(stdout) == 0 ? kSuccess : kSomeRecordFailed;
     }
-    (void)rest;
+    if (first == "process") return run_process(rest);
     if (first.starts_with("-")) {
         report_usage_error({}, "unknown option '" + first + "'");
     } else {

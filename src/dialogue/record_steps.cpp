@@ -26,9 +26,10 @@ std::span<T> first(ZeroedArray<T>& v, std::int64_t n) {
 
 }  // namespace
 
-void read_waveform_file(RecordLayer& layer, std::string_view name, RunState& state) {
+void read_waveform_file(RecordLayer& layer, std::string_view name, RunState& state,
+                        RecordLayer::NameForm form) {
     // Reading only: a name that names no file is an open error and creates nothing.
-    layer.open(kWaveformUnit, name, RecordLayer::OpenMode::read_only);
+    layer.open(kWaveformUnit, name, RecordLayer::OpenMode::read_only, form);
     read_waveform_records(layer, kWaveformUnit, state);
     layer.close(kWaveformUnit);
 }

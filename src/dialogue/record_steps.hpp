@@ -23,7 +23,8 @@ struct RunFileNames {
 inline constexpr std::array<int, 5> kDumpUnits = {67, 68, 69, 88, 89};
 
 // Reads the waveform file (header and sample sets) into the state.
-void read_waveform_file(RecordLayer& layer, std::string_view name, RunState& state);
+void read_waveform_file(RecordLayer& layer, std::string_view name, RunState& state,
+                        RecordLayer::NameForm form = RecordLayer::NameForm::padded);
 // Why the record has no usable sampling interval (fewer than two sample sets, equal first
 // times, a non-finite difference), or nothing when it has one.
 std::optional<std::string> sampling_interval_problem(const RunState& state);

@@ -107,13 +107,13 @@ void RecordLayer::begin_formatted_statement(int unit, Direction direction,
     last_.format = format.text();
 }
 
-void RecordLayer::open(int unit, std::string_view name, OpenMode mode) {
+void RecordLayer::open(int unit, std::string_view name, OpenMode mode, NameForm form) {
     if (failing_) fatal_text(unit, "open: the run has already failed", true);
     Unit& u = slot(unit);
     if (u.standard) throw std::logic_error("open of a standard unit");
     if (u.connected) close(unit);
     // The name as given, without trailing blanks; leading blanks stay part of it.
-    std::size_t end = name.find_last_not_of(' ');
+    std::size_t end = form == NameForm::exact ? name.size() - 1 : name.find_last_not_of(' ');
     std::string trimmed(name.substr(0, end == std::string_view::npos ? 0 : end + 1));
     u.name = trimmed;
     if (trimmed.empty()) fatal_text(unit, "open: null file name", true);

@@ -140,7 +140,10 @@ class RecordLayer {
     }
     void begin_formatted_statement(int unit, Direction direction, const FormatProgram& format);
 
-    void open(int unit, std::string_view name, OpenMode mode);
+    // A name typed into a fixed-length text field is padded with blanks, which are not part of
+    // it; a name from the command line is taken exactly as given.
+    enum class NameForm { padded, exact };
+    void open(int unit, std::string_view name, OpenMode mode, NameForm form = NameForm::padded);
     void close(int unit);
     // Orderly end: nothing written, every unit closed, exit status 0.
     [[noreturn]] void stop();

@@ -1,0 +1,91 @@
+#include "cli/process_options.hpp"
+
+#include <thread>
+
+#include "cli/option_parser.hpp"
+#include "cli/option_values.hpp"
+
+namespace wavespec::cli {
+namespace {
+
+constexpr OptionSpec kProcessOptions[] = {
+    {"invert", 0, true},         {"bandpass", 0, true},
+    {"integrate", 0, false},     {"double-integrate", 0, false},
+    {"differentiate", 0, false}, {"window", 0, true},
+    {"skip", 0, true},           {"output", 0, true},
+    {"out-dir", 'C', true},      {"no-dumps", 0, false},
+    {"jobs", 'j', true},         {"quiet", 'q', false},
+    {"help", 'h', false},
+};
+
+constexpr std::int64_t kMostJobs = 1024;
+
+// The output waveform is written beside the run's other files: a plain name, none of theirs.
+void check_output_name(const std::string& name) {
+    if (name.empty() || name == "." || name == ".." ||
+        name.find_first_of("/\\") != std::string::npos) {
+        throw UsageError("invalid value '" + name +
+                         "' for --output: expected a file name without directories");
+    }
+    for (const char* taken :
+         {"amp3.csv", "amp-c.csv", "fort.67", "fort.68", "fort.69", "fort.88", "fort.89"}) {
+        if (name == taken) {
+            throw UsageError("invalid value '" + name +
+                             "' for --output: the run writes a file of that name itself");
+        }
+    }
+}
+
+}  // namespace
+
+ProcessOptions parse_process_options(std::span<const std::string> args) {
+    ParsedArguments parsed = parse_options(args, kProcessOptions);
+    ProcessOptions options;
+    unsigned processors = std::thread::hardware_concurrency();
+    options.jobs = processors == 0 ? 1 : processors;
+    std::string_view operation_option;
+    for (const ParsedOption& option : parsed.options) {
+        std::string_view name = option.long_name;
+        const std::string& value = option.value;
+        if (name == "invert") {
+            options.invert = {};
+            for (std::int64_t component : parse_integers(name, value, 1, 3)) {
+                options.invert[static_cast<std::size_t>(component - 1)] = true;
+            }
+        } else if (name == "bandpass") {
+            auto corners = parse_reals(name, value, 4);
+            options.bandpass = {corners[0], corners[1], corners[2], corners[3]};
+        } else if (name == "integrate" || name == "double-integrate" || name == "differentiate") {
+            if (!operation_option.empty() && operation_option != name) {
+                throw UsageError("--" + std::string(operation_option) + " and --" +
+                                 std::string(name) + " cannot be given together");
+            }
+            operation_option = name;
+            options.operation = name == "integrate" ? 1 : name == "double-integrate" ? 2 : 3;
+        } else if (name == "window") {
+            auto window = parse_reals(name, value, 2);
+            options.window = {window[0], window[1]};
+        } else if (name == "skip") {
+            options.skip = static_cast<std::int32_t>(parse_integer(name, value, 0, INT32_MAX));
+        } else if (name == "output") {
+            check_output_name(value);
+            options.output = value;
+        } else if (name == "out-dir") {
+            if (value.empty()) throw UsageError("--out-dir needs a directory name");
+            options.out_dir = value;
+        } else if (name == "no-dumps") {
+            options.dumps = false;
+        } else if (name == "jobs") {
+            options.jobs = static_cast<unsigned>(parse_integer(name, value, 1, kMostJobs));
+        } else if (name == "quiet") {
+            options.quiet = true;
+        } else if (name == "help") {
+            options.help = true;
+        }
+    }
+    options.records = std::move(parsed.operands);
+    if (options.records.empty() && !options.help) throw UsageError("no record given");
+    return options;
+}
+
+}  // namespace wavespec::cli

@@ -1,0 +1,32 @@
+// The options of "wavespec process": the dialogue's answers, where the files go, and how the
+// batch runs.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace wavespec::cli {
+
+struct ProcessOptions {
+    std::array<bool, 3> invert{};                   // components whose sign changes
+    std::optional<std::array<double, 4>> bandpass;  // fL1, fL2, fH1, fH2 in Hz
+    std::int32_t operation = 0;  // 0 none, 1 integrate, 2 double integrate, 3 differentiate
+    std::optional<std::array<double, 2>> window;  // start and duration in seconds
+    std::int32_t skip = 0;
+    std::string output = "wave.csv";
+    std::optional<std::string> out_dir;
+    bool dumps = true;
+    unsigned jobs = 1;
+    bool quiet = false;
+    bool help = false;
+    std::vector<std::string> records;
+};
+
+// Reads the arguments after "process"; throws UsageError for a mistake in them.
+ProcessOptions parse_process_options(std::span<const std::string> args);
+
+}  // namespace wavespec::cli

@@ -1,0 +1,147 @@
+#include "cli/record_run.hpp"
+
+#include <charconv>
+#include <cstring>
+#include <fstream>
+#include <memory>
+#include <optional>
+
+#include "cli/staged_files.hpp"
+#include "dialogue/record_steps.hpp"
+#include "dialogue/run_state.hpp"
+#include "dialogue/waveform_reader.hpp"
+#include "records/record_layer.hpp"
+
+namespace wavespec::cli {
+namespace {
+
+// A record that cannot be processed; the message says why in a user's words.
+struct RecordRefused {
+    std::string why;
+};
+
+std::string shortest(double value) {
+    char text[32];
+    auto result = std::to_chars(text, text + sizeof text, value);
+    return std::string(text, result.ptr);
+}
+
+// Line and column (from 1) of a byte offset in a file, found by reading it again.
+std::string place_in_file(const std::string& path, std::uint64_t offset) {
+    std::ifstream in(path, std::ios::binary);
+    std::uint64_t line = 1, column = 1;
+    char buffer[1 << 16];
+    std::uint64_t left = offset;
+    while (left > 0 && in) {
+        in.read(buffer, static_cast<std::streamsize>(std::min<std::uint64_t>(left, sizeof buffer)));
+        auto got = static_cast<std::uint64_t>(in.gcount());
+        if (got == 0) break;
+        for (std::uint64_t i = 0; i < got; ++i) {
+            if (buffer[i] == '\n') {
+                ++line;
+                column = 1;
+            } else {
+                ++column;
+            }
+        }
+        left -= got;
+    }
+    return "line " + std::to_string(line) + ", column " + std::to_string(column);
+}
+
+// The user's words for a failure of the record layer while this record was processed.
+std::string describe(const RecordFailure& failure, const RecordJob& job) {
+    std::string first_line = failure.what();
+    if (failure.unit == kWaveformUnit && failure.unit_name == job.record) {
+        if (first_line.starts_with("open: ")) {
+            return "cannot open the record: " + first_line.substr(6);
+        }
+        std::string place =
+            failure.input_offset ? place_in_file(job.record, *failure.input_offset) : "";
+        if (first_line.ends_with("end of file")) {
+            return "the record ends before its header of four names is complete";
+        }
+        if (first_line.starts_with("read: "))
+            return "cannot read the record: " + first_line.substr(6);
+        return place + ": unreadable value (" + first_line + ")";
+    }
+    std::string file =
+        failure.unit_name.empty() ? "unit " + std::to_string(failure.unit) : failure.unit_name;
+    return "cannot write " + file + ": " + first_line;
+}
+
+void process(const RecordJob& job, const ProcessOptions& options, StagedFiles& staged,
+             RunState& state) {
+    RecordLayer layer({}, RecordLayer::FailureMode::throw_failure);
+    read_waveform_file(layer, job.record, state, RecordLayer::NameForm::exact);
+    if (auto why = sampling_interval_problem(state)) {
+        throw RecordRefused{"no usable sampling interval: " + *why};
+    }
+    std::int32_t record_length = state.nt;
+    state.myes = options.invert[0] || options.invert[1] || options.invert[2] ? 1 : 0;
+    state.my1 = options.invert[0] ? 1 : 0;
+    state.my2 = options.invert[1] ? 1 : 0;
+    state.my3 = options.invert[2] ? 1 : 0;
+    apply_polarity(state);
+    if (!compute_spectra(state)) {
+        throw RecordRefused{"more than 32768 sample sets (" + std::to_string(record_length) +
+                            "); the transform takes at most 32768"};
+    }
+    if (options.bandpass) {
+        state.nbd = 1;
+        state.fl1 = (*options.bandpass)[0];
+        state.fl2 = (*options.bandpass)[1];
+        state.fh1 = (*options.bandpass)[2];
+        state.fh2 = (*options.bandpass)[3];
+        apply_bandpass(state);
+    }
+    state.nit = options.operation;
+    apply_operation(state);
+
+    RunFileNames names;
+    names.amplitude = staged.stage("amp3.csv");
+    names.complex = staged.stage("amp-c.csv");
+    if (options.dumps) {
+        for (std::size_t i = 0; i < kDumpUnits.size(); ++i) {
+            names.dumps[i] = staged.stage("fort." + std::to_string(kDumpUnits[i]));
+        }
+    }
+    write_spectra(layer, state, names);
+    reconstruct_series(layer, state, names, options.dumps);
+    if (options.window) {
+        state.icut = 1;
+        state.stime = (*options.window)[0];
+        if (auto why = window_start_problem(state)) throw RecordRefused{"window refused: " + *why};
+        state.dur = (*options.window)[1];
+        if (auto why = window_length_problem(state)) throw RecordRefused{"window refused: " + *why};
+        apply_window(state);
+    }
+    state.iskip = options.skip;
+    write_output_file(layer, staged.stage(options.output), state);
+    state.nt = record_length;
+}
+
+}  // namespace
+
+RecordResult run_record(const RecordJob& job, const ProcessOptions& options) {
+    auto state = std::make_unique<RunState>();
+    std::error_code error;
+    std::filesystem::create_directories(job.target, error);
+    if (error) {
+        return {false, job.record + ": cannot create the directory " + job.target.string() + ": " +
+                           error.message()};
+    }
+    StagedFiles staged(job.target, job.token);
+    try {
+        process(job, options, staged, *state);
+    } catch (const RecordRefused& refused) {
+        return {false, job.record + ": " + refused.why};
+    } catch (const RecordFailure& failure) {
+        return {false, job.record + ": " + describe(failure, job)};
+    }
+    if (auto failure = staged.commit()) return {false, job.record + ": " + *failure};
+    return {true, job.record + ": nt " + std::to_string(state->nt) + ", dt " + shortest(state->dt) +
+                      ", nf " + std::to_string(state->nf) + ", files in " + job.target.string()};
+}
+
+}  // namespace wavespec::cli

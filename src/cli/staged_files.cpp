@@ -1,0 +1,46 @@
+#include "cli/staged_files.hpp"
+
+#include <system_error>
+#include <utility>
+
+namespace wavespec::cli {
+
+StagedFiles::StagedFiles(std::filesystem::path directory, std::string token)
+    : directory_(std::move(directory)), token_(std::move(token)) {}
+
+StagedFiles::~StagedFiles() {
+    for (const Entry& entry : entries_) {
+        std::error_code ignored;
+        std::filesystem::remove(entry.temporary, ignored);
+    }
+}
+
+std::string StagedFiles::stage(std::string_view final_name) {
+    // A hidden name in the same directory, so that the rename never crosses file systems.
+    std::string hidden = "." + std::string(final_name) + "." + token_ + ".tmp";
+    Entry entry{directory_ / hidden, directory_ / std::string(final_name)};
+    entries_.push_back(entry);
+    return entry.temporary.string();
+}
+
+std::optional<std::string> StagedFiles::commit() {
+    std::optional<std::string> failure;
+    std::vector<Entry> left;
+    for (const Entry& entry : entries_) {
+        if (failure) {
+            left.push_back(entry);
+            continue;
+        }
+        std::error_code error;
+        std::filesystem::rename(entry.temporary, entry.final_path, error);
+        if (error) {
+            failure = "cannot rename " + entry.temporary.string() + " to " +
+                      entry.final_path.string() + ": " + error.message();
+            left.push_back(entry);
+        }
+    }
+    entries_ = std::move(left);  // the destructor removes what was not renamed
+    return failure;
+}
+
+}  // namespace wavespec::cli

@@ -1,0 +1,38 @@
+// Files written under temporary names beside their final ones, renamed into place together
+// when the work that writes them has succeeded, and removed otherwise: a failed or killed
+// run leaves no partial file under a final name.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace wavespec::cli {
+
+class StagedFiles {
+  public:
+    // token makes the temporary names of this set unique among concurrent runs.
+    StagedFiles(std::filesystem::path directory, std::string token);
+    ~StagedFiles();  // removes every temporary file not committed
+    StagedFiles(const StagedFiles&) = delete;
+    StagedFiles& operator=(const StagedFiles&) = delete;
+
+    // The temporary path to write the file of this final name to.
+    std::string stage(std::string_view final_name);
+    // Renames every staged file to its final name; the first failure, if any, as a message
+    // (the files not yet renamed are removed).
+    std::optional<std::string> commit();
+
+  private:
+    struct Entry {
+        std::filesystem::path temporary;
+        std::filesystem::path final_path;
+    };
+    std::filesystem::path directory_;
+    std::string token_;
+    std::vector<Entry> entries_;
+};
+
+}  // namespace wavespec::cli
