@@ -26,10 +26,11 @@ std::string shortest(double value) {
     return std::string(text, result.ptr);
 }
 
-// Line and column (from 1) of a byte offset in a file, found by reading it again.
+// Line and column (from 1) of the value that a read stopped in, from the byte offset where it
+// stopped: the column is where that value began, after the last separator.
 std::string place_in_file(const std::string& path, std::uint64_t offset) {
     std::ifstream in(path, std::ios::binary);
-    std::uint64_t line = 1, column = 1;
+    std::uint64_t line = 1, column = 1, value_start = 1;
     char buffer[1 << 16];
     std::uint64_t left = offset;
     while (left > 0 && in) {
@@ -37,16 +38,18 @@ std::string place_in_file(const std::string& path, std::uint64_t offset) {
         auto got = static_cast<std::uint64_t>(in.gcount());
         if (got == 0) break;
         for (std::uint64_t i = 0; i < got; ++i) {
-            if (buffer[i] == '\n') {
+            char c = buffer[i];
+            if (c == '\n') {
                 ++line;
-                column = 1;
-            } else {
-                ++column;
+                column = value_start = 1;
+                continue;
             }
+            ++column;
+            if (c == ',' || c == ' ' || c == '\t' || c == '\r' || c == '/') value_start = column;
         }
         left -= got;
     }
-    return "line " + std::to_string(line) + ", column " + std::to_string(column);
+    return "line " + std::to_string(line) + ", column " + std::to_string(value_start);
 }
 
 // The user's words for a failure of the record layer while this record was processed.
@@ -126,20 +129,28 @@ void process(const RecordJob& job, const ProcessOptions& options, StagedFiles& s
 RecordResult run_record(const RecordJob& job, const ProcessOptions& options) {
     auto state = std::make_unique<RunState>();
     std::error_code error;
-    std::filesystem::create_directories(job.target, error);
+    bool created = std::filesystem::create_directories(job.target, error);
     if (error) {
         return {false, job.record + ": cannot create the directory " + job.target.string() + ": " +
                            error.message()};
     }
-    StagedFiles staged(job.target, job.token);
-    try {
-        process(job, options, staged, *state);
-    } catch (const RecordRefused& refused) {
-        return {false, job.record + ": " + refused.why};
-    } catch (const RecordFailure& failure) {
-        return {false, job.record + ": " + describe(failure, job)};
+    std::optional<std::string> why;
+    {
+        StagedFiles staged(job.target, job.token);
+        try {
+            process(job, options, staged, *state);
+            if (auto failure = staged.commit()) why = *failure;
+        } catch (const RecordRefused& refused) {
+            why = refused.why;
+        } catch (const RecordFailure& failure) {
+            why = describe(failure, job);
+        }
     }
-    if (auto failure = staged.commit()) return {false, job.record + ": " + *failure};
+    if (why) {
+        // A directory made for this record alone goes again with its temporary files.
+        if (created) std::filesystem::remove(job.target, error);
+        return {false, job.record + ": " + *why};
+    }
     return {true, job.record + ": nt " + std::to_string(state->nt) + ", dt " + shortest(state->dt) +
                       ", nf " + std::to_string(state->nf) + ", files in " + job.target.string()};
 }

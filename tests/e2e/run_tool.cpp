@@ -73,16 +73,38 @@ fs::path test_data() {
     return WAVESPEC_TEST_DATA;
 }
 
+namespace {
+// The argument as one word for the shell, whatever characters it holds.
+std::string quoted(const std::string& arg) {
+    std::string word = "'";
+    for (char c : arg) word += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return word + "'";
+}
+ToolRun run_command(const fs::path& dir, const std::string& arguments, const std::string& keyboard);
+}  // namespace
+
 ToolRun run_tool(const fs::path& dir, const std::string& keyboard) {
+    return run_command(dir, "", keyboard);
+}
+
+ToolRun run_tool_with(const fs::path& dir, const std::vector<std::string>& args) {
+    std::string arguments;
+    for (const std::string& arg : args) arguments += " " + quoted(arg);
+    return run_command(dir, arguments, "");
+}
+
+namespace {
+ToolRun run_command(const fs::path& dir, const std::string& arguments,
+                    const std::string& keyboard) {
     // The harness files live outside dir, so the tool's directory holds only its own files.
     static std::atomic<int> counter{0};
     fs::path io = fs::temp_directory_path() /
                   ("wavespec-io-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
     fs::create_directories(io);
     write_file(io / "stdin", keyboard);
-    std::string command = "cd '" + dir.string() + "' && exec " + tool_command() + " < '" +
-                          (io / "stdin").string() + "' > '" + (io / "stdout").string() + "' 2> '" +
-                          (io / "stderr").string() + "'";
+    std::string command = "cd '" + dir.string() + "' && exec " + tool_command() + arguments +
+                          " < '" + (io / "stdin").string() + "' > '" + (io / "stdout").string() +
+                          "' 2> '" + (io / "stderr").string() + "'";
     int status = std::system(command.c_str());
     ToolRun run;
     run.out = read_file(io / "stdout");
@@ -102,5 +124,6 @@ ToolRun run_tool(const fs::path& dir, const std::string& keyboard) {
     }
     return run;
 }
+}  // namespace
 
 }  // namespace wavespec::test

@@ -1,0 +1,208 @@
+// wavespec process end to end: the same files as the dialogue for every option, batches with
+// failing records, where files go, and the command line's own errors.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+
+#include "e2e/records.hpp"
+#include "e2e/run_tool.hpp"
+
+namespace wavespec::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+const char* const kRunFiles[] = {"amp3.csv", "amp-c.csv", "fort.67", "fort.68",
+                                 "fort.69",  "fort.88",   "fort.89", "out.csv"};
+
+std::set<std::string> names_in(const fs::path& dir) {
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir))
+        names.insert(entry.path().filename().string());
+    return names;
+}
+
+bool contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+struct Equivalence {
+    const char* what;
+    Answers answers;
+    std::vector<std::string> options;
+};
+
+TEST(Process, WritesTheDialoguesFilesForEveryOption) {
+    auto answers = [](auto change) {
+        Answers a;
+        change(a);
+        return a;
+    };
+    const Equivalence cases[] = {
+        {"no options", Answers{}, {}},
+        {"polarity", answers([](Answers& a) { a.polarity = "1\n1\n0\n1"; }), {"--invert=1,3"}},
+        {"band-pass and integration",
+         answers([](Answers& a) {
+             a.filter = "1\n0.1 0.2 20 25";
+             a.operation = "1";
+         }),
+         {"--bandpass", "0.1,0.2,20,25", "--integrate"}},
+        {"double integration",
+         answers([](Answers& a) { a.operation = "2"; }),
+         {"--double-integrate"}},
+        {"differentiation, window and skip",
+         answers([](Answers& a) {
+             a.operation = "3";
+             a.cut = "1\n0.5\n1.2";
+             a.skip = "2";
+         }),
+         {"--differentiate", "--window=0.5,1.2", "--skip=2"}},
+        {"window before the record",
+         answers([](Answers& a) { a.cut = "1\n-0.3\n0.4"; }),
+         {"--window=-0.3,0.4"}},
+    };
+    for (const Equivalence& c : cases) {
+        SCOPED_TRACE(c.what);
+        ScratchDir dialogue, process;
+        write_file(dialogue / "rec.csv", smooth_record(300));
+        write_file(process / "rec.csv", smooth_record(300));
+        ASSERT_EQ(run_tool(dialogue.path(), c.answers.text()).exit_status, 0);
+        std::vector<std::string> args = {"process", "--output=out.csv", "rec.csv"};
+        args.insert(args.begin() + 1, c.options.begin(), c.options.end());
+        ToolRun run = run_tool_with(process.path(), args);
+        ASSERT_EQ(run.exit_status, 0) << run.err;
+        EXPECT_EQ(run.err, "");
+        EXPECT_EQ(split_lines(run.out),
+                  std::vector<std::string>{"rec.csv: nt 300, dt 0.01, nf 512, files in ."});
+        for (const char* file : kRunFiles) {
+            EXPECT_EQ(read_file(process / file), read_file(dialogue / file)) << file;
+        }
+        EXPECT_EQ(names_in(process.path()), names_in(dialogue.path()));
+    }
+}
+
+TEST(Process, BatchGoesOnPastFailingRecordsAndLeavesThemNoFiles) {
+    ScratchDir dir;
+    write_file(dir / "good.csv", smooth_record(40));
+    write_file(dir / "letters.csv", "time,a,b,c\n0,1,2,3\n0.01,1,x2,3\n");
+    write_file(dir / "single.csv", "time,a,b,c\n0,1,2,3\n");
+    write_file(dir / "window.csv", smooth_record(40));
+    fs::create_directories(dir / "out" / "window");
+    write_file(dir / "out" / "window" / "amp3.csv", "kept");
+    std::string long_name = "a record name well beyond thirty characters.csv";
+    write_file(dir / long_name, smooth_record(50));
+    ToolRun run =
+        run_tool_with(dir.path(), {"process", "-C", "out", "--no-dumps", "-j2", "good.csv",
+                                   "letters.csv", "missing.csv", "single.csv", long_name});
+    EXPECT_EQ(run.exit_status, 1);
+    std::vector<std::string> err = split_lines(run.err);
+    std::set<std::string> failures(err.begin(), err.end());
+    EXPECT_EQ(failures.size(), 3u) << run.err;
+    EXPECT_TRUE(
+        contains(run.err, "wavespec process: letters.csv: line 3, column 8: unreadable value"));
+    EXPECT_TRUE(contains(run.err, "wavespec process: missing.csv: cannot open the record: "));
+    EXPECT_TRUE(contains(run.err, "wavespec process: single.csv: no usable sampling interval"));
+    EXPECT_TRUE(contains(run.out, "good.csv: nt 40, dt 0.01, nf 64, files in out"));
+    EXPECT_EQ(names_in(dir / "out" / "good"),
+              (std::set<std::string>{"amp3.csv", "amp-c.csv", "wave.csv"}));
+    EXPECT_EQ(names_in(dir / "out" / long_name.substr(0, long_name.size() - 4)),
+              (std::set<std::string>{"amp3.csv", "amp-c.csv", "wave.csv"}));
+    for (const char* failed : {"letters", "missing", "single"}) {
+        EXPECT_FALSE(fs::exists(dir / "out" / failed)) << failed;
+    }
+
+    // A refused window leaves the files of an earlier run as they were.
+    run = run_tool_with(dir.path(),
+                        {"process", "-q", "-C", "out", "--window=0,1e9", "good.csv", "window.csv"});
+    EXPECT_EQ(run.exit_status, 1);
+    EXPECT_EQ(run.out, "");
+    EXPECT_TRUE(contains(run.err, "window.csv: window refused: a window of"));
+    EXPECT_EQ(read_file(dir / "out" / "window" / "amp3.csv"), "kept");
+    EXPECT_EQ(names_in(dir / "out" / "window"), std::set<std::string>{"amp3.csv"});
+}
+
+TEST(Process, FilesAreTheSameWhateverTheNumberOfJobsAndARerunReplacesThem) {
+    ScratchDir dir;
+    std::vector<std::string> records;
+    for (int i = 0; i < 5; ++i) {
+        records.push_back("r" + std::to_string(i) + ".csv");
+        write_file(dir / records.back(), smooth_record(100 + 37 * i, 0.01 * (i + 1)));
+    }
+    auto run_batch = [&](const std::string& out, const std::string& jobs) {
+        std::vector<std::string> args = {"process", "-q", "--bandpass=0.1,0.5,5,8", "-C", out,
+                                         "-j",      jobs};
+        args.insert(args.end(), records.begin(), records.end());
+        return run_tool_with(dir.path(), args);
+    };
+    fs::create_directories(dir / "one" / "r0");
+    write_file(dir / "one" / "r0" / "fort.67", "stale");
+    ASSERT_EQ(run_batch("one", "1").exit_status, 0);
+    ASSERT_EQ(run_batch("three", "3").exit_status, 0);
+    for (const std::string& record : records) {
+        std::string stem = record.substr(0, record.size() - 4);
+        for (const char* file : {"amp3.csv", "amp-c.csv", "fort.67", "fort.68", "fort.69",
+                                 "fort.88", "fort.89", "wave.csv"}) {
+            EXPECT_EQ(read_file(dir / "one" / stem / file), read_file(dir / "three" / stem / file))
+                << stem << "/" << file;
+        }
+        EXPECT_EQ(names_in(dir / "one" / stem).size(), 8u);
+    }
+}
+
+struct UsageCase {
+    std::vector<std::string> args;
+    const char* message;
+};
+
+TEST(Process, UsageErrorsNameTheArgumentAndTouchNothing) {
+    const UsageCase cases[] = {
+        {{"--frobnicate"}, "wavespec: unknown option '--frobnicate'"},
+        {{"frobnicate"}, "wavespec: unknown command 'frobnicate'"},
+        {{"process"}, "wavespec process: no record given"},
+        {{"process", "--colour", "r.csv"}, "wavespec process: unknown option '--colour'"},
+        {{"process", "--bandpass=1,2,3", "r.csv"}, "invalid value '1,2,3' for --bandpass"},
+        {{"process", "--window=1,x", "r.csv"}, "invalid value '1,x' for --window"},
+        {{"process", "--invert=4", "r.csv"}, "invalid value '4' for --invert"},
+        {{"process", "--skip=-1", "r.csv"}, "invalid value '-1' for --skip"},
+        {{"process", "-j0", "r.csv"}, "invalid value '0' for --jobs"},
+        {{"process", "--integrate", "--differentiate", "r.csv"}, "--integrate and --differentiate"},
+        {{"process", "--output=amp3.csv", "r.csv"}, "the run writes a file of that name"},
+        {{"process", "--output=d/w.csv", "r.csv"}, "without directories"},
+        {{"process", "--no-dumps=1", "r.csv"}, "option '--no-dumps' takes no value"},
+        {{"process", "r.csv", "--skip"}, "option '--skip' needs a value"},
+        {{"process", "a/r.csv", "b/r.csv"}, "have the same stem 'r'"},
+    };
+    for (const UsageCase& c : cases) {
+        SCOPED_TRACE(c.message);
+        ScratchDir dir;
+        write_file(dir / "r.csv", smooth_record(10));
+        ToolRun run = run_tool_with(dir.path(), c.args);
+        EXPECT_EQ(run.exit_status, 2);
+        EXPECT_EQ(run.out, "");
+        std::vector<std::string> err = split_lines(run.err);
+        ASSERT_EQ(err.size(), 1u) << run.err;
+        EXPECT_TRUE(contains(err[0], c.message)) << err[0];
+        EXPECT_TRUE(err[0].ends_with("; try 'wavespec --help'")) << err[0];
+        EXPECT_EQ(names_in(dir.path()), std::set<std::string>{"r.csv"});
+    }
+}
+
+TEST(Process, HelpAndVersion) {
+    ScratchDir dir;
+    for (const char* help : {"-h", "--help"}) {
+        ToolRun run = run_tool_with(dir.path(), {help});
+        EXPECT_EQ(run.exit_status, 0);
+        EXPECT_TRUE(run.out.starts_with("Usage: wavespec")) << run.out;
+        EXPECT_TRUE(contains(run.out, "--double-integrate"));
+    }
+    for (const char* version : {"-V", "--version"}) {
+        ToolRun run = run_tool_with(dir.path(), {version});
+        EXPECT_EQ(run.exit_status, 0);
+        EXPECT_EQ(split_lines(run.out), std::vector<std::string>{"wavespec 1.0.0"});
+    }
+    EXPECT_TRUE(names_in(dir.path()).empty());
+}
+
+}  // namespace
+}  // namespace wavespec::test
