@@ -53,7 +53,8 @@ std::string place_in_file(const std::string& path, std::uint64_t offset) {
 }
 
 // The user's words for a failure of the record layer while this record was processed.
-std::string describe(const RecordFailure& failure, const RecordJob& job) {
+std::string describe(const RecordFailure& failure, const RecordJob& job,
+                     const StagedFiles& staged) {
     std::string first_line = failure.what();
     if (failure.unit == kWaveformUnit && failure.unit_name == job.record) {
         if (first_line.starts_with("open: ")) {
@@ -68,8 +69,8 @@ std::string describe(const RecordFailure& failure, const RecordJob& job) {
             return "cannot read the record: " + first_line.substr(6);
         return place + ": unreadable value (" + first_line + ")";
     }
-    std::string file =
-        failure.unit_name.empty() ? "unit " + std::to_string(failure.unit) : failure.unit_name;
+    std::string file = failure.unit_name.empty() ? "unit " + std::to_string(failure.unit)
+                                                 : staged.final_path_of(failure.unit_name);
     return "cannot write " + file + ": " + first_line;
 }
 
@@ -143,7 +144,7 @@ RecordResult run_record(const RecordJob& job, const ProcessOptions& options) {
         } catch (const RecordRefused& refused) {
             why = refused.why;
         } catch (const RecordFailure& failure) {
-            why = describe(failure, job);
+            why = describe(failure, job, staged);
         }
     }
     if (why) {

@@ -43,4 +43,11 @@ std::optional<std::string> StagedFiles::commit() {
     return failure;
 }
 
+std::string StagedFiles::final_path_of(std::string_view temporary) const {
+    for (const Entry& entry : entries_) {
+        if (entry.temporary.string() == temporary) return entry.final_path.string();
+    }
+    return std::string(temporary);
+}
+
 }  // namespace wavespec::cli

@@ -24,6 +24,8 @@ class StagedFiles {
     // Renames every staged file to its final name; the first failure, if any, as a message
     // (the files not yet renamed are removed).
     std::optional<std::string> commit();
+    // The final path of a staged temporary path, for messages; the path itself otherwise.
+    std::string final_path_of(std::string_view temporary) const;
 
   private:
     struct Entry {

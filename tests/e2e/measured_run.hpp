@@ -29,6 +29,7 @@ struct MeasuredRun {
 struct RunLimits {
     std::string stdout_path;    // empty: a file that is read back into run.out
     long file_size_limit = -1;  // bytes, for every file the tool writes; -1 for none
+    std::string arguments = {};  // the command line after the tool's name, quoted for the shell
 };
 
 inline std::string tool_command_line() {
@@ -48,7 +49,7 @@ inline MeasuredRun run_measured(const std::filesystem::path& dir,
     std::string out_path =
         limits.stdout_path.empty() ? (io / "stdout").string() : limits.stdout_path;
     std::string err_path = (io / "stderr").string();
-    std::string command = "exec " + tool_command_line();
+    std::string command = "exec " + tool_command_line() + " " + limits.arguments;
 
     auto start = std::chrono::steady_clock::now();
     pid_t child = ::fork();

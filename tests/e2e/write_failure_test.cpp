@@ -101,5 +101,26 @@ TEST(WriteFailure, ReadOnlyFileSystemEntryAsTheOutputFile) {
     expect_spectrum_files_complete(dir);
 }
 
+TEST(WriteFailure, ProcessLimitReachedFailsTheRecordAndLeavesNoFile) {
+    if (windows_tool()) GTEST_SKIP() << "Windows programs do not obey POSIX file-size limits";
+    // The record fails on its own, naming the file as it would have been called, and neither
+    // a partial file nor a temporary one stays behind.
+    ScratchDir dir;
+    write_file(dir / "a.csv", record_of(1024));
+    write_file(dir / "b.csv", small_record());
+    write_file(dir / "keyboard", "");
+    MeasuredRun measured = run_measured(dir.path(), dir / "keyboard",
+                                        {.stdout_path = "/dev/null",
+                                         .file_size_limit = 4096,
+                                         .arguments = "process -C out a.csv b.csv"});
+    EXPECT_EQ(measured.run.exit_status, 1);
+    EXPECT_NE(measured.run.err.find("a.csv: cannot write out/a/amp3.csv: write: File too large"),
+              std::string::npos)
+        << measured.run.err;
+    EXPECT_FALSE(std::filesystem::exists(dir / "out" / "a"));
+    // The small record's files fit under the limit: the batch went on to it.
+    EXPECT_TRUE(std::filesystem::exists(dir / "out" / "b" / "fort.89"));
+}
+
 }  // namespace
 }  // namespace wavespec::test
