@@ -73,14 +73,15 @@ fs::path test_data() {
     return WAVESPEC_TEST_DATA;
 }
 
-ToolRun run_tool(const fs::path& dir, const std::string& keyboard) {
+namespace {
+ToolRun run_command(const std::string& tool, const fs::path& dir, const std::string& keyboard) {
     // The harness files live outside dir, so the tool's directory holds only its own files.
     static std::atomic<int> counter{0};
     fs::path io = fs::temp_directory_path() /
                   ("wavespec-io-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
     fs::create_directories(io);
     write_file(io / "stdin", keyboard);
-    std::string command = "cd '" + dir.string() + "' && exec " + tool_command() + " < '" +
+    std::string command = "cd '" + dir.string() + "' && exec " + tool + " < '" +
                           (io / "stdin").string() + "' > '" + (io / "stdout").string() + "' 2> '" +
                           (io / "stderr").string() + "'";
     int status = std::system(command.c_str());
@@ -101,6 +102,15 @@ ToolRun run_tool(const fs::path& dir, const std::string& keyboard) {
         run.aborted = true;
     }
     return run;
+}
+}  // namespace
+
+ToolRun run_tool(const fs::path& dir, const std::string& keyboard) {
+    return run_command(tool_command(), dir, keyboard);
+}
+
+ToolRun run_native_tool(const fs::path& dir, const std::string& keyboard) {
+    return run_command(WAVESPEC_DEFAULT_COMMAND, dir, keyboard);
 }
 
 }  // namespace wavespec::test

@@ -31,6 +31,9 @@ struct ToolRun {
 // Starts the tool in dir with the keyboard text on its standard input.
 ToolRun run_tool(const std::filesystem::path& dir, const std::string& keyboard);
 
+// The same with the tool built natively beside the tests, whatever the tool under test is.
+ToolRun run_native_tool(const std::filesystem::path& dir, const std::string& keyboard);
+
 std::string read_file(const std::filesystem::path& file);
 void write_file(const std::filesystem::path& file, const std::string& text);
 
