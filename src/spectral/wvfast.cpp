@@ -16,9 +16,9 @@ using Factor = Twiddle;
 
 // Each stage's factors side by side: the stage of half-span kmax finds its kmax factors from
 // position kmax - 1 (the narrower stages take 1 + 2 + ... + kmax/2 places before it), so that
-// every stage reads its factors in order rather than every stride-th of the widest table. A
-// stage's factors do not depend on the transform's length, so one table per direction serves
-// every length up to the longest laid out so far.
+// every stage reads its factors in order rather than every stride-th entry of the table of
+// all angles. A stage's factors do not depend on the transform's length, so one layout per
+// direction serves every length up to the longest laid out so far.
 struct TwiddleTable {
     std::vector<Factor> stages;
 };
