@@ -1,31 +1,25 @@
 #include "spectral/wvfast.hpp"
 
 #include <algorithm>
-#include <cmath>
 #include <cstring>
 #include <stdexcept>
 #include <utility>
 #include <vector>
 
+#include "spectral/twiddle_table.hpp"
+
 namespace wavespec {
 namespace {
 
-// Twiddle factors of the widest stage, k = 1 .. n/2: angle (pai * ((k-1)*ind)) / (n/2).
-// A narrower stage with half-span kmax uses every (n/2)/kmax-th entry: multiplying the
-// numerator and denominator by the same power of two changes no bit of the quotient, so these
-// are exactly the factors that stage would compute for itself.
 // The cosine and sine of one factor side by side: a butterfly reads both from one place.
-struct Factor {
-    double c;
-    double s;
-};
+using Factor = Twiddle;
 
 // Each stage's factors side by side: the stage of half-span kmax finds its kmax factors from
 // position kmax - 1 (the narrower stages take 1 + 2 + ... + kmax/2 places before it), so that
-// every stage reads its factors in order rather than every stride-th of the widest table.
+// every stage reads its factors in order rather than every stride-th entry of the table of
+// all angles. A stage's factors do not depend on the transform's length, so one layout per
+// direction serves every length up to the longest laid out so far.
 struct TwiddleTable {
-    int n = 0;
-    int ind = 0;
     std::vector<Factor> stages;
 };
 
@@ -33,27 +27,15 @@ const TwiddleTable& twiddles(int n, int ind) {
     thread_local TwiddleTable forward;
     thread_local TwiddleTable inverse;
     TwiddleTable& table = ind < 0 ? forward : inverse;
-    if (table.n != n || table.ind != ind) {
-        int half = n / 2;
-        table.stages.resize(static_cast<std::size_t>(n > 1 ? n - 1 : 0));
-        if (half > 0) {
-            // The widest stage's factors are computed; each narrower stage copies its own
-            // from them.
-            Factor* widest = table.stages.data() + (half - 1);
-            for (int k = 1; k <= half; ++k) {
-                double phi =
-                    (kTransformPi * static_cast<double>((k - 1) * ind)) / static_cast<double>(half);
-                widest[k - 1] = {std::cos(phi), std::sin(phi)};
-            }
-            for (int kmax = 1; kmax < half; kmax *= 2) {
-                int stride = half / kmax;
-                for (int k = 0; k < kmax; ++k) {
-                    table.stages[static_cast<std::size_t>(kmax - 1 + k)] = widest[k * stride];
-                }
+    const std::size_t needed = static_cast<std::size_t>(n - 1);
+    if (table.stages.size() < needed) {
+        const int laid_out = static_cast<int>(table.stages.size());
+        table.stages.resize(needed);
+        for (int kmax = laid_out + 1; kmax < n; kmax *= 2) {
+            for (int k = 0; k < kmax; ++k) {
+                table.stages[static_cast<std::size_t>(kmax - 1 + k)] = twiddle(kmax, k, ind);
             }
         }
-        table.n = n;
-        table.ind = ind;
     }
     return table;
 }
@@ -212,6 +194,9 @@ std::vector<std::uint32_t> bit_reversal_order(int n) {
 void wvfast(int n, std::span<Complex> a, int mom, int ind, TransformObserver* observer) {
     if (n < 1 || (n & (n - 1)) != 0 || n > mom || static_cast<std::size_t>(n) > a.size()) {
         throw std::invalid_argument("wvfast: n must be a power of two within the array");
+    }
+    if (n > kMaxWvfastLength) {
+        throw std::invalid_argument("wvfast: n must be at most 32768");
     }
     if (ind != 1 && ind != -1) throw std::invalid_argument("wvfast: ind must be -1 or 1");
     std::span<Complex> data = a.first(static_cast<std::size_t>(n));

@@ -80,21 +80,8 @@ std::string quoted(const std::string& arg) {
     for (char c : arg) word += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return word + "'";
 }
-ToolRun run_command(const fs::path& dir, const std::string& arguments, const std::string& keyboard);
-}  // namespace
 
-ToolRun run_tool(const fs::path& dir, const std::string& keyboard) {
-    return run_command(dir, "", keyboard);
-}
-
-ToolRun run_tool_with(const fs::path& dir, const std::vector<std::string>& args) {
-    std::string arguments;
-    for (const std::string& arg : args) arguments += " " + quoted(arg);
-    return run_command(dir, arguments, "");
-}
-
-namespace {
-ToolRun run_command(const fs::path& dir, const std::string& arguments,
+ToolRun run_command(const std::string& tool, const fs::path& dir, const std::string& arguments,
                     const std::string& keyboard) {
     // The harness files live outside dir, so the tool's directory holds only its own files.
     static std::atomic<int> counter{0};
@@ -102,9 +89,9 @@ ToolRun run_command(const fs::path& dir, const std::string& arguments,
                   ("wavespec-io-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
     fs::create_directories(io);
     write_file(io / "stdin", keyboard);
-    std::string command = "cd '" + dir.string() + "' && exec " + tool_command() + arguments +
-                          " < '" + (io / "stdin").string() + "' > '" + (io / "stdout").string() +
-                          "' 2> '" + (io / "stderr").string() + "'";
+    std::string command = "cd '" + dir.string() + "' && exec " + tool + arguments + " < '" +
+                          (io / "stdin").string() + "' > '" + (io / "stdout").string() + "' 2> '" +
+                          (io / "stderr").string() + "'";
     int status = std::system(command.c_str());
     ToolRun run;
     run.out = read_file(io / "stdout");
@@ -125,5 +112,19 @@ ToolRun run_command(const fs::path& dir, const std::string& arguments,
     return run;
 }
 }  // namespace
+
+ToolRun run_tool(const fs::path& dir, const std::string& keyboard) {
+    return run_command(tool_command(), dir, "", keyboard);
+}
+
+ToolRun run_native_tool(const fs::path& dir, const std::string& keyboard) {
+    return run_command(WAVESPEC_DEFAULT_COMMAND, dir, "", keyboard);
+}
+
+ToolRun run_tool_with(const fs::path& dir, const std::vector<std::string>& args) {
+    std::string arguments;
+    for (const std::string& arg : args) arguments += " " + quoted(arg);
+    return run_command(tool_command(), dir, arguments, "");
+}
 
 }  // namespace wavespec::test

@@ -34,6 +34,9 @@ ToolRun run_tool(const std::filesystem::path& dir, const std::string& keyboard);
 // Starts the tool in dir with these arguments and nothing on its standard input.
 ToolRun run_tool_with(const std::filesystem::path& dir, const std::vector<std::string>& args);
 
+// The same with the tool built natively beside the tests, whatever the tool under test is.
+ToolRun run_native_tool(const std::filesystem::path& dir, const std::string& keyboard);
+
 std::string read_file(const std::filesystem::path& file);
 void write_file(const std::filesystem::path& file, const std::string& text);
 

@@ -1,5 +1,6 @@
 // The transform against its definition: small exact cases, a direct DFT with the same pi,
-// and the equality of the factor table with factors computed butterfly by butterfly.
+// and the equality of the factor table with correctly rounded factors computed butterfly by
+// butterfly.
 #include "spectral/wvfast.hpp"
 
 #include <gtest/gtest.h>
@@ -8,10 +9,13 @@
 #include <random>
 #include <vector>
 
+#include "unit/correctly_rounded.hpp"
+
 namespace wavespec {
 namespace {
 
-// The transform written butterfly by butterfly, each factor computed from its own angle.
+// The transform written butterfly by butterfly, each factor the correctly rounded cosine and
+// sine of its own angle.
 void reference_transform(int n, std::vector<Complex>& a, int ind) {
     int j = 1;
     for (int i = 1; i <= n; ++i) {
@@ -29,10 +33,9 @@ void reference_transform(int n, std::vector<Complex>& a, int ind) {
         for (int k = 1; k <= kmax; ++k) {
             double phi =
                 (kTransformPi * static_cast<double>((k - 1) * ind)) / static_cast<double>(kmax);
+            auto [c, s] = test::correctly_rounded_cos_sin(phi);
             for (int i = k; i <= n; i += istep) {
                 int jj = i + kmax;
-                double c = std::exp(0.0) * std::cos(phi);
-                double s = std::exp(0.0) * std::sin(phi);
                 Complex& x = a[jj - 1];
                 double tr = x.re * c - x.im * s;
                 double ti = x.re * s + x.im * c;
@@ -162,6 +165,9 @@ TEST(Wvfast, LeavesElementsAboveNAloneAndRejectsBadLengths) {
     EXPECT_THROW(wvfast(32, a, 33000, -1), std::invalid_argument);
     EXPECT_THROW(wvfast(16, a, 8, -1), std::invalid_argument);
     EXPECT_THROW(wvfast(0, a, 33000, -1), std::invalid_argument);
+    // Beyond the longest length the factor table covers.
+    std::vector<Complex> longer(65536);
+    EXPECT_THROW(wvfast(65536, longer, 70000, -1), std::invalid_argument);
 }
 
 }  // namespace

@@ -1,0 +1,54 @@
+// The Windows build writes the same bytes as the native build, apart from its CR LF line ends:
+// console, diagnostics and every file, for records long enough that the inverse transform's
+// near-zero values (fort.69, fort.88) carry the last bits of its twiddle factors.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+#include <string>
+
+#include "e2e/records.hpp"
+#include "e2e/run_tool.hpp"
+
+namespace wavespec::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::set<std::string> file_names(const fs::path& dir) {
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir)) {
+        names.insert(entry.path().filename().string());
+    }
+    return names;
+}
+
+TEST(SameBytes, WindowsBuildWritesTheNativeBuildsFilesWithCrLf) {
+    if (!windows_tool()) GTEST_SKIP() << "the tool under test is the native build";
+    Answers plain;
+    Answers filtered;
+    filtered.filter = "1\n0.1 0.2 20 25";
+    filtered.operation = "1";
+    for (const Answers& answers : {plain, filtered}) {
+        ScratchDir native;
+        ScratchDir windows;
+        const std::string record = smooth_record(6000);
+        write_file(native / "rec.csv", record);
+        write_file(windows / "rec.csv", record);
+        ToolRun expected = run_native_tool(native.path(), answers.text());
+        ToolRun actual = run_tool(windows.path(), answers.text());
+        ASSERT_EQ(expected.exit_status, 0) << expected.err;
+        ASSERT_EQ(actual.exit_status, 0) << actual.err;
+        EXPECT_EQ(actual.out, lines(expected.out));
+        EXPECT_EQ(actual.err, lines(expected.err));
+        ASSERT_EQ(file_names(windows.path()), file_names(native.path()));
+        for (const std::string& name : file_names(native.path())) {
+            if (name == "rec.csv") continue;
+            EXPECT_TRUE(read_file(windows / name) == lines(read_file(native / name)))
+                << name << " differs, filter answer " << answers.filter;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace wavespec::test
