@@ -1,7 +1,9 @@
 // The tool's heaviest job, timed from outside: a 32768-sample record with the band-pass filter
-// and one integration on, every file written (about 13 MB of text). Each run is one process
-// started directly (no shell, no timing wrapper in between), its wall time measured from spawn
-// to exit; the peak resident memory comes from the kernel's account of the finished process.
+// and one integration on, every file written (about 13 MB of text), through the dialogue, then
+// the same job through "process", with and without the dumps; last a batch of 100 records of
+// 6000 samples through "process" on one job and on two. Each run is one process started
+// directly (no shell, no timing wrapper in between), its wall time measured from spawn to
+// exit; the peak resident memory comes from the kernel's account of the finished process.
 // Usage: wavespec_whole_run path/to/wavespec [runs]
 #include <fcntl.h>
 #include <spawn.h>
@@ -25,11 +27,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-void write_record(const fs::path& path) {
+void write_record(const fs::path& path, int samples = 32768) {
     std::FILE* out = std::fopen(path.c_str(), "w");
     if (out == nullptr) throw std::runtime_error("cannot write " + path.string());
     std::fprintf(out, "time,NS,EW,UD\n");
-    for (int i = 0; i < 32768; ++i) {
+    for (int i = 0; i < samples; ++i) {
         double t = i * 0.01;
         std::fprintf(out, "%.2f,%.6f,%.6f,%.6f\n", t,
                      120 * std::sin(7.54 * t) + 25 * std::sin(50.3 * t + 2),
@@ -44,15 +46,19 @@ struct Run {
     long peak_kib;
 };
 
-Run run_once(const std::string& tool, const fs::path& dir) {
+// One run of the tool with these arguments (none: the dialogue, answers on its input).
+Run run_once(const std::string& tool, const fs::path& dir, std::vector<std::string> args = {}) {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, (dir / "answers.txt").c_str(), O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    char* argv[] = {const_cast<char*>(tool.c_str()), nullptr};
+    args.insert(args.begin(), tool);
+    std::vector<char*> argv;
+    for (std::string& arg : args) argv.push_back(arg.data());
+    argv.push_back(nullptr);
     auto start = std::chrono::steady_clock::now();
     pid_t pid;
-    if (posix_spawn(&pid, tool.c_str(), &actions, nullptr, argv, environ) != 0) {
+    if (posix_spawn(&pid, tool.c_str(), &actions, nullptr, argv.data(), environ) != 0) {
         throw std::runtime_error("cannot start " + tool);
     }
     int status = 0;
@@ -64,6 +70,41 @@ Run run_once(const std::string& tool, const fs::path& dir) {
         throw std::runtime_error("the tool did not end normally");
     }
     return {std::chrono::duration<double, std::milli>(end - start).count(), usage.ru_maxrss};
+}
+
+double median_of(const std::string& tool, const fs::path& dir, int runs,
+                 const std::vector<std::string>& args) {
+    std::vector<double> times;
+    for (int r = 0; r < runs; ++r) times.push_back(run_once(tool, dir, args).milliseconds);
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+// The same job through the command line, the batch on one and two jobs.
+void time_command_line(const std::string& tool, const fs::path& dir, int runs) {
+    const std::vector<std::string> job = {
+        "process",          "-q",        "--bandpass=0.1,0.2,20,25", "--integrate",
+        "--output=out.csv", "record.csv"};
+    std::vector<std::string> no_dumps = job;
+    no_dumps.insert(no_dumps.begin() + 1, "--no-dumps");
+    std::printf("process, same job: median %.1f ms\n", median_of(tool, dir, runs, job));
+    std::printf("process --no-dumps, same job: median %.1f ms\n",
+                median_of(tool, dir, runs, no_dumps));
+    std::vector<std::string> batch = {
+        "process", "-q", "--bandpass=0.1,0.2,20,25", "--integrate", "-C", "batch", "-j", "1"};
+    for (int i = 0; i < 100; ++i) {
+        std::string name = "batch-record-" + std::to_string(i) + ".csv";
+        if (!fs::exists(dir / name)) write_record(dir / name, 6000);
+        batch.push_back(name);
+    }
+    int batch_runs = std::max(1, runs / 4);
+    double one = median_of(tool, dir, batch_runs, batch);
+    batch[7] = "2";
+    double two = median_of(tool, dir, batch_runs, batch);
+    std::printf(
+        "batch of 100 records of 6000 samples: median %.0f ms on 1 job, %.0f ms on 2 "
+        "(ratio %.2f) over %d runs\n",
+        one, two, two / one, batch_runs);
 }
 
 }  // namespace
@@ -79,7 +120,8 @@ int main(int argc, char** argv) {
     fs::create_directories(dir);
     try {
         write_record(dir / "record.csv");
-        std::ofstream(dir / "answers.txt") << "record.csv\n0\n1\n0.1 0.2 20 25\n1\n\n0\n0\nout.csv\n\n";
+        std::ofstream(dir / "answers.txt")
+            << "record.csv\n0\n1\n0.1 0.2 20 25\n1\n\n0\n0\nout.csv\n\n";
         fs::current_path(dir);  // the tool writes its files where it runs
         std::vector<double> times;
         long peak = 0;
@@ -98,6 +140,7 @@ int main(int argc, char** argv) {
             "whole run, 32768 samples, %ju bytes written: median %.1f ms, fastest %.1f ms over "
             "%d runs, peak RSS %ld KiB\n",
             bytes, times[times.size() / 2], times.front(), runs, peak);
+        time_command_line(tool, dir, runs);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "wavespec_whole_run: %s\n", e.what());
         fs::current_path(fs::temp_directory_path());
