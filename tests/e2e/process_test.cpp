@@ -137,7 +137,9 @@ TEST(Process, FilesAreTheSameWhateverTheNumberOfJobsAndARerunReplacesThem) {
     };
     fs::create_directories(dir / "one" / "r0");
     write_file(dir / "one" / "r0" / "fort.67", "stale");
-    ASSERT_EQ(run_batch("one", "1").exit_status, 0);
+    ToolRun one = run_batch("one", "1");
+    ASSERT_EQ(one.exit_status, 0);
+    EXPECT_EQ(one.err, "");  // no progress line when standard error is not a terminal
     ASSERT_EQ(run_batch("three", "3").exit_status, 0);
     for (const std::string& record : records) {
         std::string stem = record.substr(0, record.size() - 4);
@@ -148,6 +150,22 @@ TEST(Process, FilesAreTheSameWhateverTheNumberOfJobsAndARerunReplacesThem) {
         }
         EXPECT_EQ(names_in(dir / "one" / stem).size(), 8u);
     }
+}
+
+TEST(Process, ProgressLineOnATerminal) {
+    if (windows_tool()) GTEST_SKIP() << "the terminal is made with the POSIX script command";
+    ScratchDir dir;
+    write_file(dir / "a.csv", smooth_record(50));
+    write_file(dir / "b.csv", smooth_record(60));
+    // script gives the tool a terminal and keeps what it showed there.
+    std::string command = "script -qec '" + std::string(WAVESPEC_DEFAULT_COMMAND) +
+                          " process -q -j1 a.csv b.csv' shown";
+    ASSERT_EQ(
+        std::system(("cd '" + dir.path().string() + "' && " + command + " >/dev/null").c_str()), 0);
+    std::string shown = read_file(dir / "shown");
+    EXPECT_TRUE(contains(shown, "1 of 2 records, ")) << shown;
+    EXPECT_TRUE(contains(shown, " records/s, ")) << shown;
+    EXPECT_TRUE(contains(shown, "\r\033[K")) << shown;  // taken off the line at the end
 }
 
 struct UsageCase {
