@@ -56,7 +56,8 @@ std::array<std::string, 3> header_names(std::string_view names) {
 }
 
 std::string_view header_rest(std::string_view line, std::string_view first_column) {
-    line = trim(line);
+    // Only leading blanks go: the last name's trailing blanks keep the columns whole.
+    while (!line.empty() && (line.front() == ' ' || line.front() == '\t')) line.remove_prefix(1);
     if (!line.starts_with(first_column)) return {};
     return line.substr(first_column.size());
 }
