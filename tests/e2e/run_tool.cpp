@@ -73,16 +73,16 @@ fs::path test_data() {
     return WAVESPEC_TEST_DATA;
 }
 
-ToolRun run_tool(const fs::path& dir, const std::string& keyboard) {
+ToolRun run_tool(const fs::path& dir, const std::string& keyboard, const std::string& arguments) {
     // The harness files live outside dir, so the tool's directory holds only its own files.
     static std::atomic<int> counter{0};
     fs::path io = fs::temp_directory_path() /
                   ("wavespec-io-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
     fs::create_directories(io);
     write_file(io / "stdin", keyboard);
-    std::string command = "cd '" + dir.string() + "' && exec " + tool_command() + " < '" +
-                          (io / "stdin").string() + "' > '" + (io / "stdout").string() + "' 2> '" +
-                          (io / "stderr").string() + "'";
+    std::string command = "cd '" + dir.string() + "' && exec " + tool_command() + " " + arguments +
+                          " < '" + (io / "stdin").string() + "' > '" + (io / "stdout").string() +
+                          "' 2> '" + (io / "stderr").string() + "'";
     int status = std::system(command.c_str());
     ToolRun run;
     run.out = read_file(io / "stdout");

@@ -28,8 +28,10 @@ struct ToolRun {
     std::string err;
 };
 
-// Starts the tool in dir with the keyboard text on its standard input.
-ToolRun run_tool(const std::filesystem::path& dir, const std::string& keyboard);
+// Starts the tool in dir with the keyboard text on its standard input, and the arguments
+// (shell words, quoted by the caller) after its name.
+ToolRun run_tool(const std::filesystem::path& dir, const std::string& keyboard,
+                 const std::string& arguments = {});
 
 std::string read_file(const std::filesystem::path& file);
 void write_file(const std::filesystem::path& file, const std::string& text);
