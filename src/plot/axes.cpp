@@ -7,15 +7,6 @@
 
 namespace wavespec::plot {
 
-double Scale::pixel(double v) const {
-    if (!std::isfinite(v)) return std::numeric_limits<double>::quiet_NaN();
-    if (logarithmic) {
-        if (v <= 0.0) return std::numeric_limits<double>::quiet_NaN();
-        v = std::log10(v);
-    }
-    return from + (v - low) / (high - low) * (to - from);
-}
-
 Decades decade_range(std::span<const std::span<const double>> series, int max_decades) {
     double smallest = std::numeric_limits<double>::infinity(), largest = 0.0;
     for (auto values : series) {
@@ -56,10 +47,15 @@ std::vector<Tick> decade_ticks(Decades decades) {
 }
 
 std::vector<Tick> linear_ticks(double& low, double& high, int target) {
-    if (!(high > low)) {
+    // Bounds keep every step and tick number finite and every count small.
+    if (!std::isfinite(low) || !std::isfinite(high)) low = high = 0.0;
+    low = std::clamp(low, -1e300, 1e300);
+    high = std::clamp(high, -1e300, 1e300);
+    if (!(high - low > 1e-300 && high - low > std::fabs(low) * 1e-12)) {
         // One value (or none): a small range around it.
-        double centre = std::isfinite(low) ? low : 0.0;
-        double half = centre == 0.0 ? 1.0 : std::fabs(centre) * 0.1;
+        double centre = low;
+        double half = std::fabs(centre) < 1e-290 ? 1.0 : std::fabs(centre) * 0.1;
+        if (std::fabs(centre) < 1e-290) centre = 0.0;
         low = centre - half;
         high = centre + half;
     }

@@ -1,6 +1,8 @@
 // Axis ranges, ticks and their labels, and the mapping of values to pixels.
 #pragma once
 
+#include <cmath>
+#include <limits>
 #include <span>
 #include <string>
 #include <vector>
@@ -18,7 +20,15 @@ struct Scale {
     double from = 0.0, to = 1.0;
     bool logarithmic = false;
     // The pixel of v; NaN when v cannot be placed (not finite, or not positive on a log scale).
-    double pixel(double v) const;
+    // Inline, so that loops over many samples keep the slope out of the loop.
+    double pixel(double v) const {
+        if (logarithmic) {
+            if (!(v > 0.0)) return std::numeric_limits<double>::quiet_NaN();
+            v = std::log10(v);
+        }
+        if (!std::isfinite(v)) return std::numeric_limits<double>::quiet_NaN();
+        return from + (v - low) * ((to - from) / (high - low));
+    }
 };
 
 // The decades that hold every positive finite value: {low exponent, high exponent}, at

@@ -22,7 +22,7 @@ std::string title_line(const SpectraPicture& p) {
     if (!p.record.empty()) line += " of " + p.record;
     std::string facts;
     if (p.nt > 0) facts += "nt = " + std::to_string(p.nt);
-    if (p.dt > 0.0) {
+    if (p.dt > 0.0 && std::isfinite(p.dt)) {
         if (!facts.empty()) facts += ", ";
         facts += "dt = ";
         append_number(facts, p.dt);
@@ -116,17 +116,25 @@ std::string spectra_svg(const SpectraPicture& p) {
         "<clipPath id=\"plot-area\"><rect x=\"80\" y=\"62\" width=\"800\" height=\"478\"/>"
         "</clipPath>\n<g clip-path=\"url(#plot-area)\" fill=\"none\" stroke-width=\"1.3\" "
         "stroke-linejoin=\"round\" stroke-linecap=\"round\">\n";
-    std::vector<Point> points;
+    // The frequencies' columns once for all three; amplitudes are thinned as they are (the
+    // log is monotonic) and only the kept ones go through the log.
+    std::vector<double> columns(p.frequency.size());
+    for (std::size_t i = 0; i < columns.size(); ++i) columns[i] = x.pixel(p.frequency[i]);
+    std::vector<Point> kept;
     for (int c = 0; c < 3; ++c) {
         std::span<const double> amplitude = p.amplitude[c];
-        std::size_t n = std::min(p.frequency.size(), amplitude.size());
-        points.clear();
-        points.reserve(n);
-        for (std::size_t i = 0; i < n; ++i) {
-            // A zero or unreadable amplitude has no place on a log axis: a gap, not a spike.
-            points.push_back({x.pixel(p.frequency[i]), y.pixel(amplitude[i])});
+        std::size_t n = std::min(columns.size(), amplitude.size());
+        kept.clear();
+        {
+            ColumnThinner thinner(kept);
+            for (std::size_t i = 0; i < n; ++i) {
+                // A zero or unreadable amplitude has no place on a log axis: a gap, not a
+                // spike to the axis.
+                double a = amplitude[i];
+                thinner.add({columns[i], a > 0.0 ? a : NAN});
+            }
         }
-        std::vector<Point> kept = decimate_columns(points);
+        for (Point& k : kept) k.y = y.pixel(k.y);
         out += "<path stroke=\"";
         out += kComponentColour[c];
         out += "\" d=\"";

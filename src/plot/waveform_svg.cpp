@@ -34,13 +34,19 @@ struct Extent {
 
 void append_line_path(std::string& out, std::span<const double> values, double start, double step,
                       const Scale& x, const Scale& y, std::string_view colour,
-                      std::vector<Point>& points) {
-    points.clear();
-    points.reserve(values.size());
-    for (std::size_t i = 0; i < values.size(); ++i) {
-        points.push_back({x.pixel(start + static_cast<double>(i) * step), y.pixel(values[i])});
+                      std::vector<Point>& kept) {
+    kept.clear();
+    {
+        ColumnThinner thinner(kept);
+        // The pixel column of sample i is first + i * per_sample, computed without the
+        // scale's division in the loop.
+        const double slope = (x.to - x.from) / (x.high - x.low);
+        const double first = x.from + (start - x.low) * slope, per_sample = step * slope;
+        for (std::size_t i = 0; i < values.size(); ++i) {
+            thinner.add({first + static_cast<double>(i) * per_sample, values[i]});
+        }
     }
-    std::vector<Point> kept = decimate_columns(points);
+    for (Point& k : kept) k.y = y.pixel(k.y);
     out += "<path stroke=\"";
     out += colour;
     out += "\" d=\"";
