@@ -4,18 +4,20 @@
 #   2. the same under AddressSanitizer and UndefinedBehaviorSanitizer;
 #   3. each libFuzzer target for a bounded time (FUZZ_SECONDS, default 60);
 #   4. the end-to-end tests against the Windows build under Wine;
-#   5. the install tree and the .deb and .zip packages.
+#   5. the install tree and the .deb and .zip packages;
+#   6. the example's pictures rendered by headless Chromium and checked for their colours.
 # WAVESPEC_STAGES narrows the run, e.g. WAVESPEC_STAGES="release sanitize".
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
-stages=${WAVESPEC_STAGES:-"release sanitize fuzz windows packages"}
+stages=${WAVESPEC_STAGES:-"release sanitize fuzz windows packages plots"}
 wants() { [[ " $stages " == *" $1 "* ]]; }
 
 extra=()
 wants fuzz && extra+=(clang-14 libclang-rt-14-dev)
 wants windows && extra+=(g++-mingw-w64-x86-64-posix wine64)
 wants packages && extra+=(dpkg-dev unzip groff-base g++-mingw-w64-x86-64-posix wine64)
+wants plots && extra+=(chromium imagemagick)
 scripts/install-build-deps.sh "${extra[@]}"
 
 if wants release; then
@@ -45,5 +47,11 @@ fi
 if wants packages; then
     echo "== install tree and packages"
     bash tests/windows/check_packages.sh
+fi
+if wants plots; then
+    echo "== the example's pictures in a browser"
+    cmake --preset release >/dev/null
+    cmake --build --preset release -j2 --target wavespec
+    bash tests/plot/render_pictures.sh build/wavespec build/pictures
 fi
 echo "== all test stages passed: $stages"

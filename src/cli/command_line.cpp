@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "cli/option_parser.hpp"
+#include "cli/plot_command.hpp"
 #include "cli/process_command.hpp"
 
 #ifndef WAVESPEC_VERSION
@@ -16,6 +17,7 @@ namespace {
 constexpr std::string_view kUsage =
     R"(Usage: wavespec                      the dialogue: questions on the console, answers typed
        wavespec process [OPTIONS] RECORD...
+       wavespec plot [--output=NAME] [--record=FILE] DIR...
        wavespec -h | --help
        wavespec -V | --version
 
@@ -38,6 +40,12 @@ Options of process:
       --no-dumps            write no fort.* diagnostic files
   -j, --jobs=N              records processed at once (default: the number of processors)
   -q, --quiet               no line per record on standard output
+
+Options of plot (draws spectra.svg and waveform.svg into each DIR from the files a run
+left there: amp3.csv and the output waveform):
+      --output=NAME         the output waveform's file name in DIR (default: the one CSV
+                            file in DIR headed time(s),)
+      --record=FILE         the record as read, drawn under the output (one DIR only)
 
 Each record is a CSV file: a header of four names, then lines of time and three samples.
 A record's files are written under temporary names and take their final names only when
@@ -68,6 +76,7 @@ int run_command_line(std::span<const std::string> args) {
         return std::fflush(stdout) == 0 ? kSuccess : kSomeRecordFailed;
     }
     if (first == "process") return run_process(rest);
+    if (first == "plot") return run_plot(rest);
     if (first.starts_with("-")) {
         report_usage_error({}, "unknown option '" + first + "'");
     } else {

@@ -1,0 +1,201 @@
+#include "cli/plot_command.hpp"
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <sstream>
+#include <system_error>
+#include <vector>
+
+#include "cli/command_line.hpp"
+#include "cli/option_parser.hpp"
+#include "plot/pictures.hpp"
+#include "plot/run_files.hpp"
+
+namespace wavespec::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A fault with one input file; the message is the whole line for standard error.
+struct FileFault {
+    std::string line;
+};
+
+std::string shown(const fs::path& path) {
+    return path.generic_string();
+}
+
+std::string read_whole(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw FileFault{shown(path) + ": cannot open"};
+    std::ostringstream text;
+    text << in.rdbuf();
+    if (in.bad()) throw FileFault{shown(path) + ": cannot read"};
+    return std::move(text).str();
+}
+
+template <typename Reader>
+plot::Table read_table(const fs::path& path, Reader reader) {
+    std::string text = read_whole(path);
+    try {
+        return reader(text);
+    } catch (const plot::ReadError& e) {
+        std::string where = shown(path);
+        if (e.line() > 0) where += ":" + std::to_string(e.line());
+        throw FileFault{where + ": " + e.what()};
+    }
+}
+
+// The output waveform of DIR: the named file, or the one CSV file whose header is an output
+// waveform's.
+fs::path find_output_waveform(const fs::path& dir, const std::optional<std::string>& name) {
+    if (name) return dir / *name;
+    std::vector<fs::path> found;
+    std::error_code ec;
+    for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+        const fs::path& p = it->path();
+        if (p.extension() != ".csv" || !it->is_regular_file(ec)) continue;
+        std::ifstream in(p, std::ios::binary);
+        std::string first;
+        std::getline(in, first);
+        if (plot::is_output_waveform_header(first)) found.push_back(p);
+    }
+    if (ec) throw FileFault{shown(dir) + ": cannot list the directory: " + ec.message()};
+    if (found.size() == 1) return found.front();
+    throw FileFault{shown(dir) + (found.empty()
+                                      ? ": no output waveform (a CSV file headed time(s),)"
+                                      : ": several output waveforms; choose one with --output")};
+}
+
+// Writes under a temporary name first, so that a picture is never seen half-written.
+void write_picture(const fs::path& path, const std::string& svg) {
+    fs::path temporary = path;
+    temporary += ".tmp";
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        out.write(svg.data(), static_cast<std::streamsize>(svg.size()));
+        out.close();
+        if (!out) {
+            std::error_code ignored;
+            fs::remove(temporary, ignored);
+            throw FileFault{shown(path) + ": cannot write"};
+        }
+    }
+    std::error_code ec;
+    fs::rename(temporary, path, ec);
+    if (ec) {
+        // Some systems refuse to rename over an existing file.
+        fs::remove(path, ec);
+        fs::rename(temporary, path, ec);
+    }
+    if (ec) {
+        std::error_code ignored;
+        fs::remove(temporary, ignored);
+        throw FileFault{shown(path) + ": cannot write: " + ec.message()};
+    }
+}
+
+struct PlotOptions {
+    std::optional<std::string> output;
+    std::optional<fs::path> record;
+};
+
+void plot_directory(const fs::path& dir, const PlotOptions& options) {
+    plot::Table spectra = read_table(dir / "amp3.csv", plot::read_amplitude_spectra);
+    fs::path wave_path = find_output_waveform(dir, options.output);
+    plot::Table wave = read_table(wave_path, plot::read_output_waveform);
+    std::optional<plot::Table> record;
+    if (options.record) record = read_table(*options.record, plot::read_record);
+
+    std::string name = options.record ? options.record->filename().string()
+                                      : fs::absolute(dir).lexically_normal().filename().string();
+    if (name.empty()) name = fs::absolute(dir).lexically_normal().parent_path().filename().string();
+
+    // The last bin is the Nyquist frequency, 1 / (2 dt).
+    double nyquist = spectra.abscissa.back();
+    double dt = nyquist > 0.0 ? 1.0 / (2.0 * nyquist) : 0.0;
+    std::int32_t nt = 0;
+    if (record && record->abscissa.size() > 1) {
+        const auto& t = record->abscissa;
+        dt = (t.back() - t.front()) / static_cast<double>(t.size() - 1);
+        nt = static_cast<std::int32_t>(t.size());
+    }
+
+    plot::SpectraPicture spectra_picture{
+        .record = name,
+        .nt = nt,
+        .dt = dt,
+        .processing = {},
+        .bandpass = std::nullopt,
+        .names = spectra.names,
+        .frequency = spectra.abscissa,
+        .amplitude = {spectra.values[0], spectra.values[1], spectra.values[2]}};
+
+    double start = wave.abscissa.front();
+    double step = wave.abscissa.size() > 1 ? wave.abscissa[1] - wave.abscissa[0] : dt;
+    if (std::isnan(start) || std::isnan(step)) {
+        std::fputs(("wavespec plot: " + shown(wave_path) +
+                    ": no readable time; drawn from 0 s at the record's interval\n")
+                       .c_str(),
+                   stderr);
+        start = 0.0;
+        step = dt;
+    }
+    plot::WaveformPicture wave_picture{.record = name,
+                                       .names = wave.names,
+                                       .dt = dt,
+                                       .original = {},
+                                       .output_start = start,
+                                       .output_step = step,
+                                       .output = {wave.values[0], wave.values[1], wave.values[2]}};
+    if (record) {
+        wave_picture.original = {record->values[0], record->values[1], record->values[2]};
+    }
+
+    write_picture(dir / "spectra.svg", plot::spectra_svg(spectra_picture));
+    write_picture(dir / "waveform.svg", plot::waveform_svg(wave_picture));
+}
+
+}  // namespace
+
+int run_plot(std::span<const std::string> args) {
+    static constexpr OptionSpec kSpecs[] = {{"output", 0, true}, {"record", 0, true}};
+    PlotOptions options;
+    std::vector<std::string> dirs;
+    try {
+        ParsedArguments parsed = parse_options(args, kSpecs);
+        for (const ParsedOption& o : parsed.options) {
+            if (o.value.empty())
+                throw UsageError("option '--" + std::string(o.long_name) + "' needs a value");
+            if (o.long_name == "output") options.output = o.value;
+            if (o.long_name == "record") options.record = fs::path(o.value);
+        }
+        dirs = std::move(parsed.operands);
+        if (dirs.empty()) throw UsageError("no directory given");
+        if (options.record && dirs.size() > 1) {
+            throw UsageError("--record goes with one directory only");
+        }
+    } catch (const UsageError& e) {
+        report_usage_error("plot", e.what());
+        return kUsageError;
+    }
+
+    int status = kSuccess;
+    for (const std::string& dir : dirs) {
+        try {
+            plot_directory(fs::path(dir), options);
+        } catch (const FileFault& fault) {
+            std::fputs(("wavespec plot: " + fault.line + "\n").c_str(), stderr);
+            status = kSomeRecordFailed;
+        } catch (const std::exception& e) {
+            std::fputs(("wavespec plot: " + dir + ": " + e.what() + "\n").c_str(), stderr);
+            status = kSomeRecordFailed;
+        }
+    }
+    return status;
+}
+
+}  // namespace wavespec::cli

@@ -1,0 +1,200 @@
+#include "plot/run_files.hpp"
+
+#include <charconv>
+#include <cmath>
+#include <limits>
+
+namespace wavespec::plot {
+namespace {
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+constexpr std::size_t kNameWidth = 20;
+
+std::string_view trim(std::string_view s) {
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+    return s;
+}
+
+// Hands out the lines of a text one by one, without their line ends (LF or CR LF).
+class Lines {
+  public:
+    explicit Lines(std::string_view text) : rest_(text) {}
+    bool next(std::string_view& line) {
+        if (rest_.empty()) return false;
+        std::size_t end = rest_.find('\n');
+        line = rest_.substr(0, end);
+        rest_ = end == std::string_view::npos ? std::string_view{} : rest_.substr(end + 1);
+        if (line.ends_with('\r')) line.remove_suffix(1);
+        ++number_;
+        return true;
+    }
+    std::size_t number() const { return number_; }
+
+  private:
+    std::string_view rest_;
+    std::size_t number_ = 0;
+};
+
+// The three names after the header's first column. The tool writes each name at its full
+// 20 characters, so a name holding a comma is still found by its columns.
+std::array<std::string, 3> header_names(std::string_view names) {
+    std::array<std::string, 3> result;
+    if (names.size() == 3 * kNameWidth + 2 && names[kNameWidth] == ',' &&
+        names[2 * kNameWidth + 1] == ',') {
+        for (std::size_t c = 0; c < 3; ++c) {
+            result[c] = std::string(trim(names.substr(c * (kNameWidth + 1), kNameWidth)));
+        }
+        return result;
+    }
+    for (std::size_t c = 0; c < 3; ++c) {
+        std::size_t comma = c < 2 ? names.find(',') : std::string_view::npos;
+        result[c] = std::string(trim(names.substr(0, comma)));
+        names = comma == std::string_view::npos ? std::string_view{} : names.substr(comma + 1);
+    }
+    return result;
+}
+
+std::string_view header_rest(std::string_view line, std::string_view first_column) {
+    // Only leading blanks go: the last name's trailing blanks keep the columns whole.
+    while (!line.empty() && (line.front() == ' ' || line.front() == '\t')) line.remove_prefix(1);
+    if (!line.starts_with(first_column)) return {};
+    return line.substr(first_column.size());
+}
+
+// Reads "A,B,C,D[,]" into the row's four values; throws naming the line.
+void read_row(std::string_view line, std::size_t number, Table& table) {
+    double values[4];
+    for (int i = 0; i < 4; ++i) {
+        std::size_t comma = line.find(',');
+        std::string_view field = line.substr(0, comma);
+        if (!parse_field(field, values[i])) {
+            throw ReadError(number, "cannot read field " + std::to_string(i + 1) + " '" +
+                                        std::string(trim(field).substr(0, 40)) + "'");
+        }
+        line = comma == std::string_view::npos ? std::string_view{} : line.substr(comma + 1);
+        if (comma == std::string_view::npos && i < 3) {
+            throw ReadError(number, "expected 4 fields, found " + std::to_string(i + 1));
+        }
+    }
+    if (!trim(line).empty()) throw ReadError(number, "more than 4 fields");
+    table.abscissa.push_back(values[0]);
+    for (int c = 0; c < 3; ++c) table.values[c].push_back(values[c + 1]);
+}
+
+// Gives rows whose abscissa could not be read (NaN) the value of the straight line through
+// the first and the last readable ones: the rows are evenly spaced.
+void fill_abscissa(std::vector<double>& a) {
+    std::size_t first = a.size(), last = a.size();
+    for (std::size_t k = 0; k < a.size(); ++k) {
+        if (std::isnan(a[k])) continue;
+        if (first == a.size()) first = k;
+        last = k;
+    }
+    if (first == a.size() || first == last) return;
+    double step = (a[last] - a[first]) / static_cast<double>(last - first);
+    for (std::size_t k = 0; k < a.size(); ++k) {
+        if (std::isnan(a[k])) {
+            a[k] = a[first] + step * (static_cast<double>(k) - static_cast<double>(first));
+        }
+    }
+}
+
+Table read_table(std::string_view text, std::string_view first_column) {
+    Lines lines(text);
+    std::string_view line;
+    if (!lines.next(line) || trim(line).empty()) throw ReadError(0, "empty file");
+    std::string_view names = header_rest(line, first_column);
+    if (names.empty()) {
+        throw ReadError(1, "header does not start with '" + std::string(first_column) + "'");
+    }
+    Table table;
+    table.names = header_names(names);
+    while (lines.next(line)) {
+        if (trim(line).empty()) {
+            // Only a blank end may follow the rows.
+            std::string_view more;
+            while (lines.next(more)) {
+                if (!trim(more).empty()) throw ReadError(lines.number(), "row after an empty line");
+            }
+            break;
+        }
+        read_row(line, lines.number(), table);
+    }
+    if (table.abscissa.empty()) throw ReadError(0, "no rows after the header");
+    fill_abscissa(table.abscissa);
+    return table;
+}
+
+}  // namespace
+
+bool parse_field(std::string_view field, double& value) {
+    field = trim(field);
+    if (field.empty()) return false;
+    if (field.find_first_not_of('*') == std::string_view::npos) {
+        value = kNaN;
+        return true;
+    }
+    if (field.front() == '+') field.remove_prefix(1);
+    const char* end = field.data() + field.size();
+    auto [ptr, ec] = std::from_chars(field.data(), end, value);
+    if (ec == std::errc::result_out_of_range) {
+        value = kNaN;  // beyond double's range: nothing to draw
+        return true;
+    }
+    if (ec != std::errc{}) return false;
+    if (ptr == end) return true;
+    // A three-digit exponent is written as a sign and digits with the letter E left out.
+    std::string_view exponent(ptr, static_cast<std::size_t>(end - ptr));
+    if (exponent.size() < 2 || (exponent[0] != '+' && exponent[0] != '-')) return false;
+    int power = 0;
+    auto e = std::from_chars(exponent.data() + 1, end, power);
+    if (e.ec != std::errc{} || e.ptr != end || power > 400) return false;
+    value *= std::pow(10.0, exponent[0] == '-' ? -power : power);
+    return true;
+}
+
+Table read_amplitude_spectra(std::string_view text) {
+    return read_table(text, "frequency(Hz),");
+}
+
+Table read_output_waveform(std::string_view text) {
+    return read_table(text, "time(s),");
+}
+
+bool is_output_waveform_header(std::string_view text) {
+    return trim(text.substr(0, text.find('\n'))).starts_with("time(s),");
+}
+
+Table read_record(std::string_view text) {
+    Lines lines(text);
+    std::string_view line;
+    if (!lines.next(line) || trim(line).empty()) throw ReadError(0, "empty file");
+    Table table;
+    std::string_view names = line.substr(std::min(line.size(), line.find(',') + 1));
+    table.names = header_names(names);
+    while (lines.next(line) && !trim(line).empty()) {
+        double values[4];
+        std::size_t count = 0;
+        std::size_t pos = 0;
+        while (pos < line.size() && count < 4) {
+            std::size_t start = line.find_first_not_of(" \t,", pos);
+            if (start == std::string_view::npos) break;
+            std::size_t stop = line.find_first_of(" \t,", start);
+            std::string_view field = line.substr(start, stop - start);
+            if (!parse_field(field, values[count])) {
+                throw ReadError(lines.number(),
+                                "cannot read '" + std::string(field.substr(0, 40)) + "'");
+            }
+            ++count;
+            pos = stop;
+        }
+        if (count < 4) throw ReadError(lines.number(), "expected a time and three samples");
+        table.abscissa.push_back(values[0]);
+        for (int c = 0; c < 3; ++c) table.values[c].push_back(values[c + 1]);
+    }
+    if (table.abscissa.empty()) throw ReadError(0, "no samples after the header");
+    return table;
+}
+
+}  // namespace wavespec::plot

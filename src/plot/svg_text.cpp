@@ -1,0 +1,106 @@
+#include "plot/svg_text.hpp"
+
+#include <charconv>
+#include <cmath>
+
+namespace wavespec::plot {
+
+void append_pixel(std::string& out, double v) {
+    char buffer[32];
+    // Coordinates far outside the picture are clipped anyway; bounding them keeps the text short.
+    if (!std::isfinite(v)) v = 0.0;
+    v = std::fmax(-1e6, std::fmin(1e6, v));
+    auto result = std::to_chars(buffer, buffer + sizeof buffer, v, std::chars_format::fixed, 1);
+    std::string_view text(buffer, static_cast<std::size_t>(result.ptr - buffer));
+    if (text.ends_with(".0")) text.remove_suffix(2);
+    if (text == "-0") text = "0";
+    out.append(text);
+}
+
+void append_number(std::string& out, double v) {
+    char buffer[32];
+    auto result = std::to_chars(buffer, buffer + sizeof buffer, v, std::chars_format::general, 6);
+    out.append(buffer, result.ptr);
+}
+
+void append_escaped(std::string& out, std::string_view text) {
+    for (char c : text) {
+        switch (c) {
+            case '&':
+                out += "&amp;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            case '"':
+                out += "&quot;";
+                break;
+            default:
+                // Control characters are not allowed in XML 1.0 text.
+                out += (static_cast<unsigned char>(c) < 0x20) ? ' ' : c;
+        }
+    }
+}
+
+void append_path_data(std::string& out, std::span<const Point> points) {
+    std::size_t stretch = 0;  // points in the current stretch
+    for (const Point& p : points) {
+        if (std::isnan(p.y)) {
+            if (stretch == 1) out += "h0";
+            stretch = 0;
+            continue;
+        }
+        out += stretch == 0 ? 'M' : (stretch == 1 ? 'L' : ' ');
+        append_pixel(out, p.x);
+        out += ',';
+        append_pixel(out, p.y);
+        ++stretch;
+    }
+    if (stretch == 1) out += "h0";
+}
+
+void append_text(std::string& out, double x, double y, std::string_view anchor,
+                 std::string_view text, std::string_view attributes) {
+    out += "<text x=\"";
+    append_pixel(out, x);
+    out += "\" y=\"";
+    append_pixel(out, y);
+    out += "\" text-anchor=\"";
+    out += anchor;
+    out += '"';
+    if (!attributes.empty()) out.append(" ").append(attributes);
+    out += '>';
+    append_escaped(out, text);
+    out += "</text>\n";
+}
+
+void append_line(std::string& out, double x1, double y1, double x2, double y2,
+                 std::string_view attributes) {
+    out += "<line x1=\"";
+    append_pixel(out, x1);
+    out += "\" y1=\"";
+    append_pixel(out, y1);
+    out += "\" x2=\"";
+    append_pixel(out, x2);
+    out += "\" y2=\"";
+    append_pixel(out, y2);
+    out.append("\" ").append(attributes).append("/>\n");
+}
+
+void begin_svg(std::string& out, int width, int height) {
+    std::string w = std::to_string(width), h = std::to_string(height);
+    out += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+    out += "<svg xmlns=\"http://www.w3.org/2000/svg\" version=\"1.1\" width=\"" + w +
+           "\" height=\"" + h + "\" viewBox=\"0 0 " + w + " " + h +
+           "\" font-family=\"sans-serif\" font-size=\"12\">\n";
+    out += "<rect width=\"" + w + "\" height=\"" + h + "\" fill=\"white\"/>\n";
+}
+
+void end_svg(std::string& out) {
+    out += "</svg>\n";
+}
+
+}  // namespace wavespec::plot

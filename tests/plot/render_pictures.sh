@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# The pictures as a person sees them: runs the bundled example through the dialogue in a
+# scratch directory, draws it with "wavespec plot", has headless Chromium take a screenshot
+# of each SVG and checks that each screenshot shows the three component colours in
+# quantity (a blank or broken picture does not). Needs the Debian packages chromium and
+# imagemagick.
+#
+#   render_pictures.sh [TOOL] [PNG_DIR]
+#     TOOL     the built wavespec (default build/wavespec)
+#     PNG_DIR  where the screenshots are kept (default build/pictures); docs/example-*.png
+#              are copies of these
+set -euo pipefail
+root=$(cd "$(dirname "$0")/../.." && pwd)
+tool=$(realpath "${1:-$root/build/wavespec}")
+pngs=$(mkdir -p "${2:-$root/build/pictures}" && realpath "${2:-$root/build/pictures}")
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+
+# The example's answers name the record as ../examples/accelerogram.csv.
+mkdir -p "$scratch/examples" "$scratch/run"
+cp "$root/examples/accelerogram.csv" "$scratch/examples/"
+(cd "$scratch/run" && "$tool" < "$root/examples/answers.txt" > dialogue.log)
+"$tool" plot --record="$scratch/examples/accelerogram.csv" "$scratch/run"
+
+# Lines draw at least this many pixels of each component's exact colour: the legend's swatches
+# alone hold fewer than 100.
+min_pixels=500
+status=0
+for picture in spectra:900,600 waveform:900,760; do
+    name=${picture%%:*}
+    size=${picture#*:}
+    png="$pngs/example-$name.png"
+    rm -f "$png"
+    # A fresh profile each time; as root Chromium needs --no-sandbox. Nothing is fetched.
+    timeout 120 chromium --headless --no-sandbox --disable-gpu --disable-quic --no-first-run \
+        --disable-background-networking --disable-component-update --disable-sync \
+        --hide-scrollbars --user-data-dir="$(mktemp -d -p "$scratch")" \
+        --screenshot="$png" --window-size="$size" "file://$scratch/run/$name.svg" \
+        > "$scratch/chromium-$name.log" 2>&1 || true
+    if [ ! -s "$png" ]; then
+        echo "$name: no screenshot"; tail -5 "$scratch/chromium-$name.log"; status=1; continue
+    fi
+    histogram=$(convert "$png" -format %c histogram:info:-)
+    for colour in 1F5FBF D62728 2A9D3A; do
+        count=$(grep -i "#$colour" <<<"$histogram" | awk -F: '{s += $1} END {print s + 0}')
+        verdict=ok
+        [ "$count" -ge "$min_pixels" ] || { verdict="TOO FEW (< $min_pixels)"; status=1; }
+        echo "$name.png: #$colour $count pixels $verdict"
+    done
+done
+exit $status
