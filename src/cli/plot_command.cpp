@@ -11,6 +11,7 @@
 
 #include "cli/command_line.hpp"
 #include "cli/option_parser.hpp"
+#include "cli/staged_files.hpp"
 #include "plot/pictures.hpp"
 #include "plot/run_files.hpp"
 
@@ -70,34 +71,6 @@ fs::path find_output_waveform(const fs::path& dir, const std::optional<std::stri
                                       : ": several output waveforms; choose one with --output")};
 }
 
-// Writes under a temporary name first, so that a picture is never seen half-written.
-void write_picture(const fs::path& path, const std::string& svg) {
-    fs::path temporary = path;
-    temporary += ".tmp";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out.write(svg.data(), static_cast<std::streamsize>(svg.size()));
-        out.close();
-        if (!out) {
-            std::error_code ignored;
-            fs::remove(temporary, ignored);
-            throw FileFault{shown(path) + ": cannot write"};
-        }
-    }
-    std::error_code ec;
-    fs::rename(temporary, path, ec);
-    if (ec) {
-        // Some systems refuse to rename over an existing file.
-        fs::remove(path, ec);
-        fs::rename(temporary, path, ec);
-    }
-    if (ec) {
-        std::error_code ignored;
-        fs::remove(temporary, ignored);
-        throw FileFault{shown(path) + ": cannot write: " + ec.message()};
-    }
-}
-
 struct PlotOptions {
     std::optional<std::string> output;
     std::optional<fs::path> record;
@@ -155,8 +128,13 @@ void plot_directory(const fs::path& dir, const PlotOptions& options) {
         wave_picture.original = {record->values[0], record->values[1], record->values[2]};
     }
 
-    write_picture(dir / "spectra.svg", plot::spectra_svg(spectra_picture));
-    write_picture(dir / "waveform.svg", plot::waveform_svg(wave_picture));
+    // Both pictures take their names together, so that none is ever seen half-written.
+    StagedFiles staged(dir, unique_staging_token());
+    for (auto [file, svg] : {std::pair{"spectra.svg", plot::spectra_svg(spectra_picture)},
+                             std::pair{"waveform.svg", plot::waveform_svg(wave_picture)}}) {
+        if (auto why = staged.write(file, svg)) throw FileFault{*why};
+    }
+    if (auto why = staged.commit()) throw FileFault{*why};
 }
 
 }  // namespace

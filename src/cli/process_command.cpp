@@ -10,13 +10,10 @@
 
 #ifdef _WIN32
 #include <io.h>
-#include <process.h>
 #define wavespec_isatty _isatty
-#define wavespec_getpid _getpid
 #else
 #include <unistd.h>
 #define wavespec_isatty isatty
-#define wavespec_getpid getpid
 #endif
 
 #include "cli/batch_progress.hpp"
@@ -24,6 +21,7 @@
 #include "cli/option_parser.hpp"
 #include "cli/process_options.hpp"
 #include "cli/record_run.hpp"
+#include "cli/staged_files.hpp"
 
 namespace wavespec::cli {
 namespace {
@@ -32,12 +30,11 @@ namespace {
 // Two records of the same stem would write over each other, so they are refused.
 std::vector<RecordJob> plan_jobs(const ProcessOptions& options) {
     std::filesystem::path base = options.out_dir ? *options.out_dir : ".";
-    std::string token = std::to_string(wavespec_getpid());
     std::vector<RecordJob> jobs;
     std::map<std::string, std::string> stems;
     for (std::size_t i = 0; i < options.records.size(); ++i) {
         const std::string& record = options.records[i];
-        RecordJob job{record, base, token + "-" + std::to_string(i)};
+        RecordJob job{record, base, unique_staging_token()};
         if (options.records.size() > 1) {
             std::string stem = std::filesystem::path(record).stem().string();
             if (stem.empty() || stem == "." || stem == "..") {

@@ -1,9 +1,26 @@
 #include "cli/staged_files.hpp"
 
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <system_error>
 #include <utility>
 
+#ifdef _WIN32
+#include <process.h>
+#define wavespec_getpid _getpid
+#else
+#include <unistd.h>
+#define wavespec_getpid getpid
+#endif
+
 namespace wavespec::cli {
+
+std::string unique_staging_token() {
+    static std::atomic<unsigned long> count{0};
+    return std::to_string(wavespec_getpid()) + "-" + std::to_string(count++);
+}
 
 StagedFiles::StagedFiles(std::filesystem::path directory, std::string token)
     : directory_(std::move(directory)), token_(std::move(token)) {}
@@ -21,6 +38,19 @@ std::string StagedFiles::stage(std::string_view final_name) {
     Entry entry{directory_ / hidden, directory_ / std::string(final_name)};
     entries_.push_back(entry);
     return entry.temporary.string();
+}
+
+std::optional<std::string> StagedFiles::write(std::string_view final_name, std::string_view text) {
+    std::string path = stage(final_name);
+    std::FILE* out = std::fopen(path.c_str(), "wb");
+    bool ok = out != nullptr && std::fwrite(text.data(), 1, text.size(), out) == text.size();
+    int error = errno;
+    if (out != nullptr && std::fclose(out) != 0 && ok) {
+        ok = false;
+        error = errno;
+    }
+    if (ok) return std::nullopt;
+    return "cannot write " + entries_.back().final_path.string() + ": " + std::strerror(error);
 }
 
 std::optional<std::string> StagedFiles::commit() {

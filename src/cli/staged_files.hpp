@@ -11,6 +11,10 @@
 
 namespace wavespec::cli {
 
+// A token no other staging of this machine uses at the same time: the process number and a
+// count within the process.
+std::string unique_staging_token();
+
 class StagedFiles {
   public:
     // token makes the temporary names of this set unique among concurrent runs.
@@ -21,6 +25,8 @@ class StagedFiles {
 
     // The temporary path to write the file of this final name to.
     std::string stage(std::string_view final_name);
+    // Stages the file of this final name and writes the whole text to it; on failure, why.
+    std::optional<std::string> write(std::string_view final_name, std::string_view text);
     // Renames every staged file to its final name; the first failure, if any, as a message
     // (the files not yet renamed are removed).
     std::optional<std::string> commit();
