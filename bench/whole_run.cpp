@@ -1,8 +1,8 @@
 // The tool's heaviest job, timed from outside: a 32768-sample record with the band-pass filter
 // and one integration on, every file written (about 13 MB of text), through the dialogue, then
-// the same job through "process", with and without the dumps; last a batch of 100 records of
-// 6000 samples through "process" on one job and on two. Each run is one process started
-// directly (no shell, no timing wrapper in between), its wall time measured from spawn to
+// the same job through "process", with and without the dumps and with the pictures; last a batch of
+// 100 records of 6000 samples through "process" on one job and on two. Each run is one process
+// started directly (no shell, no timing wrapper in between), its wall time measured from spawn to
 // exit; the peak resident memory comes from the kernel's account of the finished process.
 // Usage: wavespec_whole_run path/to/wavespec [runs]
 #include <fcntl.h>
@@ -90,6 +90,9 @@ void time_command_line(const std::string& tool, const fs::path& dir, int runs) {
     std::printf("process, same job: median %.1f ms\n", median_of(tool, dir, runs, job));
     std::printf("process --no-dumps, same job: median %.1f ms\n",
                 median_of(tool, dir, runs, no_dumps));
+    std::vector<std::string> plot = job;
+    plot.insert(plot.begin() + 1, "--plot");
+    std::printf("process --plot, same job: median %.1f ms\n", median_of(tool, dir, runs, plot));
     std::vector<std::string> batch = {
         "process", "-q", "--bandpass=0.1,0.2,20,25", "--integrate", "-C", "batch", "-j", "1"};
     for (int i = 0; i < 100; ++i) {

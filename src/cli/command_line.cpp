@@ -38,6 +38,7 @@ Options of process:
   -C, --out-dir=DIR         where the files go (default: the current directory); with
                             several records, each record's files go into DIR/STEM/
       --no-dumps            write no fort.* diagnostic files
+      --plot                draw spectra.svg and waveform.svg beside the files
   -j, --jobs=N              records processed at once (default: the number of processors)
   -q, --quiet               no line per record on standard output
 

@@ -14,8 +14,8 @@ constexpr OptionSpec kProcessOptions[] = {
     {"differentiate", 0, false}, {"window", 0, true},
     {"skip", 0, true},           {"output", 0, true},
     {"out-dir", 'C', true},      {"no-dumps", 0, false},
-    {"jobs", 'j', true},         {"quiet", 'q', false},
-    {"help", 'h', false},
+    {"plot", 0, false},          {"jobs", 'j', true},
+    {"quiet", 'q', false},       {"help", 'h', false},
 };
 
 constexpr std::int64_t kMostJobs = 1024;
@@ -27,8 +27,8 @@ void check_output_name(const std::string& name) {
         throw UsageError("invalid value '" + name +
                          "' for --output: expected a file name without directories");
     }
-    for (const char* taken :
-         {"amp3.csv", "amp-c.csv", "fort.67", "fort.68", "fort.69", "fort.88", "fort.89"}) {
+    for (const char* taken : {"amp3.csv", "amp-c.csv", "fort.67", "fort.68", "fort.69", "fort.88",
+                              "fort.89", "spectra.svg", "waveform.svg"}) {
         if (name == taken) {
             throw UsageError("invalid value '" + name +
                              "' for --output: the run writes a file of that name itself");
@@ -75,6 +75,8 @@ ProcessOptions parse_process_options(std::span<const std::string> args) {
             options.out_dir = value;
         } else if (name == "no-dumps") {
             options.dumps = false;
+        } else if (name == "plot") {
+            options.plot = true;
         } else if (name == "jobs") {
             options.jobs = static_cast<unsigned>(parse_integer(name, value, 1, kMostJobs));
         } else if (name == "quiet") {

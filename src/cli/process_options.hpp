@@ -20,6 +20,7 @@ struct ProcessOptions {
     std::string output = "wave.csv";
     std::optional<std::string> out_dir;
     bool dumps = true;
+    bool plot = false;  // spectra.svg and waveform.svg beside the files
     unsigned jobs = 1;
     bool quiet = false;
     bool help = false;

@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 
+#include "cli/run_pictures.hpp"
 #include "cli/staged_files.hpp"
 #include "dialogue/record_steps.hpp"
 #include "dialogue/run_state.hpp"
@@ -82,6 +83,8 @@ void process(const RecordJob& job, const ProcessOptions& options, StagedFiles& s
         throw RecordRefused{"no usable sampling interval: " + *why};
     }
     std::int32_t record_length = state.nt;
+    RunPictures pictures;
+    if (options.plot) pictures.keep_record(state);
     state.myes = options.invert[0] || options.invert[1] || options.invert[2] ? 1 : 0;
     state.my1 = options.invert[0] ? 1 : 0;
     state.my2 = options.invert[1] ? 1 : 0;
@@ -111,6 +114,7 @@ void process(const RecordJob& job, const ProcessOptions& options, StagedFiles& s
         }
     }
     write_spectra(layer, state, names);
+    if (options.plot) pictures.keep_spectra(state);
     reconstruct_series(layer, state, names, options.dumps);
     if (options.window) {
         state.icut = 1;
@@ -122,6 +126,11 @@ void process(const RecordJob& job, const ProcessOptions& options, StagedFiles& s
     }
     state.iskip = options.skip;
     write_output_file(layer, staged.stage(options.output), state);
+    if (options.plot) {
+        if (auto why = pictures.write(staged, state, options, job.record, record_length)) {
+            throw RecordRefused{*why};
+        }
+    }
     state.nt = record_length;
 }
 

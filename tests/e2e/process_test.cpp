@@ -152,6 +152,36 @@ TEST(Process, FilesAreTheSameWhateverTheNumberOfJobsAndARerunReplacesThem) {
     }
 }
 
+TEST(Process, PlotDrawsBothPicturesBesideTheSameFiles) {
+    ScratchDir dir;
+    write_file(dir / "rec.csv", smooth_record(400));
+    const std::vector<std::string> job = {"--bandpass=0.5,1,8,12", "--integrate", "--window=1,2",
+                                          "rec.csv"};
+    std::vector<std::string> plain = {"process", "-C", "plain"},
+                             drawn = {"process", "--plot", "-C", "drawn"};
+    plain.insert(plain.end(), job.begin(), job.end());
+    drawn.insert(drawn.end(), job.begin(), job.end());
+    ASSERT_EQ(run_tool_with(dir.path(), plain).exit_status, 0);
+    ToolRun run = run_tool_with(dir.path(), drawn);
+    ASSERT_EQ(run.exit_status, 0) << run.err;
+    for (const auto& entry : fs::directory_iterator(dir / "plain")) {
+        std::string file = entry.path().filename().string();
+        EXPECT_EQ(read_file(dir / "drawn" / file), read_file(entry.path())) << file;
+    }
+    std::string spectra = read_file(dir / "drawn" / "spectra.svg");
+    std::string waveform = read_file(dir / "drawn" / "waveform.svg");
+    EXPECT_TRUE(spectra.starts_with("<svg") || spectra.starts_with("<?xml"))
+        << spectra.substr(0, 40);
+    EXPECT_TRUE(contains(spectra, "nt = 400, dt = 0.01")) << spectra.substr(0, 600);
+    EXPECT_TRUE(contains(spectra, "band-pass 0.5/1/8/12 Hz, integrated, window 1"))
+        << spectra.substr(0, 600);
+    for (const char* name : {">NS<", ">EW<", ">UD<"}) {
+        EXPECT_TRUE(contains(spectra, name)) << name;
+        EXPECT_TRUE(contains(waveform, name)) << name;
+    }
+    EXPECT_EQ(names_in(dir / "drawn").size(), names_in(dir / "plain").size() + 2);
+}
+
 TEST(Process, ProgressLineOnATerminal) {
     if (windows_tool()) GTEST_SKIP() << "the terminal is made with the POSIX script command";
     ScratchDir dir;

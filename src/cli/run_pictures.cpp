@@ -1,0 +1,79 @@
+#include "cli/run_pictures.hpp"
+
+#include <algorithm>
+#include <filesystem>
+
+#include "dialogue/output_waveform.hpp"
+#include "plot/pictures.hpp"
+#include "spectral/spectrum_prep.hpp"
+
+namespace wavespec::cli {
+namespace {
+
+std::string trimmed(const HeaderName& name) {
+    std::string_view text = name_text(name);
+    std::size_t end = text.find_last_not_of(' ');
+    return std::string(text.substr(0, end == std::string_view::npos ? 0 : end + 1));
+}
+
+}  // namespace
+
+void RunPictures::keep_record(const RunState& state) {
+    auto n = static_cast<std::ptrdiff_t>(std::min<std::size_t>(state.nt, kCapacity));
+    record_[0].assign(state.xr1.begin(), state.xr1.begin() + n);
+    record_[1].assign(state.xr2.begin(), state.xr2.begin() + n);
+    record_[2].assign(state.xr3.begin(), state.xr3.begin() + n);
+}
+
+void RunPictures::keep_spectra(const RunState& state) {
+    // The bins of amp3.csv: from the first above zero frequency to the Nyquist bin.
+    const ZeroedArray<Complex>* spectra[] = {&state.fx1, &state.fx2, &state.fx3};
+    frequency_.clear();
+    for (auto& a : amplitude_) a.clear();
+    for (std::int32_t i = 2; i <= state.nom; ++i) {
+        auto k = static_cast<std::size_t>(i - 1);
+        frequency_.push_back(bin_frequency(i, state.dom));
+        for (std::size_t c = 0; c < 3; ++c) amplitude_[c].push_back(modulus((*spectra[c])[k]));
+    }
+}
+
+std::optional<std::string> RunPictures::write(StagedFiles& staged, const RunState& state,
+                                              const ProcessOptions& options,
+                                              const std::string& record,
+                                              std::int32_t record_length) const {
+    std::string name = std::filesystem::path(record).filename().string();
+    std::array<std::string, 3> names = {trimmed(state.head[1]), trimmed(state.head[2]),
+                                        trimmed(state.head[3])};
+    plot::SpectraPicture spectra{.record = name,
+                                 .nt = record_length,
+                                 .dt = state.dt,
+                                 .processing = plot::describe_processing(
+                                     options.bandpass, options.operation, options.window),
+                                 .bandpass = options.bandpass,
+                                 .names = names,
+                                 .frequency = frequency_,
+                                 .amplitude = {amplitude_[0], amplitude_[1], amplitude_[2]}};
+
+    // The output as its file holds it: every step-th sample from the window's start.
+    Thinning thinning = thinning_for(state.iskip, state.nt);
+    const ZeroedArray<double>* series[] = {&state.x1, &state.x2, &state.x3};
+    std::array<std::vector<double>, 3> output;
+    for (std::size_t c = 0; c < 3; ++c) {
+        for (std::int64_t r = 0; r < thinning.records; ++r) {
+            output[c].push_back((*series[c])[static_cast<std::size_t>(r * thinning.step)]);
+        }
+    }
+    double start = options.window ? static_cast<double>(state.nstime) * state.dt : 0.0;
+    plot::WaveformPicture waveform{.record = name,
+                                   .names = names,
+                                   .dt = state.dt,
+                                   .original = {record_[0], record_[1], record_[2]},
+                                   .output_start = start,
+                                   .output_step = state.dt * static_cast<double>(thinning.step),
+                                   .output = {output[0], output[1], output[2]}};
+
+    if (auto why = staged.write("spectra.svg", plot::spectra_svg(spectra))) return why;
+    return staged.write("waveform.svg", plot::waveform_svg(waveform));
+}
+
+}  // namespace wavespec::cli
