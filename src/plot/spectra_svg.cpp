@@ -73,22 +73,11 @@ void draw_legend(std::string& out, const std::array<std::string, 3>& names) {
     for (const auto& n : names) longest = std::max(longest, n.size());
     double width = 46 + 7.0 * static_cast<double>(std::min<std::size_t>(longest, 20));
     double left = kRight - 10 - width, top = kTop + 10;
-    out += "<rect x=\"";
-    append_pixel(out, left);
-    out += "\" y=\"";
-    append_pixel(out, top);
-    out += "\" width=\"";
-    append_pixel(out, width);
-    out += "\" height=\"66\" fill=\"white\" stroke=\"#999999\"/>\n";
+    append_rect(out, left, top, width, 66, "fill=\"white\" stroke=\"#999999\"");
     for (int c = 0; c < 3; ++c) {
         double y = top + 16 + 20 * c;
-        out += "<rect x=\"";
-        append_pixel(out, left + 8);
-        out += "\" y=\"";
-        append_pixel(out, y - 2);
-        out += "\" width=\"24\" height=\"4\" fill=\"";
-        out += kComponentColour[c];
-        out += "\"/>\n";
+        append_rect(out, left + 8, y - 2, 24, 4,
+                    "fill=\"" + std::string(kComponentColour[c]) + "\"");
         append_text(out, left + 38, y + 4, "start", names[c]);
     }
 }

@@ -90,6 +90,19 @@ void append_line(std::string& out, double x1, double y1, double x2, double y2,
     out.append("\" ").append(attributes).append("/>\n");
 }
 
+void append_rect(std::string& out, double x, double y, double width, double height,
+                 std::string_view attributes) {
+    out += "<rect x=\"";
+    append_pixel(out, x);
+    out += "\" y=\"";
+    append_pixel(out, y);
+    out += "\" width=\"";
+    append_pixel(out, width);
+    out += "\" height=\"";
+    append_pixel(out, height);
+    out.append("\" ").append(attributes).append("/>\n");
+}
+
 void begin_svg(std::string& out, int width, int height) {
     std::string w = std::to_string(width), h = std::to_string(height);
     out += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";

@@ -32,6 +32,9 @@ void append_line(std::string& out, double x1, double y1, double x2, double y2,
                  std::string_view attributes);
 
 // The opening <svg> element with a white background, and the closing one.
+// <rect x y width height ATTRIBUTES/>.
+void append_rect(std::string& out, double x, double y, double width, double height,
+                 std::string_view attributes);
 void begin_svg(std::string& out, int width, int height);
 void end_svg(std::string& out);
 
