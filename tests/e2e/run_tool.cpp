@@ -73,14 +73,15 @@ fs::path test_data() {
     return WAVESPEC_TEST_DATA;
 }
 
-ToolRun run_tool(const fs::path& dir, const std::string& keyboard) {
+namespace {
+ToolRun run_command(const fs::path& dir, const std::string& keyboard, const std::string& args) {
     // The harness files live outside dir, so the tool's directory holds only its own files.
     static std::atomic<int> counter{0};
     fs::path io = fs::temp_directory_path() /
                   ("wavespec-io-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
     fs::create_directories(io);
     write_file(io / "stdin", keyboard);
-    std::string command = "cd '" + dir.string() + "' && exec " + tool_command() + " < '" +
+    std::string command = "cd '" + dir.string() + "' && exec " + tool_command() + args + " < '" +
                           (io / "stdin").string() + "' > '" + (io / "stdout").string() + "' 2> '" +
                           (io / "stderr").string() + "'";
     int status = std::system(command.c_str());
@@ -101,6 +102,22 @@ ToolRun run_tool(const fs::path& dir, const std::string& keyboard) {
         run.aborted = true;
     }
     return run;
+}
+
+}  // namespace
+
+ToolRun run_tool(const fs::path& dir, const std::string& keyboard) {
+    return run_command(dir, keyboard, "");
+}
+
+ToolRun run_tool_with(const fs::path& dir, const std::vector<std::string>& args) {
+    std::string words;
+    for (const std::string& arg : args) {
+        std::string quoted = " '";
+        for (char c : arg) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+        words += quoted + "'";
+    }
+    return run_command(dir, "", words);
 }
 
 }  // namespace wavespec::test

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace wavespec::test {
 
@@ -30,6 +31,9 @@ struct ToolRun {
 
 // Starts the tool in dir with the keyboard text on its standard input.
 ToolRun run_tool(const std::filesystem::path& dir, const std::string& keyboard);
+
+// Starts the tool in dir with these arguments (each passed as one word) and no keyboard input.
+ToolRun run_tool_with(const std::filesystem::path& dir, const std::vector<std::string>& args);
 
 std::string read_file(const std::filesystem::path& file);
 void write_file(const std::filesystem::path& file, const std::string& text);
