@@ -31,7 +31,8 @@ inline std::vector<std::int32_t> sample_counts(int c, std::size_t n) {
     std::vector<std::int32_t> counts(n);
     for (std::size_t i = 0; i < n; ++i) {
         double phase = 0.05 * static_cast<double>(i) * (c + 1);
-        counts[i] = static_cast<std::int32_t>(std::lround(3000.0 * std::sin(phase))) + 100 * (c + 1);
+        counts[i] =
+            static_cast<std::int32_t>(std::lround(3000.0 * std::sin(phase))) + 100 * (c + 1);
     }
     return counts;
 }
@@ -78,7 +79,8 @@ inline void write_knet_set(const fs::path& dir, const std::string& base, std::si
     const char* directions[] = {"N-S", "E-W", "U-D"};
     const char* extensions[] = {"NS", "EW", "UD"};
     for (int c = 0; c < 3; ++c) {
-        write_bytes(dir / (base + "." + extensions[c]), knet_text(directions[c], sample_counts(c, n)));
+        write_bytes(dir / (base + "." + extensions[c]),
+                    knet_text(directions[c], sample_counts(c, n)));
     }
 }
 
@@ -126,14 +128,16 @@ inline std::string sac_bytes(const std::vector<float>& values, float delta,
             bytes[offset + static_cast<std::size_t>(i)] = static_cast<char>((bits >> shift) & 0xff);
         }
     };
-    auto put_int = [&](std::size_t word, std::int32_t v) { put(4 * word, std::bit_cast<std::uint32_t>(v)); };
+    auto put_int = [&](std::size_t word, std::int32_t v) {
+        put(4 * word, std::bit_cast<std::uint32_t>(v));
+    };
     for (std::size_t w = 0; w < 70; ++w) put(4 * w, std::bit_cast<std::uint32_t>(-12345.0f));
     for (std::size_t w = 70; w < 110; ++w) put_int(w, -12345);
     put(0, std::bit_cast<std::uint32_t>(delta));
-    put_int(76, 6);                                   // nvhdr
+    put_int(76, 6);                                         // nvhdr
     put_int(79, static_cast<std::int32_t>(values.size()));  // npts
-    put_int(85, 1);                                   // iftype: time series
-    put_int(105, 1);                                  // leven
+    put_int(85, 1);                                         // iftype: time series
+    put_int(105, 1);                                        // leven
     for (std::size_t k = 440; k < 632; k += 8) std::memcpy(&bytes[k], "-12345  ", 8);
     auto put_text = [&](std::size_t offset, const std::string& text) {
         std::string field = text;
@@ -143,13 +147,15 @@ inline std::string sac_bytes(const std::vector<float>& values, float delta,
     put_text(440, station);    // kstnm
     put_text(600, component);  // kcmpnm
     put_text(608, "XX");       // knetwk
-    for (std::size_t i = 0; i < values.size(); ++i) put(632 + 4 * i, std::bit_cast<std::uint32_t>(values[i]));
+    for (std::size_t i = 0; i < values.size(); ++i)
+        put(632 + 4 * i, std::bit_cast<std::uint32_t>(values[i]));
     return bytes;
 }
 
 inline std::vector<float> sac_values(int c, std::size_t n) {
     std::vector<float> values;
-    for (std::int32_t count : sample_counts(c, n)) values.push_back(static_cast<float>(count) / 8.0f);
+    for (std::int32_t count : sample_counts(c, n))
+        values.push_back(static_cast<float>(count) / 8.0f);
     return values;
 }
 

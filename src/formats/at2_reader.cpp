@@ -52,8 +52,10 @@ CountAndInterval parse_count_line(std::string_view file, std::string_view line) 
         fail_at_line(file, kCountLine,
                      "NPTS and DT unreadable in '" + std::string(trim(line)) + "'");
     }
-    if (*count < 1) fail_at_line(file, kCountLine, "NPTS " + std::to_string(*count) + " is not positive");
-    if (!(*dt > 0.0)) fail_at_line(file, kCountLine, "DT " + shortest_text(*dt) + " is not positive");
+    if (*count < 1)
+        fail_at_line(file, kCountLine, "NPTS " + std::to_string(*count) + " is not positive");
+    if (!(*dt > 0.0))
+        fail_at_line(file, kCountLine, "DT " + shortest_text(*dt) + " is not positive");
     return {*count, *dt};
 }
 
@@ -74,7 +76,8 @@ bool looks_like_at2(std::string_view bytes) {
         line = lines.next();
         if (!line) return false;
     }
-    return line->find("NPTS") != std::string_view::npos && line->find("DT") != std::string_view::npos;
+    return line->find("NPTS") != std::string_view::npos &&
+           line->find("DT") != std::string_view::npos;
 }
 
 FileTrace read_at2(std::string_view file, std::string_view bytes, std::string_view component) {
@@ -94,8 +97,7 @@ FileTrace read_at2(std::string_view file, std::string_view bytes, std::string_vi
         for (std::string_view word : split_words(*next)) {
             auto value = parse_real_token(word);
             if (!value) {
-                fail_at_line(file, lines.number(),
-                             quoted(word) + " is not a finite number");
+                fail_at_line(file, lines.number(), quoted(word) + " is not a finite number");
             }
             if (trace.samples.size() == expected) {
                 fail_at_line(file, lines.number(),

@@ -7,11 +7,23 @@
 namespace wavespec::formats {
 namespace {
 
-constexpr std::array<std::string_view, 17> kLabels = {
-    "Origin Time",       "Lat.",         "Long.",          "Depth. (km)",      "Mag.",
-    "Station Code",      "Station Lat.", "Station Long.",  "Station Height(m)", "Record Time",
-    "Sampling Freq(Hz)", "Duration Time(s)", "Dir.",       "Scale Factor",     "Max. Acc. (gal)",
-    "Last Correction",   "Memo."};
+constexpr std::array<std::string_view, 17> kLabels = {"Origin Time",
+                                                      "Lat.",
+                                                      "Long.",
+                                                      "Depth. (km)",
+                                                      "Mag.",
+                                                      "Station Code",
+                                                      "Station Lat.",
+                                                      "Station Long.",
+                                                      "Station Height(m)",
+                                                      "Record Time",
+                                                      "Sampling Freq(Hz)",
+                                                      "Duration Time(s)",
+                                                      "Dir.",
+                                                      "Scale Factor",
+                                                      "Max. Acc. (gal)",
+                                                      "Last Correction",
+                                                      "Memo."};
 constexpr int kFrequencyLine = 11, kDurationLine = 12, kDirectionLine = 13, kScaleLine = 14;
 constexpr std::size_t kCountsPerLine = 8;
 
@@ -24,8 +36,9 @@ struct Scale {
 Scale parse_scale(std::string_view file, std::string_view text) {
     std::size_t unit = text.find("(gal)/");
     if (unit == std::string_view::npos) {
-        fail_at_line(file, kScaleLine, "Scale Factor '" + std::string(text) +
-                                           "' is not written like 3920(gal)/6182761");
+        fail_at_line(
+            file, kScaleLine,
+            "Scale Factor '" + std::string(text) + "' is not written like 3920(gal)/6182761");
     }
     auto numerator = parse_real_token(trim(text.substr(0, unit)));
     auto denominator = parse_real_token(trim(text.substr(unit + 6)));
@@ -86,8 +99,9 @@ KnetTrace read_knet(std::string_view file, std::string_view bytes, bool keep_off
         auto line = lines.next();
         std::int64_t number = static_cast<std::int64_t>(i) + 1;
         if (!line) {
-            fail_at_line(file, number, "the file ends inside the header (" +
-                                           std::string(kLabels[i]) + " expected)");
+            fail_at_line(
+                file, number,
+                "the file ends inside the header (" + std::string(kLabels[i]) + " expected)");
         }
         if (!line->starts_with(kLabels[i])) {
             fail_at_line(file, number, "header field " + std::string(kLabels[i]) + " missing");
@@ -97,9 +111,9 @@ KnetTrace read_knet(std::string_view file, std::string_view bytes, bool keep_off
     double frequency = parse_frequency(file, values[kFrequencyLine - 1]);
     auto duration = parse_real_token(values[kDurationLine - 1]);
     if (!duration || *duration < 0.0) {
-        fail_at_line(file, kDurationLine, "Duration Time(s) '" +
-                                              std::string(values[kDurationLine - 1]) +
-                                              "' is unreadable");
+        fail_at_line(
+            file, kDurationLine,
+            "Duration Time(s) '" + std::string(values[kDurationLine - 1]) + "' is unreadable");
     }
     parse_direction(file, values[kDirectionLine - 1], result);
     Scale scale = parse_scale(file, values[kScaleLine - 1]);
@@ -124,16 +138,15 @@ KnetTrace read_knet(std::string_view file, std::string_view bytes, bool keep_off
         for (std::string_view word : words) {
             std::string_view digits = word.starts_with('+') ? word.substr(1) : word;
             std::int64_t count = 0;
-            auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), count);
+            auto [end, error] =
+                std::from_chars(digits.data(), digits.data() + digits.size(), count);
             if (error != std::errc() || end != digits.data() + digits.size() || digits.empty() ||
                 digits.front() == '+') {
-                fail_at_line(file, lines.number(),
-                             quoted(word) + " is not an integer count");
+                fail_at_line(file, lines.number(), quoted(word) + " is not an integer count");
             }
             samples.push_back(static_cast<double>(count) * scale.numerator / scale.denominator);
             if (!std::isfinite(samples.back())) {
-                fail_at_line(file, lines.number(), quoted(word) +
-                                                       " scaled is not a finite number");
+                fail_at_line(file, lines.number(), quoted(word) + " scaled is not a finite number");
             }
         }
     }
@@ -152,7 +165,8 @@ KnetTrace read_knet(std::string_view file, std::string_view bytes, bool keep_off
         double sum = 0.0;
         for (double v : samples) sum += v;
         double mean = sum / count;
-        if (!std::isfinite(mean)) fail(file, "the mean of the scaled counts is not a finite number");
+        if (!std::isfinite(mean))
+            fail(file, "the mean of the scaled counts is not a finite number");
         for (double& v : samples) v -= mean;
     }
     return result;

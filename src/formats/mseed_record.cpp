@@ -1,5 +1,3 @@
-#include "formats/mseed_segments.hpp"
-
 #include <algorithm>
 #include <array>
 #include <climits>
@@ -7,6 +5,7 @@
 #include <cstdio>
 
 #include "formats/file_trace.hpp"
+#include "formats/mseed_segments.hpp"
 
 namespace wavespec::formats {
 namespace {
@@ -14,10 +13,16 @@ namespace {
 int position_of(std::string_view channel) {
     if (channel.empty()) return -1;
     switch (channel.back()) {
-        case 'N': case '1': return 0;
-        case 'E': case '2': return 1;
-        case 'Z': return 2;
-        default: return -1;
+        case 'N':
+        case '1':
+            return 0;
+        case 'E':
+        case '2':
+            return 1;
+        case 'Z':
+            return 2;
+        default:
+            return -1;
     }
 }
 
@@ -58,26 +63,26 @@ const MseedSegment& covering_segment(std::vector<const MseedSegment*> pieces, st
         }
     }
     const MseedSegment& first = *pieces.front();
-    fail(first.file, "overlap in " + channel_name(first) + " between " + iso_time(start) +
-                         " and " + iso_time(end));
+    fail(first.file, "overlap in " + channel_name(first) + " between " + iso_time(start) + " and " +
+                         iso_time(end));
 }
 
 }  // namespace
 
 std::string iso_time(std::int64_t microseconds) {
     constexpr std::int64_t kDay = 86400LL * 1000000LL;
-    std::int64_t days = microseconds >= 0 ? microseconds / kDay : -((-microseconds + kDay - 1) / kDay);
+    std::int64_t days =
+        microseconds >= 0 ? microseconds / kDay : -((-microseconds + kDay - 1) / kDay);
     std::int64_t rest = microseconds - days * kDay;
     std::int64_t year = 0;
     unsigned month = 0, day = 0;
     civil_from_days(days, year, month, day);
     char text[64];
-    std::snprintf(text, sizeof text, "%04lld-%02u-%02uT%02lld:%02lld:%02lld.%06lld",
-                  static_cast<long long>(year), month, day,
-                  static_cast<long long>(rest / 3600000000LL),
-                  static_cast<long long>(rest / 60000000LL % 60),
-                  static_cast<long long>(rest / 1000000LL % 60),
-                  static_cast<long long>(rest % 1000000LL));
+    std::snprintf(
+        text, sizeof text, "%04lld-%02u-%02uT%02lld:%02lld:%02lld.%06lld",
+        static_cast<long long>(year), month, day, static_cast<long long>(rest / 3600000000LL),
+        static_cast<long long>(rest / 60000000LL % 60),
+        static_cast<long long>(rest / 1000000LL % 60), static_cast<long long>(rest % 1000000LL));
     return text;
 }
 
@@ -95,7 +100,8 @@ WaveformRecord assemble_mseed_record(const std::vector<MseedSegment>& segments,
         any = &s;
         int position = position_of(s.channel);
         if (position < 0) {
-            fail(s.file, "channel " + channel_name(s) + " is not N, E, Z, 1 or 2 by its last letter");
+            fail(s.file,
+                 "channel " + channel_name(s) + " is not N, E, Z, 1 or 2 by its last letter");
         }
         auto& pieces = channels[static_cast<std::size_t>(position)];
         if (!pieces.empty() && pieces.front()->channel != s.channel) {
@@ -149,8 +155,9 @@ WaveformRecord assemble_mseed_record(const std::vector<MseedSegment>& segments,
         last = std::min(last, piece.samples.size() - 1);
         first = std::min(first, last);
         record.components[c].name = plain_word(piece.channel, "CH");
-        record.components[c].samples.assign(piece.samples.begin() + static_cast<std::ptrdiff_t>(first),
-                                            piece.samples.begin() + static_cast<std::ptrdiff_t>(last) + 1);
+        record.components[c].samples.assign(
+            piece.samples.begin() + static_cast<std::ptrdiff_t>(first),
+            piece.samples.begin() + static_cast<std::ptrdiff_t>(last) + 1);
     }
     return record;
 }

@@ -15,7 +15,8 @@ void append_number(std::string& out, double value) {
 
 void write_record_csv(const WaveformRecord& record, std::string& out) {
     out += "time";
-    for (const ComponentTrace& component : record.components) out.append(",").append(component.name);
+    for (const ComponentTrace& component : record.components)
+        out.append(",").append(component.name);
     out += '\n';
     const std::size_t n = record.components[0].samples.size();
     out.reserve(out.size() + n * 64);

@@ -65,8 +65,9 @@ void group_knet(const std::vector<Given>& files, std::vector<Grouped>& records) 
         std::string direction = kind.substr(0, 2);
         if ((kind.size() != 2 && !(kind.size() == 3 && (site == "1" || site == "2"))) ||
             (direction != "NS" && direction != "EW" && direction != "UD")) {
-            fail(given.path, "a K-NET file is named BASE.NS, .EW or .UD (KiK-net .NS1 or .NS2 and "
-                             "so on), so that its set can be found");
+            fail(given.path,
+                 "a K-NET file is named BASE.NS, .EW or .UD (KiK-net .NS1 or .NS2 and "
+                 "so on), so that its set can be found");
         }
         std::string base = given.path.substr(0, given.path.size() - extension.size() - 1);
         if (!seen.insert(base + "|" + site).second) continue;
@@ -144,8 +145,8 @@ std::vector<std::string> complete_rsn_set(const std::vector<std::string>& given,
         (is_vertical_at2_name(components[i]) ? vertical : horizontal).push_back(set[i]);
     }
     if (vertical.size() != 1) {
-        fail(given.front(), "cannot tell the vertical component of " + rsn.substr(0, rsn.size() - 1) +
-                                " (UP, V or DWN in one name)");
+        fail(given.front(), "cannot tell the vertical component of " +
+                                rsn.substr(0, rsn.size() - 1) + " (UP, V or DWN in one name)");
     }
     horizontal.push_back(vertical.front());
     return horizontal;
@@ -211,7 +212,8 @@ void group_sac(const std::vector<Given>& files, std::vector<Grouped>& records) {
         for (std::size_t c = 0; c < 3; ++c) {
             if (station.paths[c].empty()) {
                 const std::string& any = station.paths[c == 0 ? 1 : 0].empty()
-                                             ? station.paths[2] : station.paths[c == 0 ? 1 : 0];
+                                             ? station.paths[2]
+                                             : station.paths[c == 0 ? 1 : 0];
                 fail(any, "component missing: no " + std::string(kLetters[c]) +
                               " file of station " + key + " among the files given");
             }
@@ -267,9 +269,11 @@ std::vector<RecordInput> group_record_inputs(std::span<const std::string> paths,
     std::vector<Grouped> records;
     for (std::size_t i = 0; i < paths.size(); ++i) {
         if (!seen.insert(paths[i]).second) continue;
-        InputFormat format = requested == InputFormat::automatic ? detect_format(paths[i]) : requested;
+        InputFormat format =
+            requested == InputFormat::automatic ? detect_format(paths[i]) : requested;
         if (format == InputFormat::csv) {
-            records.push_back({i, RecordInput{file_stem(paths[i]), InputFormat::csv, {paths[i]}, {}}});
+            records.push_back(
+                {i, RecordInput{file_stem(paths[i]), InputFormat::csv, {paths[i]}, {}}});
         } else {
             by_format[format].push_back({paths[i], i});
         }

@@ -21,9 +21,10 @@ std::array<FileTrace, 3> read_knet_set(const RecordInput& input, const ReadOptio
         const std::string& path = input.paths[c];
         KnetTrace knet = read_knet(path, read_whole_file(path), options.keep_offset);
         if (knet.position != static_cast<int>(c)) {
-            fail_at_line(path, 13, "Dir. gives " + std::string(kPositionNames[knet.position]) +
-                                       ", but the file takes the set's " +
-                                       std::string(kPositionNames[c]) + " place");
+            fail_at_line(path, 13,
+                         "Dir. gives " + std::string(kPositionNames[knet.position]) +
+                             ", but the file takes the set's " + std::string(kPositionNames[c]) +
+                             " place");
         }
         if (site >= 0 && knet.site != site) {
             fail_at_line(path, 13, "Dir. is of another site than " + base_name(input.paths[0]));
@@ -62,7 +63,8 @@ WaveformRecord read_mseed_set(const RecordInput& input) {
         for (const MseedSegment& segment : segments) {
             std::string other = channel_group_of(segment);
             if (!group.empty() && other != group) {
-                fail(input.paths.front(), "more than one channel group: " + group + " and " + other);
+                fail(input.paths.front(),
+                     "more than one channel group: " + group + " and " + other);
             }
             group = other;
         }
@@ -95,14 +97,16 @@ void cut_to_shortest(WaveformRecord& record, const std::string& where) {
         longest = std::max(longest, component.samples.size());
     }
     if (shortest < 2) {
-        fail(where, "only " + std::to_string(shortest) + " sample(s) in a component; a record needs 2");
+        fail(where,
+             "only " + std::to_string(shortest) + " sample(s) in a component; a record needs 2");
     }
     if (shortest == longest) return;
     std::string note = record.stem + ": components cut to the shortest, " +
                        std::to_string(shortest) + " samples (";
     for (std::size_t c = 0; c < 3; ++c) {
         ComponentTrace& component = record.components[c];
-        note += (c == 0 ? "" : ", ") + component.name + " " + std::to_string(component.samples.size());
+        note +=
+            (c == 0 ? "" : ", ") + component.name + " " + std::to_string(component.samples.size());
         component.samples.resize(shortest);
     }
     record.notes.push_back(note + ")");
@@ -118,11 +122,20 @@ WaveformRecord read_record(const RecordInput& input, const ReadOptions& options)
     }
     WaveformRecord record;
     switch (input.format) {
-        case InputFormat::knet: record = record_of(input, read_knet_set(input, options)); break;
-        case InputFormat::at2: record = record_of(input, read_at2_set(input)); break;
-        case InputFormat::sac: record = record_of(input, read_sac_set(input)); break;
-        case InputFormat::mseed: record = read_mseed_set(input); break;
-        default: fail(where, "is not a record of K-NET, AT2, SAC or MiniSEED files");
+        case InputFormat::knet:
+            record = record_of(input, read_knet_set(input, options));
+            break;
+        case InputFormat::at2:
+            record = record_of(input, read_at2_set(input));
+            break;
+        case InputFormat::sac:
+            record = record_of(input, read_sac_set(input));
+            break;
+        case InputFormat::mseed:
+            record = read_mseed_set(input);
+            break;
+        default:
+            fail(where, "is not a record of K-NET, AT2, SAC or MiniSEED files");
     }
     cut_to_shortest(record, where);
     return record;

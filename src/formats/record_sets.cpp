@@ -22,7 +22,8 @@ std::string common_stem(std::span<const std::string> names) {
         while (n < prefix.size() && n < name.size() && prefix[n] == name[n]) ++n;
         prefix.resize(n);
     }
-    while (!prefix.empty() && (prefix.back() == '_' || prefix.back() == '-' || prefix.back() == '.')) {
+    while (!prefix.empty() &&
+           (prefix.back() == '_' || prefix.back() == '-' || prefix.back() == '.')) {
         prefix.pop_back();
     }
     return prefix.empty() ? names.front() : prefix;

@@ -64,10 +64,19 @@ std::string text_field(std::string_view bytes, std::size_t offset, std::size_t s
 int position_of(std::string_view component) {
     if (component.empty()) return -1;
     switch (component.back()) {
-        case 'N': case 'n': case '1': return 0;
-        case 'E': case 'e': case '2': return 1;
-        case 'Z': case 'z': return 2;
-        default: return -1;
+        case 'N':
+        case 'n':
+        case '1':
+            return 0;
+        case 'E':
+        case 'e':
+        case '2':
+            return 1;
+        case 'Z':
+        case 'z':
+            return 2;
+        default:
+            return -1;
     }
 }
 
@@ -92,7 +101,8 @@ FileTrace read_sac(std::string_view file, std::string_view bytes) {
     ByteOrder order = checked_header(file, bytes);
     double delta = float_at(bytes, 4 * kDelta, order);
     if (!std::isfinite(delta) || delta <= 0.0) {
-        fail_at_byte(file, 4 * kDelta, "delta " + shortest_text(delta) + " is not a positive interval");
+        fail_at_byte(file, 4 * kDelta,
+                     "delta " + shortest_text(delta) + " is not a positive interval");
     }
     if (int_at(bytes, kFileType, order) != kTimeSeries) {
         fail_at_byte(file, 4 * kFileType, "iftype is not a time series");
@@ -101,7 +111,8 @@ FileTrace read_sac(std::string_view file, std::string_view bytes) {
         fail_at_byte(file, 4 * kEven, "leven is not true: the samples are not evenly spaced");
     }
     std::int32_t npts = int_at(bytes, kNpts, order);
-    if (npts < 1) fail_at_byte(file, 4 * kNpts, "npts " + std::to_string(npts) + " is not positive");
+    if (npts < 1)
+        fail_at_byte(file, 4 * kNpts, "npts " + std::to_string(npts) + " is not positive");
     const std::size_t data_bytes = bytes.size() - kSacHeaderBytes;
     const std::size_t wanted = 4 * static_cast<std::size_t>(npts);
     if (data_bytes < wanted) {
@@ -123,8 +134,8 @@ FileTrace read_sac(std::string_view file, std::string_view bytes) {
         std::size_t offset = kSacHeaderBytes + 4 * i;
         float value = float_at(bytes, offset, order);
         if (!std::isfinite(value)) {
-            fail_at_byte(file, static_cast<std::int64_t>(offset), "sample " + std::to_string(i + 1) +
-                                                                   " is not a finite number");
+            fail_at_byte(file, static_cast<std::int64_t>(offset),
+                         "sample " + std::to_string(i + 1) + " is not a finite number");
         }
         trace.samples[i] = value;
     }
