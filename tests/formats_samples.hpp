@@ -176,13 +176,15 @@ struct MseedChannel {
     std::vector<std::int32_t> counts;
     std::int64_t start_us = 1577934240000000;  // 2020-01-02T03:04:00
     double rate = 100.0;
+    int encoding = DE_STEIM2;
 };
 
 inline void append_record(char* record, int length, void* out) {
     static_cast<std::string*>(out)->append(record, static_cast<std::size_t>(length));
 }
 
-// Steim-2 records of 512 bytes, one channel after the other, station XX.XYZ.00.
+// Records of 512 bytes (Steim-2 unless asked otherwise), one channel after the other, station
+// XX.XYZ.00.
 inline std::string mseed_bytes(const std::vector<MseedChannel>& channels) {
     std::string bytes;
     for (const MseedChannel& channel : channels) {
@@ -201,7 +203,8 @@ inline std::string mseed_bytes(const std::vector<MseedChannel>& channels) {
         std::memcpy(data, channel.counts.data(), 4 * channel.counts.size());
         trace->datasamples = data;
         std::int64_t packed = 0;
-        mst_pack(trace, append_record, &bytes, 512, DE_STEIM2, 1, &packed, 1, 0, nullptr);
+        mst_pack(trace, append_record, &bytes, 512, static_cast<flag>(channel.encoding), 1, &packed,
+                 1, 0, nullptr);
         mst_free(&trace);
     }
     return bytes;

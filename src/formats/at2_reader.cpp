@@ -94,7 +94,9 @@ FileTrace read_at2(std::string_view file, std::string_view bytes, std::string_vi
     const double factor = is_acceleration_file(file) ? kStandardGravityGal : 1.0;
     const auto expected = static_cast<std::size_t>(header.count);
     while (auto next = lines.next()) {
-        for (std::string_view word : split_words(*next)) {
+        Words words(*next);
+        while (auto token = words.next()) {
+            std::string_view word = *token;
             auto value = parse_real_token(word);
             if (!value) {
                 fail_at_line(file, lines.number(), quoted(word) + " is not a finite number");

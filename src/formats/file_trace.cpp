@@ -1,11 +1,11 @@
 #include "formats/file_trace.hpp"
 
+#include <array>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstring>
 #include <fstream>
-#include <sstream>
 
 #include "formats/formats.hpp"
 
@@ -38,23 +38,39 @@ std::string plain_word(std::string_view text, std::string_view fallback) {
 }
 
 std::optional<double> parse_real_token(std::string_view token) {
-    if (token.empty() || token.size() > 64) return std::nullopt;
-    char buffer[64];
-    std::size_t n = 0;
-    std::size_t start = token.front() == '+' ? 1 : 0;
-    for (std::size_t i = start; i < token.size(); ++i) {
-        char c = token[i];
-        // Only digits, one sign, point and exponent letters: from_chars alone would also take
-        // "inf" and "nan", which no network writes.
-        bool allowed = (c >= '0' && c <= '9') || c == '.' || c == '-' || c == '+' || c == 'E' ||
-                       c == 'e' || c == 'D' || c == 'd';
-        if (!allowed) return std::nullopt;
-        buffer[n++] = (c == 'D' || c == 'd') ? 'e' : c;
+    if (!token.empty() && token.front() == '+') {
+        token.remove_prefix(1);
+        if (!token.empty() && (token.front() == '+' || token.front() == '-')) return std::nullopt;
     }
-    if (n == 0 || (start == 1 && (buffer[0] == '+' || buffer[0] == '-'))) return std::nullopt;
+    if (token.empty() || token.size() > 64) return std::nullopt;
+    // Only digits, signs, point and exponent letters: from_chars alone would also take "inf"
+    // and "nan", which no network writes. A D exponent (Fortran) is read as E.
+    // 1: allowed, 2: a D exponent.
+    static constexpr auto kKinds = [] {
+        std::array<unsigned char, 256> kinds{};
+        for (char c : std::string_view("0123456789.+-Ee")) kinds[static_cast<unsigned char>(c)] = 1;
+        kinds['D'] = kinds['d'] = 2;
+        return kinds;
+    }();
+    unsigned char seen = 1;
+    for (char c : token) {
+        unsigned char kind = kKinds[static_cast<unsigned char>(c)];
+        if (kind == 0) return std::nullopt;
+        seen |= kind;
+    }
+    const bool fortran_exponent = (seen & 2) != 0;
+    char buffer[64];
+    const char* first = token.data();
+    if (fortran_exponent) {
+        for (std::size_t i = 0; i < token.size(); ++i) {
+            buffer[i] = (token[i] == 'D' || token[i] == 'd') ? 'e' : token[i];
+        }
+        first = buffer;
+    }
+    const char* last = first + token.size();
     double value = 0.0;
-    auto [end, error] = std::from_chars(buffer, buffer + n, value);
-    if (error != std::errc() || end != buffer + n || !std::isfinite(value)) return std::nullopt;
+    auto [end, error] = std::from_chars(first, last, value);
+    if (error != std::errc() || end != last || !std::isfinite(value)) return std::nullopt;
     return value;
 }
 
@@ -79,10 +95,25 @@ std::string base_name(std::string_view path) {
 std::string read_whole_file(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) fail(path, std::string("cannot open: ") + std::strerror(errno));
-    std::ostringstream content;
-    content << in.rdbuf();
+    std::string content;
+    in.seekg(0, std::ios::end);
+    std::streamoff size = in ? static_cast<std::streamoff>(in.tellg()) : -1;
+    if (size > 0) {
+        // A regular file: one read of its whole size.
+        content.resize(static_cast<std::size_t>(size));
+        in.seekg(0);
+        in.read(content.data(), size);
+        content.resize(static_cast<std::size_t>(in.gcount()));
+    } else {
+        // A pipe or special file has no size to ask for: read it to its end.
+        in.clear();
+        char chunk[65536];
+        while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
+            content.append(chunk, static_cast<std::size_t>(in.gcount()));
+        }
+    }
     if (in.bad()) fail(path, "cannot read the file");
-    return content.str();
+    return content;
 }
 
 std::optional<std::string_view> TextLines::next() {
@@ -96,15 +127,18 @@ std::optional<std::string_view> TextLines::next() {
     return line;
 }
 
+std::optional<std::string_view> Words::next() {
+    while (pos_ < line_.size() && (line_[pos_] == ' ' || line_[pos_] == '\t')) ++pos_;
+    std::size_t start = pos_;
+    while (pos_ < line_.size() && line_[pos_] != ' ' && line_[pos_] != '\t') ++pos_;
+    if (pos_ == start) return std::nullopt;
+    return line_.substr(start, pos_ - start);
+}
+
 std::vector<std::string_view> split_words(std::string_view line) {
     std::vector<std::string_view> words;
-    std::size_t i = 0;
-    while (i < line.size()) {
-        while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
-        std::size_t start = i;
-        while (i < line.size() && line[i] != ' ' && line[i] != '\t') ++i;
-        if (i > start) words.push_back(line.substr(start, i - start));
-    }
+    Words cursor(line);
+    while (auto word = cursor.next()) words.push_back(*word);
     return words;
 }
 

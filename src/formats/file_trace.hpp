@@ -56,6 +56,17 @@ class TextLines {
     std::int64_t number_ = 0;
 };
 
+// The words of a line, separated by blanks and tabs, one after the other.
+class Words {
+  public:
+    explicit Words(std::string_view line) : line_(line) {}
+    std::optional<std::string_view> next();
+
+  private:
+    std::string_view line_;
+    std::size_t pos_ = 0;
+};
+
 // Splits a line at blanks and tabs.
 std::vector<std::string_view> split_words(std::string_view line);
 

@@ -3,6 +3,7 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <span>
 
 namespace wavespec::formats {
 namespace {
@@ -122,7 +123,16 @@ KnetTrace read_knet(std::string_view file, std::string_view bytes, bool keep_off
     std::vector<double>& samples = result.trace.samples;
     std::int64_t short_line = 0;  // a line with fewer than 8 counts: only the last may have one
     while (auto line = lines.next()) {
-        std::vector<std::string_view> words = split_words(*line);
+        // One more slot than a line may fill, to see a line that holds too many.
+        std::array<std::string_view, kCountsPerLine + 1> slots;
+        std::size_t filled = 0;
+        Words cursor(*line);
+        while (filled < slots.size()) {
+            auto word = cursor.next();
+            if (!word) break;
+            slots[filled++] = *word;
+        }
+        std::span<const std::string_view> words(slots.data(), filled);
         if (words.empty()) {
             if (short_line == 0) short_line = lines.number();
             continue;
@@ -131,8 +141,7 @@ KnetTrace read_knet(std::string_view file, std::string_view bytes, bool keep_off
             fail_at_line(file, short_line, "a line of fewer than 8 counts before the last line");
         }
         if (words.size() > kCountsPerLine) {
-            fail_at_line(file, lines.number(),
-                         std::to_string(words.size()) + " counts on a line of at most 8");
+            fail_at_line(file, lines.number(), "more than 8 counts on a line");
         }
         if (words.size() < kCountsPerLine) short_line = lines.number();
         for (std::string_view word : words) {

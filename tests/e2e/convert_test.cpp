@@ -340,6 +340,19 @@ TEST(Convert, BrokenInputIsRefusedNamingFileAndPlaceAndWritesNothing) {
          },
          {"XYZ.mseed"},
          "XYZ.mseed: sampling rates differ: XX.XYZ.00.HHN 100 Hz, XX.XYZ.00.HHZ 50 Hz"},
+        // A header promising more uncompressed samples than the record holds (libmseed would
+        // read past the record).
+        {"mseed sample count beyond the record",
+         [](const ScratchDir& d) {
+             MseedChannel channel{"HHN", sample_counts(0, 50)};
+             channel.encoding = DE_INT32;
+             std::string bytes = mseed_bytes({channel});
+             bytes[30] = 0;
+             bytes[31] = static_cast<char>(200);  // numsamples, big-endian
+             write_bytes(d / "XYZ.mseed", bytes);
+         },
+         {"XYZ.mseed"},
+         "XYZ.mseed: byte 0: the record's 200 samples do not fit in its data area"},
 #endif
     };
     for (const BrokenCase& test : cases) {
