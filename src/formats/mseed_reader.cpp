@@ -87,6 +87,10 @@ std::vector<MseedSegment> read_mseed_segments(std::string_view file, std::string
     quiet_library();
     // The library wants a writable buffer (it may swap bytes in place).
     std::vector<char> buffer(bytes.begin(), bytes.end());
+    // Records may be read from several threads; the library's thread safety is not promised,
+    // and a file takes about a millisecond, so one file is parsed at a time.
+    static std::mutex library;
+    std::lock_guard<std::mutex> lock(library);
     Parsed parsed;
     parsed.group = mst_initgroup(nullptr);
     std::size_t offset = 0;
