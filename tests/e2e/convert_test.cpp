@@ -163,8 +163,8 @@ TEST(Convert, ComponentsOfDifferentLengthsAreCutWithANote) {
     ToolRun run = run_tool_with(dir.path(), {"convert", "RSN1063_TEST_XYZ000.AT2", "-o", "r.csv"});
     ASSERT_EQ(run.exit_status, 0) << run.err;
     EXPECT_EQ(run.err,
-              "wavespec convert: RSN1063_TEST_XYZ: components cut to the shortest, 10 "
-              "samples (000 12, 090 10, UP 12)\n");
+              lines("wavespec convert: RSN1063_TEST_XYZ: components cut to the shortest, 10 "
+                    "samples (000 12, 090 10, UP 12)\n"));
     EXPECT_EQ(split_lines(read_file(dir / "r.csv")).size(), 11u);
 }
 
@@ -366,7 +366,7 @@ TEST(Convert, BrokenInputIsRefusedNamingFileAndPlaceAndWritesNothing) {
         args.insert(args.end(), {"-o", "out.csv"});
         ToolRun run = run_tool_with(dir.path(), args);
         EXPECT_EQ(run.exit_status, 1);
-        EXPECT_EQ(run.err, "wavespec convert: " + test.message + "\n");
+        EXPECT_EQ(run.err, lines("wavespec convert: " + test.message + "\n"));
         EXPECT_FALSE(fs::exists(dir / "out.csv"));
         EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()),
                   before);
@@ -403,7 +403,7 @@ TEST(Convert, UsageErrorsAndInputsThatAreNotOneRecord) {
     for (const Case& test : cases) {
         ToolRun run = run_tool_with(dir.path(), test.args);
         EXPECT_EQ(run.exit_status, test.status) << test.args[1];
-        EXPECT_EQ(run.err, test.err);
+        EXPECT_EQ(run.err, lines(test.err));
         EXPECT_FALSE(fs::exists(dir / "x.csv"));
     }
 }
