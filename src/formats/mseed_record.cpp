@@ -71,9 +71,13 @@ const MseedSegment& covering_segment(std::vector<const MseedSegment*> pieces, st
 
 std::string iso_time(std::int64_t microseconds) {
     constexpr std::int64_t kDay = 86400LL * 1000000LL;
-    std::int64_t days =
-        microseconds >= 0 ? microseconds / kDay : -((-microseconds + kDay - 1) / kDay);
-    std::int64_t rest = microseconds - days * kDay;
+    // Days rounded down and the rest, without an intermediate that could overflow.
+    std::int64_t days = microseconds / kDay;
+    std::int64_t rest = microseconds % kDay;
+    if (rest < 0) {
+        --days;
+        rest += kDay;
+    }
     std::int64_t year = 0;
     unsigned month = 0, day = 0;
     civil_from_days(days, year, month, day);
