@@ -340,6 +340,13 @@ TEST(Convert, BrokenInputIsRefusedNamingFileAndPlaceAndWritesNothing) {
          },
          {"XYZ.mseed"},
          "XYZ.mseed: sampling rates differ: XX.XYZ.00.HHN 100 Hz, XX.XYZ.00.HHZ 50 Hz"},
+        {"mseed component missing",
+         [](const ScratchDir& d) {
+             write_bytes(d / "XYZ.mseed", mseed_bytes({{"HHN", sample_counts(0, 30)},
+                                                       {"HHE", sample_counts(1, 30)}}));
+         },
+         {"XYZ.mseed"},
+         "XYZ.mseed: component missing: no channel XX.XYZ.00.HHZ"},
         // A header promising more uncompressed samples than the record holds (libmseed would
         // read past the record).
         {"mseed sample count beyond the record",
