@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string_view>
 
+#include "cli/convert_command.hpp"
 #include "cli/option_parser.hpp"
 #include "cli/plot_command.hpp"
 #include "cli/process_command.hpp"
@@ -18,6 +19,7 @@ constexpr std::string_view kUsage =
     R"(Usage: wavespec                      the dialogue: questions on the console, answers typed
        wavespec process [OPTIONS] RECORD...
        wavespec plot [--output=NAME] [--record=FILE] DIR...
+       wavespec convert [--format=FORMAT] [--keep-offset] INPUT... -o RECORD.csv
        wavespec -h | --help
        wavespec -V | --version
 
@@ -52,6 +54,16 @@ Each record is a CSV file: a header of four names, then lines of time and three 
 A record's files are written under temporary names and take their final names only when
 the record has succeeded.
 
+Convert writes one record of the networks' files as the tool's own CSV:
+      --format=FORMAT       auto (default: decided by content), knet, at2, sac or mseed
+      --keep-offset         K-NET/KiK-net: keep the offset of the counts (default: the
+                            mean of the trace is removed)
+  -o, --output=FILE         the CSV file to write
+K-NET/KiK-net: any one file of a set (BASE.NS, .EW, .UD; .NS1... or .NS2...), in gal.
+PEER AT2/VT2/DT2: three files (or one named RSN..._ with the others beside it); AT2 in gal.
+SAC: three files of one station, either byte order. MiniSEED: the files of one channel
+group (network, station, location, first two letters of the channel), in counts.
+
 Exit status: 0 when every record succeeded, 1 when any failed, 2 for a usage error.
 The dialogue ends with 0, or 1 when it refuses a record; a fatal diagnostic aborts it.
 )";
@@ -78,6 +90,7 @@ int run_command_line(std::span<const std::string> args) {
     }
     if (first == "process") return run_process(rest);
     if (first == "plot") return run_plot(rest);
+    if (first == "convert") return run_convert(rest);
     if (first.starts_with("-")) {
         report_usage_error({}, "unknown option '" + first + "'");
     } else {

@@ -1,0 +1,153 @@
+#include "formats/file_trace.hpp"
+
+#include <array>
+#include <cerrno>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <fstream>
+
+#include "formats/formats.hpp"
+
+namespace wavespec::formats {
+
+void fail(std::string_view file, std::string_view what) {
+    std::string line(file);
+    line.append(": ").append(what);
+    throw FormatError(line);
+}
+
+void fail_at_line(std::string_view file, std::int64_t line, std::string_view what) {
+    fail(file, "line " + std::to_string(line) + ": " + std::string(what));
+}
+
+void fail_at_byte(std::string_view file, std::int64_t byte, std::string_view what) {
+    fail(file, "byte " + std::to_string(byte) + ": " + std::string(what));
+}
+
+std::string plain_word(std::string_view text, std::string_view fallback) {
+    text = trim(text);
+    if (text.empty()) text = fallback;
+    std::string word;
+    for (char c : text.substr(0, 20)) {
+        bool plain = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+                     c == '-' || c == '_' || c == '.' || c == '+';
+        word += plain ? c : '_';
+    }
+    return word;
+}
+
+std::optional<double> parse_real_token(std::string_view token) {
+    if (!token.empty() && token.front() == '+') {
+        token.remove_prefix(1);
+        if (!token.empty() && (token.front() == '+' || token.front() == '-')) return std::nullopt;
+    }
+    if (token.empty() || token.size() > 64) return std::nullopt;
+    // Only digits, signs, point and exponent letters: from_chars alone would also take "inf"
+    // and "nan", which no network writes. A D exponent (Fortran) is read as E.
+    // 1: allowed, 2: a D exponent.
+    static constexpr auto kKinds = [] {
+        std::array<unsigned char, 256> kinds{};
+        for (char c : std::string_view("0123456789.+-Ee")) kinds[static_cast<unsigned char>(c)] = 1;
+        kinds['D'] = kinds['d'] = 2;
+        return kinds;
+    }();
+    unsigned char seen = 1;
+    for (char c : token) {
+        unsigned char kind = kKinds[static_cast<unsigned char>(c)];
+        if (kind == 0) return std::nullopt;
+        seen |= kind;
+    }
+    const bool fortran_exponent = (seen & 2) != 0;
+    char buffer[64];
+    const char* first = token.data();
+    if (fortran_exponent) {
+        for (std::size_t i = 0; i < token.size(); ++i) {
+            buffer[i] = (token[i] == 'D' || token[i] == 'd') ? 'e' : token[i];
+        }
+        first = buffer;
+    }
+    const char* last = first + token.size();
+    double value = 0.0;
+    auto [end, error] = std::from_chars(first, last, value);
+    if (error != std::errc() || end != last || !std::isfinite(value)) return std::nullopt;
+    return value;
+}
+
+std::string quoted(std::string_view text) {
+    std::string result;
+    result.reserve(text.size() + 2);
+    result.append(1, '\'').append(text).append(1, '\'');
+    return result;
+}
+
+std::string shortest_text(double value) {
+    char buffer[32];
+    auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string(buffer, result.ptr);
+}
+
+std::string base_name(std::string_view path) {
+    std::size_t slash = path.find_last_of("/\\");
+    return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
+}
+
+std::string read_whole_file(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) fail(path, std::string("cannot open: ") + std::strerror(errno));
+    std::string content;
+    in.seekg(0, std::ios::end);
+    std::streamoff size = in ? static_cast<std::streamoff>(in.tellg()) : -1;
+    if (size > 0) {
+        // A regular file: one read of its whole size.
+        content.resize(static_cast<std::size_t>(size));
+        in.seekg(0);
+        in.read(content.data(), size);
+        content.resize(static_cast<std::size_t>(in.gcount()));
+    } else {
+        // A pipe or special file has no size to ask for: read it to its end.
+        in.clear();
+        char chunk[65536];
+        while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
+            content.append(chunk, static_cast<std::size_t>(in.gcount()));
+        }
+    }
+    if (in.bad()) fail(path, "cannot read the file");
+    return content;
+}
+
+std::optional<std::string_view> TextLines::next() {
+    if (pos_ >= text_.size()) return std::nullopt;
+    std::size_t end = text_.find('\n', pos_);
+    if (end == std::string_view::npos) end = text_.size();
+    std::string_view line = text_.substr(pos_, end - pos_);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    pos_ = end + 1;
+    ++number_;
+    return line;
+}
+
+std::optional<std::string_view> Words::next() {
+    while (pos_ < line_.size() && (line_[pos_] == ' ' || line_[pos_] == '\t')) ++pos_;
+    std::size_t start = pos_;
+    while (pos_ < line_.size() && line_[pos_] != ' ' && line_[pos_] != '\t') ++pos_;
+    if (pos_ == start) return std::nullopt;
+    return line_.substr(start, pos_ - start);
+}
+
+std::vector<std::string_view> split_words(std::string_view line) {
+    std::vector<std::string_view> words;
+    Words cursor(line);
+    while (auto word = cursor.next()) words.push_back(*word);
+    return words;
+}
+
+std::string_view trim(std::string_view text) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r')) {
+        text.remove_suffix(1);
+    }
+    return text;
+}
+
+}  // namespace wavespec::formats

@@ -1,0 +1,75 @@
+// What each one-component reader gives, and the helpers every reader shares: error lines that
+// name the file and place, component names as plain words, and number tokens.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace wavespec::formats {
+
+// One component as read from one file.
+struct FileTrace {
+    std::string component;  // a plain word (see plain_word)
+    double dt = 0.0;
+    std::vector<double> samples;
+};
+
+[[noreturn]] void fail(std::string_view file, std::string_view what);
+[[noreturn]] void fail_at_line(std::string_view file, std::int64_t line, std::string_view what);
+[[noreturn]] void fail_at_byte(std::string_view file, std::int64_t byte, std::string_view what);
+
+// A component name the dialogue reads back unchanged: letters, digits and - _ . + only (any
+// other character becomes '_'), at most 20 characters, never empty (then `fallback`).
+std::string plain_word(std::string_view text, std::string_view fallback);
+
+// A real number token as the networks write them: optional sign, digits with or without a
+// point, an exponent with E, e, D or d. Nothing for anything else, or for a token that is
+// out of the range of double.
+std::optional<double> parse_real_token(std::string_view token);
+
+// The text in single quotes, for messages.
+std::string quoted(std::string_view text);
+
+// The shortest text that reads back to the same double.
+std::string shortest_text(double value);
+
+// The file name without its directory, for messages about sets.
+std::string base_name(std::string_view path);
+
+// The whole content of a file; fails with a FormatError naming it.
+std::string read_whole_file(const std::string& path);
+
+// Lines of a text file, numbered from 1, without their "\n" or "\r\n".
+class TextLines {
+  public:
+    explicit TextLines(std::string_view text) : text_(text) {}
+    // The next line, or nothing at the end of the text.
+    std::optional<std::string_view> next();
+    std::int64_t number() const { return number_; }  // of the line last returned
+
+  private:
+    std::string_view text_;
+    std::size_t pos_ = 0;
+    std::int64_t number_ = 0;
+};
+
+// The words of a line, separated by blanks and tabs, one after the other.
+class Words {
+  public:
+    explicit Words(std::string_view line) : line_(line) {}
+    std::optional<std::string_view> next();
+
+  private:
+    std::string_view line_;
+    std::size_t pos_ = 0;
+};
+
+// Splits a line at blanks and tabs.
+std::vector<std::string_view> split_words(std::string_view line);
+
+std::string_view trim(std::string_view text);
+
+}  // namespace wavespec::formats

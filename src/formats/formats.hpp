@@ -1,0 +1,70 @@
+// Records in the formats the recording networks deliver: K-NET/KiK-net ASCII, PEER AT2 (and
+// VT2/DT2), SAC binary and MiniSEED. The paths a user gives are grouped into records of three
+// components, each read into one WaveformRecord, which can be written as the tool's own CSV.
+#pragma once
+
+#include <array>
+#include <optional>
+#include <span>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace wavespec::formats {
+
+enum class InputFormat { automatic, csv, knet, at2, sac, mseed };
+
+// "auto", "csv", "knet", "at2", "sac" or "mseed"; nothing for any other name.
+std::optional<InputFormat> input_format_named(std::string_view name);
+std::string_view input_format_name(InputFormat format);
+
+struct ComponentTrace {
+    std::string name;  // one plain word of at most 20 characters
+    std::vector<double> samples;
+};
+
+struct WaveformRecord {
+    std::string stem;                          // the record's name (common stem of its files)
+    double dt = 0.0;                           // sampling interval in s
+    std::array<ComponentTrace, 3> components;  // N/E/Z or horizontal, horizontal, vertical
+    std::vector<std::string> notes;            // one-line notes for standard error
+};
+
+// A user's error in an input file: what() is one line "FILE: PLACE: what is wrong" (PLACE is
+// "line N" or "byte N"), or "FILE: what is wrong" where there is no place.
+class FormatError : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+struct RecordInput {
+    std::string stem;
+    InputFormat format = InputFormat::automatic;
+    std::vector<std::string> paths;
+    // MiniSEED: the channel group "NET.STA.LOC.CH" this record takes from the paths.
+    std::string channel_group;
+};
+
+// Groups the paths into records. Files of one-component formats are completed from their
+// directory where the set can be found from one name (K-NET .NS -> .EW, .UD; NGA AT2 by RSN),
+// each set once; a CSV path is a record of its own with format csv. With `automatic` each
+// file's format is decided by its content.
+std::vector<RecordInput> group_record_inputs(std::span<const std::string> paths,
+                                             InputFormat requested);
+
+struct ReadOptions {
+    bool keep_offset = false;  // K-NET: keep the mean of the counts instead of removing it
+};
+
+// Reads a record of any format but csv.
+WaveformRecord read_record(const RecordInput& input, const ReadOptions& options);
+
+// The tool's own CSV: "time,NAME1,NAME2,NAME3", then "t,v1,v2,v3" with t = double(i) * dt,
+// every number the shortest text that reads back to the same double, lines ending "\n".
+void write_record_csv(const WaveformRecord& record, std::string& out);
+
+// True when this build reads MiniSEED (it needs libmseed).
+bool mseed_supported();
+
+}  // namespace wavespec::formats

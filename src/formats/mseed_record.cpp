@@ -1,0 +1,169 @@
+#include <algorithm>
+#include <array>
+#include <climits>
+#include <cmath>
+#include <cstdio>
+
+#include "formats/file_trace.hpp"
+#include "formats/mseed_segments.hpp"
+
+namespace wavespec::formats {
+namespace {
+
+int position_of(std::string_view channel) {
+    if (channel.empty()) return -1;
+    switch (channel.back()) {
+        case 'N':
+        case '1':
+            return 0;
+        case 'E':
+        case '2':
+            return 1;
+        case 'Z':
+            return 2;
+        default:
+            return -1;
+    }
+}
+
+std::string channel_name(const MseedSegment& s) {
+    return s.network + "." + s.station + "." + s.location + "." + s.channel;
+}
+
+// Days since 1970-01-01 to a civil date (proleptic Gregorian).
+void civil_from_days(std::int64_t z, std::int64_t& y, unsigned& m, unsigned& d) {
+    z += 719468;
+    std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+    auto doe = static_cast<unsigned>(z - era * 146097);
+    unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    y = static_cast<std::int64_t>(yoe) + era * 400;
+    unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    unsigned mp = (5 * doy + 2) / 153;
+    d = doy - (153 * mp + 2) / 5 + 1;
+    m = mp < 10 ? mp + 3 : mp - 9;
+    if (m <= 2) ++y;
+}
+
+// The channel's segments that touch [start, end] must be one segment covering it all.
+const MseedSegment& covering_segment(std::vector<const MseedSegment*> pieces, std::int64_t start,
+                                     std::int64_t end) {
+    std::sort(pieces.begin(), pieces.end(),
+              [](auto* a, auto* b) { return a->start_us < b->start_us; });
+    for (const MseedSegment* piece : pieces) {
+        if (piece->start_us <= start && piece->end_us >= end) return *piece;
+    }
+    for (std::size_t i = 0; i + 1 < pieces.size(); ++i) {
+        const MseedSegment& a = *pieces[i];
+        const MseedSegment& b = *pieces[i + 1];
+        if (a.end_us < end && b.start_us > start) {
+            bool gap = b.start_us > a.end_us;
+            fail(a.file, std::string(gap ? "gap" : "overlap") + " in " + channel_name(a) +
+                             " from " + iso_time(gap ? a.end_us : b.start_us) + " to " +
+                             iso_time(gap ? b.start_us : a.end_us));
+        }
+    }
+    const MseedSegment& first = *pieces.front();
+    fail(first.file, "overlap in " + channel_name(first) + " between " + iso_time(start) + " and " +
+                         iso_time(end));
+}
+
+}  // namespace
+
+std::string iso_time(std::int64_t microseconds) {
+    constexpr std::int64_t kDay = 86400LL * 1000000LL;
+    // Days rounded down and the rest, without an intermediate that could overflow.
+    std::int64_t days = microseconds / kDay;
+    std::int64_t rest = microseconds % kDay;
+    if (rest < 0) {
+        --days;
+        rest += kDay;
+    }
+    std::int64_t year = 0;
+    unsigned month = 0, day = 0;
+    civil_from_days(days, year, month, day);
+    char text[64];
+    std::snprintf(
+        text, sizeof text, "%04lld-%02u-%02uT%02lld:%02lld:%02lld.%06lld",
+        static_cast<long long>(year), month, day, static_cast<long long>(rest / 3600000000LL),
+        static_cast<long long>(rest / 60000000LL % 60),
+        static_cast<long long>(rest / 1000000LL % 60), static_cast<long long>(rest % 1000000LL));
+    return text;
+}
+
+std::string channel_group_of(const MseedSegment& segment) {
+    return segment.network + "." + segment.station + "." + segment.location + "." +
+           segment.channel.substr(0, 2);
+}
+
+WaveformRecord assemble_mseed_record(const std::vector<MseedSegment>& segments,
+                                     const std::string& group, const std::string& stem) {
+    std::array<std::vector<const MseedSegment*>, 3> channels;
+    const MseedSegment* any = nullptr;
+    for (const MseedSegment& s : segments) {
+        if (channel_group_of(s) != group) continue;
+        any = &s;
+        int position = position_of(s.channel);
+        if (position < 0) {
+            fail(s.file,
+                 "channel " + channel_name(s) + " is not N, E, Z, 1 or 2 by its last letter");
+        }
+        auto& pieces = channels[static_cast<std::size_t>(position)];
+        if (!pieces.empty() && pieces.front()->channel != s.channel) {
+            fail(s.file, "two channels for one component: " + channel_name(*pieces.front()) +
+                             " and " + channel_name(s));
+        }
+        pieces.push_back(&s);
+    }
+    if (any == nullptr) throw FormatError(group + ": no MiniSEED data for this channel group");
+    static constexpr std::array<std::string_view, 3> kLetters = {"N or 1", "E or 2", "Z"};
+    for (std::size_t c = 0; c < 3; ++c) {
+        if (channels[c].empty()) {
+            fail(any->file, "component missing: no channel " + group + std::string(kLetters[c]));
+        }
+    }
+    const MseedSegment& reference = *channels[0].front();
+    std::int64_t start = INT64_MIN, end = INT64_MAX;
+    for (const auto& pieces : channels) {
+        std::int64_t first = INT64_MAX, last = INT64_MIN;
+        for (const MseedSegment* piece : pieces) {
+            if (piece->rate != reference.rate) {
+                fail(piece->file, "sampling rates differ: " + channel_name(reference) + " " +
+                                      shortest_text(reference.rate) + " Hz, " +
+                                      channel_name(*piece) + " " + shortest_text(piece->rate) +
+                                      " Hz");
+            }
+            first = std::min(first, piece->start_us);
+            last = std::max(last, piece->end_us);
+        }
+        start = std::max(start, first);
+        end = std::min(end, last);
+    }
+    if (start > end) {
+        fail(reference.file, "the channels of " + group + " share no time span");
+    }
+    if (!(reference.rate > 0.0) || !std::isfinite(reference.rate)) {
+        fail(reference.file, "sampling rate " + shortest_text(reference.rate) + " of " +
+                                 channel_name(reference) + " is not positive");
+    }
+    WaveformRecord record;
+    record.stem = stem;
+    record.dt = 1.0 / reference.rate;
+    for (std::size_t c = 0; c < 3; ++c) {
+        const MseedSegment& piece = covering_segment(channels[c], start, end);
+        if (piece.samples.empty()) fail(piece.file, channel_name(piece) + " holds no samples");
+        const double per_us = piece.rate / 1e6;
+        auto first = static_cast<std::size_t>(
+            std::llround(static_cast<double>(start - piece.start_us) * per_us));
+        auto last = static_cast<std::size_t>(
+            std::llround(static_cast<double>(end - piece.start_us) * per_us));
+        last = std::min(last, piece.samples.size() - 1);
+        first = std::min(first, last);
+        record.components[c].name = plain_word(piece.channel, "CH");
+        record.components[c].samples.assign(
+            piece.samples.begin() + static_cast<std::ptrdiff_t>(first),
+            piece.samples.begin() + static_cast<std::ptrdiff_t>(last) + 1);
+    }
+    return record;
+}
+
+}  // namespace wavespec::formats

@@ -1,0 +1,42 @@
+// MiniSEED data as continuous segments of one channel each, and the record three channels of
+// one instrument make: cut to their common span, refused for gaps, overlaps or differing rates.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "formats/formats.hpp"
+
+namespace wavespec::formats {
+
+// One continuous run of samples of one channel (times in microseconds since 1970).
+struct MseedSegment {
+    std::string file;
+    std::string network, station, location, channel;
+    std::int64_t start_us = 0;  // first sample
+    std::int64_t end_us = 0;    // last sample
+    double rate = 0.0;          // samples per second
+    std::vector<double> samples;
+};
+
+// All records of a file, joined into segments. Fails naming the byte offset of a record that
+// cannot be parsed; without libmseed, fails saying MiniSEED is not built in.
+std::vector<MseedSegment> read_mseed_segments(std::string_view file, std::string_view bytes);
+
+// True when the bytes begin like a MiniSEED record (a six-character sequence number and a
+// quality letter).
+bool looks_like_mseed(std::string_view bytes);
+
+// "NET.STA.LOC.CH": network, station, location and the first two letters of the channel.
+std::string channel_group_of(const MseedSegment& segment);
+
+// The record of one channel group, named `stem`.
+WaveformRecord assemble_mseed_record(const std::vector<MseedSegment>& segments,
+                                     const std::string& group, const std::string& stem);
+
+// Microseconds since 1970 as "2024-05-01T12:00:00.000000".
+std::string iso_time(std::int64_t microseconds);
+
+}  // namespace wavespec::formats

@@ -1,0 +1,292 @@
+// Grouping the user's paths into records of three components.
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <set>
+
+#include "formats/at2_reader.hpp"
+#include "formats/file_trace.hpp"
+#include "formats/formats.hpp"
+#include "formats/knet_reader.hpp"
+#include "formats/mseed_segments.hpp"
+#include "formats/record_sets.hpp"
+#include "formats/sac_reader.hpp"
+
+namespace wavespec::formats {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Given {
+    std::string path;
+    std::size_t order;  // position among the user's paths
+};
+
+struct Grouped {
+    std::size_t order;
+    RecordInput input;
+};
+
+std::string upper(std::string_view text) {
+    std::string result(text);
+    for (char& c : result) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return result;
+}
+
+std::string extension_of(const std::string& path) {
+    std::string name = base_name(path);
+    std::size_t dot = name.find_last_of('.');
+    return dot == std::string::npos ? std::string() : name.substr(dot + 1);
+}
+
+// The beginning of a file, enough to tell its format by content.
+InputFormat detect_format(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) fail(path, "cannot open the file");
+    std::string head(4096, '\0');
+    in.read(head.data(), static_cast<std::streamsize>(head.size()));
+    head.resize(static_cast<std::size_t>(in.gcount()));
+    if (looks_like_sac(head)) return InputFormat::sac;
+    if (looks_like_knet(head)) return InputFormat::knet;
+    if (looks_like_mseed(head)) return InputFormat::mseed;
+    if (looks_like_at2(head)) return InputFormat::at2;
+    return InputFormat::csv;
+}
+
+// K-NET: BASE.NS/.EW/.UD; KiK-net: BASE.NS1/.EW1/.UD1 (borehole) and .NS2/... (surface).
+void group_knet(const std::vector<Given>& files, std::vector<Grouped>& records) {
+    std::set<std::string> seen;
+    for (const Given& given : files) {
+        std::string extension = extension_of(given.path);
+        std::string kind = upper(extension);
+        std::string site = kind.size() == 3 ? kind.substr(2) : "";
+        std::string direction = kind.substr(0, 2);
+        if ((kind.size() != 2 && !(kind.size() == 3 && (site == "1" || site == "2"))) ||
+            (direction != "NS" && direction != "EW" && direction != "UD")) {
+            fail(given.path,
+                 "a K-NET file is named BASE.NS, .EW or .UD (KiK-net .NS1 or .NS2 and "
+                 "so on), so that its set can be found");
+        }
+        std::string base = given.path.substr(0, given.path.size() - extension.size() - 1);
+        if (!seen.insert(base + "|" + site).second) continue;
+        bool lower = std::islower(static_cast<unsigned char>(extension[0])) != 0;
+        RecordInput input;
+        input.format = InputFormat::knet;
+        input.stem = file_stem(given.path);
+        if (site == "1") input.stem += "-borehole";
+        if (site == "2") input.stem += "-surface";
+        for (std::string_view d : {"NS", "EW", "UD"}) {
+            std::string sibling_extension = std::string(d) + site;
+            if (lower) {
+                for (char& c : sibling_extension) c = static_cast<char>(std::tolower(c));
+            }
+            std::string sibling = base + "." + sibling_extension;
+            std::error_code error;
+            if (!fs::is_regular_file(sibling, error)) {
+                fail(given.path, "component missing: " + base_name(sibling) + " not found");
+            }
+            input.paths.push_back(sibling);
+        }
+        records.push_back({given.order, std::move(input)});
+    }
+}
+
+RecordInput at2_record(std::vector<std::string> paths) {
+    RecordInput input;
+    input.format = InputFormat::at2;
+    std::vector<std::string> stems;
+    for (const std::string& path : paths) stems.push_back(file_stem(path));
+    input.stem = common_stem(stems);
+    input.paths = std::move(paths);
+    return input;
+}
+
+// "RSN1063_..." gives 1063; other names nothing.
+std::optional<std::string> rsn_of(const std::string& path) {
+    std::string name = upper(base_name(path));
+    if (!name.starts_with("RSN")) return std::nullopt;
+    std::size_t end = 3;
+    while (end < name.size() && std::isdigit(static_cast<unsigned char>(name[end]))) ++end;
+    if (end == 3 || end >= name.size() || name[end] != '_') return std::nullopt;
+    return name.substr(0, end + 1);
+}
+
+// The files of one recording named the NGA way: those given and those beside them with the
+// same RSN number and extension, ordered horizontal, horizontal, vertical.
+std::vector<std::string> complete_rsn_set(const std::vector<std::string>& given,
+                                          const std::string& rsn) {
+    std::set<std::string> names(given.begin(), given.end());
+    const std::string extension = upper(extension_of(given.front()));
+    fs::path directory = fs::path(given.front()).parent_path();
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(directory.empty() ? "." : directory, error)) {
+        std::string name = entry.path().filename().string();
+        if (upper(name).starts_with(rsn) && upper(extension_of(name)) == extension &&
+            entry.is_regular_file(error)) {
+            std::string path = directory.empty() ? name : (directory / name).string();
+            bool known = std::any_of(names.begin(), names.end(), [&](const std::string& p) {
+                std::error_code e;
+                return fs::equivalent(p, path, e);
+            });
+            if (!known) names.insert(path);
+        }
+    }
+    std::vector<std::string> set(names.begin(), names.end());
+    if (set.size() != 3) {
+        fail(given.front(), "component missing: the set " + rsn.substr(0, rsn.size() - 1) + " ." +
+                                extension + " has " + std::to_string(set.size()) +
+                                " files beside each other, not 3");
+    }
+    std::array<std::string, 3> components = at2_component_names(set);
+    std::vector<std::string> horizontal, vertical;
+    for (std::size_t i = 0; i < 3; ++i) {
+        (is_vertical_at2_name(components[i]) ? vertical : horizontal).push_back(set[i]);
+    }
+    if (vertical.size() != 1) {
+        fail(given.front(), "cannot tell the vertical component of " +
+                                rsn.substr(0, rsn.size() - 1) + " (UP, V or DWN in one name)");
+    }
+    horizontal.push_back(vertical.front());
+    return horizontal;
+}
+
+void group_at2(const std::vector<Given>& files, std::vector<Grouped>& records) {
+    std::map<std::string, std::pair<std::size_t, std::vector<std::string>>> by_rsn;
+    std::vector<Given> others;
+    for (const Given& given : files) {
+        if (auto rsn = rsn_of(given.path)) {
+            std::string key = *rsn + "|" + upper(extension_of(given.path));
+            auto [it, added] = by_rsn.try_emplace(key, given.order, std::vector<std::string>{});
+            it->second.second.push_back(given.path);
+        } else {
+            others.push_back(given);
+        }
+    }
+    for (auto& [key, entry] : by_rsn) {
+        std::string rsn = key.substr(0, key.find('|'));
+        records.push_back({entry.first, at2_record(complete_rsn_set(entry.second, rsn))});
+    }
+    if (others.size() % 3 != 0) {
+        fail(others[others.size() - others.size() % 3].path,
+             "component missing: AT2 files not named RSN..._ make records three at a time, and " +
+                 std::to_string(others.size() % 3) + " are left over");
+    }
+    for (std::size_t i = 0; i < others.size(); i += 3) {
+        records.push_back({others[i].order,
+                           at2_record({others[i].path, others[i + 1].path, others[i + 2].path})});
+    }
+}
+
+void group_sac(const std::vector<Given>& files, std::vector<Grouped>& records) {
+    struct Station {
+        std::size_t order = 0;
+        std::array<std::string, 3> paths;
+    };
+    std::map<std::string, Station> stations;
+    std::vector<std::string> keys;  // in order of appearance
+    for (const Given& given : files) {
+        std::string bytes = read_whole_file(given.path);
+        SacIdentity identity = read_sac_identity(given.path, bytes);
+        if (identity.position < 0) {
+            fail(given.path, "kcmpnm '" + identity.component +
+                                 "' does not end in N, E, Z, 1 or 2 to tell the component");
+        }
+        std::string key = identity.station_key();
+        auto [it, added] = stations.try_emplace(key);
+        if (added) {
+            it->second.order = given.order;
+            keys.push_back(key);
+        }
+        std::string& slot = it->second.paths[static_cast<std::size_t>(identity.position)];
+        if (!slot.empty()) {
+            fail(given.path, "two files for one component of station " + key + ": " +
+                                 base_name(slot) + " and " + base_name(given.path));
+        }
+        slot = given.path;
+    }
+    static constexpr std::array<std::string_view, 3> kLetters = {"N (or 1)", "E (or 2)", "Z"};
+    for (const std::string& key : keys) {
+        Station& station = stations[key];
+        for (std::size_t c = 0; c < 3; ++c) {
+            if (station.paths[c].empty()) {
+                const std::string& any = station.paths[c == 0 ? 1 : 0].empty()
+                                             ? station.paths[2]
+                                             : station.paths[c == 0 ? 1 : 0];
+                fail(any, "component missing: no " + std::string(kLetters[c]) +
+                              " file of station " + key + " among the files given");
+            }
+        }
+        RecordInput input;
+        input.format = InputFormat::sac;
+        std::vector<std::string> stems;
+        for (const std::string& path : station.paths) stems.push_back(file_stem(path));
+        input.stem = common_stem(stems);
+        input.paths.assign(station.paths.begin(), station.paths.end());
+        records.push_back({station.order, std::move(input)});
+    }
+}
+
+void group_mseed(const std::vector<Given>& files, std::vector<Grouped>& records) {
+    std::vector<std::string> groups;
+    std::map<std::string, std::pair<std::size_t, std::vector<std::string>>> paths_of;
+    for (const Given& given : files) {
+        std::string bytes = read_whole_file(given.path);
+        for (const MseedSegment& segment : read_mseed_segments(given.path, bytes)) {
+            std::string group = channel_group_of(segment);
+            auto [it, added] = paths_of.try_emplace(group, given.order, std::vector<std::string>{});
+            if (added) groups.push_back(group);
+            auto& paths = it->second.second;
+            if (std::find(paths.begin(), paths.end(), given.path) == paths.end()) {
+                paths.push_back(given.path);
+            }
+        }
+    }
+    if (groups.empty() && !files.empty()) fail(files.front().path, "no MiniSEED samples");
+    for (const std::string& group : groups) {
+        RecordInput input;
+        input.format = InputFormat::mseed;
+        input.channel_group = group;
+        input.paths = paths_of[group].second;
+        if (groups.size() == 1) {
+            std::vector<std::string> stems;
+            for (const std::string& path : input.paths) stems.push_back(file_stem(path));
+            input.stem = common_stem(stems);
+        } else {
+            input.stem = plain_word(group, "mseed");
+        }
+        records.push_back({paths_of[group].first, std::move(input)});
+    }
+}
+
+}  // namespace
+
+std::vector<RecordInput> group_record_inputs(std::span<const std::string> paths,
+                                             InputFormat requested) {
+    std::map<InputFormat, std::vector<Given>> by_format;
+    std::set<std::string> seen;
+    std::vector<Grouped> records;
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        if (!seen.insert(paths[i]).second) continue;
+        InputFormat format =
+            requested == InputFormat::automatic ? detect_format(paths[i]) : requested;
+        if (format == InputFormat::csv) {
+            records.push_back(
+                {i, RecordInput{file_stem(paths[i]), InputFormat::csv, {paths[i]}, {}}});
+        } else {
+            by_format[format].push_back({paths[i], i});
+        }
+    }
+    group_knet(by_format[InputFormat::knet], records);
+    group_at2(by_format[InputFormat::at2], records);
+    group_sac(by_format[InputFormat::sac], records);
+    group_mseed(by_format[InputFormat::mseed], records);
+    std::stable_sort(records.begin(), records.end(),
+                     [](const Grouped& a, const Grouped& b) { return a.order < b.order; });
+    std::vector<RecordInput> result;
+    for (Grouped& grouped : records) result.push_back(std::move(grouped.input));
+    return result;
+}
+
+}  // namespace wavespec::formats

@@ -1,0 +1,144 @@
+// Reading one grouped record: its three files, then the checks that make them one record.
+#include <algorithm>
+
+#include "formats/at2_reader.hpp"
+#include "formats/file_trace.hpp"
+#include "formats/formats.hpp"
+#include "formats/knet_reader.hpp"
+#include "formats/mseed_segments.hpp"
+#include "formats/record_sets.hpp"
+#include "formats/sac_reader.hpp"
+
+namespace wavespec::formats {
+namespace {
+
+constexpr std::array<std::string_view, 3> kPositionNames = {"N-S", "E-W", "U-D"};
+
+std::array<FileTrace, 3> read_knet_set(const RecordInput& input, const ReadOptions& options) {
+    std::array<FileTrace, 3> traces;
+    int site = -1;
+    for (std::size_t c = 0; c < 3; ++c) {
+        const std::string& path = input.paths[c];
+        KnetTrace knet = read_knet(path, read_whole_file(path), options.keep_offset);
+        if (knet.position != static_cast<int>(c)) {
+            fail_at_line(path, 13,
+                         "Dir. gives " + std::string(kPositionNames[knet.position]) +
+                             ", but the file takes the set's " + std::string(kPositionNames[c]) +
+                             " place");
+        }
+        if (site >= 0 && knet.site != site) {
+            fail_at_line(path, 13, "Dir. is of another site than " + base_name(input.paths[0]));
+        }
+        site = knet.site;
+        traces[c] = std::move(knet.trace);
+    }
+    return traces;
+}
+
+std::array<FileTrace, 3> read_at2_set(const RecordInput& input) {
+    std::array<std::string, 3> names = at2_component_names(input.paths);
+    std::array<FileTrace, 3> traces;
+    for (std::size_t c = 0; c < 3; ++c) {
+        traces[c] = read_at2(input.paths[c], read_whole_file(input.paths[c]), names[c]);
+    }
+    return traces;
+}
+
+std::array<FileTrace, 3> read_sac_set(const RecordInput& input) {
+    std::array<FileTrace, 3> traces;
+    for (std::size_t c = 0; c < 3; ++c) {
+        traces[c] = read_sac(input.paths[c], read_whole_file(input.paths[c]));
+    }
+    return traces;
+}
+
+WaveformRecord read_mseed_set(const RecordInput& input) {
+    std::vector<MseedSegment> segments;
+    for (const std::string& path : input.paths) {
+        std::vector<MseedSegment> more = read_mseed_segments(path, read_whole_file(path));
+        std::move(more.begin(), more.end(), std::back_inserter(segments));
+    }
+    std::string group = input.channel_group;
+    if (group.empty()) {
+        for (const MseedSegment& segment : segments) {
+            std::string other = channel_group_of(segment);
+            if (!group.empty() && other != group) {
+                fail(input.paths.front(),
+                     "more than one channel group: " + group + " and " + other);
+            }
+            group = other;
+        }
+        if (group.empty()) fail(input.paths.front(), "no MiniSEED samples");
+    }
+    return assemble_mseed_record(segments, group, input.stem);
+}
+
+WaveformRecord record_of(const RecordInput& input, std::array<FileTrace, 3> traces) {
+    WaveformRecord record;
+    record.stem = input.stem;
+    record.dt = traces[0].dt;
+    for (std::size_t c = 0; c < 3; ++c) {
+        if (traces[c].dt != record.dt) {
+            fail(input.paths[c], "sampling interval " + shortest_text(traces[c].dt) +
+                                     " s differs from the " + shortest_text(record.dt) + " s of " +
+                                     base_name(input.paths[0]));
+        }
+        record.components[c] = {std::move(traces[c].component), std::move(traces[c].samples)};
+    }
+    return record;
+}
+
+// Components of different lengths are cut to the shortest, with a note.
+void cut_to_shortest(WaveformRecord& record, const std::string& where) {
+    std::size_t shortest = record.components[0].samples.size();
+    std::size_t longest = shortest;
+    for (const ComponentTrace& component : record.components) {
+        shortest = std::min(shortest, component.samples.size());
+        longest = std::max(longest, component.samples.size());
+    }
+    if (shortest < 2) {
+        fail(where,
+             "only " + std::to_string(shortest) + " sample(s) in a component; a record needs 2");
+    }
+    if (shortest == longest) return;
+    std::string note = record.stem + ": components cut to the shortest, " +
+                       std::to_string(shortest) + " samples (";
+    for (std::size_t c = 0; c < 3; ++c) {
+        ComponentTrace& component = record.components[c];
+        note +=
+            (c == 0 ? "" : ", ") + component.name + " " + std::to_string(component.samples.size());
+        component.samples.resize(shortest);
+    }
+    record.notes.push_back(note + ")");
+}
+
+}  // namespace
+
+WaveformRecord read_record(const RecordInput& input, const ReadOptions& options) {
+    const std::string where = input.paths.empty() ? input.stem : input.paths.front();
+    if (input.format != InputFormat::mseed && input.paths.size() != 3) {
+        fail(where, "component missing: a record takes three files, not " +
+                        std::to_string(input.paths.size()));
+    }
+    WaveformRecord record;
+    switch (input.format) {
+        case InputFormat::knet:
+            record = record_of(input, read_knet_set(input, options));
+            break;
+        case InputFormat::at2:
+            record = record_of(input, read_at2_set(input));
+            break;
+        case InputFormat::sac:
+            record = record_of(input, read_sac_set(input));
+            break;
+        case InputFormat::mseed:
+            record = read_mseed_set(input);
+            break;
+        default:
+            fail(where, "is not a record of K-NET, AT2, SAC or MiniSEED files");
+    }
+    cut_to_shortest(record, where);
+    return record;
+}
+
+}  // namespace wavespec::formats

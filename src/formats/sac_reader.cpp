@@ -1,0 +1,145 @@
+#include "formats/sac_reader.hpp"
+
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+
+namespace wavespec::formats {
+namespace {
+
+// Word numbers in the header (4 bytes each) and byte offsets of the text fields.
+constexpr std::size_t kDelta = 0, kVersion = 76, kNpts = 79, kFileType = 85, kEven = 105;
+constexpr std::size_t kStation = 440, kHole = 464, kComponent = 600, kNetwork = 608;
+constexpr std::int32_t kTimeSeries = 1;  // iftype ITIME
+
+enum class ByteOrder { little, big };
+
+std::uint32_t word_bits(std::string_view bytes, std::size_t offset, ByteOrder order) {
+    std::uint32_t value = 0;
+    for (int i = 0; i < 4; ++i) {
+        auto byte = static_cast<std::uint8_t>(bytes[offset + static_cast<std::size_t>(i)]);
+        int shift = order == ByteOrder::little ? 8 * i : 8 * (3 - i);
+        value |= static_cast<std::uint32_t>(byte) << shift;
+    }
+    return value;
+}
+
+std::int32_t int_at(std::string_view bytes, std::size_t word, ByteOrder order) {
+    return std::bit_cast<std::int32_t>(word_bits(bytes, 4 * word, order));
+}
+
+float float_at(std::string_view bytes, std::size_t offset, ByteOrder order) {
+    return std::bit_cast<float>(word_bits(bytes, offset, order));
+}
+
+std::optional<ByteOrder> byte_order(std::string_view bytes) {
+    if (bytes.size() < kSacHeaderBytes) return std::nullopt;
+    if (int_at(bytes, kVersion, ByteOrder::little) == 6) return ByteOrder::little;
+    if (int_at(bytes, kVersion, ByteOrder::big) == 6) return ByteOrder::big;
+    return std::nullopt;
+}
+
+ByteOrder checked_header(std::string_view file, std::string_view bytes) {
+    if (bytes.size() < kSacHeaderBytes) {
+        fail_at_byte(file, static_cast<std::int64_t>(bytes.size()),
+                     "the file ends inside the 632-byte SAC header");
+    }
+    auto order = byte_order(bytes);
+    if (!order) {
+        fail_at_byte(file, 4 * kVersion, "header version (nvhdr) is not 6 in either byte order");
+    }
+    return *order;
+}
+
+// A text field without its trailing blanks and NULs; "" when undefined ("-12345").
+std::string text_field(std::string_view bytes, std::size_t offset, std::size_t size) {
+    std::string_view text = bytes.substr(offset, size);
+    std::size_t end = text.find('\0');
+    text = trim(text.substr(0, end));
+    if (text == "-12345") return {};
+    return std::string(text);
+}
+
+int position_of(std::string_view component) {
+    if (component.empty()) return -1;
+    switch (component.back()) {
+        case 'N':
+        case 'n':
+        case '1':
+            return 0;
+        case 'E':
+        case 'e':
+        case '2':
+            return 1;
+        case 'Z':
+        case 'z':
+            return 2;
+        default:
+            return -1;
+    }
+}
+
+}  // namespace
+
+bool looks_like_sac(std::string_view bytes) {
+    return byte_order(bytes).has_value();
+}
+
+SacIdentity read_sac_identity(std::string_view file, std::string_view bytes) {
+    checked_header(file, bytes);
+    SacIdentity identity;
+    identity.network = text_field(bytes, kNetwork, 8);
+    identity.station = text_field(bytes, kStation, 8);
+    identity.hole = text_field(bytes, kHole, 8);
+    identity.component = text_field(bytes, kComponent, 8);
+    identity.position = position_of(identity.component);
+    return identity;
+}
+
+FileTrace read_sac(std::string_view file, std::string_view bytes) {
+    ByteOrder order = checked_header(file, bytes);
+    double delta = float_at(bytes, 4 * kDelta, order);
+    if (!std::isfinite(delta) || delta <= 0.0) {
+        fail_at_byte(file, 4 * kDelta,
+                     "delta " + shortest_text(delta) + " is not a positive interval");
+    }
+    if (int_at(bytes, kFileType, order) != kTimeSeries) {
+        fail_at_byte(file, 4 * kFileType, "iftype is not a time series");
+    }
+    if (int_at(bytes, kEven, order) != 1) {
+        fail_at_byte(file, 4 * kEven, "leven is not true: the samples are not evenly spaced");
+    }
+    std::int32_t npts = int_at(bytes, kNpts, order);
+    if (npts < 1)
+        fail_at_byte(file, 4 * kNpts, "npts " + std::to_string(npts) + " is not positive");
+    const std::size_t data_bytes = bytes.size() - kSacHeaderBytes;
+    const std::size_t wanted = 4 * static_cast<std::size_t>(npts);
+    if (data_bytes < wanted) {
+        fail_at_byte(file, static_cast<std::int64_t>(bytes.size()),
+                     "the file ends after " + std::to_string(data_bytes / 4) +
+                         " samples; npts is " + std::to_string(npts));
+    }
+    if (data_bytes > wanted) {
+        fail_at_byte(file, static_cast<std::int64_t>(kSacHeaderBytes + wanted),
+                     std::to_string(data_bytes - wanted) + " bytes after the npts " +
+                         std::to_string(npts) + " samples");
+    }
+    FileTrace trace;
+    SacIdentity identity = read_sac_identity(file, bytes);
+    trace.component = plain_word(identity.component, "SAC");
+    trace.dt = delta;
+    trace.samples.resize(static_cast<std::size_t>(npts));
+    for (std::size_t i = 0; i < trace.samples.size(); ++i) {
+        std::size_t offset = kSacHeaderBytes + 4 * i;
+        float value = float_at(bytes, offset, order);
+        if (!std::isfinite(value)) {
+            fail_at_byte(file, static_cast<std::int64_t>(offset),
+                         "sample " + std::to_string(i + 1) + " is not a finite number");
+        }
+        trace.samples[i] = value;
+    }
+    return trace;
+}
+
+}  // namespace wavespec::formats
