@@ -6,15 +6,28 @@
 namespace wavespec::plot {
 
 void append_pixel(std::string& out, double v) {
-    char buffer[32];
     // Coordinates far outside the picture are clipped anyway; bounding them keeps the text short.
     if (!std::isfinite(v)) v = 0.0;
     v = std::fmax(-1e6, std::fmin(1e6, v));
-    auto result = std::to_chars(buffer, buffer + sizeof buffer, v, std::chars_format::fixed, 1);
-    std::string_view text(buffer, static_cast<std::size_t>(result.ptr - buffer));
-    if (text.ends_with(".0")) text.remove_suffix(2);
-    if (text == "-0") text = "0";
-    out.append(text);
+    // Tenths of a pixel as a whole number, written by hand: a picture holds thousands of
+    // coordinates, and the general conversion with a precision is several times slower.
+    long long tenths = std::llround(v * 10.0);
+    unsigned long long magnitude = tenths < 0 ? 0ull - static_cast<unsigned long long>(tenths)
+                                              : static_cast<unsigned long long>(tenths);
+    char buffer[24];
+    char* end = buffer + sizeof buffer;
+    char* p = end;
+    if (magnitude % 10 != 0) {
+        *--p = static_cast<char>('0' + magnitude % 10);
+        *--p = '.';
+    }
+    magnitude /= 10;
+    do {
+        *--p = static_cast<char>('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude != 0);
+    if (tenths < 0) *--p = '-';
+    out.append(p, end);
 }
 
 void append_number(std::string& out, double v) {

@@ -75,6 +75,20 @@ TEST(PlotAxes, LinearTicksCoverTheRangeAtRoundSteps) {
     }
 }
 
+TEST(PlotSvgText, PixelCoordinatesInTenths) {
+    const std::pair<double, const char*> cases[] = {
+        {0.0, "0"},         {12.0, "12"},        {12.34, "12.3"},
+        {12.36, "12.4"},    {-0.04, "0"},        {-0.06, "-0.1"},
+        {-7.5, "-7.5"},     {99.96, "100"},      {1e9, "1000000"},
+        {-1e9, "-1000000"}, {std::nan(""), "0"}, {std::numeric_limits<double>::infinity(), "0"},
+    };
+    for (auto [value, text] : cases) {
+        std::string out = "<";
+        append_pixel(out, value);
+        EXPECT_EQ(out, std::string("<") + text) << value;
+    }
+}
+
 TEST(PlotDecimate, KeepsEveryColumnsExtremesAndAtMostTwoPoints) {
     std::mt19937 random(14);
     std::normal_distribution<double> noise(0.0, 50.0);
