@@ -7,10 +7,13 @@ namespace wavespec::cli {
 BatchProgress::BatchProgress(std::size_t total, bool quiet, bool show_progress)
     : total_(total), quiet_(quiet), show_progress_(show_progress) {}
 
-void BatchProgress::record_done(bool ok, const std::string& line) {
+void BatchProgress::record_done(bool ok, const std::string& line,
+                                const std::vector<std::string>& notes) {
     std::lock_guard lock(mutex_);
     ++done_;
     clear();
+    for (const std::string& note : notes)
+        std::fprintf(stderr, "wavespec process: %s\n", note.c_str());
     if (!ok) {
         std::fprintf(stderr, "wavespec process: %s\n", line.c_str());
     } else if (!quiet_) {

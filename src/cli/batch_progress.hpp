@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <mutex>
 #include <string>
+#include <vector>
 
 namespace wavespec::cli {
 
@@ -15,7 +16,8 @@ class BatchProgress {
     BatchProgress(std::size_t total, bool quiet, bool show_progress);
     // One record has ended: its line goes to standard output (success, unless quiet) or
     // standard error (failure), then the progress line is redrawn.
-    void record_done(bool ok, const std::string& line);
+    // Notes on the record go to standard error before its line.
+    void record_done(bool ok, const std::string& line, const std::vector<std::string>& notes);
     // Takes the progress line off the terminal at the end of the batch.
     void finish();
 

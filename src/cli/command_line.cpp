@@ -43,6 +43,8 @@ Options of process:
       --plot                draw spectra.svg and waveform.svg beside the files
   -j, --jobs=N              records processed at once (default: the number of processors)
   -q, --quiet               no line per record on standard output
+      --format=FORMAT       how to read the records, as for convert (default auto)
+      --keep-offset         K-NET/KiK-net: keep the offset of the counts
 
 Options of plot (draws spectra.svg and waveform.svg into each DIR from the files a run
 left there: amp3.csv and the output waveform):
@@ -50,9 +52,9 @@ left there: amp3.csv and the output waveform):
                             file in DIR headed time(s),)
       --record=FILE         the record as read, drawn under the output (one DIR only)
 
-Each record is a CSV file: a header of four names, then lines of time and three samples.
-A record's files are written under temporary names and take their final names only when
-the record has succeeded.
+A record is a CSV file (a header of four names, then lines of time and three samples) or
+the files of one record in a network's format (see convert). A record's files are written
+under temporary names and take their final names only when the record has succeeded.
 
 Convert writes one record of the networks' files as the tool's own CSV:
       --format=FORMAT       auto (default: decided by content), knet, at2, sac or mseed

@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "cli/command_line.hpp"
+#include "cli/format_option.hpp"
 #include "cli/option_parser.hpp"
 #include "formats/formats.hpp"
 
@@ -41,12 +42,7 @@ ConvertRequest parse_request(std::span<const std::string> args) {
     ConvertRequest request;
     for (const ParsedOption& option : parsed.options) {
         if (option.long_name == "format") {
-            auto format = formats::input_format_named(option.value);
-            if (!format) {
-                throw UsageError("unknown format '" + option.value +
-                                 "' (auto, csv, knet, at2, sac or mseed)");
-            }
-            request.format = *format;
+            request.format = parse_format_option(option.value);
         } else if (option.long_name == "keep-offset") {
             request.read.keep_offset = true;
         } else if (option.long_name == "output") {

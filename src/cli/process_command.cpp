@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <map>
+#include <set>
 #include <thread>
 #include <vector>
 
@@ -26,30 +27,69 @@
 namespace wavespec::cli {
 namespace {
 
-// Where each record's files go: the directory itself for one record, DIR/STEM/ for several.
+// The records the paths make. The files of one record are found together; when a path
+// cannot be grouped, the others are grouped one by one so that the batch still goes on, and
+// the paths that fail are reported as failed records.
+std::vector<formats::RecordInput> group_records(const ProcessOptions& options,
+                                                std::vector<std::string>& failures) {
+    try {
+        return formats::group_record_inputs(options.records, options.format);
+    } catch (const formats::FormatError&) {
+    }
+    std::vector<formats::RecordInput> inputs;
+    std::set<std::pair<std::vector<std::string>, std::string>> seen;
+    for (const std::string& path : options.records) {
+        try {
+            for (formats::RecordInput& input :
+                 formats::group_record_inputs(std::span(&path, 1), options.format)) {
+                std::vector<std::string> files = input.paths;
+                std::sort(files.begin(), files.end());
+                if (seen.emplace(files, input.channel_group).second) {
+                    inputs.push_back(std::move(input));
+                }
+            }
+        } catch (const formats::FormatError& error) {
+            failures.push_back(error.what());
+        }
+    }
+    return inputs;
+}
+
+// A record is named by its path when it is one file, by its files' stem beside them otherwise.
+std::string record_name(const formats::RecordInput& input) {
+    if (input.paths.size() == 1 && input.channel_group.empty()) return input.paths.front();
+    return (std::filesystem::path(input.paths.front()).parent_path() / input.stem).string();
+}
+
+// Where each record's files go: the directory itself for one record, DIR/STEM/ for several
+// (records, not files: the three files of a K-NET set are one record).
 // Two records of the same stem would write over each other, so they are refused.
-std::vector<RecordJob> plan_jobs(const ProcessOptions& options) {
+// A path that could not be grouped counts as a record of its own.
+std::vector<RecordJob> plan_jobs(const ProcessOptions& options,
+                                 std::vector<formats::RecordInput> inputs, std::size_t failed) {
     std::filesystem::path base = options.out_dir ? *options.out_dir : ".";
+    bool several = inputs.size() + failed > 1;
     std::vector<RecordJob> jobs;
     std::map<std::string, std::string> stems;
-    for (std::size_t i = 0; i < options.records.size(); ++i) {
-        const std::string& record = options.records[i];
-        RecordJob job{record, base, unique_staging_token()};
-        if (options.records.size() > 1) {
-            std::string stem = std::filesystem::path(record).stem().string();
+    for (formats::RecordInput& input : inputs) {
+        RecordJob job{record_name(input), {}, base, unique_staging_token()};
+        if (several) {
+            std::string stem = input.format == formats::InputFormat::csv
+                                   ? std::filesystem::path(input.paths.front()).stem().string()
+                                   : input.stem;
             if (stem.empty() || stem == "." || stem == "..") {
-                throw UsageError("the record '" + record +
+                throw UsageError("the record '" + job.record +
                                  "' has no file name to name its directory");
             }
-            auto [seen, fresh] = stems.emplace(stem, record);
+            auto [seen, fresh] = stems.emplace(stem, job.record);
             if (!fresh) {
-                throw UsageError("the records '" + seen->second + "' and '" + record +
+                throw UsageError("the records '" + seen->second + "' and '" + job.record +
                                  "' have the same stem '" + stem +
-                                 "', so their files would "
-                                 "go to the same directory");
+                                 "', so their files would go to the same directory");
             }
             job.target = base / stem;
         }
+        job.input = std::move(input);
         jobs.push_back(std::move(job));
     }
     return jobs;
@@ -60,24 +100,28 @@ std::vector<RecordJob> plan_jobs(const ProcessOptions& options) {
 int run_process(std::span<const std::string> args) {
     ProcessOptions options;
     std::vector<RecordJob> jobs;
+    std::vector<std::string> failures;
     try {
         options = parse_process_options(args);
         if (options.help) return run_command_line(std::vector<std::string>{"--help"});
-        jobs = plan_jobs(options);
+        std::vector<formats::RecordInput> inputs = group_records(options, failures);
+        jobs = plan_jobs(options, std::move(inputs), failures.size());
     } catch (const UsageError& error) {
         report_usage_error("process", error.what());
         return kUsageError;
     }
 
     bool terminal = wavespec_isatty(2) != 0;
-    BatchProgress progress(jobs.size(), options.quiet, terminal && jobs.size() > 1);
+    BatchProgress progress(jobs.size() + failures.size(), options.quiet,
+                           terminal && jobs.size() + failures.size() > 1);
+    for (const std::string& failure : failures) progress.record_done(false, failure, {});
     std::atomic<std::size_t> next{0};
-    std::atomic<bool> any_failed{false};
+    std::atomic<bool> any_failed{!failures.empty()};
     auto work = [&] {
         for (std::size_t i = next++; i < jobs.size(); i = next++) {
             RecordResult result = run_record(jobs[i], options);
             if (!result.ok) any_failed = true;
-            progress.record_done(result.ok, result.line);
+            progress.record_done(result.ok, result.line, result.notes);
         }
     };
     std::size_t workers = std::min<std::size_t>(options.jobs, jobs.size());

@@ -2,6 +2,7 @@
 
 #include <thread>
 
+#include "cli/format_option.hpp"
 #include "cli/option_parser.hpp"
 #include "cli/option_values.hpp"
 
@@ -16,6 +17,7 @@ constexpr OptionSpec kProcessOptions[] = {
     {"out-dir", 'C', true},      {"no-dumps", 0, false},
     {"plot", 0, false},          {"jobs", 'j', true},
     {"quiet", 'q', false},       {"help", 'h', false},
+    {"format", 0, true},         {"keep-offset", 0, false},
 };
 
 constexpr std::int64_t kMostJobs = 1024;
@@ -81,6 +83,10 @@ ProcessOptions parse_process_options(std::span<const std::string> args) {
             options.jobs = static_cast<unsigned>(parse_integer(name, value, 1, kMostJobs));
         } else if (name == "quiet") {
             options.quiet = true;
+        } else if (name == "format") {
+            options.format = parse_format_option(value);
+        } else if (name == "keep-offset") {
+            options.read.keep_offset = true;
         } else if (name == "help") {
             options.help = true;
         }

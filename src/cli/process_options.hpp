@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "formats/formats.hpp"
+
 namespace wavespec::cli {
 
 struct ProcessOptions {
@@ -24,6 +26,8 @@ struct ProcessOptions {
     unsigned jobs = 1;
     bool quiet = false;
     bool help = false;
+    formats::InputFormat format = formats::InputFormat::automatic;
+    formats::ReadOptions read;
     std::vector<std::string> records;
 };
 

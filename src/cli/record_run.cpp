@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 
+#include "cli/record_loading.hpp"
 #include "cli/run_pictures.hpp"
 #include "cli/staged_files.hpp"
 #include "dialogue/record_steps.hpp"
@@ -57,12 +58,12 @@ std::string place_in_file(const std::string& path, std::uint64_t offset) {
 std::string describe(const RecordFailure& failure, const RecordJob& job,
                      const StagedFiles& staged) {
     std::string first_line = failure.what();
-    if (failure.unit == kWaveformUnit && failure.unit_name == job.record) {
+    const std::string& path = job.input.paths.front();
+    if (failure.unit == kWaveformUnit && failure.unit_name == path) {
         if (first_line.starts_with("open: ")) {
             return "cannot open the record: " + first_line.substr(6);
         }
-        std::string place =
-            failure.input_offset ? place_in_file(job.record, *failure.input_offset) : "";
+        std::string place = failure.input_offset ? place_in_file(path, *failure.input_offset) : "";
         if (first_line.ends_with("end of file")) {
             return "the record ends before its header of four names is complete";
         }
@@ -76,9 +77,15 @@ std::string describe(const RecordFailure& failure, const RecordJob& job,
 }
 
 void process(const RecordJob& job, const ProcessOptions& options, StagedFiles& staged,
-             RunState& state) {
+             RunState& state, std::vector<std::string>& notes) {
     RecordLayer layer({}, RecordLayer::FailureMode::throw_failure);
-    read_waveform_file(layer, job.record, state, RecordLayer::NameForm::exact);
+    if (job.input.format == formats::InputFormat::csv) {
+        read_waveform_file(layer, job.input.paths.front(), state, RecordLayer::NameForm::exact);
+    } else {
+        formats::WaveformRecord record = formats::read_record(job.input, options.read);
+        notes = std::move(record.notes);
+        load_record(record, state);
+    }
     if (auto why = sampling_interval_problem(state)) {
         throw RecordRefused{"no usable sampling interval: " + *why};
     }
@@ -142,27 +149,33 @@ RecordResult run_record(const RecordJob& job, const ProcessOptions& options) {
     bool created = std::filesystem::create_directories(job.target, error);
     if (error) {
         return {false, job.record + ": cannot create the directory " + job.target.string() + ": " +
-                           error.message()};
+                           error.message(),
+                {}};
     }
     std::optional<std::string> why;
+    std::vector<std::string> notes;
     {
         StagedFiles staged(job.target, job.token);
         try {
-            process(job, options, staged, *state);
+            process(job, options, staged, *state, notes);
             if (auto failure = staged.commit()) why = *failure;
         } catch (const RecordRefused& refused) {
             why = refused.why;
         } catch (const RecordFailure& failure) {
             why = describe(failure, job, staged);
+        } catch (const formats::FormatError& format_error) {
+            why = format_error.what();
         }
     }
     if (why) {
         // A directory made for this record alone goes again with its temporary files.
         if (created) std::filesystem::remove(job.target, error);
-        return {false, job.record + ": " + *why};
+        return {false, job.record + ": " + *why, std::move(notes)};
     }
-    return {true, job.record + ": nt " + std::to_string(state->nt) + ", dt " + shortest(state->dt) +
-                      ", nf " + std::to_string(state->nf) + ", files in " + job.target.string()};
+    return {true,
+            job.record + ": nt " + std::to_string(state->nt) + ", dt " + shortest(state->dt) +
+                ", nf " + std::to_string(state->nf) + ", files in " + job.target.string(),
+            std::move(notes)};
 }
 
 }  // namespace wavespec::cli

@@ -4,13 +4,16 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "cli/process_options.hpp"
+#include "formats/formats.hpp"
 
 namespace wavespec::cli {
 
 struct RecordJob {
-    std::string record;            // the path as the user gave it
+    std::string record;            // the record's name in messages: its path, or its files' stem
+    formats::RecordInput input;    // its files and their format
     std::filesystem::path target;  // the directory its files go to
     std::string token;             // unique among the jobs of this process
 };
@@ -18,6 +21,7 @@ struct RecordJob {
 struct RecordResult {
     bool ok = false;
     std::string line;  // the summary for standard output, or the reason for standard error
+    std::vector<std::string> notes;  // remarks on the record for standard error
 };
 
 RecordResult run_record(const RecordJob& job, const ProcessOptions& options);

@@ -1,6 +1,8 @@
 // Grouping the user's paths into records of three components.
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -44,7 +46,7 @@ std::string extension_of(const std::string& path) {
 // The beginning of a file, enough to tell its format by content.
 InputFormat detect_format(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
-    if (!in) fail(path, "cannot open the file");
+    if (!in) fail(path, std::string("cannot open: ") + std::strerror(errno));
     std::string head(4096, '\0');
     in.read(head.data(), static_cast<std::streamsize>(head.size()));
     head.resize(static_cast<std::size_t>(in.gcount()));

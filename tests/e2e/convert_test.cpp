@@ -405,7 +405,7 @@ TEST(Convert, UsageErrorsAndInputsThatAreNotOneRecord) {
          "wavespec convert: plain.csv: byte 30: the file ends inside the 632-byte SAC header\n"},
         {{"convert", "missing.NS", "-o", "x.csv"},
          1,
-         "wavespec convert: missing.NS: cannot open the file\n"},
+         "wavespec convert: missing.NS: cannot open: No such file or directory\n"},
     };
     for (const Case& test : cases) {
         ToolRun run = run_tool_with(dir.path(), test.args);

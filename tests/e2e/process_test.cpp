@@ -101,7 +101,7 @@ TEST(Process, BatchGoesOnPastFailingRecordsAndLeavesThemNoFiles) {
     EXPECT_EQ(failures.size(), 3u) << run.err;
     EXPECT_TRUE(
         contains(run.err, "wavespec process: letters.csv: line 3, column 8: unreadable value"));
-    EXPECT_TRUE(contains(run.err, "wavespec process: missing.csv: cannot open the record: "));
+    EXPECT_TRUE(contains(run.err, "wavespec process: missing.csv: cannot open: "));
     EXPECT_TRUE(contains(run.err, "wavespec process: single.csv: no usable sampling interval"));
     EXPECT_TRUE(contains(run.out, "good.csv: nt 40, dt 0.01, nf 64, files in out"));
     EXPECT_EQ(names_in(dir / "out" / "good"),
@@ -219,7 +219,7 @@ TEST(Process, UsageErrorsNameTheArgumentAndTouchNothing) {
         {{"process", "--output=d/w.csv", "r.csv"}, "without directories"},
         {{"process", "--no-dumps=1", "r.csv"}, "option '--no-dumps' takes no value"},
         {{"process", "r.csv", "--skip"}, "option '--skip' needs a value"},
-        {{"process", "a/r.csv", "b/r.csv"}, "have the same stem 'r'"},
+        {{"process", "r.csv", "./r.csv"}, "have the same stem 'r'"},
     };
     for (const UsageCase& c : cases) {
         SCOPED_TRACE(c.message);

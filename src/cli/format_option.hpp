@@ -1,0 +1,12 @@
+// The --format option of the commands that read records: a format's name, or a usage error.
+#pragma once
+
+#include <string_view>
+
+#include "formats/formats.hpp"
+
+namespace wavespec::cli {
+
+formats::InputFormat parse_format_option(std::string_view value);
+
+}  // namespace wavespec::cli
