@@ -25,15 +25,22 @@ std::vector<std::string_view> split(std::string_view text) {
     }
 }
 
+// An explicit plus sign, which from_chars does not take; never followed by another sign.
+void drop_plus(std::string_view& text) {
+    if (text.size() > 1 && text.front() == '+' && text[1] != '-' && text[1] != '+') {
+        text.remove_prefix(1);
+    }
+}
+
 bool read_real(std::string_view text, double& value) {
-    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+    drop_plus(text);
     const char* end = text.data() + text.size();
     auto [ptr, ec] = std::from_chars(text.data(), end, value, std::chars_format::general);
     return !text.empty() && ec == std::errc() && ptr == end && std::isfinite(value);
 }
 
 bool read_integer(std::string_view text, std::int64_t& value) {
-    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+    drop_plus(text);
     const char* end = text.data() + text.size();
     auto [ptr, ec] = std::from_chars(text.data(), end, value);
     return !text.empty() && ec == std::errc() && ptr == end;

@@ -2,15 +2,18 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <cstdio>
 #include <filesystem>
 #include <map>
 #include <set>
+#include <system_error>
 #include <thread>
 #include <vector>
 
 #ifdef _WIN32
 #include <io.h>
+#include <windows.h>
 #define wavespec_isatty _isatty
 #else
 #include <unistd.h>
@@ -64,6 +67,28 @@ std::string record_name(const formats::RecordInput& input) {
 // Where each record's files go: the directory itself for one record, DIR/STEM/ for several
 // (records, not files: the three files of a K-NET set are one record).
 // Two records of the same stem would write over each other, so they are refused.
+// The progress line is redrawn with a carriage return and an erase-line sequence; a Windows
+// console understands the sequence only once asked to.
+bool terminal_understands_sequences() {
+#ifdef _WIN32
+    HANDLE console = GetStdHandle(STD_ERROR_HANDLE);
+    DWORD mode = 0;
+    if (console == INVALID_HANDLE_VALUE || !GetConsoleMode(console, &mode)) return false;
+    return SetConsoleMode(console, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING) != 0;
+#else
+    return true;
+#endif
+}
+
+// Names that the file system takes for the same directory: on Windows and macOS letters of
+// either case name the same file.
+std::string directory_key(std::string stem) {
+#if defined(_WIN32) || defined(__APPLE__)
+    for (char& c : stem) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+#endif
+    return stem;
+}
+
 // A path that could not be grouped counts as a record of its own.
 std::vector<RecordJob> plan_jobs(const ProcessOptions& options,
                                  std::vector<formats::RecordInput> inputs, std::size_t failed) {
@@ -81,7 +106,7 @@ std::vector<RecordJob> plan_jobs(const ProcessOptions& options,
                 throw UsageError("the record '" + job.record +
                                  "' has no file name to name its directory");
             }
-            auto [seen, fresh] = stems.emplace(stem, job.record);
+            auto [seen, fresh] = stems.emplace(directory_key(stem), job.record);
             if (!fresh) {
                 throw UsageError("the records '" + seen->second + "' and '" + job.record +
                                  "' have the same stem '" + stem +
@@ -111,7 +136,7 @@ int run_process(std::span<const std::string> args) {
         return kUsageError;
     }
 
-    bool terminal = wavespec_isatty(2) != 0;
+    bool terminal = wavespec_isatty(2) != 0 && terminal_understands_sequences();
     BatchProgress progress(jobs.size() + failures.size(), options.quiet,
                            terminal && jobs.size() + failures.size() > 1);
     for (const std::string& failure : failures) progress.record_done(false, failure, {});
@@ -126,10 +151,21 @@ int run_process(std::span<const std::string> args) {
     };
     std::size_t workers = std::min<std::size_t>(options.jobs, jobs.size());
     std::vector<std::thread> threads;
-    for (std::size_t w = 1; w < workers; ++w) threads.emplace_back(work);
+    for (std::size_t w = 1; w < workers; ++w) {
+        try {
+            threads.emplace_back(work);
+        } catch (const std::system_error&) {
+            break;  // the system gives no more threads: the ones running share the records
+        }
+    }
     work();
     for (std::thread& thread : threads) thread.join();
     progress.finish();
+    // Lines that could not be written are a failure too, never a silent success.
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        std::fputs("wavespec process: standard output: write error\n", stderr);
+        return kSomeRecordFailed;
+    }
     return any_failed ? kSomeRecordFailed : kSuccess;
 }
 

@@ -1,5 +1,7 @@
 #include "cli/process_options.hpp"
 
+#include <algorithm>
+#include <cctype>
 #include <thread>
 
 #include "cli/format_option.hpp"
@@ -22,6 +24,14 @@ constexpr OptionSpec kProcessOptions[] = {
 
 constexpr std::int64_t kMostJobs = 1024;
 
+// Compared without regard to case: on Windows and macOS both cases name the same file.
+bool same_name_ignoring_case(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
 // The output waveform is written beside the run's other files: a plain name, none of theirs.
 void check_output_name(const std::string& name) {
     if (name.empty() || name == "." || name == ".." ||
@@ -31,7 +41,7 @@ void check_output_name(const std::string& name) {
     }
     for (const char* taken : {"amp3.csv", "amp-c.csv", "fort.67", "fort.68", "fort.69", "fort.88",
                               "fort.89", "spectra.svg", "waveform.svg"}) {
-        if (name == taken) {
+        if (same_name_ignoring_case(name, taken)) {
             throw UsageError("invalid value '" + name +
                              "' for --output: the run writes a file of that name itself");
         }

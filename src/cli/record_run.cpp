@@ -76,9 +76,28 @@ std::string describe(const RecordFailure& failure, const RecordJob& job,
     return "cannot write " + file + ": " + first_line;
 }
 
+// A file of the run that is one of the record's own files would destroy it (for instance
+// "process wave.csv" with the default output name).
+void refuse_overwriting_the_record(const RecordJob& job, const ProcessOptions& options) {
+    std::vector<std::string> finals = {"amp3.csv", "amp-c.csv", options.output};
+    if (options.dumps)
+        finals.insert(finals.end(), {"fort.67", "fort.68", "fort.69", "fort.88", "fort.89"});
+    if (options.plot) finals.insert(finals.end(), {"spectra.svg", "waveform.svg"});
+    for (const std::string& name : finals) {
+        std::filesystem::path file = job.target / name;
+        for (const std::string& path : job.input.paths) {
+            std::error_code error;
+            if (std::filesystem::equivalent(file, path, error)) {
+                throw RecordRefused{"the run would write " + file.string() +
+                                    " over the record itself; choose another --output or -C"};
+            }
+        }
+    }
+}
+
 void process(const RecordJob& job, const ProcessOptions& options, StagedFiles& staged,
              RunState& state, std::vector<std::string>& notes) {
-    RecordLayer layer({}, RecordLayer::FailureMode::throw_failure);
+    RecordLayer layer({.set_binary_mode = false}, RecordLayer::FailureMode::throw_failure);
     if (job.input.format == formats::InputFormat::csv) {
         read_waveform_file(layer, job.input.paths.front(), state, RecordLayer::NameForm::exact);
     } else {
@@ -123,6 +142,11 @@ void process(const RecordJob& job, const ProcessOptions& options, StagedFiles& s
     write_spectra(layer, state, names);
     if (options.plot) pictures.keep_spectra(state);
     reconstruct_series(layer, state, names, options.dumps);
+    // The dialogue's dumps are closed at its stop; here each is closed now, so that a write
+    // that fails at the close fails the record instead of going unnoticed.
+    if (options.dumps) {
+        for (int unit : kDumpUnits) layer.close(unit);
+    }
     if (options.window) {
         state.icut = 1;
         state.stime = (*options.window)[0];
@@ -144,12 +168,13 @@ void process(const RecordJob& job, const ProcessOptions& options, StagedFiles& s
 }  // namespace
 
 RecordResult run_record(const RecordJob& job, const ProcessOptions& options) {
-    auto state = std::make_unique<RunState>();
+    std::unique_ptr<RunState> state;
     std::error_code error;
     bool created = std::filesystem::create_directories(job.target, error);
     if (error) {
-        return {false, job.record + ": cannot create the directory " + job.target.string() + ": " +
-                           error.message(),
+        return {false,
+                job.record + ": cannot create the directory " + job.target.string() + ": " +
+                    error.message(),
                 {}};
     }
     std::optional<std::string> why;
@@ -157,6 +182,8 @@ RecordResult run_record(const RecordJob& job, const ProcessOptions& options) {
     {
         StagedFiles staged(job.target, job.token);
         try {
+            state = std::make_unique<RunState>();
+            refuse_overwriting_the_record(job, options);
             process(job, options, staged, *state, notes);
             if (auto failure = staged.commit()) why = *failure;
         } catch (const RecordRefused& refused) {
@@ -165,6 +192,9 @@ RecordResult run_record(const RecordJob& job, const ProcessOptions& options) {
             why = describe(failure, job, staged);
         } catch (const formats::FormatError& format_error) {
             why = format_error.what();
+        } catch (const std::exception& other) {
+            // Anything else (memory, the file system) fails this record alone.
+            why = std::string("cannot be processed: ") + other.what();
         }
     }
     if (why) {

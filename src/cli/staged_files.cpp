@@ -33,8 +33,9 @@ StagedFiles::~StagedFiles() {
 }
 
 std::string StagedFiles::stage(std::string_view final_name) {
-    // A hidden name in the same directory, so that the rename never crosses file systems.
-    std::string hidden = "." + std::string(final_name) + "." + token_ + ".tmp";
+    // A short hidden name in the same directory: the rename never crosses file systems, and a
+    // final name near the system's length limit still has a temporary name that fits.
+    std::string hidden = ".wavespec-" + token_ + "-" + std::to_string(entries_.size()) + ".tmp";
     Entry entry{directory_ / hidden, directory_ / std::string(final_name)};
     entries_.push_back(entry);
     return entry.temporary.string();

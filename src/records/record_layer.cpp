@@ -79,8 +79,10 @@ RecordLayer::RecordLayer(StandardStreams streams, FailureMode failure_mode)
 #ifdef _WIN32
     // Records carry their own CR LF, so the C runtime must not add a second CR on output nor
     // drop the CR on input: the standard streams pass bytes through unchanged, as files do.
-    for (int fd : {streams_.input_fd, streams_.output_fd, streams_.error_fd}) {
-        _setmode(fd, _O_BINARY);
+    if (streams_.set_binary_mode) {
+        for (int fd : {streams_.input_fd, streams_.output_fd, streams_.error_fd}) {
+            _setmode(fd, _O_BINARY);
+        }
     }
 #endif
 }

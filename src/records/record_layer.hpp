@@ -96,6 +96,10 @@ struct StandardStreams {
     int input_fd = 0;
     int output_fd = 1;
     int error_fd = 2;
+    // On Windows the layer puts the standard streams into binary mode, since its records carry
+    // their own CR LF. A layer that never uses them (one of many records run side by side)
+    // leaves them as they are.
+    bool set_binary_mode = true;
 };
 
 // A fatal diagnostic raised as an exception, for callers that run many records in one process

@@ -112,6 +112,22 @@ TEST(Process, BatchGoesOnPastFailingRecordsAndLeavesThemNoFiles) {
         EXPECT_FALSE(fs::exists(dir / "out" / failed)) << failed;
     }
 
+    // A run that would write over its own record refuses it; a long output name is taken whole.
+    write_file(dir / "wave.csv", smooth_record(40));
+    run = run_tool_with(dir.path(), {"process", "-q", "wave.csv"});
+    EXPECT_EQ(run.exit_status, 1);
+    EXPECT_TRUE(
+        contains(run.err, "wave.csv: the run would write ./wave.csv over the record itself"))
+        << run.err;
+    EXPECT_EQ(read_file(dir / "wave.csv"), smooth_record(40));
+    if (!windows_tool()) {
+        std::string long_output(240, 'w');
+        run = run_tool_with(dir.path(),
+                            {"process", "-q", "-C", "long", "--output", long_output, "good.csv"});
+        EXPECT_EQ(run.exit_status, 0) << run.err;
+        EXPECT_TRUE(fs::exists(dir / "long" / long_output));
+    }
+
     // A refused window leaves the files of an earlier run as they were.
     run = run_tool_with(dir.path(),
                         {"process", "-q", "-C", "out", "--window=0,1e9", "good.csv", "window.csv"});
@@ -213,9 +229,11 @@ TEST(Process, UsageErrorsNameTheArgumentAndTouchNothing) {
         {{"process", "--window=1,x", "r.csv"}, "invalid value '1,x' for --window"},
         {{"process", "--invert=4", "r.csv"}, "invalid value '4' for --invert"},
         {{"process", "--skip=-1", "r.csv"}, "invalid value '-1' for --skip"},
+        {{"process", "--skip=+-0", "r.csv"}, "invalid value '+-0' for --skip"},
         {{"process", "-j0", "r.csv"}, "invalid value '0' for --jobs"},
         {{"process", "--integrate", "--differentiate", "r.csv"}, "--integrate and --differentiate"},
         {{"process", "--output=amp3.csv", "r.csv"}, "the run writes a file of that name"},
+        {{"process", "--output=AMP-C.CSV", "r.csv"}, "the run writes a file of that name"},
         {{"process", "--output=d/w.csv", "r.csv"}, "without directories"},
         {{"process", "--no-dumps=1", "r.csv"}, "option '--no-dumps' takes no value"},
         {{"process", "r.csv", "--skip"}, "option '--skip' needs a value"},

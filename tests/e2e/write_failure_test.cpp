@@ -103,23 +103,38 @@ TEST(WriteFailure, ReadOnlyFileSystemEntryAsTheOutputFile) {
 
 TEST(WriteFailure, ProcessLimitReachedFailsTheRecordAndLeavesNoFile) {
     if (windows_tool()) GTEST_SKIP() << "Windows programs do not obey POSIX file-size limits";
-    // The record fails on its own, naming the file as it would have been called, and neither
+    // Each record fails on its own, naming the file as it would have been called, and neither
     // a partial file nor a temporary one stays behind.
     ScratchDir dir;
     write_file(dir / "a.csv", record_of(1024));
     write_file(dir / "b.csv", small_record());
+    write_file(dir / "c.csv", record_of(64));  // only its dumps outgrow the limit, at their close
     write_file(dir / "keyboard", "");
     MeasuredRun measured = run_measured(dir.path(), dir / "keyboard",
                                         {.stdout_path = "/dev/null",
                                          .file_size_limit = 4096,
-                                         .arguments = "process -C out a.csv b.csv"});
+                                         .arguments = "process -C out a.csv b.csv c.csv"});
     EXPECT_EQ(measured.run.exit_status, 1);
     EXPECT_NE(measured.run.err.find("a.csv: cannot write out/a/amp3.csv: write: File too large"),
               std::string::npos)
         << measured.run.err;
+    EXPECT_NE(measured.run.err.find("c.csv: cannot write out/c/fort.6"), std::string::npos)
+        << measured.run.err;
     EXPECT_FALSE(std::filesystem::exists(dir / "out" / "a"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "out" / "c"));
     // The small record's files fit under the limit: the batch went on to it.
     EXPECT_TRUE(std::filesystem::exists(dir / "out" / "b" / "fort.89"));
+}
+
+TEST(WriteFailure, ProcessLinesThatCannotBeWrittenAreAFailure) {
+    if (windows_tool()) GTEST_SKIP() << "/dev/full is a Linux device";
+    ScratchDir dir;
+    write_file(dir / "a.csv", small_record());
+    write_file(dir / "keyboard", "");
+    MeasuredRun measured = run_measured(dir.path(), dir / "keyboard",
+                                        {.stdout_path = "/dev/full", .arguments = "process a.csv"});
+    EXPECT_EQ(measured.run.exit_status, 1);
+    EXPECT_EQ(measured.run.err, "wavespec process: standard output: write error\n");
 }
 
 }  // namespace
