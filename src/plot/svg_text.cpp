@@ -1,7 +1,9 @@
 #include "plot/svg_text.hpp"
 
+#include <array>
 #include <charconv>
 #include <cmath>
+#include <utility>
 
 namespace wavespec::plot {
 
@@ -90,30 +92,32 @@ void append_text(std::string& out, double x, double y, std::string_view anchor,
     out += "</text>\n";
 }
 
+namespace {
+
+// <TAG NAME1="V1" ... ATTRIBUTES/> for an element placed by four pixel values.
+void append_placed(std::string& out, std::string_view tag,
+                   const std::array<std::pair<std::string_view, double>, 4>& place,
+                   std::string_view attributes) {
+    out.append("<").append(tag);
+    for (const auto& [name, value] : place) {
+        out.append(" ").append(name).append("=\"");
+        append_pixel(out, value);
+        out += '"';
+    }
+    out.append(" ").append(attributes).append("/>\n");
+}
+
+}  // namespace
+
 void append_line(std::string& out, double x1, double y1, double x2, double y2,
                  std::string_view attributes) {
-    out += "<line x1=\"";
-    append_pixel(out, x1);
-    out += "\" y1=\"";
-    append_pixel(out, y1);
-    out += "\" x2=\"";
-    append_pixel(out, x2);
-    out += "\" y2=\"";
-    append_pixel(out, y2);
-    out.append("\" ").append(attributes).append("/>\n");
+    append_placed(out, "line", {{{"x1", x1}, {"y1", y1}, {"x2", x2}, {"y2", y2}}}, attributes);
 }
 
 void append_rect(std::string& out, double x, double y, double width, double height,
                  std::string_view attributes) {
-    out += "<rect x=\"";
-    append_pixel(out, x);
-    out += "\" y=\"";
-    append_pixel(out, y);
-    out += "\" width=\"";
-    append_pixel(out, width);
-    out += "\" height=\"";
-    append_pixel(out, height);
-    out.append("\" ").append(attributes).append("/>\n");
+    append_placed(out, "rect", {{{"x", x}, {"y", y}, {"width", width}, {"height", height}}},
+                  attributes);
 }
 
 void begin_svg(std::string& out, int width, int height) {
