@@ -116,9 +116,9 @@ TEST(Process, BatchGoesOnPastFailingRecordsAndLeavesThemNoFiles) {
     write_file(dir / "wave.csv", smooth_record(40));
     run = run_tool_with(dir.path(), {"process", "-q", "wave.csv"});
     EXPECT_EQ(run.exit_status, 1);
-    EXPECT_TRUE(
-        contains(run.err, "wave.csv: the run would write ./wave.csv over the record itself"))
-        << run.err;
+    // The path is written with the platform's separator.
+    EXPECT_TRUE(contains(run.err, "wave.csv: the run would write .")) << run.err;
+    EXPECT_TRUE(contains(run.err, "wave.csv over the record itself")) << run.err;
     EXPECT_EQ(read_file(dir / "wave.csv"), smooth_record(40));
     if (!windows_tool()) {
         std::string long_output(240, 'w');
