@@ -1,22 +1,13 @@
 #include "cli/convert_command.hpp"
 
-#include <atomic>
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
-#include <fstream>
 
 #include "cli/command_line.hpp"
 #include "cli/format_option.hpp"
 #include "cli/option_parser.hpp"
+#include "cli/staged_files.hpp"
 #include "formats/formats.hpp"
-
-#ifndef _WIN32
-#include <unistd.h>
-#else
-#include <process.h>
-#endif
 
 namespace wavespec::cli {
 namespace {
@@ -56,43 +47,6 @@ ConvertRequest parse_request(std::span<const std::string> args) {
     return request;
 }
 
-int process_id() {
-#ifndef _WIN32
-    return static_cast<int>(::getpid());
-#else
-    return _getpid();
-#endif
-}
-
-// Writes the text under a temporary name beside the target and renames it into place, so that
-// the target is either the whole record or untouched.
-void write_atomically(const std::string& target, const std::string& text) {
-    static std::atomic<int> counter{0};
-    fs::path final_path(target);
-    std::string name = ".";
-    name.append(final_path.filename().string()).append(".tmp");
-    name.append(std::to_string(process_id())).append("-").append(std::to_string(counter++));
-    fs::path temporary = final_path.parent_path() / name;
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out) throw FormatError(target + ": cannot write: " + std::strerror(errno));
-        out.write(text.data(), static_cast<std::streamsize>(text.size()));
-        out.close();
-        if (!out) {
-            std::error_code ignored;
-            fs::remove(temporary, ignored);
-            throw FormatError(target + ": cannot write the record");
-        }
-    }
-    std::error_code error;
-    fs::rename(temporary, final_path, error);
-    if (error) {
-        std::error_code ignored;
-        fs::remove(temporary, ignored);
-        throw FormatError(target + ": cannot write: " + error.message());
-    }
-}
-
 void report(const std::string& line) {
     std::string text = "wavespec convert: " + line + "\n";
     std::fputs(text.c_str(), stderr);
@@ -125,7 +79,11 @@ int run_convert(std::span<const std::string> args) {
         formats::WaveformRecord record = formats::read_record(inputs.front(), request.read);
         std::string text;
         formats::write_record_csv(record, text);
-        write_atomically(request.output, text);
+        // The record takes its name only once it is whole.
+        fs::path target(request.output);
+        StagedFiles staged(target.parent_path(), unique_staging_token());
+        if (auto why = staged.write(target.filename().string(), text)) throw FormatError(*why);
+        if (auto why = staged.commit()) throw FormatError(*why);
         for (const std::string& note : record.notes) report(note);
     } catch (const FormatError& error) {
         report(error.what());
