@@ -1,6 +1,5 @@
 #include "cli/record_run.hpp"
 
-#include <charconv>
 #include <cstring>
 #include <fstream>
 #include <memory>
@@ -12,6 +11,7 @@
 #include "dialogue/record_steps.hpp"
 #include "dialogue/run_state.hpp"
 #include "dialogue/waveform_reader.hpp"
+#include "formats/file_trace.hpp"
 #include "records/record_layer.hpp"
 
 namespace wavespec::cli {
@@ -21,12 +21,6 @@ namespace {
 struct RecordRefused {
     std::string why;
 };
-
-std::string shortest(double value) {
-    char text[32];
-    auto result = std::to_chars(text, text + sizeof text, value);
-    return std::string(text, result.ptr);
-}
 
 // Line and column (from 1) of the value that a read stopped in, from the byte offset where it
 // stopped: the column is where that value began, after the last separator.
@@ -63,12 +57,12 @@ std::string describe(const RecordFailure& failure, const RecordJob& job,
         if (first_line.starts_with("open: ")) {
             return "cannot open the record: " + first_line.substr(6);
         }
-        std::string place = failure.input_offset ? place_in_file(path, *failure.input_offset) : "";
         if (first_line.ends_with("end of file")) {
             return "the record ends before its header of four names is complete";
         }
         if (first_line.starts_with("read: "))
             return "cannot read the record: " + first_line.substr(6);
+        std::string place = failure.input_offset ? place_in_file(path, *failure.input_offset) : "";
         return place + ": unreadable value (" + first_line + ")";
     }
     std::string file = failure.unit_name.empty() ? "unit " + std::to_string(failure.unit)
@@ -203,8 +197,9 @@ RecordResult run_record(const RecordJob& job, const ProcessOptions& options) {
         return {false, job.record + ": " + *why, std::move(notes)};
     }
     return {true,
-            job.record + ": nt " + std::to_string(state->nt) + ", dt " + shortest(state->dt) +
-                ", nf " + std::to_string(state->nf) + ", files in " + job.target.string(),
+            job.record + ": nt " + std::to_string(state->nt) + ", dt " +
+                formats::shortest_text(state->dt) + ", nf " + std::to_string(state->nf) +
+                ", files in " + job.target.string(),
             std::move(notes)};
 }
 
