@@ -99,24 +99,24 @@ void reconstruct_series(RecordLayer& layer, RunState& state, const RunFileNames&
                 layer.open(kDumpUnits[i], names.dumps[i], RecordLayer::OpenMode::unknown_status);
             }
         }
-        {
-            // The dumps' text cache is released before the output series are first written.
-            TransformDumps dumps(layer);
-            dumps.dump_spectrum(first(state.fx1, nf));
-            wvfast(state.nf, state.fx1, kMom, 1, &dumps);
-            wvfast(state.nf, state.fx2, kMom, 1, &dumps);
-            wvfast(state.nf, state.fx3, kMom, 1, &dumps);
-        }
-        RescaleDump rescale_dump(layer, state.dur);
-        rescale(first(state.fx1, nf), first(state.fx2, nf), first(state.fx3, nf), state.dur,
-                first(state.xr1, nf), first(state.xr2, nf), first(state.xr3, nf), &rescale_dump);
-    } else {
-        wvfast(state.nf, state.fx1, kMom, 1);
-        wvfast(state.nf, state.fx2, kMom, 1);
-        wvfast(state.nf, state.fx3, kMom, 1);
-        rescale(first(state.fx1, nf), first(state.fx2, nf), first(state.fx3, nf), state.dur,
-                first(state.xr1, nf), first(state.xr2, nf), first(state.xr3, nf));
     }
+    {
+        // The dumps' text cache is released before the output series are first written.
+        std::optional<TransformDumps> dumps;
+        if (write_dumps) {
+            dumps.emplace(layer);
+            dumps->dump_spectrum(first(state.fx1, nf));
+        }
+        TransformObserver* observer = dumps ? &*dumps : nullptr;
+        wvfast(state.nf, state.fx1, kMom, 1, observer);
+        wvfast(state.nf, state.fx2, kMom, 1, observer);
+        wvfast(state.nf, state.fx3, kMom, 1, observer);
+    }
+    std::optional<RescaleDump> rescale_dump;
+    if (write_dumps) rescale_dump.emplace(layer, state.dur);
+    rescale(first(state.fx1, nf), first(state.fx2, nf), first(state.fx3, nf), state.dur,
+            first(state.xr1, nf), first(state.xr2, nf), first(state.xr3, nf),
+            rescale_dump ? &*rescale_dump : nullptr);
     auto nt = static_cast<std::ptrdiff_t>(state.nt);
     std::copy(state.xr1.begin(), state.xr1.begin() + nt, state.x1.begin());
     std::copy(state.xr2.begin(), state.xr2.begin() + nt, state.x2.begin());
