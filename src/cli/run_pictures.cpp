@@ -28,8 +28,13 @@ void RunPictures::keep_record(const RunState& state) {
 void RunPictures::keep_spectra(const RunState& state) {
     // The bins of amp3.csv: from the first above zero frequency to the Nyquist bin.
     const ZeroedArray<Complex>* spectra[] = {&state.fx1, &state.fx2, &state.fx3};
+    auto bins = static_cast<std::size_t>(std::max(state.nom - 1, 0));
     frequency_.clear();
-    for (auto& a : amplitude_) a.clear();
+    frequency_.reserve(bins);
+    for (auto& a : amplitude_) {
+        a.clear();
+        a.reserve(bins);
+    }
     for (std::int32_t i = 2; i <= state.nom; ++i) {
         auto k = static_cast<std::size_t>(i - 1);
         frequency_.push_back(bin_frequency(i, state.dom));
@@ -54,14 +59,23 @@ std::optional<std::string> RunPictures::write(StagedFiles& staged, const RunStat
                                  .frequency = frequency_,
                                  .amplitude = {amplitude_[0], amplitude_[1], amplitude_[2]}};
 
-    // The output as its file holds it: every step-th sample from the window's start.
+    // The output as its file holds it: every step-th sample from the window's start. Without
+    // thinning that is the output series itself; only thinned samples are gathered.
     Thinning thinning = thinning_for(state.iskip, state.nt);
     const ZeroedArray<double>* series[] = {&state.x1, &state.x2, &state.x3};
-    std::array<std::vector<double>, 3> output;
+    std::array<std::vector<double>, 3> thinned;
+    std::array<std::span<const double>, 3> output;
     for (std::size_t c = 0; c < 3; ++c) {
-        for (std::int64_t r = 0; r < thinning.records; ++r) {
-            output[c].push_back((*series[c])[static_cast<std::size_t>(r * thinning.step)]);
+        auto records = static_cast<std::size_t>(thinning.records);
+        if (thinning.step == 1) {
+            output[c] = std::span<const double>(*series[c]).first(records);
+            continue;
         }
+        thinned[c].reserve(records);
+        for (std::size_t r = 0; r < records; ++r) {
+            thinned[c].push_back((*series[c])[r * static_cast<std::size_t>(thinning.step)]);
+        }
+        output[c] = thinned[c];
     }
     double start = options.window ? static_cast<double>(state.nstime) * state.dt : 0.0;
     plot::WaveformPicture waveform{.record = name,
@@ -70,7 +84,7 @@ std::optional<std::string> RunPictures::write(StagedFiles& staged, const RunStat
                                    .original = {record_[0], record_[1], record_[2]},
                                    .output_start = start,
                                    .output_step = state.dt * static_cast<double>(thinning.step),
-                                   .output = {output[0], output[1], output[2]}};
+                                   .output = output};
 
     if (auto why = staged.write("spectra.svg", plot::spectra_svg(spectra))) return why;
     return staged.write("waveform.svg", plot::waveform_svg(waveform));
