@@ -15,7 +15,7 @@ namespace {
 namespace fs = std::filesystem;
 using formats::FormatError;
 
-constexpr OptionSpec kSpecs[] = {
+constexpr KnownOption kKnownOptions[] = {
     {"format", 0, true},
     {"keep-offset", 0, false},
     {"output", 'o', true},
@@ -29,7 +29,7 @@ struct ConvertRequest {
 };
 
 ConvertRequest parse_request(std::span<const std::string> args) {
-    ParsedArguments parsed = parse_options(args, kSpecs);
+    ParsedArguments parsed = parse_options(args, kKnownOptions);
     ConvertRequest request;
     for (const ParsedOption& option : parsed.options) {
         if (option.long_name == "format") {

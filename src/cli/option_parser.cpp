@@ -3,16 +3,16 @@
 namespace wavespec::cli {
 namespace {
 
-const OptionSpec* find_long(std::span<const OptionSpec> specs, std::string_view name) {
-    for (const OptionSpec& spec : specs) {
-        if (spec.long_name == name) return &spec;
+const KnownOption* find_long(std::span<const KnownOption> known, std::string_view name) {
+    for (const KnownOption& option : known) {
+        if (option.long_name == name) return &option;
     }
     return nullptr;
 }
 
-const OptionSpec* find_short(std::span<const OptionSpec> specs, char name) {
-    for (const OptionSpec& spec : specs) {
-        if (spec.short_name != 0 && spec.short_name == name) return &spec;
+const KnownOption* find_short(std::span<const KnownOption> known, char name) {
+    for (const KnownOption& option : known) {
+        if (option.short_name != 0 && option.short_name == name) return &option;
     }
     return nullptr;
 }
@@ -20,7 +20,7 @@ const OptionSpec* find_short(std::span<const OptionSpec> specs, char name) {
 }  // namespace
 
 ParsedArguments parse_options(std::span<const std::string> args,
-                              std::span<const OptionSpec> specs) {
+                              std::span<const KnownOption> known) {
     ParsedArguments parsed;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
@@ -33,17 +33,17 @@ ParsedArguments parse_options(std::span<const std::string> args,
             std::string_view body = std::string_view(arg).substr(2);
             std::size_t equals = body.find('=');
             std::string_view name = body.substr(0, equals);
-            const OptionSpec* spec = find_long(specs, name);
-            if (!spec) throw UsageError("unknown option '--" + std::string(name) + "'");
-            if (!spec->takes_value) {
+            const KnownOption* option = find_long(known, name);
+            if (!option) throw UsageError("unknown option '--" + std::string(name) + "'");
+            if (!option->takes_value) {
                 if (equals != std::string_view::npos) {
                     throw UsageError("option '--" + std::string(name) + "' takes no value");
                 }
-                parsed.options.push_back({spec->long_name, {}});
+                parsed.options.push_back({option->long_name, {}});
             } else if (equals != std::string_view::npos) {
-                parsed.options.push_back({spec->long_name, std::string(body.substr(equals + 1))});
+                parsed.options.push_back({option->long_name, std::string(body.substr(equals + 1))});
             } else if (i + 1 < args.size()) {
-                parsed.options.push_back({spec->long_name, args[++i]});
+                parsed.options.push_back({option->long_name, args[++i]});
             } else {
                 throw UsageError("option '--" + std::string(name) + "' needs a value");
             }
@@ -51,16 +51,16 @@ ParsedArguments parse_options(std::span<const std::string> args,
         }
         if (arg.size() > 1 && arg[0] == '-') {
             for (std::size_t k = 1; k < arg.size(); ++k) {
-                const OptionSpec* spec = find_short(specs, arg[k]);
-                if (!spec) throw UsageError("unknown option '-" + std::string(1, arg[k]) + "'");
-                if (!spec->takes_value) {
-                    parsed.options.push_back({spec->long_name, {}});
+                const KnownOption* option = find_short(known, arg[k]);
+                if (!option) throw UsageError("unknown option '-" + std::string(1, arg[k]) + "'");
+                if (!option->takes_value) {
+                    parsed.options.push_back({option->long_name, {}});
                     continue;
                 }
                 if (k + 1 < arg.size()) {
-                    parsed.options.push_back({spec->long_name, arg.substr(k + 1)});
+                    parsed.options.push_back({option->long_name, arg.substr(k + 1)});
                 } else if (i + 1 < args.size()) {
-                    parsed.options.push_back({spec->long_name, args[++i]});
+                    parsed.options.push_back({option->long_name, args[++i]});
                 } else {
                     throw UsageError("option '-" + std::string(1, arg[k]) + "' needs a value");
                 }

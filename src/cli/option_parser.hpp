@@ -17,14 +17,14 @@ class UsageError : public std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-struct OptionSpec {
+struct KnownOption {
     std::string_view long_name;  // without the leading "--"
     char short_name = 0;         // 0: no short form
     bool takes_value = false;
 };
 
 struct ParsedOption {
-    std::string_view long_name;  // the spec's long name, whichever form was typed
+    std::string_view long_name;  // the option's long name, whichever form was typed
     std::string value;           // empty for flags
 };
 
@@ -33,6 +33,7 @@ struct ParsedArguments {
     std::vector<std::string> operands;
 };
 
-ParsedArguments parse_options(std::span<const std::string> args, std::span<const OptionSpec> specs);
+ParsedArguments parse_options(std::span<const std::string> args,
+                              std::span<const KnownOption> known);
 
 }  // namespace wavespec::cli

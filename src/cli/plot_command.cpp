@@ -140,11 +140,11 @@ void plot_directory(const fs::path& dir, const PlotOptions& options) {
 }  // namespace
 
 int run_plot(std::span<const std::string> args) {
-    static constexpr OptionSpec kSpecs[] = {{"output", 0, true}, {"record", 0, true}};
+    static constexpr KnownOption kKnownOptions[] = {{"output", 0, true}, {"record", 0, true}};
     PlotOptions options;
     std::vector<std::string> dirs;
     try {
-        ParsedArguments parsed = parse_options(args, kSpecs);
+        ParsedArguments parsed = parse_options(args, kKnownOptions);
         for (const ParsedOption& o : parsed.options) {
             if (o.value.empty())
                 throw UsageError("option '--" + std::string(o.long_name) + "' needs a value");

@@ -11,7 +11,7 @@
 namespace wavespec::cli {
 namespace {
 
-constexpr OptionSpec kProcessOptions[] = {
+constexpr KnownOption kProcessOptions[] = {
     {"invert", 0, true},         {"bandpass", 0, true},
     {"integrate", 0, false},     {"double-integrate", 0, false},
     {"differentiate", 0, false}, {"window", 0, true},
