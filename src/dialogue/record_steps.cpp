@@ -13,6 +13,7 @@
 #include "spectral/reconstruction.hpp"
 #include "spectral/spectrum_prep.hpp"
 #include "spectral/time_window.hpp"
+#include "spectral/wvfast.hpp"
 
 namespace wavespec {
 namespace {
@@ -100,23 +101,16 @@ void reconstruct_series(RecordLayer& layer, RunState& state, const RunFileNames&
             }
         }
     }
-    {
-        // The dumps' text cache is released before the output series are first written.
-        std::optional<TransformDumps> dumps;
-        if (write_dumps) {
-            dumps.emplace(layer);
-            dumps->dump_spectrum(first(state.fx1, nf));
-        }
-        TransformObserver* observer = dumps ? &*dumps : nullptr;
-        wvfast(state.nf, state.fx1, kMom, 1, observer);
-        wvfast(state.nf, state.fx2, kMom, 1, observer);
-        wvfast(state.nf, state.fx3, kMom, 1, observer);
+    if (write_dumps) {
+        inverse_transforms_with_dumps(layer, state.nf, state.fx1, state.fx2, state.fx3);
+    } else {
+        wvfast(state.nf, state.fx1, kMom, 1);
+        wvfast(state.nf, state.fx2, kMom, 1);
+        wvfast(state.nf, state.fx3, kMom, 1);
     }
-    std::optional<RescaleDump> rescale_dump;
-    if (write_dumps) rescale_dump.emplace(layer, state.dur);
     rescale(first(state.fx1, nf), first(state.fx2, nf), first(state.fx3, nf), state.dur,
-            first(state.xr1, nf), first(state.xr2, nf), first(state.xr3, nf),
-            rescale_dump ? &*rescale_dump : nullptr);
+            first(state.xr1, nf), first(state.xr2, nf), first(state.xr3, nf));
+    if (write_dumps) write_rescaled_dump(layer, first(state.xr1, nf), state.dur);
     auto nt = static_cast<std::ptrdiff_t>(state.nt);
     std::copy(state.xr1.begin(), state.xr1.begin() + nt, state.x1.begin());
     std::copy(state.xr2.begin(), state.xr2.begin() + nt, state.x2.begin());

@@ -12,12 +12,11 @@ void conjugate_fill(std::span<Complex> spectrum) {
 
 void rescale(std::span<const Complex> fx1, std::span<const Complex> fx2,
              std::span<const Complex> fx3, double dur, std::span<double> xr1, std::span<double> xr2,
-             std::span<double> xr3, RescaleObserver* observer) {
+             std::span<double> xr3) {
     for (std::size_t i = 0; i < fx1.size(); ++i) {
         xr1[i] = fx1[i].re / dur;
         xr2[i] = fx2[i].re / dur;
         xr3[i] = fx3[i].re / dur;
-        if (observer != nullptr) observer->rescaled(static_cast<int>(i + 1), xr1[i]);
     }
 }
 

@@ -5,7 +5,6 @@
 #include <span>
 
 #include "spectral/complex_value.hpp"
-#include "spectral/wvfast.hpp"
 
 namespace wavespec {
 
@@ -13,17 +12,9 @@ namespace wavespec {
 // bin n/2 + 1 keep their values.
 void conjugate_fill(std::span<Complex> spectrum);
 
-// Observer of the rescaling: called once per position, in increasing order, with the new value
-// of the first component.
-class RescaleObserver {
-  public:
-    virtual ~RescaleObserver() = default;
-    virtual void rescaled(int position, double value) = 0;
-};
-
 // xrK(i) = Re fxK(i) / dur for every position of the (inverse-transformed) spectra.
 void rescale(std::span<const Complex> fx1, std::span<const Complex> fx2,
              std::span<const Complex> fx3, double dur, std::span<double> xr1, std::span<double> xr2,
-             std::span<double> xr3, RescaleObserver* observer = nullptr);
+             std::span<double> xr3);
 
 }  // namespace wavespec

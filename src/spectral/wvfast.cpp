@@ -191,7 +191,7 @@ std::vector<std::uint32_t> bit_reversal_order(int n) {
     return order;
 }
 
-void wvfast(int n, std::span<Complex> a, int mom, int ind, TransformObserver* observer) {
+void wvfast(int n, std::span<Complex> a, int mom, int ind) {
     if (n < 1 || (n & (n - 1)) != 0 || n > mom || static_cast<std::size_t>(n) > a.size()) {
         throw std::invalid_argument("wvfast: n must be a power of two within the array");
     }
@@ -200,10 +200,7 @@ void wvfast(int n, std::span<Complex> a, int mom, int ind, TransformObserver* ob
     }
     if (ind != 1 && ind != -1) throw std::invalid_argument("wvfast: ind must be -1 or 1");
     std::span<Complex> data = a.first(static_cast<std::size_t>(n));
-    bool dumps = ind == 1 && observer != nullptr;
-    if (dumps) observer->input(data);
     bit_reverse(n, data.data());
-    if (dumps) observer->permuted(data);
     if (n > 1) {
         const TwiddleTable& table = twiddles(n, ind);
         // Butterflies of one stage touch disjoint pairs, and a stage of span istep only mixes
@@ -220,7 +217,6 @@ void wvfast(int n, std::span<Complex> a, int mom, int ind, TransformObserver* ob
             butterfly_stage(data.data(), n, kmax, table);
         }
     }
-    if (dumps) observer->output(data);
 }
 
 }  // namespace wavespec

@@ -17,17 +17,9 @@ inline constexpr double kTransformPi = 3.141592654;
 // (spectral/twiddle_table.hpp), which covers every length up to this one.
 inline constexpr int kMaxWvfastLength = 32768;
 
-// Points at which the inverse transform shows its array; the caller decides what to do.
-class TransformObserver {
-  public:
-    virtual ~TransformObserver() = default;
-    virtual void input(std::span<const Complex> a) = 0;     // as passed in
-    virtual void permuted(std::span<const Complex> a) = 0;  // after the bit-reversal permutation
-    virtual void output(std::span<const Complex> a) = 0;    // after the last butterfly stage
-};
-
 // The order in which the transform's first step leaves an array of n elements: element i is
-// the position (from 0) whose value stands at position i after the permutation.
+// the position (from 0) whose value stands at position i after the permutation. That step
+// only exchanges elements, so values keep their bits.
 std::vector<std::uint32_t> bit_reversal_order(int n);
 
 // Whether wvfast may do two butterflies at once in four-double registers where the processor
@@ -37,10 +29,10 @@ void allow_wide_butterflies(bool allowed);
 
 // Transforms a[0..n) in place: a_out(m) = sum_p a_in(p) exp(I * ind * 2 pi p m / n).
 // n must be a power of two no larger than mom (the declared extent), a.size() or
-// kMaxWvfastLength; ind is -1 (forward) or +1 (inverse). The observer, if any, is called only
-// for ind == 1. Every twiddle factor is the correctly rounded cosine and sine of its angle
-// (pai * ((k-1) * ind)) / kmax, so the results are the same on every platform.
-// Throws std::invalid_argument for an n that is not a power of two or exceeds the extent.
-void wvfast(int n, std::span<Complex> a, int mom, int ind, TransformObserver* observer = nullptr);
+// kMaxWvfastLength; ind is -1 (forward) or +1 (inverse). Every twiddle factor is the correctly
+// rounded cosine and sine of its angle (pai * ((k-1) * ind)) / kmax, so the results are the same on
+// every platform. Throws std::invalid_argument for an n that is not a power of two or exceeds the
+// extent.
+void wvfast(int n, std::span<Complex> a, int mom, int ind);
 
 }  // namespace wavespec
