@@ -10,11 +10,6 @@
 namespace wavespec::cli {
 namespace {
 
-[[noreturn]] void refuse(std::string_view option, std::string_view text, std::string_view want) {
-    throw UsageError("invalid value '" + std::string(text) + "' for --" + std::string(option) +
-                     ": " + std::string(want));
-}
-
 std::vector<std::string_view> split(std::string_view text) {
     std::vector<std::string_view> parts;
     for (;;) {
@@ -48,19 +43,24 @@ bool read_integer(std::string_view text, std::int64_t& value) {
 
 }  // namespace
 
+void refuse_value(std::string_view option, std::string_view text, std::string_view why) {
+    throw UsageError("invalid value '" + std::string(text) + "' for --" + std::string(option) +
+                     ": " + std::string(why));
+}
+
 double parse_real(std::string_view option, std::string_view text) {
     double value = 0.0;
-    if (!read_real(text, value)) refuse(option, text, "expected a finite number");
+    if (!read_real(text, value)) refuse_value(option, text, "expected a finite number");
     return value;
 }
 
 std::vector<double> parse_reals(std::string_view option, std::string_view text, std::size_t count) {
     std::vector<std::string_view> parts = split(text);
     std::string want = "expected " + std::to_string(count) + " finite numbers separated by commas";
-    if (parts.size() != count) refuse(option, text, want);
+    if (parts.size() != count) refuse_value(option, text, want);
     std::vector<double> values(count);
     for (std::size_t i = 0; i < count; ++i) {
-        if (!read_real(parts[i], values[i])) refuse(option, text, want);
+        if (!read_real(parts[i], values[i])) refuse_value(option, text, want);
     }
     return values;
 }
@@ -69,7 +69,7 @@ std::int64_t parse_integer(std::string_view option, std::string_view text, std::
                            std::int64_t high) {
     std::int64_t value = 0;
     if (!read_integer(text, value) || value < low || value > high) {
-        refuse(
+        refuse_value(
             option, text,
             "expected a whole number from " + std::to_string(low) + " to " + std::to_string(high));
     }
@@ -83,9 +83,9 @@ std::vector<std::int64_t> parse_integers(std::string_view option, std::string_vi
     for (std::string_view part : split(text)) {
         std::int64_t value = 0;
         if (!read_integer(part, value) || value < low || value > high) {
-            refuse(option, text,
-                   "expected whole numbers from " + std::to_string(low) + " to " +
-                       std::to_string(high) + " separated by commas");
+            refuse_value(option, text,
+                         "expected whole numbers from " + std::to_string(low) + " to " +
+                             std::to_string(high) + " separated by commas");
         }
         values.push_back(value);
     }

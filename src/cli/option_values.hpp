@@ -8,6 +8,10 @@
 
 namespace wavespec::cli {
 
+// Refuses the option's value with a UsageError: "invalid value 'TEXT' for --OPTION: WHY".
+[[noreturn]] void refuse_value(std::string_view option, std::string_view text,
+                               std::string_view why);
+
 // A finite decimal number ("0.1", "-2", "1e-3").
 double parse_real(std::string_view option, std::string_view text);
 // Exactly count finite numbers separated by commas.

@@ -7,6 +7,7 @@
 #include "cli/format_option.hpp"
 #include "cli/option_parser.hpp"
 #include "cli/option_values.hpp"
+#include "records/shortest_text.hpp"
 
 namespace wavespec::cli {
 namespace {
@@ -48,6 +49,24 @@ void check_output_name(const std::string& name) {
     }
 }
 
+// Corners that can only be a mistake: negative, or out of the order the trapezoid needs.
+void check_corners(std::string_view text, const std::array<double, 4>& corners) {
+    static constexpr const char* kNames[] = {"FL1", "FL2", "FH1", "FH2"};
+    for (std::size_t i = 0; i < corners.size(); ++i) {
+        if (corners[i] < 0.0) {
+            refuse_value(
+                "bandpass", text,
+                std::string(kNames[i]) + " " + shortest_text(corners[i]) + " Hz is negative");
+        }
+        if (i > 0 && corners[i - 1] > corners[i]) {
+            refuse_value("bandpass", text,
+                         "the corners must rise, FL1 <= FL2 <= FH1 <= FH2, but " +
+                             std::string(kNames[i - 1]) + " " + shortest_text(corners[i - 1]) +
+                             " > " + kNames[i] + " " + shortest_text(corners[i]));
+        }
+    }
+}
+
 }  // namespace
 
 ProcessOptions parse_process_options(std::span<const std::string> args) {
@@ -67,6 +86,7 @@ ProcessOptions parse_process_options(std::span<const std::string> args) {
         } else if (name == "bandpass") {
             auto corners = parse_reals(name, value, 4);
             options.bandpass = {corners[0], corners[1], corners[2], corners[3]};
+            check_corners(value, *options.bandpass);
         } else if (name == "integrate" || name == "double-integrate" || name == "differentiate") {
             if (!operation_option.empty() && operation_option != name) {
                 throw UsageError("--" + std::string(operation_option) + " and --" +
@@ -76,6 +96,10 @@ ProcessOptions parse_process_options(std::span<const std::string> args) {
             options.operation = name == "integrate" ? 1 : name == "double-integrate" ? 2 : 3;
         } else if (name == "window") {
             auto window = parse_reals(name, value, 2);
+            if (!(window[1] > 0.0)) {
+                refuse_value(name, value,
+                             "the duration " + shortest_text(window[1]) + " s is not positive");
+            }
             options.window = {window[0], window[1]};
         } else if (name == "skip") {
             options.skip = static_cast<std::int32_t>(parse_integer(name, value, 0, INT32_MAX));

@@ -22,7 +22,7 @@ struct RecordRefused {
     std::string why;
 };
 
-// Line and column (from 1) of the value that a read stopped in, from the byte offset where it
+// "LINE:COLUMN" (from 1) of the value that a read stopped in, from the byte offset where it
 // stopped: the column is where that value began, after the last separator.
 std::string place_in_file(const std::string& path, std::uint64_t offset) {
     std::ifstream in(path, std::ios::binary);
@@ -45,29 +45,38 @@ std::string place_in_file(const std::string& path, std::uint64_t offset) {
         }
         left -= got;
     }
-    return "line " + std::to_string(line) + ", column " + std::to_string(value_start);
+    return std::to_string(line) + ":" + std::to_string(value_start);
 }
 
+// Why a record failed: the place in its file, if one is known (":LINE:COLUMN", written right
+// after the file's name), and the reason.
+struct FailureText {
+    std::string place;
+    std::string why;
+};
+
 // The user's words for a failure of the record layer while this record was processed.
-std::string describe(const RecordFailure& failure, const RecordJob& job,
+FailureText describe(const RecordFailure& failure, const RecordJob& job,
                      const StagedFiles& staged) {
     std::string first_line = failure.what();
     const std::string& path = job.input.paths.front();
     if (failure.unit == kWaveformUnit && failure.unit_name == path) {
         if (first_line.starts_with("open: ")) {
-            return "cannot open the record: " + first_line.substr(6);
+            return {"", "cannot open the record: " + first_line.substr(6)};
         }
         if (first_line.ends_with("end of file")) {
-            return "the record ends before its header of four names is complete";
+            return {"", "the record ends before its header of four names is complete"};
         }
         if (first_line.starts_with("read: "))
-            return "cannot read the record: " + first_line.substr(6);
-        std::string place = failure.input_offset ? place_in_file(path, *failure.input_offset) : "";
-        return place + ": unreadable value (" + first_line + ")";
+            return {"", "cannot read the record: " + first_line.substr(6)};
+        // FILE:LINE:COLUMN, as compilers and GNU tools name a place in a text file.
+        std::string place =
+            failure.input_offset ? ":" + place_in_file(path, *failure.input_offset) : "";
+        return {place, "unreadable value (" + first_line + ")"};
     }
     std::string file = failure.unit_name.empty() ? "unit " + std::to_string(failure.unit)
                                                  : staged.final_path_of(failure.unit_name);
-    return "cannot write " + file + ": " + first_line;
+    return {"", "cannot write " + file + ": " + first_line};
 }
 
 // A file of the run that is one of the record's own files would destroy it (for instance
@@ -149,6 +158,12 @@ void process(const RecordJob& job, const ProcessOptions& options, StagedFiles& s
         if (auto why = window_length_problem(state)) throw RecordRefused{"window refused: " + *why};
         apply_window(state);
     }
+    // A skip that passes the last sample can only be a mistake: the output would keep only its
+    // first sample.
+    if (options.skip > 0 && options.skip >= state.nt) {
+        throw RecordRefused{"--skip=" + std::to_string(options.skip) + " passes the end of the " +
+                            std::to_string(state.nt) + " output samples"};
+    }
     state.iskip = options.skip;
     write_output_file(layer, staged.stage(options.output), state);
     if (options.plot) {
@@ -172,6 +187,7 @@ RecordResult run_record(const RecordJob& job, const ProcessOptions& options) {
                 {}};
     }
     std::optional<std::string> why;
+    std::string place;
     std::vector<std::string> notes;
     {
         StagedFiles staged(job.target, job.token);
@@ -183,7 +199,9 @@ RecordResult run_record(const RecordJob& job, const ProcessOptions& options) {
         } catch (const RecordRefused& refused) {
             why = refused.why;
         } catch (const RecordFailure& failure) {
-            why = describe(failure, job, staged);
+            FailureText text = describe(failure, job, staged);
+            place = std::move(text.place);
+            why = std::move(text.why);
         } catch (const formats::FormatError& format_error) {
             why = format_error.what();
         } catch (const std::exception& other) {
@@ -194,7 +212,7 @@ RecordResult run_record(const RecordJob& job, const ProcessOptions& options) {
     if (why) {
         // A directory made for this record alone goes again with its temporary files.
         if (created) std::filesystem::remove(job.target, error);
-        return {false, job.record + ": " + *why, std::move(notes)};
+        return {false, job.record + place + ": " + *why, std::move(notes)};
     }
     return {true,
             job.record + ": nt " + std::to_string(state->nt) + ", dt " +

@@ -8,6 +8,7 @@
 #include "dialogue/output_waveform.hpp"
 #include "dialogue/spectrum_files.hpp"
 #include "dialogue/waveform_reader.hpp"
+#include "records/shortest_text.hpp"
 #include "spectral/bandpass.hpp"
 #include "spectral/integration.hpp"
 #include "spectral/reconstruction.hpp"
@@ -120,7 +121,7 @@ void reconstruct_series(RecordLayer& layer, RunState& state, const RunFileNames&
 std::optional<std::string> window_start_problem(RunState& state) {
     auto nstime = samples_in(state.stime, state.dt);
     if (!nstime) {
-        return "the starting time of the window is " + std::to_string(state.stime) +
+        return "the starting time of the window is " + shortest_text(state.stime) +
                " s, which is not a sample count the tool can hold; the window must start "
                "within about 2^31 samples of the record's start.";
     }
@@ -131,7 +132,7 @@ std::optional<std::string> window_start_problem(RunState& state) {
 std::optional<std::string> window_length_problem(RunState& state) {
     auto count = samples_in(state.dur, state.dt);
     if (!count || *count >= kSeriesCapacity) {
-        return "a window of " + std::to_string(state.dur) + " s is too long: it may hold at most " +
+        return "a window of " + shortest_text(state.dur) + " s is too long: it may hold at most " +
                std::to_string(kSeriesCapacity) + " samples (a duration below " +
                std::to_string(kSeriesCapacity) + " sampling intervals).";
     }

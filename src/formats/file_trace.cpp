@@ -18,7 +18,7 @@ void fail(std::string_view file, std::string_view what) {
 }
 
 void fail_at_line(std::string_view file, std::int64_t line, std::string_view what) {
-    fail(file, "line " + std::to_string(line) + ": " + std::string(what));
+    fail(std::string(file) + ":" + std::to_string(line), what);
 }
 
 void fail_at_byte(std::string_view file, std::int64_t byte, std::string_view what) {
@@ -79,12 +79,6 @@ std::string quoted(std::string_view text) {
     result.reserve(text.size() + 2);
     result.append(1, '\'').append(text).append(1, '\'');
     return result;
-}
-
-std::string shortest_text(double value) {
-    char buffer[32];
-    auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return std::string(buffer, result.ptr);
 }
 
 std::string base_name(std::string_view path) {

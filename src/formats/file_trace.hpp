@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "records/shortest_text.hpp"
+
 namespace wavespec::formats {
 
 // One component as read from one file.
@@ -33,8 +35,7 @@ std::optional<double> parse_real_token(std::string_view token);
 // The text in single quotes, for messages.
 std::string quoted(std::string_view text);
 
-// The shortest text that reads back to the same double.
-std::string shortest_text(double value);
+using wavespec::shortest_text;
 
 // The file name without its directory, for messages about sets.
 std::string base_name(std::string_view path);

@@ -99,8 +99,7 @@ TEST(Process, BatchGoesOnPastFailingRecordsAndLeavesThemNoFiles) {
     std::vector<std::string> err = split_lines(run.err);
     std::set<std::string> failures(err.begin(), err.end());
     EXPECT_EQ(failures.size(), 3u) << run.err;
-    EXPECT_TRUE(
-        contains(run.err, "wavespec process: letters.csv: line 3, column 8: unreadable value"));
+    EXPECT_TRUE(contains(run.err, "wavespec process: letters.csv:3:8: unreadable value"));
     EXPECT_TRUE(contains(run.err, "wavespec process: missing.csv: cannot open: "));
     EXPECT_TRUE(contains(run.err, "wavespec process: single.csv: no usable sampling interval"));
     EXPECT_TRUE(contains(run.out, "good.csv: nt 40, dt 0.01, nf 64, files in out"));
@@ -133,9 +132,18 @@ TEST(Process, BatchGoesOnPastFailingRecordsAndLeavesThemNoFiles) {
                         {"process", "-q", "-C", "out", "--window=0,1e9", "good.csv", "window.csv"});
     EXPECT_EQ(run.exit_status, 1);
     EXPECT_EQ(run.out, "");
-    EXPECT_TRUE(contains(run.err, "window.csv: window refused: a window of"));
+    EXPECT_TRUE(contains(run.err, "window.csv: window refused: a window of 1e+09 s is too long"));
     EXPECT_EQ(read_file(dir / "out" / "window" / "amp3.csv"), "kept");
     EXPECT_EQ(names_in(dir / "out" / "window"), std::set<std::string>{"amp3.csv"});
+
+    // A skip that passes the last output sample fails its record; one short of it is taken.
+    run = run_tool_with(dir.path(), {"process", "-q", "-C", "skip", "--skip=40", "window.csv"});
+    EXPECT_EQ(run.exit_status, 1);
+    EXPECT_TRUE(contains(run.err, "window.csv: --skip=40 passes the end of the 40 output samples"))
+        << run.err;
+    EXPECT_FALSE(fs::exists(dir / "skip" / "amp3.csv"));
+    run = run_tool_with(dir.path(), {"process", "-q", "-C", "skip", "--skip=39", "window.csv"});
+    EXPECT_EQ(run.exit_status, 0) << run.err;
 }
 
 TEST(Process, FilesAreTheSameWhateverTheNumberOfJobsAndARerunReplacesThem) {
@@ -227,6 +235,12 @@ TEST(Process, UsageErrorsNameTheArgumentAndTouchNothing) {
         {{"process", "--colour", "r.csv"}, "wavespec process: unknown option '--colour'"},
         {{"process", "--bandpass=1,2,3", "r.csv"}, "invalid value '1,2,3' for --bandpass"},
         {{"process", "--window=1,x", "r.csv"}, "invalid value '1,x' for --window"},
+        {{"process", "--window=1,0", "r.csv"}, "'1,0' for --window: the duration 0 s is not"},
+        {{"process", "--window=1,-1e-300", "r.csv"}, "the duration -1e-300 s is not positive"},
+        {{"process", "--bandpass=0.1,0.3,0.2,9", "r.csv"}, "but FL2 0.3 > FH1 0.2;"},
+        {{"process", "--bandpass=-0.1,0.2,5,9", "r.csv"}, "FL1 -0.1 Hz is negative;"},
+        {{"process", "--bandpass=0,0,0,inf", "r.csv"}, "expected 4 finite numbers"},
+        {{"process", "--bandpass=0,0,0,nan", "r.csv"}, "expected 4 finite numbers"},
         {{"process", "--invert=4", "r.csv"}, "invalid value '4' for --invert"},
         {{"process", "--skip=-1", "r.csv"}, "invalid value '-1' for --skip"},
         {{"process", "--skip=+-0", "r.csv"}, "invalid value '+-0' for --skip"},
