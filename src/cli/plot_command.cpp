@@ -4,16 +4,21 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <optional>
-#include <sstream>
 #include <system_error>
 #include <vector>
 
 #include "cli/command_line.hpp"
 #include "cli/option_parser.hpp"
+#include "cli/record_read_failure.hpp"
 #include "cli/staged_files.hpp"
+#include "dialogue/record_steps.hpp"
+#include "dialogue/run_state.hpp"
 #include "plot/pictures.hpp"
 #include "plot/run_files.hpp"
+#include "records/text_lines.hpp"
+#include "records/whole_file.hpp"
 
 namespace wavespec::cli {
 namespace {
@@ -30,12 +35,40 @@ std::string shown(const fs::path& path) {
 }
 
 std::string read_whole(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw FileFault{shown(path) + ": cannot open"};
-    std::ostringstream text;
-    text << in.rdbuf();
-    if (in.bad()) throw FileFault{shown(path) + ": cannot read"};
-    return std::move(text).str();
+    std::string text;
+    if (auto why = read_whole_file(path.string(), text)) throw FileFault{shown(path) + ": " + *why};
+    return text;
+}
+
+// The record as the dialogue and "process" read it, through the record layer, so that every
+// record they take can be drawn.
+plot::Table read_record(const fs::path& path) {
+    auto state = std::make_unique<RunState>();
+    const std::string name = path.string();
+    try {
+        RecordLayer layer({.set_binary_mode = false}, RecordLayer::FailureMode::throw_failure);
+        read_waveform_file(layer, name, *state, RecordLayer::NameForm::exact);
+    } catch (const RecordFailure& failure) {
+        auto read = describe_read_failure(failure, name);
+        if (!read) throw;
+        throw FileFault{shown(path) + read->place + ": " + read->why};
+    }
+    if (state->nt < 1) throw FileFault{shown(path) + ": no samples after the header"};
+    if (static_cast<std::size_t>(state->nt) > kCapacity) {
+        throw FileFault{shown(path) + ": " + std::to_string(state->nt) +
+                        " sample sets, more than the " + std::to_string(kCapacity) +
+                        " the reader keeps"};
+    }
+    const auto n = static_cast<std::ptrdiff_t>(state->nt);
+    plot::Table table;
+    for (std::size_t c = 0; c < 3; ++c) {
+        table.names[c] = std::string(trim(name_text(state->head[c + 1])));
+    }
+    table.abscissa.assign(state->time.begin(), state->time.begin() + n);
+    table.values[0].assign(state->xr1.begin(), state->xr1.begin() + n);
+    table.values[1].assign(state->xr2.begin(), state->xr2.begin() + n);
+    table.values[2].assign(state->xr3.begin(), state->xr3.begin() + n);
+    return table;
 }
 
 template <typename Reader>
@@ -81,7 +114,7 @@ void plot_directory(const fs::path& dir, const PlotOptions& options) {
     fs::path wave_path = find_output_waveform(dir, options.output);
     plot::Table wave = read_table(wave_path, plot::read_output_waveform);
     std::optional<plot::Table> record;
-    if (options.record) record = read_table(*options.record, plot::read_record);
+    if (options.record) record = read_record(*options.record);
 
     std::string name = options.record ? options.record->filename().string()
                                       : fs::absolute(dir).lexically_normal().filename().string();

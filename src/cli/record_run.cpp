@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "cli/record_loading.hpp"
+#include "cli/record_read_failure.hpp"
 #include "cli/run_pictures.hpp"
 #include "cli/staged_files.hpp"
 #include "dialogue/record_steps.hpp"
@@ -22,61 +23,13 @@ struct RecordRefused {
     std::string why;
 };
 
-// "LINE:COLUMN" (from 1) of the value that a read stopped in, from the byte offset where it
-// stopped: the column is where that value began, after the last separator.
-std::string place_in_file(const std::string& path, std::uint64_t offset) {
-    std::ifstream in(path, std::ios::binary);
-    std::uint64_t line = 1, column = 1, value_start = 1;
-    char buffer[1 << 16];
-    std::uint64_t left = offset;
-    while (left > 0 && in) {
-        in.read(buffer, static_cast<std::streamsize>(std::min<std::uint64_t>(left, sizeof buffer)));
-        auto got = static_cast<std::uint64_t>(in.gcount());
-        if (got == 0) break;
-        for (std::uint64_t i = 0; i < got; ++i) {
-            char c = buffer[i];
-            if (c == '\n') {
-                ++line;
-                column = value_start = 1;
-                continue;
-            }
-            ++column;
-            if (c == ',' || c == ' ' || c == '\t' || c == '\r' || c == '/') value_start = column;
-        }
-        left -= got;
-    }
-    return std::to_string(line) + ":" + std::to_string(value_start);
-}
-
-// Why a record failed: the place in its file, if one is known (":LINE:COLUMN", written right
-// after the file's name), and the reason.
-struct FailureText {
-    std::string place;
-    std::string why;
-};
-
 // The user's words for a failure of the record layer while this record was processed.
-FailureText describe(const RecordFailure& failure, const RecordJob& job,
-                     const StagedFiles& staged) {
-    std::string first_line = failure.what();
-    const std::string& path = job.input.paths.front();
-    if (failure.unit == kWaveformUnit && failure.unit_name == path) {
-        if (first_line.starts_with("open: ")) {
-            return {"", "cannot open the record: " + first_line.substr(6)};
-        }
-        if (first_line.ends_with("end of file")) {
-            return {"", "the record ends before its header of four names is complete"};
-        }
-        if (first_line.starts_with("read: "))
-            return {"", "cannot read the record: " + first_line.substr(6)};
-        // FILE:LINE:COLUMN, as compilers and GNU tools name a place in a text file.
-        std::string place =
-            failure.input_offset ? ":" + place_in_file(path, *failure.input_offset) : "";
-        return {place, "unreadable value (" + first_line + ")"};
-    }
+ReadFailureText describe(const RecordFailure& failure, const RecordJob& job,
+                         const StagedFiles& staged) {
+    if (auto read = describe_read_failure(failure, job.input.paths.front())) return *read;
     std::string file = failure.unit_name.empty() ? "unit " + std::to_string(failure.unit)
                                                  : staged.final_path_of(failure.unit_name);
-    return {"", "cannot write " + file + ": " + first_line};
+    return {"", "cannot write " + file + ": " + failure.what()};
 }
 
 // A file of the run that is one of the record's own files would destroy it (for instance
@@ -199,7 +152,7 @@ RecordResult run_record(const RecordJob& job, const ProcessOptions& options) {
         } catch (const RecordRefused& refused) {
             why = refused.why;
         } catch (const RecordFailure& failure) {
-            FailureText text = describe(failure, job, staged);
+            ReadFailureText text = describe(failure, job, staged);
             place = std::move(text.place);
             why = std::move(text.why);
         } catch (const formats::FormatError& format_error) {

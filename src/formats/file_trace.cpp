@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "formats/formats.hpp"
+#include "records/whole_file.hpp"
 
 namespace wavespec::formats {
 
@@ -87,38 +88,9 @@ std::string base_name(std::string_view path) {
 }
 
 std::string read_whole_file(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) fail(path, std::string("cannot open: ") + std::strerror(errno));
     std::string content;
-    in.seekg(0, std::ios::end);
-    std::streamoff size = in ? static_cast<std::streamoff>(in.tellg()) : -1;
-    if (size > 0) {
-        // A regular file: one read of its whole size.
-        content.resize(static_cast<std::size_t>(size));
-        in.seekg(0);
-        in.read(content.data(), size);
-        content.resize(static_cast<std::size_t>(in.gcount()));
-    } else {
-        // A pipe or special file has no size to ask for: read it to its end.
-        in.clear();
-        char chunk[65536];
-        while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
-            content.append(chunk, static_cast<std::size_t>(in.gcount()));
-        }
-    }
-    if (in.bad()) fail(path, "cannot read the file");
+    if (auto why = wavespec::read_whole_file(path, content)) fail(path, *why);
     return content;
-}
-
-std::optional<std::string_view> TextLines::next() {
-    if (pos_ >= text_.size()) return std::nullopt;
-    std::size_t end = text_.find('\n', pos_);
-    if (end == std::string_view::npos) end = text_.size();
-    std::string_view line = text_.substr(pos_, end - pos_);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    pos_ = end + 1;
-    ++number_;
-    return line;
 }
 
 std::optional<std::string_view> Words::next() {
@@ -134,14 +106,6 @@ std::vector<std::string_view> split_words(std::string_view line) {
     Words cursor(line);
     while (auto word = cursor.next()) words.push_back(*word);
     return words;
-}
-
-std::string_view trim(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r')) {
-        text.remove_suffix(1);
-    }
-    return text;
 }
 
 }  // namespace wavespec::formats

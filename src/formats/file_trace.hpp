@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "records/shortest_text.hpp"
+#include "records/text_lines.hpp"
 
 namespace wavespec::formats {
 
@@ -43,19 +44,7 @@ std::string base_name(std::string_view path);
 // The whole content of a file; fails with a FormatError naming it.
 std::string read_whole_file(const std::string& path);
 
-// Lines of a text file, numbered from 1, without their "\n" or "\r\n".
-class TextLines {
-  public:
-    explicit TextLines(std::string_view text) : text_(text) {}
-    // The next line, or nothing at the end of the text.
-    std::optional<std::string_view> next();
-    std::int64_t number() const { return number_; }  // of the line last returned
-
-  private:
-    std::string_view text_;
-    std::size_t pos_ = 0;
-    std::int64_t number_ = 0;
-};
+using wavespec::TextLines;
 
 // The words of a line, separated by blanks and tabs, one after the other.
 class Words {
@@ -71,6 +60,6 @@ class Words {
 // Splits a line at blanks and tabs.
 std::vector<std::string_view> split_words(std::string_view line);
 
-std::string_view trim(std::string_view text);
+using wavespec::trim;
 
 }  // namespace wavespec::formats

@@ -4,37 +4,17 @@
 #include <cmath>
 #include <limits>
 
+#include "records/text_lines.hpp"
+
 namespace wavespec::plot {
 namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr std::size_t kNameWidth = 20;
 
-std::string_view trim(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-    return s;
+std::size_t line_number(const TextLines& lines) {
+    return static_cast<std::size_t>(lines.number());
 }
-
-// Hands out the lines of a text one by one, without their line ends (LF or CR LF).
-class Lines {
-  public:
-    explicit Lines(std::string_view text) : rest_(text) {}
-    bool next(std::string_view& line) {
-        if (rest_.empty()) return false;
-        std::size_t end = rest_.find('\n');
-        line = rest_.substr(0, end);
-        rest_ = end == std::string_view::npos ? std::string_view{} : rest_.substr(end + 1);
-        if (line.ends_with('\r')) line.remove_suffix(1);
-        ++number_;
-        return true;
-    }
-    std::size_t number() const { return number_; }
-
-  private:
-    std::string_view rest_;
-    std::size_t number_ = 0;
-};
 
 // The three names after the header's first column. The tool writes each name at its full
 // 20 characters, so a name holding a comma is still found by its columns.
@@ -101,25 +81,25 @@ void fill_abscissa(std::vector<double>& a) {
 }
 
 Table read_table(std::string_view text, std::string_view first_column) {
-    Lines lines(text);
-    std::string_view line;
-    if (!lines.next(line) || trim(line).empty()) throw ReadError(0, "empty file");
-    std::string_view names = header_rest(line, first_column);
+    TextLines lines(text);
+    std::optional<std::string_view> line = lines.next();
+    if (!line || trim(*line).empty()) throw ReadError(0, "empty file");
+    std::string_view names = header_rest(*line, first_column);
     if (names.empty()) {
         throw ReadError(1, "header does not start with '" + std::string(first_column) + "'");
     }
     Table table;
     table.names = header_names(names);
-    while (lines.next(line)) {
-        if (trim(line).empty()) {
+    while ((line = lines.next())) {
+        if (trim(*line).empty()) {
             // Only a blank end may follow the rows.
-            std::string_view more;
-            while (lines.next(more)) {
-                if (!trim(more).empty()) throw ReadError(lines.number(), "row after an empty line");
+            while (auto more = lines.next()) {
+                if (!trim(*more).empty())
+                    throw ReadError(line_number(lines), "row after an empty line");
             }
             break;
         }
-        read_row(line, lines.number(), table);
+        read_row(*line, line_number(lines), table);
     }
     if (table.abscissa.empty()) throw ReadError(0, "no rows after the header");
     fill_abscissa(table.abscissa);
@@ -164,37 +144,6 @@ Table read_output_waveform(std::string_view text) {
 
 bool is_output_waveform_header(std::string_view text) {
     return trim(text.substr(0, text.find('\n'))).starts_with("time(s),");
-}
-
-Table read_record(std::string_view text) {
-    Lines lines(text);
-    std::string_view line;
-    if (!lines.next(line) || trim(line).empty()) throw ReadError(0, "empty file");
-    Table table;
-    std::string_view names = line.substr(std::min(line.size(), line.find(',') + 1));
-    table.names = header_names(names);
-    while (lines.next(line) && !trim(line).empty()) {
-        double values[4];
-        std::size_t count = 0;
-        std::size_t pos = 0;
-        while (pos < line.size() && count < 4) {
-            std::size_t start = line.find_first_not_of(" \t,", pos);
-            if (start == std::string_view::npos) break;
-            std::size_t stop = line.find_first_of(" \t,", start);
-            std::string_view field = line.substr(start, stop - start);
-            if (!parse_field(field, values[count])) {
-                throw ReadError(lines.number(),
-                                "cannot read '" + std::string(field.substr(0, 40)) + "'");
-            }
-            ++count;
-            pos = stop;
-        }
-        if (count < 4) throw ReadError(lines.number(), "expected a time and three samples");
-        table.abscissa.push_back(values[0]);
-        for (int c = 0; c < 3; ++c) table.values[c].push_back(values[c + 1]);
-    }
-    if (table.abscissa.empty()) throw ReadError(0, "no samples after the header");
-    return table;
 }
 
 }  // namespace wavespec::plot

@@ -1,5 +1,5 @@
 // Readers of the files a run leaves behind, for drawing them afterwards: the amplitude
-// spectra (amp3.csv), the output waveform and the record itself. They read text already in
+// spectra (amp3.csv) and the output waveform. They read text already in
 // memory and throw ReadError naming the line of the first fault.
 #pragma once
 
@@ -40,10 +40,6 @@ Table read_output_waveform(std::string_view text);
 
 // True when the text's first line is an output waveform's header.
 bool is_output_waveform_header(std::string_view text);
-
-// A record: a header line of four names, then lines of time and three samples separated by
-// commas or blanks. Stops at the end or at the first empty line.
-Table read_record(std::string_view text);
 
 // A value field of these files: blanks around it, F or E notation, an E field's exponent
 // written without its letter (0.1234+100); asterisks give NaN. False when it is none of these.

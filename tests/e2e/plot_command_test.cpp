@@ -65,7 +65,8 @@ TEST(PlotCommand, ErrorsNameTheFileAndTheLine) {
         {"plot --colour=red run", "", 2, "wavespec plot: unknown option '--colour'" + usage},
         {"plot --record=a.csv run run", "", 2,
          "wavespec plot: --record goes with one directory only" + usage},
-        {"plot run", "", 1, "wavespec plot: run/amp3.csv: cannot open\n"},
+        {"plot run", "", 1,
+         "wavespec plot: run/amp3.csv: cannot open: No such file or directory\n"},
         {"plot run", "-", 1, "wavespec plot: run/amp3.csv: empty file\n"},
         {"plot run", " frequency(Hz),a,b,c\n  0.0100,  0.1E+01,1\n", 1,
          "wavespec plot: run/amp3.csv:2: expected 4 fields, found 3\n"},
@@ -87,6 +88,23 @@ TEST(PlotCommand, ErrorsNameTheFileAndTheLine) {
         EXPECT_EQ(run.err, lines(c.err)) << c.arguments;
         EXPECT_FALSE(fs::exists(scratch / "run" / "spectra.svg"));
     }
+}
+
+// The record is read as "process" reads it: a repeat count is taken, and a bad value is named
+// by its line and column.
+TEST(PlotCommand, DrawsEveryRecordThatProcessTakes) {
+    ScratchDir scratch;
+    write_file(scratch / "rep.csv", "time,a,b,c\n0,1,2*0.5\n0.01,2,3,4\n0.02,3*1,5\n");
+    write_file(scratch / "bad.csv", "time,a,b,c\n0,1,2,3\n0.01,1,x2,3\n");
+    ToolRun run = run_tool_with(scratch.path(), {"process", "-q", "-C", "run", "rep.csv"});
+    ASSERT_EQ(run.exit_status, 0) << run.err;
+    run = run_tool_with(scratch.path(), {"plot", "--record=rep.csv", "run"});
+    EXPECT_EQ(run.exit_status, 0) << run.err;
+    EXPECT_TRUE(holds(read_file(scratch / "run" / "waveform.svg"), "record as read"));
+    run = run_tool_with(scratch.path(), {"plot", "--record=bad.csv", "run"});
+    EXPECT_EQ(run.exit_status, 1);
+    EXPECT_EQ(run.err, lines("wavespec plot: bad.csv:3:8: unreadable value (invalid number: "
+                             "incomprehensible list input)\n"));
 }
 
 }  // namespace

@@ -100,14 +100,5 @@ TEST(PlotFiles, ErrorsNameTheLine) {
     }
 }
 
-TEST(PlotFiles, RecordWithBlanksCommasAndLetterlessExponents) {
-    Table t = read_record("time,NS,EW,UD\n0.00,1,2,3\n0.01 1.5-3 , -2 +4\n\nrest ignored\n");
-    EXPECT_EQ(t.names[1], "EW");
-    ASSERT_EQ(t.abscissa.size(), 2u);
-    EXPECT_DOUBLE_EQ(t.values[0][1], 0.0015);
-    EXPECT_DOUBLE_EQ(t.values[2][1], 4.0);
-    EXPECT_THROW(read_record("time,a,b,c\n0.0,1,2\n"), ReadError);
-}
-
 }  // namespace
 }  // namespace wavespec::plot
