@@ -7,7 +7,6 @@ namespace wavespec {
 namespace {
 
 using rounding_detail::clear_of_boundaries;
-using rounding_detail::kExactPowers;
 using rounding_detail::kTens;
 
 __extension__ typedef unsigned __int128 uint128;
@@ -146,7 +145,8 @@ bool scaled_floor(double magnitude, int scale, uint128& quotient, Remainder& rem
 // call, or out of this range; the exact split then decides.
 bool quick_scaled_floor(double magnitude, int scale, uint128& quotient, Remainder& remainder) {
     if (scale > 22 || scale < -22) return false;
-    double s = scale >= 0 ? magnitude * kExactPowers[scale] : magnitude / kExactPowers[-scale];
+    double s =
+        scale >= 0 ? magnitude * kExactPowersOfTen[scale] : magnitude / kExactPowersOfTen[-scale];
     if (!(s < 2147483648.0)) return false;
     auto whole = static_cast<std::uint64_t>(s);        // s >= 0: truncation is floor
     double fraction = s - static_cast<double>(whole);  // exact: s and whole are close

@@ -12,16 +12,13 @@
 #include <cmath>
 #include <cstdint>
 
+#include "records/exact_powers_of_ten.hpp"
+
 namespace wavespec {
 
 enum class Rounding { done, tie, out_of_range };
 
 namespace rounding_detail {
-
-inline constexpr double kExactPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                          1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                          1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-inline constexpr int kMaxExactPower = 22;
 
 inline constexpr std::uint64_t kTens[] = {1ull,
                                           10ull,
@@ -105,17 +102,17 @@ inline Rounding round_significant(double magnitude, int digits, std::uint64_t& v
     // scaled value stays below 2^31, where the product's error is small enough for
     // round_clear_of_half.
     int scale = digits - 1 - e10;
-    if (digits <= 9 && scale >= 1 && scale <= kMaxExactPower) {
+    if (digits <= 9 && scale >= 1 && scale <= kMaxExactPowerOfTen) {
         // Both products at once, then one picked by a mask rather than a branch: which of the
         // two exponents applies is close to random from value to value.
-        double here = magnitude * kExactPowers[scale];
-        double up = magnitude * kExactPowers[scale - 1];
-        bool next_up = here >= kExactPowers[digits];
+        double here = magnitude * kExactPowersOfTen[scale];
+        double up = magnitude * kExactPowersOfTen[scale - 1];
+        bool next_up = here >= kExactPowersOfTen[digits];
         std::uint64_t pick_up = std::uint64_t{0} - static_cast<std::uint64_t>(next_up);
         double s = std::bit_cast<double>((std::bit_cast<std::uint64_t>(up) & pick_up) |
                                          (std::bit_cast<std::uint64_t>(here) & ~pick_up));
         std::uint64_t v;
-        if (s < kExactPowers[digits] && s >= kExactPowers[digits - 1]) {
+        if (s < kExactPowersOfTen[digits] && s >= kExactPowersOfTen[digits - 1]) {
             if (round_clear_of_half(s, v)) {
                 return settle_carry(v, e10 + (next_up ? 1 : 0), digits, value, exponent);
             }
@@ -138,7 +135,7 @@ inline Rounding round_fixed(double magnitude, int decimals, std::uint64_t& value
     if (decimals < 0 || decimals > 17 || !(magnitude >= 0.0)) return Rounding::out_of_range;
     // One exact-power product settles it when the result is small and clear of one half
     // (see round_clear_of_half).
-    double s = magnitude * kExactPowers[decimals];
+    double s = magnitude * kExactPowersOfTen[decimals];
     if (s < 2147483648.0 && round_clear_of_half(s, value)) return Rounding::done;
     std::uint64_t exact_value = 0;  // as in round_significant
     Rounding result = round_fixed_exactly(magnitude, decimals, exact_value);

@@ -7,6 +7,7 @@
 #include <limits>
 #include <stdexcept>
 
+#include "records/exact_powers_of_ten.hpp"
 #include "records/number_scan.hpp"
 
 namespace wavespec {
@@ -296,14 +297,13 @@ double ListReader::to_double(const Number& number) {
     if (number.digits.empty()) return number.negative ? -0.0 : 0.0;
     // Up to 15 digits are exact in a double, and so are the powers of ten up to 10^22: one
     // multiplication or division then rounds once, correctly, as the full conversion would.
-    static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                         1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                         1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-    if (number.digits.size() <= 15 && number.scale >= -22 && number.scale <= 22) {
+    if (number.digits.size() <= 15 && number.scale >= -kMaxExactPowerOfTen &&
+        number.scale <= kMaxExactPowerOfTen) {
         std::uint64_t mantissa = 0;
         for (char d : number.digits) mantissa = mantissa * 10 + static_cast<std::uint64_t>(d - '0');
         auto m = static_cast<double>(mantissa);
-        double value = number.scale >= 0 ? m * kPowers[number.scale] : m / kPowers[-number.scale];
+        double value = number.scale >= 0 ? m * kExactPowersOfTen[number.scale]
+                                         : m / kExactPowersOfTen[-number.scale];
         return number.negative ? -value : value;
     }
     char text[kSignificantDigits + 32];

@@ -4,14 +4,12 @@
 #include <cstdint>
 #include <cstring>
 
+#include "records/exact_powers_of_ten.hpp"
+
 namespace wavespec {
 namespace {
 
-constexpr double kExactPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                   1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                   1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 constexpr std::uint64_t kTens[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000};
-constexpr int kMaxExactPower = 22;
 constexpr std::uint64_t kMaxExactInteger = std::uint64_t{1} << 53;
 
 constexpr std::uint64_t kZeros = 0x3030303030303030ull;
@@ -132,11 +130,12 @@ std::size_t scan_plain_real(std::string_view text, double& value) {
     if (mantissa != 0) {
         // An integer below 2^53 and a power of ten up to 10^22 are exact: one operation then
         // rounds once, correctly.
-        if (mantissa > kMaxExactInteger || scale > kMaxExactPower || scale < -kMaxExactPower) {
+        if (mantissa > kMaxExactInteger || scale > kMaxExactPowerOfTen ||
+            scale < -kMaxExactPowerOfTen) {
             return 0;
         }
         auto m = static_cast<double>(mantissa);
-        magnitude = scale >= 0 ? m * kExactPowers[scale] : m / kExactPowers[-scale];
+        magnitude = scale >= 0 ? m * kExactPowersOfTen[scale] : m / kExactPowersOfTen[-scale];
     }
     // The sign goes on as a bit: negative values are as common as positive ones.
     value = std::bit_cast<double>(std::bit_cast<std::uint64_t>(magnitude) |

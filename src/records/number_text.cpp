@@ -8,39 +8,13 @@
 
 #include "records/decimal_digits.hpp"
 #include "records/decimal_rounding.hpp"
+#include "records/field_layout.hpp"
+#include "records/number_text_by_conversion.hpp"
 
 namespace wavespec {
 namespace {
 
-constexpr char kInfinity[] = "Infinity";
-constexpr char kNaN[] = "NaN";
-
-// Writes the magnitude of a non-finite value ("Infinity" or "NaN"); the caller places the sign.
-std::size_t non_finite_magnitude(double value, char* out) {
-    const char* text = std::isnan(value) ? kNaN : kInfinity;
-    std::size_t n = std::strlen(text);
-    std::memcpy(out, text, n);
-    return n;
-}
-
-std::size_t fill_asterisks(int width, char* out) {
-    std::memset(out, '*', static_cast<std::size_t>(width));
-    return static_cast<std::size_t>(width);
-}
-
-// Right-justifies text[0..len) in width characters, or fills asterisks when it is longer.
-std::size_t right_justify(const char* text, std::size_t len, int width, char* out) {
-    auto w = static_cast<std::size_t>(width);
-    if (len > w) return fill_asterisks(width, out);
-    std::size_t pad = w - len;
-    std::memset(out, ' ', pad);
-    std::memcpy(out + pad, text, len);
-    return w;
-}
-
-bool valid_width(int width) {
-    return width > 0 && width <= static_cast<int>(kMaxFieldWidth);
-}
+using namespace field_layout;
 
 constexpr char kDigitPairs[] =
     "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
@@ -134,57 +108,13 @@ std::size_t fixed_layout(std::uint64_t value, int decimals, char* out) {
 
 }  // namespace
 
-namespace exact {
-
-std::size_t general_nine_digits(double magnitude, char* out) {
-    if (magnitude == 0.0) {
-        out[0] = '0';
-        out[1] = '.';
-        return 2;
-    }
-    char* end = std::to_chars(out, out + 40, magnitude, std::chars_format::general, 9).ptr;
-    char* e = static_cast<char*>(std::memchr(out, 'e', static_cast<std::size_t>(end - out)));
-    if (e != nullptr) {
-        *e = 'E';
-        if (std::memchr(out, '.', static_cast<std::size_t>(e - out)) == nullptr) {
-            std::memmove(e + 1, e, static_cast<std::size_t>(end - e));
-            *e = '.';
-            ++end;
-        }
-    } else if (std::memchr(out, '.', static_cast<std::size_t>(end - out)) == nullptr) {
-        *end++ = '.';
-    }
-    return static_cast<std::size_t>(end - out);
-}
-
-std::size_t fixed_magnitude(double magnitude, int decimals, char* out) {
-    char* end = std::to_chars(out, out + 400, magnitude, std::chars_format::fixed, decimals).ptr;
-    if (decimals == 0) *end++ = '.';
-    return static_cast<std::size_t>(end - out);
-}
-
-void exponent_digits(double magnitude, int digits, char* mantissa, int& exponent) {
-    char sci[kNumberTextCapacity];
-    char* end =
-        std::to_chars(sci, sci + sizeof sci, magnitude, std::chars_format::scientific, digits - 1)
-            .ptr;
-    char* e = static_cast<char*>(std::memchr(sci, 'e', static_cast<std::size_t>(end - sci)));
-    std::size_t k = 0;
-    for (char* p = sci; p != e; ++p) {
-        if (*p != '.') mantissa[k++] = *p;
-    }
-    std::from_chars(e + (e[1] == '+' ? 2 : 1), end, exponent);
-}
-
-}  // namespace exact
-
 namespace {
 
 std::size_t general_nine_digits(double magnitude, char* out) {
     std::uint64_t value;
     int exponent;
     if (magnitude == 0.0 || round_significant(magnitude, 9, value, exponent) != Rounding::done) {
-        return exact::general_nine_digits(magnitude, out);
+        return general_nine_digits_by_conversion(magnitude, out);
     }
     return general_layout(value, exponent, out);
 }
@@ -192,7 +122,7 @@ std::size_t general_nine_digits(double magnitude, char* out) {
 std::size_t fixed_magnitude(double magnitude, int decimals, char* out) {
     std::uint64_t value;
     if (round_fixed(magnitude, decimals, value) != Rounding::done) {
-        return exact::fixed_magnitude(magnitude, decimals, out);
+        return fixed_magnitude_by_conversion(magnitude, decimals, out);
     }
     return fixed_layout(value, decimals, out);
 }
@@ -200,7 +130,7 @@ std::size_t fixed_magnitude(double magnitude, int decimals, char* out) {
 void exponent_digits(double magnitude, int digits, char* mantissa, int& exponent) {
     std::uint64_t value;
     if (round_significant(magnitude, digits, value, exponent) != Rounding::done) {
-        exact::exponent_digits(magnitude, digits, mantissa, exponent);
+        exponent_digits_by_conversion(magnitude, digits, mantissa, exponent);
         return;
     }
     write_digits(value, digits, mantissa);
@@ -237,85 +167,6 @@ std::size_t integer_text(std::int32_t value, char* out) {
 }
 
 namespace {
-
-template <typename MagnitudeText>
-std::size_t fixed_field_with(double value, int width, int decimals, char* out,
-                             MagnitudeText magnitude_text) {
-    if (!valid_width(width) || decimals < 0 || decimals > 40) return fill_asterisks(1, out);
-    char text[kNumberTextCapacity + 400];
-    std::size_t n = 0;
-    if (!std::isfinite(value)) {
-        if (value < 0.0) text[n++] = '-';
-        n += non_finite_magnitude(value, text + n);
-        return right_justify(text, n, width, out);
-    }
-    double magnitude = std::fabs(value);
-    // From 10^64 on the integer digits alone pass the widest field; skip formatting them.
-    if (magnitude >= 1e64) return fill_asterisks(width, out);
-    text[0] = '-';
-    char* begin = text + 1;
-    char* end = begin + magnitude_text(magnitude, decimals, begin);
-    bool all_zero = true;
-    for (char* p = begin; p != end; ++p) {
-        if (*p >= '1' && *p <= '9') {
-            all_zero = false;
-            break;
-        }
-    }
-    // The minus sign only when the rounded text shows something other than zeros.
-    const char* start = (value < 0.0 && !all_zero) ? text : begin;
-    std::size_t len = static_cast<std::size_t>(end - start);
-    if (len > static_cast<std::size_t>(width) && begin[0] == '0' && begin[1] == '.') {
-        // Dropping the zero before the point is the last resort to make the text fit.
-        if (start == text) {
-            begin[0] = '-';
-            start = begin;
-        } else {
-            start = begin + 1;
-        }
-        len = static_cast<std::size_t>(end - start);
-    }
-    return right_justify(start, len, width, out);
-}
-
-template <typename ExponentDigits>
-std::size_t exponent_field_with(double value, int width, int digits, char* out,
-                                ExponentDigits exponent_digits_of) {
-    if (!valid_width(width) || digits < 1 || digits > 40) return fill_asterisks(1, out);
-    char text[kNumberTextCapacity];
-    std::size_t n = 0;
-    bool negative = value < 0.0;
-    if (!std::isfinite(value)) {
-        if (negative) text[n++] = '-';
-        n += non_finite_magnitude(value, text + n);
-        return right_justify(text, n, width, out);
-    }
-    // The field shows 0.d1...dd x 10^(x+1) for the digits d1.d2...dd x 10^x of the value.
-    char mantissa[kNumberTextCapacity];
-    int exponent = 0;
-    double magnitude = std::fabs(value);
-    if (magnitude == 0.0) {
-        std::memset(mantissa, '0', static_cast<std::size_t>(digits));
-    } else {
-        exponent_digits_of(magnitude, digits, mantissa, exponent);
-        exponent += 1;
-    }
-    std::size_t needed = (negative ? 1u : 0u) + 1u + static_cast<std::size_t>(digits) + 4u;
-    auto w = static_cast<std::size_t>(width);
-    if (needed > w) return fill_asterisks(width, out);
-    if (negative) text[n++] = '-';
-    if (needed < w) text[n++] = '0';
-    text[n++] = '.';
-    std::memcpy(text + n, mantissa, static_cast<std::size_t>(digits));
-    n += static_cast<std::size_t>(digits);
-    int magnitude_exp = exponent < 0 ? -exponent : exponent;
-    if (magnitude_exp < 100) text[n++] = 'E';  // a three-digit exponent takes the E's place
-    text[n++] = exponent < 0 ? '-' : '+';
-    if (magnitude_exp < 10) text[n++] = '0';
-    n += static_cast<std::size_t>(std::to_chars(text + n, text + sizeof text, magnitude_exp).ptr -
-                                  (text + n));
-    return right_justify(text, n, width, out);
-}
 
 // The sixteen digits of value (below 10^16, zero-padded) at out, with sixteen more zeros
 // after them so that fixed-size copies may read past the last digit. Most values of the
@@ -443,24 +294,5 @@ std::size_t exponent_field(double value, int width, int digits, char* out) {
     if (std::size_t n = quick_exponent_field(value, width, digits, out)) return n;
     return exponent_field_with(value, width, digits, out, exponent_digits);
 }
-
-namespace exact {
-
-std::size_t list_real_text(double value, char* out) {
-    out[0] = ' ';
-    out[1] = value < 0.0 ? '-' : ' ';
-    if (!std::isfinite(value)) return 2 + non_finite_magnitude(value, out + 2);
-    return 2 + general_nine_digits(std::fabs(value), out + 2);
-}
-
-std::size_t fixed_field(double value, int width, int decimals, char* out) {
-    return fixed_field_with(value, width, decimals, out, fixed_magnitude);
-}
-
-std::size_t exponent_field(double value, int width, int digits, char* out) {
-    return exponent_field_with(value, width, digits, out, exponent_digits);
-}
-
-}  // namespace exact
 
 }  // namespace wavespec

@@ -1,6 +1,8 @@
 // Text forms of numbers in records: the list-directed forms of integers and reals, and the
 // fixed-point (Fw.d) and exponent (Ew.d) fields of formatted records. Pure functions that
-// write into a caller's buffer; nothing here touches a stream.
+// write into a caller's buffer; nothing here touches a stream. They round by exact arithmetic
+// on the double (see decimal_rounding.hpp) and fall back to the general conversions of
+// number_text_by_conversion.hpp wherever that rounding gives up.
 #pragma once
 
 #include <cstddef>
@@ -30,15 +32,4 @@ std::size_t fixed_field(double value, int width, int decimals, char* out);
 
 // Exponent field Ew.d: [-][0].ddddE+xx right-justified in w; w asterisks when it does not fit.
 std::size_t exponent_field(double value, int width, int digits, char* out);
-
-// The same texts through the general conversions with a precision, digit by digit. The
-// functions above round by exact arithmetic on the double (see decimal_rounding.hpp), which is
-// much faster and gives the same text; they fall back to these wherever that rounding gives
-// up (exact ties, magnitudes out of its range). Tests and benchmarks compare the two.
-namespace exact {
-std::size_t list_real_text(double value, char* out);
-std::size_t fixed_field(double value, int width, int decimals, char* out);
-std::size_t exponent_field(double value, int width, int digits, char* out);
-}  // namespace exact
-
 }  // namespace wavespec

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "records/number_text.hpp"
+#include "records/number_text_by_conversion.hpp"
 
 namespace wavespec {
 namespace {
@@ -18,7 +19,7 @@ std::string list_fast(double v) {
 }
 std::string list_exact(double v) {
     char b[kNumberTextCapacity];
-    return {b, exact::list_real_text(v, b)};
+    return {b, list_real_text_by_conversion(v, b)};
 }
 std::string f_fast(double v, int w, int d) {
     char b[kNumberTextCapacity];
@@ -26,7 +27,7 @@ std::string f_fast(double v, int w, int d) {
 }
 std::string f_exact(double v, int w, int d) {
     char b[kNumberTextCapacity];
-    return {b, exact::fixed_field(v, w, d, b)};
+    return {b, fixed_field_by_conversion(v, w, d, b)};
 }
 std::string e_fast(double v, int w, int d) {
     char b[kNumberTextCapacity];
@@ -34,7 +35,7 @@ std::string e_fast(double v, int w, int d) {
 }
 std::string e_exact(double v, int w, int d) {
     char b[kNumberTextCapacity];
-    return {b, exact::exponent_field(v, w, d, b)};
+    return {b, exponent_field_by_conversion(v, w, d, b)};
 }
 
 void expect_same_everywhere(double v) {
