@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <filesystem>
 #include <map>
-#include <set>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -29,34 +28,6 @@
 
 namespace wavespec::cli {
 namespace {
-
-// The records the paths make. The files of one record are found together; when a path
-// cannot be grouped, the others are grouped one by one so that the batch still goes on, and
-// the paths that fail are reported as failed records.
-std::vector<formats::RecordInput> group_records(const ProcessOptions& options,
-                                                std::vector<std::string>& failures) {
-    try {
-        return formats::group_record_inputs(options.records, options.format);
-    } catch (const formats::FormatError&) {
-    }
-    std::vector<formats::RecordInput> inputs;
-    std::set<std::pair<std::vector<std::string>, std::string>> seen;
-    for (const std::string& path : options.records) {
-        try {
-            for (formats::RecordInput& input :
-                 formats::group_record_inputs(std::span(&path, 1), options.format)) {
-                std::vector<std::string> files = input.paths;
-                std::sort(files.begin(), files.end());
-                if (seen.emplace(files, input.channel_group).second) {
-                    inputs.push_back(std::move(input));
-                }
-            }
-        } catch (const formats::FormatError& error) {
-            failures.push_back(error.what());
-        }
-    }
-    return inputs;
-}
 
 // A record is named by its path when it is one file, by its files' stem beside them otherwise.
 std::string record_name(const formats::RecordInput& input) {
@@ -129,8 +100,11 @@ int run_process(std::span<const std::string> args) {
     try {
         options = parse_process_options(args);
         if (options.help) return run_command_line(std::vector<std::string>{"--help"});
-        std::vector<formats::RecordInput> inputs = group_records(options, failures);
-        jobs = plan_jobs(options, std::move(inputs), failures.size());
+        // A file that makes no record fails alone; every set that can be formed still runs.
+        formats::GroupedInputs grouped =
+            formats::group_each_record_input(options.records, options.format);
+        failures = std::move(grouped.failures);
+        jobs = plan_jobs(options, std::move(grouped.records), failures.size());
     } catch (const UsageError& error) {
         report_usage_error("process", error.what());
         return kUsageError;
