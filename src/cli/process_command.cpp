@@ -21,6 +21,7 @@
 
 #include "cli/batch_progress.hpp"
 #include "cli/command_line.hpp"
+#include "cli/files_in_flight.hpp"
 #include "cli/option_parser.hpp"
 #include "cli/process_options.hpp"
 #include "cli/record_run.hpp"
@@ -110,6 +111,8 @@ int run_process(std::span<const std::string> args) {
         return kUsageError;
     }
 
+    // From here files are written: an interruption removes those of the records in flight.
+    files_in_flight::watch_interruptions();
     bool terminal = wavespec_isatty(2) != 0 && terminal_understands_sequences();
     BatchProgress progress(jobs.size() + failures.size(), options.quiet,
                            terminal && jobs.size() + failures.size() > 1);
@@ -117,6 +120,7 @@ int run_process(std::span<const std::string> args) {
     std::atomic<std::size_t> next{0};
     std::atomic<bool> any_failed{!failures.empty()};
     auto work = [&] {
+        files_in_flight::WriterScope writer;
         for (std::size_t i = next++; i < jobs.size(); i = next++) {
             RecordResult result = run_record(jobs[i], options);
             if (!result.ok) any_failed = true;
