@@ -106,6 +106,7 @@ void watch_interruptions() {
             sigaddset(&signals, signal);
         }
     }
+    if (sigismember(&signals, SIGINT) != 1 && sigismember(&signals, SIGTERM) != 1) return;
     struct sigaction stop {};
     stop.sa_handler = stop_here;
     sigemptyset(&stop.sa_mask);
