@@ -101,19 +101,16 @@ void write_sac_station(const fs::path& dir, const std::string& station,
 TEST(ProcessFormats, AFileThatMakesNoRecordFailsAloneAndTheOtherSetsRun) {
     struct Broken {
         const char* what;
-        std::function<void(const fs::path&)> write;
-        std::string file;     // the one file given beside the good stations
-        std::string message;  // its line on standard error
+        std::vector<std::string> components;  // of station CCC, given between the good ones
+        std::string message;                  // its one line on standard error
     };
     const Broken cases[] = {
         {"a component letter that names no component",
-         [](const fs::path& d) { write_sac_station(d, "CCC", {"HHX"}); }, "CCC.HHX.SAC",
+         {"HHX"},
          "CCC.HHX.SAC: kcmpnm 'HHX' does not end in N, E, Z, 1 or 2"},
         {"a station without its Z file",
-         [](const fs::path& d) {
-             write_sac_station(d, "CCC", {"HHN", "HHE"});
-         },
-         "CCC.HHN.SAC", "CCC.HHN.SAC: component missing: no Z file of station XX.CCC."},
+         {"HHN", "HHE"},
+         "CCC.HHN.SAC: component missing: no Z file of station XX.CCC."},
     };
     for (const Broken& broken : cases) {
         SCOPED_TRACE(broken.what);
@@ -123,11 +120,10 @@ TEST(ProcessFormats, AFileThatMakesNoRecordFailsAloneAndTheOtherSetsRun) {
             write_sac_station(dir.path(), station, {"HHN", "HHE", "HHZ"});
             for (const char* c : {"HHN", "HHE", "HHZ"}) good.push_back(station + "." + c + ".SAC");
         }
-        broken.write(dir.path());
+        write_sac_station(dir.path(), "CCC", broken.components);
         std::vector<std::string> batch = {"process", "-q", "-C", "batch"};
         batch.insert(batch.end(), good.begin(), good.begin() + 3);
-        batch.push_back(broken.file);
-        if (std::string(broken.what).starts_with("a station")) batch.push_back("CCC.HHE.SAC");
+        for (const std::string& c : broken.components) batch.push_back("CCC." + c + ".SAC");
         batch.insert(batch.end(), good.begin() + 3, good.end());
         ToolRun run = run_tool_with(dir.path(), batch);
         EXPECT_EQ(run.exit_status, 1);
