@@ -73,11 +73,14 @@ std::optional<std::string> StagedFiles::commit() {
     // An interruption waits until the final names show one whole set of files.
     auto lock = files_in_flight::hold();
     // A name a file cannot take fails the set before anything is renamed.
+    std::vector<bool> taken;  // by an earlier file
     for (const Entry& entry : entries_) {
         std::error_code error;
-        if (fs::is_directory(fs::symlink_status(entry.final_path, error))) {
+        fs::file_status status = fs::symlink_status(entry.final_path, error);
+        if (fs::is_directory(status)) {
             return "cannot replace " + entry.final_path.string() + ": it is a directory";
         }
+        taken.push_back(fs::exists(status));
     }
     // Each earlier file is renamed aside before its successor takes its name: renaming over
     // an existing file makes ext4 start writing the new one out at once (its guard against
@@ -91,17 +94,18 @@ std::optional<std::string> StagedFiles::commit() {
     };
     std::vector<Renamed> renamed;
     std::optional<std::string> failure;
-    for (const Entry& entry : entries_) {
-        Renamed& done = renamed.emplace_back(Renamed{&entry, entry.temporary});
-        done.aside.replace_extension(".old");
+    for (std::size_t i = 0; i < entries_.size(); ++i) {
+        const Entry& entry = entries_[i];
+        Renamed& done = renamed.emplace_back(Renamed{&entry, {}});
         std::error_code error;
-        fs::rename(entry.final_path, done.aside, error);
-        if (error == std::errc::no_such_file_or_directory) {
-            done.aside.clear();
-        } else if (error) {
-            failure = rename_failure(entry.final_path, done.aside, error);
-            done.aside.clear();
-            break;
+        if (taken[i]) {
+            fs::path aside = entry.temporary;
+            fs::rename(entry.final_path, aside.replace_extension(".old"), error);
+            if (error) {
+                failure = rename_failure(entry.final_path, aside, error);
+                break;
+            }
+            done.aside = aside;
         }
         fs::rename(entry.temporary, entry.final_path, error);
         if (error) {
