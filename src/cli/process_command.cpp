@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <filesystem>
 #include <map>
-#include <set>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -22,6 +21,7 @@
 
 #include "cli/batch_progress.hpp"
 #include "cli/command_line.hpp"
+#include "cli/files_in_flight.hpp"
 #include "cli/option_parser.hpp"
 #include "cli/process_options.hpp"
 #include "cli/record_run.hpp"
@@ -29,34 +29,6 @@
 
 namespace wavespec::cli {
 namespace {
-
-// The records the paths make. The files of one record are found together; when a path
-// cannot be grouped, the others are grouped one by one so that the batch still goes on, and
-// the paths that fail are reported as failed records.
-std::vector<formats::RecordInput> group_records(const ProcessOptions& options,
-                                                std::vector<std::string>& failures) {
-    try {
-        return formats::group_record_inputs(options.records, options.format);
-    } catch (const formats::FormatError&) {
-    }
-    std::vector<formats::RecordInput> inputs;
-    std::set<std::pair<std::vector<std::string>, std::string>> seen;
-    for (const std::string& path : options.records) {
-        try {
-            for (formats::RecordInput& input :
-                 formats::group_record_inputs(std::span(&path, 1), options.format)) {
-                std::vector<std::string> files = input.paths;
-                std::sort(files.begin(), files.end());
-                if (seen.emplace(files, input.channel_group).second) {
-                    inputs.push_back(std::move(input));
-                }
-            }
-        } catch (const formats::FormatError& error) {
-            failures.push_back(error.what());
-        }
-    }
-    return inputs;
-}
 
 // A record is named by its path when it is one file, by its files' stem beside them otherwise.
 std::string record_name(const formats::RecordInput& input) {
@@ -129,13 +101,18 @@ int run_process(std::span<const std::string> args) {
     try {
         options = parse_process_options(args);
         if (options.help) return run_command_line(std::vector<std::string>{"--help"});
-        std::vector<formats::RecordInput> inputs = group_records(options, failures);
-        jobs = plan_jobs(options, std::move(inputs), failures.size());
+        // A file that makes no record fails alone; every set that can be formed still runs.
+        formats::GroupedInputs grouped =
+            formats::group_each_record_input(options.records, options.format);
+        failures = std::move(grouped.failures);
+        jobs = plan_jobs(options, std::move(grouped.records), failures.size());
     } catch (const UsageError& error) {
         report_usage_error("process", error.what());
         return kUsageError;
     }
 
+    // From here files are written: an interruption removes those of the records in flight.
+    files_in_flight::watch_interruptions();
     bool terminal = wavespec_isatty(2) != 0 && terminal_understands_sequences();
     BatchProgress progress(jobs.size() + failures.size(), options.quiet,
                            terminal && jobs.size() + failures.size() > 1);
@@ -143,6 +120,7 @@ int run_process(std::span<const std::string> args) {
     std::atomic<std::size_t> next{0};
     std::atomic<bool> any_failed{!failures.empty()};
     auto work = [&] {
+        files_in_flight::WriterScope writer;
         for (std::size_t i = next++; i < jobs.size(); i = next++) {
             RecordResult result = run_record(jobs[i], options);
             if (!result.ok) any_failed = true;

@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 
+#include "cli/files_in_flight.hpp"
 #include "cli/record_loading.hpp"
 #include "cli/record_read_failure.hpp"
 #include "cli/run_pictures.hpp"
@@ -132,7 +133,13 @@ void process(const RecordJob& job, const ProcessOptions& options, StagedFiles& s
 RecordResult run_record(const RecordJob& job, const ProcessOptions& options) {
     std::unique_ptr<RunState> state;
     std::error_code error;
-    bool created = std::filesystem::create_directories(job.target, error);
+    bool created = false;
+    {
+        // Made and tracked at once, so that an interruption finds it.
+        auto lock = files_in_flight::hold();
+        created = std::filesystem::create_directories(job.target, error);
+        if (created) files_in_flight::track_directory(job.target.string());
+    }
     if (error) {
         return {false,
                 job.record + ": cannot create the directory " + job.target.string() + ": " +
@@ -162,9 +169,13 @@ RecordResult run_record(const RecordJob& job, const ProcessOptions& options) {
             why = std::string("cannot be processed: ") + other.what();
         }
     }
-    if (why) {
+    if (created) {
+        auto lock = files_in_flight::hold();
+        files_in_flight::forget_directory(job.target.string());
         // A directory made for this record alone goes again with its temporary files.
-        if (created) std::filesystem::remove(job.target, error);
+        if (why) std::filesystem::remove(job.target, error);
+    }
+    if (why) {
         return {false, job.record + place + ": " + *why, std::move(notes)};
     }
     return {true,

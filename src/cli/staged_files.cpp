@@ -7,6 +7,8 @@
 #include <system_error>
 #include <utility>
 
+#include "cli/files_in_flight.hpp"
+
 #ifdef _WIN32
 #include <process.h>
 #define wavespec_getpid _getpid
@@ -16,6 +18,15 @@
 #endif
 
 namespace wavespec::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string rename_failure(const fs::path& from, const fs::path& to, const std::error_code& error) {
+    return "cannot rename " + from.string() + " to " + to.string() + ": " + error.message();
+}
+
+}  // namespace
 
 std::string unique_staging_token() {
     static std::atomic<unsigned long> count{0};
@@ -26,9 +37,11 @@ StagedFiles::StagedFiles(std::filesystem::path directory, std::string token)
     : directory_(std::move(directory)), token_(std::move(token)) {}
 
 StagedFiles::~StagedFiles() {
+    auto lock = files_in_flight::hold();
     for (const Entry& entry : entries_) {
         std::error_code ignored;
         std::filesystem::remove(entry.temporary, ignored);
+        files_in_flight::forget_file(entry.temporary.string());
     }
 }
 
@@ -37,6 +50,8 @@ std::string StagedFiles::stage(std::string_view final_name) {
     // final name near the system's length limit still has a temporary name that fits.
     std::string hidden = ".wavespec-" + token_ + "-" + std::to_string(entries_.size()) + ".tmp";
     Entry entry{directory_ / hidden, directory_ / std::string(final_name)};
+    auto lock = files_in_flight::hold();
+    files_in_flight::track_file(entry.temporary.string());
     entries_.push_back(entry);
     return entry.temporary.string();
 }
@@ -55,28 +70,71 @@ std::optional<std::string> StagedFiles::write(std::string_view final_name, std::
 }
 
 std::optional<std::string> StagedFiles::commit() {
-    std::optional<std::string> failure;
-    std::vector<Entry> left;
+    // An interruption waits until the final names show one whole set of files.
+    auto lock = files_in_flight::hold();
+    // A name a file cannot take fails the set before anything is renamed.
+    std::vector<bool> taken;  // by an earlier file
     for (const Entry& entry : entries_) {
-        if (failure) {
-            left.push_back(entry);
-            continue;
-        }
         std::error_code error;
-        // The earlier file goes first: renaming over an existing file makes ext4 start writing
-        // the new one out at once (its guard against empty files after a crash), which would
-        // stall every run by milliseconds. A file is still never seen half-written.
-        std::filesystem::remove(entry.final_path, error);
-        error.clear();
-        std::filesystem::rename(entry.temporary, entry.final_path, error);
-        if (error) {
-            failure = "cannot rename " + entry.temporary.string() + " to " +
-                      entry.final_path.string() + ": " + error.message();
-            left.push_back(entry);
+        fs::file_status status = fs::symlink_status(entry.final_path, error);
+        if (fs::is_directory(status)) {
+            return "cannot replace " + entry.final_path.string() + ": it is a directory";
         }
+        taken.push_back(fs::exists(status));
     }
-    entries_ = std::move(left);  // the destructor removes what was not renamed
-    return failure;
+    // Each earlier file is renamed aside before its successor takes its name: renaming over
+    // an existing file makes ext4 start writing the new one out at once (its guard against
+    // empty files after a crash), which would stall every run by milliseconds. The earlier
+    // files are kept aside until the last rename has succeeded, so that a failure can put
+    // them back.
+    struct Renamed {
+        const Entry* entry;
+        fs::path aside;         // empty when no earlier file had the name
+        bool moved_in = false;  // the new file has its final name
+    };
+    std::vector<Renamed> renamed;
+    std::optional<std::string> failure;
+    for (std::size_t i = 0; i < entries_.size(); ++i) {
+        const Entry& entry = entries_[i];
+        Renamed& done = renamed.emplace_back(Renamed{&entry, {}});
+        std::error_code error;
+        if (taken[i]) {
+            fs::path aside = entry.temporary;
+            fs::rename(entry.final_path, aside.replace_extension(".old"), error);
+            if (error) {
+                failure = rename_failure(entry.final_path, aside, error);
+                break;
+            }
+            done.aside = aside;
+        }
+        fs::rename(entry.temporary, entry.final_path, error);
+        if (error) {
+            failure = rename_failure(entry.temporary, entry.final_path, error);
+            break;
+        }
+        done.moved_in = true;
+    }
+    if (failure) {
+        // The earlier files take their names again, the last renamed first.
+        for (auto it = renamed.rbegin(); it != renamed.rend(); ++it) {
+            std::error_code error;
+            if (it->moved_in) fs::remove(it->entry->final_path, error);
+            if (it->aside.empty()) continue;
+            fs::rename(it->aside, it->entry->final_path, error);
+            if (error) {
+                *failure += "; the earlier " + it->entry->final_path.string() + " is kept as " +
+                            it->aside.string();
+            }
+        }
+        return failure;
+    }
+    for (const Renamed& done : renamed) {
+        std::error_code ignored;
+        if (!done.aside.empty()) fs::remove(done.aside, ignored);
+    }
+    for (const Entry& entry : entries_) files_in_flight::forget_file(entry.temporary.string());
+    entries_.clear();
+    return std::nullopt;
 }
 
 std::string StagedFiles::final_path_of(std::string_view temporary) const {

@@ -46,12 +46,22 @@ struct RecordInput {
     std::string channel_group;
 };
 
-// Groups the paths into records. Files of one-component formats are completed from their
-// directory where the set can be found from one name (K-NET .NS -> .EW, .UD; NGA AT2 by RSN),
-// each set once; a CSV path is a record of its own with format csv. With `automatic` each
-// file's format is decided by its content.
+// Groups the paths into records; fails with the first file that makes none. Files of one-component
+// formats are completed from their directory where the set can be found from one name (K-NET .NS ->
+// .EW, .UD; NGA AT2 by RSN), each set once; a CSV path is a record of its own with format csv. With
+// `automatic` each file's format is decided by its content.
 std::vector<RecordInput> group_record_inputs(std::span<const std::string> paths,
                                              InputFormat requested);
+
+// The records the paths make, and one line for each file or set that makes none (a file whose
+// name or header cannot be read, a set that cannot be completed): the others still make their
+// records. Only names and headers are read here; MiniSEED files are parsed without their
+// samples.
+struct GroupedInputs {
+    std::vector<RecordInput> records;
+    std::vector<std::string> failures;  // "FILE: what is wrong", in the order of the paths
+};
+GroupedInputs group_each_record_input(std::span<const std::string> paths, InputFormat requested);
 
 struct ReadOptions {
     bool keep_offset = false;  // K-NET: keep the mean of the counts instead of removing it

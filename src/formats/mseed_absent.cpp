@@ -22,4 +22,9 @@ std::vector<MseedSegment> read_mseed_segments(std::string_view file, std::string
     fail(file, "MiniSEED support is not built in");
 }
 
+void collect_mseed_channel_groups(std::string_view file, std::string_view,
+                                  std::vector<std::string>&) {
+    fail(file, "MiniSEED support is not built in");
+}
+
 }  // namespace wavespec::formats

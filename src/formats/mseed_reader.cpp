@@ -70,7 +70,54 @@ void check_data_fits(std::string_view file, std::size_t offset, const MSRecord& 
     }
 }
 
+// Records may be read from several threads; the library's thread safety is not promised,
+// and a file takes about a millisecond, so one file is parsed at a time.
+std::mutex& library_mutex() {
+    static std::mutex library;
+    return library;
+}
+
+// Parses the header of the record at `offset` (no samples decoded) and checks that it can be
+// read further; fails naming the offset otherwise.
+const MSRecord& parse_header(std::string_view file, std::vector<char>& buffer, std::size_t offset,
+                             Parsed& parsed) {
+    std::size_t left = buffer.size() - offset;
+    int length = static_cast<int>(std::min<std::size_t>(left, INT32_MAX));
+    int status = msr_parse(buffer.data() + offset, length, &parsed.record, 0, 0, 0);
+    if (status > 0) {
+        fail_at_byte(file, static_cast<std::int64_t>(offset),
+                     "the file ends inside a MiniSEED record");
+    }
+    if (status < 0) {
+        fail_at_byte(file, static_cast<std::int64_t>(offset),
+                     std::string("not a readable MiniSEED record (") + ms_errorstr(status) + ")");
+    }
+    if (parsed.record->reclen <= 0) {
+        fail_at_byte(file, static_cast<std::int64_t>(offset), "record length unknown");
+    }
+    return *parsed.record;
+}
+
 }  // namespace
+
+void collect_mseed_channel_groups(std::string_view file, std::string_view bytes,
+                                  std::vector<std::string>& groups) {
+    quiet_library();
+    std::vector<char> buffer(bytes.begin(), bytes.end());
+    std::lock_guard<std::mutex> lock(library_mutex());
+    Parsed parsed;
+    for (std::size_t offset = 0; offset < buffer.size();) {
+        const MSRecord& record = parse_header(file, buffer, offset, parsed);
+        if (record.samplecnt > 0) {
+            std::string group = std::string(record.network) + "." + record.station + "." +
+                                record.location + "." + std::string(record.channel).substr(0, 2);
+            if (std::find(groups.begin(), groups.end(), group) == groups.end()) {
+                groups.push_back(group);
+            }
+        }
+        offset += static_cast<std::size_t>(record.reclen);
+    }
+}
 
 bool mseed_supported() {
     return true;
@@ -87,10 +134,7 @@ std::vector<MseedSegment> read_mseed_segments(std::string_view file, std::string
     quiet_library();
     // The library wants a writable buffer (it may swap bytes in place).
     std::vector<char> buffer(bytes.begin(), bytes.end());
-    // Records may be read from several threads; the library's thread safety is not promised,
-    // and a file takes about a millisecond, so one file is parsed at a time.
-    static std::mutex library;
-    std::lock_guard<std::mutex> lock(library);
+    std::lock_guard<std::mutex> lock(library_mutex());
     Parsed parsed;
     parsed.group = mst_initgroup(nullptr);
     std::size_t offset = 0;

@@ -25,6 +25,13 @@ struct MseedSegment {
 // cannot be parsed; without libmseed, fails saying MiniSEED is not built in.
 std::vector<MseedSegment> read_mseed_segments(std::string_view file, std::string_view bytes);
 
+// The channel groups (see channel_group_of) of the records of a file that hold samples, each
+// once, added to `groups` as they are met; the headers alone are parsed, no sample is decoded.
+// Fails like read_mseed_segments on a record whose header cannot be parsed; the groups met
+// before it stay in `groups`.
+void collect_mseed_channel_groups(std::string_view file, std::string_view bytes,
+                                  std::vector<std::string>& groups);
+
 // True when the bytes begin like a MiniSEED record (a six-character sequence number and a
 // quality letter).
 bool looks_like_mseed(std::string_view bytes);

@@ -24,11 +24,35 @@ namespace fs = std::filesystem;
 struct Given {
     std::string path;
     std::size_t order;  // position among the user's paths
+    std::string head;   // the file's beginning where it was read to tell the format
 };
 
 struct Grouped {
     std::size_t order;
     RecordInput input;
+};
+
+struct Failed {
+    std::size_t order;
+    std::string message;
+    // A set that lacks files which failed themselves: reported after the files' own lines.
+    bool follows_from_others = false;
+};
+
+// What the grouping of one format gives: its records and the files or sets that make none.
+struct Outcome {
+    std::vector<Grouped> records;
+    std::vector<Failed> failures;
+
+    // Runs one step of the grouping; a FormatError fails that step alone.
+    template <typename Step>
+    void attempt(std::size_t order, Step&& step, bool follows_from_others = false) {
+        try {
+            step();
+        } catch (const FormatError& error) {
+            failures.push_back({order, error.what(), follows_from_others});
+        }
+    }
 };
 
 std::string upper(std::string_view text) {
@@ -43,13 +67,19 @@ std::string extension_of(const std::string& path) {
     return dot == std::string::npos ? std::string() : name.substr(dot + 1);
 }
 
-// The beginning of a file, enough to tell its format by content.
-InputFormat detect_format(const std::string& path) {
+constexpr std::size_t kHeadBytes = 4096;
+
+// The beginning of a file: enough to tell its format by content and to hold a SAC header.
+std::string read_head(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) fail(path, std::string("cannot open: ") + std::strerror(errno));
-    std::string head(4096, '\0');
+    std::string head(kHeadBytes, '\0');
     in.read(head.data(), static_cast<std::streamsize>(head.size()));
     head.resize(static_cast<std::size_t>(in.gcount()));
+    return head;
+}
+
+InputFormat detect_format(std::string_view head) {
     if (looks_like_sac(head)) return InputFormat::sac;
     if (looks_like_knet(head)) return InputFormat::knet;
     if (looks_like_mseed(head)) return InputFormat::mseed;
@@ -58,41 +88,42 @@ InputFormat detect_format(const std::string& path) {
 }
 
 // K-NET: BASE.NS/.EW/.UD; KiK-net: BASE.NS1/.EW1/.UD1 (borehole) and .NS2/... (surface).
-void group_knet(const std::vector<Given>& files, std::vector<Grouped>& records) {
+void group_knet(const std::vector<Given>& files, Outcome& outcome) {
     std::set<std::string> seen;
-    for (const Given& given : files) {
-        std::string extension = extension_of(given.path);
-        std::string kind = upper(extension);
-        std::string site = kind.size() == 3 ? kind.substr(2) : "";
-        std::string direction = kind.substr(0, 2);
-        if ((kind.size() != 2 && !(kind.size() == 3 && (site == "1" || site == "2"))) ||
-            (direction != "NS" && direction != "EW" && direction != "UD")) {
-            fail(given.path,
-                 "a K-NET file is named BASE.NS, .EW or .UD (KiK-net .NS1 or .NS2 and "
-                 "so on), so that its set can be found");
-        }
-        std::string base = given.path.substr(0, given.path.size() - extension.size() - 1);
-        if (!seen.insert(base + "|" + site).second) continue;
-        bool lower = std::islower(static_cast<unsigned char>(extension[0])) != 0;
-        RecordInput input;
-        input.format = InputFormat::knet;
-        input.stem = file_stem(given.path);
-        if (site == "1") input.stem += "-borehole";
-        if (site == "2") input.stem += "-surface";
-        for (std::string_view d : {"NS", "EW", "UD"}) {
-            std::string sibling_extension = std::string(d) + site;
-            if (lower) {
-                for (char& c : sibling_extension) c = static_cast<char>(std::tolower(c));
+    for (const Given& given : files)
+        outcome.attempt(given.order, [&] {
+            std::string extension = extension_of(given.path);
+            std::string kind = upper(extension);
+            std::string site = kind.size() == 3 ? kind.substr(2) : "";
+            std::string direction = kind.substr(0, 2);
+            if ((kind.size() != 2 && !(kind.size() == 3 && (site == "1" || site == "2"))) ||
+                (direction != "NS" && direction != "EW" && direction != "UD")) {
+                fail(given.path,
+                     "a K-NET file is named BASE.NS, .EW or .UD (KiK-net .NS1 or .NS2 and "
+                     "so on), so that its set can be found");
             }
-            std::string sibling = base + "." + sibling_extension;
-            std::error_code error;
-            if (!fs::is_regular_file(sibling, error)) {
-                fail(given.path, "component missing: " + base_name(sibling) + " not found");
+            std::string base = given.path.substr(0, given.path.size() - extension.size() - 1);
+            if (!seen.insert(base + "|" + site).second) return;
+            bool lower = std::islower(static_cast<unsigned char>(extension[0])) != 0;
+            RecordInput input;
+            input.format = InputFormat::knet;
+            input.stem = file_stem(given.path);
+            if (site == "1") input.stem += "-borehole";
+            if (site == "2") input.stem += "-surface";
+            for (std::string_view d : {"NS", "EW", "UD"}) {
+                std::string sibling_extension = std::string(d) + site;
+                if (lower) {
+                    for (char& c : sibling_extension) c = static_cast<char>(std::tolower(c));
+                }
+                std::string sibling = base + "." + sibling_extension;
+                std::error_code error;
+                if (!fs::is_regular_file(sibling, error)) {
+                    fail(given.path, "component missing: " + base_name(sibling) + " not found");
+                }
+                input.paths.push_back(sibling);
             }
-            input.paths.push_back(sibling);
-        }
-        records.push_back({given.order, std::move(input)});
-    }
+            outcome.records.push_back({given.order, std::move(input)});
+        });
 }
 
 RecordInput at2_record(std::vector<std::string> paths) {
@@ -154,7 +185,7 @@ std::vector<std::string> complete_rsn_set(const std::vector<std::string>& given,
     return horizontal;
 }
 
-void group_at2(const std::vector<Given>& files, std::vector<Grouped>& records) {
+void group_at2(const std::vector<Given>& files, Outcome& outcome) {
     std::map<std::string, std::pair<std::size_t, std::vector<std::string>>> by_rsn;
     std::vector<Given> others;
     for (const Given& given : files) {
@@ -167,90 +198,128 @@ void group_at2(const std::vector<Given>& files, std::vector<Grouped>& records) {
         }
     }
     for (auto& [key, entry] : by_rsn) {
-        std::string rsn = key.substr(0, key.find('|'));
-        records.push_back({entry.first, at2_record(complete_rsn_set(entry.second, rsn))});
+        outcome.attempt(entry.first, [&] {
+            std::string rsn = key.substr(0, key.find('|'));
+            outcome.records.push_back(
+                {entry.first, at2_record(complete_rsn_set(entry.second, rsn))});
+        });
     }
-    if (others.size() % 3 != 0) {
-        fail(others[others.size() - others.size() % 3].path,
-             "component missing: AT2 files not named RSN..._ make records three at a time, and " +
-                 std::to_string(others.size() % 3) + " are left over");
+    std::size_t whole = others.size() - others.size() % 3;
+    if (whole < others.size()) {
+        outcome.attempt(others[whole].order, [&] {
+            fail(others[whole].path,
+                 "component missing: AT2 files not named RSN..._ make records three at a time, "
+                 "and " +
+                     std::to_string(others.size() - whole) + " are left over");
+        });
     }
-    for (std::size_t i = 0; i < others.size(); i += 3) {
-        records.push_back({others[i].order,
-                           at2_record({others[i].path, others[i + 1].path, others[i + 2].path})});
+    for (std::size_t i = 0; i < whole; i += 3) {
+        outcome.records.push_back({others[i].order, at2_record({others[i].path, others[i + 1].path,
+                                                                others[i + 2].path})});
     }
 }
 
-void group_sac(const std::vector<Given>& files, std::vector<Grouped>& records) {
+void group_sac(const std::vector<Given>& files, Outcome& outcome) {
     struct Station {
         std::size_t order = 0;
         std::array<std::string, 3> paths;
+        std::string refused;  // why the files make no record, when they cannot
     };
     std::map<std::string, Station> stations;
     std::vector<std::string> keys;  // in order of appearance
-    for (const Given& given : files) {
-        std::string bytes = read_whole_file(given.path);
-        SacIdentity identity = read_sac_identity(given.path, bytes);
-        if (identity.position < 0) {
-            fail(given.path, "kcmpnm '" + identity.component +
-                                 "' does not end in N, E, Z, 1 or 2 to tell the component");
-        }
-        std::string key = identity.station_key();
-        auto [it, added] = stations.try_emplace(key);
-        if (added) {
-            it->second.order = given.order;
-            keys.push_back(key);
-        }
-        std::string& slot = it->second.paths[static_cast<std::size_t>(identity.position)];
-        if (!slot.empty()) {
-            fail(given.path, "two files for one component of station " + key + ": " +
-                                 base_name(slot) + " and " + base_name(given.path));
-        }
-        slot = given.path;
-    }
+    for (const Given& given : files)
+        outcome.attempt(given.order, [&] {
+            // The header alone tells the station; the samples are read with the record.
+            SacIdentity identity = read_sac_identity(
+                given.path, given.head.empty() ? read_head(given.path) : given.head);
+            if (identity.position < 0) {
+                fail(given.path, "kcmpnm '" + identity.component +
+                                     "' does not end in N, E, Z, 1 or 2 to tell the component");
+            }
+            std::string key = identity.station_key();
+            auto [it, added] = stations.try_emplace(key);
+            if (added) {
+                it->second.order = given.order;
+                keys.push_back(key);
+            }
+            std::string& slot = it->second.paths[static_cast<std::size_t>(identity.position)];
+            if (!slot.empty() && it->second.refused.empty()) {
+                it->second.refused = given.path + ": two files for one component of station " +
+                                     key + ": " + base_name(slot) + " and " + base_name(given.path);
+            }
+            slot = given.path;
+        });
     static constexpr std::array<std::string_view, 3> kLetters = {"N (or 1)", "E (or 2)", "Z"};
     for (const std::string& key : keys) {
         Station& station = stations[key];
-        for (std::size_t c = 0; c < 3; ++c) {
-            if (station.paths[c].empty()) {
-                const std::string& any = station.paths[c == 0 ? 1 : 0].empty()
-                                             ? station.paths[2]
-                                             : station.paths[c == 0 ? 1 : 0];
-                fail(any, "component missing: no " + std::string(kLetters[c]) +
-                              " file of station " + key + " among the files given");
-            }
-        }
-        RecordInput input;
-        input.format = InputFormat::sac;
-        std::vector<std::string> stems;
-        for (const std::string& path : station.paths) stems.push_back(file_stem(path));
-        input.stem = common_stem(stems);
-        input.paths.assign(station.paths.begin(), station.paths.end());
-        records.push_back({station.order, std::move(input)});
+        outcome.attempt(
+            station.order,
+            [&] {
+                if (!station.refused.empty()) throw FormatError(station.refused);
+                for (std::size_t c = 0; c < 3; ++c) {
+                    if (station.paths[c].empty()) {
+                        const std::string& any = station.paths[c == 0 ? 1 : 0].empty()
+                                                     ? station.paths[2]
+                                                     : station.paths[c == 0 ? 1 : 0];
+                        fail(any, "component missing: no " + std::string(kLetters[c]) +
+                                      " file of station " + key + " among the files given");
+                    }
+                }
+                RecordInput input;
+                input.format = InputFormat::sac;
+                std::vector<std::string> stems;
+                for (const std::string& path : station.paths) stems.push_back(file_stem(path));
+                input.stem = common_stem(stems);
+                input.paths.assign(station.paths.begin(), station.paths.end());
+                outcome.records.push_back({station.order, std::move(input)});
+            },
+            true);
     }
 }
 
-void group_mseed(const std::vector<Given>& files, std::vector<Grouped>& records) {
+void group_mseed(const std::vector<Given>& files, Outcome& outcome) {
     std::vector<std::string> groups;
     std::map<std::string, std::pair<std::size_t, std::vector<std::string>>> paths_of;
+    // A group with a file that cannot be read would lack that file's samples: it fails too.
+    std::map<std::string, std::string> unreadable_file_of;
+    std::string without_samples;  // the first file read that holds none
     for (const Given& given : files) {
-        std::string bytes = read_whole_file(given.path);
-        for (const MseedSegment& segment : read_mseed_segments(given.path, bytes)) {
-            std::string group = channel_group_of(segment);
-            auto [it, added] = paths_of.try_emplace(group, given.order, std::vector<std::string>{});
-            if (added) groups.push_back(group);
-            auto& paths = it->second.second;
-            if (std::find(paths.begin(), paths.end(), given.path) == paths.end()) {
-                paths.push_back(given.path);
+        std::vector<std::string> found;
+        outcome.attempt(given.order, [&] {
+            try {
+                collect_mseed_channel_groups(given.path, read_whole_file(given.path), found);
+            } catch (const FormatError&) {
+                for (const std::string& group : found)
+                    unreadable_file_of.emplace(group, given.path);
+                throw;
             }
-        }
+            if (found.empty() && without_samples.empty()) without_samples = given.path;
+            for (const std::string& group : found) {
+                auto [it, added] =
+                    paths_of.try_emplace(group, given.order, std::vector<std::string>{});
+                if (added) groups.push_back(group);
+                it->second.second.push_back(given.path);
+            }
+        });
     }
-    if (groups.empty() && !files.empty()) fail(files.front().path, "no MiniSEED samples");
+    if (groups.empty() && !without_samples.empty()) {
+        outcome.attempt(files.front().order, [&] { fail(without_samples, "no MiniSEED samples"); });
+    }
     for (const std::string& group : groups) {
+        auto& [order, paths] = paths_of[group];
+        if (auto unreadable = unreadable_file_of.find(group);
+            unreadable != unreadable_file_of.end()) {
+            outcome.failures.push_back({order,
+                                        paths.front() + ": the channel group " + group +
+                                            " is not read: its file " + unreadable->second +
+                                            " cannot be read",
+                                        true});
+            continue;
+        }
         RecordInput input;
         input.format = InputFormat::mseed;
         input.channel_group = group;
-        input.paths = paths_of[group].second;
+        input.paths = paths;
         if (groups.size() == 1) {
             std::vector<std::string> stems;
             for (const std::string& path : input.paths) stems.push_back(file_stem(path));
@@ -258,37 +327,55 @@ void group_mseed(const std::vector<Given>& files, std::vector<Grouped>& records)
         } else {
             input.stem = plain_word(group, "mseed");
         }
-        records.push_back({paths_of[group].first, std::move(input)});
+        outcome.records.push_back({order, std::move(input)});
     }
 }
 
 }  // namespace
 
-std::vector<RecordInput> group_record_inputs(std::span<const std::string> paths,
-                                             InputFormat requested) {
+GroupedInputs group_each_record_input(std::span<const std::string> paths, InputFormat requested) {
     std::map<InputFormat, std::vector<Given>> by_format;
     std::set<std::string> seen;
-    std::vector<Grouped> records;
+    Outcome outcome;
     for (std::size_t i = 0; i < paths.size(); ++i) {
         if (!seen.insert(paths[i]).second) continue;
-        InputFormat format =
-            requested == InputFormat::automatic ? detect_format(paths[i]) : requested;
-        if (format == InputFormat::csv) {
-            records.push_back(
-                {i, RecordInput{file_stem(paths[i]), InputFormat::csv, {paths[i]}, {}}});
-        } else {
-            by_format[format].push_back({paths[i], i});
-        }
+        outcome.attempt(i, [&] {
+            Given given{paths[i], i, {}};
+            InputFormat format = requested;
+            if (requested == InputFormat::automatic) {
+                given.head = read_head(paths[i]);
+                format = detect_format(given.head);
+            }
+            if (format == InputFormat::csv) {
+                outcome.records.push_back(
+                    {i, RecordInput{file_stem(paths[i]), InputFormat::csv, {paths[i]}, {}}});
+            } else {
+                by_format[format].push_back(std::move(given));
+            }
+        });
     }
-    group_knet(by_format[InputFormat::knet], records);
-    group_at2(by_format[InputFormat::at2], records);
-    group_sac(by_format[InputFormat::sac], records);
-    group_mseed(by_format[InputFormat::mseed], records);
-    std::stable_sort(records.begin(), records.end(),
+    group_knet(by_format[InputFormat::knet], outcome);
+    group_at2(by_format[InputFormat::at2], outcome);
+    group_sac(by_format[InputFormat::sac], outcome);
+    group_mseed(by_format[InputFormat::mseed], outcome);
+    std::stable_sort(outcome.records.begin(), outcome.records.end(),
                      [](const Grouped& a, const Grouped& b) { return a.order < b.order; });
-    std::vector<RecordInput> result;
-    for (Grouped& grouped : records) result.push_back(std::move(grouped.input));
+    std::stable_sort(outcome.failures.begin(), outcome.failures.end(),
+                     [](const Failed& a, const Failed& b) {
+                         return std::pair(a.follows_from_others, a.order) <
+                                std::pair(b.follows_from_others, b.order);
+                     });
+    GroupedInputs result;
+    for (Grouped& grouped : outcome.records) result.records.push_back(std::move(grouped.input));
+    for (Failed& failed : outcome.failures) result.failures.push_back(std::move(failed.message));
     return result;
+}
+
+std::vector<RecordInput> group_record_inputs(std::span<const std::string> paths,
+                                             InputFormat requested) {
+    GroupedInputs grouped = group_each_record_input(paths, requested);
+    if (!grouped.failures.empty()) throw FormatError(grouped.failures.front());
+    return std::move(grouped.records);
 }
 
 }  // namespace wavespec::formats

@@ -84,3 +84,68 @@ TEST(ProcessFormats, OriginalFilesAndTheirConvertedCsvGiveTheSameFiles) {
 
 }  // namespace
 }  // namespace wavespec::test
+
+namespace wavespec::test {
+namespace {
+
+// SAC files of one station, component names as given.
+void write_sac_station(const fs::path& dir, const std::string& station,
+                       const std::vector<std::string>& components) {
+    for (std::size_t c = 0; c < components.size(); ++c) {
+        write_bytes(dir / (station + "." + components[c] + ".SAC"),
+                    sac_bytes(sac_values(static_cast<int>(c % 3), 500), 0.01f, components[c], false,
+                              station));
+    }
+}
+
+TEST(ProcessFormats, AFileThatMakesNoRecordFailsAloneAndTheOtherSetsRun) {
+    struct Broken {
+        const char* what;
+        std::vector<std::string> components;  // of station CCC, given between the good ones
+        std::string message;                  // its one line on standard error
+    };
+    const Broken cases[] = {
+        {"a component letter that names no component",
+         {"HHX"},
+         "CCC.HHX.SAC: kcmpnm 'HHX' does not end in N, E, Z, 1 or 2"},
+        {"a station without its Z file",
+         {"HHN", "HHE"},
+         "CCC.HHN.SAC: component missing: no Z file of station XX.CCC."},
+    };
+    for (const Broken& broken : cases) {
+        SCOPED_TRACE(broken.what);
+        ScratchDir dir;
+        std::vector<std::string> good;
+        for (const std::string station : {"AAA", "BBB"}) {
+            write_sac_station(dir.path(), station, {"HHN", "HHE", "HHZ"});
+            for (const char* c : {"HHN", "HHE", "HHZ"}) good.push_back(station + "." + c + ".SAC");
+        }
+        write_sac_station(dir.path(), "CCC", broken.components);
+        std::vector<std::string> batch = {"process", "-q", "-C", "batch"};
+        batch.insert(batch.end(), good.begin(), good.begin() + 3);
+        for (const std::string& c : broken.components) batch.push_back("CCC." + c + ".SAC");
+        batch.insert(batch.end(), good.begin() + 3, good.end());
+        ToolRun run = run_tool_with(dir.path(), batch);
+        EXPECT_EQ(run.exit_status, 1);
+        EXPECT_EQ(split_lines(run.err).size(), 1u) << run.err;
+        EXPECT_NE(run.err.find(broken.message), std::string::npos) << run.err;
+        // Each good station's files are those it gets when processed alone.
+        for (std::size_t s = 0; s < 2; ++s) {
+            std::string stem = s == 0 ? "AAA.HH" : "BBB.HH";
+            std::vector<std::string> alone = {"process", "-q", "-C", "alone-" + stem};
+            alone.insert(alone.end(), good.begin() + 3 * s, good.begin() + 3 * s + 3);
+            ASSERT_EQ(run_tool_with(dir.path(), alone).exit_status, 0);
+            std::size_t compared = 0;
+            for (const auto& entry : fs::directory_iterator(dir / ("alone-" + stem))) {
+                std::string file = entry.path().filename().string();
+                EXPECT_EQ(read_file(dir / "batch" / stem / file), read_file(entry.path())) << file;
+                ++compared;
+            }
+            EXPECT_EQ(compared, 8u);
+        }
+        EXPECT_FALSE(fs::exists(dir / "batch" / "CCC.HH"));
+    }
+}
+
+}  // namespace
+}  // namespace wavespec::test

@@ -108,6 +108,47 @@ TEST(FormatsMseed, ChannelsAreCutToTheirCommonSpan) {
     EXPECT_EQ(iso_time(951782400000000), "2000-02-29T00:00:00.000000");
 }
 
+#ifdef WAVESPEC_HAVE_MSEED
+// A file cut inside a record fails alone; a group of other files that it showed before the cut
+// fails with it (it would lack its samples), and the other groups still make their records.
+TEST(FormatsGrouping, AnUnreadableMiniSeedFileFailsItsGroupsAlone) {
+    auto channels = [](const char* band) {
+        std::vector<samples::MseedChannel> list;
+        for (int c = 0; c < 3; ++c) {
+            list.push_back({std::string(band) + "NEZ"[c], samples::sample_counts(c, 900)});
+        }
+        return list;
+    };
+    struct Case {
+        const char* cut_band;  // the channels of the file that is cut
+        std::size_t records;   // and failures: the cut file, and the good file's group if cut
+    };
+    for (Case test : {Case{"BH", 1}, Case{"HH", 0}}) {
+        SCOPED_TRACE(test.cut_band);
+        ScratchDir dir;
+        dir.write("good.mseed", samples::mseed_bytes(channels("HH")));
+        std::string cut = samples::mseed_bytes(channels(test.cut_band));
+        ASSERT_GT(cut.size(), 1000u);
+        dir.write("cut.mseed", cut.substr(0, 1000));
+        std::vector<std::string> paths = {dir.file("good.mseed"), dir.file("cut.mseed")};
+        GroupedInputs grouped = group_each_record_input(paths, InputFormat::automatic);
+        ASSERT_EQ(grouped.records.size(), test.records);
+        if (test.records == 1) {
+            EXPECT_EQ(grouped.records[0].channel_group, "XX.XYZ.00.HH");
+        }
+        ASSERT_EQ(grouped.failures.size(), 2 - test.records);
+        EXPECT_EQ(grouped.failures[0],
+                  dir.file("cut.mseed") + ": byte 512: the file ends inside a MiniSEED record");
+        if (test.records == 0) {
+            EXPECT_NE(grouped.failures[1].find("XX.XYZ.00.HH is not read: its file " +
+                                               dir.file("cut.mseed")),
+                      std::string::npos)
+                << grouped.failures[1];
+        }
+    }
+}
+#endif
+
 TEST(FormatsNames, ComponentNamesArePlainWordsTheDialogueKeeps) {
     EXPECT_EQ(plain_word(" N-S ", "x"), "N-S");
     EXPECT_EQ(plain_word("H 1,a\"b", "x"), "H_1_a_b");
