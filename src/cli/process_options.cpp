@@ -7,19 +7,32 @@
 #include "cli/format_option.hpp"
 #include "cli/option_parser.hpp"
 #include "cli/option_values.hpp"
+#include "cli/smoothing_options.hpp"
 
 namespace wavespec::cli {
 namespace {
 
 constexpr KnownOption kProcessOptions[] = {
-    {"invert", 0, true},         {"bandpass", 0, true},
-    {"integrate", 0, false},     {"double-integrate", 0, false},
-    {"differentiate", 0, false}, {"window", 0, true},
-    {"skip", 0, true},           {"output", 0, true},
-    {"out-dir", 'C', true},      {"no-dumps", 0, false},
-    {"plot", 0, false},          {"jobs", 'j', true},
-    {"quiet", 'q', false},       {"help", 'h', false},
-    {"format", 0, true},         {"keep-offset", 0, false},
+    {"invert", 0, true},
+    {"bandpass", 0, true},
+    {"integrate", 0, false},
+    {"double-integrate", 0, false},
+    {"differentiate", 0, false},
+    {"window", 0, true},
+    {"skip", 0, true},
+    {"output", 0, true},
+    {"out-dir", 'C', true},
+    {"no-dumps", 0, false},
+    {"plot", 0, false},
+    {"jobs", 'j', true},
+    {"quiet", 'q', false},
+    {"help", 'h', false},
+    {"format", 0, true},
+    {"keep-offset", 0, false},
+    {"smooth", 0, true},
+    {"smooth-points", 0, true},
+    {"hv", 0, true},
+    {"hv-windows", 0, true},
 };
 
 constexpr std::int64_t kMostJobs = 1024;
@@ -39,8 +52,9 @@ void check_output_name(const std::string& name) {
         throw UsageError("invalid value '" + name +
                          "' for --output: expected a file name without directories");
     }
-    for (const char* taken : {"amp3.csv", "amp-c.csv", "fort.67", "fort.68", "fort.69", "fort.88",
-                              "fort.89", "spectra.svg", "waveform.svg"}) {
+    for (const char* taken :
+         {"amp3.csv", "amp-c.csv", "fort.67", "fort.68", "fort.69", "fort.88", "fort.89",
+          "spectra.svg", "waveform.svg", "smoothed.csv", "hv.csv", "hv-summary.txt", "hv.svg"}) {
         if (same_name_ignoring_case(name, taken)) {
             throw UsageError("invalid value '" + name +
                              "' for --output: the run writes a file of that name itself");
@@ -56,6 +70,7 @@ ProcessOptions parse_process_options(std::span<const std::string> args) {
     unsigned processors = std::thread::hardware_concurrency();
     options.jobs = processors == 0 ? 1 : processors;
     std::string_view operation_option;
+    bool smooth_points_given = false, hv_given = false;
     for (const ParsedOption& option : parsed.options) {
         std::string_view name = option.long_name;
         const std::string& value = option.value;
@@ -99,8 +114,12 @@ ProcessOptions parse_process_options(std::span<const std::string> args) {
             options.read.keep_offset = true;
         } else if (name == "help") {
             options.help = true;
+        } else if (take_smoothing_option(name, value, options.smoothing)) {
+            smooth_points_given = smooth_points_given || name == "smooth-points";
+            hv_given = hv_given || name == "hv";
         }
     }
+    check_smoothing_options(options.smoothing, smooth_points_given, hv_given);
     options.records = std::move(parsed.operands);
     if (options.records.empty() && !options.help) throw UsageError("no record given");
     return options;
