@@ -13,27 +13,17 @@ namespace wavespec::cli {
 namespace {
 
 constexpr KnownOption kProcessOptions[] = {
-    {"invert", 0, true},
-    {"bandpass", 0, true},
-    {"integrate", 0, false},
-    {"double-integrate", 0, false},
-    {"differentiate", 0, false},
-    {"window", 0, true},
-    {"skip", 0, true},
-    {"output", 0, true},
-    {"out-dir", 'C', true},
-    {"no-dumps", 0, false},
-    {"plot", 0, false},
-    {"jobs", 'j', true},
-    {"quiet", 'q', false},
-    {"help", 'h', false},
-    {"format", 0, true},
-    {"keep-offset", 0, false},
-    {"smooth", 0, true},
-    {"smooth-points", 0, true},
-    {"hv", 0, true},
-    {"hv-windows", 0, true},
+    {"invert", 0, true},         {"bandpass", 0, true},
+    {"integrate", 0, false},     {"double-integrate", 0, false},
+    {"differentiate", 0, false}, {"window", 0, true},
+    {"skip", 0, true},           {"output", 0, true},
+    {"out-dir", 'C', true},      {"no-dumps", 0, false},
+    {"plot", 0, false},          {"jobs", 'j', true},
+    {"quiet", 'q', false},       {"help", 'h', false},
+    {"format", 0, true},         {"keep-offset", 0, false},
 };
+
+constexpr auto kAllProcessOptions = joined_options(kProcessOptions, kSmoothingOptions);
 
 constexpr std::int64_t kMostJobs = 1024;
 
@@ -52,9 +42,14 @@ void check_output_name(const std::string& name) {
         throw UsageError("invalid value '" + name +
                          "' for --output: expected a file name without directories");
     }
-    for (const char* taken :
-         {"amp3.csv", "amp-c.csv", "fort.67", "fort.68", "fort.69", "fort.88", "fort.89",
-          "spectra.svg", "waveform.svg", "smoothed.csv", "hv.csv", "hv-summary.txt", "hv.svg"}) {
+    for (const char* taken : {"amp3.csv", "amp-c.csv", "fort.67", "fort.68", "fort.69", "fort.88",
+                              "fort.89", "spectra.svg", "waveform.svg"}) {
+        if (same_name_ignoring_case(name, taken)) {
+            throw UsageError("invalid value '" + name +
+                             "' for --output: the run writes a file of that name itself");
+        }
+    }
+    for (std::string_view taken : kSmoothingFileNames) {
         if (same_name_ignoring_case(name, taken)) {
             throw UsageError("invalid value '" + name +
                              "' for --output: the run writes a file of that name itself");
@@ -65,7 +60,7 @@ void check_output_name(const std::string& name) {
 }  // namespace
 
 ProcessOptions parse_process_options(std::span<const std::string> args) {
-    ParsedArguments parsed = parse_options(args, kProcessOptions);
+    ParsedArguments parsed = parse_options(args, kAllProcessOptions);
     ProcessOptions options;
     unsigned processors = std::thread::hardware_concurrency();
     options.jobs = processors == 0 ? 1 : processors;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "cli/smoothing_files.hpp"
 #include "dialogue/output_waveform.hpp"
 #include "dialogue/spectrum_files.hpp"
 #include "plot/pictures.hpp"
@@ -77,7 +78,18 @@ std::optional<std::string> RunPictures::write(StagedFiles& staged, const RunStat
                                    .output_step = state.dt * static_cast<double>(thinning.step),
                                    .output = output};
 
-    if (auto why = staged.write("spectra.svg", plot::spectra_svg(spectra))) return why;
+    plot::SmoothedSpectra smoothed;
+    if (smoothing_ && smoothing_->record()) {
+        const SmoothedRecord& r = *smoothing_->record();
+        smoothed = {r.frequency, {r.smoothed[0], r.smoothed[1], r.smoothed[2]}};
+    }
+    if (auto why = staged.write("spectra.svg", plot::spectra_svg(spectra, smoothed))) return why;
+    if (smoothing_ && smoothing_->noise()) {
+        if (auto why = staged.write(
+                "hv.svg", hv_picture_svg(*smoothing_->noise(), name, options.smoothing))) {
+            return why;
+        }
+    }
     return staged.write("waveform.svg", plot::waveform_svg(waveform));
 }
 

@@ -7,6 +7,7 @@
 #include "cli/process_options.hpp"
 #include "dialogue/spectrum_files.hpp"
 #include "formats/file_trace.hpp"
+#include "plot/hv_picture.hpp"
 #include "smoothing/hv_ratio.hpp"
 #include "smoothing/noise_windows.hpp"
 
@@ -140,6 +141,27 @@ std::string summary_text(const NoiseHv& n, const SmoothingOptions& options) {
 }
 
 }  // namespace
+
+std::string hv_picture_svg(const NoiseHv& noise, const std::string& record,
+                           const SmoothingOptions& options) {
+    std::size_t n = noise.frequency.size();
+    std::vector<double> upper(n), lower(n);
+    for (std::size_t k = 0; k < n; ++k) {
+        double sigma_a = std::exp(noise.statistics.sigma_ln[k]);
+        upper[k] = noise.statistics.mean[k] * sigma_a;
+        lower[k] = noise.statistics.mean[k] / sigma_a;
+    }
+    plot::HvPicture picture{.record = record,
+                            .smoothing = window_text(options.window_or_default()) + ", " +
+                                         mean_text(options.mean) + " mean of the horizontals",
+                            .frequency = noise.frequency,
+                            .mean = noise.statistics.mean,
+                            .lower = lower,
+                            .upper = upper,
+                            .windows = {}};
+    for (const auto& window : noise.windows) picture.windows.push_back(window);
+    return plot::hv_svg(picture);
+}
 
 unsigned smoothing_threads(const ProcessOptions& options) {
     if (options.records.size() != 1 || options.jobs == 1) return 1;

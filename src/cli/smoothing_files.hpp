@@ -53,6 +53,10 @@ class RecordSmoothing {
     std::optional<NoiseHv> noise_;
 };
 
+// hv.svg of the noise windows of the record of this name.
+std::string hv_picture_svg(const NoiseHv& noise, const std::string& record,
+                           const SmoothingOptions& options);
+
 // Threads for one record's smoothing: the processor's when a single record is given, else
 // one, since the records themselves then run at once.
 unsigned smoothing_threads(const ProcessOptions& options);

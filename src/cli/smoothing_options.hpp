@@ -2,6 +2,7 @@
 // --smooth, --smooth-points, --hv and --hv-windows.
 #pragma once
 
+#include <array>
 #include <optional>
 #include <span>
 #include <string>
@@ -13,6 +14,27 @@
 #include "smoothing/spectral_smoothing.hpp"
 
 namespace wavespec::cli {
+
+inline constexpr KnownOption kSmoothingOptions[] = {
+    {"smooth", 0, true},
+    {"smooth-points", 0, true},
+    {"hv", 0, true},
+    {"hv-windows", 0, true},
+};
+
+// Every file these options may add to a record's run.
+inline constexpr std::string_view kSmoothingFileNames[] = {"smoothed.csv", "hv.csv",
+                                                           "hv-summary.txt", "hv.svg"};
+
+// Two option tables as one.
+template <std::size_t A, std::size_t B>
+constexpr std::array<KnownOption, A + B> joined_options(const KnownOption (&a)[A],
+                                                        const KnownOption (&b)[B]) {
+    std::array<KnownOption, A + B> all{};
+    for (std::size_t i = 0; i < A; ++i) all[i] = a[i];
+    for (std::size_t i = 0; i < B; ++i) all[A + i] = b[i];
+    return all;
+}
 
 struct SmoothingOptions {
     std::optional<smoothing::SmoothingWindow> window;  // --smooth; smoothed.csv when given
