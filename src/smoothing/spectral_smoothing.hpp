@@ -37,8 +37,9 @@ double window_phase(const SmoothingWindow& window, double frequency);
 std::vector<double> log_spaced_centres(double lowest, double highest, int points_per_decade);
 
 // The smoothed value of every spectrum at every centre: result[s][c] for spectra[s] and
-// centres[c]. frequencies are the bins' frequencies, all above zero; every spectrum has one
-// amplitude per bin. threads: how many threads share the centres (1 = this thread alone).
+// centres[c]. frequencies are the bins' frequencies, all above zero and rising
+// (std::invalid_argument otherwise); every spectrum has one amplitude per bin. threads: how
+// many threads share the centres (1 = this thread alone).
 std::vector<std::vector<double>> smooth_spectra(const SmoothingWindow& window,
                                                 std::span<const double> frequencies,
                                                 std::span<const std::span<const double>> spectra,
