@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <numbers>
 #include <random>
 
@@ -175,6 +176,119 @@ TEST(HvStatistics, PeakThresholdsFollowTheTable) {
                   Row{1.0, 0.10, 1.78}, Row{1.99, 0.10, 1.78}, Row{2.0, 0.05, 1.58}}) {
         EXPECT_DOUBLE_EQ(peak_thresholds(r.f0).epsilon, r.epsilon_share * r.f0) << r.f0;
         EXPECT_DOUBLE_EQ(peak_thresholds(r.f0).theta, r.theta) << r.f0;
+    }
+}
+
+}  // namespace
+}  // namespace wavespec::smoothing
+
+namespace wavespec::smoothing {
+namespace {
+
+// A curve built to sit on either side of each criterion: 1000 points a decade from 0.1 Hz,
+// a narrow peak A0 at f0 = frequencies[kPeak] over plateaus below and above it, and a small
+// flat sigma_ln.
+constexpr std::size_t kPeak = 1477;  // f0 = 0.1 * 10^1.477 = 3 Hz
+
+struct Curve {
+    std::vector<double> f, mean, sigma;
+    double below = 1.0, above = 1.0, a0 = 4.0;
+    SesameInput input{};
+
+    explicit Curve(std::size_t peak = kPeak) {
+        for (int k = 0; k < 2500; ++k) f.push_back(0.1 * std::pow(10.0, k / 1000.0));
+        f0_index = peak;
+        shape();
+        input = {f, mean, sigma, 20.0, 10, 0.01};
+    }
+    void shape() {
+        mean.assign(f.size(), 0.0);
+        sigma.assign(f.size(), 0.1);
+        for (std::size_t k = 0; k < f.size(); ++k) {
+            double base = k < f0_index ? below : above;
+            double z = std::log(f[k] / f[f0_index]) / 0.1;
+            mean[k] = base + (a0 - base) * std::exp(-z * z);
+        }
+    }
+    double f0() const { return f[f0_index]; }
+    std::size_t f0_index;
+};
+
+TEST(SesameCriteria, EachCriterionJustInsideAndJustOutsideItsThreshold) {
+    const double in = 1.0 - 1e-6, out = 1.0 + 1e-6;
+    struct Case {
+        const char* what;
+        bool reliability;
+        std::size_t index;
+        std::function<void(Curve&, double)> set;  // the factor: `in` passes, `out` fails
+    };
+    const Case cases[] = {
+        {"f0 > 10/lw", true, 0,
+         [](Curve& c, double k) {
+             c.input.window_seconds = 10.0 / c.f0() / k;
+             c.input.windows = 100;
+         }},
+        {"nc > 200", true, 1,
+         [](Curve& c, double k) { c.input.window_seconds = 200.0 / (10 * c.f0()) / k; }},
+        {"sigma_A < 2 inside (f0/2, 2 f0)", true, 2,
+         [](Curve& c, double k) {
+             c.sigma[c.f0_index + 290] = std::log(2.0 * k);  // 1.95 f0
+             c.sigma[c.f0_index + 302] = std::log(4.0);      // 2.004 f0: outside the range
+         }},
+        {"A < A0/2 below f0", false, 0,
+         [](Curve& c, double k) {
+             c.below = c.a0 / 2 * k;
+             c.shape();
+         }},
+        {"A < A0/2 above f0", false, 1,
+         [](Curve& c, double k) {
+             c.above = c.a0 / 2 * k;
+             c.shape();
+         }},
+        {"A0 > 2", false, 2,
+         [](Curve& c, double k) {
+             c.a0 = 2.0 / k;
+             c.below = c.above = 0.5;
+             c.shape();
+         }},
+        {"peaks of A sigma_A within 5 %", false, 3,
+         [](Curve& c, double k) {
+             // 10^(21/1000) = 1.0495 f0, 10^(22/1000) = 1.0520 f0: the spread peaks there.
+             c.sigma[c.f0_index + (k < 1 ? 21 : 22)] = 0.6;
+         }},
+        {"sigma_f < epsilon", false, 4,
+         [](Curve& c, double k) { c.input.peak_frequency_sd = 0.05 * c.f0() * k; }},
+        {"sigma_A(f0) < theta", false, 5,
+         [](Curve& c, double k) { c.sigma[c.f0_index] = std::log(1.58 * k); }},
+    };
+    for (const Case& test : cases) {
+        for (double k : {in, out}) {
+            Curve c;
+            test.set(c, k);
+            SesameReport r = sesame_criteria(c.input);
+            ASSERT_NEAR(r.f0, 3.0, 0.01);
+            const Criterion& got =
+                test.reliability ? r.reliability[test.index] : r.clarity[test.index];
+            EXPECT_EQ(got.passed, k == in) << test.what << " value " << got.value;
+            // The untouched curve passes everything; one failure alone still leaves it clear.
+            int failed = 0;
+            for (const Criterion& cr : r.reliability) failed += !cr.passed;
+            for (const Criterion& cr : r.clarity) failed += !cr.passed;
+            EXPECT_EQ(failed, k == in ? 0 : 1) << test.what;
+            EXPECT_EQ(r.reliable, !test.reliability || k == in) << test.what;
+            EXPECT_TRUE(r.clear) << test.what;
+        }
+    }
+}
+
+TEST(SesameCriteria, SpreadLimitIsThreeForAPeakAtOrBelowHalfAHertz) {
+    for (auto [sigma_a, passes] : {std::pair{2.9, true}, std::pair{3.1, false}}) {
+        Curve c(477);  // f0 = 0.3 Hz
+        c.input.window_seconds = 100.0;
+        c.sigma[477 + 200] = std::log(sigma_a);
+        SesameReport r = sesame_criteria(c.input);
+        EXPECT_EQ(r.reliability[2].passed, passes) << sigma_a;
+        EXPECT_EQ(r.reliability[2].threshold, 3.0);
     }
 }
 
