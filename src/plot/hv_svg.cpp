@@ -94,7 +94,7 @@ std::string hv_svg(const HvPicture& p) {
     }
     for (auto window : p.windows) {
         append_curve(out, points_of(x, y, p.frequency, window),
-                     "stroke=\"#a9c4e8\" stroke-width=\"0.8\"");
+                     "stroke=\"#a9c4e8\" stroke-width=\"1.3\"");
     }
     append_curve(out, points_of(x, y, p.frequency, p.upper),
                  "stroke=\"#555555\" stroke-width=\"1\" stroke-dasharray=\"4,3\"");
