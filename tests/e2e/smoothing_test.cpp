@@ -117,6 +117,25 @@ TEST(ProcessSmoothing, WholeRoadOnAKnetRecord) {
     EXPECT_NE(summary.find(" > 1.25: " + std::string(f0 > 1.25 ? "pass" : "fail")),
               std::string::npos)
         << summary;
+
+    // plot DIR draws the same pictures again from the files: six spectra (raw and smoothed),
+    // hv.svg with f0 marked; a damaged hv.csv is named with its line.
+    for (const char* file : {"spectra.svg", "hv.svg"}) fs::remove(out / file);
+    ToolRun plot = run_tool_with(dir.path(), {"plot", "out"});
+    ASSERT_EQ(plot.exit_status, 0) << plot.err;
+    std::string spectra = read_file(out / "spectra.svg");
+    std::size_t paths = 0;
+    for (std::size_t at = spectra.find("<path "); at != std::string::npos;
+         at = spectra.find("<path ", at + 1)) {
+        ++paths;
+    }
+    EXPECT_EQ(paths, 6u);
+    EXPECT_NE(read_file(out / "hv.svg").find("f0 = "), std::string::npos);
+    std::string damaged = read_file(out / "hv.csv");
+    write_file(out / "hv.csv", damaged.insert(damaged.find('\n', damaged.find('\n') + 1), ",x"));
+    plot = run_tool_with(dir.path(), {"plot", "out"});
+    EXPECT_EQ(plot.exit_status, 1);
+    EXPECT_NE(plot.err.find("hv.csv:2: expected 10 values"), std::string::npos) << plot.err;
 }
 
 TEST(ProcessSmoothing, RefusedOptionsAndRecords) {
