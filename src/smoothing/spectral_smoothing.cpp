@@ -130,6 +130,30 @@ void add_weighted(std::span<const double> w, const double* a, Lanes& lanes) {
     }
 }
 
+// The sum of the weights and the three weighted sums of three spectra in one pass: sixteen
+// partial sums on independent chains instead of four passes that each wait on four. Lane
+// j % 4 adds in the same order as in add_weighted, so the sums are the same to the bit.
+void add_weighted_three(std::span<const double> w, const double* a0, const double* a1,
+                        const double* a2, Lanes& total, Lanes& s0, Lanes& s1, Lanes& s2) {
+    const std::size_t n = w.size();
+    std::size_t i = 0;
+    for (; i + 4 <= n; i += 4) {
+        for (std::size_t l = 0; l < 4; ++l) {
+            double weight = w[i + l];
+            total.acc[l] += weight;
+            s0.acc[l] += weight * a0[i + l];
+            s1.acc[l] += weight * a1[i + l];
+            s2.acc[l] += weight * a2[i + l];
+        }
+    }
+    for (; i < n; ++i) {
+        total.acc[i % 4] += w[i];
+        s0.acc[i % 4] += w[i] * a0[i];
+        s1.acc[i % 4] += w[i] * a1[i];
+        s2.acc[i % 4] += w[i] * a2[i];
+    }
+}
+
 // Bins a block: its weights stay in the first-level cache while the sums read them.
 constexpr std::size_t kBlock = 1024;
 
@@ -145,6 +169,11 @@ void smooth_range(const Phases& bins, const Phases& centres,
         for (std::size_t begin = 0; begin < n; begin += kBlock) {
             std::span<double> w = std::span<double>(weights).first(std::min(kBlock, n - begin));
             weights_at(bins, begin, centres.phase[k], centres.sine[k], centres.cosine[k], w);
+            if (spectra.size() == 3) {
+                add_weighted_three(w, spectra[0].data() + begin, spectra[1].data() + begin,
+                                   spectra[2].data() + begin, total, sums[0], sums[1], sums[2]);
+                continue;
+            }
             add_weighted(w, nullptr, total);
             for (std::size_t s = 0; s < spectra.size(); ++s) {
                 add_weighted(w, spectra[s].data() + begin, sums[s]);
