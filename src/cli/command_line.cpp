@@ -45,9 +45,20 @@ Options of process:
   -q, --quiet               no line per record on standard output
       --format=FORMAT       how to read the records, as for convert (default auto)
       --keep-offset         K-NET/KiK-net: keep the offset of the counts
+      --smooth=konno-ohmachi[:B] | parzen[:BW]
+                            write smoothed.csv: the amplitude spectra smoothed by the
+                            full window sum (B default 40; BW in Hz, default 0.5), and H/V
+      --smooth-points=N|bins
+                            points a decade of the log grid (default 100), or every bin
+      --hv=MEAN             H from the horizontals: geometric (default), quadratic,
+                            arithmetic or total
+      --hv-windows=SECONDS  H/V of ambient noise: windows of this length, hv.csv with
+                            the lognormal mean and spread, hv-summary.txt with f0 and the
+                            SESAME criteria
 
 Options of plot (draws spectra.svg and waveform.svg into each DIR from the files a run
-left there: amp3.csv and the output waveform):
+left there: amp3.csv and the output waveform; smoothed.csv over the spectra and hv.svg
+from hv.csv where they are there):
       --output=NAME         the output waveform's file name in DIR (default: the one CSV
                             file in DIR headed time(s),)
       --record=FILE         the record as read, drawn under the output (one DIR only)

@@ -15,8 +15,10 @@
 #include "cli/staged_files.hpp"
 #include "dialogue/record_steps.hpp"
 #include "dialogue/run_state.hpp"
+#include "plot/hv_picture.hpp"
 #include "plot/pictures.hpp"
 #include "plot/run_files.hpp"
+#include "plot/smoothing_tables.hpp"
 #include "records/text_lines.hpp"
 #include "records/whole_file.hpp"
 
@@ -72,7 +74,7 @@ plot::Table read_record(const fs::path& path) {
 }
 
 template <typename Reader>
-plot::Table read_table(const fs::path& path, Reader reader) {
+auto read_table(const fs::path& path, Reader reader) {
     std::string text = read_whole(path);
     try {
         return reader(text);
@@ -161,11 +163,34 @@ void plot_directory(const fs::path& dir, const PlotOptions& options) {
         wave_picture.original = {record->values[0], record->values[1], record->values[2]};
     }
 
-    // Both pictures take their names together, so that none is ever seen half-written.
+    // A smoothing run's files add the smoothed spectra and hv.svg.
+    std::optional<plot::SmoothedTable> smoothed;
+    if (fs::exists(dir / "smoothed.csv")) {
+        smoothed = read_table(dir / "smoothed.csv", plot::read_smoothed_spectra);
+    }
+    plot::SmoothedSpectra overlay;
+    if (smoothed) {
+        overlay = {smoothed->frequency,
+                   {smoothed->smoothed[0], smoothed->smoothed[1], smoothed->smoothed[2]}};
+    }
+    std::optional<plot::HvTable> hv;
+    if (fs::exists(dir / "hv.csv")) hv = read_table(dir / "hv.csv", plot::read_hv_curves);
+
+    // The pictures take their names together, so that none is ever seen half-written.
     StagedFiles staged(dir, unique_staging_token());
-    for (auto [file, svg] : {std::pair{"spectra.svg", plot::spectra_svg(spectra_picture)},
+    for (auto [file, svg] : {std::pair{"spectra.svg", plot::spectra_svg(spectra_picture, overlay)},
                              std::pair{"waveform.svg", plot::waveform_svg(wave_picture)}}) {
         if (auto why = staged.write(file, svg)) throw FileFault{*why};
+    }
+    if (hv) {
+        plot::HvPicture hv_picture{.record = name,
+                                   .smoothing = {},
+                                   .frequency = hv->frequency,
+                                   .mean = hv->mean,
+                                   .lower = hv->lower,
+                                   .upper = hv->upper,
+                                   .windows = {hv->windows.begin(), hv->windows.end()}};
+        if (auto why = staged.write("hv.svg", plot::hv_svg(hv_picture))) throw FileFault{*why};
     }
     if (auto why = staged.commit()) throw FileFault{*why};
 }

@@ -7,6 +7,7 @@
 #include "cli/format_option.hpp"
 #include "cli/option_parser.hpp"
 #include "cli/option_values.hpp"
+#include "cli/smoothing_options.hpp"
 #include "records/shortest_text.hpp"
 
 namespace wavespec::cli {
@@ -22,6 +23,8 @@ constexpr KnownOption kProcessOptions[] = {
     {"quiet", 'q', false},       {"help", 'h', false},
     {"format", 0, true},         {"keep-offset", 0, false},
 };
+
+constexpr auto kAllProcessOptions = joined_options(kProcessOptions, kSmoothingOptions);
 
 constexpr std::int64_t kMostJobs = 1024;
 
@@ -42,6 +45,12 @@ void check_output_name(const std::string& name) {
     }
     for (const char* taken : {"amp3.csv", "amp-c.csv", "fort.67", "fort.68", "fort.69", "fort.88",
                               "fort.89", "spectra.svg", "waveform.svg"}) {
+        if (same_name_ignoring_case(name, taken)) {
+            throw UsageError("invalid value '" + name +
+                             "' for --output: the run writes a file of that name itself");
+        }
+    }
+    for (std::string_view taken : kSmoothingFileNames) {
         if (same_name_ignoring_case(name, taken)) {
             throw UsageError("invalid value '" + name +
                              "' for --output: the run writes a file of that name itself");
@@ -70,11 +79,12 @@ void check_corners(std::string_view text, const std::array<double, 4>& corners) 
 }  // namespace
 
 ProcessOptions parse_process_options(std::span<const std::string> args) {
-    ParsedArguments parsed = parse_options(args, kProcessOptions);
+    ParsedArguments parsed = parse_options(args, kAllProcessOptions);
     ProcessOptions options;
     unsigned processors = std::thread::hardware_concurrency();
     options.jobs = processors == 0 ? 1 : processors;
     std::string_view operation_option;
+    bool smooth_points_given = false, hv_given = false;
     for (const ParsedOption& option : parsed.options) {
         std::string_view name = option.long_name;
         const std::string& value = option.value;
@@ -123,8 +133,12 @@ ProcessOptions parse_process_options(std::span<const std::string> args) {
             options.read.keep_offset = true;
         } else if (name == "help") {
             options.help = true;
+        } else if (take_smoothing_option(name, value, options.smoothing)) {
+            smooth_points_given = smooth_points_given || name == "smooth-points";
+            hv_given = hv_given || name == "hv";
         }
     }
+    check_smoothing_options(options.smoothing, smooth_points_given, hv_given);
     options.records = std::move(parsed.operands);
     if (options.records.empty() && !options.help) throw UsageError("no record given");
     return options;

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/smoothing_options.hpp"
 #include "formats/formats.hpp"
 
 namespace wavespec::cli {
@@ -29,6 +30,7 @@ struct ProcessOptions {
     formats::InputFormat format = formats::InputFormat::automatic;
     formats::ReadOptions read;
     std::vector<std::string> records;
+    SmoothingOptions smoothing;  // smoothed.csv, hv.csv, hv-summary.txt
 };
 
 // Reads the arguments after "process"; throws UsageError for a mistake in them.

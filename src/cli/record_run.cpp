@@ -9,6 +9,7 @@
 #include "cli/record_loading.hpp"
 #include "cli/record_read_failure.hpp"
 #include "cli/run_pictures.hpp"
+#include "cli/smoothing_files.hpp"
 #include "cli/staged_files.hpp"
 #include "dialogue/record_steps.hpp"
 #include "dialogue/run_state.hpp"
@@ -40,6 +41,9 @@ void refuse_overwriting_the_record(const RecordJob& job, const ProcessOptions& o
     if (options.dumps)
         finals.insert(finals.end(), {"fort.67", "fort.68", "fort.69", "fort.88", "fort.89"});
     if (options.plot) finals.insert(finals.end(), {"spectra.svg", "waveform.svg"});
+    for (std::string& name : smoothing_file_names(options.smoothing, options.plot)) {
+        finals.push_back(std::move(name));
+    }
     for (const std::string& name : finals) {
         std::filesystem::path file = job.target / name;
         for (const std::string& path : job.input.paths) {
@@ -98,6 +102,12 @@ void process(const RecordJob& job, const ProcessOptions& options, StagedFiles& s
     }
     write_spectra(layer, state, names);
     if (options.plot) pictures.keep_spectra(state);
+    RecordSmoothing smoothing;
+    if (auto why = smoothing.compute(state, options.smoothing, smoothing_threads(options))) {
+        throw RecordRefused{*why};
+    }
+    if (auto why = smoothing.write(staged, state, options.smoothing)) throw RecordRefused{*why};
+    if (options.plot) pictures.keep_smoothing(smoothing);
     reconstruct_series(layer, state, names, options.dumps);
     // The dialogue's dumps are closed at its stop; here each is closed now, so that a write
     // that fails at the close fails the record instead of going unnoticed.

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "cli/smoothing_files.hpp"
 #include "dialogue/output_waveform.hpp"
+#include "dialogue/spectrum_files.hpp"
 #include "plot/pictures.hpp"
 #include "spectral/spectrum_prep.hpp"
 
@@ -27,19 +29,9 @@ void RunPictures::keep_record(const RunState& state) {
 
 void RunPictures::keep_spectra(const RunState& state) {
     // The bins of amp3.csv: from the first above zero frequency to the Nyquist bin.
-    const ZeroedArray<Complex>* spectra[] = {&state.fx1, &state.fx2, &state.fx3};
-    auto bins = static_cast<std::size_t>(std::max(state.nom - 1, 0));
-    frequency_.clear();
-    frequency_.reserve(bins);
-    for (auto& a : amplitude_) {
-        a.clear();
-        a.reserve(bins);
-    }
-    for (std::int32_t i = 2; i <= state.nom; ++i) {
-        auto k = static_cast<std::size_t>(i - 1);
-        frequency_.push_back(bin_frequency(i, state.dom));
-        for (std::size_t c = 0; c < 3; ++c) amplitude_[c].push_back(modulus((*spectra[c])[k]));
-    }
+    AmplitudeSpectra spectra = amplitude_spectra(state);
+    frequency_ = std::move(spectra.frequency);
+    amplitude_ = std::move(spectra.amplitude);
 }
 
 std::optional<std::string> RunPictures::write(StagedFiles& staged, const RunState& state,
@@ -86,7 +78,18 @@ std::optional<std::string> RunPictures::write(StagedFiles& staged, const RunStat
                                    .output_step = state.dt * static_cast<double>(thinning.step),
                                    .output = output};
 
-    if (auto why = staged.write("spectra.svg", plot::spectra_svg(spectra))) return why;
+    plot::SmoothedSpectra smoothed;
+    if (smoothing_ && smoothing_->record()) {
+        const SmoothedRecord& r = *smoothing_->record();
+        smoothed = {r.frequency, {r.smoothed[0], r.smoothed[1], r.smoothed[2]}};
+    }
+    if (auto why = staged.write("spectra.svg", plot::spectra_svg(spectra, smoothed))) return why;
+    if (smoothing_ && smoothing_->noise()) {
+        if (auto why = staged.write(
+                "hv.svg", hv_picture_svg(*smoothing_->noise(), name, options.smoothing))) {
+            return why;
+        }
+    }
     return staged.write("waveform.svg", plot::waveform_svg(waveform));
 }
 

@@ -14,12 +14,16 @@
 
 namespace wavespec::cli {
 
+class RecordSmoothing;
+
 class RunPictures {
   public:
     // Right after the record is read, before any step changes it.
     void keep_record(const RunState& state);
     // While the state holds the spectra that amp3.csv shows.
     void keep_spectra(const RunState& state);
+    // The smoothed spectra and H/V curves to draw, if any; kept by reference.
+    void keep_smoothing(const RecordSmoothing& smoothing) { smoothing_ = &smoothing; }
     // After the output waveform is written: stages spectra.svg and waveform.svg; why not, if
     // they could not be written.
     std::optional<std::string> write(StagedFiles& staged, const RunState& state,
@@ -30,6 +34,7 @@ class RunPictures {
     std::array<std::vector<double>, 3> record_;
     std::vector<double> frequency_;
     std::array<std::vector<double>, 3> amplitude_;
+    const RecordSmoothing* smoothing_ = nullptr;
 };
 
 }  // namespace wavespec::cli

@@ -1,11 +1,29 @@
 #include "dialogue/spectrum_files.hpp"
 
+#include <algorithm>
+
 #include "records/format_program.hpp"
 #include "records/formatted_output.hpp"
 #include "records/list_output.hpp"
 #include "spectral/spectrum_prep.hpp"
 
 namespace wavespec {
+
+AmplitudeSpectra amplitude_spectra(const RunState& state) {
+    AmplitudeSpectra spectra;
+    const ZeroedArray<Complex>* components[] = {&state.fx1, &state.fx2, &state.fx3};
+    auto bins = static_cast<std::size_t>(std::max(state.nom - 1, 0));
+    spectra.frequency.reserve(bins);
+    for (auto& a : spectra.amplitude) a.reserve(bins);
+    for (std::int32_t i = 2; i <= state.nom; ++i) {
+        auto k = static_cast<std::size_t>(i - 1);
+        spectra.frequency.push_back(bin_frequency(i, state.dom));
+        for (std::size_t c = 0; c < 3; ++c) {
+            spectra.amplitude[c].push_back(modulus((*components[c])[k]));
+        }
+    }
+    return spectra;
+}
 
 void write_spectrum_files(RecordLayer& layer, const RunState& state,
                           std::string_view amplitude_name, std::string_view complex_name) {
@@ -25,11 +43,12 @@ void write_spectrum_files(RecordLayer& layer, const RunState& state,
 
     const double zero_bin[] = {0.0, state.fx1[0].re, state.fx1[0].im};
     write_formatted(layer, kComplexUnit, complex_format, zero_bin);
+    AmplitudeSpectra spectra = amplitude_spectra(state);
     for (std::int32_t i = 2; i <= state.nom; ++i) {
         auto k = static_cast<std::size_t>(i - 1);
-        double f = bin_frequency(i, state.dom);
-        const double amplitudes[] = {f, modulus(state.fx1[k]), modulus(state.fx2[k]),
-                                     modulus(state.fx3[k])};
+        double f = spectra.frequency[k - 1];
+        const double amplitudes[] = {f, spectra.amplitude[0][k - 1], spectra.amplitude[1][k - 1],
+                                     spectra.amplitude[2][k - 1]};
         write_formatted(layer, kAmplitudeUnit, amplitude_format, amplitudes);
         const double parts[] = {f, state.fx1[k].re, state.fx1[k].im};
         write_formatted(layer, kComplexUnit, complex_format, parts);

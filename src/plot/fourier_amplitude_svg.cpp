@@ -82,9 +82,45 @@ void draw_legend(std::string& out, const std::array<std::string, 3>& names) {
     }
 }
 
+// The three spectra as lines in the given colours.
+void draw_spectra(std::string& out, const Scale& x, const Scale& y,
+                  std::span<const double> frequency,
+                  const std::array<std::span<const double>, 3>& amplitudes,
+                  const std::array<std::string_view, 3>& colours) {
+    // The frequencies' columns once for all three; amplitudes are thinned as they are (the
+    // log is monotonic) and only the kept ones go through the log.
+    std::vector<double> columns(frequency.size());
+    for (std::size_t i = 0; i < columns.size(); ++i) columns[i] = x.pixel(frequency[i]);
+    std::vector<Point> kept;
+    for (int c = 0; c < 3; ++c) {
+        std::span<const double> amplitude = amplitudes[c];
+        std::size_t n = std::min(columns.size(), amplitude.size());
+        kept.clear();
+        {
+            ColumnThinner thinner(kept);
+            for (std::size_t i = 0; i < n; ++i) {
+                // A zero or unreadable amplitude has no place on a log axis: a gap, not a
+                // spike to the axis.
+                double a = amplitude[i];
+                thinner.add({columns[i], a > 0.0 ? a : NAN});
+            }
+        }
+        for (Point& k : kept) k.y = y.pixel(k.y);
+        out += "<path stroke=\"";
+        out += colours[c];
+        out += "\" d=\"";
+        append_path_data(out, kept);
+        out += "\"/>\n";
+    }
+}
+
 }  // namespace
 
 std::string spectra_svg(const SpectraPicture& p) {
+    return spectra_svg(p, {});
+}
+
+std::string spectra_svg(const SpectraPicture& p, const SmoothedSpectra& s) {
     std::string out;
     out.reserve(200'000);
     begin_svg(out, kWidth, kHeight);
@@ -107,29 +143,10 @@ std::string spectra_svg(const SpectraPicture& p) {
         "stroke-linejoin=\"round\" stroke-linecap=\"round\">\n";
     // The frequencies' columns once for all three; amplitudes are thinned as they are (the
     // log is monotonic) and only the kept ones go through the log.
-    std::vector<double> columns(p.frequency.size());
-    for (std::size_t i = 0; i < columns.size(); ++i) columns[i] = x.pixel(p.frequency[i]);
-    std::vector<Point> kept;
-    for (int c = 0; c < 3; ++c) {
-        std::span<const double> amplitude = p.amplitude[c];
-        std::size_t n = std::min(columns.size(), amplitude.size());
-        kept.clear();
-        {
-            ColumnThinner thinner(kept);
-            for (std::size_t i = 0; i < n; ++i) {
-                // A zero or unreadable amplitude has no place on a log axis: a gap, not a
-                // spike to the axis.
-                double a = amplitude[i];
-                thinner.add({columns[i], a > 0.0 ? a : NAN});
-            }
-        }
-        for (Point& k : kept) k.y = y.pixel(k.y);
-        out += "<path stroke=\"";
-        out += kComponentColour[c];
-        out += "\" d=\"";
-        append_path_data(out, kept);
-        out += "\"/>\n";
-    }
+    bool smoothed = !s.frequency.empty();
+    draw_spectra(out, x, y, p.frequency, p.amplitude,
+                 smoothed ? kComponentLight : kComponentColour);
+    if (smoothed) draw_spectra(out, x, y, s.frequency, s.amplitude, kComponentColour);
     out += "</g>\n";
     draw_legend(out, p.names);
     end_svg(out);

@@ -21,6 +21,12 @@ struct SpectraPicture {
     std::array<std::span<const double>, 3> amplitude;
 };
 
+// Smoothed spectra to draw over the raw ones, which then turn light.
+struct SmoothedSpectra {
+    std::span<const double> frequency;  // Hz, one per point of the smoothing grid
+    std::array<std::span<const double>, 3> amplitude;
+};
+
 struct WaveformPicture {
     std::string record;
     std::array<std::string, 3> names;
@@ -33,6 +39,7 @@ struct WaveformPicture {
 };
 
 std::string spectra_svg(const SpectraPicture& picture);
+std::string spectra_svg(const SpectraPicture& picture, const SmoothedSpectra& smoothed);
 std::string waveform_svg(const WaveformPicture& picture);
 
 // A one-line phrase for a title, e.g. "band-pass 0.1/0.2/20/25 Hz, integrated, window 5-25 s";

@@ -21,27 +21,35 @@ mkdir -p "$scratch/examples" "$scratch/run"
 cp "$root/examples/accelerogram.csv" "$scratch/examples/"
 (cd "$scratch/run" && "$tool" < "$root/examples/answers.txt" > dialogue.log)
 "$tool" plot --record="$scratch/examples/accelerogram.csv" "$scratch/run"
+# The smoothed spectra and H/V of noise windows: drawn by process, then again by plot from
+# the files.
+"$tool" process -q --no-dumps --smooth=konno-ohmachi:40 --hv-windows=5 --plot -C "$scratch/hv" \
+    "$scratch/examples/accelerogram.csv"
+"$tool" plot "$scratch/hv"
 
 # Lines draw at least this many pixels of each component's exact colour: the legend's swatches
 # alone hold fewer than 100.
 min_pixels=500
 status=0
-for picture in spectra:900,600 waveform:900,760; do
-    name=${picture%%:*}
-    size=${picture#*:}
+# name:size:directory:colours that must show in quantity
+for picture in spectra:900,600:run:1F5FBF,D62728,2A9D3A waveform:900,760:run:1F5FBF,D62728,2A9D3A \
+    smoothed-spectra:900,600:hv:1F5FBF,D62728,2A9D3A hv:900,600:hv:111111,A9C4E8,D9D9D9; do
+    IFS=: read -r name size dir colours <<<"$picture"
+    file=$name
+    [ "$name" = smoothed-spectra ] && file=spectra
     png="$pngs/example-$name.png"
     rm -f "$png"
     # A fresh profile each time; as root Chromium needs --no-sandbox. Nothing is fetched.
     timeout 120 chromium --headless --no-sandbox --disable-gpu --disable-quic --no-first-run \
         --disable-background-networking --disable-component-update --disable-sync \
         --hide-scrollbars --user-data-dir="$(mktemp -d -p "$scratch")" \
-        --screenshot="$png" --window-size="$size" "file://$scratch/run/$name.svg" \
+        --screenshot="$png" --window-size="$size" "file://$scratch/$dir/$file.svg" \
         > "$scratch/chromium-$name.log" 2>&1 || true
     if [ ! -s "$png" ]; then
         echo "$name: no screenshot"; tail -5 "$scratch/chromium-$name.log"; status=1; continue
     fi
     histogram=$(convert "$png" -format %c histogram:info:-)
-    for colour in 1F5FBF D62728 2A9D3A; do
+    for colour in ${colours//,/ }; do
         count=$(grep -i "#$colour" <<<"$histogram" | awk -F: '{s += $1} END {print s + 0}')
         verdict=ok
         [ "$count" -ge "$min_pixels" ] || { verdict="TOO FEW (< $min_pixels)"; status=1; }

@@ -1,0 +1,64 @@
+// The options of "wavespec process" that ask for smoothed spectra and the H/V ratio:
+// --smooth, --smooth-points, --hv and --hv-windows.
+#pragma once
+
+#include <array>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "cli/option_parser.hpp"
+#include "smoothing/hv_ratio.hpp"
+#include "smoothing/spectral_smoothing.hpp"
+
+namespace wavespec::cli {
+
+inline constexpr KnownOption kSmoothingOptions[] = {
+    {"smooth", 0, true},
+    {"smooth-points", 0, true},
+    {"hv", 0, true},
+    {"hv-windows", 0, true},
+};
+
+// Every file these options may add to a record's run.
+inline constexpr std::string_view kSmoothingFileNames[] = {"smoothed.csv", "hv.csv",
+                                                           "hv-summary.txt", "hv.svg"};
+
+// Two option tables as one.
+template <std::size_t A, std::size_t B>
+constexpr std::array<KnownOption, A + B> joined_options(const KnownOption (&a)[A],
+                                                        const KnownOption (&b)[B]) {
+    std::array<KnownOption, A + B> all{};
+    for (std::size_t i = 0; i < A; ++i) all[i] = a[i];
+    for (std::size_t i = 0; i < B; ++i) all[A + i] = b[i];
+    return all;
+}
+
+struct SmoothingOptions {
+    std::optional<smoothing::SmoothingWindow> window;  // --smooth; smoothed.csv when given
+    int points_per_decade = 100;                       // of the log-spaced grid
+    bool at_bins = false;                              // --smooth-points=bins
+    smoothing::HorizontalMean mean = smoothing::HorizontalMean::geometric;
+    std::optional<double> hv_window_seconds;  // --hv-windows; hv.csv and hv-summary.txt
+
+    // The window the noise windows are smoothed with: --smooth's, or Konno-Ohmachi B = 40.
+    smoothing::SmoothingWindow window_or_default() const {
+        return window.value_or(smoothing::SmoothingWindow{});
+    }
+};
+
+// Takes one of these options into options; false for any other name. Throws
+// UsageError for a value it refuses.
+bool take_smoothing_option(std::string_view name, const std::string& value,
+                           SmoothingOptions& options);
+
+// Refuses (UsageError) options that mean nothing without --smooth or --hv-windows.
+void check_smoothing_options(const SmoothingOptions& options, bool smooth_points_given,
+                             bool hv_given);
+
+// The files these options add to a record's run.
+std::vector<std::string> smoothing_file_names(const SmoothingOptions& options, bool plot);
+
+}  // namespace wavespec::cli

@@ -1,0 +1,96 @@
+#include "plot/smoothing_tables.hpp"
+
+#include <charconv>
+
+#include "plot/run_files.hpp"
+
+namespace wavespec::plot {
+namespace {
+
+// The lines of the text without their ends (a CR before the LF is dropped too).
+std::vector<std::string_view> lines_of(std::string_view text) {
+    std::vector<std::string_view> lines;
+    while (!text.empty()) {
+        std::size_t end = text.find('\n');
+        std::string_view line = text.substr(0, end);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        lines.push_back(line);
+        if (end == std::string_view::npos) break;
+        text.remove_prefix(end + 1);
+    }
+    return lines;
+}
+
+std::vector<std::string_view> fields_of(std::string_view line) {
+    std::vector<std::string_view> fields;
+    for (;;) {
+        std::size_t comma = line.find(',');
+        fields.push_back(line.substr(0, comma));
+        if (comma == std::string_view::npos) return fields;
+        line.remove_prefix(comma + 1);
+    }
+}
+
+// The numbers of one row, exactly count of them.
+std::vector<double> numbers_of(std::string_view line, std::size_t row, std::size_t count) {
+    std::vector<std::string_view> fields = fields_of(line);
+    if (fields.size() != count) {
+        throw ReadError(row, "expected " + std::to_string(count) + " values separated by commas");
+    }
+    std::vector<double> values;
+    for (std::string_view f : fields) {
+        double v = 0.0;
+        auto [end, error] = std::from_chars(f.data(), f.data() + f.size(), v);
+        if (error != std::errc() || end != f.data() + f.size() || f.empty()) {
+            throw ReadError(row, "unreadable value '" + std::string(f) + "'");
+        }
+        values.push_back(v);
+    }
+    return values;
+}
+
+std::vector<std::string_view> checked_lines(std::string_view text, std::string_view header) {
+    std::vector<std::string_view> lines = lines_of(text);
+    if (lines.empty() || !lines[0].starts_with(header)) {
+        throw ReadError(1, "expected a header beginning " + std::string(header));
+    }
+    if (lines.size() < 2) throw ReadError(0, "no rows");
+    return lines;
+}
+
+}  // namespace
+
+SmoothedTable read_smoothed_spectra(std::string_view text) {
+    std::vector<std::string_view> lines = checked_lines(text, "frequency(Hz),");
+    std::vector<std::string_view> header = fields_of(lines[0]);
+    if (header.size() != 5) throw ReadError(1, "expected five columns");
+    SmoothedTable t;
+    for (std::size_t c = 0; c < 3; ++c) t.names[c] = std::string(header[c + 1]);
+    for (std::size_t r = 1; r < lines.size(); ++r) {
+        if (lines[r].empty() && r + 1 == lines.size()) break;
+        std::vector<double> v = numbers_of(lines[r], r + 1, 5);
+        t.frequency.push_back(v[0]);
+        for (std::size_t c = 0; c < 3; ++c) t.smoothed[c].push_back(v[c + 1]);
+    }
+    return t;
+}
+
+HvTable read_hv_curves(std::string_view text) {
+    std::vector<std::string_view> lines = checked_lines(text, "frequency(Hz),mean,");
+    std::size_t columns = fields_of(lines[0]).size();
+    if (columns < 5) throw ReadError(1, "expected at least five columns");
+    HvTable t;
+    t.windows.resize(columns - 5);
+    for (std::size_t r = 1; r < lines.size(); ++r) {
+        if (lines[r].empty() && r + 1 == lines.size()) break;
+        std::vector<double> v = numbers_of(lines[r], r + 1, columns);
+        t.frequency.push_back(v[0]);
+        t.mean.push_back(v[1]);
+        t.upper.push_back(v[3]);
+        t.lower.push_back(v[4]);
+        for (std::size_t w = 5; w < columns; ++w) t.windows[w - 5].push_back(v[w]);
+    }
+    return t;
+}
+
+}  // namespace wavespec::plot

@@ -1,0 +1,28 @@
+// Readers of the smoothing files a run leaves behind, for drawing them afterwards:
+// smoothed.csv and hv.csv. They read text already in memory and throw ReadError naming the
+// line of the first fault.
+#pragma once
+
+#include <array>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace wavespec::plot {
+
+// smoothed.csv: "frequency(Hz),NAME,NAME,NAME,H/V" then five numbers a row.
+struct SmoothedTable {
+    std::array<std::string, 3> names;
+    std::vector<double> frequency;
+    std::array<std::vector<double>, 3> smoothed;
+};
+SmoothedTable read_smoothed_spectra(std::string_view text);
+
+// hv.csv: frequency, mean, sigma_ln, mean*sigma_A, mean/sigma_A, then one column a window.
+struct HvTable {
+    std::vector<double> frequency, mean, upper, lower;
+    std::vector<std::vector<double>> windows;
+};
+HvTable read_hv_curves(std::string_view text);
+
+}  // namespace wavespec::plot
