@@ -3,6 +3,7 @@
 #include <charconv>
 
 #include "plot/run_files.hpp"
+#include "records/text_lines.hpp"
 
 namespace wavespec::plot {
 namespace {
@@ -10,14 +11,8 @@ namespace {
 // The lines of the text without their ends (a CR before the LF is dropped too).
 std::vector<std::string_view> lines_of(std::string_view text) {
     std::vector<std::string_view> lines;
-    while (!text.empty()) {
-        std::size_t end = text.find('\n');
-        std::string_view line = text.substr(0, end);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        lines.push_back(line);
-        if (end == std::string_view::npos) break;
-        text.remove_prefix(end + 1);
-    }
+    TextLines cursor(text);
+    while (auto line = cursor.next()) lines.push_back(*line);
     return lines;
 }
 
