@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "spectral/long_twiddles.hpp"
 #include "spectral/twiddle_table.hpp"
 
 namespace wavespec {
@@ -32,9 +33,15 @@ const TwiddleTable& twiddles(int n, int ind) {
         const int laid_out = static_cast<int>(table.stages.size());
         table.stages.resize(needed);
         for (int kmax = laid_out + 1; kmax < n; kmax *= 2) {
-            for (int k = 0; k < kmax; ++k) {
-                table.stages[static_cast<std::size_t>(kmax - 1 + k)] = twiddle(kmax, k, ind);
+            std::span<Factor> stage(table.stages.data() + (kmax - 1),
+                                    static_cast<std::size_t>(kmax));
+            if (kmax > kTwiddleCount) {
+                lay_out_long_stage(
+                    std::span<const Factor>(stage.data() - kmax / 2, stage.size() / 2), stage, ind);
+                continue;
             }
+            for (int k = 0; k < kmax; ++k)
+                stage[static_cast<std::size_t>(k)] = twiddle(kmax, k, ind);
         }
     }
     return table;
@@ -196,7 +203,7 @@ void wvfast(int n, std::span<Complex> a, int mom, int ind, TransformObserver* ob
         throw std::invalid_argument("wvfast: n must be a power of two within the array");
     }
     if (n > kMaxWvfastLength) {
-        throw std::invalid_argument("wvfast: n must be at most 32768");
+        throw std::invalid_argument("wvfast: n must be at most 2^24");
     }
     if (ind != 1 && ind != -1) throw std::invalid_argument("wvfast: ind must be -1 or 1");
     std::span<Complex> data = a.first(static_cast<std::size_t>(n));

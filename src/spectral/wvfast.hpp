@@ -13,9 +13,10 @@ namespace wavespec {
 
 inline constexpr double kTransformPi = 3.141592654;
 
-// The longest transform: its twiddle factors come from a table of correctly rounded values
-// (spectral/twiddle_table.hpp), which covers every length up to this one.
-inline constexpr int kMaxWvfastLength = 32768;
+// The longest transform. Up to 32768 points the twiddle factors come from a table of correctly
+// rounded values (spectral/twiddle_table.hpp); the wider stages of longer transforms take
+// factors within 1 ulp worked out without the library's cos and sin (spectral/long_twiddles.hpp).
+inline constexpr int kMaxWvfastLength = 1 << 24;
 
 // Points at which the inverse transform shows its array; the caller decides what to do.
 class TransformObserver {
@@ -38,8 +39,9 @@ void allow_wide_butterflies(bool allowed);
 // Transforms a[0..n) in place: a_out(m) = sum_p a_in(p) exp(I * ind * 2 pi p m / n).
 // n must be a power of two no larger than mom (the declared extent), a.size() or
 // kMaxWvfastLength; ind is -1 (forward) or +1 (inverse). The observer, if any, is called only
-// for ind == 1. Every twiddle factor is the correctly rounded cosine and sine of its angle
-// (pai * ((k-1) * ind)) / kmax, so the results are the same on every platform.
+// for ind == 1. Every twiddle factor is the cosine and sine of its angle
+// (pai * ((k-1) * ind)) / kmax, correctly rounded up to 32768 points and within 1 ulp beyond,
+// computed the same way on every platform, so the results are the same everywhere.
 // Throws std::invalid_argument for an n that is not a power of two or exceeds the extent.
 void wvfast(int n, std::span<Complex> a, int mom, int ind, TransformObserver* observer = nullptr);
 
