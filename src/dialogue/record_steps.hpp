@@ -9,6 +9,7 @@
 
 #include "dialogue/run_state.hpp"
 #include "records/record_layer.hpp"
+#include "spectral/spectrum_prep.hpp"
 
 namespace wavespec {
 
@@ -31,8 +32,9 @@ std::optional<std::string> sampling_interval_problem(const RunState& state);
 // Changes the sign of the components the polarity answers chose.
 void apply_polarity(RunState& state);
 // The transform length, the scaled forward spectra and the frequency grid; false (nothing
-// done) when the record has more sample sets than the largest transform takes.
-bool compute_spectra(RunState& state);
+// done) when the record has more sample sets than the longest transform allowed (the
+// dialogue's 32768 unless the caller allows more) or than the state's arrays hold.
+bool compute_spectra(RunState& state, std::int32_t longest = kMaxTransformLength);
 // The band-pass filter of the answers, if one was asked for.
 void apply_bandpass(RunState& state);
 // Integration, double integration or differentiation of the answer, if any.
