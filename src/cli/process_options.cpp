@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <optional>
 #include <thread>
 
 #include "cli/format_option.hpp"
@@ -20,6 +21,7 @@ constexpr KnownOption kProcessOptions[] = {
     {"plot", 0, false},          {"jobs", 'j', true},
     {"quiet", 'q', false},       {"help", 'h', false},
     {"format", 0, true},         {"keep-offset", 0, false},
+    {"layout", 0, true},         {"dumps", 0, false},
 };
 
 constexpr std::int64_t kMostJobs = 1024;
@@ -56,6 +58,7 @@ ProcessOptions parse_process_options(std::span<const std::string> args) {
     unsigned processors = std::thread::hardware_concurrency();
     options.jobs = processors == 0 ? 1 : processors;
     std::string_view operation_option;
+    std::optional<bool> dumps;
     for (const ParsedOption& option : parsed.options) {
         std::string_view name = option.long_name;
         const std::string& value = option.value;
@@ -85,8 +88,14 @@ ProcessOptions parse_process_options(std::span<const std::string> args) {
         } else if (name == "out-dir") {
             if (value.empty()) throw UsageError("--out-dir needs a directory name");
             options.out_dir = value;
-        } else if (name == "no-dumps") {
-            options.dumps = false;
+        } else if (name == "no-dumps" || name == "dumps") {
+            dumps = name == "dumps";
+        } else if (name == "layout") {
+            if (value != "legacy" && value != "full") {
+                throw UsageError("invalid value '" + value +
+                                 "' for --layout: expected legacy or full");
+            }
+            options.layout = value == "full" ? FileLayout::full : FileLayout::legacy;
         } else if (name == "plot") {
             options.plot = true;
         } else if (name == "jobs") {
@@ -101,6 +110,7 @@ ProcessOptions parse_process_options(std::span<const std::string> args) {
             options.help = true;
         }
     }
+    options.dumps = dumps.value_or(options.layout == FileLayout::legacy);
     options.records = std::move(parsed.operands);
     if (options.records.empty() && !options.help) throw UsageError("no record given");
     return options;

@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 
+#include "cli/full_layout_files.hpp"
 #include "cli/record_loading.hpp"
 #include "cli/run_pictures.hpp"
 #include "cli/staged_files.hpp"
@@ -90,15 +91,23 @@ void refuse_overwriting_the_record(const RecordJob& job, const ProcessOptions& o
 }
 
 void process(const RecordJob& job, const ProcessOptions& options, StagedFiles& staged,
-             RunState& state, std::vector<std::string>& notes) {
+             std::unique_ptr<RunState>& state_holder, std::vector<std::string>& notes) {
     RecordLayer layer({.set_binary_mode = false}, RecordLayer::FailureMode::throw_failure);
+    const bool full = options.layout == FileLayout::full;
     if (job.input.format == formats::InputFormat::csv) {
-        read_waveform_file(layer, job.input.paths.front(), state, RecordLayer::NameForm::exact);
+        const std::string& path = job.input.paths.front();
+        state_holder = full ? full_layout_state(count_lines(path)) : std::make_unique<RunState>();
+        read_waveform_file(layer, path, *state_holder, RecordLayer::NameForm::exact);
     } else {
         formats::WaveformRecord record = formats::read_record(job.input, options.read);
         notes = std::move(record.notes);
-        load_record(record, state);
+        state_holder = full ? full_layout_state(record.components[0].samples.size())
+                            : std::make_unique<RunState>();
+        load_record(record, *state_holder);
     }
+    RunState& state = *state_holder;
+    // The times have given dt and are not read again: a long record's memory goes back now.
+    if (full) state.time = ZeroedArray<double>(kCapacity);
     if (auto why = sampling_interval_problem(state)) {
         throw RecordRefused{"no usable sampling interval: " + *why};
     }
@@ -110,9 +119,13 @@ void process(const RecordJob& job, const ProcessOptions& options, StagedFiles& s
     state.my2 = options.invert[1] ? 1 : 0;
     state.my3 = options.invert[2] ? 1 : 0;
     apply_polarity(state);
-    if (!compute_spectra(state)) {
+    if (full && !compute_spectra(state, kLongestFullRecord)) {
+        throw RecordRefused{"more than 16777216 sample sets (" + std::to_string(record_length) +
+                            "); --layout=full takes at most 16777216"};
+    }
+    if (!full && !compute_spectra(state)) {
         throw RecordRefused{"more than 32768 sample sets (" + std::to_string(record_length) +
-                            "); the transform takes at most 32768"};
+                            "); the transform takes at most 32768 (--layout=full takes more)"};
     }
     if (options.bandpass) {
         state.nbd = 1;
@@ -133,7 +146,13 @@ void process(const RecordJob& job, const ProcessOptions& options, StagedFiles& s
             names.dumps[i] = staged.stage("fort." + std::to_string(kDumpUnits[i]));
         }
     }
-    write_spectra(layer, state, names);
+    if (full) {
+        write_full_spectra(names.amplitude, names.complex, state,
+                           staged.final_path_of(names.amplitude),
+                           staged.final_path_of(names.complex));
+    } else {
+        write_spectra(layer, state, names);
+    }
     if (options.plot) pictures.keep_spectra(state);
     reconstruct_series(layer, state, names, options.dumps);
     // The dialogue's dumps are closed at its stop; here each is closed now, so that a write
@@ -150,7 +169,12 @@ void process(const RecordJob& job, const ProcessOptions& options, StagedFiles& s
         apply_window(state);
     }
     state.iskip = options.skip;
-    write_output_file(layer, staged.stage(options.output), state);
+    std::string output = staged.stage(options.output);
+    if (full) {
+        write_full_output(output, state, staged.final_path_of(output));
+    } else {
+        write_output_file(layer, output, state);
+    }
     if (options.plot) {
         if (auto why = pictures.write(staged, state, options, job.record, record_length)) {
             throw RecordRefused{*why};
@@ -176,9 +200,8 @@ RecordResult run_record(const RecordJob& job, const ProcessOptions& options) {
     {
         StagedFiles staged(job.target, job.token);
         try {
-            state = std::make_unique<RunState>();
             refuse_overwriting_the_record(job, options);
-            process(job, options, staged, *state, notes);
+            process(job, options, staged, state, notes);
             if (auto failure = staged.commit()) why = *failure;
         } catch (const RecordRefused& refused) {
             why = refused.why;
@@ -186,6 +209,8 @@ RecordResult run_record(const RecordJob& job, const ProcessOptions& options) {
             why = describe(failure, job, staged);
         } catch (const formats::FormatError& format_error) {
             why = format_error.what();
+        } catch (const FileWriteError& write_error) {
+            why = write_error.what();
         } catch (const std::exception& other) {
             // Anything else (memory, the file system) fails this record alone.
             why = std::string("cannot be processed: ") + other.what();
