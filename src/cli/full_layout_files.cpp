@@ -149,7 +149,17 @@ void write_full_spectra(const std::string& amplitude_path, const std::string& co
     complex.close();
 }
 
-void write_full_output(const std::string& path, const RunState& state, std::string_view name) {
+void release_series(RunState& state) {
+    for (ZeroedArray<double>* series : {&state.xr1, &state.xr2, &state.xr3}) {
+        *series = ZeroedArray<double>(series->size());
+    }
+}
+
+void write_full_output(const std::string& path, const RunState& state, bool from_reconstructed,
+                       std::string_view name) {
+    const ZeroedArray<double>& x1 = from_reconstructed ? state.xr1 : state.x1;
+    const ZeroedArray<double>& x2 = from_reconstructed ? state.xr2 : state.x2;
+    const ZeroedArray<double>& x3 = from_reconstructed ? state.xr3 : state.x3;
     BlockWriter out(path, name);
     out.text("time(s)");
     write_names(out, state);
@@ -157,9 +167,9 @@ void write_full_output(const std::string& path, const RunState& state, std::stri
     for (std::int64_t r = 0; r < thinning.records; ++r) {
         auto k = static_cast<std::size_t>(r * thinning.step);
         out.number(static_cast<double>(k) * state.dt);
-        out.field(state.x1[k]);
-        out.field(state.x2[k]);
-        out.field(state.x3[k]);
+        out.field(x1[k]);
+        out.field(x2[k]);
+        out.field(x3[k]);
         out.end_line();
     }
     out.close();

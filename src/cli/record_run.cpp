@@ -127,6 +127,8 @@ void process(const RecordJob& job, const ProcessOptions& options, StagedFiles& s
         throw RecordRefused{"more than 32768 sample sets (" + std::to_string(record_length) +
                             "); the transform takes at most 32768 (--layout=full takes more)"};
     }
+    // A long record's samples are not read again: the inverse transforms refill these arrays.
+    if (full) release_series(state);
     if (options.bandpass) {
         state.nbd = 1;
         state.fl1 = (*options.bandpass)[0];
@@ -154,7 +156,9 @@ void process(const RecordJob& job, const ProcessOptions& options, StagedFiles& s
         write_spectra(layer, state, names);
     }
     if (options.plot) pictures.keep_spectra(state);
-    reconstruct_series(layer, state, names, options.dumps);
+    // The full layout writes an unwindowed output straight from the reconstructed series.
+    const bool from_reconstructed = full && !options.window && !options.plot;
+    reconstruct_series(layer, state, names, options.dumps, !from_reconstructed);
     // The dialogue's dumps are closed at its stop; here each is closed now, so that a write
     // that fails at the close fails the record instead of going unnoticed.
     if (options.dumps) {
@@ -171,7 +175,7 @@ void process(const RecordJob& job, const ProcessOptions& options, StagedFiles& s
     state.iskip = options.skip;
     std::string output = staged.stage(options.output);
     if (full) {
-        write_full_output(output, state, staged.final_path_of(output));
+        write_full_output(output, state, from_reconstructed, staged.final_path_of(output));
     } else {
         write_output_file(layer, output, state);
     }

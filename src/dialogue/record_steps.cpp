@@ -91,7 +91,7 @@ void write_spectra(RecordLayer& layer, const RunState& state, const RunFileNames
 }
 
 void reconstruct_series(RecordLayer& layer, RunState& state, const RunFileNames& names,
-                        bool write_dumps) {
+                        bool write_dumps, bool fill_output) {
     std::int64_t nf = state.nf;
     conjugate_fill(first(state.fx1, nf));
     conjugate_fill(first(state.fx2, nf));
@@ -120,6 +120,7 @@ void reconstruct_series(RecordLayer& layer, RunState& state, const RunFileNames&
     rescale(first(state.fx1, nf), first(state.fx2, nf), first(state.fx3, nf), state.dur,
             first(state.xr1, nf), first(state.xr2, nf), first(state.xr3, nf),
             rescale_dump ? &*rescale_dump : nullptr);
+    if (!fill_output) return;
     auto nt = static_cast<std::ptrdiff_t>(state.nt);
     std::copy(state.xr1.begin(), state.xr1.begin() + nt, state.x1.begin());
     std::copy(state.xr2.begin(), state.xr2.begin() + nt, state.x2.begin());

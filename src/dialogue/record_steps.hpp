@@ -42,8 +42,10 @@ void apply_operation(RunState& state);
 // amp3.csv and amp-c.csv.
 void write_spectra(RecordLayer& layer, const RunState& state, const RunFileNames& names);
 // The inverse transforms back to the output series, with the diagnostic dumps if asked for.
+// Without fill_output the output series x1..x3 are left as they are, for a caller that reads
+// the reconstructed series xr1..xr3 themselves (and spares a long record's copy of them).
 void reconstruct_series(RecordLayer& layer, RunState& state, const RunFileNames& names,
-                        bool write_dumps);
+                        bool write_dumps, bool fill_output = true);
 // The window's start and length as sample counts (nstime, ndur), or why they are refused.
 std::optional<std::string> window_start_problem(RunState& state);
 std::optional<std::string> window_length_problem(RunState& state);
