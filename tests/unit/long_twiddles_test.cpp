@@ -28,11 +28,15 @@ double error_in_ulps(double value, double angle, bool sine) {
         mpfr_cos(exact, x, MPFR_RNDN);
     }
     mpfr_sub_d(difference, exact, value, MPFR_RNDN);
-    // exact = m * 2^e with 1/2 <= |m| < 1, so one ulp of a double there is 2^(e - 53).
-    long exponent = mpfr_get_exp(exact);
-    mpfr_abs(difference, difference, MPFR_RNDN);
-    mpfr_mul_2si(difference, difference, 53 - exponent, MPFR_RNDN);
-    double ulps = mpfr_get_d(difference, MPFR_RNDN);
+    // exact = m * 2^e with 1/2 <= |m| < 1, so one ulp of a double there is 2^(e - 53). The
+    // sine of 0 is 0 itself, and has no exponent.
+    double ulps = value == 0.0 ? 0.0 : HUGE_VAL;
+    if (!mpfr_zero_p(exact)) {
+        long exponent = mpfr_get_exp(exact);
+        mpfr_abs(difference, difference, MPFR_RNDN);
+        mpfr_mul_2si(difference, difference, 53 - exponent, MPFR_RNDN);
+        ulps = mpfr_get_d(difference, MPFR_RNDN);
+    }
     mpfr_clears(x, exact, difference, static_cast<mpfr_ptr>(nullptr));
     return ulps;
 }
