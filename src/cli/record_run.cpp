@@ -14,6 +14,7 @@
 #include "dialogue/waveform_reader.hpp"
 #include "formats/file_trace.hpp"
 #include "records/record_layer.hpp"
+#include "spectral/wvfast.hpp"
 
 namespace wavespec::cli {
 namespace {
@@ -127,8 +128,10 @@ void process(const RecordJob& job, const ProcessOptions& options, StagedFiles& s
         throw RecordRefused{"more than 32768 sample sets (" + std::to_string(record_length) +
                             "); the transform takes at most 32768 (--layout=full takes more)"};
     }
-    // A long record's samples are not read again: the inverse transforms refill these arrays.
+    // A long record's samples are not read again: the inverse transforms refill these arrays;
+    // nor are the forward transform's tables, whose place the inverse ones take.
     if (full) release_series(state);
+    if (state.nf > kMaxTransformLength) release_transform_tables();
     if (options.bandpass) {
         state.nbd = 1;
         state.fl1 = (*options.bandpass)[0];
@@ -159,6 +162,7 @@ void process(const RecordJob& job, const ProcessOptions& options, StagedFiles& s
     // The full layout writes an unwindowed output straight from the reconstructed series.
     const bool from_reconstructed = full && !options.window && !options.plot;
     reconstruct_series(layer, state, names, options.dumps, !from_reconstructed);
+    if (state.nf > kMaxTransformLength) release_transform_tables();
     // The dialogue's dumps are closed at its stop; here each is closed now, so that a write
     // that fails at the close fails the record instead of going unnoticed.
     if (options.dumps) {

@@ -24,10 +24,11 @@ struct TwiddleTable {
     std::vector<Factor> stages;
 };
 
+thread_local TwiddleTable forward_factors;
+thread_local TwiddleTable inverse_factors;
+
 const TwiddleTable& twiddles(int n, int ind) {
-    thread_local TwiddleTable forward;
-    thread_local TwiddleTable inverse;
-    TwiddleTable& table = ind < 0 ? forward : inverse;
+    TwiddleTable& table = ind < 0 ? forward_factors : inverse_factors;
     const std::size_t needed = static_cast<std::size_t>(n - 1);
     if (table.stages.size() < needed) {
         const int laid_out = static_cast<int>(table.stages.size());
@@ -156,8 +157,10 @@ struct Exchanges {
     std::vector<std::uint32_t> pairs;  // i, j, i, j, ...
 };
 
+thread_local Exchanges cached_exchanges;
+
 const Exchanges& exchanges(int n) {
-    thread_local Exchanges cached;
+    Exchanges& cached = cached_exchanges;
     if (cached.n != n) {
         cached.pairs.clear();
         int j = 1;
@@ -186,6 +189,12 @@ void bit_reverse(int n, T* a) {
 }
 
 }  // namespace
+
+void release_transform_tables() {
+    forward_factors = TwiddleTable{};
+    inverse_factors = TwiddleTable{};
+    cached_exchanges = Exchanges{};
+}
 
 void allow_wide_butterflies(bool allowed) {
     wide_butterflies_allowed = allowed;

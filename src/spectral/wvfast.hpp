@@ -36,6 +36,11 @@ std::vector<std::uint32_t> bit_reversal_order(int n);
 // turn it off to check the one-at-a-time butterflies on any processor.
 void allow_wide_butterflies(bool allowed);
 
+// Gives back this thread's factor tables and permutation, kept for the longest transform so
+// far (16 bytes a point in each direction): a caller done with a very long transform frees
+// them before its next large allocation. The next transform lays them out again.
+void release_transform_tables();
+
 // Transforms a[0..n) in place: a_out(m) = sum_p a_in(p) exp(I * ind * 2 pi p m / n).
 // n must be a power of two no larger than mom (the declared extent), a.size() or
 // kMaxWvfastLength; ind is -1 (forward) or +1 (inverse). The observer, if any, is called only
