@@ -1,5 +1,6 @@
-// Building both pictures of a 32768-sample record, as --plot does after a run: the spectra
-// of 16384 bins and the three panels of record and output.
+// Building both pictures of a record, as --plot does after a run: the spectra of n/2 bins and
+// the three panels of record and output; 32768 samples, and 2^20 (a long record of
+// process --layout=full) whose pictures should be no larger.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -15,12 +16,12 @@ struct Record {
     std::array<std::vector<double>, 3> amplitude, original, output;
 };
 
+template <int n>
 const Record& record() {
     static const Record r = [] {
         Record made;
         std::mt19937_64 engine(7);
         std::normal_distribution<double> noise(0.0, 1.0);
-        const int n = 32768;
         const double dt = 0.005;
         for (int i = 1; i <= n / 2; ++i) made.frequency.push_back(i / (n * dt));
         for (int c = 0; c < 3; ++c) {
@@ -38,12 +39,13 @@ const Record& record() {
     return r;
 }
 
-void BM_BothPictures32768(benchmark::State& state) {
-    const Record& r = record();
+template <int n>
+void BM_BothPictures(benchmark::State& state) {
+    const Record& r = record<n>();
     using namespace wavespec::plot;
     SpectraPicture spectra{
         .record = "big.csv",
-        .nt = 32768,
+        .nt = n,
         .dt = 0.005,
         .processing = describe_processing(std::array{0.1, 0.2, 20.0, 25.0}, 1, std::nullopt),
         .bandpass = std::array{0.1, 0.2, 20.0, 25.0},
@@ -67,6 +69,7 @@ void BM_BothPictures32768(benchmark::State& state) {
     }
     state.counters["svg_bytes"] = static_cast<double>(bytes);
 }
-BENCHMARK(BM_BothPictures32768)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BothPictures<32768>)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BothPictures<1 << 20>)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -40,6 +40,10 @@ Options of process:
   -C, --out-dir=DIR         where the files go (default: the current directory); with
                             several records, each record's files go into DIR/STEM/
       --no-dumps            write no fort.* diagnostic files
+      --layout=LAYOUT       legacy (default: the dialogue's files, at most 32768 samples)
+                            or full (plain CSV at full precision, up to 16777216 samples;
+                            no fort.* files unless --dumps)
+      --dumps               write the fort.* files with --layout=full
       --plot                draw spectra.svg and waveform.svg beside the files
   -j, --jobs=N              records processed at once (default: the number of processors)
   -q, --quiet               no line per record on standard output

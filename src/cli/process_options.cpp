@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <optional>
 #include <thread>
 
 #include "cli/format_option.hpp"
@@ -22,6 +23,7 @@ constexpr KnownOption kProcessOptions[] = {
     {"plot", 0, false},          {"jobs", 'j', true},
     {"quiet", 'q', false},       {"help", 'h', false},
     {"format", 0, true},         {"keep-offset", 0, false},
+    {"layout", 0, true},         {"dumps", 0, false},
 };
 
 constexpr auto kAllProcessOptions = joined_options(kProcessOptions, kSmoothingOptions);
@@ -85,6 +87,7 @@ ProcessOptions parse_process_options(std::span<const std::string> args) {
     options.jobs = processors == 0 ? 1 : processors;
     std::string_view operation_option;
     bool smooth_points_given = false, hv_given = false;
+    std::optional<bool> dumps;
     for (const ParsedOption& option : parsed.options) {
         std::string_view name = option.long_name;
         const std::string& value = option.value;
@@ -119,8 +122,14 @@ ProcessOptions parse_process_options(std::span<const std::string> args) {
         } else if (name == "out-dir") {
             if (value.empty()) throw UsageError("--out-dir needs a directory name");
             options.out_dir = value;
-        } else if (name == "no-dumps") {
-            options.dumps = false;
+        } else if (name == "no-dumps" || name == "dumps") {
+            dumps = name == "dumps";
+        } else if (name == "layout") {
+            if (value != "legacy" && value != "full") {
+                throw UsageError("invalid value '" + value +
+                                 "' for --layout: expected legacy or full");
+            }
+            options.layout = value == "full" ? FileLayout::full : FileLayout::legacy;
         } else if (name == "plot") {
             options.plot = true;
         } else if (name == "jobs") {
@@ -139,6 +148,7 @@ ProcessOptions parse_process_options(std::span<const std::string> args) {
         }
     }
     check_smoothing_options(options.smoothing, smooth_points_given, hv_given);
+    options.dumps = dumps.value_or(options.layout == FileLayout::legacy);
     options.records = std::move(parsed.operands);
     if (options.records.empty() && !options.help) throw UsageError("no record given");
     return options;

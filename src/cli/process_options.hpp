@@ -14,6 +14,10 @@
 
 namespace wavespec::cli {
 
+// The files' layout: the fixed one of the dialogue (records of at most 32768 sample sets), or
+// plain CSV at full precision for records of any length up to 2^24 sample sets.
+enum class FileLayout { legacy, full };
+
 struct ProcessOptions {
     std::array<bool, 3> invert{};                   // components whose sign changes
     std::optional<std::array<double, 4>> bandpass;  // fL1, fL2, fH1, fH2 in Hz
@@ -22,7 +26,8 @@ struct ProcessOptions {
     std::int32_t skip = 0;
     std::string output = "wave.csv";
     std::optional<std::string> out_dir;
-    bool dumps = true;
+    FileLayout layout = FileLayout::legacy;
+    bool dumps = true;  // the full layout writes none unless --dumps is given
     bool plot = false;  // spectra.svg and waveform.svg beside the files
     unsigned jobs = 1;
     bool quiet = false;

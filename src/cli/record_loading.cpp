@@ -20,7 +20,7 @@ void load_record(const formats::WaveformRecord& record, RunState& state) {
     set_name(state.head[0], "time");
     for (std::size_t c = 0; c < 3; ++c) set_name(state.head[c + 1], record.components[c].name);
     std::size_t count = record.components[0].samples.size();
-    std::size_t stored = std::min(count, kCapacity);
+    std::size_t stored = std::min(count, state.time.size());
     for (std::size_t i = 0; i < stored; ++i) {
         state.time[i] = static_cast<double>(i) * record.dt;
         state.xr1[i] = record.components[0].samples[i];

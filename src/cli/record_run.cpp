@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "cli/files_in_flight.hpp"
+#include "cli/full_layout_files.hpp"
 #include "cli/record_loading.hpp"
 #include "cli/record_read_failure.hpp"
 #include "cli/run_pictures.hpp"
@@ -16,6 +17,7 @@
 #include "dialogue/waveform_reader.hpp"
 #include "formats/file_trace.hpp"
 #include "records/record_layer.hpp"
+#include "spectral/wvfast.hpp"
 
 namespace wavespec::cli {
 namespace {
@@ -57,15 +59,23 @@ void refuse_overwriting_the_record(const RecordJob& job, const ProcessOptions& o
 }
 
 void process(const RecordJob& job, const ProcessOptions& options, StagedFiles& staged,
-             RunState& state, std::vector<std::string>& notes) {
+             std::unique_ptr<RunState>& state_holder, std::vector<std::string>& notes) {
     RecordLayer layer({.set_binary_mode = false}, RecordLayer::FailureMode::throw_failure);
+    const bool full = options.layout == FileLayout::full;
     if (job.input.format == formats::InputFormat::csv) {
-        read_waveform_file(layer, job.input.paths.front(), state, RecordLayer::NameForm::exact);
+        const std::string& path = job.input.paths.front();
+        state_holder = full ? full_layout_state(count_lines(path)) : std::make_unique<RunState>();
+        read_waveform_file(layer, path, *state_holder, RecordLayer::NameForm::exact);
     } else {
         formats::WaveformRecord record = formats::read_record(job.input, options.read);
         notes = std::move(record.notes);
-        load_record(record, state);
+        state_holder = full ? full_layout_state(record.components[0].samples.size())
+                            : std::make_unique<RunState>();
+        load_record(record, *state_holder);
     }
+    RunState& state = *state_holder;
+    // The times have given dt and are not read again: a long record's memory goes back now.
+    if (full) state.time = ZeroedArray<double>(kCapacity);
     if (auto why = sampling_interval_problem(state)) {
         throw RecordRefused{"no usable sampling interval: " + *why};
     }
@@ -77,10 +87,18 @@ void process(const RecordJob& job, const ProcessOptions& options, StagedFiles& s
     state.my2 = options.invert[1] ? 1 : 0;
     state.my3 = options.invert[2] ? 1 : 0;
     apply_polarity(state);
-    if (!compute_spectra(state)) {
-        throw RecordRefused{"more than 32768 sample sets (" + std::to_string(record_length) +
-                            "); the transform takes at most 32768"};
+    if (full && !compute_spectra(state, kLongestFullRecord)) {
+        throw RecordRefused{"more than 16777216 sample sets (" + std::to_string(record_length) +
+                            "); --layout=full takes at most 16777216"};
     }
+    if (!full && !compute_spectra(state)) {
+        throw RecordRefused{"more than 32768 sample sets (" + std::to_string(record_length) +
+                            "); the transform takes at most 32768 (--layout=full takes more)"};
+    }
+    // A long record's samples are not read again: the inverse transforms refill these arrays;
+    // nor are the forward transform's tables, whose place the inverse ones take.
+    if (full) release_series(state);
+    if (state.nf > kMaxTransformLength) release_transform_tables();
     if (options.bandpass) {
         state.nbd = 1;
         state.fl1 = (*options.bandpass)[0];
@@ -100,7 +118,13 @@ void process(const RecordJob& job, const ProcessOptions& options, StagedFiles& s
             names.dumps[i] = staged.stage("fort." + std::to_string(kDumpUnits[i]));
         }
     }
-    write_spectra(layer, state, names);
+    if (full) {
+        write_full_spectra(names.amplitude, names.complex, state,
+                           staged.final_path_of(names.amplitude),
+                           staged.final_path_of(names.complex));
+    } else {
+        write_spectra(layer, state, names);
+    }
     if (options.plot) pictures.keep_spectra(state);
     RecordSmoothing smoothing;
     if (auto why = smoothing.compute(state, options.smoothing, smoothing_threads(options))) {
@@ -108,7 +132,10 @@ void process(const RecordJob& job, const ProcessOptions& options, StagedFiles& s
     }
     if (auto why = smoothing.write(staged, state, options.smoothing)) throw RecordRefused{*why};
     if (options.plot) pictures.keep_smoothing(smoothing);
-    reconstruct_series(layer, state, names, options.dumps);
+    // The full layout writes an unwindowed output straight from the reconstructed series.
+    const bool from_reconstructed = full && !options.window && !options.plot;
+    reconstruct_series(layer, state, names, options.dumps, !from_reconstructed);
+    if (state.nf > kMaxTransformLength) release_transform_tables();
     // The dialogue's dumps are closed at its stop; here each is closed now, so that a write
     // that fails at the close fails the record instead of going unnoticed.
     if (options.dumps) {
@@ -129,7 +156,12 @@ void process(const RecordJob& job, const ProcessOptions& options, StagedFiles& s
                             std::to_string(state.nt) + " output samples"};
     }
     state.iskip = options.skip;
-    write_output_file(layer, staged.stage(options.output), state);
+    std::string output = staged.stage(options.output);
+    if (full) {
+        write_full_output(output, state, from_reconstructed, staged.final_path_of(output));
+    } else {
+        write_output_file(layer, output, state);
+    }
     if (options.plot) {
         if (auto why = pictures.write(staged, state, options, job.record, record_length)) {
             throw RecordRefused{*why};
@@ -162,9 +194,8 @@ RecordResult run_record(const RecordJob& job, const ProcessOptions& options) {
     {
         StagedFiles staged(job.target, job.token);
         try {
-            state = std::make_unique<RunState>();
             refuse_overwriting_the_record(job, options);
-            process(job, options, staged, *state, notes);
+            process(job, options, staged, state, notes);
             if (auto failure = staged.commit()) why = *failure;
         } catch (const RecordRefused& refused) {
             why = refused.why;
@@ -174,6 +205,8 @@ RecordResult run_record(const RecordJob& job, const ProcessOptions& options) {
             why = std::move(text.why);
         } catch (const formats::FormatError& format_error) {
             why = format_error.what();
+        } catch (const FileWriteError& write_error) {
+            why = write_error.what();
         } catch (const std::exception& other) {
             // Anything else (memory, the file system) fails this record alone.
             why = std::string("cannot be processed: ") + other.what();

@@ -21,7 +21,7 @@ std::string trimmed(const HeaderName& name) {
 }  // namespace
 
 void RunPictures::keep_record(const RunState& state) {
-    auto n = static_cast<std::ptrdiff_t>(std::min<std::size_t>(state.nt, kCapacity));
+    auto n = static_cast<std::ptrdiff_t>(std::min<std::size_t>(state.nt, state.xr1.size()));
     record_[0].assign(state.xr1.begin(), state.xr1.begin() + n);
     record_[1].assign(state.xr2.begin(), state.xr2.begin() + n);
     record_[2].assign(state.xr3.begin(), state.xr3.begin() + n);

@@ -19,7 +19,10 @@
 namespace wavespec {
 namespace {
 
-constexpr int kMom = static_cast<int>(kCapacity);
+// The declared extent of the spectra: 33000 for the dialogue, the record's for longer ones.
+int extent(const RunState& state) {
+    return static_cast<int>(state.fx1.size());
+}
 
 template <typename T>
 std::span<T> first(ZeroedArray<T>& v, std::int64_t n) {
@@ -48,22 +51,22 @@ std::optional<std::string> sampling_interval_problem(const RunState& state) {
 
 void apply_polarity(RunState& state) {
     if (state.myes != 1) return;
-    std::size_t n = std::min(static_cast<std::size_t>(state.nt), kCapacity);
+    std::size_t n = std::min(static_cast<std::size_t>(state.nt), state.xr1.size());
     if (state.my1 == 1) invert_polarity(std::span(state.xr1).first(n));
     if (state.my2 == 1) invert_polarity(std::span(state.xr2).first(n));
     if (state.my3 == 1) invert_polarity(std::span(state.xr3).first(n));
 }
 
-bool compute_spectra(RunState& state) {
-    auto length = choose_transform_length(state.nt);
-    if (!length) return false;
+bool compute_spectra(RunState& state, std::int32_t longest) {
+    auto length = choose_transform_length(state.nt, longest);
+    if (!length || static_cast<std::size_t>(length->length) > state.fx1.size()) return false;
     state.if1 = length->exponent;
     state.nf = length->length;
     std::int64_t nf = state.nf;
     std::int64_t nt = state.nt;
-    forward_spectrum(first(state.xr1, nt), first(state.fx1, nf), kMom, state.dt);
-    forward_spectrum(first(state.xr2, nt), first(state.fx2, nf), kMom, state.dt);
-    forward_spectrum(first(state.xr3, nt), first(state.fx3, nf), kMom, state.dt);
+    forward_spectrum(first(state.xr1, nt), first(state.fx1, nf), extent(state), state.dt);
+    forward_spectrum(first(state.xr2, nt), first(state.fx2, nf), extent(state), state.dt);
+    forward_spectrum(first(state.xr3, nt), first(state.fx3, nf), extent(state), state.dt);
     FrequencyGrid grid = frequency_grid(state.nf, state.dt);
     state.dur = grid.dur;
     state.dom = grid.dom;
@@ -90,7 +93,7 @@ void write_spectra(RecordLayer& layer, const RunState& state, const RunFileNames
 }
 
 void reconstruct_series(RecordLayer& layer, RunState& state, const RunFileNames& names,
-                        bool write_dumps) {
+                        bool write_dumps, bool fill_output) {
     std::int64_t nf = state.nf;
     conjugate_fill(first(state.fx1, nf));
     conjugate_fill(first(state.fx2, nf));
@@ -105,13 +108,14 @@ void reconstruct_series(RecordLayer& layer, RunState& state, const RunFileNames&
     if (write_dumps) {
         inverse_transforms_with_dumps(layer, state.nf, state.fx1, state.fx2, state.fx3);
     } else {
-        wvfast(state.nf, state.fx1, kMom, 1);
-        wvfast(state.nf, state.fx2, kMom, 1);
-        wvfast(state.nf, state.fx3, kMom, 1);
+        wvfast(state.nf, state.fx1, extent(state), 1);
+        wvfast(state.nf, state.fx2, extent(state), 1);
+        wvfast(state.nf, state.fx3, extent(state), 1);
     }
     rescale(first(state.fx1, nf), first(state.fx2, nf), first(state.fx3, nf), state.dur,
             first(state.xr1, nf), first(state.xr2, nf), first(state.xr3, nf));
     if (write_dumps) write_rescaled_dump(layer, first(state.xr1, nf), state.dur);
+    if (!fill_output) return;
     auto nt = static_cast<std::ptrdiff_t>(state.nt);
     std::copy(state.xr1.begin(), state.xr1.begin() + nt, state.x1.begin());
     std::copy(state.xr2.begin(), state.xr2.begin() + nt, state.x2.begin());
@@ -131,10 +135,11 @@ std::optional<std::string> window_start_problem(RunState& state) {
 
 std::optional<std::string> window_length_problem(RunState& state) {
     auto count = samples_in(state.dur, state.dt);
-    if (!count || *count >= kSeriesCapacity) {
+    auto capacity = static_cast<std::int64_t>(state.x1.size());
+    if (!count || *count >= capacity) {
         return "a window of " + shortest_text(state.dur) + " s is too long: it may hold at most " +
-               std::to_string(kSeriesCapacity) + " samples (a duration below " +
-               std::to_string(kSeriesCapacity) + " sampling intervals).";
+               std::to_string(capacity) + " samples (a duration below " + std::to_string(capacity) +
+               " sampling intervals).";
     }
     state.ndur = *count + 1;
     return std::nullopt;

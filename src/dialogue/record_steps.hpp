@@ -9,6 +9,7 @@
 
 #include "dialogue/run_state.hpp"
 #include "records/record_layer.hpp"
+#include "spectral/spectrum_prep.hpp"
 
 namespace wavespec {
 
@@ -31,8 +32,9 @@ std::optional<std::string> sampling_interval_problem(const RunState& state);
 // Changes the sign of the components the polarity answers chose.
 void apply_polarity(RunState& state);
 // The transform length, the scaled forward spectra and the frequency grid; false (nothing
-// done) when the record has more sample sets than the largest transform takes.
-bool compute_spectra(RunState& state);
+// done) when the record has more sample sets than the longest transform allowed (the
+// dialogue's 32768 unless the caller allows more) or than the state's arrays hold.
+bool compute_spectra(RunState& state, std::int32_t longest = kMaxTransformLength);
 // The band-pass filter of the answers, if one was asked for.
 void apply_bandpass(RunState& state);
 // Integration, double integration or differentiation of the answer, if any.
@@ -40,8 +42,10 @@ void apply_operation(RunState& state);
 // amp3.csv and amp-c.csv.
 void write_spectra(RecordLayer& layer, const RunState& state, const RunFileNames& names);
 // The inverse transforms back to the output series, with the diagnostic dumps if asked for.
+// Without fill_output the output series x1..x3 are left as they are, for a caller that reads
+// the reconstructed series xr1..xr3 themselves (and spares a long record's copy of them).
 void reconstruct_series(RecordLayer& layer, RunState& state, const RunFileNames& names,
-                        bool write_dumps);
+                        bool write_dumps, bool fill_output = true);
 // The window's start and length as sample counts (nstime, ndur), or why they are refused.
 std::optional<std::string> window_start_problem(RunState& state);
 std::optional<std::string> window_length_problem(RunState& state);

@@ -1,9 +1,10 @@
 // The run state: everything one run reads, computes and answers, from the first question to
-// the stop. Arrays hold 33000 elements, all zero at the start; position k of the record is
-// element k - 1 here.
+// the stop. Arrays hold 33000 elements (the command line's full layout: as many as its record
+// needs), all zero at the start; position k of the record is element k - 1 here.
 #pragma once
 
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <string>
 
@@ -20,6 +21,22 @@ inline constexpr std::size_t kFileNameLength = 30;
 using HeaderName = std::array<char, kNameLength>;
 
 struct RunState {
+    RunState() = default;
+    // Arrays for a record of `samples` sample sets: the series hold that many, the spectra
+    // (and the series the inverse transforms fill) the next power of two; never fewer than the
+    // fixed 33000. Untouched positions cost no memory (see ZeroedArray).
+    explicit RunState(std::size_t samples)
+        : time(at_least(samples)),
+          xr1(at_least(std::bit_ceil(samples))),
+          xr2(at_least(std::bit_ceil(samples))),
+          xr3(at_least(std::bit_ceil(samples))),
+          x1(at_least(samples)),
+          x2(at_least(samples)),
+          x3(at_least(samples)),
+          fx1(at_least(std::bit_ceil(samples))),
+          fx2(at_least(std::bit_ceil(samples))),
+          fx3(at_least(std::bit_ceil(samples))) {}
+
     std::string infile = std::string(kFileNameLength, ' ');
     // Names of the time column and the three components; blank until the header is read.
     std::array<HeaderName, 4> head = [] {
@@ -57,6 +74,9 @@ struct RunState {
     std::int32_t nstime = 0;
     std::int32_t ndur = 0;
     std::int32_t iskip = 0;
+
+  private:
+    static std::size_t at_least(std::size_t n) { return n < kCapacity ? kCapacity : n; }
 };
 
 inline std::string_view name_text(const HeaderName& name) {

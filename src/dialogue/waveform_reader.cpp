@@ -17,7 +17,7 @@ void read_waveform_records(RecordLayer& layer, int unit, RunState& state) {
         // Values of the set start as the arrays hold them (zero), so a null value keeps 0; an
         // incomplete last set stays stored at its index but is not counted.
         std::size_t index = static_cast<std::size_t>(complete);
-        bool stored = index < kCapacity;
+        bool stored = index < state.time.size();
         double values[4] = {0.0, 0.0, 0.0, 0.0};
         if (stored) {
             values[0] = state.time[index];

@@ -8,9 +8,9 @@ void invert_polarity(std::span<double> series) {
     for (double& x : series) x = -x;
 }
 
-std::optional<TransformLength> choose_transform_length(std::int64_t nt) {
+std::optional<TransformLength> choose_transform_length(std::int64_t nt, std::int32_t longest) {
     std::int32_t nf = 2;
-    for (std::int32_t if1 = 2; if1 <= 15; ++if1) {
+    for (std::int32_t if1 = 2; nf < longest; ++if1) {
         nf *= 2;
         if (nf >= nt) return TransformLength{if1, nf};
     }

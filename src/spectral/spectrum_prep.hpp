@@ -21,8 +21,10 @@ struct TransformLength {
     std::int32_t length;    // nf
 };
 
-// The smallest power of two from 4 to 32768 that is at least nt; nothing when nt > 32768.
-std::optional<TransformLength> choose_transform_length(std::int64_t nt);
+// The smallest power of two from 4 to `longest` (a power of two, 32768 unless a caller allows
+// longer transforms) that is at least nt; nothing when nt > longest.
+std::optional<TransformLength> choose_transform_length(std::int64_t nt,
+                                                       std::int32_t longest = kMaxTransformLength);
 
 // Fills the spectrum with the series (imaginary parts 0) and zeros up to its size, transforms
 // it forward and multiplies every bin by the complex number (dt, 0).

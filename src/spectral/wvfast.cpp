@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "spectral/long_twiddles.hpp"
 #include "spectral/twiddle_table.hpp"
 
 namespace wavespec {
@@ -23,18 +24,25 @@ struct TwiddleTable {
     std::vector<Factor> stages;
 };
 
+thread_local TwiddleTable forward_factors;
+thread_local TwiddleTable inverse_factors;
+
 const TwiddleTable& twiddles(int n, int ind) {
-    thread_local TwiddleTable forward;
-    thread_local TwiddleTable inverse;
-    TwiddleTable& table = ind < 0 ? forward : inverse;
+    TwiddleTable& table = ind < 0 ? forward_factors : inverse_factors;
     const std::size_t needed = static_cast<std::size_t>(n - 1);
     if (table.stages.size() < needed) {
         const int laid_out = static_cast<int>(table.stages.size());
         table.stages.resize(needed);
         for (int kmax = laid_out + 1; kmax < n; kmax *= 2) {
-            for (int k = 0; k < kmax; ++k) {
-                table.stages[static_cast<std::size_t>(kmax - 1 + k)] = twiddle(kmax, k, ind);
+            std::span<Factor> stage(table.stages.data() + (kmax - 1),
+                                    static_cast<std::size_t>(kmax));
+            if (kmax > kTwiddleCount) {
+                lay_out_long_stage(
+                    std::span<const Factor>(stage.data() - kmax / 2, stage.size() / 2), stage, ind);
+                continue;
             }
+            for (int k = 0; k < kmax; ++k)
+                stage[static_cast<std::size_t>(k)] = twiddle(kmax, k, ind);
         }
     }
     return table;
@@ -149,8 +157,10 @@ struct Exchanges {
     std::vector<std::uint32_t> pairs;  // i, j, i, j, ...
 };
 
+thread_local Exchanges cached_exchanges;
+
 const Exchanges& exchanges(int n) {
-    thread_local Exchanges cached;
+    Exchanges& cached = cached_exchanges;
     if (cached.n != n) {
         cached.pairs.clear();
         int j = 1;
@@ -180,6 +190,12 @@ void bit_reverse(int n, T* a) {
 
 }  // namespace
 
+void release_transform_tables() {
+    forward_factors = TwiddleTable{};
+    inverse_factors = TwiddleTable{};
+    cached_exchanges = Exchanges{};
+}
+
 void allow_wide_butterflies(bool allowed) {
     wide_butterflies_allowed = allowed;
 }
@@ -196,7 +212,7 @@ void wvfast(int n, std::span<Complex> a, int mom, int ind) {
         throw std::invalid_argument("wvfast: n must be a power of two within the array");
     }
     if (n > kMaxWvfastLength) {
-        throw std::invalid_argument("wvfast: n must be at most 32768");
+        throw std::invalid_argument("wvfast: n must be at most 2^24");
     }
     if (ind != 1 && ind != -1) throw std::invalid_argument("wvfast: ind must be -1 or 1");
     std::span<Complex> data = a.first(static_cast<std::size_t>(n));

@@ -13,9 +13,10 @@ namespace wavespec {
 
 inline constexpr double kTransformPi = 3.141592654;
 
-// The longest transform: its twiddle factors come from a table of correctly rounded values
-// (spectral/twiddle_table.hpp), which covers every length up to this one.
-inline constexpr int kMaxWvfastLength = 32768;
+// The longest transform. Up to 32768 points the twiddle factors come from a table of correctly
+// rounded values (spectral/twiddle_table.hpp); the wider stages of longer transforms take
+// factors within 1 ulp worked out without the library's cos and sin (spectral/long_twiddles.hpp).
+inline constexpr int kMaxWvfastLength = 1 << 24;
 
 // The order in which the transform's first step leaves an array of n elements: element i is
 // the position (from 0) whose value stands at position i after the permutation. That step
@@ -27,11 +28,17 @@ std::vector<std::uint32_t> bit_reversal_order(int n);
 // turn it off to check the one-at-a-time butterflies on any processor.
 void allow_wide_butterflies(bool allowed);
 
+// Gives back this thread's factor tables and permutation, kept for the longest transform so
+// far (16 bytes a point in each direction): a caller done with a very long transform frees
+// them before its next large allocation. The next transform lays them out again.
+void release_transform_tables();
+
 // Transforms a[0..n) in place: a_out(m) = sum_p a_in(p) exp(I * ind * 2 pi p m / n).
 // n must be a power of two no larger than mom (the declared extent), a.size() or
-// kMaxWvfastLength; ind is -1 (forward) or +1 (inverse). Every twiddle factor is the correctly
-// rounded cosine and sine of its angle (pai * ((k-1) * ind)) / kmax, so the results are the same on
-// every platform. Throws std::invalid_argument for an n that is not a power of two or exceeds the
+// kMaxWvfastLength; ind is -1 (forward) or +1 (inverse). Every twiddle factor is the cosine and
+// sine of its angle (pai * ((k-1) * ind)) / kmax, correctly rounded up to 32768 points and
+// within 1 ulp beyond, computed the same way on every platform, so the results are the same
+// everywhere. Throws std::invalid_argument for an n that is not a power of two or exceeds the
 // extent.
 void wvfast(int n, std::span<Complex> a, int mom, int ind);
 

@@ -81,6 +81,12 @@ std::string quoted(const std::string& arg) {
     return word + "'";
 }
 
+std::string arguments_text(const std::vector<std::string>& args) {
+    std::string arguments;
+    for (const std::string& arg : args) arguments += " " + quoted(arg);
+    return arguments;
+}
+
 ToolRun run_command(const std::string& tool, const fs::path& dir, const std::string& arguments,
                     const std::string& keyboard) {
     // The harness files live outside dir, so the tool's directory holds only its own files.
@@ -122,9 +128,11 @@ ToolRun run_native_tool(const fs::path& dir, const std::string& keyboard) {
 }
 
 ToolRun run_tool_with(const fs::path& dir, const std::vector<std::string>& args) {
-    std::string arguments;
-    for (const std::string& arg : args) arguments += " " + quoted(arg);
-    return run_command(tool_command(), dir, arguments, "");
+    return run_command(tool_command(), dir, arguments_text(args), "");
+}
+
+ToolRun run_native_tool_with(const fs::path& dir, const std::vector<std::string>& args) {
+    return run_command(WAVESPEC_DEFAULT_COMMAND, dir, arguments_text(args), "");
 }
 
 }  // namespace wavespec::test

@@ -36,6 +36,8 @@ ToolRun run_tool_with(const std::filesystem::path& dir, const std::vector<std::s
 
 // The same with the tool built natively beside the tests, whatever the tool under test is.
 ToolRun run_native_tool(const std::filesystem::path& dir, const std::string& keyboard);
+ToolRun run_native_tool_with(const std::filesystem::path& dir,
+                             const std::vector<std::string>& args);
 
 std::string read_file(const std::filesystem::path& file);
 void write_file(const std::filesystem::path& file, const std::string& text);

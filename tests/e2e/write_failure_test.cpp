@@ -126,6 +126,22 @@ TEST(WriteFailure, ProcessLimitReachedFailsTheRecordAndLeavesNoFile) {
     EXPECT_TRUE(std::filesystem::exists(dir / "out" / "b" / "fort.89"));
 }
 
+TEST(WriteFailure, FullLayoutLimitReachedFailsTheRecordAndLeavesNoFile) {
+    if (windows_tool()) GTEST_SKIP() << "Windows programs do not obey POSIX file-size limits";
+    ScratchDir dir;
+    write_file(dir / "a.csv", record_of(1024));
+    write_file(dir / "keyboard", "");
+    MeasuredRun measured = run_measured(dir.path(), dir / "keyboard",
+                                        {.stdout_path = "/dev/null",
+                                         .file_size_limit = 4096,
+                                         .arguments = "process --layout=full -C out a.csv"});
+    EXPECT_EQ(measured.run.exit_status, 1);
+    EXPECT_NE(measured.run.err.find("a.csv: cannot write out/amp3.csv: File too large"),
+              std::string::npos)
+        << measured.run.err;
+    EXPECT_FALSE(std::filesystem::exists(dir / "out"));
+}
+
 TEST(WriteFailure, ProcessLinesThatCannotBeWrittenAreAFailure) {
     if (windows_tool()) GTEST_SKIP() << "/dev/full is a Linux device";
     ScratchDir dir;

@@ -50,5 +50,26 @@ TEST(SameBytes, WindowsBuildWritesTheNativeBuildsFilesWithCrLf) {
     }
 }
 
+// process --layout=full on 2^17 samples: the wide stages' factors come from the double-double
+// evaluation, and the files (plain "\n" lines on every platform) must match byte for byte.
+TEST(SameBytes, WindowsBuildWritesTheNativeBuildsFullLayoutOfALongRecord) {
+    if (!windows_tool()) GTEST_SKIP() << "the tool under test is the native build";
+    ScratchDir native;
+    ScratchDir windows;
+    const std::string record = smooth_record(1 << 17);
+    write_file(native / "rec.csv", record);
+    write_file(windows / "rec.csv", record);
+    const std::vector<std::string> args = {"process", "--layout=full", "--bandpass=0.1,0.2,20,25",
+                                           "--integrate", "rec.csv"};
+    ToolRun expected = run_native_tool_with(native.path(), args);
+    ToolRun actual = run_tool_with(windows.path(), args);
+    ASSERT_EQ(expected.exit_status, 0) << expected.err;
+    ASSERT_EQ(actual.exit_status, 0) << actual.err;
+    ASSERT_EQ(file_names(windows.path()), file_names(native.path()));
+    for (const std::string& name : file_names(native.path())) {
+        EXPECT_TRUE(read_file(windows / name) == read_file(native / name)) << name << " differs";
+    }
+}
+
 }  // namespace
 }  // namespace wavespec::test

@@ -1,0 +1,178 @@
+#include "cli/full_layout_files.hpp"
+
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <cstdio>
+#include <cstring>
+
+#include "dialogue/output_waveform.hpp"
+#include "spectral/spectrum_prep.hpp"
+
+namespace wavespec::cli {
+namespace {
+
+// Text gathered in a buffer and written in blocks of about a megabyte; any failure (at a
+// write or at the close) throws with the file's name, so no failed file is committed.
+class BlockWriter {
+  public:
+    BlockWriter(const std::string& path, std::string_view name)
+        : file_(std::fopen(path.c_str(), "wb")), name_(name) {
+        if (file_ == nullptr) fail();
+        buffer_.reserve(kBlock + 256);
+    }
+    BlockWriter(const BlockWriter&) = delete;
+    BlockWriter& operator=(const BlockWriter&) = delete;
+    ~BlockWriter() {
+        if (file_ != nullptr) std::fclose(file_);
+    }
+
+    void text(std::string_view s) {
+        buffer_.append(s);
+        if (buffer_.size() >= kBlock) flush();
+    }
+    void number(double value) {
+        char digits[32];
+        auto result = std::to_chars(digits, digits + sizeof digits, value);
+        buffer_.append(digits, result.ptr);
+    }
+    // A comma, then the number.
+    void field(double value) {
+        buffer_.push_back(',');
+        number(value);
+    }
+    void end_line() {
+        buffer_.push_back('\n');
+        if (buffer_.size() >= kBlock) flush();
+    }
+    void close() {
+        flush();
+        std::FILE* file = file_;
+        file_ = nullptr;
+        if (std::fclose(file) != 0) fail();
+    }
+
+  private:
+    static constexpr std::size_t kBlock = 1 << 20;
+
+    void flush() {
+        if (!buffer_.empty() &&
+            std::fwrite(buffer_.data(), 1, buffer_.size(), file_) != buffer_.size()) {
+            fail();
+        }
+        buffer_.clear();
+    }
+    [[noreturn]] void fail() const {
+        int error = errno;
+        throw FileWriteError("cannot write " + std::string(name_) + ": " +
+                             (error != 0 ? std::strerror(error) : "write failed"));
+    }
+
+    std::FILE* file_;
+    std::string_view name_;
+    std::string buffer_;
+};
+
+// A component name as the reader keeps it, without the blanks that pad it.
+std::string_view trimmed(const HeaderName& name) {
+    std::string_view text = name_text(name);
+    std::size_t end = text.find_last_not_of(' ');
+    return text.substr(0, end == std::string_view::npos ? 0 : end + 1);
+}
+
+void write_names(BlockWriter& out, const RunState& state) {
+    for (std::size_t c = 1; c <= 3; ++c) {
+        out.text(",");
+        out.text(csv_field(trimmed(state.head[c])));
+    }
+    out.end_line();
+}
+
+}  // namespace
+
+std::unique_ptr<RunState> full_layout_state(std::uint64_t samples) {
+    auto longest = static_cast<std::uint64_t>(kLongestFullRecord);
+    return std::make_unique<RunState>(static_cast<std::size_t>(std::min(samples, longest)));
+}
+
+std::uint64_t count_lines(const std::string& path) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) return 0;
+    std::uint64_t lines = 0;
+    char last = '\n';
+    static constexpr std::size_t kBlock = 1 << 20;
+    auto buffer = std::make_unique<char[]>(kBlock);
+    for (std::size_t got; (got = std::fread(buffer.get(), 1, kBlock, file)) > 0;) {
+        lines += static_cast<std::uint64_t>(std::count(buffer.get(), buffer.get() + got, '\n'));
+        last = buffer[got - 1];
+    }
+    std::fclose(file);
+    return lines + (last != '\n' ? 1 : 0);
+}
+
+std::string csv_field(std::string_view text) {
+    if (text.find_first_of(",\"\r\n") == std::string_view::npos) return std::string(text);
+    std::string quoted = "\"";
+    for (char c : text) {
+        if (c == '"') quoted += '"';
+        quoted += c;
+    }
+    return quoted + '"';
+}
+
+void write_full_spectra(const std::string& amplitude_path, const std::string& complex_path,
+                        const RunState& state, std::string_view amplitude_name,
+                        std::string_view complex_name) {
+    BlockWriter amplitude(amplitude_path, amplitude_name);
+    BlockWriter complex(complex_path, complex_name);
+    amplitude.text("frequency(Hz)");
+    write_names(amplitude, state);
+    complex.text("frequency(Hz),re,im\n");
+    complex.number(0.0);
+    complex.field(state.fx1[0].re);
+    complex.field(state.fx1[0].im);
+    complex.end_line();
+    for (std::int32_t i = 2; i <= state.nom; ++i) {
+        auto k = static_cast<std::size_t>(i - 1);
+        double f = bin_frequency(i, state.dom);
+        amplitude.number(f);
+        amplitude.field(modulus(state.fx1[k]));
+        amplitude.field(modulus(state.fx2[k]));
+        amplitude.field(modulus(state.fx3[k]));
+        amplitude.end_line();
+        complex.number(f);
+        complex.field(state.fx1[k].re);
+        complex.field(state.fx1[k].im);
+        complex.end_line();
+    }
+    amplitude.close();
+    complex.close();
+}
+
+void release_series(RunState& state) {
+    for (ZeroedArray<double>* series : {&state.xr1, &state.xr2, &state.xr3}) {
+        *series = ZeroedArray<double>(series->size());
+    }
+}
+
+void write_full_output(const std::string& path, const RunState& state, bool from_reconstructed,
+                       std::string_view name) {
+    const ZeroedArray<double>& x1 = from_reconstructed ? state.xr1 : state.x1;
+    const ZeroedArray<double>& x2 = from_reconstructed ? state.xr2 : state.x2;
+    const ZeroedArray<double>& x3 = from_reconstructed ? state.xr3 : state.x3;
+    BlockWriter out(path, name);
+    out.text("time(s)");
+    write_names(out, state);
+    Thinning thinning = thinning_for(state.iskip, state.nt);
+    for (std::int64_t r = 0; r < thinning.records; ++r) {
+        auto k = static_cast<std::size_t>(r * thinning.step);
+        out.number(static_cast<double>(k) * state.dt);
+        out.field(x1[k]);
+        out.field(x2[k]);
+        out.field(x3[k]);
+        out.end_line();
+    }
+    out.close();
+}
+
+}  // namespace wavespec::cli
