@@ -10,6 +10,7 @@
 #include "plot/hv_picture.hpp"
 #include "smoothing/hv_ratio.hpp"
 #include "smoothing/noise_windows.hpp"
+#include "spectral/portable_math.hpp"
 
 namespace wavespec::cli {
 namespace {
@@ -76,7 +77,7 @@ std::string hv_csv(const NoiseHv& n) {
     text += '\n';
     for (std::size_t k = 0; k < n.frequency.size(); ++k) {
         double mean = n.statistics.mean[k];
-        double sigma_a = std::exp(n.statistics.sigma_ln[k]);
+        double sigma_a = portable_exp(n.statistics.sigma_ln[k]);
         append_row(
             text, {n.frequency[k], mean, n.statistics.sigma_ln[k], mean * sigma_a, mean / sigma_a});
         for (const auto& window : n.windows) text += "," + formats::shortest_text(window[k]);
@@ -147,7 +148,7 @@ std::string hv_picture_svg(const NoiseHv& noise, const std::string& record,
     std::size_t n = noise.frequency.size();
     std::vector<double> upper(n), lower(n);
     for (std::size_t k = 0; k < n; ++k) {
-        double sigma_a = std::exp(noise.statistics.sigma_ln[k]);
+        double sigma_a = portable_exp(noise.statistics.sigma_ln[k]);
         upper[k] = noise.statistics.mean[k] * sigma_a;
         lower[k] = noise.statistics.mean[k] / sigma_a;
     }

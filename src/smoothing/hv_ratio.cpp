@@ -1,9 +1,23 @@
 #include "smoothing/hv_ratio.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
 namespace wavespec::smoothing {
+namespace {
+
+// sqrt((a^2 + b^2) / divisor) with the squares taken relative to the larger value, so that
+// they neither overflow nor underflow; basic operations only, the same bits on every platform
+// (the libraries' hypot differ), and exactly a for a == b with divisor 2.
+double root_of_squares(double a, double b, double divisor) {
+    double larger = std::max(a, b);
+    if (!(larger > 0.0) || std::isinf(larger)) return larger;
+    double x = a / larger, y = b / larger;
+    return larger * std::sqrt((x * x + y * y) / divisor);
+}
+
+}  // namespace
 
 double horizontal(HorizontalMean mean, double s1, double s2) {
     switch (mean) {
@@ -11,12 +25,11 @@ double horizontal(HorizontalMean mean, double s1, double s2) {
             // As a product of roots, so that tiny or huge amplitudes do not under- or overflow.
             return std::sqrt(s1) * std::sqrt(s2);
         case HorizontalMean::quadratic:
-            // hypot keeps the squares from overflowing; / sqrt(2) is the mean of two squares.
-            return std::hypot(s1, s2) / std::numbers::sqrt2;
+            return root_of_squares(s1, s2, 2.0);
         case HorizontalMean::arithmetic:
             return (s1 + s2) / 2.0;
         case HorizontalMean::total:
-            return std::hypot(s1, s2);
+            return root_of_squares(s1, s2, 1.0);
     }
     return std::sqrt(s1) * std::sqrt(s2);
 }

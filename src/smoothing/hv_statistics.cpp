@@ -4,6 +4,8 @@
 #include <cmath>
 #include <limits>
 
+#include "spectral/portable_math.hpp"
+
 namespace wavespec::smoothing {
 namespace {
 
@@ -48,9 +50,9 @@ HvStatistics lognormal_statistics(std::span<const double> frequencies,
     stats.sigma_ln.resize(n);
     std::vector<double> logs(windows.size());
     for (std::size_t k = 0; k < n; ++k) {
-        for (std::size_t w = 0; w < windows.size(); ++w) logs[w] = std::log(windows[w][k]);
+        for (std::size_t w = 0; w < windows.size(); ++w) logs[w] = portable_log(windows[w][k]);
         double mean_ln = mean_of(logs);
-        stats.mean[k] = std::exp(mean_ln);
+        stats.mean[k] = portable_exp(mean_ln);
         stats.sigma_ln[k] = sample_deviation(logs, mean_ln);
     }
     for (const auto& curve : windows) stats.window_peaks.push_back(frequencies[peak_index(curve)]);
@@ -80,7 +82,7 @@ SesameReport sesame_criteria(const SesameInput& in) {
     double spread = 0.0;  // largest sigma_A strictly between f0/2 and 2 f0
     for (std::size_t k = 0; k < in.frequencies.size(); ++k) {
         if (in.frequencies[k] > 0.5 * f0 && in.frequencies[k] < 2.0 * f0) {
-            spread = std::max(spread, std::exp(in.sigma_ln[k]));
+            spread = std::max(spread, portable_exp(in.sigma_ln[k]));
         }
     }
     double spread_limit = f0 > 0.5 ? 2.0 : 3.0;
@@ -94,7 +96,7 @@ SesameReport sesame_criteria(const SesameInput& in) {
     r.clarity[2] = {r.a0, 2.0, r.a0 > 2.0};
     std::vector<double> upper(in.mean.size()), lower(in.mean.size());
     for (std::size_t k = 0; k < in.mean.size(); ++k) {
-        double sigma_a = std::exp(in.sigma_ln[k]);
+        double sigma_a = portable_exp(in.sigma_ln[k]);
         upper[k] = in.mean[k] * sigma_a;
         lower[k] = in.mean[k] / sigma_a;
     }
@@ -104,7 +106,7 @@ SesameReport sesame_criteria(const SesameInput& in) {
     r.clarity[3] = {shift, 0.05, shift <= 0.05};
     PeakThresholds limits = peak_thresholds(f0);
     r.clarity[4] = {in.peak_frequency_sd, limits.epsilon, in.peak_frequency_sd < limits.epsilon};
-    double sigma_at_peak = std::exp(in.sigma_ln[peak]);
+    double sigma_at_peak = portable_exp(in.sigma_ln[peak]);
     r.clarity[5] = {sigma_at_peak, limits.theta, sigma_at_peak < limits.theta};
 
     r.reliable = std::all_of(r.reliability.begin(), r.reliability.end(),

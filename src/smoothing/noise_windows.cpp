@@ -5,6 +5,7 @@
 #include <numbers>
 
 #include "spectral/complex_value.hpp"
+#include "spectral/portable_math.hpp"
 #include "spectral/spectrum_prep.hpp"
 
 namespace wavespec::smoothing {
@@ -16,7 +17,7 @@ std::vector<double> tukey_taper(std::size_t n, double fraction) {
     for (std::size_t i = 0; i < n; ++i) {
         double from_edge = static_cast<double>(std::min(i, n - 1 - i));
         if (from_edge < span) {
-            taper[i] = 0.5 * (1.0 - std::cos(std::numbers::pi * from_edge / span));
+            taper[i] = 0.5 * (1.0 - portable_sin_cos(std::numbers::pi * from_edge / span).cos);
         }
     }
     return taper;

@@ -6,6 +6,8 @@
 #include <stdexcept>
 #include <thread>
 
+#include "spectral/portable_math.hpp"
+
 namespace wavespec::smoothing {
 namespace {
 
@@ -25,8 +27,9 @@ Phases phases_of(const SmoothingWindow& window, std::span<const double> frequenc
     for (double f : frequencies) {
         double phase = window_phase(window, f);
         p.phase.push_back(phase);
-        p.sine.push_back(std::sin(phase));
-        p.cosine.push_back(std::cos(phase));
+        SineCosine sc = portable_sin_cos(phase);
+        p.sine.push_back(sc.sin);
+        p.cosine.push_back(sc.cos);
     }
     return p;
 }
@@ -192,20 +195,20 @@ bool is_valid(const SmoothingWindow& window) {
 }
 
 double window_phase(const SmoothingWindow& window, double frequency) {
-    if (window.kind == WindowKind::konno_ohmachi) return window.width * std::log10(frequency);
+    if (window.kind == WindowKind::konno_ohmachi) return window.width * portable_log10(frequency);
     return (std::numbers::pi * 280.0 / 302.0) * frequency / window.width;
 }
 
 std::vector<double> log_spaced_centres(double lowest, double highest, int points_per_decade) {
     std::vector<double> centres;
     if (!(lowest > 0.0) || !(highest >= lowest) || points_per_decade < 1) return centres;
-    double decades = std::log10(highest / lowest);
+    double decades = portable_log10(highest / lowest);
     auto steps = static_cast<std::size_t>(
         std::floor(decades * static_cast<double>(points_per_decade) + 1e-9));
     centres.reserve(steps + 1);
     for (std::size_t j = 0; j <= steps; ++j) {
         double f = lowest *
-                   std::pow(10.0, static_cast<double>(j) / static_cast<double>(points_per_decade));
+                   portable_exp10(static_cast<double>(j) / static_cast<double>(points_per_decade));
         centres.push_back(std::min(f, highest));
     }
     return centres;

@@ -1,0 +1,24 @@
+// Elementary functions from additions, multiplications and divisions alone (with exact
+// scalings by powers of two), so that values computed with them carry the same last bits on
+// every platform: the C libraries' exp, log, sin and cos differ in their last bits between
+// glibc and the Windows runtime. Each is within a few units in the last place: exp, log and
+// exp10 within 2, sin and cos within 2.5, log10 within 3.5.
+#pragma once
+
+namespace wavespec {
+
+double portable_exp(double x);
+// Natural logarithm of a positive finite x; -inf for 0, NaN for negative or NaN x.
+double portable_log(double x);
+double portable_log10(double x);
+// 10 to the power y.
+double portable_exp10(double y);
+
+struct SineCosine {
+    double sin, cos;
+};
+// Sine and cosine of x, to that accuracy for |x| up to 1e6 (the reduction by pi/2 stays exact
+// while the quotient stays below 2^20).
+SineCosine portable_sin_cos(double x);
+
+}  // namespace wavespec
