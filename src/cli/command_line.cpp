@@ -81,7 +81,8 @@ PEER AT2/VT2/DT2: three files (or one named RSN..._ with the others beside it); 
 SAC: three files of one station, either byte order. MiniSEED: the files of one channel
 group (network, station, location, first two letters of the channel), in counts.
 
-Exit status: 0 when every record succeeded, 1 when any failed, 2 for a usage error.
+Exit status: 0 when every record succeeded, 1 when any failed, 2 for a usage error,
+130 or 143 when process is stopped by SIGINT or SIGTERM (its temporary files removed).
 The dialogue ends with 0, or 1 when it refuses a record; a fatal diagnostic aborts it.
 )";
 
