@@ -197,7 +197,10 @@ void group_at2(const std::vector<Given>& files, Outcome& outcome) {
             others.push_back(given);
         }
     }
-    for (auto& [key, entry] : by_rsn) {
+    for (auto& keyed : by_rsn) {
+        // Named, not bound: lambdas may not capture structured bindings before clang 16.
+        const std::string& key = keyed.first;
+        auto& entry = keyed.second;
         outcome.attempt(entry.first, [&] {
             std::string rsn = key.substr(0, key.find('|'));
             outcome.records.push_back(
