@@ -13,6 +13,7 @@
 #include "cli/option_parser.hpp"
 #include "cli/staged_files.hpp"
 #include "plot/pictures.hpp"
+#include "plot/response_picture.hpp"
 #include "plot/run_files.hpp"
 
 namespace wavespec::cli {
@@ -43,6 +44,17 @@ plot::Table read_table(const fs::path& path, Reader reader) {
     std::string text = read_whole(path);
     try {
         return reader(text);
+    } catch (const plot::ReadError& e) {
+        std::string where = shown(path);
+        if (e.line() > 0) where += ":" + std::to_string(e.line());
+        throw FileFault{where + ": " + e.what()};
+    }
+}
+
+plot::ResponsePicture read_response_table(const fs::path& path) {
+    std::string text = read_whole(path);
+    try {
+        return plot::read_response_spectra(text);
     } catch (const plot::ReadError& e) {
         std::string where = shown(path);
         if (e.line() > 0) where += ":" + std::to_string(e.line());
@@ -128,11 +140,19 @@ void plot_directory(const fs::path& dir, const PlotOptions& options) {
         wave_picture.original = {record->values[0], record->values[1], record->values[2]};
     }
 
-    // Both pictures take their names together, so that none is ever seen half-written.
+    // The pictures take their names together, so that none is ever seen half-written.
     StagedFiles staged(dir, unique_staging_token());
     for (auto [file, svg] : {std::pair{"spectra.svg", plot::spectra_svg(spectra_picture)},
                              std::pair{"waveform.svg", plot::waveform_svg(wave_picture)}}) {
         if (auto why = staged.write(file, svg)) throw FileFault{*why};
+    }
+    // The response spectra, when the run computed them.
+    if (std::error_code ec; fs::exists(dir / "response.csv", ec)) {
+        plot::ResponsePicture response = read_response_table(dir / "response.csv");
+        response.record = name;
+        if (auto why = staged.write("response.svg", plot::response_svg(response))) {
+            throw FileFault{*why};
+        }
     }
     if (auto why = staged.commit()) throw FileFault{*why};
 }

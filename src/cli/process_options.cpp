@@ -7,6 +7,7 @@
 #include "cli/format_option.hpp"
 #include "cli/option_parser.hpp"
 #include "cli/option_values.hpp"
+#include "cli/response_options.hpp"
 
 namespace wavespec::cli {
 namespace {
@@ -20,6 +21,8 @@ constexpr KnownOption kProcessOptions[] = {
     {"plot", 0, false},          {"jobs", 'j', true},
     {"quiet", 'q', false},       {"help", 'h', false},
     {"format", 0, true},         {"keep-offset", 0, false},
+    {"response-spectra", 0, false}, {"periods", 0, true},
+    {"damping", 0, true},
 };
 
 constexpr std::int64_t kMostJobs = 1024;
@@ -39,8 +42,9 @@ void check_output_name(const std::string& name) {
         throw UsageError("invalid value '" + name +
                          "' for --output: expected a file name without directories");
     }
-    for (const char* taken : {"amp3.csv", "amp-c.csv", "fort.67", "fort.68", "fort.69", "fort.88",
-                              "fort.89", "spectra.svg", "waveform.svg"}) {
+    for (const char* taken :
+         {"amp3.csv", "amp-c.csv", "fort.67", "fort.68", "fort.69", "fort.88", "fort.89",
+          "spectra.svg", "waveform.svg", "response.csv", "measures.csv", "response.svg"}) {
         if (same_name_ignoring_case(name, taken)) {
             throw UsageError("invalid value '" + name +
                              "' for --output: the run writes a file of that name itself");
@@ -97,8 +101,21 @@ ProcessOptions parse_process_options(std::span<const std::string> args) {
             options.format = parse_format_option(value);
         } else if (name == "keep-offset") {
             options.read.keep_offset = true;
+        } else if (name == "response-spectra") {
+            options.response_spectra = true;
+        } else if (name == "periods") {
+            options.periods = parse_periods(name, value);
+        } else if (name == "damping") {
+            options.dampings = parse_dampings(name, value);
         } else if (name == "help") {
             options.help = true;
+        }
+    }
+    for (const ParsedOption& option : parsed.options) {
+        if ((option.long_name == "periods" || option.long_name == "damping") &&
+            !options.response_spectra) {
+            throw UsageError("--" + std::string(option.long_name) +
+                             " goes with --response-spectra");
         }
     }
     options.records = std::move(parsed.operands);

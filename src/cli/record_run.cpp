@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "cli/record_loading.hpp"
+#include "cli/response_files.hpp"
 #include "cli/run_pictures.hpp"
 #include "cli/staged_files.hpp"
 #include "dialogue/record_steps.hpp"
@@ -77,6 +78,7 @@ void refuse_overwriting_the_record(const RecordJob& job, const ProcessOptions& o
     if (options.dumps)
         finals.insert(finals.end(), {"fort.67", "fort.68", "fort.69", "fort.88", "fort.89"});
     if (options.plot) finals.insert(finals.end(), {"spectra.svg", "waveform.svg"});
+    for (std::string& name : response_file_names(options)) finals.push_back(std::move(name));
     for (const std::string& name : finals) {
         std::filesystem::path file = job.target / name;
         for (const std::string& path : job.input.paths) {
@@ -121,6 +123,11 @@ void process(const RecordJob& job, const ProcessOptions& options, StagedFiles& s
         state.fh1 = (*options.bandpass)[2];
         state.fh2 = (*options.bandpass)[3];
         apply_bandpass(state);
+    }
+    if (options.response_spectra) {
+        if (auto why = write_response_files(staged, state, options, job.record)) {
+            throw RecordRefused{*why};
+        }
     }
     state.nit = options.operation;
     apply_operation(state);
