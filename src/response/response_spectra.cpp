@@ -221,6 +221,9 @@ class OscillatorRun {
             shaping_[0] = shaping_[1] = shaping_[2] = false;
             return;
         }
+        for (int q = 0; q < kQuantities; ++q) {
+            if (!rotation_needed_[q]) shaping_[q] = false;
+        }
         std::copy(start, start + 2 * kLanes, state_);
         step_chunk(c, count, stepper_, state_, out_, largest_);
         look_at(c, count, h, slope_bound);
@@ -281,15 +284,19 @@ class OscillatorRun {
         }
         double margin[kQuantities][kLanes];
         margins(h, accel, jerk, slope_bound, margin);
+        bool any = false;
         for (int q = 0; q < kQuantities; ++q) {
             for (int l = 0; l < 3; ++l) {
-                if (largest_[q * kLanes + l] + margin[q][l] > best_[q][l]) return true;
+                peak_needed_[q][l] = largest_[q * kLanes + l] + margin[q][l] > best_[q][l];
+                any = any || peak_needed_[q][l];
             }
             // The path lies within |x| <= X, |y| <= Y, |x + y| <= Z (the fourth lane).
             const double* m = largest_ + q * kLanes;
-            if (rotated_[q].may_leave(m[0], m[1], m[3], margin[q][0] + margin[q][1])) return true;
+            rotation_needed_[q] =
+                rotated_[q].may_leave(m[0], m[1], m[3], margin[q][0] + margin[q][1]);
+            any = any || rotation_needed_[q];
         }
-        return false;
+        return any;
     }
 
     double value(int i, int q, int l) const { return out_[i * kKnotValues + q * kLanes + l]; }
@@ -307,7 +314,9 @@ class OscillatorRun {
         for (int q = 0; q < kQuantities; ++q) {
             for (int l = 0; l < 3; ++l) {
                 double& best = best_[q][l];
-                if (largest_[q * kLanes + l] + margin[q][l] <= best) continue;
+                if (!peak_needed_[q][l] || largest_[q * kLanes + l] + margin[q][l] <= best) {
+                    continue;
+                }
                 for (int i = 1; i <= count; ++i) {
                     double p0 = value(i - 1, q, l), p1 = value(i, q, l);
                     double a = std::max(std::fabs(p0), std::fabs(p1));
@@ -317,7 +326,7 @@ class OscillatorRun {
                                                    slope(c, i, q, l), h));
                 }
             }
-            rotate(c, count, h, q, margin[q][0] + margin[q][1]);
+            if (rotation_needed_[q]) rotate(c, count, h, q, margin[q][0] + margin[q][1]);
         }
     }
 
@@ -346,6 +355,9 @@ class OscillatorRun {
     double best_[kQuantities][kLanes] = {};
     RotatedPeaks rotated_[kQuantities];
     bool shaping_[kQuantities] = {};
+    // What the chunk's largest values left open: a component's peak, the rotated peaks.
+    bool peak_needed_[kQuantities][kLanes] = {};
+    bool rotation_needed_[kQuantities] = {};
 };
 
 }  // namespace
