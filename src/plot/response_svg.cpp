@@ -45,7 +45,7 @@ void draw_axes(std::string& out, const Scale& x, const Scale& y, Decades fx, Dec
     }
     out += "<rect x=\"80\" y=\"62\" width=\"800\" height=\"478\" fill=\"none\" stroke=\"#333333\"/>\n";
     append_text(out, (kLeft + kRight) / 2, kBottom + 44, "middle", "period (s)", "font-size=\"13\"");
-    append_text(out, 0, 0, "middle", "pseudo-spectral acceleration PSA",
+    append_text(out, 0, 0, "middle", "pseudo-spectral acceleration PSA (the record's unit)",
                 "font-size=\"13\" transform=\"translate(22,301) rotate(-90)\"");
 }
 
@@ -98,7 +98,7 @@ std::string response_svg(const ResponsePicture& p) {
 
     out +=
         "<clipPath id=\"plot-area\"><rect x=\"80\" y=\"62\" width=\"800\" height=\"478\"/>"
-        "</clipPath>\n<g clip-path=\"url(#plot-area)\" fill=\"none\" stroke-width=\"1.6\" "
+        "</clipPath>\n<g clip-path=\"url(#plot-area)\" fill=\"none\" stroke-width=\"2\" "
         "stroke-linejoin=\"round\" stroke-linecap=\"round\">\n";
     // The periods in increasing order, so that a line never turns back on itself.
     std::vector<std::size_t> order(p.periods.size());

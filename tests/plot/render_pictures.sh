@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The pictures as a person sees them: runs the bundled example through the dialogue in a
-# scratch directory, draws it with "wavespec plot", has headless Chromium take a screenshot
+# scratch directory (and through "process --response-spectra" for its response spectra),
+# draws it with "wavespec plot", has headless Chromium take a screenshot
 # of each SVG and checks that each screenshot shows the three component colours in
 # quantity (a blank or broken picture does not). Needs the Debian packages chromium and
 # imagemagick.
@@ -20,13 +21,17 @@ trap 'rm -rf "$scratch"' EXIT
 mkdir -p "$scratch/examples" "$scratch/run"
 cp "$root/examples/accelerogram.csv" "$scratch/examples/"
 (cd "$scratch/run" && "$tool" < "$root/examples/answers.txt" > dialogue.log)
+# The response spectra of the same job: process writes response.csv beside the dialogue's files
+# (rewriting those byte for byte), and plot draws it with the others.
+"$tool" process -q --response-spectra --bandpass=0.1,0.2,20,25 --integrate \
+    --output=velocity.csv -C "$scratch/run" "$scratch/examples/accelerogram.csv"
 "$tool" plot --record="$scratch/examples/accelerogram.csv" "$scratch/run"
 
 # Lines draw at least this many pixels of each component's exact colour: the legend's swatches
 # alone hold fewer than 100.
 min_pixels=500
 status=0
-for picture in spectra:900,600 waveform:900,760; do
+for picture in spectra:900,600 waveform:900,760 response:900,600; do
     name=${picture%%:*}
     size=${picture#*:}
     png="$pngs/example-$name.png"
