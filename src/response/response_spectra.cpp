@@ -22,7 +22,12 @@ namespace {
 // Knots stepped over before the chunk's peaks are weighed: each chunk is stepped once for its
 // largest values only, and again, with every knot kept, when a peak or the rotated outline
 // may lie in it.
-constexpr int kChunk = 32;
+// A chunk spans 16 sample intervals' worth of knots (32 at least, kChunk at most): the
+// stretch of path a chunk covers, not its number of knots, decides how often it is looked at.
+constexpr int kChunk = 256;
+constexpr int chunk_for(int knots_per_sample) { return std::clamp(16 * knots_per_sample, 32, kChunk); }
+// Knots of a chunk whose path is tested as a whole before each knot is.
+constexpr int stretch_for(int chunk) { return chunk / 4; }
 // Free vibration after the input ends, in steps of a 32nd of its period: peaks of a damped
 // sinusoid only fall, so its first cycle and a quarter hold the largest.
 constexpr int kTailSteps = 40;
@@ -180,16 +185,16 @@ void step_chunk(const double* c, int count, const Stepper& s, double* state, dou
 }
 
 // The largest input magnitude and slope magnitude (per second) of each lane over each chunk's
-// knots 0 .. kChunk (the last one shared with the next chunk).
+// knots 0 .. chunk (the last one shared with the next chunk).
 struct InputBounds {
     std::vector<double> value, slope;  // kLanes per chunk
 };
 
-InputBounds input_bounds(std::span<const double> c, std::size_t knots, double h) {
-    std::size_t chunks = knots > 1 ? (knots - 2) / kChunk + 1 : 0;
+InputBounds input_bounds(std::span<const double> c, std::size_t knots, double h, std::size_t chunk) {
+    std::size_t chunks = knots > 1 ? (knots - 2) / chunk + 1 : 0;
     InputBounds b{std::vector<double>(chunks * kLanes), std::vector<double>(chunks * kLanes)};
     for (std::size_t ch = 0; ch < chunks; ++ch) {
-        std::size_t first = ch * kChunk, last = std::min(first + kChunk, knots - 1);
+        std::size_t first = ch * chunk, last = std::min(first + chunk, knots - 1);
         for (int l = 0; l < kLanes; ++l) {
             double value = std::fabs(c[first * kLanes + l]), slope = 0.0;
             for (std::size_t i = first + 1; i <= last; ++i) {
@@ -206,7 +211,7 @@ InputBounds input_bounds(std::span<const double> c, std::size_t knots, double h)
 // One oscillator run over the knots: its state, the peaks so far, and the rotated peaks.
 class OscillatorRun {
   public:
-    OscillatorRun(Oscillator o, double h) : o_(o) {
+    OscillatorRun(Oscillator o, double h, int stretch) : o_(o), stretch_(stretch) {
         stepper_ = {step_coefficients(o, h), 2.0 * o.zeta * o.omega, o.omega * o.omega};
     }
 
@@ -239,9 +244,9 @@ class OscillatorRun {
         double damped = o_.omega * std::sqrt(1.0 - o_.zeta * o_.zeta);
         double step = 2.0 * kPi / damped / 32.0;
         stepper_.k = step_coefficients(o_, step);
-        const double zeros[(kChunk + 1) * kLanes] = {}, none[kLanes] = {};
-        for (int done = 0; done < kTailSteps; done += kChunk) {
-            advance(zeros, std::min(kChunk, kTailSteps - done), step, none, none);
+        const double zeros[(kTailSteps + 1) * kLanes] = {}, none[kLanes] = {};
+        for (int done = 0; done < kTailSteps; done += stretch_) {
+            advance(zeros, std::min(stretch_, kTailSteps - done), step, none, none);
         }
     }
 
@@ -333,9 +338,20 @@ class OscillatorRun {
     void rotate(const double* c, int count, double h, int q, double margin) {
         RotatedPeaks& rp = rotated_[q];
         bool previous = shaping_[q] || rp.may_shape(value(0, q, 0), value(0, q, 1), margin);
+        bool inside = false;  // the stretch of stretch_ knots from a multiple of it is inside
         for (int i = 1; i <= count; ++i) {
+            if ((i - 1) % stretch_ == 0) {
+                // The stretch's box first: most stretches lie well inside as a whole.
+                double x_most = 0.0, y_most = 0.0, sum_most = 0.0;
+                for (int k = i; k <= std::min(count, i + stretch_ - 1); ++k) {
+                    x_most = std::max(x_most, std::fabs(value(k, q, 0)));
+                    y_most = std::max(y_most, std::fabs(value(k, q, 1)));
+                    sum_most = std::max(sum_most, std::fabs(value(k, q, 3)));
+                }
+                inside = !rp.may_leave(x_most, y_most, sum_most, margin);
+            }
             double x = value(i, q, 0), y = value(i, q, 1);
-            bool shapes = rp.may_shape(x, y, margin);
+            bool shapes = !inside && rp.may_shape(x, y, margin);
             if (shapes) rp.take_knot(x, y);
             if (shapes || previous) {
                 rp.take_arc({value(i - 1, q, 0), value(i - 1, q, 1), slope(c, i - 1, q, 0),
@@ -348,6 +364,7 @@ class OscillatorRun {
     }
 
     Oscillator o_;
+    int stretch_;  // knots tested as a whole (and tail steps taken at once)
     Stepper stepper_;
     alignas(32) double state_[2 * kLanes] = {};
     alignas(32) double largest_[5 * kLanes] = {};
@@ -402,16 +419,18 @@ ResponseSpectra response_spectra(std::array<std::span<const double>, 3> series, 
         const std::span<const double> knots(buffer.get(), count * kLanes);
         record.knots(rate, buffer.get(), threads);
         const double h = dt / rate;
-        const InputBounds bounds = input_bounds(knots, count, h);
+        const std::size_t chunk = static_cast<std::size_t>(chunk_for(rate));
+        const InputBounds bounds = input_bounds(knots, count, h, chunk);
         // The oscillators of this spacing, shared out among the threads as they come free;
         // each result depends on its oscillator alone.
         std::atomic<std::size_t> next{0};
         auto work = [&] {
             for (std::size_t i = next++; i < oscillators.size(); i = next++) {
                 auto [d, p] = oscillators[i];
-                OscillatorRun run({2.0 * kPi / periods[p], dampings[d]}, h);
-                for (std::size_t first = 0, ch = 0; first + 1 < count; first += kChunk, ++ch) {
-                    int steps = static_cast<int>(std::min<std::size_t>(kChunk, count - 1 - first));
+                OscillatorRun run({2.0 * kPi / periods[p], dampings[d]}, h,
+                                  stretch_for(static_cast<int>(chunk)));
+                for (std::size_t first = 0, ch = 0; first + 1 < count; first += chunk, ++ch) {
+                    int steps = static_cast<int>(std::min<std::size_t>(chunk, count - 1 - first));
                     run.advance(knots.data() + first * kLanes, steps, h,
                                 bounds.value.data() + ch * kLanes, bounds.slope.data() + ch * kLanes);
                 }
