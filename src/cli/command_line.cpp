@@ -44,7 +44,15 @@ Options of process:
                             or full (plain CSV at full precision, up to 16777216 samples;
                             no fort.* files unless --dumps)
       --dumps               write the fort.* files with --layout=full
-      --plot                draw spectra.svg and waveform.svg beside the files
+      --plot                draw spectra.svg and waveform.svg beside the files (and
+                            response.svg with --response-spectra)
+      --response-spectra    also write response.csv (Sd, Sv, Sa, PSV, PSA of each
+                            component, RotD00/50/100 of the horizontals) and measures.csv
+                            (PGA, PGV, PGD, Arias intensity, D5-75, D5-95, CAV)
+      --periods=LIST|FROM:TO:COUNT
+                            the oscillators' periods in s (default 0.01:10:100, spaced
+                            evenly in their logarithm); each positive
+      --damping=LIST        fractions of critical damping, each in (0, 1) (default 0.05)
   -j, --jobs=N              records processed at once (default: the number of processors)
   -q, --quiet               no line per record on standard output
       --format=FORMAT       how to read the records, as for convert (default auto)
@@ -61,8 +69,8 @@ Options of process:
                             SESAME criteria
 
 Options of plot (draws spectra.svg and waveform.svg into each DIR from the files a run
-left there: amp3.csv and the output waveform; smoothed.csv over the spectra and hv.svg
-from hv.csv where they are there):
+left there: amp3.csv and the output waveform; smoothed.csv over the spectra, hv.svg from
+hv.csv and response.svg from response.csv where they are there):
       --output=NAME         the output waveform's file name in DIR (default: the one CSV
                             file in DIR headed time(s),)
       --record=FILE         the record as read, drawn under the output (one DIR only)

@@ -17,6 +17,7 @@
 #include "dialogue/run_state.hpp"
 #include "plot/hv_picture.hpp"
 #include "plot/pictures.hpp"
+#include "plot/response_picture.hpp"
 #include "plot/run_files.hpp"
 #include "plot/smoothing_tables.hpp"
 #include "records/text_lines.hpp"
@@ -78,6 +79,17 @@ auto read_table(const fs::path& path, Reader reader) {
     std::string text = read_whole(path);
     try {
         return reader(text);
+    } catch (const plot::ReadError& e) {
+        std::string where = shown(path);
+        if (e.line() > 0) where += ":" + std::to_string(e.line());
+        throw FileFault{where + ": " + e.what()};
+    }
+}
+
+plot::ResponsePicture read_response_table(const fs::path& path) {
+    std::string text = read_whole(path);
+    try {
+        return plot::read_response_spectra(text);
     } catch (const plot::ReadError& e) {
         std::string where = shown(path);
         if (e.line() > 0) where += ":" + std::to_string(e.line());
@@ -191,6 +203,14 @@ void plot_directory(const fs::path& dir, const PlotOptions& options) {
                                    .upper = hv->upper,
                                    .windows = {hv->windows.begin(), hv->windows.end()}};
         if (auto why = staged.write("hv.svg", plot::hv_svg(hv_picture))) throw FileFault{*why};
+    }
+    // The response spectra, when the run computed them.
+    if (std::error_code ec; fs::exists(dir / "response.csv", ec)) {
+        plot::ResponsePicture response = read_response_table(dir / "response.csv");
+        response.record = name;
+        if (auto why = staged.write("response.svg", plot::response_svg(response))) {
+            throw FileFault{*why};
+        }
     }
     if (auto why = staged.commit()) throw FileFault{*why};
 }

@@ -8,6 +8,7 @@
 #include "cli/format_option.hpp"
 #include "cli/option_parser.hpp"
 #include "cli/option_values.hpp"
+#include "cli/response_options.hpp"
 #include "cli/smoothing_options.hpp"
 #include "records/shortest_text.hpp"
 
@@ -24,6 +25,8 @@ constexpr KnownOption kProcessOptions[] = {
     {"quiet", 'q', false},       {"help", 'h', false},
     {"format", 0, true},         {"keep-offset", 0, false},
     {"layout", 0, true},         {"dumps", 0, false},
+    {"response-spectra", 0, false}, {"periods", 0, true},
+    {"damping", 0, true},
 };
 
 constexpr auto kAllProcessOptions = joined_options(kProcessOptions, kSmoothingOptions);
@@ -45,8 +48,9 @@ void check_output_name(const std::string& name) {
         throw UsageError("invalid value '" + name +
                          "' for --output: expected a file name without directories");
     }
-    for (const char* taken : {"amp3.csv", "amp-c.csv", "fort.67", "fort.68", "fort.69", "fort.88",
-                              "fort.89", "spectra.svg", "waveform.svg"}) {
+    for (const char* taken :
+         {"amp3.csv", "amp-c.csv", "fort.67", "fort.68", "fort.69", "fort.88", "fort.89",
+          "spectra.svg", "waveform.svg", "response.csv", "measures.csv", "response.svg"}) {
         if (same_name_ignoring_case(name, taken)) {
             throw UsageError("invalid value '" + name +
                              "' for --output: the run writes a file of that name itself");
@@ -140,6 +144,12 @@ ProcessOptions parse_process_options(std::span<const std::string> args) {
             options.format = parse_format_option(value);
         } else if (name == "keep-offset") {
             options.read.keep_offset = true;
+        } else if (name == "response-spectra") {
+            options.response_spectra = true;
+        } else if (name == "periods") {
+            options.periods = parse_periods(name, value);
+        } else if (name == "damping") {
+            options.dampings = parse_dampings(name, value);
         } else if (name == "help") {
             options.help = true;
         } else if (take_smoothing_option(name, value, options.smoothing)) {
@@ -149,6 +159,13 @@ ProcessOptions parse_process_options(std::span<const std::string> args) {
     }
     check_smoothing_options(options.smoothing, smooth_points_given, hv_given);
     options.dumps = dumps.value_or(options.layout == FileLayout::legacy);
+    for (const ParsedOption& option : parsed.options) {
+        if ((option.long_name == "periods" || option.long_name == "damping") &&
+            !options.response_spectra) {
+            throw UsageError("--" + std::string(option.long_name) +
+                             " goes with --response-spectra");
+        }
+    }
     options.records = std::move(parsed.operands);
     if (options.records.empty() && !options.help) throw UsageError("no record given");
     return options;

@@ -29,6 +29,10 @@ struct ProcessOptions {
     FileLayout layout = FileLayout::legacy;
     bool dumps = true;  // the full layout writes none unless --dumps is given
     bool plot = false;  // spectra.svg and waveform.svg beside the files
+    // response.csv and measures.csv beside the files (response.svg too with plot).
+    bool response_spectra = false;
+    std::vector<double> periods;   // seconds; empty: the default grid
+    std::vector<double> dampings;  // fractions of critical; empty: 0.05
     unsigned jobs = 1;
     bool quiet = false;
     bool help = false;

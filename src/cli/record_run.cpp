@@ -9,6 +9,7 @@
 #include "cli/full_layout_files.hpp"
 #include "cli/record_loading.hpp"
 #include "cli/record_read_failure.hpp"
+#include "cli/response_files.hpp"
 #include "cli/run_pictures.hpp"
 #include "cli/smoothing_files.hpp"
 #include "cli/staged_files.hpp"
@@ -46,6 +47,7 @@ void refuse_overwriting_the_record(const RecordJob& job, const ProcessOptions& o
     for (std::string& name : smoothing_file_names(options.smoothing, options.plot)) {
         finals.push_back(std::move(name));
     }
+    for (std::string& name : response_file_names(options)) finals.push_back(std::move(name));
     for (const std::string& name : finals) {
         std::filesystem::path file = job.target / name;
         for (const std::string& path : job.input.paths) {
@@ -106,6 +108,11 @@ void process(const RecordJob& job, const ProcessOptions& options, StagedFiles& s
         state.fh1 = (*options.bandpass)[2];
         state.fh2 = (*options.bandpass)[3];
         apply_bandpass(state);
+    }
+    if (options.response_spectra) {
+        if (auto why = write_response_files(staged, state, options, job.record)) {
+            throw RecordRefused{*why};
+        }
     }
     state.nit = options.operation;
     apply_operation(state);

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The pictures as a person sees them: runs the bundled example through the dialogue in a
-# scratch directory, draws it with "wavespec plot", has headless Chromium take a screenshot
+# scratch directory (and through "process --response-spectra" for its response spectra),
+# draws it with "wavespec plot", has headless Chromium take a screenshot
 # of each SVG and checks that each screenshot shows the three component colours in
 # quantity (a blank or broken picture does not). Needs the Debian packages chromium and
 # imagemagick.
@@ -20,6 +21,10 @@ trap 'rm -rf "$scratch"' EXIT
 mkdir -p "$scratch/examples" "$scratch/run"
 cp "$root/examples/accelerogram.csv" "$scratch/examples/"
 (cd "$scratch/run" && "$tool" < "$root/examples/answers.txt" > dialogue.log)
+# The response spectra of the same job: process writes response.csv beside the dialogue's files
+# (rewriting those byte for byte), and plot draws it with the others.
+"$tool" process -q --response-spectra --bandpass=0.1,0.2,20,25 --integrate \
+    --output=velocity.csv -C "$scratch/run" "$scratch/examples/accelerogram.csv"
 "$tool" plot --record="$scratch/examples/accelerogram.csv" "$scratch/run"
 # The smoothed spectra and H/V of noise windows: drawn by process, then again by plot from
 # the files.
@@ -33,7 +38,8 @@ min_pixels=500
 status=0
 # name:size:directory:colours that must show in quantity
 for picture in spectra:900,600:run:1F5FBF,D62728,2A9D3A waveform:900,760:run:1F5FBF,D62728,2A9D3A \
-    smoothed-spectra:900,600:hv:1F5FBF,D62728,2A9D3A hv:900,600:hv:111111,A9C4E8,D9D9D9; do
+    smoothed-spectra:900,600:hv:1F5FBF,D62728,2A9D3A hv:900,600:hv:111111,A9C4E8,D9D9D9 \
+    response:900,600:run:1F5FBF,D62728,2A9D3A; do
     IFS=: read -r name size dir colours <<<"$picture"
     file=$name
     [ "$name" = smoothed-spectra ] && file=spectra

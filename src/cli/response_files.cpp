@@ -1,0 +1,153 @@
+#include "cli/response_files.hpp"
+
+#include <algorithm>
+#include <array>
+#include <filesystem>
+#include <memory>
+#include <span>
+
+#include "cli/response_options.hpp"
+#include "dialogue/record_steps.hpp"
+#include "formats/file_trace.hpp"
+#include "plot/response_picture.hpp"
+#include "records/record_layer.hpp"
+#include "response/exact_math.hpp"
+#include "response/ground_motion.hpp"
+#include "response/response_spectra.hpp"
+
+namespace wavespec::cli {
+namespace {
+
+using Series = std::array<std::vector<double>, 3>;
+
+// The three components over the record's length as the output file would hold them with
+// operations 0 (none), 1 (integrate) and 2 (integrate twice) and no window: the tool's own
+// operation and inverse transforms, each on a fresh copy of the filtered spectra.
+std::array<Series, 3> reconstructed(const RunState& state) {
+    auto work = std::make_unique<RunState>();
+    work->nt = state.nt;
+    work->dt = state.dt;
+    work->nf = state.nf;
+    work->if1 = state.if1;
+    work->dur = state.dur;
+    work->dom = state.dom;
+    work->nom = state.nom;
+    work->eom = state.eom;
+    const auto nf = static_cast<std::ptrdiff_t>(state.nf);
+    const auto nt = static_cast<std::ptrdiff_t>(state.nt);
+    RecordLayer layer({.set_binary_mode = false}, RecordLayer::FailureMode::throw_failure);
+    std::array<Series, 3> series;
+    for (std::int32_t operation = 0; operation < 3; ++operation) {
+        std::copy(state.fx1.begin(), state.fx1.begin() + nf, work->fx1.begin());
+        std::copy(state.fx2.begin(), state.fx2.begin() + nf, work->fx2.begin());
+        std::copy(state.fx3.begin(), state.fx3.begin() + nf, work->fx3.begin());
+        work->nit = operation;
+        apply_operation(*work);
+        reconstruct_series(layer, *work, RunFileNames{}, false);
+        series[operation] = {std::vector<double>(work->x1.begin(), work->x1.begin() + nt),
+                             std::vector<double>(work->x2.begin(), work->x2.begin() + nt),
+                             std::vector<double>(work->x3.begin(), work->x3.begin() + nt)};
+    }
+    return series;
+}
+
+std::string trimmed(const HeaderName& name) {
+    std::string_view text = name_text(name);
+    std::size_t end = text.find_last_not_of(' ');
+    return std::string(text.substr(0, end == std::string_view::npos ? 0 : end + 1));
+}
+
+// A CSV field as RFC 4180 writes it: in double quotes, its quotes doubled, when it holds a
+// comma, a quote or a line end.
+std::string csv_field(const std::string& text) {
+    if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+    std::string quoted = "\"";
+    for (char c : text) {
+        if (c == '"') quoted += '"';
+        quoted += c;
+    }
+    return quoted + "\"";
+}
+
+void add_number(std::string& out, double value) {
+    out += ',';
+    out += formats::shortest_text(value);
+}
+
+}  // namespace
+
+std::vector<std::string> response_file_names(const ProcessOptions& options) {
+    if (!options.response_spectra) return {};
+    std::vector<std::string> names = {"response.csv", "measures.csv"};
+    if (options.plot) names.push_back("response.svg");
+    return names;
+}
+
+std::optional<std::string> write_response_files(StagedFiles& staged, const RunState& state,
+                                                const ProcessOptions& options,
+                                                const std::string& record) {
+    const auto [acceleration, velocity, displacement] = reconstructed(state);
+    const std::array<std::string, 3> names = {trimmed(state.head[1]), trimmed(state.head[2]),
+                                              trimmed(state.head[3])};
+    const std::string end_of_line(kLineEnd);
+
+    std::string measures = "component,PGA,PGV,PGD,Arias(m/s),D5-75(s),D5-95(s),CAV" + end_of_line;
+    for (std::size_t c = 0; c < 3; ++c) {
+        response::GroundMotion g = response::ground_motion(acceleration[c], velocity[c],
+                                                           displacement[c], state.dt);
+        measures += csv_field(names[c]);
+        for (double v : {g.pga, g.pgv, g.pgd, g.arias, g.d5_75, g.d5_95, g.cav}) {
+            add_number(measures, v);
+        }
+        measures += end_of_line;
+    }
+
+    const std::vector<double> periods =
+        options.periods.empty()
+            ? response::log_spaced(kDefaultFirstPeriod, kDefaultLastPeriod, kDefaultPeriodCount)
+            : options.periods;
+    const std::vector<double> dampings =
+        options.dampings.empty() ? std::vector<double>{kDefaultDamping} : options.dampings;
+    // The processors the batch leaves idle (records fewer than jobs) share the oscillators.
+    const std::size_t records = std::max<std::size_t>(options.records.size(), 1);
+    const auto threads = static_cast<unsigned>(std::max<std::size_t>(options.jobs / records, 1));
+    const response::ResponseSpectra spectra = response::response_spectra(
+        {acceleration[0], acceleration[1], acceleration[2]}, state.dt, periods, dampings, threads);
+
+    plot::ResponsePicture picture;
+    picture.record = std::filesystem::path(record).filename().string();
+    picture.names = {names[0], names[1], names[2], "RotD50"};
+    picture.dampings = dampings;
+    picture.periods = periods;
+    std::string table = "damping,period(s),component,Sd,Sv,Sa,PSV,PSA" + end_of_line;
+    table.reserve(dampings.size() * periods.size() * 6 * 120);
+    static constexpr const char* kRotd[3] = {"RotD00", "RotD50", "RotD100"};
+    for (std::size_t d = 0; d < dampings.size(); ++d) {
+        auto& curves = picture.psa.emplace_back();
+        for (std::size_t p = 0; p < periods.size(); ++p) {
+            const double omega = 2.0 * response::kPi / periods[p];
+            const response::OscillatorPeaks& peaks = spectra.values[d][p];
+            for (std::size_t row = 0; row < 6; ++row) {
+                const response::Peaks& v = row < 3 ? peaks.component[row] : peaks.rotd[row - 3];
+                table += formats::shortest_text(dampings[d]);
+                add_number(table, periods[p]);
+                table += ',';
+                table += row < 3 ? csv_field(names[row]) : kRotd[row - 3];
+                const double psa = omega * omega * v.displacement;
+                for (double x : {v.displacement, v.velocity, v.acceleration,
+                                 omega * v.displacement, psa}) {
+                    add_number(table, x);
+                }
+                table += end_of_line;
+                if (row < 3) curves[row].push_back(psa);
+                if (row == 4) curves[3].push_back(psa);
+            }
+        }
+    }
+    if (auto why = staged.write("response.csv", table)) return why;
+    if (auto why = staged.write("measures.csv", measures)) return why;
+    if (options.plot) return staged.write("response.svg", plot::response_svg(picture));
+    return std::nullopt;
+}
+
+}  // namespace wavespec::cli

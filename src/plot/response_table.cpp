@@ -1,0 +1,111 @@
+// response.csv read back for its picture.
+#include <charconv>
+#include <map>
+#include <system_error>
+
+#include "plot/response_picture.hpp"
+#include "plot/run_files.hpp"
+
+namespace wavespec::plot {
+namespace {
+
+constexpr std::string_view kHeader = "damping,period(s),component,Sd,Sv,Sa,PSV,PSA";
+constexpr std::string_view kRotd[3] = {"RotD00", "RotD50", "RotD100"};
+
+// The fields of one line; a field in double quotes may hold commas, and "" stands for ".
+bool split_fields(std::string_view line, std::vector<std::string>& fields) {
+    fields.clear();
+    std::size_t i = 0;
+    for (;;) {
+        std::string field;
+        if (i < line.size() && line[i] == '"') {
+            ++i;
+            for (;;) {
+                if (i >= line.size()) return false;  // no closing quote
+                if (line[i] == '"') {
+                    if (i + 1 < line.size() && line[i + 1] == '"') {
+                        field += '"';
+                        i += 2;
+                        continue;
+                    }
+                    ++i;
+                    break;
+                }
+                field += line[i++];
+            }
+            if (i < line.size() && line[i] != ',') return false;
+        } else {
+            std::size_t comma = line.find(',', i);
+            std::size_t end = comma == std::string_view::npos ? line.size() : comma;
+            field.assign(line.substr(i, end - i));
+            i = end;
+        }
+        fields.push_back(std::move(field));
+        if (i >= line.size()) return true;
+        ++i;  // the comma
+    }
+}
+
+bool number(const std::string& text, double& value) {
+    const char* end = text.data() + text.size();
+    auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    return !text.empty() && ec == std::errc() && ptr == end;
+}
+
+}  // namespace
+
+ResponsePicture read_response_spectra(std::string_view text) {
+    ResponsePicture picture;
+    std::size_t line_number = 0;
+    std::vector<std::string> fields;
+    std::map<double, std::size_t> damping_index, period_index;
+    std::size_t rows = 0;
+    while (!text.empty()) {
+        std::size_t end = text.find('\n');
+        std::string_view line = text.substr(0, end);
+        text = end == std::string_view::npos ? std::string_view{} : text.substr(end + 1);
+        if (line.ends_with('\r')) line.remove_suffix(1);
+        ++line_number;
+        if (line_number == 1) {
+            if (line != kHeader) throw ReadError(1, "not a response spectra file (header)");
+            continue;
+        }
+        if (line.empty() && text.empty()) break;
+        if (!split_fields(line, fields) || fields.size() != 8) {
+            throw ReadError(line_number, "expected 8 fields");
+        }
+        double damping = 0.0, period = 0.0, psa = 0.0;
+        if (!number(fields[0], damping) || !number(fields[1], period) ||
+            !number(fields[7], psa)) {
+            throw ReadError(line_number, "unreadable damping, period or PSA");
+        }
+        // Rows come in groups of six per damping and period.
+        std::size_t slot = rows % 6;
+        ++rows;
+        auto [d, new_damping] = damping_index.try_emplace(damping, picture.dampings.size());
+        if (new_damping) {
+            picture.dampings.push_back(damping);
+            picture.psa.emplace_back();
+        }
+        auto [p, new_period] = period_index.try_emplace(period, picture.periods.size());
+        if (new_period) {
+            if (d->second != 0) throw ReadError(line_number, "a period not in the first damping's");
+            picture.periods.push_back(period);
+        }
+        if (slot < 3) {
+            if (d->second == 0 && p->second == 0) picture.names[slot] = fields[2];
+        } else if (fields[2] != kRotd[slot - 3]) {
+            throw ReadError(line_number, "expected " + std::string(kRotd[slot - 3]));
+        }
+        if (slot == 3 || slot == 5) continue;  // RotD00 and RotD100 are not drawn
+        std::size_t curve = slot < 3 ? slot : 3;
+        auto& values = picture.psa[d->second][curve];
+        if (values.size() != p->second) throw ReadError(line_number, "rows out of order");
+        values.push_back(psa);
+    }
+    if (rows == 0 || rows % 6 != 0) throw ReadError(0, "incomplete response spectra");
+    picture.names[3] = "RotD50";
+    return picture;
+}
+
+}  // namespace wavespec::plot

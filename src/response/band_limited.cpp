@@ -1,0 +1,244 @@
+#include "response/band_limited.hpp"
+
+#include <algorithm>
+#include <atomic>
+#include <functional>
+#include <thread>
+#include <cmath>
+
+#include "response/exact_math.hpp"
+#include "response/mixed_fft.hpp"
+
+namespace wavespec::response {
+namespace {
+
+// Samples taken before the record and after it: the band-limited signal rings on either side
+// of the record (as 1/(pi k) of the values at its ends, k samples away).
+constexpr std::size_t kGuard = 64;
+constexpr std::size_t kCoarseBands = 64;
+constexpr double kFineBandRatio = 1.02;
+
+inline Complex times(double w, Complex z) { return {w * z.re, w * z.im}; }
+
+// 1 / sinc^2(x): the piecewise-linear interpolation's response at x cycles per knot, undone.
+double precompensation(double x) {
+    if (x == 0.0) return 1.0;
+    double s = sin_cos_of(kPi * x).sin / (kPi * x);
+    return 1.0 / (s * s);
+}
+
+}  // namespace
+
+BandLimitedRecord::BandLimitedRecord(std::array<std::span<const double>, 3> series, double dt)
+    : dt_(dt), samples_(series[0].size()), guard_(kGuard) {
+    length_ = smooth_length(samples_ + 3 * guard_);
+    fft_ = MixedFft(length_);
+    MixedFft& fft = fft_;
+    std::vector<Complex> pair(length_), single(length_);
+    for (std::size_t p = 0; p < samples_; ++p) {
+        pair[p] = {series[0][p], series[1][p]};
+        single[p] = {series[2][p], 0.0};
+    }
+    fft.transform(pair.data(), false);
+    fft.transform(single.data(), false);
+    const std::size_t half = length_ / 2;
+    for (auto& s : spectrum_) s.resize(half + 1);
+    for (std::size_t k = 0; k <= half; ++k) {
+        Complex a = pair[k], b = pair[(length_ - k) % length_];
+        spectrum_[0][k] = {0.5 * (a.re + b.re), 0.5 * (a.im - b.im)};
+        spectrum_[1][k] = {0.5 * (a.im + b.im), 0.5 * (b.re - a.re)};
+        spectrum_[2][k] = single[k];
+    }
+
+    // Bands of the power spectra for the error estimate.
+    const double bin = 2.0 * kPi / (static_cast<double>(length_) * dt);
+    auto band_of = [&](std::size_t first, std::size_t last) {
+        Band band{static_cast<double>(first) * bin, static_cast<double>(last) * bin, {}};
+        for (std::size_t k = first; k <= last; ++k) {
+            for (std::size_t c = 0; c < 3; ++c) {
+                Complex x = spectrum_[c][k];
+                band.power[c] += x.re * x.re + x.im * x.im;
+            }
+        }
+        return band;
+    };
+    fine_bands_.push_back(band_of(0, 0));
+    for (std::size_t first = 1; first <= half;) {
+        auto last = static_cast<std::size_t>(static_cast<double>(first) * kFineBandRatio);
+        last = std::clamp(last, first, half);
+        fine_bands_.push_back(band_of(first, last));
+        first = last + 1;
+    }
+    for (std::size_t b = 0; b < kCoarseBands; ++b) {
+        std::size_t first = (half + 1) * b / kCoarseBands;
+        std::size_t last = (half + 1) * (b + 1) / kCoarseBands;
+        if (last > first) coarse_bands_.push_back(band_of(first, last - 1));
+    }
+}
+
+double BandLimitedRecord::error_estimate(Oscillator o, int r) const {
+    const double h = dt_ / r;
+    const double knot_rate = 2.0 * kPi / h;
+    std::array<std::array<double, 3>, 3> signal{}, error{};  // [quantity][component]
+    auto add = [](std::array<std::array<double, 3>, 3>& sum, const Transfer& t,
+                  const std::array<double, 3>& power, double weight) {
+        const double q[3] = {t.displacement, t.velocity, t.acceleration};
+        for (int i = 0; i < 3; ++i)
+            for (int c = 0; c < 3; ++c) sum[i][c] += weight * q[i] * power[c];
+    };
+    for (const Band& band : fine_bands_) {
+        // The least of a unimodal function over the band is at one of its ends.
+        Transfer a = squared_transfer(o, band.low), b = squared_transfer(o, band.high);
+        Transfer least{std::min(a.displacement, b.displacement), std::min(a.velocity, b.velocity),
+                       std::min(a.acceleration, b.acceleration)};
+        add(signal, least, band.power, 1.0);
+    }
+    for (const Band& band : coarse_bands_) {
+        const double x = band.high * h / (2.0 * kPi);  // cycles per knot
+        for (int k = 1; k <= 3; ++k) {
+            double below = x / (k - x), above = x / (k + x);
+            double centre = k * knot_rate;
+            add(error, largest_squared_transfer(o, centre - band.high, centre - band.low),
+                band.power, below * below * below * below);
+            add(error, largest_squared_transfer(o, centre + band.low, centre + band.high),
+                band.power, above * above * above * above);
+        }
+        // A cubic through two knots and their slopes misses a sinusoid by (w h)^4 / 384.
+        double wh = band.high * h;
+        double cubic = wh * wh * wh * wh / 384.0;
+        add(error, largest_squared_transfer(o, band.low, band.high), band.power, cubic * cubic);
+    }
+    double worst = 0.0;
+    for (int i = 0; i < 3; ++i)
+        for (int c = 0; c < 3; ++c) {
+            if (signal[i][c] > 0.0) worst = std::max(worst, std::sqrt(error[i][c] / signal[i][c]));
+        }
+    return worst;
+}
+
+int BandLimitedRecord::knots_per_sample(Oscillator o) const {
+#ifdef WAVESPEC_RESPONSE_FORCE_RATE
+    if (WAVESPEC_RESPONSE_FORCE_RATE > 0) return WAVESPEC_RESPONSE_FORCE_RATE;
+#endif
+    for (int r = 1; r < kMostKnotsPerSample; r *= 2) {
+        if (error_estimate(o, r) <= kErrorTarget) return r;
+    }
+    return kMostKnotsPerSample;
+}
+
+void BandLimitedRecord::knots(int r, double* knots, unsigned threads) const {
+    // Knot g = r m + s (phase s) of the period of r * length_ knots is the inverse transform of
+    // length length_, at m, of the spectrum turned by exp(2 pi i k s / (r length_)): r
+    // transforms of the record's length instead of one r times as long.
+    const std::size_t n = length_, half = n / 2, phases = static_cast<std::size_t>(r);
+    const std::size_t total = n * phases;
+    const bool nyquist = n % 2 == 0;
+    // exp(2 pi i t / total) for t up to total / 2, as the product of two short tables.
+    const std::size_t block = static_cast<std::size_t>(std::sqrt(static_cast<double>(total))) + 1;
+    std::vector<Complex> coarse(total / (2 * block) + 2), fine(block);
+    for (std::size_t a = 0; a < coarse.size(); ++a) {
+        SineCosine sc = sin_cos_of(2.0 * kPi * static_cast<double>(a * block) / static_cast<double>(total));
+        coarse[a] = {sc.cos, sc.sin};
+    }
+    for (std::size_t b = 0; b < block; ++b) {
+        SineCosine sc = sin_cos_of(2.0 * kPi * static_cast<double>(b) / static_cast<double>(total));
+        fine[b] = {sc.cos, sc.sin};
+    }
+    // exp(2 pi i k s / total) for k = 0, 1, ...: the index k s followed as a multiple of block
+    // and a remainder.
+    struct Turner {
+        const std::vector<Complex>& coarse;
+        const std::vector<Complex>& fine;
+        std::size_t step, block, high = 0, low = 0;
+        Complex next() {
+            Complex a = coarse[high], b = fine[low];
+            low += step;
+            while (low >= block) low -= block, ++high;
+            return {a.re * b.re - a.im * b.im, a.re * b.im + a.im * b.re};
+        }
+    };
+    // The pre-compensated spectra (the Nyquist bin's halves at +fN and -fN apart).
+    std::vector<double> weight(half + 1);
+    for (std::size_t k = 0; k <= half; ++k) {
+        weight[k] = precompensation(static_cast<double>(k) / static_cast<double>(total));
+    }
+    if (nyquist) weight[half] = r == 1 ? kPi * kPi / 8.0 : 0.5 * weight[half];
+
+    const std::size_t count = knot_count(r), lead = guard_ * phases;
+    const double scale = 1.0 / static_cast<double>(n);
+    // Knot g = m phases + s of the period is knot g + lead, or, at the period's end (before the
+    // record), knot g - (total - lead); the knots between are not kept.
+    auto place = [&](const std::vector<Complex>& z, std::size_t s, std::size_t lane, bool imaginary) {
+        auto value = [&](std::size_t m) { return (imaginary ? z[m].im : z[m].re) * scale; };
+        std::size_t m = 0;
+        for (; m < n && m * phases + s + lead < count; ++m) {
+            knots[(m * phases + s + lead) * kLanes + lane] = value(m);
+        }
+        m = std::max(m, (total - lead - s + phases - 1) / phases);
+        for (; m < n; ++m) knots[(m * phases + s - (total - lead)) * kLanes + lane] = value(m);
+    };
+    auto mul = [](Complex a, Complex b) {
+        return Complex{a.re * b.re - a.im * b.im, a.re * b.im + a.im * b.re};
+    };
+    auto conj = [](Complex a) { return Complex{a.re, -a.im}; };
+    // Transform t of 3r/2 (rounded up): the first r give the first two components of phase
+    // t, as Z = (X1 + i X2) at +k and (conj X1 + i conj X2) at -k, turned; the others the third
+    // component of phases 2u and 2u + 1 as Z = Y(2u) + i Y(2u + 1), each half real.
+    auto transform = [&](std::size_t t, MixedFft& fft, std::vector<Complex>& z) {
+        z.assign(n, Complex{});
+        const bool pair = t < phases;
+        const std::size_t s = pair ? t : 2 * (t - phases);
+        const bool two = !pair && s + 1 < phases;
+        Turner turn_a{coarse, fine, s, block}, turn_b{coarse, fine, s + 1, block};
+        for (std::size_t k = 0; k <= half; ++k) {
+            Complex plus, minus;
+            if (pair) {
+                const Complex x1 = spectrum_[0][k], x2 = spectrum_[1][k];
+                Complex turned = turn_a.next();
+                plus = mul(times(weight[k], {x1.re - x2.im, x1.im + x2.re}), turned);
+                minus = mul(times(weight[k], {x1.re + x2.im, x2.re - x1.im}), conj(turned));
+            } else {
+                const Complex x = times(weight[k], spectrum_[2][k]);
+                Complex ta = turn_a.next(), tb = two ? turn_b.next() : Complex{};
+                Complex a = mul(x, ta), b = mul(x, tb);
+                Complex am = mul(conj(x), conj(ta)), bm = mul(conj(x), conj(tb));
+                plus = {a.re - b.im, a.im + b.re};
+                minus = {am.re - bm.im, am.im + bm.re};
+            }
+            if (k == 0) {
+                z[0] = plus;
+            } else if (nyquist && k == half) {
+                z[k] = r == 1 ? plus : Complex{plus.re + minus.re, plus.im + minus.im};
+            } else {
+                z[k] = plus;
+                z[n - k] = minus;
+            }
+        }
+        fft.transform(z.data(), true);
+        if (pair) {
+            place(z, s, 0, false);
+            place(z, s, 1, true);
+        } else {
+            place(z, s, 2, false);
+            if (two) place(z, s + 1, 2, true);
+        }
+    };
+    const std::size_t transforms = phases + (phases + 1) / 2;
+    std::atomic<std::size_t> next{0};
+    auto work = [&](MixedFft& fft) {
+        std::vector<Complex> z;
+        for (std::size_t t = next++; t < transforms; t = next++) transform(t, fft, z);
+    };
+    std::vector<std::thread> helpers;
+    std::vector<MixedFft> ffts;
+    ffts.reserve(threads);
+    for (unsigned i = 1; i < threads && i < transforms; ++i) ffts.push_back(fft_);
+    for (MixedFft& fft : ffts) helpers.emplace_back(work, std::ref(fft));
+    work(fft_);
+    for (std::thread& helper : helpers) helper.join();
+    for (std::size_t j = 0; j < count; ++j) {
+        knots[j * kLanes + 3] = knots[j * kLanes] + knots[j * kLanes + 1];
+    }
+}
+
+}  // namespace wavespec::response

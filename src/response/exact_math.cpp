@@ -1,0 +1,96 @@
+#include "response/exact_math.hpp"
+
+#include <cmath>
+#include <initializer_list>
+#include <limits>
+
+namespace wavespec::response {
+namespace {
+
+// ln 2 and pi/2 in parts whose products with small integers are exact (fdlibm's splits).
+constexpr double kLn2High = 6.93147180369123816490e-01;
+constexpr double kLn2Low = 1.90821492927058770002e-10;
+constexpr double kHalfPi1 = 1.57079632673412561417e+00;
+constexpr double kHalfPi2 = 6.07710050630396597660e-11;
+constexpr double kHalfPi3 = 2.02226624871116645580e-21;
+
+// sin and cos of r, |r| <= pi/4: Taylor series to the 17th and 18th power (the first term
+// left out is below 1e-19 of the result).
+double sine_near_zero(double r) {
+    double r2 = r * r;
+    double p = 1.0 / 355687428096000.0;  // 1/17!
+    for (double d : {-1.0 / 1307674368000.0, 1.0 / 6227020800.0, -1.0 / 39916800.0,
+                     1.0 / 362880.0, -1.0 / 5040.0, 1.0 / 120.0, -1.0 / 6.0}) {
+        p = p * r2 + d;
+    }
+    return r + r * (r2 * p);
+}
+
+double cosine_near_zero(double r) {
+    double r2 = r * r;
+    double p = -1.0 / 6402373705728000.0;  // -1/18!
+    for (double d : {1.0 / 20922789888000.0, -1.0 / 87178291200.0, 1.0 / 479001600.0,
+                     -1.0 / 3628800.0, 1.0 / 40320.0, -1.0 / 720.0, 1.0 / 24.0}) {
+        p = p * r2 + d;
+    }
+    return (1.0 - 0.5 * r2) + r2 * (r2 * p);
+}
+
+}  // namespace
+
+double exp_of(double x) {
+    if (std::isnan(x)) return x;
+    if (x > 709.78) return std::numeric_limits<double>::infinity();
+    if (x < -745.2) return 0.0;
+    double k = std::nearbyint(x * 1.4426950408889634);
+    double r = (x - k * kLn2High) - k * kLn2Low;  // |r| <= 0.347
+    // Taylor series to the 14th power.
+    double p = 1.0 / 87178291200.0;
+    for (double d : {1.0 / 6227020800.0, 1.0 / 479001600.0, 1.0 / 39916800.0, 1.0 / 3628800.0,
+                     1.0 / 362880.0, 1.0 / 40320.0, 1.0 / 5040.0, 1.0 / 720.0, 1.0 / 120.0,
+                     1.0 / 24.0, 1.0 / 6.0, 0.5}) {
+        p = p * r + d;
+    }
+    double e = 1.0 + (r + r * (r * p));
+    return std::ldexp(e, static_cast<int>(k));
+}
+
+double log_of(double x) {
+    if (!(x > 0.0) || std::isinf(x)) return x == 0.0 ? -std::numeric_limits<double>::infinity()
+                                                     : std::numeric_limits<double>::quiet_NaN();
+    int e = 0;
+    double m = std::frexp(x, &e);  // [0.5, 1)
+    if (m < 0.70710678118654752) {
+        m *= 2.0;
+        e -= 1;
+    }
+    double f = m - 1.0;
+    double s = f / (2.0 + f);  // |s| <= 0.172; log m = 2 atanh s
+    double s2 = s * s;
+    double p = 1.0 / 21.0;
+    for (double d : {1.0 / 19.0, 1.0 / 17.0, 1.0 / 15.0, 1.0 / 13.0, 1.0 / 11.0, 1.0 / 9.0,
+                     1.0 / 7.0, 1.0 / 5.0, 1.0 / 3.0}) {
+        p = p * s2 + d;
+    }
+    double log_m = 2.0 * s + 2.0 * s * (s2 * p);
+    double k = e;
+    return (k * kLn2High + log_m) + k * kLn2Low;
+}
+
+SineCosine sin_cos_of(double x) {
+    double k = std::nearbyint(x * 0.63661977236758134);
+    double r = ((x - k * kHalfPi1) - k * kHalfPi2) - k * kHalfPi3;
+    double s = sine_near_zero(r), c = cosine_near_zero(r);
+    switch (static_cast<long long>(k) & 3) {
+        case 0:
+            return {s, c};
+        case 1:
+            return {c, -s};
+        case 2:
+            return {-s, -c};
+        default:
+            return {-c, s};
+    }
+}
+
+}  // namespace wavespec::response

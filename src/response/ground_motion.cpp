@@ -1,0 +1,56 @@
+#include "response/ground_motion.hpp"
+
+#include <cmath>
+#include <vector>
+
+#include "response/exact_math.hpp"
+
+namespace wavespec::response {
+namespace {
+
+double peak(std::span<const double> series) {
+    double most = 0.0;
+    for (double x : series) most = std::max(most, std::fabs(x));
+    return most;
+}
+
+// The first time at which the running integral reaches the level, linear between samples.
+double time_reaching(const std::vector<double>& running, double level, double dt) {
+    for (std::size_t i = 1; i < running.size(); ++i) {
+        if (running[i] >= level) {
+            double rise = running[i] - running[i - 1];
+            double part = rise > 0.0 ? (level - running[i - 1]) / rise : 0.0;
+            return (static_cast<double>(i - 1) + part) * dt;
+        }
+    }
+    return static_cast<double>(running.size() - 1) * dt;
+}
+
+}  // namespace
+
+GroundMotion ground_motion(std::span<const double> a, std::span<const double> velocity,
+                           std::span<const double> displacement, double dt) {
+    GroundMotion g;
+    g.pga = peak(a);
+    g.pgv = peak(velocity);
+    g.pgd = peak(displacement);
+    if (a.empty()) return g;
+    std::vector<double> running(a.size(), 0.0);  // integral of a^2 dt, trapezoids
+    double cav = 0.0;
+    for (std::size_t i = 1; i < a.size(); ++i) {
+        running[i] = running[i - 1] + 0.5 * dt * (a[i - 1] * a[i - 1] + a[i] * a[i]);
+        cav += 0.5 * dt * (std::fabs(a[i - 1]) + std::fabs(a[i]));
+    }
+    double total = running.back();
+    // cm^2/s^3 -> m^2/s^3, over g in m/s^2.
+    g.arias = kPi / (2.0 * kGravity) * total * 1e-4;
+    g.cav = cav;
+    if (total > 0.0) {
+        double t5 = time_reaching(running, 0.05 * total, dt);
+        g.d5_75 = time_reaching(running, 0.75 * total, dt) - t5;
+        g.d5_95 = time_reaching(running, 0.95 * total, dt) - t5;
+    }
+    return g;
+}
+
+}  // namespace wavespec::response

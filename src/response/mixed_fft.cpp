@@ -1,0 +1,158 @@
+#include "response/mixed_fft.hpp"
+
+#include <algorithm>
+#include <stdexcept>
+
+#include "response/exact_math.hpp"
+
+namespace wavespec::response {
+namespace {
+
+inline Complex add(Complex a, Complex b) { return {a.re + b.re, a.im + b.im}; }
+inline Complex sub(Complex a, Complex b) { return {a.re - b.re, a.im - b.im}; }
+inline Complex mul(Complex a, Complex b) {
+    return {a.re * b.re - a.im * b.im, a.re * b.im + a.im * b.re};
+}
+inline Complex conj(Complex a) { return {a.re, -a.im}; }
+// a * (-i) for the forward direction, a * i for the inverse.
+inline Complex rotate(Complex a, bool inverse) {
+    return inverse ? Complex{-a.im, a.re} : Complex{a.im, -a.re};
+}
+
+}  // namespace
+
+std::size_t smooth_length(std::size_t n) {
+    if (n <= 1) return 1;
+    std::size_t best = SIZE_MAX;
+    for (std::size_t p5 = 1; p5 < best; p5 *= 5) {
+        for (std::size_t p35 = p5; p35 < best; p35 *= 3) {
+            std::size_t m = p35;
+            while (m < n) m *= 2;
+            best = std::min(best, m);
+        }
+    }
+    return best;
+}
+
+MixedFft::MixedFft(std::size_t n) : n_(n), work_(n) {
+    std::size_t rest = n;
+    while (rest % 4 == 0) radices_.push_back(4), rest /= 4;
+    while (rest % 2 == 0) radices_.push_back(2), rest /= 2;
+    while (rest % 3 == 0) radices_.push_back(3), rest /= 3;
+    while (rest % 5 == 0) radices_.push_back(5), rest /= 5;
+    if (rest != 1 || n == 0) throw std::invalid_argument("MixedFft: length not 2^a 3^b 5^c");
+    // exp(-2 pi i t/n) from the first eighth of the circle by symmetry where n allows it:
+    // fewer sines and cosines, and mirror images with the same digits.
+    roots_.resize(n);
+    const double step = 2.0 * kPi / static_cast<double>(n);
+    const std::size_t quarter = n % 4 == 0 ? n / 4 : n;
+    const bool octants = n % 8 == 0;
+    std::vector<SineCosine> base(octants ? n / 8 + 1 : quarter);
+    for (std::size_t t = 0; t < base.size(); ++t) base[t] = sin_cos_of(step * static_cast<double>(t));
+    for (std::size_t t = 0; t < n; ++t) {
+        std::size_t turns = t / quarter, folded = t % quarter;
+        SineCosine sc = folded < base.size() ? base[folded]
+                                             : SineCosine{base[quarter - folded].cos,
+                                                          base[quarter - folded].sin};
+        Complex w{sc.cos, -sc.sin};
+        for (std::size_t q = 0; q < turns; ++q) w = Complex{w.im, -w.re};  // times -i
+        roots_[t] = w;
+    }
+    // Each stage's factors exp(-2 pi i k j / length), k = 1 .. p-1, side by side for each j.
+    std::size_t length = n;
+    for (int p : radices_) {
+        const std::size_t m = length / static_cast<std::size_t>(p), step = n / length;
+        std::vector<Complex> factors(m * static_cast<std::size_t>(p - 1));
+        for (std::size_t j = 0; j < m; ++j) {
+            for (int k = 1; k < p; ++k) {
+                factors[j * static_cast<std::size_t>(p - 1) + static_cast<std::size_t>(k - 1)] =
+                    roots_[static_cast<std::size_t>(k) * j * step];
+            }
+        }
+        stage_factors_.push_back(std::move(factors));
+        length = m;
+    }
+    roots_.clear();
+    roots_.shrink_to_fit();
+}
+
+void MixedFft::transform(Complex* data, bool inverse) {
+    Complex* x = data;
+    Complex* y = work_.data();
+    std::size_t stride = 1, length = n_;
+    const SineCosine third = sin_cos_of(2.0 * kPi / 3.0);
+    const SineCosine fifth1 = sin_cos_of(2.0 * kPi / 5.0);
+    const SineCosine fifth2 = sin_cos_of(4.0 * kPi / 5.0);
+    const double sign = inverse ? 1.0 : -1.0;
+    std::size_t stage = 0;
+    for (int p : radices_) {
+        const std::size_t m = length / static_cast<std::size_t>(p);
+        const Complex* factors = stage_factors_[stage++].data();
+        for (std::size_t j = 0; j < m; ++j) {
+            Complex w[5];
+            for (int k = 1; k < p; ++k) {
+                Complex r = factors[j * static_cast<std::size_t>(p - 1) + static_cast<std::size_t>(k - 1)];
+                w[k] = inverse ? conj(r) : r;
+            }
+            const Complex* in = x + stride * j;
+            Complex* out = y + stride * static_cast<std::size_t>(p) * j;
+            const std::size_t in_step = stride * m;
+            for (std::size_t q = 0; q < stride; ++q) {
+                Complex b[5];
+                if (p == 4) {
+                    Complex a0 = in[q], a1 = in[q + in_step], a2 = in[q + 2 * in_step],
+                            a3 = in[q + 3 * in_step];
+                    Complex s02 = add(a0, a2), d02 = sub(a0, a2), s13 = add(a1, a3),
+                            d13 = rotate(sub(a1, a3), inverse);
+                    b[0] = add(s02, s13);
+                    b[1] = add(d02, d13);
+                    b[2] = sub(s02, s13);
+                    b[3] = sub(d02, d13);
+                } else if (p == 2) {
+                    Complex a0 = in[q], a1 = in[q + in_step];
+                    b[0] = add(a0, a1);
+                    b[1] = sub(a0, a1);
+                } else if (p == 3) {
+                    Complex a0 = in[q], a1 = in[q + in_step], a2 = in[q + 2 * in_step];
+                    Complex s = add(a1, a2), d = sub(a1, a2);
+                    Complex c{a0.re + third.cos * s.re, a0.im + third.cos * s.im};
+                    Complex e{-sign * third.sin * d.im, sign * third.sin * d.re};
+                    b[0] = add(a0, s);
+                    b[1] = add(c, e);
+                    b[2] = sub(c, e);
+                } else {
+                    Complex a0 = in[q], a1 = in[q + in_step], a2 = in[q + 2 * in_step],
+                            a3 = in[q + 3 * in_step], a4 = in[q + 4 * in_step];
+                    Complex s1 = add(a1, a4), d1 = sub(a1, a4), s2 = add(a2, a3),
+                            d2 = sub(a2, a3);
+                    Complex c1{a0.re + fifth1.cos * s1.re + fifth2.cos * s2.re,
+                               a0.im + fifth1.cos * s1.im + fifth2.cos * s2.im};
+                    Complex c2{a0.re + fifth2.cos * s1.re + fifth1.cos * s2.re,
+                               a0.im + fifth2.cos * s1.im + fifth1.cos * s2.im};
+                    // sign * i * (sin1 d1 + sin2 d2) and sign * i * (sin2 d1 - sin1 d2).
+                    double t1re = fifth1.sin * d1.re + fifth2.sin * d2.re;
+                    double t1im = fifth1.sin * d1.im + fifth2.sin * d2.im;
+                    double t2re = fifth2.sin * d1.re - fifth1.sin * d2.re;
+                    double t2im = fifth2.sin * d1.im - fifth1.sin * d2.im;
+                    Complex e1{-sign * t1im, sign * t1re}, e2{-sign * t2im, sign * t2re};
+                    b[0] = {a0.re + s1.re + s2.re, a0.im + s1.im + s2.im};
+                    b[1] = add(c1, e1);
+                    b[4] = sub(c1, e1);
+                    b[2] = add(c2, e2);
+                    b[3] = sub(c2, e2);
+                }
+                out[q] = b[0];
+                for (int k = 1; k < p; ++k) {
+                    out[q + stride * static_cast<std::size_t>(k)] =
+                        j == 0 ? b[k] : mul(b[k], w[k]);
+                }
+            }
+        }
+        std::swap(x, y);
+        stride *= static_cast<std::size_t>(p);
+        length = m;
+    }
+    if (x != data) std::copy(x, x + n_, data);
+}
+
+}  // namespace wavespec::response

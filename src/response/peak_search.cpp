@@ -1,0 +1,364 @@
+#include "response/peak_search.hpp"
+
+#include <algorithm>
+#include <cmath>
+
+#include "response/exact_math.hpp"
+
+namespace wavespec::response {
+namespace {
+
+constexpr std::size_t kArcsBeforeSweep = 1 << 14;
+// How far outside the hull (relative to its distance from the centre) a knot must lie to
+// widen it.
+constexpr double kHullSlack = 1e-4;
+// Vertices of the polygon that whole chunks of path are tested against.
+constexpr std::size_t kCoarseVertices = 32;
+
+struct AngleTable {
+    std::array<double, kAngles> cos{}, sin{};
+    AngleTable() {
+        for (int j = 0; j <= 45; ++j) {
+            SineCosine sc = sin_cos_of(kPi * j / 180.0);
+            cos[j] = sc.cos;
+            sin[j] = sc.sin;
+        }
+        cos[45] = sin[45] = std::sqrt(0.5);
+        for (int j = 46; j <= 90; ++j) {
+            cos[j] = sin[90 - j];
+            sin[j] = cos[90 - j];
+        }
+        for (int j = 91; j < kAngles; ++j) {
+            cos[j] = -cos[180 - j];
+            sin[j] = sin[180 - j];
+        }
+    }
+};
+
+// Built before main: its users run on the batch's threads.
+const AngleTable kAngleTable;
+
+inline const AngleTable& angles() { return kAngleTable; }
+
+}  // namespace
+
+const std::array<double, kAngles>& angle_cosines() { return angles().cos; }
+const std::array<double, kAngles>& angle_sines() { return angles().sin; }
+
+double arc_peak(double p0, double d0, double p1, double d1, double h) {
+    // p(s) = p0 + b s + c s^2 + d s^3 for s in [0, 1].
+    double b = h * d0, c = 3.0 * (p1 - p0) - h * (2.0 * d0 + d1), d = 2.0 * (p0 - p1) + h * (d0 + d1);
+    double best = std::max(std::fabs(p0), std::fabs(p1));
+    auto consider = [&](double s) {
+        if (s > 0.0 && s < 1.0) best = std::max(best, std::fabs(p0 + s * (b + s * (c + s * d))));
+    };
+    // p'(s) = b + 2 c s + 3 d s^2.
+    double a2 = 3.0 * d, a1 = 2.0 * c;
+    if (a2 == 0.0) {
+        if (a1 != 0.0) consider(-b / a1);
+        return best;
+    }
+    double disc = a1 * a1 - 4.0 * a2 * b;
+    if (disc < 0.0) return best;
+    double q = -0.5 * (a1 + std::copysign(std::sqrt(disc), a1));
+    if (q != 0.0) {
+        consider(q / a2);
+        consider(b / q);
+    } else {
+        consider(0.0);
+    }
+    return best;
+}
+
+namespace {
+
+// A monotonic stand-in for the direction of (x, y) (0 to 4 around the circle, from the
+// positive x axis counter-clockwise), from one division.
+double turn_of(double x, double y) {
+    double ax = std::fabs(x), ay = std::fabs(y);
+    if (ax + ay == 0.0) return 0.0;
+    double f = ay / (ax + ay);
+    return y >= 0.0 ? (x >= 0.0 ? f : 2.0 - f) : (x < 0.0 ? 2.0 + f : 4.0 - f);
+}
+
+inline double cross(double ax, double ay, double bx, double by) { return ax * by - ay * bx; }
+
+}  // namespace
+
+void RotatedPeaks::Outline::find_start() {
+    start = static_cast<int>(std::min_element(turns.begin(), turns.end()) - turns.begin());
+}
+
+int RotatedPeaks::Outline::vertex_near(double x, double y) const {
+    // Binary search over the turns, which rise around the outline from the vertex start.
+    const int n = static_cast<int>(vertices.size());
+    const double t = turn_of(x, y);
+    int low = 0, high = n;  // positions from start: the first with a turn above t
+    while (low < high) {
+        int mid = (low + high) / 2;
+        int at = start + mid >= n ? start + mid - n : start + mid;
+        if (turns[static_cast<std::size_t>(at)] <= t) {
+            low = mid + 1;
+        } else {
+            high = mid;
+        }
+    }
+    return (start + low + n - 1) % n;
+}
+
+bool RotatedPeaks::Outline::well_inside(double x, double y, double margin, int from,
+                                        int& edge) const {
+    // The edge whose ends hold the point's direction between them, from the vertex from. The
+    // outline being convex and holding the centre, the point is inside it when it is inside
+    // that edge.
+    const int n = static_cast<int>(vertices.size());
+    int i = from < n ? from : 0;
+    for (int steps = 0; steps < 2 * n; ++steps) {
+        int j = i + 1 == n ? 0 : i + 1;
+        if (cross(vertices[j].x, vertices[j].y, x, y) > 0.0) {
+            i = j;
+        } else if (cross(vertices[i].x, vertices[i].y, x, y) < 0.0) {
+            i = i == 0 ? n - 1 : i - 1;
+        } else {
+            break;
+        }
+    }
+    edge = i;
+    // With the margin: the edge faced and its neighbours, and the vertices at its ends.
+    const double m2 = margin * margin;
+    for (int k : {i == 0 ? n - 1 : i - 1, i, i + 1 == n ? 0 : i + 1}) {
+        const Point& a = vertices[k];
+        const Point& b = vertices[k + 1 == n ? 0 : k + 1];
+        double ex = b.x - a.x, ey = b.y - a.y;
+        double inside = cross(ex, ey, x - a.x, y - a.y);
+        if (inside < 0.0 || inside * inside < m2 * (ex * ex + ey * ey)) return false;
+    }
+    for (int k : {i, i + 1 == n ? 0 : i + 1}) {
+        double dx = x - vertices[k].x, dy = y - vertices[k].y;
+        if (dx * dx + dy * dy < m2) return false;
+    }
+    return true;
+}
+
+bool RotatedPeaks::may_leave(double x_most, double y_most, double sum_most, double margin) {
+    if (x_most * x_most + y_most * y_most <= inner_radius_squared(margin)) return false;
+    if (!outlined_) return true;
+    // The box with the corners (X, Y) and (-X, -Y) cut by x + y = +-Z (the corners (-X, Y) and
+    // (X, -Y) never are: the path's point at |x| = X has |y| <= Y and |x + y| <= Z, so
+    // X <= Y + Z). By symmetry the corners on one side of the centre suffice.
+    const double corners[3][2] = {{x_most, std::min(y_most, sum_most - x_most)},
+                                  {std::min(x_most, sum_most - y_most), y_most},
+                                  {-x_most, y_most}};
+    const Outline& outline = coarse_.vertices.empty() ? hull_ : coarse_;
+    for (const auto& c : corners) {
+        int edge = 0;
+        if (!outline.well_inside(c[0], c[1], margin, outline.vertex_near(c[0], c[1]), edge)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void RotatedPeaks::thin_out() {
+    const std::size_t n = hull_.vertices.size();
+    coarse_.vertices.clear();
+    coarse_.turns.clear();
+    if (n <= kCoarseVertices) return;  // the hull itself is small enough
+    const std::size_t stride = (n + kCoarseVertices - 1) / kCoarseVertices;
+    for (std::size_t i = 0; i < n; i += stride) {
+        coarse_.vertices.push_back(hull_.vertices[i]);
+        coarse_.turns.push_back(hull_.turns[i]);
+    }
+    // Vertices of the hull in order make a convex polygon inside it; it must hold the centre.
+    const std::size_t m = coarse_.vertices.size();
+    for (std::size_t i = 0; i < m; ++i) {
+        const Point& a = coarse_.vertices[i];
+        const Point& b = coarse_.vertices[i + 1 == m ? 0 : i + 1];
+        if (!(cross(a.x, a.y, b.x, b.y) > 0.0)) {
+            coarse_.vertices.clear();
+            coarse_.turns.clear();
+            return;
+        }
+    }
+    coarse_.find_start();
+}
+
+bool RotatedPeaks::widen(double x, double y) {
+    std::vector<Point>& v = hull_.vertices;
+    std::vector<double>& turns = hull_.turns;
+    const int n = static_cast<int>(v.size());
+    int edge = 0;
+    hull_.well_inside(x, y, 0.0, hull_.vertex_near(x, y), edge);
+    auto outside = [&](int k) {
+        const Point& a = v[k];
+        const Point& b = v[k + 1 == n ? 0 : k + 1];
+        return cross(b.x - a.x, b.y - a.y, x - a.x, y - a.y) < 0.0;
+    };
+    // A knot barely outside is left out: the hull stays inside the path's and only tells
+    // which knots to pass over; the knot's arcs are kept all the same.
+    {
+        const Point& a = v[edge];
+        const Point& b = v[edge + 1 == n ? 0 : edge + 1];
+        double ex = b.x - a.x, ey = b.y - a.y;
+        double out = -cross(ex, ey, x - a.x, y - a.y);
+        double slack = kHullSlack * kHullSlack * (x * x + y * y) * (ex * ex + ey * ey);
+        if (out <= 0.0 || out * out <= slack) return false;
+    }
+    // The edges the knot sees are consecutive: the vertices between the first and the last
+    // go, the knot comes in.
+    int first = edge, last = edge, seen = 1;
+    while (seen < n && outside(first == 0 ? n - 1 : first - 1)) {
+        first = first == 0 ? n - 1 : first - 1;
+        ++seen;
+    }
+    while (seen < n && outside(last + 1 == n ? 0 : last + 1)) {
+        last = last + 1 == n ? 0 : last + 1;
+        ++seen;
+    }
+    // Vertices first + 1 .. last (seen - 1 of them, going round) are replaced by the knot.
+    int at = first + 1 == n ? 0 : first + 1;
+    const int first_gone = at, gone = seen - 1;
+    // The vertex of least turn moves only when it goes or when the knot's turn is less.
+    const bool start_gone = gone > 0 && ((hull_.start - first_gone + n) % n) < gone;
+    if (at + gone <= n) {
+        v.erase(v.begin() + at, v.begin() + at + gone);
+        turns.erase(turns.begin() + at, turns.begin() + at + gone);
+    } else {
+        int tail = n - at;
+        v.erase(v.begin() + at, v.end());
+        turns.erase(turns.begin() + at, turns.end());
+        v.erase(v.begin(), v.begin() + (gone - tail));
+        turns.erase(turns.begin(), turns.begin() + (gone - tail));
+        at = static_cast<int>(v.size());
+    }
+    v.insert(v.begin() + at, Point{x, y});
+    const double t = turn_of(x, y);
+    turns.insert(turns.begin() + at, t);
+    if (start_gone) {
+        hull_.find_start();
+    } else {
+        // Where the old vertex of least turn is now.
+        int start = hull_.start;
+        if (first_gone + gone <= n) {
+            if (start >= first_gone + gone) start += 1 - gone;
+        } else {
+            start -= gone - (n - first_gone);
+        }
+        hull_.start = t < turns[static_cast<std::size_t>(start)] ? at : start;
+    }
+    edge_ = at;
+    return true;
+}
+
+void RotatedPeaks::take_knot(double x, double y) {
+    if (outlined_) {
+        bool wider = widen(x, y);
+        wider = widen(-x, -y) || wider;
+        // The inner radius only grows with the hull: an old one is a sound, if slack, bound;
+        // so is an old thinned polygon.
+        if (wider && ++widenings_ % 32 == 0) {
+            measure_inner_radius();
+            thin_out();
+        }
+        return;
+    }
+    // Before the hull holds the centre: the hull of every knot taken and its mirror image
+    // (Andrew's monotone chain; few knots, or all on a line through the centre).
+    std::vector<Point> points = hull_.vertices;
+    points.push_back({x, y});
+    points.push_back({-x, -y});
+    std::sort(points.begin(), points.end(),
+              [](const Point& a, const Point& b) { return a.x < b.x || (a.x == b.x && a.y < b.y); });
+    std::vector<Point> chain(2 * points.size());
+    std::size_t k = 0;
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        while (k >= 2 && cross(chain[k - 1].x - chain[k - 2].x, chain[k - 1].y - chain[k - 2].y,
+                               points[i].x - chain[k - 2].x, points[i].y - chain[k - 2].y) <= 0.0) {
+            --k;
+        }
+        chain[k++] = points[i];
+    }
+    for (std::size_t i = points.size() - 1, lower = k + 1; i-- > 0;) {
+        while (k >= lower &&
+               cross(chain[k - 1].x - chain[k - 2].x, chain[k - 1].y - chain[k - 2].y,
+                     points[i].x - chain[k - 2].x, points[i].y - chain[k - 2].y) <= 0.0) {
+            --k;
+        }
+        chain[k++] = points[i];
+    }
+    chain.resize(k > 1 ? k - 1 : k);
+    hull_.vertices = std::move(chain);
+    hull_.turns.resize(hull_.vertices.size());
+    for (std::size_t i = 0; i < hull_.vertices.size(); ++i) {
+        hull_.turns[i] = turn_of(hull_.vertices[i].x, hull_.vertices[i].y);
+    }
+    hull_.find_start();
+    // The centre strictly inside every edge: the hull has an inside, and searches from the
+    // centre outwards are sound.
+    const std::vector<Point>& v = hull_.vertices;
+    outlined_ = v.size() >= 3;
+    for (std::size_t i = 0; outlined_ && i < v.size(); ++i) {
+        const Point& a = v[i];
+        const Point& b = v[i + 1 == v.size() ? 0 : i + 1];
+        outlined_ = cross(a.x, a.y, b.x, b.y) > 0.0;
+    }
+    edge_ = 0;
+    if (outlined_) measure_inner_radius();
+}
+
+void RotatedPeaks::measure_inner_radius() {
+    // The distance from the centre to each edge's line: cross(a, b) / |b - a|.
+    double least = INFINITY;
+    const std::vector<Point>& v = hull_.vertices;
+    const std::size_t n = v.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        const Point& a = v[i];
+        const Point& b = v[i + 1 == n ? 0 : i + 1];
+        double ex = b.x - a.x, ey = b.y - a.y;
+        double length2 = ex * ex + ey * ey;
+        if (length2 == 0.0) continue;
+        double c = cross(a.x, a.y, b.x, b.y);
+        least = std::min(least, c * c / length2);
+    }
+    inner_radius_ = std::isfinite(least) ? std::sqrt(least) : 0.0;
+}
+
+void RotatedPeaks::take_arc(const PathArc& arc) {
+    arcs_.push_back(arc);
+    if (arcs_.size() >= next_sweep_) {
+        drop_settled_arcs();
+        next_sweep_ = std::max(kArcsBeforeSweep, 2 * arcs_.size());
+    }
+}
+
+void RotatedPeaks::drop_settled_arcs() {
+    std::erase_if(arcs_, [&](const PathArc& a) {
+        return !may_shape(a.x0, a.y0, a.margin) && !may_shape(a.x1, a.y1, a.margin);
+    });
+}
+
+std::array<double, kAngles> RotatedPeaks::peaks() {
+    drop_settled_arcs();
+    const auto& cs = angles().cos;
+    const auto& sn = angles().sin;
+    // The knots' peaks: the hull's (every knot lies inside it).
+    std::array<double, kAngles> knot_peak{};
+    for (const Point& v : hull_.vertices) {
+        for (int j = 0; j < kAngles; ++j) {
+            double p = std::fabs(cs[j] * v.x + sn[j] * v.y);
+            knot_peak[j] = p > knot_peak[j] ? p : knot_peak[j];
+        }
+    }
+    std::array<double, kAngles> peak = knot_peak;
+    for (const PathArc& a : arcs_) {
+        for (int j = 0; j < kAngles; ++j) {
+            double p0 = cs[j] * a.x0 + sn[j] * a.y0, p1 = cs[j] * a.x1 + sn[j] * a.y1;
+            if (std::max(std::fabs(p0), std::fabs(p1)) + a.margin <= knot_peak[j]) continue;
+            double d0 = cs[j] * a.dx0 + sn[j] * a.dy0, d1 = cs[j] * a.dx1 + sn[j] * a.dy1;
+            peak[j] = std::max(peak[j], arc_peak(p0, d0, p1, d1, a.h));
+        }
+    }
+    return peak;
+}
+
+}  // namespace wavespec::response

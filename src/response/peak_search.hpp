@@ -1,0 +1,99 @@
+// Peaks over continuous time of responses known at knots with their slopes: the largest |p|
+// on an arc between two knots, and the peaks of the two horizontal responses rotated to each
+// angle of 0, 1, ..., 179 degrees (RotD), found from the few knots and arcs that reach the
+// outline of the response's path.
+#pragma once
+
+#include <array>
+#include <vector>
+
+namespace wavespec::response {
+
+// The largest |p(t)| for 0 <= t <= h, p the cubic with values p0, p1 and slopes d0, d1 at the
+// ends (Hermite).
+double arc_peak(double p0, double d0, double p1, double d1, double h);
+
+inline constexpr int kAngles = 180;
+// cos and sin of 0, 1, ..., 179 degrees, with the symmetries exact (cos 90 = 0, cos 45 = sin 45).
+const std::array<double, kAngles>& angle_cosines();
+const std::array<double, kAngles>& angle_sines();
+
+// One arc of the path of two responses (x, y): the knots at its ends with their slopes, its
+// length, and a bound of how far the path strays from the chord between the knots.
+struct PathArc {
+    double x0, y0, dx0, dy0;
+    double x1, y1, dx1, dy1;
+    double h, margin;
+};
+
+// The peak over time of x cos(theta) + y sin(theta) for every angle. Every knot taken lies
+// inside the convex hull of the knots taken before it and their mirror images (the peaks are
+// those of |x cos + y sin|, so the path counts with its mirror image); a knot inside the hull by
+// more than the path can stray from its knots cannot shape any peak and is passed over after a
+// few operations (the hull's edge it faces is followed from knot to knot). The others widen
+// the hull, and their arcs are kept; the peaks come at the end from the hull's vertices and the
+// arcs.
+class RotatedPeaks {
+  public:
+    // Whether the knot, with the path near it straying at most margin, may reach beyond the
+    // hull of the knots taken so far.
+    bool may_shape(double x, double y, double margin) {
+        if (x * x + y * y <= inner_radius_squared(margin)) return false;
+        if (!outlined_) return true;
+        return !well_inside(x, y, margin, edge_, edge_);
+    }
+    // Whether a stretch of path within |x| <= x_most, |y| <= y_most, |x + y| <= sum_most may
+    // reach beyond the hull by the margin.
+    bool may_leave(double x_most, double y_most, double sum_most, double margin);
+    // Knots nearer the centre than this (squared) cannot shape any peak: the hull's inner
+    // radius less the margin.
+    double inner_radius_squared(double margin) const {
+        double r = inner_radius_ - margin;
+        return r > 0.0 ? r * r : -1.0;
+    }
+    void take_knot(double x, double y);
+    void take_arc(const PathArc& arc);
+    // The peaks at the 180 angles over the knots and the arcs taken.
+    std::array<double, kAngles> peaks();
+
+  private:
+    struct Point {
+        double x, y;
+    };
+    // A convex polygon holding the centre, counter-clockwise, with its vertices' directions
+    // (turn_of) rising around it from the vertex start.
+    struct Outline {
+        std::vector<Point> vertices;
+        std::vector<double> turns;
+        int start = 0;
+        void find_start();
+        // A vertex near the direction of (x, y), where searches start.
+        int vertex_near(double x, double y) const;
+        // Whether (x, y) is inside by the margin; edge: where the search for the edge it faces
+        // starts, and where it ends.
+        bool well_inside(double x, double y, double margin, int from, int& edge) const;
+    };
+    bool well_inside(double x, double y, double margin, int start, int& edge) const {
+        return hull_.well_inside(x, y, margin, start, edge);
+    }
+    // Every few widenings: a polygon of at most kCoarseVertices of the hull's vertices, inside
+    // the hull, for the quick test of whole chunks of path.
+    void thin_out();
+    // Adds (x, y) to the hull when it lies outside; whether it did.
+    bool widen(double x, double y);
+    void measure_inner_radius();
+    void drop_settled_arcs();
+
+    // The least distance from the centre to the hull's edges (0 before it is outlined).
+    double inner_radius_ = 0.0;
+    unsigned widenings_ = 0;
+    // The hull, counter-clockwise; outlined_ once it holds the centre inside (before that,
+    // every knot is taken).
+    Outline hull_, coarse_;
+    bool outlined_ = false;
+    int edge_ = 0;  // the edge the last knot faced: edge i joins hull_[i] and hull_[i + 1]
+    std::vector<PathArc> arcs_;
+    std::size_t next_sweep_ = 1 << 14;  // arcs held when those that cannot matter are dropped
+};
+
+}  // namespace wavespec::response

@@ -1,0 +1,449 @@
+#include "response/response_spectra.hpp"
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <thread>
+
+#include "response/band_limited.hpp"
+#include "response/exact_math.hpp"
+#include "response/oscillator.hpp"
+#include "response/peak_search.hpp"
+
+// 32-byte vectors passed between inlined helpers; nothing crosses a call with them.
+#pragma GCC diagnostic ignored "-Wpsabi"
+
+namespace wavespec::response {
+namespace {
+
+// Knots stepped over before the chunk's peaks are weighed: each chunk is stepped once for its
+// largest values only, and again, with every knot kept, when a peak or the rotated outline
+// may lie in it.
+// A chunk spans 16 sample intervals' worth of knots (32 at least, kChunk at most): the
+// stretch of path a chunk covers, not its number of knots, decides how often it is looked at.
+constexpr int kChunk = 256;
+constexpr int chunk_for(int knots_per_sample) { return std::clamp(16 * knots_per_sample, 32, kChunk); }
+// Knots of a chunk whose path is tested as a whole before each knot is.
+constexpr int stretch_for(int chunk) { return chunk / 4; }
+// Free vibration after the input ends, in steps of a 32nd of its period: peaks of a damped
+// sinusoid only fall, so its first cycle and a quarter hold the largest.
+constexpr int kTailSteps = 40;
+constexpr int kQuantities = 3;  // relative displacement, relative velocity, absolute acceleration
+constexpr int kKnotValues = kQuantities * kLanes;
+
+// Four lanes of doubles as two SSE2 pairs (every x86-64 processor, every platform) or one AVX
+// register. Each lane sees the same operations in the same order either way.
+typedef double Two __attribute__((vector_size(16)));
+struct PairLanes {
+    Two lo, hi;
+    [[gnu::always_inline]] static PairLanes load(const double* p) {
+        PairLanes v;
+        std::memcpy(&v.lo, p, sizeof v.lo);
+        std::memcpy(&v.hi, p + 2, sizeof v.hi);
+        return v;
+    }
+    [[gnu::always_inline]] void store(double* p) const {
+        std::memcpy(p, &lo, sizeof lo);
+        std::memcpy(p + 2, &hi, sizeof hi);
+    }
+    [[gnu::always_inline]] static PairLanes splat(double x) { return {Two{x, x}, Two{x, x}}; }
+    [[gnu::always_inline]] friend PairLanes operator+(PairLanes a, PairLanes b) {
+        return {a.lo + b.lo, a.hi + b.hi};
+    }
+    [[gnu::always_inline]] friend PairLanes operator*(PairLanes a, PairLanes b) {
+        return {a.lo * b.lo, a.hi * b.hi};
+    }
+    [[gnu::always_inline]] friend PairLanes operator-(PairLanes a) { return {-a.lo, -a.hi}; }
+    // max(m, |a|): the magnitude by clearing the sign bit.
+    [[gnu::always_inline]] friend PairLanes magnitude_max(PairLanes m, PairLanes a) {
+        typedef long long Bits __attribute__((vector_size(16)));
+        const Bits mask = {0x7fffffffffffffffLL, 0x7fffffffffffffffLL};
+        Two l = (Two)((Bits)a.lo & mask), h = (Two)((Bits)a.hi & mask);
+        return {m.lo < l ? l : m.lo, m.hi < h ? h : m.hi};
+    }
+};
+
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(_WIN32)
+// Not on Windows, where the compilers do not keep the stack aligned for these registers.
+#define WAVESPEC_WIDE_LANES 1
+typedef double Four __attribute__((vector_size(32)));
+struct QuadLanes {
+    Four v;
+    [[gnu::always_inline]] static QuadLanes load(const double* p) {
+        QuadLanes q;
+        std::memcpy(&q.v, p, sizeof q.v);
+        return q;
+    }
+    [[gnu::always_inline]] void store(double* p) const { std::memcpy(p, &v, sizeof v); }
+    [[gnu::always_inline]] static QuadLanes splat(double x) { return {Four{x, x, x, x}}; }
+    [[gnu::always_inline]] friend QuadLanes operator+(QuadLanes a, QuadLanes b) {
+        return {a.v + b.v};
+    }
+    [[gnu::always_inline]] friend QuadLanes operator*(QuadLanes a, QuadLanes b) {
+        return {a.v * b.v};
+    }
+    [[gnu::always_inline]] friend QuadLanes operator-(QuadLanes a) { return {-a.v}; }
+    [[gnu::always_inline]] friend QuadLanes magnitude_max(QuadLanes m, QuadLanes a) {
+        typedef long long Bits __attribute__((vector_size(32)));
+        const Bits mask = {0x7fffffffffffffffLL, 0x7fffffffffffffffLL, 0x7fffffffffffffffLL,
+                           0x7fffffffffffffffLL};
+        Four x = (Four)((Bits)a.v & mask);
+        return {m.v < x ? x : m.v};
+    }
+};
+#endif
+
+// The oscillator's step over one knot interval and what the responses are made of.
+struct Stepper {
+    StepCoefficients k;
+    double damping_term;  // 2 zeta w
+    double stiffness;     // w^2
+};
+
+// Steps from knot 0 to knot count of the input c (kLanes values per knot), from the state
+// (u, u') in state[0..8), and writes to largest the largest magnitudes over these knots of u,
+// u' and the absolute acceleration y = -(2 zeta w u' + w^2 u). With out, also every knot's u,
+// u', y (kKnotValues per knot, knot 0 first) and the largest magnitudes of u'' = y - a and
+// y' = -(2 zeta w u'' + w^2 u').
+template <class V, bool kKeep>
+[[gnu::always_inline]] inline void step_lanes(const double* c, int count, const Stepper& s,
+                                              double* state, double* out, double* largest) {
+    const V uu = V::splat(s.k.uu), uv = V::splat(s.k.uv), ua0 = V::splat(s.k.ua0),
+            ua1 = V::splat(s.k.ua1), vu = V::splat(s.k.vu), vv = V::splat(s.k.vv),
+            va0 = V::splat(s.k.va0), va1 = V::splat(s.k.va1), k2 = V::splat(s.damping_term),
+            w2 = V::splat(s.stiffness);
+    const V nk2 = V::splat(-s.damping_term), nw2 = V::splat(-s.stiffness);
+    V u = V::load(state), v = V::load(state + kLanes), before = V::load(c);
+    V y = nk2 * v + nw2 * u;
+    V zero = V::splat(0.0);
+    V mu = magnitude_max(zero, u), mv = magnitude_max(zero, v), my = magnitude_max(zero, y);
+    V ma = zero, mj = zero;
+    if constexpr (kKeep) {
+        V accel = y + -before;
+        ma = magnitude_max(zero, accel);
+        mj = magnitude_max(zero, -(k2 * accel + w2 * v));
+        u.store(out);
+        v.store(out + kLanes);
+        y.store(out + 2 * kLanes);
+    }
+    for (int i = 1; i <= count; ++i) {
+        V after = V::load(c + i * kLanes);
+        V un = uu * u + (uv * v + (ua0 * before + ua1 * after));
+        V vn = vv * v + (vu * u + (va0 * before + va1 * after));
+        u = un;
+        v = vn;
+        y = nk2 * v + nw2 * u;
+        mu = magnitude_max(mu, u);
+        mv = magnitude_max(mv, v);
+        my = magnitude_max(my, y);
+        if constexpr (kKeep) {
+            V accel = y + -after;
+            ma = magnitude_max(ma, accel);
+            mj = magnitude_max(mj, -(k2 * accel + w2 * v));
+            double* o = out + i * kKnotValues;
+            u.store(o);
+            v.store(o + kLanes);
+            y.store(o + 2 * kLanes);
+        }
+        before = after;
+    }
+    u.store(state);
+    v.store(state + kLanes);
+    mu.store(largest);
+    mv.store(largest + kLanes);
+    my.store(largest + 2 * kLanes);
+    if constexpr (kKeep) {
+        ma.store(largest + 3 * kLanes);
+        mj.store(largest + 4 * kLanes);
+    }
+}
+
+void step_pairs(const double* c, int count, const Stepper& s, double* state, double* out,
+                double* largest) {
+    if (out != nullptr) return step_lanes<PairLanes, true>(c, count, s, state, out, largest);
+    step_lanes<PairLanes, false>(c, count, s, state, out, largest);
+}
+
+#ifdef WAVESPEC_WIDE_LANES
+__attribute__((target("avx"))) void step_quads(const double* c, int count, const Stepper& s,
+                                               double* state, double* out, double* largest) {
+    if (out != nullptr) return step_lanes<QuadLanes, true>(c, count, s, state, out, largest);
+    step_lanes<QuadLanes, false>(c, count, s, state, out, largest);
+}
+#endif
+
+void step_chunk(const double* c, int count, const Stepper& s, double* state, double* out,
+                double* largest) {
+#ifdef WAVESPEC_WIDE_LANES
+    static const bool avx = __builtin_cpu_supports("avx");
+    if (avx) return step_quads(c, count, s, state, out, largest);
+#endif
+    step_pairs(c, count, s, state, out, largest);
+}
+
+// The largest input magnitude and slope magnitude (per second) of each lane over each chunk's
+// knots 0 .. chunk (the last one shared with the next chunk).
+struct InputBounds {
+    std::vector<double> value, slope;  // kLanes per chunk
+};
+
+InputBounds input_bounds(std::span<const double> c, std::size_t knots, double h, std::size_t chunk) {
+    std::size_t chunks = knots > 1 ? (knots - 2) / chunk + 1 : 0;
+    InputBounds b{std::vector<double>(chunks * kLanes), std::vector<double>(chunks * kLanes)};
+    for (std::size_t ch = 0; ch < chunks; ++ch) {
+        std::size_t first = ch * chunk, last = std::min(first + chunk, knots - 1);
+        for (int l = 0; l < kLanes; ++l) {
+            double value = std::fabs(c[first * kLanes + l]), slope = 0.0;
+            for (std::size_t i = first + 1; i <= last; ++i) {
+                value = std::max(value, std::fabs(c[i * kLanes + l]));
+                slope = std::max(slope, std::fabs(c[i * kLanes + l] - c[(i - 1) * kLanes + l]));
+            }
+            b.value[ch * kLanes + l] = value;
+            b.slope[ch * kLanes + l] = slope / h;
+        }
+    }
+    return b;
+}
+
+// One oscillator run over the knots: its state, the peaks so far, and the rotated peaks.
+class OscillatorRun {
+  public:
+    OscillatorRun(Oscillator o, double h, int stretch) : o_(o), stretch_(stretch) {
+        stepper_ = {step_coefficients(o, h), 2.0 * o.zeta * o.omega, o.omega * o.omega};
+    }
+
+    // Steps over count knot intervals of c (count + 1 knots, the first the current one, count
+    // at most kChunk), of length h, with the largest input and input slope over them.
+    void advance(const double* c, int count, double h, const double* value_bound,
+                 const double* slope_bound) {
+        alignas(32) double start[2 * kLanes];
+        std::copy(state_, state_ + 2 * kLanes, start);
+        step_chunk(c, count, stepper_, state_, nullptr, largest_);
+        if (!worth_a_look(h, value_bound, slope_bound)) {
+            shaping_[0] = shaping_[1] = shaping_[2] = false;
+            return;
+        }
+        for (int q = 0; q < kQuantities; ++q) {
+            if (!rotation_needed_[q]) shaping_[q] = false;
+        }
+        std::copy(start, start + 2 * kLanes, state_);
+        step_chunk(c, count, stepper_, state_, out_, largest_);
+        look_at(c, count, h, slope_bound);
+    }
+
+    void finish(double h, const double* last_input) {
+        // The input falls from the last knot to zero over one interval, then the oscillator
+        // vibrates freely.
+        double ramp[2 * kLanes] = {}, slope[kLanes];
+        std::copy(last_input, last_input + kLanes, ramp);
+        for (int l = 0; l < kLanes; ++l) slope[l] = std::fabs(last_input[l]) / h;
+        advance(ramp, 1, h, last_input, slope);
+        double damped = o_.omega * std::sqrt(1.0 - o_.zeta * o_.zeta);
+        double step = 2.0 * kPi / damped / 32.0;
+        stepper_.k = step_coefficients(o_, step);
+        const double zeros[(kTailSteps + 1) * kLanes] = {}, none[kLanes] = {};
+        for (int done = 0; done < kTailSteps; done += stretch_) {
+            advance(zeros, std::min(stretch_, kTailSteps - done), step, none, none);
+        }
+    }
+
+    OscillatorPeaks peaks() {
+        OscillatorPeaks p;
+        for (int c = 0; c < 3; ++c) {
+            p.component[c] = {best_[0][c], best_[1][c], best_[2][c]};
+        }
+        std::array<double, 3> r[kQuantities];
+        for (int q = 0; q < kQuantities; ++q) r[q] = rotd_percentiles(rotated_[q].peaks());
+        for (int i = 0; i < 3; ++i) p.rotd[i] = {r[0][i], r[1][i], r[2][i]};
+        return p;
+    }
+
+  private:
+    // How far the path may stray from the chord between two knots: h^2/8 times a bound of the
+    // second derivative, with room for what lies between knots. From bounds of u'' = y - a
+    // and of y' = -(2 zeta w u'' + w^2 u') over the chunk, and of the input's slope a':
+    // u''' = y' - a' and y'' = -(2 zeta w u''' + w^2 u'').
+    void margins(double h, const double* accel_bound, const double* jerk_bound,
+                 const double* slope_bound, double margin[kQuantities][kLanes]) const {
+        const double k2 = stepper_.damping_term, w2 = stepper_.stiffness;
+        const double f = 1.5 * h * h / 8.0;
+        for (int l = 0; l < kLanes; ++l) {
+            double u2 = accel_bound[l], v2 = jerk_bound[l] + slope_bound[l];
+            margin[0][l] = f * u2;
+            margin[1][l] = f * v2;
+            margin[2][l] = f * (k2 * v2 + w2 * u2);
+        }
+    }
+
+    // Whether a peak so far may be passed in this chunk, or the horizontals' path may reach
+    // beyond the outline of the rotated peaks, judged from the chunk's largest values alone.
+    bool worth_a_look(double h, const double* value_bound, const double* slope_bound) {
+        const double k2 = stepper_.damping_term, w2 = stepper_.stiffness;
+        double accel[kLanes], jerk[kLanes];
+        for (int l = 0; l < kLanes; ++l) {
+            accel[l] = largest_[2 * kLanes + l] + value_bound[l];
+            jerk[l] = k2 * accel[l] + w2 * largest_[kLanes + l];
+        }
+        double margin[kQuantities][kLanes];
+        margins(h, accel, jerk, slope_bound, margin);
+        bool any = false;
+        for (int q = 0; q < kQuantities; ++q) {
+            for (int l = 0; l < 3; ++l) {
+                peak_needed_[q][l] = largest_[q * kLanes + l] + margin[q][l] > best_[q][l];
+                any = any || peak_needed_[q][l];
+            }
+            // The path lies within |x| <= X, |y| <= Y, |x + y| <= Z (the fourth lane).
+            const double* m = largest_ + q * kLanes;
+            rotation_needed_[q] =
+                rotated_[q].may_leave(m[0], m[1], m[3], margin[q][0] + margin[q][1]);
+            any = any || rotation_needed_[q];
+        }
+        return any;
+    }
+
+    double value(int i, int q, int l) const { return out_[i * kKnotValues + q * kLanes + l]; }
+    // The slope of quantity q at knot i: u' is the velocity; u'' = y - a; y' = -(2zw u'' + w^2 u').
+    double slope(const double* c, int i, int q, int l) const {
+        if (q == 0) return value(i, 1, l);
+        double accel = value(i, 2, l) - c[i * kLanes + l];
+        if (q == 1) return accel;
+        return -(stepper_.damping_term * accel + stepper_.stiffness * value(i, 1, l));
+    }
+
+    void look_at(const double* c, int count, double h, const double* slope_bound) {
+        double margin[kQuantities][kLanes];
+        margins(h, largest_ + 3 * kLanes, largest_ + 4 * kLanes, slope_bound, margin);
+        for (int q = 0; q < kQuantities; ++q) {
+            for (int l = 0; l < 3; ++l) {
+                double& best = best_[q][l];
+                if (!peak_needed_[q][l] || largest_[q * kLanes + l] + margin[q][l] <= best) {
+                    continue;
+                }
+                for (int i = 1; i <= count; ++i) {
+                    double p0 = value(i - 1, q, l), p1 = value(i, q, l);
+                    double a = std::max(std::fabs(p0), std::fabs(p1));
+                    best = std::max(best, a);
+                    if (a + margin[q][l] <= best) continue;
+                    best = std::max(best, arc_peak(p0, slope(c, i - 1, q, l), p1,
+                                                   slope(c, i, q, l), h));
+                }
+            }
+            if (rotation_needed_[q]) rotate(c, count, h, q, margin[q][0] + margin[q][1]);
+        }
+    }
+
+    void rotate(const double* c, int count, double h, int q, double margin) {
+        RotatedPeaks& rp = rotated_[q];
+        bool previous = shaping_[q] || rp.may_shape(value(0, q, 0), value(0, q, 1), margin);
+        bool inside = false;  // the stretch of stretch_ knots from a multiple of it is inside
+        for (int i = 1; i <= count; ++i) {
+            if ((i - 1) % stretch_ == 0) {
+                // The stretch's box first: most stretches lie well inside as a whole.
+                double x_most = 0.0, y_most = 0.0, sum_most = 0.0;
+                for (int k = i; k <= std::min(count, i + stretch_ - 1); ++k) {
+                    x_most = std::max(x_most, std::fabs(value(k, q, 0)));
+                    y_most = std::max(y_most, std::fabs(value(k, q, 1)));
+                    sum_most = std::max(sum_most, std::fabs(value(k, q, 3)));
+                }
+                inside = !rp.may_leave(x_most, y_most, sum_most, margin);
+            }
+            double x = value(i, q, 0), y = value(i, q, 1);
+            bool shapes = !inside && rp.may_shape(x, y, margin);
+            if (shapes) rp.take_knot(x, y);
+            if (shapes || previous) {
+                rp.take_arc({value(i - 1, q, 0), value(i - 1, q, 1), slope(c, i - 1, q, 0),
+                             slope(c, i - 1, q, 1), x, y, slope(c, i, q, 0), slope(c, i, q, 1), h,
+                             margin});
+            }
+            previous = shapes;
+        }
+        shaping_[q] = previous;
+    }
+
+    Oscillator o_;
+    int stretch_;  // knots tested as a whole (and tail steps taken at once)
+    Stepper stepper_;
+    alignas(32) double state_[2 * kLanes] = {};
+    alignas(32) double largest_[5 * kLanes] = {};
+    alignas(32) double out_[(kChunk + 1) * kKnotValues];
+    double best_[kQuantities][kLanes] = {};
+    RotatedPeaks rotated_[kQuantities];
+    bool shaping_[kQuantities] = {};
+    // What the chunk's largest values left open: a component's peak, the rotated peaks.
+    bool peak_needed_[kQuantities][kLanes] = {};
+    bool rotation_needed_[kQuantities] = {};
+};
+
+}  // namespace
+
+std::array<double, 3> rotd_percentiles(std::array<double, 180> values) {
+    std::sort(values.begin(), values.end());
+    return {values.front(), 0.5 * (values[89] + values[90]), values.back()};
+}
+
+std::vector<double> log_spaced(double first, double last, int count) {
+    std::vector<double> periods(static_cast<std::size_t>(count));
+    double a = log_of(first), b = log_of(last);
+    for (int i = 0; i < count; ++i) {
+        periods[i] = i == 0 ? first
+                     : i == count - 1
+                         ? last
+                         : exp_of(a + (b - a) * static_cast<double>(i) / (count - 1));
+    }
+    return periods;
+}
+
+ResponseSpectra response_spectra(std::array<std::span<const double>, 3> series, double dt,
+                                 std::span<const double> periods,
+                                 std::span<const double> dampings, unsigned threads) {
+    ResponseSpectra result;
+    result.values.assign(dampings.size(), std::vector<OscillatorPeaks>(periods.size()));
+    if (periods.empty() || dampings.empty()) return result;
+    BandLimitedRecord record(series, dt);
+    // Oscillators grouped by their knot spacing, so that one set of knots is held at a time.
+    std::map<int, std::vector<std::pair<std::size_t, std::size_t>>> by_rate;
+    for (std::size_t d = 0; d < dampings.size(); ++d) {
+        for (std::size_t p = 0; p < periods.size(); ++p) {
+            Oscillator o{2.0 * kPi / periods[p], dampings[d]};
+            by_rate[record.knots_per_sample(o)].push_back({d, p});
+        }
+    }
+    // One buffer for the knots of every spacing, its pages touched only as they are filled.
+    const std::unique_ptr<double[]> buffer(
+        new double[record.knot_count(by_rate.rbegin()->first) * kLanes]);
+    for (const auto& [rate, oscillators] : by_rate) {
+        const std::size_t count = record.knot_count(rate);
+        const std::span<const double> knots(buffer.get(), count * kLanes);
+        record.knots(rate, buffer.get(), threads);
+        const double h = dt / rate;
+        const std::size_t chunk = static_cast<std::size_t>(chunk_for(rate));
+        const InputBounds bounds = input_bounds(knots, count, h, chunk);
+        // The oscillators of this spacing, shared out among the threads as they come free;
+        // each result depends on its oscillator alone.
+        std::atomic<std::size_t> next{0};
+        auto work = [&] {
+            for (std::size_t i = next++; i < oscillators.size(); i = next++) {
+                auto [d, p] = oscillators[i];
+                OscillatorRun run({2.0 * kPi / periods[p], dampings[d]}, h,
+                                  stretch_for(static_cast<int>(chunk)));
+                for (std::size_t first = 0, ch = 0; first + 1 < count; first += chunk, ++ch) {
+                    int steps = static_cast<int>(std::min<std::size_t>(chunk, count - 1 - first));
+                    run.advance(knots.data() + first * kLanes, steps, h,
+                                bounds.value.data() + ch * kLanes, bounds.slope.data() + ch * kLanes);
+                }
+                run.finish(h, knots.data() + (count - 1) * kLanes);
+                result.values[d][p] = run.peaks();
+            }
+        };
+        std::vector<std::thread> helpers;
+        for (unsigned t = 1; t < threads && t < oscillators.size(); ++t) helpers.emplace_back(work);
+        work();
+        for (std::thread& helper : helpers) helper.join();
+    }
+    return result;
+}
+
+}  // namespace wavespec::response
