@@ -4,6 +4,7 @@
 #include <array>
 #include <filesystem>
 #include <memory>
+#include <numbers>
 #include <span>
 
 #include "cli/response_options.hpp"
@@ -11,9 +12,9 @@
 #include "formats/file_trace.hpp"
 #include "plot/response_picture.hpp"
 #include "records/record_layer.hpp"
-#include "response/exact_math.hpp"
 #include "response/ground_motion.hpp"
 #include "response/response_spectra.hpp"
+#include "spectral/portable_math.hpp"
 
 namespace wavespec::cli {
 namespace {
@@ -93,8 +94,8 @@ std::optional<std::string> write_response_files(StagedFiles& staged, const RunSt
 
     std::string measures = "component,PGA,PGV,PGD,Arias(m/s),D5-75(s),D5-95(s),CAV" + end_of_line;
     for (std::size_t c = 0; c < 3; ++c) {
-        response::GroundMotion g = response::ground_motion(acceleration[c], velocity[c],
-                                                           displacement[c], state.dt);
+        response::GroundMotion g =
+            response::ground_motion(acceleration[c], velocity[c], displacement[c], state.dt);
         measures += csv_field(names[c]);
         for (double v : {g.pga, g.pgv, g.pgd, g.arias, g.d5_75, g.d5_95, g.cav}) {
             add_number(measures, v);
@@ -125,7 +126,7 @@ std::optional<std::string> write_response_files(StagedFiles& staged, const RunSt
     for (std::size_t d = 0; d < dampings.size(); ++d) {
         auto& curves = picture.psa.emplace_back();
         for (std::size_t p = 0; p < periods.size(); ++p) {
-            const double omega = 2.0 * response::kPi / periods[p];
+            const double omega = 2.0 * std::numbers::pi / periods[p];
             const response::OscillatorPeaks& peaks = spectra.values[d][p];
             for (std::size_t row = 0; row < 6; ++row) {
                 const response::Peaks& v = row < 3 ? peaks.component[row] : peaks.rotd[row - 3];
@@ -134,8 +135,8 @@ std::optional<std::string> write_response_files(StagedFiles& staged, const RunSt
                 table += ',';
                 table += row < 3 ? csv_field(names[row]) : kRotd[row - 3];
                 const double psa = omega * omega * v.displacement;
-                for (double x : {v.displacement, v.velocity, v.acceleration,
-                                 omega * v.displacement, psa}) {
+                for (double x :
+                     {v.displacement, v.velocity, v.acceleration, omega * v.displacement, psa}) {
                     add_number(table, x);
                 }
                 table += end_of_line;

@@ -2,12 +2,13 @@
 
 #include <algorithm>
 #include <atomic>
-#include <functional>
-#include <thread>
 #include <cmath>
+#include <functional>
+#include <numbers>
+#include <thread>
 
-#include "response/exact_math.hpp"
 #include "response/mixed_fft.hpp"
+#include "spectral/portable_math.hpp"
 
 namespace wavespec::response {
 namespace {
@@ -18,12 +19,14 @@ constexpr std::size_t kGuard = 64;
 constexpr std::size_t kCoarseBands = 64;
 constexpr double kFineBandRatio = 1.02;
 
-inline Complex times(double w, Complex z) { return {w * z.re, w * z.im}; }
+inline Complex times(double w, Complex z) {
+    return {w * z.re, w * z.im};
+}
 
 // 1 / sinc^2(x): the piecewise-linear interpolation's response at x cycles per knot, undone.
 double precompensation(double x) {
     if (x == 0.0) return 1.0;
-    double s = sin_cos_of(kPi * x).sin / (kPi * x);
+    double s = portable_sin_cos(std::numbers::pi * x).sin / (std::numbers::pi * x);
     return 1.0 / (s * s);
 }
 
@@ -51,7 +54,7 @@ BandLimitedRecord::BandLimitedRecord(std::array<std::span<const double>, 3> seri
     }
 
     // Bands of the power spectra for the error estimate.
-    const double bin = 2.0 * kPi / (static_cast<double>(length_) * dt);
+    const double bin = 2.0 * std::numbers::pi / (static_cast<double>(length_) * dt);
     auto band_of = [&](std::size_t first, std::size_t last) {
         Band band{static_cast<double>(first) * bin, static_cast<double>(last) * bin, {}};
         for (std::size_t k = first; k <= last; ++k) {
@@ -78,7 +81,7 @@ BandLimitedRecord::BandLimitedRecord(std::array<std::span<const double>, 3> seri
 
 double BandLimitedRecord::error_estimate(Oscillator o, int r) const {
     const double h = dt_ / r;
-    const double knot_rate = 2.0 * kPi / h;
+    const double knot_rate = 2.0 * std::numbers::pi / h;
     std::array<std::array<double, 3>, 3> signal{}, error{};  // [quantity][component]
     auto add = [](std::array<std::array<double, 3>, 3>& sum, const Transfer& t,
                   const std::array<double, 3>& power, double weight) {
@@ -94,7 +97,7 @@ double BandLimitedRecord::error_estimate(Oscillator o, int r) const {
         add(signal, least, band.power, 1.0);
     }
     for (const Band& band : coarse_bands_) {
-        const double x = band.high * h / (2.0 * kPi);  // cycles per knot
+        const double x = band.high * h / (2.0 * std::numbers::pi);  // cycles per knot
         for (int k = 1; k <= 3; ++k) {
             double below = x / (k - x), above = x / (k + x);
             double centre = k * knot_rate;
@@ -137,11 +140,13 @@ void BandLimitedRecord::knots(int r, double* knots, unsigned threads) const {
     const std::size_t block = static_cast<std::size_t>(std::sqrt(static_cast<double>(total))) + 1;
     std::vector<Complex> coarse(total / (2 * block) + 2), fine(block);
     for (std::size_t a = 0; a < coarse.size(); ++a) {
-        SineCosine sc = sin_cos_of(2.0 * kPi * static_cast<double>(a * block) / static_cast<double>(total));
+        SineCosine sc = portable_sin_cos(2.0 * std::numbers::pi * static_cast<double>(a * block) /
+                                         static_cast<double>(total));
         coarse[a] = {sc.cos, sc.sin};
     }
     for (std::size_t b = 0; b < block; ++b) {
-        SineCosine sc = sin_cos_of(2.0 * kPi * static_cast<double>(b) / static_cast<double>(total));
+        SineCosine sc = portable_sin_cos(2.0 * std::numbers::pi * static_cast<double>(b) /
+                                         static_cast<double>(total));
         fine[b] = {sc.cos, sc.sin};
     }
     // exp(2 pi i k s / total) for k = 0, 1, ...: the index k s followed as a multiple of block
@@ -162,13 +167,15 @@ void BandLimitedRecord::knots(int r, double* knots, unsigned threads) const {
     for (std::size_t k = 0; k <= half; ++k) {
         weight[k] = precompensation(static_cast<double>(k) / static_cast<double>(total));
     }
-    if (nyquist) weight[half] = r == 1 ? kPi * kPi / 8.0 : 0.5 * weight[half];
+    if (nyquist)
+        weight[half] = r == 1 ? std::numbers::pi * std::numbers::pi / 8.0 : 0.5 * weight[half];
 
     const std::size_t count = knot_count(r), lead = guard_ * phases;
     const double scale = 1.0 / static_cast<double>(n);
     // Knot g = m phases + s of the period is knot g + lead, or, at the period's end (before the
     // record), knot g - (total - lead); the knots between are not kept.
-    auto place = [&](const std::vector<Complex>& z, std::size_t s, std::size_t lane, bool imaginary) {
+    auto place = [&](const std::vector<Complex>& z, std::size_t s, std::size_t lane,
+                     bool imaginary) {
         auto value = [&](std::size_t m) { return (imaginary ? z[m].im : z[m].re) * scale; };
         std::size_t m = 0;
         for (; m < n && m * phases + s + lead < count; ++m) {

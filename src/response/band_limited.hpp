@@ -50,11 +50,11 @@ class BandLimitedRecord {
         std::array<double, 3> power{};
     };
     double dt_;
-    std::size_t samples_, guard_, length_;        // length_: the transform's length
+    std::size_t samples_, guard_, length_;          // length_: the transform's length
     std::array<std::vector<Complex>, 3> spectrum_;  // bins 0 .. length_/2
-    mutable MixedFft fft_{1};                        // of length_
-    std::vector<Band> fine_bands_;    // logarithmic, for the response itself
-    std::vector<Band> coarse_bands_;  // linear, for the errors
+    mutable MixedFft fft_{1};                       // of length_
+    std::vector<Band> fine_bands_;                  // logarithmic, for the response itself
+    std::vector<Band> coarse_bands_;                // linear, for the errors
 };
 
 inline constexpr int kMostKnotsPerSample = 16;

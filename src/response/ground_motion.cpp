@@ -1,9 +1,10 @@
 #include "response/ground_motion.hpp"
 
 #include <cmath>
+#include <numbers>
 #include <vector>
 
-#include "response/exact_math.hpp"
+#include "spectral/portable_math.hpp"
 
 namespace wavespec::response {
 namespace {
@@ -43,7 +44,7 @@ GroundMotion ground_motion(std::span<const double> a, std::span<const double> ve
     }
     double total = running.back();
     // cm^2/s^3 -> m^2/s^3, over g in m/s^2.
-    g.arias = kPi / (2.0 * kGravity) * total * 1e-4;
+    g.arias = std::numbers::pi / (2.0 * kGravity) * total * 1e-4;
     g.cav = cav;
     if (total > 0.0) {
         double t5 = time_reaching(running, 0.05 * total, dt);

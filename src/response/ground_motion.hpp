@@ -9,13 +9,13 @@ namespace wavespec::response {
 inline constexpr double kGravity = 9.80665;  // m/s^2
 
 struct GroundMotion {
-    double pga = 0.0;      // max |a|
-    double pgv = 0.0;      // max |v| of the given velocity
-    double pgd = 0.0;      // max |d| of the given displacement
-    double arias = 0.0;    // pi/(2g) * integral of a^2 dt, m/s (a taken in cm/s^2)
-    double d5_75 = 0.0;    // s, between 5 % and 75 % of the Arias intensity
-    double d5_95 = 0.0;    // s, between 5 % and 95 %
-    double cav = 0.0;      // integral of |a| dt, in the record's unit times s
+    double pga = 0.0;    // max |a|
+    double pgv = 0.0;    // max |v| of the given velocity
+    double pgd = 0.0;    // max |d| of the given displacement
+    double arias = 0.0;  // pi/(2g) * integral of a^2 dt, m/s (a taken in cm/s^2)
+    double d5_75 = 0.0;  // s, between 5 % and 75 % of the Arias intensity
+    double d5_95 = 0.0;  // s, between 5 % and 95 %
+    double cav = 0.0;    // integral of |a| dt, in the record's unit times s
 };
 
 // acceleration at interval dt; velocity and displacement as the tool integrates them (any

@@ -1,19 +1,26 @@
 #include "response/mixed_fft.hpp"
 
 #include <algorithm>
+#include <numbers>
 #include <stdexcept>
 
-#include "response/exact_math.hpp"
+#include "spectral/portable_math.hpp"
 
 namespace wavespec::response {
 namespace {
 
-inline Complex add(Complex a, Complex b) { return {a.re + b.re, a.im + b.im}; }
-inline Complex sub(Complex a, Complex b) { return {a.re - b.re, a.im - b.im}; }
+inline Complex add(Complex a, Complex b) {
+    return {a.re + b.re, a.im + b.im};
+}
+inline Complex sub(Complex a, Complex b) {
+    return {a.re - b.re, a.im - b.im};
+}
 inline Complex mul(Complex a, Complex b) {
     return {a.re * b.re - a.im * b.im, a.re * b.im + a.im * b.re};
 }
-inline Complex conj(Complex a) { return {a.re, -a.im}; }
+inline Complex conj(Complex a) {
+    return {a.re, -a.im};
+}
 // a * (-i) for the forward direction, a * i for the inverse.
 inline Complex rotate(Complex a, bool inverse) {
     return inverse ? Complex{-a.im, a.re} : Complex{a.im, -a.re};
@@ -44,16 +51,17 @@ MixedFft::MixedFft(std::size_t n) : n_(n), work_(n) {
     // exp(-2 pi i t/n) from the first eighth of the circle by symmetry where n allows it:
     // fewer sines and cosines, and mirror images with the same digits.
     roots_.resize(n);
-    const double step = 2.0 * kPi / static_cast<double>(n);
+    const double angle_step = 2.0 * std::numbers::pi / static_cast<double>(n);
     const std::size_t quarter = n % 4 == 0 ? n / 4 : n;
     const bool octants = n % 8 == 0;
     std::vector<SineCosine> base(octants ? n / 8 + 1 : quarter);
-    for (std::size_t t = 0; t < base.size(); ++t) base[t] = sin_cos_of(step * static_cast<double>(t));
+    for (std::size_t t = 0; t < base.size(); ++t)
+        base[t] = portable_sin_cos(angle_step * static_cast<double>(t));
     for (std::size_t t = 0; t < n; ++t) {
         std::size_t turns = t / quarter, folded = t % quarter;
-        SineCosine sc = folded < base.size() ? base[folded]
-                                             : SineCosine{base[quarter - folded].cos,
-                                                          base[quarter - folded].sin};
+        SineCosine sc = folded < base.size()
+                            ? base[folded]
+                            : SineCosine{base[quarter - folded].cos, base[quarter - folded].sin};
         Complex w{sc.cos, -sc.sin};
         for (std::size_t q = 0; q < turns; ++q) w = Complex{w.im, -w.re};  // times -i
         roots_[t] = w;
@@ -80,9 +88,9 @@ void MixedFft::transform(Complex* data, bool inverse) {
     Complex* x = data;
     Complex* y = work_.data();
     std::size_t stride = 1, length = n_;
-    const SineCosine third = sin_cos_of(2.0 * kPi / 3.0);
-    const SineCosine fifth1 = sin_cos_of(2.0 * kPi / 5.0);
-    const SineCosine fifth2 = sin_cos_of(4.0 * kPi / 5.0);
+    const SineCosine third = portable_sin_cos(2.0 * std::numbers::pi / 3.0);
+    const SineCosine fifth1 = portable_sin_cos(2.0 * std::numbers::pi / 5.0);
+    const SineCosine fifth2 = portable_sin_cos(4.0 * std::numbers::pi / 5.0);
     const double sign = inverse ? 1.0 : -1.0;
     std::size_t stage = 0;
     for (int p : radices_) {
@@ -91,7 +99,8 @@ void MixedFft::transform(Complex* data, bool inverse) {
         for (std::size_t j = 0; j < m; ++j) {
             Complex w[5];
             for (int k = 1; k < p; ++k) {
-                Complex r = factors[j * static_cast<std::size_t>(p - 1) + static_cast<std::size_t>(k - 1)];
+                Complex r =
+                    factors[j * static_cast<std::size_t>(p - 1) + static_cast<std::size_t>(k - 1)];
                 w[k] = inverse ? conj(r) : r;
             }
             const Complex* in = x + stride * j;
@@ -123,8 +132,7 @@ void MixedFft::transform(Complex* data, bool inverse) {
                 } else {
                     Complex a0 = in[q], a1 = in[q + in_step], a2 = in[q + 2 * in_step],
                             a3 = in[q + 3 * in_step], a4 = in[q + 4 * in_step];
-                    Complex s1 = add(a1, a4), d1 = sub(a1, a4), s2 = add(a2, a3),
-                            d2 = sub(a2, a3);
+                    Complex s1 = add(a1, a4), d1 = sub(a1, a4), s2 = add(a2, a3), d2 = sub(a2, a3);
                     Complex c1{a0.re + fifth1.cos * s1.re + fifth2.cos * s2.re,
                                a0.im + fifth1.cos * s1.im + fifth2.cos * s2.im};
                     Complex c2{a0.re + fifth2.cos * s1.re + fifth1.cos * s2.re,
@@ -143,8 +151,7 @@ void MixedFft::transform(Complex* data, bool inverse) {
                 }
                 out[q] = b[0];
                 for (int k = 1; k < p; ++k) {
-                    out[q + stride * static_cast<std::size_t>(k)] =
-                        j == 0 ? b[k] : mul(b[k], w[k]);
+                    out[q + stride * static_cast<std::size_t>(k)] = j == 0 ? b[k] : mul(b[k], w[k]);
                 }
             }
         }

@@ -1,7 +1,7 @@
 // A complex Fourier transform of any length whose prime factors are 2, 3 and 5 (Stockham
-// order, no bit reversal), with factors from exact_math: the same results on every platform.
-// The tool's wvfast takes powers of two up to 32768 only; the response spectra need longer
-// and other lengths (the record, its zeros after it, and band-limited upsampling).
+// order, no bit reversal), with factors from spectral/portable_math: the same results on every
+// platform. The tool's wvfast takes powers of two up to 32768 only; the response spectra need
+// longer and other lengths (the record, its zeros after it, and band-limited upsampling).
 #pragma once
 
 #include <cstddef>

@@ -82,9 +82,8 @@ Transfer squared_transfer(Oscillator o, double w_in) {
 
 Transfer largest_squared_transfer(Oscillator o, double low, double high) {
     // 1/D peaks at w^2 = omega^2 (1 - 2 zeta^2) (at 0 for heavier damping), w^2/D at omega.
-    double peak_u = o.zeta < 0.70710678118654752
-                        ? o.omega * std::sqrt(1.0 - 2.0 * o.zeta * o.zeta)
-                        : 0.0;
+    double peak_u =
+        o.zeta < 0.70710678118654752 ? o.omega * std::sqrt(1.0 - 2.0 * o.zeta * o.zeta) : 0.0;
     double u = 1.0 / denominator(o, std::clamp(peak_u, low, high));
     double wv = std::clamp(o.omega, low, high);
     double v = wv * wv / denominator(o, wv);

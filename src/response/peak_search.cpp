@@ -2,8 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
-#include "response/exact_math.hpp"
+#include "spectral/portable_math.hpp"
 
 namespace wavespec::response {
 namespace {
@@ -19,7 +20,7 @@ struct AngleTable {
     std::array<double, kAngles> cos{}, sin{};
     AngleTable() {
         for (int j = 0; j <= 45; ++j) {
-            SineCosine sc = sin_cos_of(kPi * j / 180.0);
+            SineCosine sc = portable_sin_cos(std::numbers::pi * j / 180.0);
             cos[j] = sc.cos;
             sin[j] = sc.sin;
         }
@@ -38,16 +39,23 @@ struct AngleTable {
 // Built before main: its users run on the batch's threads.
 const AngleTable kAngleTable;
 
-inline const AngleTable& angles() { return kAngleTable; }
+inline const AngleTable& angles() {
+    return kAngleTable;
+}
 
 }  // namespace
 
-const std::array<double, kAngles>& angle_cosines() { return angles().cos; }
-const std::array<double, kAngles>& angle_sines() { return angles().sin; }
+const std::array<double, kAngles>& angle_cosines() {
+    return angles().cos;
+}
+const std::array<double, kAngles>& angle_sines() {
+    return angles().sin;
+}
 
 double arc_peak(double p0, double d0, double p1, double d1, double h) {
     // p(s) = p0 + b s + c s^2 + d s^3 for s in [0, 1].
-    double b = h * d0, c = 3.0 * (p1 - p0) - h * (2.0 * d0 + d1), d = 2.0 * (p0 - p1) + h * (d0 + d1);
+    double b = h * d0, c = 3.0 * (p1 - p0) - h * (2.0 * d0 + d1),
+           d = 2.0 * (p0 - p1) + h * (d0 + d1);
     double best = std::max(std::fabs(p0), std::fabs(p1));
     auto consider = [&](double s) {
         if (s > 0.0 && s < 1.0) best = std::max(best, std::fabs(p0 + s * (b + s * (c + s * d))));
@@ -81,7 +89,9 @@ double turn_of(double x, double y) {
     return y >= 0.0 ? (x >= 0.0 ? f : 2.0 - f) : (x < 0.0 ? 2.0 + f : 4.0 - f);
 }
 
-inline double cross(double ax, double ay, double bx, double by) { return ax * by - ay * bx; }
+inline double cross(double ax, double ay, double bx, double by) {
+    return ax * by - ay * bx;
+}
 
 }  // namespace
 
@@ -267,8 +277,9 @@ void RotatedPeaks::take_knot(double x, double y) {
     std::vector<Point> points = hull_.vertices;
     points.push_back({x, y});
     points.push_back({-x, -y});
-    std::sort(points.begin(), points.end(),
-              [](const Point& a, const Point& b) { return a.x < b.x || (a.x == b.x && a.y < b.y); });
+    std::sort(points.begin(), points.end(), [](const Point& a, const Point& b) {
+        return a.x < b.x || (a.x == b.x && a.y < b.y);
+    });
     std::vector<Point> chain(2 * points.size());
     std::size_t k = 0;
     for (std::size_t i = 0; i < points.size(); ++i) {

@@ -6,12 +6,13 @@
 #include <cstring>
 #include <map>
 #include <memory>
+#include <numbers>
 #include <thread>
 
 #include "response/band_limited.hpp"
-#include "response/exact_math.hpp"
 #include "response/oscillator.hpp"
 #include "response/peak_search.hpp"
+#include "spectral/portable_math.hpp"
 
 // 32-byte vectors passed between inlined helpers; nothing crosses a call with them.
 #pragma GCC diagnostic ignored "-Wpsabi"
@@ -25,9 +26,13 @@ namespace {
 // A chunk spans 16 sample intervals' worth of knots (32 at least, kChunk at most): the
 // stretch of path a chunk covers, not its number of knots, decides how often it is looked at.
 constexpr int kChunk = 256;
-constexpr int chunk_for(int knots_per_sample) { return std::clamp(16 * knots_per_sample, 32, kChunk); }
+constexpr int chunk_for(int knots_per_sample) {
+    return std::clamp(16 * knots_per_sample, 32, kChunk);
+}
 // Knots of a chunk whose path is tested as a whole before each knot is.
-constexpr int stretch_for(int chunk) { return chunk / 4; }
+constexpr int stretch_for(int chunk) {
+    return chunk / 4;
+}
 // Free vibration after the input ends, in steps of a 32nd of its period: peaks of a damped
 // sinusoid only fall, so its first cycle and a quarter hold the largest.
 constexpr int kTailSteps = 40;
@@ -190,7 +195,8 @@ struct InputBounds {
     std::vector<double> value, slope;  // kLanes per chunk
 };
 
-InputBounds input_bounds(std::span<const double> c, std::size_t knots, double h, std::size_t chunk) {
+InputBounds input_bounds(std::span<const double> c, std::size_t knots, double h,
+                         std::size_t chunk) {
     std::size_t chunks = knots > 1 ? (knots - 2) / chunk + 1 : 0;
     InputBounds b{std::vector<double>(chunks * kLanes), std::vector<double>(chunks * kLanes)};
     for (std::size_t ch = 0; ch < chunks; ++ch) {
@@ -242,7 +248,7 @@ class OscillatorRun {
         for (int l = 0; l < kLanes; ++l) slope[l] = std::fabs(last_input[l]) / h;
         advance(ramp, 1, h, last_input, slope);
         double damped = o_.omega * std::sqrt(1.0 - o_.zeta * o_.zeta);
-        double step = 2.0 * kPi / damped / 32.0;
+        double step = 2.0 * std::numbers::pi / damped / 32.0;
         stepper_.k = step_coefficients(o_, step);
         const double zeros[(kTailSteps + 1) * kLanes] = {}, none[kLanes] = {};
         for (int done = 0; done < kTailSteps; done += stretch_) {
@@ -327,8 +333,8 @@ class OscillatorRun {
                     double a = std::max(std::fabs(p0), std::fabs(p1));
                     best = std::max(best, a);
                     if (a + margin[q][l] <= best) continue;
-                    best = std::max(best, arc_peak(p0, slope(c, i - 1, q, l), p1,
-                                                   slope(c, i, q, l), h));
+                    best = std::max(best,
+                                    arc_peak(p0, slope(c, i - 1, q, l), p1, slope(c, i, q, l), h));
                 }
             }
             if (rotation_needed_[q]) rotate(c, count, h, q, margin[q][0] + margin[q][1]);
@@ -386,19 +392,19 @@ std::array<double, 3> rotd_percentiles(std::array<double, 180> values) {
 
 std::vector<double> log_spaced(double first, double last, int count) {
     std::vector<double> periods(static_cast<std::size_t>(count));
-    double a = log_of(first), b = log_of(last);
+    double a = portable_log(first), b = portable_log(last);
     for (int i = 0; i < count; ++i) {
         periods[i] = i == 0 ? first
                      : i == count - 1
                          ? last
-                         : exp_of(a + (b - a) * static_cast<double>(i) / (count - 1));
+                         : portable_exp(a + (b - a) * static_cast<double>(i) / (count - 1));
     }
     return periods;
 }
 
 ResponseSpectra response_spectra(std::array<std::span<const double>, 3> series, double dt,
-                                 std::span<const double> periods,
-                                 std::span<const double> dampings, unsigned threads) {
+                                 std::span<const double> periods, std::span<const double> dampings,
+                                 unsigned threads) {
     ResponseSpectra result;
     result.values.assign(dampings.size(), std::vector<OscillatorPeaks>(periods.size()));
     if (periods.empty() || dampings.empty()) return result;
@@ -407,7 +413,7 @@ ResponseSpectra response_spectra(std::array<std::span<const double>, 3> series, 
     std::map<int, std::vector<std::pair<std::size_t, std::size_t>>> by_rate;
     for (std::size_t d = 0; d < dampings.size(); ++d) {
         for (std::size_t p = 0; p < periods.size(); ++p) {
-            Oscillator o{2.0 * kPi / periods[p], dampings[d]};
+            Oscillator o{2.0 * std::numbers::pi / periods[p], dampings[d]};
             by_rate[record.knots_per_sample(o)].push_back({d, p});
         }
     }
@@ -427,12 +433,13 @@ ResponseSpectra response_spectra(std::array<std::span<const double>, 3> series, 
         auto work = [&] {
             for (std::size_t i = next++; i < oscillators.size(); i = next++) {
                 auto [d, p] = oscillators[i];
-                OscillatorRun run({2.0 * kPi / periods[p], dampings[d]}, h,
+                OscillatorRun run({2.0 * std::numbers::pi / periods[p], dampings[d]}, h,
                                   stretch_for(static_cast<int>(chunk)));
                 for (std::size_t first = 0, ch = 0; first + 1 < count; first += chunk, ++ch) {
                     int steps = static_cast<int>(std::min<std::size_t>(chunk, count - 1 - first));
                     run.advance(knots.data() + first * kLanes, steps, h,
-                                bounds.value.data() + ch * kLanes, bounds.slope.data() + ch * kLanes);
+                                bounds.value.data() + ch * kLanes,
+                                bounds.slope.data() + ch * kLanes);
                 }
                 run.finish(h, knots.data() + (count - 1) * kLanes);
                 result.values[d][p] = run.peaks();

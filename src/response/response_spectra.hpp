@@ -30,8 +30,8 @@ struct ResponseSpectra {
 // sample); periods positive and finite, dampings in (0, 1). The oscillators are shared out
 // among threads threads (the results do not depend on how many).
 ResponseSpectra response_spectra(std::array<std::span<const double>, 3> series, double dt,
-                                 std::span<const double> periods,
-                                 std::span<const double> dampings, unsigned threads = 1);
+                                 std::span<const double> periods, std::span<const double> dampings,
+                                 unsigned threads = 1);
 
 // count periods from first to last, evenly spaced in their logarithm (count >= 2), the ends
 // exact.
