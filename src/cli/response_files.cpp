@@ -23,9 +23,10 @@ using Series = std::array<std::vector<double>, 3>;
 
 // The three components over the record's length as the output file would hold them with
 // operations 0 (none), 1 (integrate) and 2 (integrate twice) and no window: the tool's own
-// operation and inverse transforms, each on a fresh copy of the filtered spectra.
+// operation and inverse transforms, each on a fresh copy of the filtered spectra, in a run
+// state sized to the record (a long record of the full layout passes the fixed capacity).
 std::array<Series, 3> reconstructed(const RunState& state) {
-    auto work = std::make_unique<RunState>();
+    auto work = std::make_unique<RunState>(static_cast<std::size_t>(state.nt));
     work->nt = state.nt;
     work->dt = state.dt;
     work->nf = state.nf;

@@ -41,8 +41,11 @@ std::vector<std::vector<std::string>> rows_of(const std::string& text) {
     return rows;
 }
 
-const std::vector<std::string> kResponseJob = {"process",  "-q", "--response-spectra",
-                                               "--periods=0.02,0.3,2", "--damping=0.05,0.1",
+const std::vector<std::string> kResponseJob = {"process",
+                                               "-q",
+                                               "--response-spectra",
+                                               "--periods=0.02,0.3,2",
+                                               "--damping=0.05,0.1",
                                                "--bandpass=0.2,0.5,10,20"};
 
 void expect_response_files(const fs::path& dir, const std::array<std::string, 3>& names) {
@@ -102,8 +105,7 @@ TEST(ProcessResponse, EveryFormatGivesTheFilesOfItsConvertedRecord) {
     };
 #ifdef WAVESPEC_HAVE_MSEED
     if (!windows_tool()) {
-        sets.push_back({"mseed",
-                        [](const fs::path& d) {
+        sets.push_back({"mseed", [](const fs::path& d) {
                             write_mseed_file(d, n);
                             return std::vector<std::string>{"XYZ.mseed"};
                         }});
@@ -138,13 +140,13 @@ TEST(ProcessResponse, EveryFormatGivesTheFilesOfItsConvertedRecord) {
 TEST(ProcessResponse, OtherFilesUnchangedAndTheSpectraFromTheFilteredAcceleration) {
     ScratchDir dir;
     write_file(dir / "rec.csv", smooth_record(1200));
-    std::vector<std::string> job = {"process", "-q", "--bandpass=0.1,0.2,20,25", "--integrate",
-                                    "--window=1,5", "--skip=1", "--output=out.csv"};
+    std::vector<std::string> job = {"process",         "-q",           "--bandpass=0.1,0.2,20,25",
+                                    "--integrate",     "--window=1,5", "--skip=1",
+                                    "--output=out.csv"};
     std::vector<std::string> plain = job, with = job, other = kResponseJob;
     plain.insert(plain.end(), {"-C", "plain", "rec.csv"});
-    with.insert(with.end(),
-                {"--response-spectra", "--periods=0.02,0.3,2", "--damping=0.05,0.1", "-C", "with",
-                 "rec.csv"});
+    with.insert(with.end(), {"--response-spectra", "--periods=0.02,0.3,2", "--damping=0.05,0.1",
+                             "-C", "with", "rec.csv"});
     other.insert(other.end(), {"--bandpass=0.1,0.2,20,25", "-C", "other", "rec.csv"});
     for (const auto& args : {plain, with, other}) {
         ToolRun run = run_tool_with(dir.path(), args);
@@ -163,15 +165,36 @@ TEST(ProcessResponse, OtherFilesUnchangedAndTheSpectraFromTheFilteredAcceleratio
     EXPECT_EQ(read_file(dir / "with" / "measures.csv"), read_file(dir / "other" / "measures.csv"));
 }
 
+// A record past the legacy layout's capacity: the response's own inverse transforms must take
+// the record's length (they once wrote past fixed 33000-sample arrays).
+TEST(ProcessResponse, FullLayoutOfALongRecordWithSmoothing) {
+    ScratchDir dir;
+    write_file(dir / "rec.csv", smooth_record(40000));
+    std::vector<std::string> job = kResponseJob;
+    job.insert(job.end(), {"--layout=full", "--smooth=konno-ohmachi", "rec.csv"});
+    ToolRun run = run_tool_with(dir.path(), job);
+    ASSERT_EQ(run.exit_status, 0) << run.err;
+    expect_response_files(dir.path(), {"NS", "EW", "UD"});
+    EXPECT_EQ(split_lines(read_file(dir / "wave.csv")).size(), 40001u);
+    EXPECT_TRUE(fs::exists(dir / "smoothed.csv"));
+}
+
 TEST(ProcessResponse, OptionErrorsExitWithTwoAndTouchNothing) {
     const std::vector<std::vector<std::string>> cases = {
-        {"--response-spectra", "--periods=0"},      {"--response-spectra", "--periods=-1"},
-        {"--response-spectra", "--periods=inf"},    {"--response-spectra", "--periods=nan"},
-        {"--response-spectra", "--periods=0.1,x"},  {"--response-spectra", "--periods=0.1:1:1"},
-        {"--response-spectra", "--periods=0:1:10"}, {"--response-spectra", "--periods=1:2"},
-        {"--response-spectra", "--damping=0"},      {"--response-spectra", "--damping=1"},
-        {"--response-spectra", "--damping=-0.05"},  {"--response-spectra", "--damping=0.05,2"},
-        {"--periods=0.1"},                          {"--damping=0.05"},
+        {"--response-spectra", "--periods=0"},
+        {"--response-spectra", "--periods=-1"},
+        {"--response-spectra", "--periods=inf"},
+        {"--response-spectra", "--periods=nan"},
+        {"--response-spectra", "--periods=0.1,x"},
+        {"--response-spectra", "--periods=0.1:1:1"},
+        {"--response-spectra", "--periods=0:1:10"},
+        {"--response-spectra", "--periods=1:2"},
+        {"--response-spectra", "--damping=0"},
+        {"--response-spectra", "--damping=1"},
+        {"--response-spectra", "--damping=-0.05"},
+        {"--response-spectra", "--damping=0.05,2"},
+        {"--periods=0.1"},
+        {"--damping=0.05"},
         {"--response-spectra", "--output=response.csv"},
     };
     for (const auto& options : cases) {
