@@ -420,7 +420,10 @@ ResponseSpectra response_spectra(std::array<std::span<const double>, 3> series, 
     // One buffer for the knots of every spacing, its pages touched only as they are filled.
     const std::unique_ptr<double[]> buffer(
         new double[record.knot_count(by_rate.rbegin()->first) * kLanes]);
-    for (const auto& [rate, oscillators] : by_rate) {
+    for (const auto& by_rate_entry : by_rate) {
+        // Named, not bound: lambdas may not capture structured bindings before clang 16.
+        const auto rate = by_rate_entry.first;
+        const auto& oscillators = by_rate_entry.second;
         const std::size_t count = record.knot_count(rate);
         const std::span<const double> knots(buffer.get(), count * kLanes);
         record.knots(rate, buffer.get(), threads);
