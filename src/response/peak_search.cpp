@@ -13,6 +13,8 @@ constexpr std::size_t kArcsBeforeSweep = 1 << 14;
 // How far outside the hull (relative to its distance from the centre) a knot must lie to
 // widen it.
 constexpr double kHullSlack = 1e-4;
+// Below this fraction of the largest peak so far, a rotated peak's error does not count.
+constexpr double kNegligible = 1e-9;
 // Vertices of the polygon that whole chunks of path are tested against.
 constexpr std::size_t kCoarseVertices = 32;
 
@@ -116,7 +118,7 @@ int RotatedPeaks::Outline::vertex_near(double x, double y) const {
     return (start + low + n - 1) % n;
 }
 
-bool RotatedPeaks::Outline::well_inside(double x, double y, double margin, int from,
+bool RotatedPeaks::Outline::well_inside(double x, double y, Stray stray, int from,
                                         int& edge) const {
     // The edge whose ends hold the point's direction between them, from the vertex from. The
     // outline being convex and holding the centre, the point is inside it when it is inside
@@ -134,24 +136,30 @@ bool RotatedPeaks::Outline::well_inside(double x, double y, double margin, int f
         }
     }
     edge = i;
-    // With the margin: the edge faced and its neighbours, and the vertices at its ends.
-    const double m2 = margin * margin;
+    // The edge faced and its neighbours: |e| times the distance inside must be at least |e|
+    // times the stray box's reach across the edge, |ey| stray.x + |ex| stray.y.
     for (int k : {i == 0 ? n - 1 : i - 1, i, i + 1 == n ? 0 : i + 1}) {
         const Point& a = vertices[k];
         const Point& b = vertices[k + 1 == n ? 0 : k + 1];
         double ex = b.x - a.x, ey = b.y - a.y;
-        double inside = cross(ex, ey, x - a.x, y - a.y);
-        if (inside < 0.0 || inside * inside < m2 * (ex * ex + ey * ey)) return false;
+        if (cross(ex, ey, x - a.x, y - a.y) < std::fabs(ey) * stray.x + std::fabs(ex) * stray.y) {
+            return false;
+        }
     }
-    for (int k : {i, i + 1 == n ? 0 : i + 1}) {
-        double dx = x - vertices[k].x, dy = y - vertices[k].y;
-        if (dx * dx + dy * dy < m2) return false;
+    // And the vertices at its ends out of the box around the point.
+    if (stray.x > 0.0 && stray.y > 0.0) {
+        for (int k : {i, i + 1 == n ? 0 : i + 1}) {
+            if (std::fabs(x - vertices[k].x) < stray.x && std::fabs(y - vertices[k].y) < stray.y) {
+                return false;
+            }
+        }
     }
     return true;
 }
 
-bool RotatedPeaks::may_leave(double x_most, double y_most, double sum_most, double margin) {
-    if (x_most * x_most + y_most * y_most <= inner_radius_squared(margin)) return false;
+bool RotatedPeaks::may_leave(double x_most, double y_most, double sum_most, Stray stray) {
+    stray = {std::max(0.0, stray.x - negligible_), std::max(0.0, stray.y - negligible_)};
+    if (x_most * x_most + y_most * y_most <= inner_radius_squared(stray)) return false;
     if (!outlined_) return true;
     // The box with the corners (X, Y) and (-X, -Y) cut by x + y = +-Z (the corners (-X, Y) and
     // (X, -Y) never are: the path's point at |x| = X has |y| <= Y and |x + y| <= Z, so
@@ -162,7 +170,7 @@ bool RotatedPeaks::may_leave(double x_most, double y_most, double sum_most, doub
     const Outline& outline = coarse_.vertices.empty() ? hull_ : coarse_;
     for (const auto& c : corners) {
         int edge = 0;
-        if (!outline.well_inside(c[0], c[1], margin, outline.vertex_near(c[0], c[1]), edge)) {
+        if (!outline.well_inside(c[0], c[1], stray, outline.vertex_near(c[0], c[1]), edge)) {
             return true;
         }
     }
@@ -198,7 +206,7 @@ bool RotatedPeaks::widen(double x, double y) {
     std::vector<double>& turns = hull_.turns;
     const int n = static_cast<int>(v.size());
     int edge = 0;
-    hull_.well_inside(x, y, 0.0, hull_.vertex_near(x, y), edge);
+    hull_.well_inside(x, y, Stray{}, hull_.vertex_near(x, y), edge);
     auto outside = [&](int k) {
         const Point& a = v[k];
         const Point& b = v[k + 1 == n ? 0 : k + 1];
@@ -207,12 +215,16 @@ bool RotatedPeaks::widen(double x, double y) {
     // A knot barely outside is left out: the hull stays inside the path's and only tells
     // which knots to pass over; the knot's arcs are kept all the same.
     {
+        // Its distance from the edge it faces (from the edge's nearer end where it lies
+        // beyond one: on a thin hull a knot far past its tip is still near the edge's line).
         const Point& a = v[edge];
         const Point& b = v[edge + 1 == n ? 0 : edge + 1];
-        double ex = b.x - a.x, ey = b.y - a.y;
-        double out = -cross(ex, ey, x - a.x, y - a.y);
-        double slack = kHullSlack * kHullSlack * (x * x + y * y) * (ex * ex + ey * ey);
-        if (out <= 0.0 || out * out <= slack) return false;
+        double ex = b.x - a.x, ey = b.y - a.y, px = x - a.x, py = y - a.y;
+        if (cross(ex, ey, px, py) >= 0.0) return false;
+        double length2 = ex * ex + ey * ey;
+        double along = length2 > 0.0 ? std::clamp((px * ex + py * ey) / length2, 0.0, 1.0) : 0.0;
+        double dx = px - along * ex, dy = py - along * ey;
+        if (dx * dx + dy * dy <= kHullSlack * kHullSlack * (x * x + y * y)) return false;
     }
     // The edges the knot sees are consecutive: the vertices between the first and the last
     // go, the knot comes in.
@@ -242,6 +254,7 @@ bool RotatedPeaks::widen(double x, double y) {
         at = static_cast<int>(v.size());
     }
     v.insert(v.begin() + at, Point{x, y});
+    negligible_ = std::max(negligible_, kNegligible * std::sqrt(x * x + y * y));
     const double t = turn_of(x, y);
     turns.insert(turns.begin() + at, t);
     if (start_gone) {
@@ -272,8 +285,21 @@ void RotatedPeaks::take_knot(double x, double y) {
         }
         return;
     }
-    // Before the hull holds the centre: the hull of every knot taken and its mirror image
-    // (Andrew's monotone chain; few knots, or all on a line through the centre).
+    // Before the hull holds the centre: nothing to take from the centre itself, and on the line
+    // through the centre only the farthest knot counts.
+    if (x == 0.0 && y == 0.0) return;
+    const std::vector<Point>& v = hull_.vertices;
+    if (v.size() == 2 && near_the_line(x, y)) {
+        if (x * x + y * y > v[0].x * v[0].x + v[0].y * v[0].y) {
+            negligible_ = kNegligible * std::sqrt(x * x + y * y);
+            hull_.vertices = {Point{x, y}, Point{-x, -y}};
+            hull_.turns = {turn_of(x, y), turn_of(-x, -y)};
+            hull_.find_start();
+        }
+        return;
+    }
+    // Otherwise the hull of every knot taken and its mirror image (Andrew's monotone chain).
+
     std::vector<Point> points = hull_.vertices;
     points.push_back({x, y});
     points.push_back({-x, -y});
@@ -299,6 +325,9 @@ void RotatedPeaks::take_knot(double x, double y) {
     }
     chain.resize(k > 1 ? k - 1 : k);
     hull_.vertices = std::move(chain);
+    for (const Point& p : hull_.vertices) {
+        negligible_ = std::max(negligible_, kNegligible * std::sqrt(p.x * p.x + p.y * p.y));
+    }
     hull_.turns.resize(hull_.vertices.size());
     for (std::size_t i = 0; i < hull_.vertices.size(); ++i) {
         hull_.turns[i] = turn_of(hull_.vertices[i].x, hull_.vertices[i].y);
@@ -306,15 +335,37 @@ void RotatedPeaks::take_knot(double x, double y) {
     hull_.find_start();
     // The centre strictly inside every edge: the hull has an inside, and searches from the
     // centre outwards are sound.
-    const std::vector<Point>& v = hull_.vertices;
-    outlined_ = v.size() >= 3;
-    for (std::size_t i = 0; outlined_ && i < v.size(); ++i) {
-        const Point& a = v[i];
-        const Point& b = v[i + 1 == v.size() ? 0 : i + 1];
+    const std::vector<Point>& hull = hull_.vertices;
+    outlined_ = hull.size() >= 3;
+    for (std::size_t i = 0; outlined_ && i < hull.size(); ++i) {
+        const Point& a = hull[i];
+        const Point& b = hull[i + 1 == hull.size() ? 0 : i + 1];
         outlined_ = cross(a.x, a.y, b.x, b.y) > 0.0;
     }
     edge_ = 0;
     if (outlined_) measure_inner_radius();
+}
+
+bool RotatedPeaks::on_the_line(double x, double y, Stray stray) const {
+    const std::vector<Point>& v = hull_.vertices;
+    if (v.empty()) return x == 0.0 && y == 0.0 && stray.x <= 0.0 && stray.y <= 0.0;
+    if (v.size() != 2 || !near_the_line(x, y)) return false;
+    // Along the line the path may reach the stray box's reach; across it, the box's reach must
+    // be negligible (the stray already has the negligible taken off).
+    const Point& p = v[0];
+    double length = std::sqrt(p.x * p.x + p.y * p.y);
+    double along = (std::fabs(p.x) * stray.x + std::fabs(p.y) * stray.y) / length;
+    double across = (std::fabs(p.y) * stray.x + std::fabs(p.x) * stray.y) / length;
+    if (across > negligible_) return false;
+    double reach = std::max(0.0, std::sqrt(x * x + y * y) + along);
+    return reach <= length;
+}
+
+bool RotatedPeaks::near_the_line(double x, double y) const {
+    // Within the negligible distance of the line through the hull's two ends.
+    const Point& p = hull_.vertices[0];
+    double c = cross(p.x, p.y, x, y);
+    return c * c <= negligible_ * negligible_ * (p.x * p.x + p.y * p.y);
 }
 
 void RotatedPeaks::measure_inner_radius() {
@@ -344,7 +395,7 @@ void RotatedPeaks::take_arc(const PathArc& arc) {
 
 void RotatedPeaks::drop_settled_arcs() {
     std::erase_if(arcs_, [&](const PathArc& a) {
-        return !may_shape(a.x0, a.y0, a.margin) && !may_shape(a.x1, a.y1, a.margin);
+        return !may_shape(a.x0, a.y0, a.stray) && !may_shape(a.x1, a.y1, a.stray);
     });
 }
 
@@ -364,7 +415,10 @@ std::array<double, kAngles> RotatedPeaks::peaks() {
     for (const PathArc& a : arcs_) {
         for (int j = 0; j < kAngles; ++j) {
             double p0 = cs[j] * a.x0 + sn[j] * a.y0, p1 = cs[j] * a.x1 + sn[j] * a.y1;
-            if (std::max(std::fabs(p0), std::fabs(p1)) + a.margin <= knot_peak[j]) continue;
+            double reach = std::fabs(cs[j]) * a.stray.x + std::fabs(sn[j]) * a.stray.y;
+            if (std::max(std::fabs(p0), std::fabs(p1)) + (reach - negligible_) <= knot_peak[j]) {
+                continue;
+            }
             double d0 = cs[j] * a.dx0 + sn[j] * a.dy0, d1 = cs[j] * a.dx1 + sn[j] * a.dy1;
             peak[j] = std::max(peak[j], arc_peak(p0, d0, p1, d1, a.h));
         }

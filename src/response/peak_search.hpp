@@ -4,6 +4,7 @@
 // outline of the response's path.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <vector>
 
@@ -18,12 +19,18 @@ inline constexpr int kAngles = 180;
 const std::array<double, kAngles>& angle_cosines();
 const std::array<double, kAngles>& angle_sines();
 
+// How far a path may stray from the chord between two knots, in x and in y.
+struct Stray {
+    double x = 0.0, y = 0.0;
+};
+
 // One arc of the path of two responses (x, y): the knots at its ends with their slopes, its
-// length, and a bound of how far the path strays from the chord between the knots.
+// length, and how far the path strays from the chord between the knots.
 struct PathArc {
     double x0, y0, dx0, dy0;
     double x1, y1, dx1, dy1;
-    double h, margin;
+    double h;
+    Stray stray;
 };
 
 // The peak over time of x cos(theta) + y sin(theta) for every angle. Every knot taken lies
@@ -35,20 +42,21 @@ struct PathArc {
 // arcs.
 class RotatedPeaks {
   public:
-    // Whether the knot, with the path near it straying at most margin, may reach beyond the
-    // hull of the knots taken so far.
-    bool may_shape(double x, double y, double margin) {
-        if (x * x + y * y <= inner_radius_squared(margin)) return false;
-        if (!outlined_) return true;
-        return !well_inside(x, y, margin, edge_, edge_);
+    // Whether the knot, with the path near it straying as much, may reach beyond the hull of
+    // the knots taken so far (a stray below the negligible counts as none).
+    bool may_shape(double x, double y, Stray stray) {
+        stray = {std::max(0.0, stray.x - negligible_), std::max(0.0, stray.y - negligible_)};
+        if (x * x + y * y <= inner_radius_squared(stray)) return false;
+        if (!outlined_) return !on_the_line(x, y, stray);
+        return !well_inside(x, y, stray, edge_, edge_);
     }
     // Whether a stretch of path within |x| <= x_most, |y| <= y_most, |x + y| <= sum_most may
-    // reach beyond the hull by the margin.
-    bool may_leave(double x_most, double y_most, double sum_most, double margin);
+    // reach beyond the hull, straying as much.
+    bool may_leave(double x_most, double y_most, double sum_most, Stray stray);
     // Knots nearer the centre than this (squared) cannot shape any peak: the hull's inner
-    // radius less the margin.
-    double inner_radius_squared(double margin) const {
-        double r = inner_radius_ - margin;
+    // radius less the stray.
+    double inner_radius_squared(Stray stray) const {
+        double r = inner_radius_ - (stray.x + stray.y);
         return r > 0.0 ? r * r : -1.0;
     }
     void take_knot(double x, double y);
@@ -69,12 +77,12 @@ class RotatedPeaks {
         void find_start();
         // A vertex near the direction of (x, y), where searches start.
         int vertex_near(double x, double y) const;
-        // Whether (x, y) is inside by the margin; edge: where the search for the edge it faces
-        // starts, and where it ends.
-        bool well_inside(double x, double y, double margin, int from, int& edge) const;
+        // Whether (x, y), the path near it straying as much, stays inside; edge: where the
+        // search for the edge it faces starts, and where it ends.
+        bool well_inside(double x, double y, Stray stray, int from, int& edge) const;
     };
-    bool well_inside(double x, double y, double margin, int start, int& edge) const {
-        return hull_.well_inside(x, y, margin, start, edge);
+    bool well_inside(double x, double y, Stray stray, int start, int& edge) const {
+        return hull_.well_inside(x, y, stray, start, edge);
     }
     // Every few widenings: a polygon of at most kCoarseVertices of the hull's vertices, inside
     // the hull, for the quick test of whole chunks of path.
@@ -83,9 +91,17 @@ class RotatedPeaks {
     bool widen(double x, double y);
     void measure_inner_radius();
     void drop_settled_arcs();
+    // Before the hull holds the centre, the path may run on one line through it (a dead
+    // channel, or identical horizontals): whether the knot is on it, short of the hull's end by
+    // the stray (then it cannot shape any peak either).
+    bool on_the_line(double x, double y, Stray stray) const;
+    bool near_the_line(double x, double y) const;
 
     // The least distance from the centre to the hull's edges (0 before it is outlined).
     double inner_radius_ = 0.0;
+    // What no peak needs: kNegligible of the hull's farthest knot. Without it a path thinner
+    // than its stray (a dead or nearly dead channel) would have every knot kept.
+    double negligible_ = 0.0;
     unsigned widenings_ = 0;
     // The hull, counter-clockwise; outlined_ once it holds the centre inside (before that,
     // every knot is taken).

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 #include <map>
+#include <optional>
 #include <memory>
 #include <numbers>
 #include <thread>
@@ -214,10 +215,37 @@ InputBounds input_bounds(std::span<const double> c, std::size_t knots, double h,
     return b;
 }
 
+// Horizontals exactly in proportion (a dead channel, a channel written twice): the line
+// (x, y) their path runs on, and the component that leads it (the other is a multiple of it).
+struct HorizontalLine {
+    double x, y;
+    int lead;
+};
+
+std::optional<HorizontalLine> horizontal_line(std::span<const double> a, std::span<const double> b) {
+    std::size_t at = 0;
+    bool a_leads = true;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        double most = a_leads ? std::fabs(a[at]) : std::fabs(b[at]);
+        if (std::fabs(a[i]) > most || std::fabs(b[i]) > most) {
+            at = i;
+            a_leads = std::fabs(a[i]) >= std::fabs(b[i]);
+        }
+    }
+    std::span<const double> lead = a_leads ? a : b, other = a_leads ? b : a;
+    if (lead.empty() || lead[at] == 0.0) return HorizontalLine{1.0, 0.0, 0};  // all zero
+    const double k = other[at] / lead[at];
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (other[i] != k * lead[i]) return std::nullopt;
+    }
+    return a_leads ? HorizontalLine{1.0, k, 0} : HorizontalLine{k, 1.0, 1};
+}
+
 // One oscillator run over the knots: its state, the peaks so far, and the rotated peaks.
 class OscillatorRun {
   public:
-    OscillatorRun(Oscillator o, double h, int stretch) : o_(o), stretch_(stretch) {
+    OscillatorRun(Oscillator o, double h, int stretch, std::optional<HorizontalLine> line)
+        : o_(o), stretch_(stretch), line_(line) {
         stepper_ = {step_coefficients(o, h), 2.0 * o.zeta * o.omega, o.omega * o.omega};
     }
 
@@ -262,7 +290,22 @@ class OscillatorRun {
             p.component[c] = {best_[0][c], best_[1][c], best_[2][c]};
         }
         std::array<double, 3> r[kQuantities];
-        for (int q = 0; q < kQuantities; ++q) r[q] = rotd_percentiles(rotated_[q].peaks());
+        for (int q = 0; q < kQuantities; ++q) {
+            if (line_) {
+                // Horizontals in proportion: the path runs on a line, and each angle's peak is
+                // the leading component's peak times the line's reach in that direction.
+                std::array<double, kAngles> peak{};
+                const auto& cs = angle_cosines();
+                const auto& sn = angle_sines();
+                double most = best_[q][line_->lead];
+                for (int j = 0; j < kAngles; ++j) {
+                    peak[j] = std::fabs(cs[j] * line_->x + sn[j] * line_->y) * most;
+                }
+                r[q] = rotd_percentiles(peak);
+            } else {
+                r[q] = rotd_percentiles(rotated_[q].peaks());
+            }
+        }
         for (int i = 0; i < 3; ++i) p.rotd[i] = {r[0][i], r[1][i], r[2][i]};
         return p;
     }
@@ -304,7 +347,7 @@ class OscillatorRun {
             // The path lies within |x| <= X, |y| <= Y, |x + y| <= Z (the fourth lane).
             const double* m = largest_ + q * kLanes;
             rotation_needed_[q] =
-                rotated_[q].may_leave(m[0], m[1], m[3], margin[q][0] + margin[q][1]);
+                !line_ && rotated_[q].may_leave(m[0], m[1], m[3], {margin[q][0], margin[q][1]});
             any = any || rotation_needed_[q];
         }
         return any;
@@ -337,11 +380,11 @@ class OscillatorRun {
                                     arc_peak(p0, slope(c, i - 1, q, l), p1, slope(c, i, q, l), h));
                 }
             }
-            if (rotation_needed_[q]) rotate(c, count, h, q, margin[q][0] + margin[q][1]);
+            if (rotation_needed_[q]) rotate(c, count, h, q, {margin[q][0], margin[q][1]});
         }
     }
 
-    void rotate(const double* c, int count, double h, int q, double margin) {
+    void rotate(const double* c, int count, double h, int q, Stray margin) {
         RotatedPeaks& rp = rotated_[q];
         bool previous = shaping_[q] || rp.may_shape(value(0, q, 0), value(0, q, 1), margin);
         bool inside = false;  // the stretch of stretch_ knots from a multiple of it is inside
@@ -371,6 +414,7 @@ class OscillatorRun {
 
     Oscillator o_;
     int stretch_;  // knots tested as a whole (and tail steps taken at once)
+    std::optional<HorizontalLine> line_;
     Stepper stepper_;
     alignas(32) double state_[2 * kLanes] = {};
     alignas(32) double largest_[5 * kLanes] = {};
@@ -409,6 +453,7 @@ ResponseSpectra response_spectra(std::array<std::span<const double>, 3> series, 
     result.values.assign(dampings.size(), std::vector<OscillatorPeaks>(periods.size()));
     if (periods.empty() || dampings.empty()) return result;
     BandLimitedRecord record(series, dt);
+    const std::optional<HorizontalLine> line = horizontal_line(series[0], series[1]);
     // Oscillators grouped by their knot spacing, so that one set of knots is held at a time.
     std::map<int, std::vector<std::pair<std::size_t, std::size_t>>> by_rate;
     for (std::size_t d = 0; d < dampings.size(); ++d) {
@@ -437,7 +482,7 @@ ResponseSpectra response_spectra(std::array<std::span<const double>, 3> series, 
             for (std::size_t i = next++; i < oscillators.size(); i = next++) {
                 auto [d, p] = oscillators[i];
                 OscillatorRun run({2.0 * std::numbers::pi / periods[p], dampings[d]}, h,
-                                  stretch_for(static_cast<int>(chunk)));
+                                  stretch_for(static_cast<int>(chunk)), line);
                 for (std::size_t first = 0, ch = 0; first + 1 < count; first += chunk, ++ch) {
                     int steps = static_cast<int>(std::min<std::size_t>(chunk, count - 1 - first));
                     run.advance(knots.data() + first * kLanes, steps, h,

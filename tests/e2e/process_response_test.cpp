@@ -68,6 +68,14 @@ void expect_response_files(const fs::path& dir, const std::array<std::string, 3>
         EXPECT_NEAR(std::stod(table[row][6]), w * sd, 1e-12 * w * sd);
         EXPECT_NEAR(std::stod(table[row][7]), w * w * sd, 1e-12 * w * w * sd);
     }
+    // Angles 0 and 90 degrees are among the rotations: RotD00 <= the horizontals <= RotD100.
+    for (std::size_t group = 1; group < table.size(); group += 6) {
+        for (std::size_t column = 3; column < 8; ++column) {
+            double one = std::stod(table[group][column]), two = std::stod(table[group + 1][column]);
+            EXPECT_LE(std::stod(table[group + 3][column]), std::min(one, two)) << group;
+            EXPECT_GE(std::stod(table[group + 5][column]), std::max(one, two)) << group;
+        }
+    }
     auto measures = rows_of(read_file(dir / "measures.csv"));
     ASSERT_EQ(measures.size(), 4u);
     EXPECT_EQ(measures[0][0], "component");
