@@ -6,19 +6,10 @@
 #include <system_error>
 
 #include "cli/option_parser.hpp"
+#include "records/text_lines.hpp"
 
 namespace wavespec::cli {
 namespace {
-
-std::vector<std::string_view> split(std::string_view text) {
-    std::vector<std::string_view> parts;
-    for (;;) {
-        std::size_t comma = text.find(',');
-        parts.push_back(text.substr(0, comma));
-        if (comma == std::string_view::npos) return parts;
-        text.remove_prefix(comma + 1);
-    }
-}
 
 // An explicit plus sign, which from_chars does not take; never followed by another sign.
 void drop_plus(std::string_view& text) {
@@ -55,7 +46,7 @@ double parse_real(std::string_view option, std::string_view text) {
 }
 
 std::vector<double> parse_reals(std::string_view option, std::string_view text, std::size_t count) {
-    std::vector<std::string_view> parts = split(text);
+    std::vector<std::string_view> parts = split_at_commas(text);
     std::string want = "expected " + std::to_string(count) + " finite numbers separated by commas";
     if (parts.size() != count) refuse_value(option, text, want);
     std::vector<double> values(count);
@@ -80,7 +71,7 @@ std::vector<std::int64_t> parse_integers(std::string_view option, std::string_vi
                                          std::int64_t low, std::int64_t high) {
     std::vector<std::int64_t> values;
     if (text.empty()) return values;
-    for (std::string_view part : split(text)) {
+    for (std::string_view part : split_at_commas(text)) {
         std::int64_t value = 0;
         if (!read_integer(part, value) || value < low || value > high) {
             refuse_value(option, text,

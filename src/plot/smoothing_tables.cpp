@@ -16,19 +16,9 @@ std::vector<std::string_view> lines_of(std::string_view text) {
     return lines;
 }
 
-std::vector<std::string_view> fields_of(std::string_view line) {
-    std::vector<std::string_view> fields;
-    for (;;) {
-        std::size_t comma = line.find(',');
-        fields.push_back(line.substr(0, comma));
-        if (comma == std::string_view::npos) return fields;
-        line.remove_prefix(comma + 1);
-    }
-}
-
 // The numbers of one row, exactly count of them.
 std::vector<double> numbers_of(std::string_view line, std::size_t row, std::size_t count) {
-    std::vector<std::string_view> fields = fields_of(line);
+    std::vector<std::string_view> fields = split_at_commas(line);
     if (fields.size() != count) {
         throw ReadError(row, "expected " + std::to_string(count) + " values separated by commas");
     }
@@ -57,7 +47,7 @@ std::vector<std::string_view> checked_lines(std::string_view text, std::string_v
 
 SmoothedTable read_smoothed_spectra(std::string_view text) {
     std::vector<std::string_view> lines = checked_lines(text, "frequency(Hz),");
-    std::vector<std::string_view> header = fields_of(lines[0]);
+    std::vector<std::string_view> header = split_at_commas(lines[0]);
     if (header.size() != 5) throw ReadError(1, "expected five columns");
     SmoothedTable t;
     for (std::size_t c = 0; c < 3; ++c) t.names[c] = std::string(header[c + 1]);
@@ -72,7 +62,7 @@ SmoothedTable read_smoothed_spectra(std::string_view text) {
 
 HvTable read_hv_curves(std::string_view text) {
     std::vector<std::string_view> lines = checked_lines(text, "frequency(Hz),mean,");
-    std::size_t columns = fields_of(lines[0]).size();
+    std::size_t columns = split_at_commas(lines[0]).size();
     if (columns < 5) throw ReadError(1, "expected at least five columns");
     HvTable t;
     t.windows.resize(columns - 5);

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string_view>
+#include <vector>
 
 namespace wavespec {
 
@@ -15,6 +16,17 @@ inline std::string_view trim(std::string_view text) {
         text.remove_suffix(1);
     }
     return text;
+}
+
+// The fields of a line between its commas, kept as they stand ("a,,b" gives three).
+inline std::vector<std::string_view> split_at_commas(std::string_view line) {
+    std::vector<std::string_view> fields;
+    for (;;) {
+        std::size_t comma = line.find(',');
+        fields.push_back(line.substr(0, comma));
+        if (comma == std::string_view::npos) return fields;
+        line.remove_prefix(comma + 1);
+    }
 }
 
 // Lines of a text, numbered from 1, without their "\n" or "\r\n".
