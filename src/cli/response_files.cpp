@@ -91,7 +91,9 @@ std::optional<std::string> write_response_files(StagedFiles& staged, const RunSt
     const auto [acceleration, velocity, displacement] = reconstructed(state);
     const std::array<std::string, 3> names = {trimmed(state.head[1]), trimmed(state.head[2]),
                                               trimmed(state.head[3])};
-    const std::string end_of_line(kLineEnd);
+    // Like the other CSV files added beside the legacy ones, LF ends every line on every
+    // platform, so that the Linux and Windows builds write the same bytes.
+    const std::string end_of_line = "\n";
 
     std::string measures = "component,PGA,PGV,PGD,Arias(m/s),D5-75(s),D5-95(s),CAV" + end_of_line;
     for (std::size_t c = 0; c < 3; ++c) {

@@ -52,7 +52,7 @@ TEST(SameBytes, WindowsBuildWritesTheNativeBuildsFilesWithCrLf) {
 
 // process on the newer files, written with plain "\n" lines on every platform: the full layout
 // of 2^17 samples (the wide stages' factors come from the double-double evaluation), and the
-// smoothed spectra and H/V windows, whose elementary functions must not come from
+// smoothed spectra, H/V windows and response spectra, whose elementary functions must not come from
 // the platform's library. Every file must match byte for byte.
 TEST(SameBytes, WindowsBuildWritesTheNativeBuildsNewerFiles) {
     if (!windows_tool()) GTEST_SKIP() << "the tool under test is the native build";
@@ -65,6 +65,9 @@ TEST(SameBytes, WindowsBuildWritesTheNativeBuildsNewerFiles) {
          {"process", "--layout=full", "--bandpass=0.1,0.2,20,25", "--integrate", "rec.csv"}},
         {6000, {"process", "--smooth=konno-ohmachi:40", "--hv=quadratic", "rec.csv"}},
         {6000, {"process", "--no-dumps", "--smooth=parzen:0.3", "--hv-windows=10", "rec.csv"}},
+        {6000,
+         {"process", "--no-dumps", "--response-spectra", "--damping=0.02,0.05",
+          "--periods=0.01:5:40", "--bandpass=0.1,0.2,20,25", "rec.csv"}},
     };
     for (const Job& job : jobs) {
         SCOPED_TRACE(job.args[1]);
