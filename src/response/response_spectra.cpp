@@ -292,18 +292,25 @@ class OscillatorRun {
     // at most kChunk), of length h, with the largest input and input slope over them.
     void advance(const double* c, int count, double h, const double* value_bound,
                  const double* slope_bound) {
+        // Chunks worth a look come in runs (the path near its peaks), so after one the next is
+        // stepped keeping its knots at once; otherwise it is stepped lean first and again if
+        // it turns out to be worth a look. Both passes do the same operations on the state.
+        const bool kept = keep_next_;
         alignas(32) double start[2 * kLanes];
-        std::copy(state_, state_ + 2 * kLanes, start);
-        step_chunk(c, count, stepper_, state_, nullptr, largest_);
-        if (!worth_a_look(h, value_bound, slope_bound)) {
+        if (!kept) std::copy(state_, state_ + 2 * kLanes, start);
+        step_chunk(c, count, stepper_, state_, kept ? out_ : nullptr, largest_);
+        keep_next_ = worth_a_look(h, value_bound, slope_bound);
+        if (!keep_next_) {
             shaping_[0] = shaping_[1] = shaping_[2] = false;
             return;
         }
         for (int q = 0; q < kQuantities; ++q) {
             if (!rotation_needed_[q]) shaping_[q] = false;
         }
-        std::copy(start, start + 2 * kLanes, state_);
-        step_chunk(c, count, stepper_, state_, out_, largest_);
+        if (!kept) {
+            std::copy(start, start + 2 * kLanes, state_);
+            step_chunk(c, count, stepper_, state_, out_, largest_);
+        }
         look_at(c, count, h, slope_bound);
     }
 
@@ -461,6 +468,7 @@ class OscillatorRun {
     double best_[kQuantities][kLanes] = {};
     RotatedPeaks rotated_[kQuantities];
     bool shaping_[kQuantities] = {};
+    bool keep_next_ = false;  // the last chunk was worth a look
     // What the chunk's largest values left open: a component's peak, the rotated peaks.
     bool peak_needed_[kQuantities][kLanes] = {};
     bool rotation_needed_[kQuantities] = {};
