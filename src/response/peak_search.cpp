@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <numbers>
 
 #include "spectral/portable_math.hpp"
@@ -168,6 +169,10 @@ bool RotatedPeaks::may_leave(double x_most, double y_most, double sum_most, Stra
                                   {std::min(x_most, sum_most - y_most), y_most},
                                   {-x_most, y_most}};
     const Outline& outline = coarse_.vertices.empty() ? hull_ : coarse_;
+    if (outline.vertices.size() <= 2 * kCoarseVertices) {
+        if (!edges_current_) measure_edges(outline);
+        return !region_well_inside(corners, stray);
+    }
     for (const auto& c : corners) {
         int edge = 0;
         if (!outline.well_inside(c[0], c[1], stray, outline.vertex_near(c[0], c[1]), edge)) {
@@ -177,7 +182,60 @@ bool RotatedPeaks::may_leave(double x_most, double y_most, double sum_most, Stra
     return false;
 }
 
+void RotatedPeaks::measure_edges(const Outline& outline) {
+    const std::vector<Point>& v = outline.vertices;
+    const std::size_t n = v.size(), padded = (n + 1) / 2 * 2;
+    // A padding edge (0, 0) with reach 1 holds everything.
+    edges_.assign(3 * padded, 0.0);
+    std::fill(edges_.begin() + 2 * static_cast<std::ptrdiff_t>(padded), edges_.end(), 1.0);
+    for (std::size_t i = 0; i < n; ++i) {
+        const Point& a = v[i];
+        const Point& b = v[i + 1 == n ? 0 : i + 1];
+        edges_[i] = b.x - a.x;
+        edges_[padded + i] = b.y - a.y;
+        edges_[2 * padded + i] = cross(a.x, a.y, b.x - a.x, b.y - a.y);
+    }
+    edges_current_ = true;
+}
+
+// Two lanes of doubles in one SSE2 register, which every x86-64 processor has on every system.
+typedef double TwoDoubles __attribute__((vector_size(16)));
+typedef long long TwoMasks __attribute__((vector_size(16)));
+
+bool RotatedPeaks::region_well_inside(const double (&corners)[3][2], Stray stray) const {
+    // Edge e from vertex a holds p, and its mirror image -p, inside with the stray box around
+    // them when |cross(e, p)| + |ey| stray.x + |ex| stray.y <= cross(a, e); every edge holding
+    // the region's corners so, the convex outline holds the whole region. Two edges at a time,
+    // without branches.
+    const std::size_t padded = edges_.size() / 3;
+    const double* ex = edges_.data();
+    const double* ey = ex + padded;
+    const double* reach = ey + padded;
+    const TwoMasks sign_off = {0x7fffffffffffffffLL, 0x7fffffffffffffffLL};
+    auto magnitude = [&](TwoDoubles x) { return (TwoDoubles)((TwoMasks)x & sign_off); };
+    auto larger = [](TwoDoubles a, TwoDoubles b) { return a < b ? b : a; };
+    auto splat = [](double x) { return TwoDoubles{x, x}; };
+    const TwoDoubles sx = splat(stray.x), sy = splat(stray.y);
+    const TwoDoubles p0x = splat(corners[0][0]), p0y = splat(corners[0][1]);
+    const TwoDoubles p1x = splat(corners[1][0]), p1y = splat(corners[1][1]);
+    const TwoDoubles p2x = splat(corners[2][0]), p2y = splat(corners[2][1]);
+    TwoMasks inside = {-1, -1};
+    for (std::size_t i = 0; i < padded; i += 2) {
+        TwoDoubles x, y, r;
+        std::memcpy(&x, ex + i, sizeof x);
+        std::memcpy(&y, ey + i, sizeof y);
+        std::memcpy(&r, reach + i, sizeof r);
+        TwoDoubles need = magnitude(y) * sx + magnitude(x) * sy;
+        TwoDoubles c0 = magnitude(x * p0y - y * p0x);
+        TwoDoubles c1 = magnitude(x * p1y - y * p1x);
+        TwoDoubles c2 = magnitude(x * p2y - y * p2x);
+        inside &= (larger(c0, larger(c1, c2)) + need <= r);
+    }
+    return inside[0] != 0 && inside[1] != 0;
+}
+
 void RotatedPeaks::thin_out() {
+    edges_current_ = false;
     const std::size_t n = hull_.vertices.size();
     coarse_.vertices.clear();
     coarse_.turns.clear();
@@ -254,6 +312,7 @@ bool RotatedPeaks::widen(double x, double y) {
         at = static_cast<int>(v.size());
     }
     v.insert(v.begin() + at, Point{x, y});
+    edges_current_ = false;
     negligible_ = std::max(negligible_, kNegligible * std::sqrt(x * x + y * y));
     const double t = turn_of(x, y);
     turns.insert(turns.begin() + at, t);
@@ -293,6 +352,7 @@ void RotatedPeaks::take_knot(double x, double y) {
         if (x * x + y * y > v[0].x * v[0].x + v[0].y * v[0].y) {
             negligible_ = kNegligible * std::sqrt(x * x + y * y);
             hull_.vertices = {Point{x, y}, Point{-x, -y}};
+            edges_current_ = false;
             hull_.turns = {turn_of(x, y), turn_of(-x, -y)};
             hull_.find_start();
         }
@@ -325,6 +385,7 @@ void RotatedPeaks::take_knot(double x, double y) {
     }
     chain.resize(k > 1 ? k - 1 : k);
     hull_.vertices = std::move(chain);
+    edges_current_ = false;
     for (const Point& p : hull_.vertices) {
         negligible_ = std::max(negligible_, kNegligible * std::sqrt(p.x * p.x + p.y * p.y));
     }

@@ -87,6 +87,12 @@ class RotatedPeaks {
     // Every few widenings: a polygon of at most kCoarseVertices of the hull's vertices, inside
     // the hull, for the quick test of whole chunks of path.
     void thin_out();
+    // The edges of the outline that whole stretches of path are tested against, as their x
+    // parts, y parts and cross(start, edge), one array after the other.
+    void measure_edges(const Outline& outline);
+    // Whether the region with these corners (and their mirror images), each point of it
+    // straying as much, lies inside the outline measured.
+    bool region_well_inside(const double (&corners)[3][2], Stray stray) const;
     // Adds (x, y) to the hull when it lies outside; whether it did.
     bool widen(double x, double y);
     void measure_inner_radius();
@@ -106,6 +112,8 @@ class RotatedPeaks {
     // The hull, counter-clockwise; outlined_ once it holds the centre inside (before that,
     // every knot is taken).
     Outline hull_, coarse_;
+    std::vector<double> edges_;
+    bool edges_current_ = false;
     bool outlined_ = false;
     int edge_ = 0;  // the edge the last knot faced: edge i joins hull_[i] and hull_[i + 1]
     std::vector<PathArc> arcs_;
