@@ -84,76 +84,114 @@ MixedFft::MixedFft(std::size_t n) : n_(n), work_(n) {
     roots_.shrink_to_fit();
 }
 
+namespace {
+
+// The constants of the radix-3 and radix-5 butterflies.
+struct ButterflyConstants {
+    SineCosine third = portable_sin_cos(2.0 * std::numbers::pi / 3.0);
+    SineCosine fifth1 = portable_sin_cos(2.0 * std::numbers::pi / 5.0);
+    SineCosine fifth2 = portable_sin_cos(4.0 * std::numbers::pi / 5.0);
+};
+
+// One radix-P stage from x to y: m groups of stride elements each. A template per radix and
+// direction, so that the inner loop holds one butterfly and no choice.
+template <int P, bool kInverse>
+void stage(const Complex* x, Complex* y, std::size_t stride, std::size_t m, const Complex* factors,
+           const ButterflyConstants& k) {
+    const double sign = kInverse ? 1.0 : -1.0;
+    const std::size_t in_step = stride * m;
+    for (std::size_t j = 0; j < m; ++j) {
+        Complex w[P];
+        for (int i = 1; i < P; ++i) {
+            Complex r = factors[j * (P - 1) + static_cast<std::size_t>(i - 1)];
+            w[i] = kInverse ? conj(r) : r;
+        }
+        const Complex* in = x + stride * j;
+        Complex* out = y + stride * P * j;
+        for (std::size_t q = 0; q < stride; ++q) {
+            Complex b[P];
+            if constexpr (P == 4) {
+                Complex a0 = in[q], a1 = in[q + in_step], a2 = in[q + 2 * in_step],
+                        a3 = in[q + 3 * in_step];
+                Complex s02 = add(a0, a2), d02 = sub(a0, a2), s13 = add(a1, a3),
+                        d13 = rotate(sub(a1, a3), kInverse);
+                b[0] = add(s02, s13);
+                b[1] = add(d02, d13);
+                b[2] = sub(s02, s13);
+                b[3] = sub(d02, d13);
+            } else if constexpr (P == 2) {
+                Complex a0 = in[q], a1 = in[q + in_step];
+                b[0] = add(a0, a1);
+                b[1] = sub(a0, a1);
+            } else if constexpr (P == 3) {
+                Complex a0 = in[q], a1 = in[q + in_step], a2 = in[q + 2 * in_step];
+                Complex s = add(a1, a2), d = sub(a1, a2);
+                Complex c{a0.re + k.third.cos * s.re, a0.im + k.third.cos * s.im};
+                Complex e{-sign * k.third.sin * d.im, sign * k.third.sin * d.re};
+                b[0] = add(a0, s);
+                b[1] = add(c, e);
+                b[2] = sub(c, e);
+            } else {
+                static_assert(P == 5);
+                const SineCosine f1 = k.fifth1, f2 = k.fifth2;
+                Complex a0 = in[q], a1 = in[q + in_step], a2 = in[q + 2 * in_step],
+                        a3 = in[q + 3 * in_step], a4 = in[q + 4 * in_step];
+                Complex s1 = add(a1, a4), d1 = sub(a1, a4), s2 = add(a2, a3), d2 = sub(a2, a3);
+                Complex c1{a0.re + f1.cos * s1.re + f2.cos * s2.re,
+                           a0.im + f1.cos * s1.im + f2.cos * s2.im};
+                Complex c2{a0.re + f2.cos * s1.re + f1.cos * s2.re,
+                           a0.im + f2.cos * s1.im + f1.cos * s2.im};
+                // sign * i * (sin1 d1 + sin2 d2) and sign * i * (sin2 d1 - sin1 d2).
+                double t1re = f1.sin * d1.re + f2.sin * d2.re;
+                double t1im = f1.sin * d1.im + f2.sin * d2.im;
+                double t2re = f2.sin * d1.re - f1.sin * d2.re;
+                double t2im = f2.sin * d1.im - f1.sin * d2.im;
+                Complex e1{-sign * t1im, sign * t1re}, e2{-sign * t2im, sign * t2re};
+                b[0] = {a0.re + s1.re + s2.re, a0.im + s1.im + s2.im};
+                b[1] = add(c1, e1);
+                b[4] = sub(c1, e1);
+                b[2] = add(c2, e2);
+                b[3] = sub(c2, e2);
+            }
+            out[q] = b[0];
+            // The first group's factors are all 1: its outputs go unmultiplied.
+            for (int i = 1; i < P; ++i) {
+                out[q + stride * static_cast<std::size_t>(i)] = j == 0 ? b[i] : mul(b[i], w[i]);
+            }
+        }
+    }
+}
+
+template <bool kInverse>
+void stage_of(int p, const Complex* x, Complex* y, std::size_t stride, std::size_t m,
+              const Complex* factors, const ButterflyConstants& k) {
+    switch (p) {
+        case 4:
+            return stage<4, kInverse>(x, y, stride, m, factors, k);
+        case 2:
+            return stage<2, kInverse>(x, y, stride, m, factors, k);
+        case 3:
+            return stage<3, kInverse>(x, y, stride, m, factors, k);
+        default:
+            return stage<5, kInverse>(x, y, stride, m, factors, k);
+    }
+}
+
+}  // namespace
+
 void MixedFft::transform(Complex* data, bool inverse) {
+    static const ButterflyConstants constants;
     Complex* x = data;
     Complex* y = work_.data();
     std::size_t stride = 1, length = n_;
-    const SineCosine third = portable_sin_cos(2.0 * std::numbers::pi / 3.0);
-    const SineCosine fifth1 = portable_sin_cos(2.0 * std::numbers::pi / 5.0);
-    const SineCosine fifth2 = portable_sin_cos(4.0 * std::numbers::pi / 5.0);
-    const double sign = inverse ? 1.0 : -1.0;
     std::size_t stage = 0;
     for (int p : radices_) {
         const std::size_t m = length / static_cast<std::size_t>(p);
         const Complex* factors = stage_factors_[stage++].data();
-        for (std::size_t j = 0; j < m; ++j) {
-            Complex w[5];
-            for (int k = 1; k < p; ++k) {
-                Complex r =
-                    factors[j * static_cast<std::size_t>(p - 1) + static_cast<std::size_t>(k - 1)];
-                w[k] = inverse ? conj(r) : r;
-            }
-            const Complex* in = x + stride * j;
-            Complex* out = y + stride * static_cast<std::size_t>(p) * j;
-            const std::size_t in_step = stride * m;
-            for (std::size_t q = 0; q < stride; ++q) {
-                Complex b[5];
-                if (p == 4) {
-                    Complex a0 = in[q], a1 = in[q + in_step], a2 = in[q + 2 * in_step],
-                            a3 = in[q + 3 * in_step];
-                    Complex s02 = add(a0, a2), d02 = sub(a0, a2), s13 = add(a1, a3),
-                            d13 = rotate(sub(a1, a3), inverse);
-                    b[0] = add(s02, s13);
-                    b[1] = add(d02, d13);
-                    b[2] = sub(s02, s13);
-                    b[3] = sub(d02, d13);
-                } else if (p == 2) {
-                    Complex a0 = in[q], a1 = in[q + in_step];
-                    b[0] = add(a0, a1);
-                    b[1] = sub(a0, a1);
-                } else if (p == 3) {
-                    Complex a0 = in[q], a1 = in[q + in_step], a2 = in[q + 2 * in_step];
-                    Complex s = add(a1, a2), d = sub(a1, a2);
-                    Complex c{a0.re + third.cos * s.re, a0.im + third.cos * s.im};
-                    Complex e{-sign * third.sin * d.im, sign * third.sin * d.re};
-                    b[0] = add(a0, s);
-                    b[1] = add(c, e);
-                    b[2] = sub(c, e);
-                } else {
-                    Complex a0 = in[q], a1 = in[q + in_step], a2 = in[q + 2 * in_step],
-                            a3 = in[q + 3 * in_step], a4 = in[q + 4 * in_step];
-                    Complex s1 = add(a1, a4), d1 = sub(a1, a4), s2 = add(a2, a3), d2 = sub(a2, a3);
-                    Complex c1{a0.re + fifth1.cos * s1.re + fifth2.cos * s2.re,
-                               a0.im + fifth1.cos * s1.im + fifth2.cos * s2.im};
-                    Complex c2{a0.re + fifth2.cos * s1.re + fifth1.cos * s2.re,
-                               a0.im + fifth2.cos * s1.im + fifth1.cos * s2.im};
-                    // sign * i * (sin1 d1 + sin2 d2) and sign * i * (sin2 d1 - sin1 d2).
-                    double t1re = fifth1.sin * d1.re + fifth2.sin * d2.re;
-                    double t1im = fifth1.sin * d1.im + fifth2.sin * d2.im;
-                    double t2re = fifth2.sin * d1.re - fifth1.sin * d2.re;
-                    double t2im = fifth2.sin * d1.im - fifth1.sin * d2.im;
-                    Complex e1{-sign * t1im, sign * t1re}, e2{-sign * t2im, sign * t2re};
-                    b[0] = {a0.re + s1.re + s2.re, a0.im + s1.im + s2.im};
-                    b[1] = add(c1, e1);
-                    b[4] = sub(c1, e1);
-                    b[2] = add(c2, e2);
-                    b[3] = sub(c2, e2);
-                }
-                out[q] = b[0];
-                for (int k = 1; k < p; ++k) {
-                    out[q + stride * static_cast<std::size_t>(k)] = j == 0 ? b[k] : mul(b[k], w[k]);
-                }
-            }
+        if (inverse) {
+            stage_of<true>(p, x, y, stride, m, factors, constants);
+        } else {
+            stage_of<false>(p, x, y, stride, m, factors, constants);
         }
         std::swap(x, y);
         stride *= static_cast<std::size_t>(p);
