@@ -162,7 +162,10 @@ thread_local Exchanges cached_exchanges;
 const Exchanges& exchanges(int n) {
     Exchanges& cached = cached_exchanges;
     if (cached.n != n) {
+        // Fewer than n entries: reserved at once, so that a long transform's list does not
+        // grow by doubling, holding the old copy and the new at once.
         cached.pairs.clear();
+        cached.pairs.reserve(static_cast<std::size_t>(n));
         int j = 1;
         for (int i = 1; i <= n; ++i) {
             if (i < j) {
