@@ -149,12 +149,6 @@ void write_full_spectra(const std::string& amplitude_path, const std::string& co
     complex.close();
 }
 
-void release_series(RunState& state) {
-    for (ZeroedArray<double>* series : {&state.xr1, &state.xr2, &state.xr3}) {
-        *series = ZeroedArray<double>(series->size());
-    }
-}
-
 void write_full_output(const std::string& path, const RunState& state, bool from_reconstructed,
                        std::string_view name) {
     const ZeroedArray<double>& x1 = from_reconstructed ? state.xr1 : state.x1;

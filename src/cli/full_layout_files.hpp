@@ -42,9 +42,6 @@ void write_full_spectra(const std::string& amplitude_path, const std::string& co
                         const RunState& state, std::string_view amplitude_name,
                         std::string_view complex_name);
 
-// Gives the memory of the record's series xr1..xr3 back, leaving zeros of the same extent.
-void release_series(RunState& state);
-
 // The output waveform "time(s),NAME1,NAME2,NAME3" with the skip answer's thinning; each time
 // is (i - 1) * dt, computed for its own row. The values come from the output series x1..x3, or
 // with from_reconstructed from xr1..xr3, which hold the same values when no window is cut.

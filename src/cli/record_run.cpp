@@ -89,7 +89,7 @@ void process(const RecordJob& job, const ProcessOptions& options, StagedFiles& s
     state.my2 = options.invert[1] ? 1 : 0;
     state.my3 = options.invert[2] ? 1 : 0;
     apply_polarity(state);
-    if (full && !compute_spectra(state, kLongestFullRecord)) {
+    if (full && !compute_spectra(state, kLongestFullRecord, SpentArrays::release)) {
         throw RecordRefused{"more than 16777216 sample sets (" + std::to_string(record_length) +
                             "); --layout=full takes at most 16777216"};
     }
@@ -97,9 +97,8 @@ void process(const RecordJob& job, const ProcessOptions& options, StagedFiles& s
         throw RecordRefused{"more than 32768 sample sets (" + std::to_string(record_length) +
                             "); the transform takes at most 32768 (--layout=full takes more)"};
     }
-    // A long record's samples are not read again: the inverse transforms refill these arrays;
-    // nor are the forward transform's tables, whose place the inverse ones take.
-    if (full) release_series(state);
+    // A long record's forward transform tables are not used again: the inverse ones take
+    // their place. (Its samples went as they were transformed.)
     if (state.nf > kMaxTransformLength) release_transform_tables();
     if (options.bandpass) {
         state.nbd = 1;
@@ -141,7 +140,8 @@ void process(const RecordJob& job, const ProcessOptions& options, StagedFiles& s
     if (options.plot) pictures.keep_smoothing(smoothing);
     // The full layout writes an unwindowed output straight from the reconstructed series.
     const bool from_reconstructed = full && !options.window && !options.plot;
-    reconstruct_series(layer, state, names, options.dumps, !from_reconstructed);
+    reconstruct_series(layer, state, names, options.dumps, !from_reconstructed,
+                       full ? SpentArrays::release : SpentArrays::keep);
     if (state.nf > kMaxTransformLength) release_transform_tables();
     // The dialogue's dumps are closed at its stop; here each is closed now, so that a write
     // that fails at the close fails the record instead of going unnoticed.

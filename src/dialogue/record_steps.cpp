@@ -1,8 +1,10 @@
 #include "dialogue/record_steps.hpp"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <span>
+#include <utility>
 
 #include "dialogue/dump_files.hpp"
 #include "dialogue/output_waveform.hpp"
@@ -27,6 +29,12 @@ int extent(const RunState& state) {
 template <typename T>
 std::span<T> first(ZeroedArray<T>& v, std::int64_t n) {
     return std::span<T>(v).first(static_cast<std::size_t>(n));
+}
+
+// Empties an array without changing its size: the fresh one's untouched pages cost nothing.
+template <typename T>
+void release(ZeroedArray<T>& v) {
+    v = ZeroedArray<T>(v.size());
 }
 
 }  // namespace
@@ -57,16 +65,19 @@ void apply_polarity(RunState& state) {
     if (state.my3 == 1) invert_polarity(std::span(state.xr3).first(n));
 }
 
-bool compute_spectra(RunState& state, std::int32_t longest) {
+bool compute_spectra(RunState& state, std::int32_t longest, SpentArrays series) {
     auto length = choose_transform_length(state.nt, longest);
     if (!length || static_cast<std::size_t>(length->length) > state.fx1.size()) return false;
     state.if1 = length->exponent;
     state.nf = length->length;
     std::int64_t nf = state.nf;
     std::int64_t nt = state.nt;
-    forward_spectrum(first(state.xr1, nt), first(state.fx1, nf), extent(state), state.dt);
-    forward_spectrum(first(state.xr2, nt), first(state.fx2, nf), extent(state), state.dt);
-    forward_spectrum(first(state.xr3, nt), first(state.fx3, nf), extent(state), state.dt);
+    const std::array<std::pair<ZeroedArray<double>*, ZeroedArray<Complex>*>, 3> components = {
+        {{&state.xr1, &state.fx1}, {&state.xr2, &state.fx2}, {&state.xr3, &state.fx3}}};
+    for (auto [xr, fx] : components) {
+        forward_spectrum(first(*xr, nt), first(*fx, nf), extent(state), state.dt);
+        if (series == SpentArrays::release) release(*xr);
+    }
     FrequencyGrid grid = frequency_grid(state.nf, state.dt);
     state.dur = grid.dur;
     state.dom = grid.dom;
@@ -93,7 +104,7 @@ void write_spectra(RecordLayer& layer, const RunState& state, const RunFileNames
 }
 
 void reconstruct_series(RecordLayer& layer, RunState& state, const RunFileNames& names,
-                        bool write_dumps, bool fill_output) {
+                        bool write_dumps, bool fill_output, SpentArrays spectra) {
     std::int64_t nf = state.nf;
     conjugate_fill(first(state.fx1, nf));
     conjugate_fill(first(state.fx2, nf));
@@ -107,14 +118,18 @@ void reconstruct_series(RecordLayer& layer, RunState& state, const RunFileNames&
     }
     if (write_dumps) {
         inverse_transforms_with_dumps(layer, state.nf, state.fx1, state.fx2, state.fx3);
+        rescale(first(state.fx1, nf), first(state.fx2, nf), first(state.fx3, nf), state.dur,
+                first(state.xr1, nf), first(state.xr2, nf), first(state.xr3, nf));
+        write_rescaled_dump(layer, first(state.xr1, nf), state.dur);
     } else {
-        wvfast(state.nf, state.fx1, extent(state), 1);
-        wvfast(state.nf, state.fx2, extent(state), 1);
-        wvfast(state.nf, state.fx3, extent(state), 1);
+        const std::array<std::pair<ZeroedArray<Complex>*, ZeroedArray<double>*>, 3> components = {
+            {{&state.fx1, &state.xr1}, {&state.fx2, &state.xr2}, {&state.fx3, &state.xr3}}};
+        for (auto [fx, xr] : components) {
+            wvfast(state.nf, *fx, extent(state), 1);
+            rescale(first(*fx, nf), state.dur, first(*xr, nf));
+            if (spectra == SpentArrays::release) release(*fx);
+        }
     }
-    rescale(first(state.fx1, nf), first(state.fx2, nf), first(state.fx3, nf), state.dur,
-            first(state.xr1, nf), first(state.xr2, nf), first(state.xr3, nf));
-    if (write_dumps) write_rescaled_dump(layer, first(state.xr1, nf), state.dur);
     if (!fill_output) return;
     auto nt = static_cast<std::ptrdiff_t>(state.nt);
     std::copy(state.xr1.begin(), state.xr1.begin() + nt, state.x1.begin());

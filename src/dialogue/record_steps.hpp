@@ -31,10 +31,16 @@ void read_waveform_file(RecordLayer& layer, std::string_view name, RunState& sta
 std::optional<std::string> sampling_interval_problem(const RunState& state);
 // Changes the sign of the components the polarity answers chose.
 void apply_polarity(RunState& state);
+// Whether a step gives back the memory of the arrays it reads for the last time, each as soon
+// as it is done with it: a long record's run then holds only what later steps still read.
+enum class SpentArrays { keep, release };
+
 // The transform length, the scaled forward spectra and the frequency grid; false (nothing
 // done) when the record has more sample sets than the longest transform allowed (the
-// dialogue's 32768 unless the caller allows more) or than the state's arrays hold.
-bool compute_spectra(RunState& state, std::int32_t longest = kMaxTransformLength);
+// dialogue's 32768 unless the caller allows more) or than the state's arrays hold. With
+// SpentArrays::release the series xr1..xr3 are emptied once transformed.
+bool compute_spectra(RunState& state, std::int32_t longest = kMaxTransformLength,
+                     SpentArrays series = SpentArrays::keep);
 // The band-pass filter of the answers, if one was asked for.
 void apply_bandpass(RunState& state);
 // Integration, double integration or differentiation of the answer, if any.
@@ -44,8 +50,11 @@ void write_spectra(RecordLayer& layer, const RunState& state, const RunFileNames
 // The inverse transforms back to the output series, with the diagnostic dumps if asked for.
 // Without fill_output the output series x1..x3 are left as they are, for a caller that reads
 // the reconstructed series xr1..xr3 themselves (and spares a long record's copy of them).
+// With SpentArrays::release (and no dumps, which read all three) the spectra fx1..fx3 are
+// emptied once transformed back.
 void reconstruct_series(RecordLayer& layer, RunState& state, const RunFileNames& names,
-                        bool write_dumps, bool fill_output = true);
+                        bool write_dumps, bool fill_output = true,
+                        SpentArrays spectra = SpentArrays::keep);
 // The window's start and length as sample counts (nstime, ndur), or why they are refused.
 std::optional<std::string> window_start_problem(RunState& state);
 std::optional<std::string> window_length_problem(RunState& state);

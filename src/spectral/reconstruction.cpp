@@ -10,14 +10,16 @@ void conjugate_fill(std::span<Complex> spectrum) {
     }
 }
 
+void rescale(std::span<const Complex> fx, double dur, std::span<double> xr) {
+    for (std::size_t i = 0; i < fx.size(); ++i) xr[i] = fx[i].re / dur;
+}
+
 void rescale(std::span<const Complex> fx1, std::span<const Complex> fx2,
              std::span<const Complex> fx3, double dur, std::span<double> xr1, std::span<double> xr2,
              std::span<double> xr3) {
-    for (std::size_t i = 0; i < fx1.size(); ++i) {
-        xr1[i] = fx1[i].re / dur;
-        xr2[i] = fx2[i].re / dur;
-        xr3[i] = fx3[i].re / dur;
-    }
+    rescale(fx1, dur, xr1);
+    rescale(fx2, dur, xr2);
+    rescale(fx3, dur, xr3);
 }
 
 }  // namespace wavespec

@@ -12,6 +12,9 @@ namespace wavespec {
 // bin n/2 + 1 keep their values.
 void conjugate_fill(std::span<Complex> spectrum);
 
+// xr(i) = Re fx(i) / dur for every position of an inverse-transformed spectrum.
+void rescale(std::span<const Complex> fx, double dur, std::span<double> xr);
+
 // xrK(i) = Re fxK(i) / dur for every position of the (inverse-transformed) spectra.
 void rescale(std::span<const Complex> fx1, std::span<const Complex> fx2,
              std::span<const Complex> fx3, double dur, std::span<double> xr1, std::span<double> xr2,
