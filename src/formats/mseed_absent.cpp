@@ -18,12 +18,11 @@ bool looks_like_mseed(std::string_view bytes) {
     return bytes[6] == 'D' || bytes[6] == 'R' || bytes[6] == 'Q' || bytes[6] == 'M';
 }
 
-std::vector<MseedSegment> read_mseed_segments(std::string_view file, std::string_view) {
+std::vector<MseedSegment> read_mseed_segments(std::string_view file, std::string) {
     fail(file, "MiniSEED support is not built in");
 }
 
-void collect_mseed_channel_groups(std::string_view file, std::string_view,
-                                  std::vector<std::string>&) {
+void collect_mseed_channel_groups(std::string_view file, std::string, std::vector<std::string>&) {
     fail(file, "MiniSEED support is not built in");
 }
 

@@ -30,13 +30,6 @@ struct Parsed {
     }
 };
 
-template <typename T>
-void append_samples(const MSTrace& trace, std::vector<double>& samples) {
-    const T* values = static_cast<const T*>(trace.datasamples);
-    for (std::int64_t i = 0; i < trace.numsamples; ++i)
-        samples.push_back(static_cast<double>(values[i]));
-}
-
 // Refuses encodings other than the integer, float and Steim ones, and records whose header
 // promises more uncompressed samples than the record's data area holds.
 void check_data_fits(std::string_view file, std::size_t offset, const MSRecord& record) {
@@ -79,7 +72,7 @@ std::mutex& library_mutex() {
 
 // Parses the header of the record at `offset` (no samples decoded) and checks that it can be
 // read further; fails naming the offset otherwise.
-const MSRecord& parse_header(std::string_view file, std::vector<char>& buffer, std::size_t offset,
+const MSRecord& parse_header(std::string_view file, std::string& buffer, std::size_t offset,
                              Parsed& parsed) {
     std::size_t left = buffer.size() - offset;
     int length = static_cast<int>(std::min<std::size_t>(left, INT32_MAX));
@@ -98,12 +91,146 @@ const MSRecord& parse_header(std::string_view file, std::vector<char>& buffer, s
     return *parsed.record;
 }
 
+// Where a record lies in the file and what its header says, read before any sample is decoded.
+struct RecordPlace {
+    std::size_t offset = 0;
+    std::string network, station, location, channel;
+    std::int64_t start_us = 0;  // first sample
+    std::int64_t end_us = 0;    // last sample
+    double rate = 0.0;
+    std::int64_t count = 0;
+};
+
+// The headers of every record that holds samples, in file order; fails naming the offset of
+// a record that cannot be read.
+std::vector<RecordPlace> record_places(std::string_view file, std::string& buffer, Parsed& parsed) {
+    std::vector<RecordPlace> places;
+    for (std::size_t offset = 0; offset < buffer.size();) {
+        const MSRecord& record = parse_header(file, buffer, offset, parsed);
+        // The library decodes uncompressed samples without checking that the record holds
+        // them, so the sample count is checked against the record here.
+        check_data_fits(file, offset, record);
+        if (record.samplecnt > 0) {
+            places.push_back({offset, record.network, record.station, record.location,
+                              record.channel, record.starttime, msr_endtime(parsed.record),
+                              record.samprate, record.samplecnt});
+        }
+        offset += static_cast<std::size_t>(record.reclen);
+    }
+    return places;
+}
+
+// The records of one continuous segment, in time order, and their number of samples.
+struct PlannedSegment {
+    std::vector<std::size_t> records;
+    std::size_t samples = 0;
+};
+
+bool same_channel(const RecordPlace& a, const RecordPlace& b) {
+    return a.network == b.network && a.station == b.station && a.location == b.location &&
+           a.channel == b.channel;
+}
+
+// Whether `next` continues the segment that ends with the sample at end_us, at the segment's
+// rate: its rate agrees to 1e-4 and its first sample falls within half an interval of where
+// the next sample is due.
+bool continues(std::int64_t end_us, double rate, const RecordPlace& next) {
+    if (!(std::fabs(1.0 - next.rate / rate) < 0.0001)) return false;
+    const double interval_us = 1e6 / rate;
+    const double gap = static_cast<double>(next.start_us - end_us) - interval_us;
+    return std::fabs(gap) <= 0.5 * interval_us;
+}
+
+// Each channel's records sorted by their start and joined where one continues the other;
+// channels in the order the file first names them. A segment's sample count is known before
+// its samples are decoded, so each is decoded once into storage of its final size.
+std::vector<PlannedSegment> planned_segments(const std::vector<RecordPlace>& places) {
+    std::vector<std::vector<std::size_t>> channels;
+    for (std::size_t i = 0; i < places.size(); ++i) {
+        auto same = std::find_if(channels.begin(), channels.end(), [&](const auto& channel) {
+            return same_channel(places[channel.front()], places[i]);
+        });
+        if (same == channels.end()) {
+            channels.push_back({i});
+        } else {
+            same->push_back(i);
+        }
+    }
+    std::vector<PlannedSegment> segments;
+    for (std::vector<std::size_t>& channel : channels) {
+        std::stable_sort(channel.begin(), channel.end(), [&](std::size_t a, std::size_t b) {
+            return places[a].start_us < places[b].start_us;
+        });
+        PlannedSegment current;
+        double rate = 0.0;
+        for (std::size_t index : channel) {
+            const RecordPlace& place = places[index];
+            if (!current.records.empty() &&
+                !continues(places[current.records.back()].end_us, rate, place)) {
+                segments.push_back(std::move(current));
+                current = PlannedSegment{};
+            }
+            if (current.records.empty()) rate = place.rate;
+            current.records.push_back(index);
+            current.samples += static_cast<std::size_t>(place.count);
+        }
+        segments.push_back(std::move(current));
+    }
+    return segments;
+}
+
+template <typename T>
+void append_decoded(const MSRecord& record, std::vector<double>& samples) {
+    const T* values = static_cast<const T*>(record.datasamples);
+    for (std::int64_t i = 0; i < record.numsamples; ++i) {
+        samples.push_back(static_cast<double>(values[i]));
+    }
+}
+
+// Decodes one record and appends its samples to the segment, each checked to be finite.
+void decode_into(std::string_view file, std::string& buffer, const RecordPlace& place,
+                 Parsed& parsed, MseedSegment& segment) {
+    const auto offset = static_cast<std::int64_t>(place.offset);
+    const int length =
+        static_cast<int>(std::min<std::size_t>(buffer.size() - place.offset, INT32_MAX));
+    int status = msr_parse(buffer.data() + place.offset, length, &parsed.record, 0, 1, 0);
+    if (status != 0) {
+        fail_at_byte(file, offset,
+                     std::string("not a readable MiniSEED record (") + ms_errorstr(status) + ")");
+    }
+    const MSRecord& record = *parsed.record;
+    if (record.numsamples != place.count) {
+        fail_at_byte(file, offset,
+                     "the record decodes to " + std::to_string(record.numsamples) +
+                         " samples where its header promises " + std::to_string(place.count));
+    }
+    const std::size_t first = segment.samples.size();
+    switch (record.sampletype) {
+        case 'i':
+            append_decoded<std::int32_t>(record, segment.samples);
+            break;
+        case 'f':
+            append_decoded<float>(record, segment.samples);
+            break;
+        case 'd':
+            append_decoded<double>(record, segment.samples);
+            break;
+        default:
+            fail_at_byte(file, offset, "the record holds no numeric samples");
+    }
+    for (std::size_t i = first; i < segment.samples.size(); ++i) {
+        if (!std::isfinite(segment.samples[i])) {
+            fail(file, "sample " + std::to_string(i + 1) + " of channel " + segment.channel +
+                           " is not a finite number");
+        }
+    }
+}
+
 }  // namespace
 
-void collect_mseed_channel_groups(std::string_view file, std::string_view bytes,
+void collect_mseed_channel_groups(std::string_view file, std::string buffer,
                                   std::vector<std::string>& groups) {
     quiet_library();
-    std::vector<char> buffer(bytes.begin(), bytes.end());
     std::lock_guard<std::mutex> lock(library_mutex());
     Parsed parsed;
     for (std::size_t offset = 0; offset < buffer.size();) {
@@ -130,76 +257,26 @@ bool looks_like_mseed(std::string_view bytes) {
     return length >= 0;  // 0: a SEED header whose length the first bytes do not tell
 }
 
-std::vector<MseedSegment> read_mseed_segments(std::string_view file, std::string_view bytes) {
+std::vector<MseedSegment> read_mseed_segments(std::string_view file, std::string bytes) {
     quiet_library();
-    // The library wants a writable buffer (it may swap bytes in place).
-    std::vector<char> buffer(bytes.begin(), bytes.end());
     std::lock_guard<std::mutex> lock(library_mutex());
     Parsed parsed;
-    parsed.group = mst_initgroup(nullptr);
-    std::size_t offset = 0;
-    while (offset < buffer.size()) {
-        std::size_t left = buffer.size() - offset;
-        int length = static_cast<int>(std::min<std::size_t>(left, INT32_MAX));
-        // The header first: the library decodes uncompressed samples without checking that
-        // the record holds them, so the sample count is checked against the record here.
-        int status = msr_parse(buffer.data() + offset, length, &parsed.record, 0, 0, 0);
-        if (status == 0) check_data_fits(file, offset, *parsed.record);
-        if (status == 0)
-            status = msr_parse(buffer.data() + offset, length, &parsed.record, 0, 1, 0);
-        if (status > 0) {
-            fail_at_byte(file, static_cast<std::int64_t>(offset),
-                         "the file ends inside a MiniSEED record");
-        }
-        if (status < 0) {
-            fail_at_byte(
-                file, static_cast<std::int64_t>(offset),
-                std::string("not a readable MiniSEED record (") + ms_errorstr(status) + ")");
-        }
-        const MSRecord& record = *parsed.record;
-        if (record.reclen <= 0)
-            fail_at_byte(file, static_cast<std::int64_t>(offset), "record length unknown");
-        if (record.sampletype != 'i' && record.sampletype != 'f' && record.sampletype != 'd') {
-            fail_at_byte(file, static_cast<std::int64_t>(offset),
-                         "the record holds no numeric samples");
-        }
-        if (record.numsamples > 0 &&
-            mst_addmsrtogroup(parsed.group, parsed.record, 0, -1.0, -1.0) == nullptr) {
-            fail_at_byte(file, static_cast<std::int64_t>(offset),
-                         "the record's samples do not join its channel's other records");
-        }
-        offset += static_cast<std::size_t>(record.reclen);
-    }
+    const std::vector<RecordPlace> places = record_places(file, bytes, parsed);
     std::vector<MseedSegment> segments;
-    for (MSTrace* trace = parsed.group->traces; trace != nullptr; trace = trace->next) {
-        if (trace->numsamples <= 0) continue;
+    for (const PlannedSegment& plan : planned_segments(places)) {
+        const RecordPlace& head = places[plan.records.front()];
         MseedSegment segment;
         segment.file = std::string(file);
-        segment.network = trace->network;
-        segment.station = trace->station;
-        segment.location = trace->location;
-        segment.channel = trace->channel;
-        segment.start_us = trace->starttime;
-        segment.end_us = trace->endtime;
-        segment.rate = trace->samprate;
-        switch (trace->sampletype) {
-            case 'i':
-                append_samples<std::int32_t>(*trace, segment.samples);
-                break;
-            case 'f':
-                append_samples<float>(*trace, segment.samples);
-                break;
-            case 'd':
-                append_samples<double>(*trace, segment.samples);
-                break;
-            default:
-                fail(file, "channel " + segment.channel + " holds no numeric samples");
-        }
-        for (std::size_t i = 0; i < segment.samples.size(); ++i) {
-            if (!std::isfinite(segment.samples[i])) {
-                fail(file, "sample " + std::to_string(i + 1) + " of channel " + segment.channel +
-                               " is not a finite number");
-            }
+        segment.network = head.network;
+        segment.station = head.station;
+        segment.location = head.location;
+        segment.channel = head.channel;
+        segment.start_us = head.start_us;
+        segment.end_us = places[plan.records.back()].end_us;
+        segment.rate = head.rate;
+        segment.samples.reserve(plan.samples);
+        for (std::size_t index : plan.records) {
+            decode_into(file, bytes, places[index], parsed, segment);
         }
         segments.push_back(std::move(segment));
     }

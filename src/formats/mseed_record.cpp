@@ -45,11 +45,11 @@ void civil_from_days(std::int64_t z, std::int64_t& y, unsigned& m, unsigned& d) 
 }
 
 // The channel's segments that touch [start, end] must be one segment covering it all.
-const MseedSegment& covering_segment(std::vector<const MseedSegment*> pieces, std::int64_t start,
-                                     std::int64_t end) {
+MseedSegment& covering_segment(std::vector<MseedSegment*> pieces, std::int64_t start,
+                               std::int64_t end) {
     std::sort(pieces.begin(), pieces.end(),
               [](auto* a, auto* b) { return a->start_us < b->start_us; });
-    for (const MseedSegment* piece : pieces) {
+    for (MseedSegment* piece : pieces) {
         if (piece->start_us <= start && piece->end_us >= end) return *piece;
     }
     for (std::size_t i = 0; i + 1 < pieces.size(); ++i) {
@@ -95,11 +95,11 @@ std::string channel_group_of(const MseedSegment& segment) {
            segment.channel.substr(0, 2);
 }
 
-WaveformRecord assemble_mseed_record(const std::vector<MseedSegment>& segments,
-                                     const std::string& group, const std::string& stem) {
-    std::array<std::vector<const MseedSegment*>, 3> channels;
+WaveformRecord assemble_mseed_record(std::vector<MseedSegment> segments, const std::string& group,
+                                     const std::string& stem) {
+    std::array<std::vector<MseedSegment*>, 3> channels;
     const MseedSegment* any = nullptr;
-    for (const MseedSegment& s : segments) {
+    for (MseedSegment& s : segments) {
         if (channel_group_of(s) != group) continue;
         any = &s;
         int position = position_of(s.channel);
@@ -149,7 +149,7 @@ WaveformRecord assemble_mseed_record(const std::vector<MseedSegment>& segments,
     record.stem = stem;
     record.dt = 1.0 / reference.rate;
     for (std::size_t c = 0; c < 3; ++c) {
-        const MseedSegment& piece = covering_segment(channels[c], start, end);
+        MseedSegment& piece = covering_segment(channels[c], start, end);
         if (piece.samples.empty()) fail(piece.file, channel_name(piece) + " holds no samples");
         const double per_us = piece.rate / 1e6;
         auto first = static_cast<std::size_t>(
@@ -159,9 +159,12 @@ WaveformRecord assemble_mseed_record(const std::vector<MseedSegment>& segments,
         last = std::min(last, piece.samples.size() - 1);
         first = std::min(first, last);
         record.components[c].name = plain_word(piece.channel, "CH");
-        record.components[c].samples.assign(
-            piece.samples.begin() + static_cast<std::ptrdiff_t>(first),
-            piece.samples.begin() + static_cast<std::ptrdiff_t>(last) + 1);
+        // The segments are this call's own: the piece's samples are taken over, and cut in
+        // place where the common span leaves some out.
+        std::vector<double>& samples = piece.samples;
+        samples.resize(last + 1);
+        samples.erase(samples.begin(), samples.begin() + static_cast<std::ptrdiff_t>(first));
+        record.components[c].samples = std::move(samples);
     }
     return record;
 }

@@ -21,15 +21,17 @@ struct MseedSegment {
     std::vector<double> samples;
 };
 
-// All records of a file, joined into segments. Fails naming the byte offset of a record that
-// cannot be parsed; without libmseed, fails saying MiniSEED is not built in.
-std::vector<MseedSegment> read_mseed_segments(std::string_view file, std::string_view bytes);
+// All records of a file, joined into segments: a channel's records in time order, each
+// continuing the one before within half a sampling interval. The bytes are parsed in place.
+// Every sample is decoded once, straight into its segment. Fails naming the byte offset of a
+// record that cannot be parsed; without libmseed, fails saying MiniSEED is not built in.
+std::vector<MseedSegment> read_mseed_segments(std::string_view file, std::string bytes);
 
 // The channel groups (see channel_group_of) of the records of a file that hold samples, each
 // once, added to `groups` as they are met; the headers alone are parsed, no sample is decoded.
 // Fails like read_mseed_segments on a record whose header cannot be parsed; the groups met
 // before it stay in `groups`.
-void collect_mseed_channel_groups(std::string_view file, std::string_view bytes,
+void collect_mseed_channel_groups(std::string_view file, std::string bytes,
                                   std::vector<std::string>& groups);
 
 // True when the bytes begin like a MiniSEED record (a six-character sequence number and a
@@ -39,9 +41,10 @@ bool looks_like_mseed(std::string_view bytes);
 // "NET.STA.LOC.CH": network, station, location and the first two letters of the channel.
 std::string channel_group_of(const MseedSegment& segment);
 
-// The record of one channel group, named `stem`.
-WaveformRecord assemble_mseed_record(const std::vector<MseedSegment>& segments,
-                                     const std::string& group, const std::string& stem);
+// The record of one channel group, named `stem`. A segment that is cut whole goes into the
+// record without a copy of its samples.
+WaveformRecord assemble_mseed_record(std::vector<MseedSegment> segments, const std::string& group,
+                                     const std::string& stem);
 
 // Microseconds since 1970 as "2024-05-01T12:00:00.000000".
 std::string iso_time(std::int64_t microseconds);

@@ -70,7 +70,7 @@ WaveformRecord read_mseed_set(const RecordInput& input) {
         }
         if (group.empty()) fail(input.paths.front(), "no MiniSEED samples");
     }
-    return assemble_mseed_record(segments, group, input.stem);
+    return assemble_mseed_record(std::move(segments), group, input.stem);
 }
 
 WaveformRecord record_of(const RecordInput& input, std::array<FileTrace, 3> traces) {

@@ -13,7 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string_view bytes(reinterpret_cast<const char*>(data), size);
     std::vector<formats::MseedSegment> segments;
     try {
-        segments = formats::read_mseed_segments("fuzz.mseed", bytes);
+        segments = formats::read_mseed_segments("fuzz.mseed", std::string(bytes));
     } catch (const formats::FormatError&) {
         return 0;
     }

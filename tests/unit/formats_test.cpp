@@ -109,6 +109,58 @@ TEST(FormatsMseed, ChannelsAreCutToTheirCommonSpan) {
 }
 
 #ifdef WAVESPEC_HAVE_MSEED
+// A channel's records join in time order, whatever their order in the file; a missing record
+// splits its channel in two, each piece with its own samples and start.
+TEST(FormatsMseed, RecordsJoinInTimeOrderWhateverTheirOrderInTheFile) {
+    const std::size_t n = 2000;
+    std::vector<samples::MseedChannel> channels;
+    for (int c = 0; c < 3; ++c) {
+        channels.push_back({std::string("HH") + "NEZ"[c], samples::sample_counts(c, n)});
+    }
+    const std::string bytes = samples::mseed_bytes(channels);  // HHN's records first
+    const std::size_t count = bytes.size() / 512;
+    ASSERT_GT(count, 12u);  // several records a channel
+    std::vector<std::size_t> reversed, interleaved, without_second;
+    for (std::size_t i = count; i-- > 0;) reversed.push_back(i);
+    for (std::size_t i = 0; i < count; i += 2) interleaved.push_back(i);
+    for (std::size_t i = 1; i < count; i += 2) interleaved.push_back(i);
+    for (std::size_t i = 0; i < count; ++i) {
+        if (i != 1) without_second.push_back(i);
+    }
+    struct Case {
+        const char* name;
+        std::vector<std::size_t> order;  // the records in file order
+    };
+    for (const Case& test : {Case{"reversed", reversed}, Case{"interleaved", interleaved},
+                             Case{"HHN's second record left out", without_second}}) {
+        SCOPED_TRACE(test.name);
+        std::string file;
+        for (std::size_t i : test.order) file += bytes.substr(i * 512, 512);
+        std::vector<MseedSegment> segments = read_mseed_segments("f.mseed", file);
+        const bool gap = test.order.size() < count;
+        ASSERT_EQ(segments.size(), gap ? 4u : 3u);
+        std::size_t samples_seen = 0;
+        for (const MseedSegment& segment : segments) {
+            const auto& counts = channels[std::string("NEZ").find(segment.channel[2])].counts;
+            // Where the piece lies in the channel: from its start time.
+            const auto first =
+                static_cast<std::size_t>((segment.start_us - channels[0].start_us) / 10000);
+            ASSERT_LE(first + segment.samples.size(), n);
+            EXPECT_TRUE(std::equal(segment.samples.begin(), segment.samples.end(),
+                                   counts.begin() + static_cast<std::ptrdiff_t>(first)));
+            EXPECT_EQ(
+                segment.end_us,
+                segment.start_us + static_cast<std::int64_t>(segment.samples.size() - 1) * 10000);
+            samples_seen += segment.samples.size();
+        }
+        if (gap) {
+            EXPECT_LT(samples_seen, 3 * n);
+        } else {
+            EXPECT_EQ(samples_seen, 3 * n);
+        }
+    }
+}
+
 // A file cut inside a record fails alone; a group of other files that it showed before the cut
 // fails with it (it would lack its samples), and the other groups still make their records.
 TEST(FormatsGrouping, AnUnreadableMiniSeedFileFailsItsGroupsAlone) {
