@@ -5,6 +5,10 @@
 #include <memory>
 #include <optional>
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 #include "cli/files_in_flight.hpp"
 #include "cli/full_layout_files.hpp"
 #include "cli/record_loading.hpp"
@@ -22,6 +26,12 @@
 
 namespace wavespec::cli {
 namespace {
+
+void give_back_freed_memory() {
+#ifdef __GLIBC__
+    malloc_trim(0);
+#endif
+}
 
 // A record that cannot be processed; the message says why in a user's words.
 struct RecordRefused {
@@ -77,7 +87,12 @@ void process(const RecordJob& job, const ProcessOptions& options, StagedFiles& s
     }
     RunState& state = *state_holder;
     // The times have given dt and are not read again: a long record's memory goes back now.
-    if (full) state.time = ZeroedArray<double>(kCapacity);
+    // So does what reading freed among blocks still in use (the file's bytes, the decoder's
+    // lists), which the allocator would otherwise keep resident through the transforms.
+    if (full) {
+        state.time = ZeroedArray<double>(kCapacity);
+        give_back_freed_memory();
+    }
     if (auto why = sampling_interval_problem(state)) {
         throw RecordRefused{"no usable sampling interval: " + *why};
     }
