@@ -330,6 +330,15 @@ class OscillatorRun {
         }
     }
 
+    // Storage for the arcs of the three quantities' rotated peaks, lent for this run.
+    using ArcStorage = std::array<std::vector<PathArc>, kQuantities>;
+    void lend_storage(ArcStorage& storage) {
+        for (int q = 0; q < kQuantities; ++q) rotated_[q].lend_storage(std::move(storage[q]));
+    }
+    void give_back_storage(ArcStorage& storage) {
+        for (int q = 0; q < kQuantities; ++q) storage[q] = rotated_[q].take_storage();
+    }
+
     OscillatorPeaks peaks() {
         OscillatorPeaks p;
         for (int c = 0; c < 3; ++c) {
@@ -525,10 +534,12 @@ ResponseSpectra response_spectra(std::array<std::span<const double>, 3> series, 
         // each result depends on its oscillator alone.
         std::atomic<std::size_t> next{0};
         auto work = [&] {
+            OscillatorRun::ArcStorage storage;
             for (std::size_t i = next++; i < oscillators.size(); i = next++) {
                 auto [d, p] = oscillators[i];
                 OscillatorRun run({2.0 * std::numbers::pi / periods[p], dampings[d]}, h,
                                   stretch_for(static_cast<int>(chunk)), line);
+                run.lend_storage(storage);
                 for (std::size_t first = 0, ch = 0; first + 1 < count; first += chunk, ++ch) {
                     int steps = static_cast<int>(std::min<std::size_t>(chunk, count - 1 - first));
                     run.advance(knots.data() + first * kLanes, steps, h,
@@ -537,6 +548,7 @@ ResponseSpectra response_spectra(std::array<std::span<const double>, 3> series, 
                 }
                 run.finish(h, knots.data() + (count - 1) * kLanes);
                 result.values[d][p] = run.peaks();
+                run.give_back_storage(storage);
             }
         };
         std::vector<std::thread> helpers;
