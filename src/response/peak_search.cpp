@@ -259,12 +259,12 @@ void RotatedPeaks::thin_out() {
     coarse_.find_start();
 }
 
-bool RotatedPeaks::widen(double x, double y) {
+bool RotatedPeaks::widen(double x, double y, int near) {
     std::vector<Point>& v = hull_.vertices;
     std::vector<double>& turns = hull_.turns;
     const int n = static_cast<int>(v.size());
     int edge = 0;
-    hull_.well_inside(x, y, Stray{}, hull_.vertex_near(x, y), edge);
+    hull_.well_inside(x, y, Stray{}, near, edge);
     auto outside = [&](int k) {
         const Point& a = v[k];
         const Point& b = v[k + 1 == n ? 0 : k + 1];
@@ -334,8 +334,11 @@ bool RotatedPeaks::widen(double x, double y) {
 
 void RotatedPeaks::take_knot(double x, double y) {
     if (outlined_) {
-        bool wider = widen(x, y);
-        wider = widen(-x, -y) || wider;
+        // The knot was just tested (may_shape): the edge it faces is edge_. The hull being its
+        // own mirror image, the mirrored knot faces the edge half way round.
+        bool wider = widen(x, y, edge_);
+        const int n = static_cast<int>(hull_.vertices.size());
+        wider = widen(-x, -y, (edge_ + n / 2) % n) || wider;
         // The inner radius only grows with the hull: an old one is a sound, if slack, bound;
         // so is an old thinned polygon.
         if (wider && ++widenings_ % 32 == 0) {

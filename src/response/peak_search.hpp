@@ -100,8 +100,9 @@ class RotatedPeaks {
     // Whether the region with these corners (and their mirror images), each point of it
     // straying as much, lies inside the outline measured.
     bool region_well_inside(const double (&corners)[3][2], Stray stray) const;
-    // Adds (x, y) to the hull when it lies outside; whether it did.
-    bool widen(double x, double y);
+    // Adds (x, y) to the hull when it lies outside; whether it did. The search for the edge it
+    // faces starts at the vertex near.
+    bool widen(double x, double y, int near);
     void measure_inner_radius();
     void drop_settled_arcs();
     // Before the hull holds the centre, the path may run on one line through it (a dead
