@@ -5,8 +5,11 @@
 
 #include <cmath>
 #include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iostream>
 
+#include "e2e/measured_run.hpp"
 #include "e2e/records.hpp"
 #include "e2e/run_tool.hpp"
 #include "formats_samples.hpp"
@@ -137,6 +140,43 @@ TEST(FullLayout, LongRecordAgainstDirectSummationWithLongTimesAndCloseFrequencie
             EXPECT_NEAR(std::stod(row[k]), std::stod(std::to_string(value(k, i))), 2e-8) << i;
         }
     }
+}
+
+// What a long record's run holds per sample at its peak, from two lengths (the difference
+// leaves out what every run holds): the three spectra (48 bytes), one direction's transform
+// tables (20) and one component's series (8). A run holding every series and spectrum
+// through to the end took 104.
+TEST(FullLayout, LongRunHoldsUnderEightyEightBytesASample) {
+#ifdef __SANITIZE_ADDRESS__
+    GTEST_SKIP() << "the sanitizer's shadow memory is part of the resident set";
+#endif
+    if (windows_tool()) GTEST_SKIP() << "the resident set measured is Wine's";
+    auto peak_kib = [](int samples) {
+        ScratchDir dir;
+        {
+            std::ofstream out(dir / "rec.csv", std::ios::binary);
+            out << "time,N,E,Z\n";
+            // Residues of products in 64 bits: a rough series that never overflows.
+            for (std::int64_t i = 0; i < samples; ++i) {
+                out << i << ',' << (i * 7919 % 1000) << ',' << (i * 104729 % 997) << ',' << (i % 13)
+                    << '\n';
+            }
+        }
+        write_file(dir / "keyboard", "");
+        RunLimits limits;
+        limits.arguments =
+            "process -q --layout=full --no-dumps --bandpass=0.001,0.002,0.3,0.4 --integrate "
+            "rec.csv";
+        MeasuredRun run = run_measured(dir.path(), dir / "keyboard", limits);
+        EXPECT_EQ(run.run.exit_status, 0) << run.run.err;
+        return run.peak_kib;
+    };
+    const int shorter = 1 << 18, longer = 1 << 20;
+    const double per_sample = static_cast<double>(peak_kib(longer) - peak_kib(shorter)) * 1024.0 /
+                              static_cast<double>(longer - shorter);
+    std::cout << per_sample << " bytes a sample\n";
+    EXPECT_LT(per_sample, 88.0);  // room for huge pages where the system hands them out
+    EXPECT_GT(per_sample, 68.0);  // what the spectra and the tables cannot do without
 }
 
 TEST(FullLayout, LengthLimitsAndOptions) {
