@@ -1,5 +1,5 @@
-// MiniSEED records through libmseed 2: each record parsed from the file's bytes in turn, the
-// records of a channel joined into continuous segments by the library's trace group.
+// MiniSEED records through libmseed 2: the records' headers parsed from the file's bytes, the
+// records of a channel joined into continuous segments in time order, then each decoded once.
 #include <libmseed.h>
 
 #include <algorithm>
@@ -21,13 +21,10 @@ void quiet_library() {
     std::call_once(once, [] { ms_loginit(no_log, nullptr, no_log, nullptr); });
 }
 
+// The library's record, reused from one parse to the next.
 struct Parsed {
     MSRecord* record = nullptr;
-    MSTraceGroup* group = nullptr;
-    ~Parsed() {
-        msr_free(&record);
-        mst_freegroup(&group);
-    }
+    ~Parsed() { msr_free(&record); }
 };
 
 // Refuses encodings other than the integer, float and Steim ones, and records whose header
