@@ -55,16 +55,6 @@ double near_ratio(double x) {
 }
 
 #if defined(__x86_64__) && defined(__GNUC__) && !defined(_WIN32)
-// Where the processor has AVX, the same loop four doubles at a time. Each element sees the
-// same operations (no fused multiply-adds: the build forbids contraction), so the weights
-// are the same to the bit. Not on Windows, where the stack is not kept aligned for them.
-__attribute__((target("avx"))) void quotient_weights_wide(const double* p, const double* s,
-                                                          const double* c, double* w, std::size_t n,
-                                                          double phase, double sine,
-                                                          double cosine) {
-    quotient_weights(p, s, c, w, n, phase, sine, cosine);
-}
-
 bool has_wide_registers() {
     static const bool avx = __builtin_cpu_supports("avx");
     return avx;
@@ -73,26 +63,19 @@ bool has_wide_registers() {
 bool has_wide_registers() {
     return false;
 }
-void quotient_weights_wide(const double* p, const double* s, const double* c, double* w,
-                           std::size_t n, double phase, double sine, double cosine) {
-    quotient_weights(p, s, c, w, n, phase, sine, cosine);
-}
 #endif
 
 // W for every bin and one centre. The few bins whose phase lies within kSeriesBelow of the
 // centre's (found by bisection: the phases rise with the bins) then take their value from
 // the series, the bin at the centre itself included.
 // weights[j] is the weight of bin begin + j.
-void weights_at(const Phases& bins, std::size_t begin, double phase, double sine, double cosine,
-                std::span<double> weights) {
+[[gnu::always_inline]] inline void weights_at(const Phases& bins, std::size_t begin, double phase,
+                                              double sine, double cosine,
+                                              std::span<double> weights) {
     const double* p = bins.phase.data() + begin;
     const double* s = bins.sine.data() + begin;
     const double* c = bins.cosine.data() + begin;
-    if (has_wide_registers()) {
-        quotient_weights_wide(p, s, c, weights.data(), weights.size(), phase, sine, cosine);
-    } else {
-        quotient_weights(p, s, c, weights.data(), weights.size(), phase, sine, cosine);
-    }
+    quotient_weights(p, s, c, weights.data(), weights.size(), phase, sine, cosine);
     auto first = std::lower_bound(p, p + weights.size(), phase - kSeriesBelow);
     for (const double* it = first; it != p + weights.size() && *it <= phase + kSeriesBelow; ++it) {
         double x = *it - phase;
@@ -212,8 +195,10 @@ constexpr std::size_t kBlock = 1024;
 }
 
 #if defined(__x86_64__) && defined(__GNUC__) && !defined(_WIN32)
-// The sums with four-double registers where the processor has them; lane by lane the same
-// additions in the same order, so the same bits.
+// Where the processor has AVX, the weights and the sums four doubles at a time. Each element
+// sees the same operations in the same order (no fused multiply-adds: the build forbids
+// contraction), so the results are the same to the bit. Not on Windows, where the stack is
+// not kept aligned for these registers.
 __attribute__((target("avx"))) void smooth_range_wide(
     const Phases& bins, const Phases& centres, std::span<const std::span<const double>> spectra,
     std::size_t first, std::size_t last, std::vector<std::vector<double>>& result) {
