@@ -7,7 +7,7 @@
 #include <numbers>
 #include <thread>
 
-#include "response/mixed_fft.hpp"
+#include "spectral/mixed_fft.hpp"
 #include "spectral/portable_math.hpp"
 
 namespace wavespec::response {

@@ -13,9 +13,9 @@
 #include <span>
 #include <vector>
 
-#include "response/mixed_fft.hpp"
 #include "response/oscillator.hpp"
 #include "spectral/complex_value.hpp"
+#include "spectral/mixed_fft.hpp"
 
 namespace wavespec::response {
 

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "response/ground_motion.hpp"
-#include "response/mixed_fft.hpp"
+#include "spectral/mixed_fft.hpp"
 #include "response/oscillator.hpp"
 #include "response/response_spectra.hpp"
 

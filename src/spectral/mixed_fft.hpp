@@ -9,7 +9,7 @@
 
 #include "spectral/complex_value.hpp"
 
-namespace wavespec::response {
+namespace wavespec {
 
 // The smallest length of the form 2^a 3^b 5^c that is at least n (and at least 1).
 std::size_t smooth_length(std::size_t n);
@@ -31,4 +31,4 @@ class MixedFft {
     std::vector<Complex> work_;
 };
 
-}  // namespace wavespec::response
+}  // namespace wavespec

@@ -1,4 +1,4 @@
-#include "response/mixed_fft.hpp"
+#include "spectral/mixed_fft.hpp"
 
 #include <algorithm>
 #include <numbers>
@@ -6,7 +6,7 @@
 
 #include "spectral/portable_math.hpp"
 
-namespace wavespec::response {
+namespace wavespec {
 namespace {
 
 inline Complex add(Complex a, Complex b) {
@@ -200,4 +200,4 @@ void MixedFft::transform(Complex* data, bool inverse) {
     if (x != data) std::copy(x, x + n_, data);
 }
 
-}  // namespace wavespec::response
+}  // namespace wavespec
