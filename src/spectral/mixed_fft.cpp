@@ -42,12 +42,28 @@ std::size_t smooth_length(std::size_t n) {
 }
 
 MixedFft::MixedFft(std::size_t n) : n_(n), work_(n) {
+    if (n == 0) throw std::invalid_argument("MixedFft: length 0");
     std::size_t rest = n;
     while (rest % 4 == 0) radices_.push_back(4), rest /= 4;
     while (rest % 2 == 0) radices_.push_back(2), rest /= 2;
     while (rest % 3 == 0) radices_.push_back(3), rest /= 3;
     while (rest % 5 == 0) radices_.push_back(5), rest /= 5;
-    if (rest != 1 || n == 0) throw std::invalid_argument("MixedFft: length not 2^a 3^b 5^c");
+    for (std::size_t p = 7; p <= kLargestDirectPrime && rest > 1; p += 2) {
+        while (rest % p == 0) radices_.push_back(static_cast<int>(p)), rest /= p;
+    }
+    if (rest != 1) {
+        radices_.clear();
+        plan_chirp_z();
+        return;
+    }
+    for (int p : radices_) {
+        std::vector<SineCosine> roots;
+        if (p > 5) {
+            for (int t = 0; t < p; ++t)
+                roots.push_back(portable_sin_cos(2.0 * std::numbers::pi * t / p));
+        }
+        prime_roots_.push_back(std::move(roots));
+    }
     // exp(-2 pi i t/n) from the first eighth of the circle by symmetry where n allows it:
     // fewer sines and cosines, and mirror images with the same digits.
     roots_.resize(n);
@@ -162,9 +178,55 @@ void stage(const Complex* x, Complex* y, std::size_t stride, std::size_t m, cons
     }
 }
 
+// One stage of an odd prime radix p from its p roots of unity, pairing inputs j and p - j:
+// output k is a0 + sum cos(2 pi jk/p) (aj + a(p-j)) -+ i sum sin(2 pi jk/p) (aj - a(p-j)), and
+// output p - k the same with the sine sum's sign turned.
+template <bool kInverse>
+void prime_stage(int radix, const Complex* x, Complex* y, std::size_t stride, std::size_t m,
+                 const Complex* factors, const SineCosine* roots) {
+    constexpr std::size_t kMost = MixedFft::kLargestDirectPrime;
+    const double sign = kInverse ? 1.0 : -1.0;
+    const auto p = static_cast<std::size_t>(radix), half = (p - 1) / 2;
+    const std::size_t in_step = stride * m;
+    Complex sums[kMost], differences[kMost], b[kMost];
+    for (std::size_t j = 0; j < m; ++j) {
+        const Complex* in = x + stride * j;
+        Complex* out = y + stride * p * j;
+        const Complex* w = factors + j * (p - 1);
+        for (std::size_t q = 0; q < stride; ++q) {
+            const Complex a0 = in[q];
+            Complex total = a0;
+            for (std::size_t i = 1; i <= half; ++i) {
+                const Complex ai = in[q + i * in_step], aj = in[q + (p - i) * in_step];
+                sums[i] = add(ai, aj);
+                differences[i] = sub(ai, aj);
+                total = add(total, sums[i]);
+            }
+            b[0] = total;
+            for (std::size_t k = 1; k <= half; ++k) {
+                Complex c = a0, t{};
+                for (std::size_t i = 1; i <= half; ++i) {
+                    const SineCosine r = roots[i * k % p];
+                    c = {c.re + r.cos * sums[i].re, c.im + r.cos * sums[i].im};
+                    t = {t.re + r.sin * differences[i].re, t.im + r.sin * differences[i].im};
+                }
+                const Complex e{-sign * t.im, sign * t.re};
+                b[k] = add(c, e);
+                b[p - k] = sub(c, e);
+            }
+            out[q] = b[0];
+            for (std::size_t i = 1; i < p; ++i) {
+                out[q + stride * i] =
+                    j == 0 ? b[i] : mul(b[i], kInverse ? conj(w[i - 1]) : w[i - 1]);
+            }
+        }
+    }
+}
+
 template <bool kInverse>
 void stage_of(int p, const Complex* x, Complex* y, std::size_t stride, std::size_t m,
-              const Complex* factors, const ButterflyConstants& k) {
+              const Complex* factors, const SineCosine* roots, const ButterflyConstants& k) {
+    if (p > 5) return prime_stage<kInverse>(p, x, y, stride, m, factors, roots);
     switch (p) {
         case 4:
             return stage<4, kInverse>(x, y, stride, m, factors, k);
@@ -180,6 +242,7 @@ void stage_of(int p, const Complex* x, Complex* y, std::size_t stride, std::size
 }  // namespace
 
 void MixedFft::transform(Complex* data, bool inverse) {
+    if (!inner_.empty()) return chirp_z(data, inverse);
     static const ButterflyConstants constants;
     Complex* x = data;
     Complex* y = work_.data();
@@ -187,17 +250,61 @@ void MixedFft::transform(Complex* data, bool inverse) {
     std::size_t stage = 0;
     for (int p : radices_) {
         const std::size_t m = length / static_cast<std::size_t>(p);
-        const Complex* factors = stage_factors_[stage++].data();
+        const Complex* factors = stage_factors_[stage].data();
+        const SineCosine* roots = prime_roots_[stage++].data();
         if (inverse) {
-            stage_of<true>(p, x, y, stride, m, factors, constants);
+            stage_of<true>(p, x, y, stride, m, factors, roots, constants);
         } else {
-            stage_of<false>(p, x, y, stride, m, factors, constants);
+            stage_of<false>(p, x, y, stride, m, factors, roots, constants);
         }
         std::swap(x, y);
         stride *= static_cast<std::size_t>(p);
         length = m;
     }
     if (x != data) std::copy(x, x + n_, data);
+}
+
+// X[m] = sum_p x[p] exp(-2 pi i pm/n) with pm = (p^2 + m^2 - (m - p)^2) / 2: the chirp c[k] =
+// exp(-pi i k^2/n) times the convolution of x c with conj c, done on the inner length L >= 2n - 1
+// where conj c is laid out at 0 .. n-1 and wrapped round at L-n+1 .. L-1.
+void MixedFft::plan_chirp_z() {
+    const std::size_t length = smooth_length(2 * n_ - 1);
+    chirp_.resize(n_);
+    const double step = std::numbers::pi / static_cast<double>(n_);
+    for (std::size_t k = 0; k < n_; ++k) {
+        // k^2 taken modulo 2n keeps the angle within [0, 2 pi): exact, and where the sines are.
+        const std::size_t turn =
+            static_cast<std::size_t>(static_cast<unsigned long long>(k) * k % (2ULL * n_));
+        const SineCosine sc = portable_sin_cos(step * static_cast<double>(turn));
+        chirp_[k] = {sc.cos, -sc.sin};
+    }
+    kernel_.assign(length, Complex{});
+    for (std::size_t k = 0; k < n_; ++k) {
+        kernel_[k] = conj(chirp_[k]);
+        if (k > 0) kernel_[length - k] = conj(chirp_[k]);
+    }
+    inner_.emplace_back(length);
+    inner_[0].transform(kernel_.data(), false);
+    work_.assign(length, Complex{});
+}
+
+void MixedFft::chirp_z(Complex* data, bool inverse) {
+    // The inverse is the forward transform of the conjugate, conjugated.
+    const std::size_t length = work_.size();
+    for (std::size_t k = 0; k < n_; ++k) {
+        const Complex x = inverse ? conj(data[k]) : data[k];
+        work_[k] = mul(x, chirp_[k]);
+    }
+    std::fill(work_.begin() + static_cast<std::ptrdiff_t>(n_), work_.end(), Complex{});
+    inner_[0].transform(work_.data(), false);
+    for (std::size_t k = 0; k < length; ++k) work_[k] = mul(work_[k], kernel_[k]);
+    inner_[0].transform(work_.data(), true);
+    const double scale = 1.0 / static_cast<double>(length);
+    for (std::size_t k = 0; k < n_; ++k) {
+        const Complex y = mul(work_[k], chirp_[k]);
+        data[k] =
+            inverse ? Complex{y.re * scale, -y.im * scale} : Complex{y.re * scale, y.im * scale};
+    }
 }
 
 }  // namespace wavespec

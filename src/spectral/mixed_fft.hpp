@@ -1,13 +1,17 @@
-// A complex Fourier transform of any length whose prime factors are 2, 3 and 5 (Stockham
-// order, no bit reversal), with factors from spectral/portable_math: the same results on every
-// platform. The tool's wvfast takes powers of two up to 32768 only; the response spectra need
-// longer and other lengths (the record, its zeros after it, and band-limited upsampling).
+// A complex Fourier transform of any length (Stockham order, no bit reversal), with factors
+// from spectral/portable_math: the same results on every platform. Radices 4, 2, 3 and 5 have
+// their own butterflies, other primes up to kLargestDirectPrime a general one; a length with a
+// larger prime factor goes through Bluestein's chirp-z form, a convolution done with a
+// transform of a 2^a 3^b 5^c length. The tool's wvfast takes powers of two up to 32768 only;
+// the response spectra need longer and other lengths (the record, its zeros after it, and
+// band-limited upsampling), the noise windows exactly their own length.
 #pragma once
 
 #include <cstddef>
 #include <vector>
 
 #include "spectral/complex_value.hpp"
+#include "spectral/portable_math.hpp"
 
 namespace wavespec {
 
@@ -16,7 +20,10 @@ std::size_t smooth_length(std::size_t n);
 
 class MixedFft {
   public:
-    // n must be of the form 2^a 3^b 5^c.
+    // Prime factors up to this go through a butterfly of their own size.
+    static constexpr std::size_t kLargestDirectPrime = 47;
+
+    // Any n >= 1.
     explicit MixedFft(std::size_t n);
     std::size_t size() const { return n_; }
     // data[m] becomes sum_p data[p] exp(-+ 2 pi i p m / n): forward (-) or inverse (+), not
@@ -24,11 +31,19 @@ class MixedFft {
     void transform(Complex* data, bool inverse);
 
   private:
+    void plan_chirp_z();
+    void chirp_z(Complex* data, bool inverse);
+
     std::size_t n_;
     std::vector<int> radices_;
+    std::vector<std::vector<SineCosine>> prime_roots_;  // exp(2 pi i t / p) of general stages
     std::vector<Complex> roots_;  // exp(-2 pi i t / n), t = 0 .. n-1, while constructing
     std::vector<std::vector<Complex>> stage_factors_;
     std::vector<Complex> work_;
+    // Bluestein's form, for lengths with a larger prime factor: chirp_[k] = exp(-pi i k^2 / n),
+    // the kernel's transform of the inner length, and that inner transform.
+    std::vector<Complex> chirp_, kernel_;
+    std::vector<MixedFft> inner_;
 };
 
 }  // namespace wavespec
