@@ -51,15 +51,17 @@ Options of process:
                             (PGA, PGV, PGD, Arias intensity, D5-75, D5-95, CAV)
       --periods=LIST|FROM:TO:COUNT
                             the oscillators' periods in s (default 0.01:10:100, spaced
-                            evenly in their logarithm); each positive
-      --damping=LIST        fractions of critical damping, each in (0, 1) (default 0.05)
+                            evenly in their logarithm); each from 1e-6 to 1e5, none twice
+      --damping=LIST        fractions of critical damping, each in (0, 1) (default 0.05),
+                            none twice
   -j, --jobs=N              records processed at once (default: the number of processors)
   -q, --quiet               no line per record on standard output
       --format=FORMAT       how to read the records, as for convert (default auto)
       --keep-offset         K-NET/KiK-net: keep the offset of the counts
       --smooth=konno-ohmachi[:B] | parzen[:BW]
                             write smoothed.csv: the amplitude spectra smoothed by the
-                            full window sum (B default 40; BW in Hz, default 0.5), and H/V
+                            full window sum (B default 40, 0.01 to 1e4; BW in Hz, default
+                            0.5, 1e-6 to 1e6), and H/V
       --smooth-points=N|bins
                             points a decade of the log grid (default 100), or every bin
       --hv=MEAN             H from the horizontals: geometric (default), quadratic,

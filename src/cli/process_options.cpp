@@ -16,22 +16,30 @@ namespace wavespec::cli {
 namespace {
 
 constexpr KnownOption kProcessOptions[] = {
-    {"invert", 0, true},         {"bandpass", 0, true},
-    {"integrate", 0, false},     {"double-integrate", 0, false},
-    {"differentiate", 0, false}, {"window", 0, true},
-    {"skip", 0, true},           {"output", 0, true},
-    {"out-dir", 'C', true},      {"no-dumps", 0, false},
-    {"plot", 0, false},          {"jobs", 'j', true},
-    {"quiet", 'q', false},       {"help", 'h', false},
-    {"format", 0, true},         {"keep-offset", 0, false},
-    {"layout", 0, true},         {"dumps", 0, false},
-    {"response-spectra", 0, false}, {"periods", 0, true},
+    {"invert", 0, true},
+    {"bandpass", 0, true},
+    {"integrate", 0, false},
+    {"double-integrate", 0, false},
+    {"differentiate", 0, false},
+    {"window", 0, true},
+    {"skip", 0, true},
+    {"output", 0, true},
+    {"out-dir", 'C', true},
+    {"no-dumps", 0, false},
+    {"plot", 0, false},
+    {"jobs", 'j', true},
+    {"quiet", 'q', false},
+    {"help", 'h', false},
+    {"format", 0, true},
+    {"keep-offset", 0, false},
+    {"layout", 0, true},
+    {"dumps", 0, false},
+    {"response-spectra", 0, false},
+    {"periods", 0, true},
     {"damping", 0, true},
 };
 
 constexpr auto kAllProcessOptions = joined_options(kProcessOptions, kSmoothingOptions);
-
-constexpr std::int64_t kMostJobs = 1024;
 
 // Compared without regard to case: on Windows and macOS both cases name the same file.
 bool same_name_ignoring_case(std::string_view a, std::string_view b) {
@@ -97,13 +105,18 @@ ProcessOptions parse_process_options(std::span<const std::string> args) {
         const std::string& value = option.value;
         if (name == "invert") {
             options.invert = {};
-            for (std::int64_t component : parse_integers(name, value, 1, 3)) {
-                options.invert[static_cast<std::size_t>(component - 1)] = true;
+            if (!value.empty()) {
+                for (double component :
+                     parse_list_in_range(value_range(name, "component"), value, SIZE_MAX, false)) {
+                    options.invert[static_cast<std::size_t>(component - 1)] = true;
+                }
             }
         } else if (name == "bandpass") {
             auto corners = parse_reals(name, value, 4);
             options.bandpass = {corners[0], corners[1], corners[2], corners[3]};
             check_corners(value, *options.bandpass);
+            for (double corner : corners)
+                read_in_range(value_range(name, "FL1,FL2,FH1,FH2"), value, shortest_text(corner));
         } else if (name == "integrate" || name == "double-integrate" || name == "differentiate") {
             if (!operation_option.empty() && operation_option != name) {
                 throw UsageError("--" + std::string(operation_option) + " and --" +
@@ -117,9 +130,11 @@ ProcessOptions parse_process_options(std::span<const std::string> args) {
                 refuse_value(name, value,
                              "the duration " + shortest_text(window[1]) + " s is not positive");
             }
+            read_in_range(value_range(name, "START"), value, shortest_text(window[0]));
+            read_in_range(value_range(name, "DURATION"), value, shortest_text(window[1]));
             options.window = {window[0], window[1]};
         } else if (name == "skip") {
-            options.skip = static_cast<std::int32_t>(parse_integer(name, value, 0, INT32_MAX));
+            options.skip = static_cast<std::int32_t>(parse_in_range(value_range(name, "N"), value));
         } else if (name == "output") {
             check_output_name(value);
             options.output = value;
@@ -137,7 +152,7 @@ ProcessOptions parse_process_options(std::span<const std::string> args) {
         } else if (name == "plot") {
             options.plot = true;
         } else if (name == "jobs") {
-            options.jobs = static_cast<unsigned>(parse_integer(name, value, 1, kMostJobs));
+            options.jobs = static_cast<unsigned>(parse_in_range(value_range(name, "N"), value));
         } else if (name == "quiet") {
             options.quiet = true;
         } else if (name == "format") {

@@ -11,6 +11,7 @@
 
 #include "cli/files_in_flight.hpp"
 #include "cli/full_layout_files.hpp"
+#include "cli/record_bounds.hpp"
 #include "cli/record_loading.hpp"
 #include "cli/record_read_failure.hpp"
 #include "cli/response_files.hpp"
@@ -115,6 +116,9 @@ void process(const RecordJob& job, const ProcessOptions& options, StagedFiles& s
     // A long record's forward transform tables are not used again: the inverse ones take
     // their place. (Its samples went as they were transformed.)
     if (state.nf > kMaxTransformLength) release_transform_tables();
+    if (auto why = record_bounds_problem(options, state.nt, state.dt, state.nf)) {
+        throw RecordRefused{*why};
+    }
     if (options.bandpass) {
         state.nbd = 1;
         state.fl1 = (*options.bandpass)[0];

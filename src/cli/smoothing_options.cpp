@@ -19,12 +19,9 @@ smoothing::SmoothingWindow parse_window(const std::string& value) {
                          "' for --smooth: expected konno-ohmachi[:B] or parzen[:BW]");
     }
     if (kind.size() < text.size()) {
-        window.width = parse_real("smooth", text.substr(kind.size() + 1));
-        if (!smoothing::is_valid(window)) {
-            throw UsageError("invalid value '" + value + "' for --smooth: " +
-                             (window.kind == smoothing::WindowKind::parzen ? "BW" : "B") +
-                             " must be above zero");
-        }
+        const ValueRange& range =
+            value_range("smooth", window.kind == smoothing::WindowKind::parzen ? "BW" : "B");
+        window.width = read_in_range(range, text, text.substr(kind.size() + 1));
     }
     return window;
 }
@@ -47,17 +44,13 @@ bool take_smoothing_option(std::string_view name, const std::string& value,
     } else if (name == "smooth-points") {
         options.at_bins = value == "bins";
         if (!options.at_bins) {
-            options.points_per_decade = static_cast<int>(parse_integer(name, value, 1, 1'000'000));
+            options.points_per_decade =
+                static_cast<int>(parse_in_range(value_range(name, "N"), value));
         }
     } else if (name == "hv") {
         options.mean = parse_mean(value);
     } else if (name == "hv-windows") {
-        double seconds = parse_real(name, value);
-        if (!(seconds > 0.0)) {
-            throw UsageError("invalid value '" + value +
-                             "' for --hv-windows: the window length must be above zero seconds");
-        }
-        options.hv_window_seconds = seconds;
+        options.hv_window_seconds = parse_in_range(value_range(name, "SECONDS"), value);
     } else {
         return false;
     }

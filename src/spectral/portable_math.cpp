@@ -116,6 +116,12 @@ double portable_exp10(double y) {
 }
 
 SineCosine portable_sin_cos(double x) {
+    // Refused beyond the exact reduction, and before k is converted to an integer: NaN or
+    // a quotient beyond long long would make that conversion undefined.
+    if (!(std::fabs(x) <= kLargestSinCosArgument)) {
+        double nan = std::numeric_limits<double>::quiet_NaN();
+        return {nan, nan};
+    }
     double k = std::nearbyint(x * 0.63661977236758134);
     double r = ((x - k * kHalfPi1) - k * kHalfPi2) - k * kHalfPi3;
     double s = sine_near_zero(r), c = cosine_near_zero(r);

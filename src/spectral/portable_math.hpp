@@ -17,8 +17,11 @@ double portable_exp10(double y);
 struct SineCosine {
     double sin, cos;
 };
-// Sine and cosine of x, to that accuracy for |x| up to 1e6 (the reduction by pi/2 stays exact
-// while the quotient stays below 2^20).
+// The largest |x| portable_sin_cos takes: the reduction by pi/2 stays exact while the
+// quotient stays below 2^20 (about 1.6e6).
+inline constexpr double kLargestSinCosArgument = 1e6;
+// Sine and cosine of x, to that accuracy for |x| up to kLargestSinCosArgument; both NaN for
+// any larger, infinite or NaN x, where the reduction would lose every digit.
 SineCosine portable_sin_cos(double x);
 
 }  // namespace wavespec

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cfloat>
 #include <cmath>
 #include <functional>
 #include <random>
@@ -39,6 +40,8 @@ TEST(PortableMath, WithinAFewUnitsInTheLastPlaceOverTheirRanges) {
          [](long double x) { return sinl(x); }},
         {"cos", -1e5, 1e5, 2.5, [](double x) { return portable_sin_cos(x).cos; },
          [](long double x) { return cosl(x); }},
+        {"cos to the largest argument", 9e5, 1e6, 2.5,
+         [](double x) { return portable_sin_cos(x).cos; }, [](long double x) { return cosl(x); }},
         {"sin small", -1.0, 1.0, 2.5, [](double x) { return portable_sin_cos(x).sin; },
          [](long double x) { return sinl(x); }},
     };
@@ -66,6 +69,19 @@ TEST(PortableMath, ExactPointsAndEdges) {
     EXPECT_TRUE(std::isinf(portable_log(0.0)) && portable_log(0.0) < 0.0);
     EXPECT_TRUE(std::isnan(portable_log(-1.0)));
     EXPECT_TRUE(std::isnan(portable_exp(NAN)));
+}
+
+// Beyond the exact reduction both values are NaN; before, 1.5e19 and beyond converted the
+// quotient to long long out of its range.
+TEST(PortableMath, SineAndCosineRefuseArgumentsBeyondTheExactReduction) {
+    for (double x : {-1e6, 1e6}) {
+        EXPECT_LE(ulps(portable_sin_cos(x).sin, sinl(x)), 2.5) << x;
+    }
+    for (double x : std::initializer_list<double>{std::nextafter(1e6, 2e6), -1.5e6, 1.5e19, -1e300,
+                                                  DBL_MAX, INFINITY, -INFINITY, NAN}) {
+        SineCosine sc = portable_sin_cos(x);
+        EXPECT_TRUE(std::isnan(sc.sin) && std::isnan(sc.cos)) << x;
+    }
 }
 
 }  // namespace

@@ -1,0 +1,86 @@
+#include "cli/record_bounds.hpp"
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+
+#include "cli/option_bounds.hpp"
+#include "cli/response_options.hpp"
+#include "records/shortest_text.hpp"
+#include "spectral/portable_math.hpp"
+
+namespace wavespec::cli {
+namespace {
+
+using smoothing::SmoothingWindow;
+using smoothing::WindowKind;
+
+// The smoothing centres for spectra of `bins` bins above zero (frequencies k / (length dt)):
+// every bin, or the log grid from the first bin to the last.
+double centres_for(const SmoothingOptions& options, double bins) {
+    if (options.at_bins) return bins;
+    return std::floor(std::log10(bins) * options.points_per_decade + 1e-9) + 1.0;
+}
+
+std::string window_text(const SmoothingWindow& window) {
+    bool parzen = window.kind == WindowKind::parzen;
+    return std::string(parzen ? "parzen:" : "konno-ohmachi:") + shortest_text(window.width);
+}
+
+// The window's phase at the lowest and highest bin of a transform of `length` samples.
+std::optional<std::string> phase_problem(const SmoothingWindow& window, double length, double dt) {
+    double lowest = 1.0 / (length * dt), nyquist = 1.0 / (2.0 * dt);
+    double largest = std::max(std::fabs(smoothing::window_phase(window, lowest)),
+                              std::fabs(smoothing::window_phase(window, nyquist)));
+    if (largest <= kLargestSinCosArgument) return std::nullopt;
+    return "--smooth=" + window_text(window) + ": the window's phase would reach " +
+           shortest_text(largest) + " over this record's frequencies (" + shortest_text(lowest) +
+           " to " + shortest_text(nyquist) + " Hz), beyond " +
+           shortest_text(kLargestSinCosArgument) + " where its sines stay exact";
+}
+
+std::optional<std::string> response_problem(const ProcessOptions& options, double nt) {
+    if (!options.response_spectra) return std::nullopt;
+    double periods =
+        options.periods.empty() ? kDefaultPeriodCount : static_cast<double>(options.periods.size());
+    double dampings = options.dampings.empty() ? 1.0 : static_cast<double>(options.dampings.size());
+    return work_problem("--response-spectra: periods x dampings x samples", periods * dampings * nt,
+                        kMostOscillatorSteps);
+}
+
+std::optional<std::string> smoothing_problem(const ProcessOptions& options, double nt, double dt,
+                                             double nf) {
+    const SmoothingOptions& smoothing = options.smoothing;
+    double pairs = 0.0;
+    if (smoothing.window) {
+        if (auto why = phase_problem(*smoothing.window, nf, dt)) return why;
+        pairs += centres_for(smoothing, nf / 2) * (nf / 2);
+    }
+    if (smoothing.hv_window_seconds) {
+        // A window's length as the H/V step takes it; one the record cannot hold is refused
+        // there, with its own reason.
+        double samples = std::round(*smoothing.hv_window_seconds / dt);
+        if (samples >= 1.0 && samples <= nt) {
+            double padded = static_cast<double>(std::bit_ceil(static_cast<std::uint64_t>(samples)));
+            if (auto why = phase_problem(smoothing.window_or_default(), padded, dt)) return why;
+            double windows = std::floor(nt / samples);
+            double centres = centres_for(smoothing, padded / 2);
+            pairs += windows * centres * (padded / 2);
+            if (auto why = work_problem("--hv-windows: windows x centres", windows * centres,
+                                        kMostHvValues)) {
+                return why;
+            }
+        }
+    }
+    return work_problem("smoothing: centres x bins", pairs, kMostSmoothingPairs);
+}
+
+}  // namespace
+
+std::optional<std::string> record_bounds_problem(const ProcessOptions& options, std::int64_t nt,
+                                                 double dt, std::int64_t nf) {
+    if (auto why = response_problem(options, static_cast<double>(nt))) return why;
+    return smoothing_problem(options, static_cast<double>(nt), dt, static_cast<double>(nf));
+}
+
+}  // namespace wavespec::cli
