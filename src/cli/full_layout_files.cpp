@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "dialogue/output_waveform.hpp"
+#include "records/csv_fields.hpp"
 #include "spectral/spectrum_prep.hpp"
 
 namespace wavespec::cli {
@@ -73,17 +74,10 @@ class BlockWriter {
     std::string buffer_;
 };
 
-// A component name as the reader keeps it, without the blanks that pad it.
-std::string_view trimmed(const HeaderName& name) {
-    std::string_view text = name_text(name);
-    std::size_t end = text.find_last_not_of(' ');
-    return text.substr(0, end == std::string_view::npos ? 0 : end + 1);
-}
-
 void write_names(BlockWriter& out, const RunState& state) {
     for (std::size_t c = 1; c <= 3; ++c) {
         out.text(",");
-        out.text(csv_field(trimmed(state.head[c])));
+        out.text(csv_field(trimmed_name(name_text(state.head[c]))));
     }
     out.end_line();
 }
@@ -108,16 +102,6 @@ std::uint64_t count_lines(const std::string& path) {
     }
     std::fclose(file);
     return lines + (last != '\n' ? 1 : 0);
-}
-
-std::string csv_field(std::string_view text) {
-    if (text.find_first_of(",\"\r\n") == std::string_view::npos) return std::string(text);
-    std::string quoted = "\"";
-    for (char c : text) {
-        if (c == '"') quoted += '"';
-        quoted += c;
-    }
-    return quoted + '"';
 }
 
 void write_full_spectra(const std::string& amplitude_path, const std::string& complex_path,

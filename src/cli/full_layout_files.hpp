@@ -31,10 +31,6 @@ std::unique_ptr<RunState> full_layout_state(std::uint64_t samples);
 // reader then reports it).
 std::uint64_t count_lines(const std::string& path);
 
-// A CSV field: the text itself, or in double quotes (inner quotes doubled) when it holds a
-// comma, a quote or a line end.
-std::string csv_field(std::string_view text);
-
 // amp3.csv ("frequency(Hz),NAME1,NAME2,NAME3", bins 2 .. nom) and amp-c.csv
 // ("frequency(Hz),re,im", bins 1 .. nom of the first component), written to these paths;
 // final_names name the files in messages.

@@ -20,6 +20,7 @@
 #include "plot/response_picture.hpp"
 #include "plot/run_files.hpp"
 #include "plot/smoothing_tables.hpp"
+#include "records/csv_fields.hpp"
 #include "records/text_lines.hpp"
 #include "records/whole_file.hpp"
 
@@ -65,7 +66,7 @@ plot::Table read_record(const fs::path& path) {
     const auto n = static_cast<std::ptrdiff_t>(state->nt);
     plot::Table table;
     for (std::size_t c = 0; c < 3; ++c) {
-        table.names[c] = std::string(trim(name_text(state->head[c + 1])));
+        table.names[c] = std::string(trimmed_name(name_text(state->head[c + 1])));
     }
     table.abscissa.assign(state->time.begin(), state->time.begin() + n);
     table.values[0].assign(state->xr1.begin(), state->xr1.begin() + n);

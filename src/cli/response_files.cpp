@@ -11,6 +11,7 @@
 #include "dialogue/record_steps.hpp"
 #include "formats/file_trace.hpp"
 #include "plot/response_picture.hpp"
+#include "records/csv_fields.hpp"
 #include "records/record_layer.hpp"
 #include "response/ground_motion.hpp"
 #include "response/response_spectra.hpp"
@@ -54,21 +55,7 @@ std::array<Series, 3> reconstructed(const RunState& state) {
 }
 
 std::string trimmed(const HeaderName& name) {
-    std::string_view text = name_text(name);
-    std::size_t end = text.find_last_not_of(' ');
-    return std::string(text.substr(0, end == std::string_view::npos ? 0 : end + 1));
-}
-
-// A CSV field as RFC 4180 writes it: in double quotes, its quotes doubled, when it holds a
-// comma, a quote or a line end.
-std::string csv_field(const std::string& text) {
-    if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
-    std::string quoted = "\"";
-    for (char c : text) {
-        if (c == '"') quoted += '"';
-        quoted += c;
-    }
-    return quoted + "\"";
+    return std::string(trimmed_name(name_text(name)));
 }
 
 void add_number(std::string& out, double value) {

@@ -7,15 +7,14 @@
 #include "dialogue/output_waveform.hpp"
 #include "dialogue/spectrum_files.hpp"
 #include "plot/pictures.hpp"
+#include "records/csv_fields.hpp"
 #include "spectral/spectrum_prep.hpp"
 
 namespace wavespec::cli {
 namespace {
 
 std::string trimmed(const HeaderName& name) {
-    std::string_view text = name_text(name);
-    std::size_t end = text.find_last_not_of(' ');
-    return std::string(text.substr(0, end == std::string_view::npos ? 0 : end + 1));
+    return std::string(trimmed_name(name_text(name)));
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "dialogue/spectrum_files.hpp"
 #include "formats/file_trace.hpp"
 #include "plot/hv_picture.hpp"
+#include "records/csv_fields.hpp"
 #include "smoothing/hv_ratio.hpp"
 #include "smoothing/noise_windows.hpp"
 #include "spectral/portable_math.hpp"
@@ -45,10 +46,9 @@ SmoothedRecord smooth_three(const SmoothingWindow& window, const SmoothingOption
     return result;
 }
 
-std::string trimmed(const HeaderName& name) {
-    std::string_view text = name_text(name);
-    std::size_t end = text.find_last_not_of(' ');
-    return std::string(text.substr(0, end == std::string_view::npos ? 0 : end + 1));
+// A component's name as a field of the header.
+std::string name_field(const HeaderName& name) {
+    return csv_field(trimmed_name(name_text(name)));
 }
 
 void append_row(std::string& text, std::initializer_list<double> values) {
@@ -61,8 +61,8 @@ void append_row(std::string& text, std::initializer_list<double> values) {
 }
 
 std::string smoothed_csv(const SmoothedRecord& r, const RunState& state) {
-    std::string text = "frequency(Hz)," + trimmed(state.head[1]) + "," + trimmed(state.head[2]) +
-                       "," + trimmed(state.head[3]) + ",H/V\n";
+    std::string text = "frequency(Hz)," + name_field(state.head[1]) + "," +
+                       name_field(state.head[2]) + "," + name_field(state.head[3]) + ",H/V\n";
     for (std::size_t k = 0; k < r.frequency.size(); ++k) {
         append_row(text,
                    {r.frequency[k], r.smoothed[0][k], r.smoothed[1][k], r.smoothed[2][k], r.hv[k]});

@@ -5,46 +5,13 @@
 
 #include "plot/response_picture.hpp"
 #include "plot/run_files.hpp"
+#include "records/csv_fields.hpp"
 
 namespace wavespec::plot {
 namespace {
 
 constexpr std::string_view kHeader = "damping,period(s),component,Sd,Sv,Sa,PSV,PSA";
 constexpr std::string_view kRotd[3] = {"RotD00", "RotD50", "RotD100"};
-
-// The fields of one line; a field in double quotes may hold commas, and "" stands for ".
-bool split_fields(std::string_view line, std::vector<std::string>& fields) {
-    fields.clear();
-    std::size_t i = 0;
-    for (;;) {
-        std::string field;
-        if (i < line.size() && line[i] == '"') {
-            ++i;
-            for (;;) {
-                if (i >= line.size()) return false;  // no closing quote
-                if (line[i] == '"') {
-                    if (i + 1 < line.size() && line[i + 1] == '"') {
-                        field += '"';
-                        i += 2;
-                        continue;
-                    }
-                    ++i;
-                    break;
-                }
-                field += line[i++];
-            }
-            if (i < line.size() && line[i] != ',') return false;
-        } else {
-            std::size_t comma = line.find(',', i);
-            std::size_t end = comma == std::string_view::npos ? line.size() : comma;
-            field.assign(line.substr(i, end - i));
-            i = end;
-        }
-        fields.push_back(std::move(field));
-        if (i >= line.size()) return true;
-        ++i;  // the comma
-    }
-}
 
 bool number(const std::string& text, double& value) {
     const char* end = text.data() + text.size();
@@ -71,12 +38,11 @@ ResponsePicture read_response_spectra(std::string_view text) {
             continue;
         }
         if (line.empty() && text.empty()) break;
-        if (!split_fields(line, fields) || fields.size() != 8) {
-            throw ReadError(line_number, "expected 8 fields");
-        }
+        std::optional<std::vector<std::string>> read = csv_fields(line);
+        if (!read || read->size() != 8) throw ReadError(line_number, "expected 8 fields");
+        fields = std::move(*read);
         double damping = 0.0, period = 0.0, psa = 0.0;
-        if (!number(fields[0], damping) || !number(fields[1], period) ||
-            !number(fields[7], psa)) {
+        if (!number(fields[0], damping) || !number(fields[1], period) || !number(fields[7], psa)) {
             throw ReadError(line_number, "unreadable damping, period or PSA");
         }
         // Rows come in groups of six per damping and period.

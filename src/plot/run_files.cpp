@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 
+#include "records/csv_fields.hpp"
 #include "records/text_lines.hpp"
 
 namespace wavespec::plot {
@@ -27,11 +28,10 @@ std::array<std::string, 3> header_names(std::string_view names) {
         }
         return result;
     }
-    for (std::size_t c = 0; c < 3; ++c) {
-        std::size_t comma = c < 2 ? names.find(',') : std::string_view::npos;
-        result[c] = std::string(trim(names.substr(0, comma)));
-        names = comma == std::string_view::npos ? std::string_view{} : names.substr(comma + 1);
-    }
+    // The full layout's header: fields as CSV writes them, a name with a comma quoted.
+    std::optional<std::vector<std::string>> fields = csv_fields(names);
+    if (!fields || fields->size() != 3) throw ReadError(1, "expected three names in the header");
+    for (std::size_t c = 0; c < 3; ++c) result[c] = std::string(trim((*fields)[c]));
     return result;
 }
 

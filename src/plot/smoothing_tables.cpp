@@ -3,6 +3,7 @@
 #include <charconv>
 
 #include "plot/run_files.hpp"
+#include "records/csv_fields.hpp"
 #include "records/text_lines.hpp"
 
 namespace wavespec::plot {
@@ -47,10 +48,10 @@ std::vector<std::string_view> checked_lines(std::string_view text, std::string_v
 
 SmoothedTable read_smoothed_spectra(std::string_view text) {
     std::vector<std::string_view> lines = checked_lines(text, "frequency(Hz),");
-    std::vector<std::string_view> header = split_at_commas(lines[0]);
-    if (header.size() != 5) throw ReadError(1, "expected five columns");
+    std::optional<std::vector<std::string>> header = csv_fields(lines[0]);
+    if (!header || header->size() != 5) throw ReadError(1, "expected five columns");
     SmoothedTable t;
-    for (std::size_t c = 0; c < 3; ++c) t.names[c] = std::string(header[c + 1]);
+    for (std::size_t c = 0; c < 3; ++c) t.names[c] = (*header)[c + 1];
     for (std::size_t r = 1; r < lines.size(); ++r) {
         if (lines[r].empty() && r + 1 == lines.size()) break;
         std::vector<double> v = numbers_of(lines[r], r + 1, 5);
@@ -62,8 +63,9 @@ SmoothedTable read_smoothed_spectra(std::string_view text) {
 
 HvTable read_hv_curves(std::string_view text) {
     std::vector<std::string_view> lines = checked_lines(text, "frequency(Hz),mean,");
-    std::size_t columns = split_at_commas(lines[0]).size();
-    if (columns < 5) throw ReadError(1, "expected at least five columns");
+    std::optional<std::vector<std::string>> header = csv_fields(lines[0]);
+    if (!header || header->size() < 5) throw ReadError(1, "expected at least five columns");
+    std::size_t columns = header->size();
     HvTable t;
     t.windows.resize(columns - 5);
     for (std::size_t r = 1; r < lines.size(); ++r) {
