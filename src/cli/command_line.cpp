@@ -47,13 +47,18 @@ Options of process:
       --plot                draw spectra.svg and waveform.svg beside the files (and
                             response.svg with --response-spectra)
       --response-spectra    also write response.csv (Sd, Sv, Sa, PSV, PSA of each
-                            component, RotD00/50/100 of the horizontals) and measures.csv
+                            component, RotD00/50/100, GMRotD50 and GMRotI50 of the
+                            horizontals), response-summary.txt and measures.csv
                             (PGA, PGV, PGD, Arias intensity, D5-75, D5-95, CAV)
       --periods=LIST|FROM:TO:COUNT
                             the oscillators' periods in s (default 0.01:10:100, spaced
                             evenly in their logarithm); each from 1e-6 to 1e5, none twice
       --damping=LIST        fractions of critical damping, each in (0, 1) (default 0.05),
                             none twice
+      --oscillator=band-limited|piecewise-linear
+                            the input between samples: the band-limited signal (default),
+                            or straight lines with peaks at dt/k, k = ceil(10 dt/T), as
+                            the ground-motion databases compute them
   -j, --jobs=N              records processed at once (default: the number of processors)
   -q, --quiet               no line per record on standard output
       --format=FORMAT       how to read the records, as for convert (default auto)

@@ -37,6 +37,7 @@ constexpr KnownOption kProcessOptions[] = {
     {"response-spectra", 0, false},
     {"periods", 0, true},
     {"damping", 0, true},
+    {"oscillator", 0, true},
 };
 
 constexpr auto kAllProcessOptions = joined_options(kProcessOptions, kSmoothingOptions);
@@ -58,7 +59,8 @@ void check_output_name(const std::string& name) {
     }
     for (const char* taken :
          {"amp3.csv", "amp-c.csv", "fort.67", "fort.68", "fort.69", "fort.88", "fort.89",
-          "spectra.svg", "waveform.svg", "response.csv", "measures.csv", "response.svg"}) {
+          "spectra.svg", "waveform.svg", "response.csv", "measures.csv", "response.svg",
+          "response-summary.txt"}) {
         if (same_name_ignoring_case(name, taken)) {
             throw UsageError("invalid value '" + name +
                              "' for --output: the run writes a file of that name itself");
@@ -165,6 +167,8 @@ ProcessOptions parse_process_options(std::span<const std::string> args) {
             options.periods = parse_periods(name, value);
         } else if (name == "damping") {
             options.dampings = parse_dampings(name, value);
+        } else if (name == "oscillator") {
+            options.oscillator = parse_oscillator(name, value);
         } else if (name == "help") {
             options.help = true;
         } else if (take_smoothing_option(name, value, options.smoothing)) {
@@ -175,7 +179,8 @@ ProcessOptions parse_process_options(std::span<const std::string> args) {
     check_smoothing_options(options.smoothing, smooth_points_given, hv_given);
     options.dumps = dumps.value_or(options.layout == FileLayout::legacy);
     for (const ParsedOption& option : parsed.options) {
-        if ((option.long_name == "periods" || option.long_name == "damping") &&
+        if ((option.long_name == "periods" || option.long_name == "damping" ||
+             option.long_name == "oscillator") &&
             !options.response_spectra) {
             throw UsageError("--" + std::string(option.long_name) +
                              " goes with --response-spectra");

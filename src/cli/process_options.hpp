@@ -11,6 +11,7 @@
 
 #include "cli/smoothing_options.hpp"
 #include "formats/formats.hpp"
+#include "response/response_spectra.hpp"
 
 namespace wavespec::cli {
 
@@ -33,6 +34,7 @@ struct ProcessOptions {
     bool response_spectra = false;
     std::vector<double> periods;   // seconds; empty: the default grid
     std::vector<double> dampings;  // fractions of critical; empty: 0.05
+    response::Convention oscillator = response::Convention::band_limited;
     unsigned jobs = 1;
     bool quiet = false;
     bool help = false;

@@ -63,11 +63,109 @@ void add_number(std::string& out, double value) {
     out += formats::shortest_text(value);
 }
 
+// Like the other CSV files added beside the legacy ones, LF ends every line on every platform,
+// so that the Linux and Windows builds write the same bytes.
+constexpr const char* kEndOfLine = "\n";
+
+std::string measures_table(const std::array<Series, 3>& series, double dt,
+                           const std::array<std::string, 3>& names) {
+    const auto& [acceleration, velocity, displacement] = series;
+    std::string measures =
+        std::string("component,PGA,PGV,PGD,Arias(m/s),D5-75(s),D5-95(s),CAV") + kEndOfLine;
+    for (std::size_t c = 0; c < 3; ++c) {
+        response::GroundMotion g =
+            response::ground_motion(acceleration[c], velocity[c], displacement[c], dt);
+        measures += csv_field(names[c]);
+        for (double v : {g.pga, g.pgv, g.pgd, g.arias, g.d5_75, g.d5_95, g.cav}) {
+            add_number(measures, v);
+        }
+        measures += kEndOfLine;
+    }
+    return measures;
+}
+
+// Rows per damping and period: the three components, then the measures of the horizontals.
+constexpr std::size_t kRows = 8;
+constexpr const char* kRotated[kRows - 3] = {"RotD00", "RotD50", "RotD100", "GMRotD50", "GMRotI50"};
+
+std::string spectra_table(const response::ResponseSpectra& spectra,
+                          const std::vector<double>& periods, const std::vector<double>& dampings,
+                          const std::array<std::string, 3>& names) {
+    std::string table = std::string("damping,period(s),component,Sd,Sv,Sa,PSV,PSA") + kEndOfLine;
+    table.reserve(dampings.size() * periods.size() * kRows * 120);
+    for (std::size_t d = 0; d < dampings.size(); ++d) {
+        for (std::size_t p = 0; p < periods.size(); ++p) {
+            const double omega = 2.0 * std::numbers::pi / periods[p];
+            const response::OscillatorPeaks& peaks = spectra.values[d][p];
+            for (std::size_t row = 0; row < kRows; ++row) {
+                const response::Peaks& v = row < 3   ? peaks.component[row]
+                                           : row < 6 ? peaks.rotd[row - 3]
+                                                     : peaks.gmrot[row - 6];
+                table += formats::shortest_text(dampings[d]);
+                add_number(table, periods[p]);
+                table += ',';
+                table += row < 3 ? csv_field(names[row]) : kRotated[row - 3];
+                for (double x : {v.displacement, v.velocity, v.acceleration, omega * v.displacement,
+                                 omega * omega * v.displacement}) {
+                    add_number(table, x);
+                }
+                table += kEndOfLine;
+            }
+        }
+    }
+    return table;
+}
+
+// What response.csv does not say: the convention, the dampings, the number of periods and the
+// angle GMRotI50 takes for each damping.
+std::string spectra_summary(const response::ResponseSpectra& spectra,
+                            response::Convention convention, const std::vector<double>& periods,
+                            const std::vector<double>& dampings) {
+    std::string text = "oscillator: ";
+    text +=
+        convention == response::Convention::piecewise_linear ? "piecewise-linear" : "band-limited";
+    text += kEndOfLine;
+    text += "dampings:";
+    for (double d : dampings) text += " " + formats::shortest_text(d);
+    text += kEndOfLine;
+    text += "periods: " + std::to_string(periods.size()) + kEndOfLine;
+    for (std::size_t d = 0; d < dampings.size(); ++d) {
+        text += "damping " + formats::shortest_text(dampings[d]) +
+                ": GMRotI50 angle: " + std::to_string(spectra.gmroti_angles[d]) + " deg" +
+                kEndOfLine;
+    }
+    return text;
+}
+
+plot::ResponsePicture spectra_picture(const response::ResponseSpectra& spectra,
+                                      const std::vector<double>& periods,
+                                      const std::vector<double>& dampings,
+                                      const std::array<std::string, 3>& names,
+                                      const std::string& record) {
+    plot::ResponsePicture picture;
+    picture.record = std::filesystem::path(record).filename().string();
+    picture.names = {names[0], names[1], names[2], "RotD50"};
+    picture.dampings = dampings;
+    picture.periods = periods;
+    for (std::size_t d = 0; d < dampings.size(); ++d) {
+        auto& curves = picture.psa.emplace_back();
+        for (std::size_t p = 0; p < periods.size(); ++p) {
+            const double omega = 2.0 * std::numbers::pi / periods[p];
+            const response::OscillatorPeaks& peaks = spectra.values[d][p];
+            for (std::size_t c = 0; c < 3; ++c) {
+                curves[c].push_back(omega * omega * peaks.component[c].displacement);
+            }
+            curves[3].push_back(omega * omega * peaks.rotd[1].displacement);
+        }
+    }
+    return picture;
+}
+
 }  // namespace
 
 std::vector<std::string> response_file_names(const ProcessOptions& options) {
     if (!options.response_spectra) return {};
-    std::vector<std::string> names = {"response.csv", "measures.csv"};
+    std::vector<std::string> names = {"response.csv", "measures.csv", "response-summary.txt"};
     if (options.plot) names.push_back("response.svg");
     return names;
 }
@@ -75,24 +173,9 @@ std::vector<std::string> response_file_names(const ProcessOptions& options) {
 std::optional<std::string> write_response_files(StagedFiles& staged, const RunState& state,
                                                 const ProcessOptions& options,
                                                 const std::string& record) {
-    const auto [acceleration, velocity, displacement] = reconstructed(state);
+    const std::array<Series, 3> series = reconstructed(state);
     const std::array<std::string, 3> names = {trimmed(state.head[1]), trimmed(state.head[2]),
                                               trimmed(state.head[3])};
-    // Like the other CSV files added beside the legacy ones, LF ends every line on every
-    // platform, so that the Linux and Windows builds write the same bytes.
-    const std::string end_of_line = "\n";
-
-    std::string measures = "component,PGA,PGV,PGD,Arias(m/s),D5-75(s),D5-95(s),CAV" + end_of_line;
-    for (std::size_t c = 0; c < 3; ++c) {
-        response::GroundMotion g =
-            response::ground_motion(acceleration[c], velocity[c], displacement[c], state.dt);
-        measures += csv_field(names[c]);
-        for (double v : {g.pga, g.pgv, g.pgd, g.arias, g.d5_75, g.d5_95, g.cav}) {
-            add_number(measures, v);
-        }
-        measures += end_of_line;
-    }
-
     const std::vector<double> periods =
         options.periods.empty()
             ? response::log_spaced(kDefaultFirstPeriod, kDefaultLastPeriod, kDefaultPeriodCount)
@@ -102,42 +185,25 @@ std::optional<std::string> write_response_files(StagedFiles& staged, const RunSt
     // The processors the batch leaves idle (records fewer than jobs) share the oscillators.
     const std::size_t records = std::max<std::size_t>(options.records.size(), 1);
     const auto threads = static_cast<unsigned>(std::max<std::size_t>(options.jobs / records, 1));
-    const response::ResponseSpectra spectra = response::response_spectra(
-        {acceleration[0], acceleration[1], acceleration[2]}, state.dt, periods, dampings, threads);
+    const auto& acceleration = series[0];
+    const response::ResponseSpectra spectra =
+        response::response_spectra({acceleration[0], acceleration[1], acceleration[2]}, state.dt,
+                                   periods, dampings, threads, options.oscillator);
 
-    plot::ResponsePicture picture;
-    picture.record = std::filesystem::path(record).filename().string();
-    picture.names = {names[0], names[1], names[2], "RotD50"};
-    picture.dampings = dampings;
-    picture.periods = periods;
-    std::string table = "damping,period(s),component,Sd,Sv,Sa,PSV,PSA" + end_of_line;
-    table.reserve(dampings.size() * periods.size() * 6 * 120);
-    static constexpr const char* kRotd[3] = {"RotD00", "RotD50", "RotD100"};
-    for (std::size_t d = 0; d < dampings.size(); ++d) {
-        auto& curves = picture.psa.emplace_back();
-        for (std::size_t p = 0; p < periods.size(); ++p) {
-            const double omega = 2.0 * std::numbers::pi / periods[p];
-            const response::OscillatorPeaks& peaks = spectra.values[d][p];
-            for (std::size_t row = 0; row < 6; ++row) {
-                const response::Peaks& v = row < 3 ? peaks.component[row] : peaks.rotd[row - 3];
-                table += formats::shortest_text(dampings[d]);
-                add_number(table, periods[p]);
-                table += ',';
-                table += row < 3 ? csv_field(names[row]) : kRotd[row - 3];
-                const double psa = omega * omega * v.displacement;
-                for (double x :
-                     {v.displacement, v.velocity, v.acceleration, omega * v.displacement, psa}) {
-                    add_number(table, x);
-                }
-                table += end_of_line;
-                if (row < 3) curves[row].push_back(psa);
-                if (row == 4) curves[3].push_back(psa);
-            }
-        }
+    if (auto why = staged.write("response.csv", spectra_table(spectra, periods, dampings, names))) {
+        return why;
     }
-    if (auto why = staged.write("response.csv", table)) return why;
-    if (auto why = staged.write("measures.csv", measures)) return why;
-    if (options.plot) return staged.write("response.svg", plot::response_svg(picture));
+    if (auto why = staged.write("measures.csv", measures_table(series, state.dt, names))) {
+        return why;
+    }
+    if (auto why = staged.write("response-summary.txt",
+                                spectra_summary(spectra, options.oscillator, periods, dampings))) {
+        return why;
+    }
+    if (options.plot) {
+        return staged.write("response.svg", plot::response_svg(spectra_picture(
+                                                spectra, periods, dampings, names, record)));
+    }
     return std::nullopt;
 }
 

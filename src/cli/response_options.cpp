@@ -47,4 +47,10 @@ std::vector<double> parse_dampings(std::string_view, std::string_view text) {
     return parse_list_in_range(value_range("damping", "damping"), text, kMostDampings, true);
 }
 
+response::Convention parse_oscillator(std::string_view option, std::string_view text) {
+    if (text == "band-limited") return response::Convention::band_limited;
+    if (text == "piecewise-linear") return response::Convention::piecewise_linear;
+    refuse_value(option, text, "expected band-limited or piecewise-linear");
+}
+
 }  // namespace wavespec::cli

@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "response/response_spectra.hpp"
+
 namespace wavespec::cli {
 
 inline constexpr double kDefaultFirstPeriod = 0.01;  // s
@@ -15,5 +17,7 @@ inline constexpr double kDefaultDamping = 0.05;
 
 std::vector<double> parse_periods(std::string_view option, std::string_view text);
 std::vector<double> parse_dampings(std::string_view option, std::string_view text);
+// band-limited or piecewise-linear.
+response::Convention parse_oscillator(std::string_view option, std::string_view text);
 
 }  // namespace wavespec::cli

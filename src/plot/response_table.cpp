@@ -12,6 +12,8 @@ namespace {
 
 constexpr std::string_view kHeader = "damping,period(s),component,Sd,Sv,Sa,PSV,PSA";
 constexpr std::string_view kRotd[3] = {"RotD00", "RotD50", "RotD100"};
+// Rows that newer files add after RotD100, not drawn.
+constexpr std::string_view kGmRot[2] = {"GMRotD50", "GMRotI50"};
 
 bool number(const std::string& text, double& value) {
     const char* end = text.data() + text.size();
@@ -27,6 +29,7 @@ ResponsePicture read_response_spectra(std::string_view text) {
     std::vector<std::string> fields;
     std::map<double, std::size_t> damping_index, period_index;
     std::size_t rows = 0;
+    std::size_t slot = 0, group = 0;  // group: rows per damping and period, 0 not yet known
     while (!text.empty()) {
         std::size_t end = text.find('\n');
         std::string_view line = text.substr(0, end);
@@ -45,8 +48,18 @@ ResponsePicture read_response_spectra(std::string_view text) {
         if (!number(fields[0], damping) || !number(fields[1], period) || !number(fields[7], psa)) {
             throw ReadError(line_number, "unreadable damping, period or PSA");
         }
-        // Rows come in groups of six per damping and period.
-        std::size_t slot = rows % 6;
+        // Rows come in groups of six per damping and period, followed in newer files by the two
+        // GMRot rows (not drawn); the first group tells which.
+        if (slot == 6 && group == 0) group = fields[2] == kGmRot[0] ? 8 : 6;
+        if (slot == 6 && group == 6) slot = 0;
+        if (slot >= 6) {
+            if (fields[2] != kGmRot[slot - 6]) {
+                throw ReadError(line_number, "expected " + std::string(kGmRot[slot - 6]));
+            }
+            slot = (slot + 1) % 8;
+            continue;
+        }
+        const std::size_t at = slot++;
         ++rows;
         auto [d, new_damping] = damping_index.try_emplace(damping, picture.dampings.size());
         if (new_damping) {
@@ -58,18 +71,19 @@ ResponsePicture read_response_spectra(std::string_view text) {
             if (d->second != 0) throw ReadError(line_number, "a period not in the first damping's");
             picture.periods.push_back(period);
         }
-        if (slot < 3) {
-            if (d->second == 0 && p->second == 0) picture.names[slot] = fields[2];
-        } else if (fields[2] != kRotd[slot - 3]) {
-            throw ReadError(line_number, "expected " + std::string(kRotd[slot - 3]));
+        if (at < 3) {
+            if (d->second == 0 && p->second == 0) picture.names[at] = fields[2];
+        } else if (fields[2] != kRotd[at - 3]) {
+            throw ReadError(line_number, "expected " + std::string(kRotd[at - 3]));
         }
-        if (slot == 3 || slot == 5) continue;  // RotD00 and RotD100 are not drawn
-        std::size_t curve = slot < 3 ? slot : 3;
+        if (at == 3 || at == 5) continue;  // RotD00 and RotD100 are not drawn
+        std::size_t curve = at < 3 ? at : 3;
         auto& values = picture.psa[d->second][curve];
         if (values.size() != p->second) throw ReadError(line_number, "rows out of order");
         values.push_back(psa);
     }
-    if (rows == 0 || rows % 6 != 0) throw ReadError(0, "incomplete response spectra");
+    if (rows == 0 || rows % 6 != 0 || (group == 8 && slot != 0))
+        throw ReadError(0, "incomplete response spectra");
     picture.names[3] = "RotD50";
     return picture;
 }

@@ -16,12 +16,12 @@
 #endif
 
 #include "response/band_limited.hpp"
+#include "response/lane_step.hpp"
 #include "response/oscillator.hpp"
 #include "response/peak_search.hpp"
+#include "response/piecewise_linear.hpp"
+#include "response/rotated_measures.hpp"
 #include "spectral/portable_math.hpp"
-
-// 32-byte vectors passed between inlined helpers; nothing crosses a call with them.
-#pragma GCC diagnostic ignored "-Wpsabi"
 
 namespace wavespec::response {
 namespace {
@@ -42,158 +42,6 @@ constexpr int stretch_for(int chunk) {
 // Free vibration after the input ends, in steps of a 32nd of its period: peaks of a damped
 // sinusoid only fall, so its first cycle and a quarter hold the largest.
 constexpr int kTailSteps = 40;
-constexpr int kQuantities = 3;  // relative displacement, relative velocity, absolute acceleration
-constexpr int kKnotValues = kQuantities * kLanes;
-
-// Four lanes of doubles as two SSE2 pairs (every x86-64 processor, every platform) or one AVX
-// register. Each lane sees the same operations in the same order either way.
-typedef double Two __attribute__((vector_size(16)));
-struct PairLanes {
-    Two lo, hi;
-    [[gnu::always_inline]] static PairLanes load(const double* p) {
-        PairLanes v;
-        std::memcpy(&v.lo, p, sizeof v.lo);
-        std::memcpy(&v.hi, p + 2, sizeof v.hi);
-        return v;
-    }
-    [[gnu::always_inline]] void store(double* p) const {
-        std::memcpy(p, &lo, sizeof lo);
-        std::memcpy(p + 2, &hi, sizeof hi);
-    }
-    [[gnu::always_inline]] static PairLanes splat(double x) { return {Two{x, x}, Two{x, x}}; }
-    [[gnu::always_inline]] friend PairLanes operator+(PairLanes a, PairLanes b) {
-        return {a.lo + b.lo, a.hi + b.hi};
-    }
-    [[gnu::always_inline]] friend PairLanes operator*(PairLanes a, PairLanes b) {
-        return {a.lo * b.lo, a.hi * b.hi};
-    }
-    [[gnu::always_inline]] friend PairLanes operator-(PairLanes a) { return {-a.lo, -a.hi}; }
-    // max(m, |a|): the magnitude by clearing the sign bit.
-    [[gnu::always_inline]] friend PairLanes magnitude_max(PairLanes m, PairLanes a) {
-        typedef long long Bits __attribute__((vector_size(16)));
-        const Bits mask = {0x7fffffffffffffffLL, 0x7fffffffffffffffLL};
-        Two l = (Two)((Bits)a.lo & mask), h = (Two)((Bits)a.hi & mask);
-        return {m.lo < l ? l : m.lo, m.hi < h ? h : m.hi};
-    }
-};
-
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(_WIN32)
-// Not on Windows, where the compilers do not keep the stack aligned for these registers.
-#define WAVESPEC_WIDE_LANES 1
-typedef double Four __attribute__((vector_size(32)));
-struct QuadLanes {
-    Four v;
-    [[gnu::always_inline]] static QuadLanes load(const double* p) {
-        QuadLanes q;
-        std::memcpy(&q.v, p, sizeof q.v);
-        return q;
-    }
-    [[gnu::always_inline]] void store(double* p) const { std::memcpy(p, &v, sizeof v); }
-    [[gnu::always_inline]] static QuadLanes splat(double x) { return {Four{x, x, x, x}}; }
-    [[gnu::always_inline]] friend QuadLanes operator+(QuadLanes a, QuadLanes b) {
-        return {a.v + b.v};
-    }
-    [[gnu::always_inline]] friend QuadLanes operator*(QuadLanes a, QuadLanes b) {
-        return {a.v * b.v};
-    }
-    [[gnu::always_inline]] friend QuadLanes operator-(QuadLanes a) { return {-a.v}; }
-    [[gnu::always_inline]] friend QuadLanes magnitude_max(QuadLanes m, QuadLanes a) {
-        typedef long long Bits __attribute__((vector_size(32)));
-        const Bits mask = {0x7fffffffffffffffLL, 0x7fffffffffffffffLL, 0x7fffffffffffffffLL,
-                           0x7fffffffffffffffLL};
-        Four x = (Four)((Bits)a.v & mask);
-        return {m.v < x ? x : m.v};
-    }
-};
-#endif
-
-// The oscillator's step over one knot interval and what the responses are made of.
-struct Stepper {
-    StepCoefficients k;
-    double damping_term;  // 2 zeta w
-    double stiffness;     // w^2
-};
-
-// Steps from knot 0 to knot count of the input c (kLanes values per knot), from the state
-// (u, u') in state[0..8), and writes to largest the largest magnitudes over these knots of u,
-// u' and the absolute acceleration y = -(2 zeta w u' + w^2 u). With out, also every knot's u,
-// u', y (kKnotValues per knot, knot 0 first) and the largest magnitudes of u'' = y - a and
-// y' = -(2 zeta w u'' + w^2 u').
-template <class V, bool kKeep>
-[[gnu::always_inline]] inline void step_lanes(const double* c, int count, const Stepper& s,
-                                              double* state, double* out, double* largest) {
-    const V uu = V::splat(s.k.uu), uv = V::splat(s.k.uv), ua0 = V::splat(s.k.ua0),
-            ua1 = V::splat(s.k.ua1), vu = V::splat(s.k.vu), vv = V::splat(s.k.vv),
-            va0 = V::splat(s.k.va0), va1 = V::splat(s.k.va1), k2 = V::splat(s.damping_term),
-            w2 = V::splat(s.stiffness);
-    const V nk2 = V::splat(-s.damping_term), nw2 = V::splat(-s.stiffness);
-    V u = V::load(state), v = V::load(state + kLanes), before = V::load(c);
-    V y = nk2 * v + nw2 * u;
-    V zero = V::splat(0.0);
-    V mu = magnitude_max(zero, u), mv = magnitude_max(zero, v), my = magnitude_max(zero, y);
-    V ma = zero, mj = zero;
-    if constexpr (kKeep) {
-        V accel = y + -before;
-        ma = magnitude_max(zero, accel);
-        mj = magnitude_max(zero, -(k2 * accel + w2 * v));
-        u.store(out);
-        v.store(out + kLanes);
-        y.store(out + 2 * kLanes);
-    }
-    for (int i = 1; i <= count; ++i) {
-        V after = V::load(c + i * kLanes);
-        V un = uu * u + (uv * v + (ua0 * before + ua1 * after));
-        V vn = vv * v + (vu * u + (va0 * before + va1 * after));
-        u = un;
-        v = vn;
-        y = nk2 * v + nw2 * u;
-        mu = magnitude_max(mu, u);
-        mv = magnitude_max(mv, v);
-        my = magnitude_max(my, y);
-        if constexpr (kKeep) {
-            V accel = y + -after;
-            ma = magnitude_max(ma, accel);
-            mj = magnitude_max(mj, -(k2 * accel + w2 * v));
-            double* o = out + i * kKnotValues;
-            u.store(o);
-            v.store(o + kLanes);
-            y.store(o + 2 * kLanes);
-        }
-        before = after;
-    }
-    u.store(state);
-    v.store(state + kLanes);
-    mu.store(largest);
-    mv.store(largest + kLanes);
-    my.store(largest + 2 * kLanes);
-    if constexpr (kKeep) {
-        ma.store(largest + 3 * kLanes);
-        mj.store(largest + 4 * kLanes);
-    }
-}
-
-void step_pairs(const double* c, int count, const Stepper& s, double* state, double* out,
-                double* largest) {
-    if (out != nullptr) return step_lanes<PairLanes, true>(c, count, s, state, out, largest);
-    step_lanes<PairLanes, false>(c, count, s, state, out, largest);
-}
-
-#ifdef WAVESPEC_WIDE_LANES
-__attribute__((target("avx"))) void step_quads(const double* c, int count, const Stepper& s,
-                                               double* state, double* out, double* largest) {
-    if (out != nullptr) return step_lanes<QuadLanes, true>(c, count, s, state, out, largest);
-    step_lanes<QuadLanes, false>(c, count, s, state, out, largest);
-}
-#endif
-
-void step_chunk(const double* c, int count, const Stepper& s, double* state, double* out,
-                double* largest) {
-#ifdef WAVESPEC_WIDE_LANES
-    static const bool avx = __builtin_cpu_supports("avx");
-    if (avx) return step_quads(c, count, s, state, out, largest);
-#endif
-    step_pairs(c, count, s, state, out, largest);
-}
 
 // The largest input magnitude and slope magnitude (per second) of each lane over each chunk's
 // knots 0 .. chunk (the last one shared with the next chunk).
@@ -218,33 +66,6 @@ InputBounds input_bounds(std::span<const double> c, std::size_t knots, double h,
         }
     }
     return b;
-}
-
-// Horizontals exactly in proportion (a dead channel, a channel written twice): the line
-// (x, y) their path runs on, and the component that leads it (the other is a multiple of it).
-struct HorizontalLine {
-    double x, y;
-    int lead;
-};
-
-std::optional<HorizontalLine> horizontal_line(std::span<const double> a,
-                                              std::span<const double> b) {
-    std::size_t at = 0;
-    bool a_leads = true;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        double most = a_leads ? std::fabs(a[at]) : std::fabs(b[at]);
-        if (std::fabs(a[i]) > most || std::fabs(b[i]) > most) {
-            at = i;
-            a_leads = std::fabs(a[i]) >= std::fabs(b[i]);
-        }
-    }
-    std::span<const double> lead = a_leads ? a : b, other = a_leads ? b : a;
-    if (lead.empty() || lead[at] == 0.0) return HorizontalLine{1.0, 0.0, 0};  // all zero
-    const double k = other[at] / lead[at];
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (other[i] != k * lead[i]) return std::nullopt;
-    }
-    return a_leads ? HorizontalLine{1.0, k, 0} : HorizontalLine{k, 1.0, 1};
 }
 
 // The knots of the densest spacing: tens of megabytes for a long record, each page first
@@ -338,30 +159,16 @@ class OscillatorRun {
         for (int q = 0; q < kQuantities; ++q) storage[q] = rotated_[q].take_storage();
     }
 
-    OscillatorPeaks peaks() {
-        OscillatorPeaks p;
-        for (int c = 0; c < 3; ++c) {
-            p.component[c] = {best_[0][c], best_[1][c], best_[2][c]};
-        }
-        std::array<double, 3> r[kQuantities];
+    OscillatorOutcome outcome() {
+        std::array<Peaks, 3> components;
+        for (int c = 0; c < 3; ++c) components[c] = {best_[0][c], best_[1][c], best_[2][c]};
+        std::array<std::array<double, kAngles>, kQuantities> rotated;
         for (int q = 0; q < kQuantities; ++q) {
-            if (line_) {
-                // Horizontals in proportion: the path runs on a line, and each angle's peak is
-                // the leading component's peak times the line's reach in that direction.
-                std::array<double, kAngles> peak{};
-                const auto& cs = angle_cosines();
-                const auto& sn = angle_sines();
-                double most = best_[q][line_->lead];
-                for (int j = 0; j < kAngles; ++j) {
-                    peak[j] = std::fabs(cs[j] * line_->x + sn[j] * line_->y) * most;
-                }
-                r[q] = rotd_percentiles(peak);
-            } else {
-                r[q] = rotd_percentiles(rotated_[q].peaks());
-            }
+            // Horizontals in proportion: the path runs on a line, and each angle's peak is the
+            // leading component's peak times the line's reach in that direction.
+            rotated[q] = line_ ? peaks_on_line(*line_, best_[q][line_->lead]) : rotated_[q].peaks();
         }
-        for (int i = 0; i < 3; ++i) p.rotd[i] = {r[0][i], r[1][i], r[2][i]};
-        return p;
+        return summarise(components, rotated);
     }
 
   private:
@@ -484,11 +291,6 @@ class OscillatorRun {
 
 }  // namespace
 
-std::array<double, 3> rotd_percentiles(std::array<double, 180> values) {
-    std::sort(values.begin(), values.end());
-    return {values.front(), 0.5 * (values[89] + values[90]), values.back()};
-}
-
 std::vector<double> log_spaced(double first, double last, int count) {
     std::vector<double> periods(static_cast<std::size_t>(count));
     double a = portable_log(first), b = portable_log(last);
@@ -501,12 +303,25 @@ std::vector<double> log_spaced(double first, double last, int count) {
     return periods;
 }
 
-ResponseSpectra response_spectra(std::array<std::span<const double>, 3> series, double dt,
-                                 std::span<const double> periods, std::span<const double> dampings,
-                                 unsigned threads) {
-    ResponseSpectra result;
-    result.values.assign(dampings.size(), std::vector<OscillatorPeaks>(periods.size()));
-    if (periods.empty() || dampings.empty()) return result;
+namespace {
+
+using Means = std::vector<std::vector<std::array<GeometricMeans, 3>>>;
+
+// Runs worker on threads threads at once (the calling one among them); each takes the next of
+// the shared items as it comes free, so each result depends on its item alone.
+template <class Worker>
+void share_out(unsigned threads, std::size_t items, const Worker& worker) {
+    std::atomic<std::size_t> next{0};
+    auto work = [&] { worker(next); };
+    std::vector<std::thread> helpers;
+    for (unsigned t = 1; t < threads && t < items; ++t) helpers.emplace_back(work);
+    work();
+    for (std::thread& helper : helpers) helper.join();
+}
+
+void band_limited_spectra(std::array<std::span<const double>, 3> series, double dt,
+                          std::span<const double> periods, std::span<const double> dampings,
+                          unsigned threads, ResponseSpectra& result, Means& means) {
     BandLimitedRecord record(series, dt);
     const std::optional<HorizontalLine> line = horizontal_line(series[0], series[1]);
     // Oscillators grouped by their knot spacing, so that one set of knots is held at a time.
@@ -529,10 +344,7 @@ ResponseSpectra response_spectra(std::array<std::span<const double>, 3> series, 
         const double h = dt / rate;
         const std::size_t chunk = static_cast<std::size_t>(chunk_for(rate));
         const InputBounds bounds = input_bounds(knots, count, h, chunk);
-        // The oscillators of this spacing, shared out among the threads as they come free;
-        // each result depends on its oscillator alone.
-        std::atomic<std::size_t> next{0};
-        auto work = [&] {
+        share_out(threads, oscillators.size(), [&](std::atomic<std::size_t>& next) {
             OscillatorRun::ArcStorage storage;
             for (std::size_t i = next++; i < oscillators.size(); i = next++) {
                 auto [d, p] = oscillators[i];
@@ -546,15 +358,48 @@ ResponseSpectra response_spectra(std::array<std::span<const double>, 3> series, 
                                 bounds.slope.data() + ch * kLanes);
                 }
                 run.finish(h, knots.data() + (count - 1) * kLanes);
-                result.values[d][p] = run.peaks();
+                OscillatorOutcome outcome = run.outcome();
+                result.values[d][p] = outcome.peaks;
+                means[d][p] = outcome.means;
                 run.give_back_storage(storage);
             }
-        };
-        std::vector<std::thread> helpers;
-        for (unsigned t = 1; t < threads && t < oscillators.size(); ++t) helpers.emplace_back(work);
-        work();
-        for (std::thread& helper : helpers) helper.join();
+        });
     }
+}
+
+void piecewise_linear_spectra(std::array<std::span<const double>, 3> series, double dt,
+                              std::span<const double> periods, std::span<const double> dampings,
+                              unsigned threads, ResponseSpectra& result, Means& means) {
+    const std::optional<HorizontalLine> line = horizontal_line(series[0], series[1]);
+    const std::size_t items = dampings.size() * periods.size();
+    share_out(threads, items, [&](std::atomic<std::size_t>& next) {
+        PiecewiseLinearRun run(series, line);
+        for (std::size_t i = next++; i < items; i = next++) {
+            const std::size_t d = i / periods.size(), p = i % periods.size();
+            const Oscillator o{2.0 * std::numbers::pi / periods[p], dampings[d]};
+            OscillatorOutcome outcome = run.outcome(o, dt, substeps_per_sample(dt, periods[p]));
+            result.values[d][p] = outcome.peaks;
+            means[d][p] = outcome.means;
+        }
+    });
+}
+
+}  // namespace
+
+ResponseSpectra response_spectra(std::array<std::span<const double>, 3> series, double dt,
+                                 std::span<const double> periods, std::span<const double> dampings,
+                                 unsigned threads, Convention convention) {
+    ResponseSpectra result;
+    result.values.assign(dampings.size(), std::vector<OscillatorPeaks>(periods.size()));
+    result.gmroti_angles.assign(dampings.size(), 0);
+    if (periods.empty() || dampings.empty()) return result;
+    Means means(dampings.size(), std::vector<std::array<GeometricMeans, 3>>(periods.size()));
+    if (convention == Convention::piecewise_linear) {
+        piecewise_linear_spectra(series, dt, periods, dampings, threads, result, means);
+    } else {
+        band_limited_spectra(series, dt, periods, dampings, threads, result, means);
+    }
+    settle_gmroti(result, means);
     return result;
 }
 

@@ -50,31 +50,47 @@ const std::vector<std::string> kResponseJob = {"process",
 
 void expect_response_files(const fs::path& dir, const std::array<std::string, 3>& names) {
     auto table = rows_of(read_file(dir / "response.csv"));
-    ASSERT_EQ(table.size(), 1u + 2 * 3 * 6);
+    ASSERT_EQ(table.size(), 1u + 2 * 3 * 8);
     EXPECT_EQ(table[0], (std::vector<std::string>{"damping", "period(s)", "component", "Sd", "Sv",
                                                   "Sa", "PSV", "PSA"}));
-    const char* labels[6] = {names[0].c_str(), names[1].c_str(), names[2].c_str(),
-                             "RotD00",         "RotD50",         "RotD100"};
+    const char* labels[8] = {names[0].c_str(), names[1].c_str(), names[2].c_str(), "RotD00",
+                             "RotD50",         "RotD100",        "GMRotD50",       "GMRotI50"};
     for (std::size_t row = 1; row < table.size(); ++row) {
         std::size_t k = row - 1;
         ASSERT_EQ(table[row].size(), 8u) << row;
-        EXPECT_EQ(table[row][0], k < 18 ? "0.05" : "0.1");
+        EXPECT_EQ(table[row][0], k < 24 ? "0.05" : "0.1");
         const std::string periods[3] = {"0.02", "0.3", "2"};
-        EXPECT_EQ(table[row][1], periods[k / 6 % 3]);
-        EXPECT_EQ(table[row][2], labels[k % 6]);
+        EXPECT_EQ(table[row][1], periods[k / 8 % 3]);
+        EXPECT_EQ(table[row][2], labels[k % 8]);
         double period = std::stod(table[row][1]), w = 2 * 3.141592653589793 / period;
         double sd = std::stod(table[row][3]);
         EXPECT_GT(sd, 0.0);
         EXPECT_NEAR(std::stod(table[row][6]), w * sd, 1e-12 * w * sd);
         EXPECT_NEAR(std::stod(table[row][7]), w * w * sd, 1e-12 * w * w * sd);
     }
-    // Angles 0 and 90 degrees are among the rotations: RotD00 <= the horizontals <= RotD100.
-    for (std::size_t group = 1; group < table.size(); group += 6) {
+    // Angles 0 and 90 degrees are among the rotations: RotD00 <= the horizontals <= RotD100,
+    // and a geometric mean of two rotated peaks lies between the least and the largest.
+    for (std::size_t group = 1; group < table.size(); group += 8) {
         for (std::size_t column = 3; column < 8; ++column) {
-            double one = std::stod(table[group][column]), two = std::stod(table[group + 1][column]);
-            EXPECT_LE(std::stod(table[group + 3][column]), std::min(one, two)) << group;
-            EXPECT_GE(std::stod(table[group + 5][column]), std::max(one, two)) << group;
+            auto at = [&](std::size_t r) { return std::stod(table[group + r][column]); };
+            EXPECT_LE(at(3), std::min(at(0), at(1))) << group;
+            EXPECT_GE(at(5), std::max(at(0), at(1))) << group;
+            for (std::size_t gm : {6u, 7u}) {
+                EXPECT_LE(at(3), at(gm)) << group;
+                EXPECT_GE(at(5), at(gm)) << group;
+            }
         }
+    }
+    std::vector<std::string> summary = split_lines(read_file(dir / "response-summary.txt"));
+    ASSERT_EQ(summary.size(), 5u);
+    EXPECT_EQ(summary[1], "dampings: 0.05 0.1");
+    EXPECT_EQ(summary[2], "periods: 3");
+    for (std::size_t d = 0; d < 2; ++d) {
+        const std::string head =
+            d == 0 ? "damping 0.05: GMRotI50 angle: " : "damping 0.1: GMRotI50 angle: ";
+        ASSERT_TRUE(summary[3 + d].starts_with(head)) << summary[3 + d];
+        const int angle = std::stoi(summary[3 + d].substr(head.size()));
+        EXPECT_TRUE(angle >= 0 && angle < 90 && summary[3 + d].ends_with(" deg"));
     }
     auto measures = rows_of(read_file(dir / "measures.csv"));
     ASSERT_EQ(measures.size(), 4u);
@@ -168,6 +184,8 @@ TEST(ProcessResponse, OtherFilesUnchangedAndTheSpectraFromTheFilteredAcceleratio
     }
     EXPECT_EQ(compared, 8u);
     expect_response_files(dir / "with", {"NS", "EW", "UD"});
+    EXPECT_EQ(split_lines(read_file(dir / "with" / "response-summary.txt"))[0],
+              "oscillator: band-limited");
     // No integration, no window, no skip (the last band-pass given wins): the same spectra.
     EXPECT_EQ(read_file(dir / "with" / "response.csv"), read_file(dir / "other" / "response.csv"));
     EXPECT_EQ(read_file(dir / "with" / "measures.csv"), read_file(dir / "other" / "measures.csv"));
@@ -179,10 +197,13 @@ TEST(ProcessResponse, FullLayoutOfALongRecordWithSmoothing) {
     ScratchDir dir;
     write_file(dir / "rec.csv", smooth_record(40000));
     std::vector<std::string> job = kResponseJob;
-    job.insert(job.end(), {"--layout=full", "--smooth=konno-ohmachi", "rec.csv"});
+    job.insert(job.end(), {"--layout=full", "--smooth=konno-ohmachi",
+                           "--oscillator=piecewise-linear", "rec.csv"});
     ToolRun run = run_tool_with(dir.path(), job);
     ASSERT_EQ(run.exit_status, 0) << run.err;
     expect_response_files(dir.path(), {"NS", "EW", "UD"});
+    EXPECT_EQ(split_lines(read_file(dir / "response-summary.txt"))[0],
+              "oscillator: piecewise-linear");
     EXPECT_EQ(split_lines(read_file(dir / "wave.csv")).size(), 40001u);
     EXPECT_TRUE(fs::exists(dir / "smoothed.csv"));
 }
@@ -201,8 +222,18 @@ TEST(ProcessResponse, OptionErrorsExitWithTwoAndTouchNothing) {
         {"--response-spectra", "--damping=1"},
         {"--response-spectra", "--damping=-0.05"},
         {"--response-spectra", "--damping=0.05,2"},
+        {"--response-spectra", "--periods=9e-7"},
+        {"--response-spectra", "--periods=5e-324"},
+        {"--response-spectra", "--periods=1e-300:1:10"},
+        {"--response-spectra", "--periods=0.1,1.0001e5"},
+        {"--response-spectra", "--periods=0.1,0.2,0.1"},
+        {"--response-spectra", "--periods=2:2:5"},
+        {"--response-spectra", "--damping=0.05,0.1,0.05"},
+        {"--response-spectra", "--oscillator=linear"},
+        {"--response-spectra", "--oscillator="},
         {"--periods=0.1"},
         {"--damping=0.05"},
+        {"--oscillator=piecewise-linear"},
         {"--response-spectra", "--output=response.csv"},
     };
     for (const auto& options : cases) {
@@ -250,8 +281,18 @@ TEST(ProcessResponse, PictureFromProcessAndFromPlot) {
     auto after_title = [](const std::string& svg) { return svg.substr(svg.find("PSA = ")); };
     EXPECT_EQ(after_title(from_plot), after_title(from_process));
 
+    // A file of six rows per period (before the GMRot rows) draws the same picture.
+    std::string table = read_file(dir / "run" / "response.csv"), six_rows;
+    for (const std::string& line : split_lines(table)) {
+        if (!holds(line, ",GMRot")) six_rows += line + "\n";
+    }
+    write_file(dir / "run" / "response.csv", six_rows);
+    fs::remove(dir / "run" / "response.svg");
+    run = run_tool_with(dir.path(), {"plot", "run"});
+    ASSERT_EQ(run.exit_status, 0) << run.err;
+    EXPECT_EQ(read_file(dir / "run" / "response.svg"), from_plot);
+
     // A broken file names itself and its line, and the directory gets no new picture.
-    std::string table = read_file(dir / "run" / "response.csv");
     write_file(dir / "run" / "response.csv", table.substr(0, table.find('\n', 200)) + "\n1,2\n");
     run = run_tool_with(dir.path(), {"plot", "run"});
     EXPECT_EQ(run.exit_status, 1);

@@ -1,0 +1,151 @@
+#include "response/lane_step.hpp"
+
+#include <cstring>
+
+// 32-byte vectors passed between inlined helpers; nothing crosses a call with them.
+#pragma GCC diagnostic ignored "-Wpsabi"
+
+namespace wavespec::response {
+namespace {
+
+// Four lanes of doubles as two SSE2 pairs (every x86-64 processor, every platform) or one AVX
+// register. Each lane sees the same operations in the same order either way.
+typedef double Two __attribute__((vector_size(16)));
+struct PairLanes {
+    Two lo, hi;
+    [[gnu::always_inline]] static PairLanes load(const double* p) {
+        PairLanes v;
+        std::memcpy(&v.lo, p, sizeof v.lo);
+        std::memcpy(&v.hi, p + 2, sizeof v.hi);
+        return v;
+    }
+    [[gnu::always_inline]] void store(double* p) const {
+        std::memcpy(p, &lo, sizeof lo);
+        std::memcpy(p + 2, &hi, sizeof hi);
+    }
+    [[gnu::always_inline]] static PairLanes splat(double x) { return {Two{x, x}, Two{x, x}}; }
+    [[gnu::always_inline]] friend PairLanes operator+(PairLanes a, PairLanes b) {
+        return {a.lo + b.lo, a.hi + b.hi};
+    }
+    [[gnu::always_inline]] friend PairLanes operator*(PairLanes a, PairLanes b) {
+        return {a.lo * b.lo, a.hi * b.hi};
+    }
+    [[gnu::always_inline]] friend PairLanes operator-(PairLanes a) { return {-a.lo, -a.hi}; }
+    // max(m, |a|): the magnitude by clearing the sign bit.
+    [[gnu::always_inline]] friend PairLanes magnitude_max(PairLanes m, PairLanes a) {
+        typedef long long Bits __attribute__((vector_size(16)));
+        const Bits mask = {0x7fffffffffffffffLL, 0x7fffffffffffffffLL};
+        Two l = (Two)((Bits)a.lo & mask), h = (Two)((Bits)a.hi & mask);
+        return {m.lo < l ? l : m.lo, m.hi < h ? h : m.hi};
+    }
+};
+
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(_WIN32)
+// Not on Windows, where the compilers do not keep the stack aligned for these registers.
+#define WAVESPEC_WIDE_LANES 1
+typedef double Four __attribute__((vector_size(32)));
+struct QuadLanes {
+    Four v;
+    [[gnu::always_inline]] static QuadLanes load(const double* p) {
+        QuadLanes q;
+        std::memcpy(&q.v, p, sizeof q.v);
+        return q;
+    }
+    [[gnu::always_inline]] void store(double* p) const { std::memcpy(p, &v, sizeof v); }
+    [[gnu::always_inline]] static QuadLanes splat(double x) { return {Four{x, x, x, x}}; }
+    [[gnu::always_inline]] friend QuadLanes operator+(QuadLanes a, QuadLanes b) {
+        return {a.v + b.v};
+    }
+    [[gnu::always_inline]] friend QuadLanes operator*(QuadLanes a, QuadLanes b) {
+        return {a.v * b.v};
+    }
+    [[gnu::always_inline]] friend QuadLanes operator-(QuadLanes a) { return {-a.v}; }
+    [[gnu::always_inline]] friend QuadLanes magnitude_max(QuadLanes m, QuadLanes a) {
+        typedef long long Bits __attribute__((vector_size(32)));
+        const Bits mask = {0x7fffffffffffffffLL, 0x7fffffffffffffffLL, 0x7fffffffffffffffLL,
+                           0x7fffffffffffffffLL};
+        Four x = (Four)((Bits)a.v & mask);
+        return {m.v < x ? x : m.v};
+    }
+};
+#endif
+
+template <class V, bool kKeep>
+[[gnu::always_inline]] inline void step_lanes(const double* c, int count, const Stepper& s,
+                                              double* state, double* out, double* largest) {
+    const V uu = V::splat(s.k.uu), uv = V::splat(s.k.uv), ua0 = V::splat(s.k.ua0),
+            ua1 = V::splat(s.k.ua1), vu = V::splat(s.k.vu), vv = V::splat(s.k.vv),
+            va0 = V::splat(s.k.va0), va1 = V::splat(s.k.va1), k2 = V::splat(s.damping_term),
+            w2 = V::splat(s.stiffness);
+    const V nk2 = V::splat(-s.damping_term), nw2 = V::splat(-s.stiffness);
+    V u = V::load(state), v = V::load(state + kLanes), before = V::load(c);
+    V y = nk2 * v + nw2 * u;
+    V zero = V::splat(0.0);
+    V mu = magnitude_max(zero, u), mv = magnitude_max(zero, v), my = magnitude_max(zero, y);
+    V ma = zero, mj = zero;
+    if constexpr (kKeep) {
+        V accel = y + -before;
+        ma = magnitude_max(zero, accel);
+        mj = magnitude_max(zero, -(k2 * accel + w2 * v));
+        u.store(out);
+        v.store(out + kLanes);
+        y.store(out + 2 * kLanes);
+    }
+    for (int i = 1; i <= count; ++i) {
+        V after = V::load(c + i * kLanes);
+        V un = uu * u + (uv * v + (ua0 * before + ua1 * after));
+        V vn = vv * v + (vu * u + (va0 * before + va1 * after));
+        u = un;
+        v = vn;
+        y = nk2 * v + nw2 * u;
+        mu = magnitude_max(mu, u);
+        mv = magnitude_max(mv, v);
+        my = magnitude_max(my, y);
+        if constexpr (kKeep) {
+            V accel = y + -after;
+            ma = magnitude_max(ma, accel);
+            mj = magnitude_max(mj, -(k2 * accel + w2 * v));
+            double* o = out + i * kKnotValues;
+            u.store(o);
+            v.store(o + kLanes);
+            y.store(o + 2 * kLanes);
+        }
+        before = after;
+    }
+    u.store(state);
+    v.store(state + kLanes);
+    mu.store(largest);
+    mv.store(largest + kLanes);
+    my.store(largest + 2 * kLanes);
+    if constexpr (kKeep) {
+        ma.store(largest + 3 * kLanes);
+        mj.store(largest + 4 * kLanes);
+    }
+}
+
+void step_pairs(const double* c, int count, const Stepper& s, double* state, double* out,
+                double* largest) {
+    if (out != nullptr) return step_lanes<PairLanes, true>(c, count, s, state, out, largest);
+    step_lanes<PairLanes, false>(c, count, s, state, out, largest);
+}
+
+#ifdef WAVESPEC_WIDE_LANES
+__attribute__((target("avx"))) void step_quads(const double* c, int count, const Stepper& s,
+                                               double* state, double* out, double* largest) {
+    if (out != nullptr) return step_lanes<QuadLanes, true>(c, count, s, state, out, largest);
+    step_lanes<QuadLanes, false>(c, count, s, state, out, largest);
+}
+#endif
+
+}  // namespace
+
+void step_chunk(const double* c, int count, const Stepper& s, double* state, double* out,
+                double* largest) {
+#ifdef WAVESPEC_WIDE_LANES
+    static const bool avx = __builtin_cpu_supports("avx");
+    if (avx) return step_quads(c, count, s, state, out, largest);
+#endif
+    step_pairs(c, count, s, state, out, largest);
+}
+
+}  // namespace wavespec::response

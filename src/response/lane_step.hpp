@@ -1,0 +1,30 @@
+// The oscillator's exact step over a run of knots of a piecewise-linear input, four lanes at a
+// time (the three components and the sum of the horizontals): the state carried from chunk to
+// chunk, the largest magnitudes over the chunk and, when asked, every knot's values.
+#pragma once
+
+#include "response/band_limited.hpp"
+#include "response/oscillator.hpp"
+
+namespace wavespec::response {
+
+inline constexpr int kQuantities =
+    3;  // relative displacement, relative velocity, absolute acceleration
+inline constexpr int kKnotValues = kQuantities * kLanes;
+
+// The oscillator's step over one knot interval and what the responses are made of.
+struct Stepper {
+    StepCoefficients k;
+    double damping_term;  // 2 zeta w
+    double stiffness;     // w^2
+};
+
+// Steps from knot 0 to knot count of the input c (kLanes values per knot), from the state
+// (u, u') in state[0..8), and writes to largest the largest magnitudes over these knots of u,
+// u' and the absolute acceleration y = -(2 zeta w u' + w^2 u). With out, also every knot's u,
+// u', y (kKnotValues per knot, knot 0 first) and the largest magnitudes of u'' = y - a and
+// y' = -(2 zeta w u'' + w^2 u') (largest then holds 5 kLanes values, otherwise 3).
+void step_chunk(const double* c, int count, const Stepper& s, double* state, double* out,
+                double* largest);
+
+}  // namespace wavespec::response
