@@ -3,9 +3,13 @@
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <vector>
 
+#include "cli/finite_values.hpp"
 #include "dialogue/output_waveform.hpp"
 #include "records/csv_fields.hpp"
 #include "spectral/spectrum_prep.hpp"
@@ -32,7 +36,14 @@ class BlockWriter {
         buffer_.append(s);
         if (buffer_.size() >= kBlock) flush();
     }
+    // The header's names, so that a value that is not finite can be named by its column.
+    void name_columns(std::vector<std::string> columns) { columns_ = std::move(columns); }
     void number(double value) {
+        if (!std::isfinite(value)) {
+            std::string quantity = column_ < columns_.size() ? columns_[column_] : "a value";
+            throw FileWriteError(non_finite_message(name_, quantity, line_, value));
+        }
+        ++column_;
         char digits[32];
         auto result = std::to_chars(digits, digits + sizeof digits, value);
         buffer_.append(digits, result.ptr);
@@ -43,6 +54,8 @@ class BlockWriter {
         number(value);
     }
     void end_line() {
+        column_ = 0;
+        ++line_;
         buffer_.push_back('\n');
         if (buffer_.size() >= kBlock) flush();
     }
@@ -72,14 +85,22 @@ class BlockWriter {
     std::FILE* file_;
     std::string_view name_;
     std::string buffer_;
+    std::vector<std::string> columns_;
+    std::size_t column_ = 0;
+    std::size_t line_ = 1;
 };
 
-void write_names(BlockWriter& out, const RunState& state) {
+// The three names after the first column's, which is named `first`.
+void write_names(BlockWriter& out, const RunState& state, std::string first) {
+    std::vector<std::string> columns = {first};
+    out.text(first);
     for (std::size_t c = 1; c <= 3; ++c) {
+        columns.emplace_back(trimmed_name(name_text(state.head[c])));
         out.text(",");
-        out.text(csv_field(trimmed_name(name_text(state.head[c]))));
+        out.text(csv_field(columns.back()));
     }
     out.end_line();
+    out.name_columns(std::move(columns));
 }
 
 }  // namespace
@@ -109,9 +130,9 @@ void write_full_spectra(const std::string& amplitude_path, const std::string& co
                         std::string_view complex_name) {
     BlockWriter amplitude(amplitude_path, amplitude_name);
     BlockWriter complex(complex_path, complex_name);
-    amplitude.text("frequency(Hz)");
-    write_names(amplitude, state);
+    write_names(amplitude, state, "frequency(Hz)");
     complex.text("frequency(Hz),re,im\n");
+    complex.name_columns({"frequency(Hz)", "re", "im"});
     complex.number(0.0);
     complex.field(state.fx1[0].re);
     complex.field(state.fx1[0].im);
@@ -139,8 +160,7 @@ void write_full_output(const std::string& path, const RunState& state, bool from
     const ZeroedArray<double>& x2 = from_reconstructed ? state.xr2 : state.x2;
     const ZeroedArray<double>& x3 = from_reconstructed ? state.xr3 : state.x3;
     BlockWriter out(path, name);
-    out.text("time(s)");
-    write_names(out, state);
+    write_names(out, state, "time(s)");
     Thinning thinning = thinning_for(state.iskip, state.nt);
     for (std::int64_t r = 0; r < thinning.records; ++r) {
         auto k = static_cast<std::size_t>(r * thinning.step);

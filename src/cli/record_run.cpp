@@ -10,6 +10,7 @@
 #endif
 
 #include "cli/files_in_flight.hpp"
+#include "cli/finite_values.hpp"
 #include "cli/full_layout_files.hpp"
 #include "cli/record_bounds.hpp"
 #include "cli/record_loading.hpp"
@@ -71,6 +72,12 @@ void refuse_overwriting_the_record(const RecordJob& job, const ProcessOptions& o
     }
 }
 
+// The files beside the dialogue's: computed from the series, never holding nan or inf.
+bool asks_for_new_files(const ProcessOptions& options) {
+    return options.layout == FileLayout::full || options.response_spectra ||
+           options.smoothing.window || options.smoothing.hv_window_seconds;
+}
+
 void process(const RecordJob& job, const ProcessOptions& options, StagedFiles& staged,
              std::unique_ptr<RunState>& state_holder, std::vector<std::string>& notes) {
     RecordLayer layer({.set_binary_mode = false}, RecordLayer::FailureMode::throw_failure);
@@ -87,6 +94,9 @@ void process(const RecordJob& job, const ProcessOptions& options, StagedFiles& s
         load_record(record, *state_holder);
     }
     RunState& state = *state_holder;
+    if (asks_for_new_files(options)) {
+        if (auto why = non_finite_sample(state)) throw RecordRefused{*why};
+    }
     // The times have given dt and are not read again: a long record's memory goes back now.
     // So does what reading freed among blocks still in use (the file's bytes, the decoder's
     // lists), which the allocator would otherwise keep resident through the transforms.

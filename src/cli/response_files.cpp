@@ -7,6 +7,7 @@
 #include <numbers>
 #include <span>
 
+#include "cli/finite_values.hpp"
 #include "cli/response_options.hpp"
 #include "dialogue/record_steps.hpp"
 #include "formats/file_trace.hpp"
@@ -176,6 +177,10 @@ std::optional<std::string> write_response_files(StagedFiles& staged, const RunSt
     const std::array<Series, 3> series = reconstructed(state);
     const std::array<std::string, 3> names = {trimmed(state.head[1]), trimmed(state.head[2]),
                                               trimmed(state.head[3])};
+    // A series that is not finite (overflow on the way) shows in its peaks: the record fails
+    // here, before the oscillators are run on it.
+    const std::string measures = measures_table(series, state.dt, names);
+    if (auto why = non_finite_field("measures.csv", measures)) return why;
     const std::vector<double> periods =
         options.periods.empty()
             ? response::log_spaced(kDefaultFirstPeriod, kDefaultLastPeriod, kDefaultPeriodCount)
@@ -193,7 +198,7 @@ std::optional<std::string> write_response_files(StagedFiles& staged, const RunSt
     if (auto why = staged.write("response.csv", spectra_table(spectra, periods, dampings, names))) {
         return why;
     }
-    if (auto why = staged.write("measures.csv", measures_table(series, state.dt, names))) {
+    if (auto why = staged.write("measures.csv", measures)) {
         return why;
     }
     if (auto why = staged.write("response-summary.txt",

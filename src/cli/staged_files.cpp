@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "cli/files_in_flight.hpp"
+#include "cli/finite_values.hpp"
 
 #ifdef _WIN32
 #include <process.h>
@@ -57,6 +58,9 @@ std::string StagedFiles::stage(std::string_view final_name) {
 }
 
 std::optional<std::string> StagedFiles::write(std::string_view final_name, std::string_view text) {
+    if (final_name.ends_with(".csv") || final_name.ends_with(".txt")) {
+        if (auto why = non_finite_field(final_name, text)) return why;
+    }
     std::string path = stage(final_name);
     std::FILE* out = std::fopen(path.c_str(), "wb");
     bool ok = out != nullptr && std::fwrite(text.data(), 1, text.size(), out) == text.size();

@@ -26,6 +26,7 @@ class StagedFiles {
     // The temporary path to write the file of this final name to.
     std::string stage(std::string_view final_name);
     // Stages the file of this final name and writes the whole text to it; on failure, why.
+    // A CSV or text file holding nan or inf is refused before it is staged.
     std::optional<std::string> write(std::string_view final_name, std::string_view text);
     // Renames every staged file to its final name; the first failure, if any, as a message
     // (the files not yet renamed are removed).

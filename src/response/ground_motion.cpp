@@ -11,7 +11,10 @@ namespace {
 
 double peak(std::span<const double> series) {
     double most = 0.0;
-    for (double x : series) most = std::max(most, std::fabs(x));
+    for (double x : series) {
+        if (std::isnan(x)) return x;  // a peak of a series holding NaN is not known
+        most = std::max(most, std::fabs(x));
+    }
     return most;
 }
 

@@ -50,7 +50,9 @@ TEST(CsvNames, QuotedInEveryNewFileAndReadBackByPlot) {
             std::vector<std::string> lines = split_lines(read_file(dir / "out" / e.file));
             ASSERT_GT(lines.size(), e.line) << e.file;
             EXPECT_TRUE(lines[e.line].starts_with(e.text)) << e.file << ": " << lines[e.line];
-            if (e.line == 0) EXPECT_EQ(lines[0], e.text) << e.file;
+            if (e.line == 0) {
+                EXPECT_EQ(lines[0], e.text) << e.file;
+            }
         }
         ToolRun plot = run_tool_with(dir.path(), {"plot", "out"});
         ASSERT_EQ(plot.exit_status, 0) << plot.err;
