@@ -19,15 +19,10 @@
 #include "spectral/portable_math.hpp"
 
 namespace wavespec::cli {
-namespace {
 
-using Series = std::array<std::vector<double>, 3>;
-
-// The three components over the record's length as the output file would hold them with
-// operations 0 (none), 1 (integrate) and 2 (integrate twice) and no window: the tool's own
-// operation and inverse transforms, each on a fresh copy of the filtered spectra, in a run
-// state sized to the record (a long record of the full layout passes the fixed capacity).
-std::array<Series, 3> reconstructed(const RunState& state) {
+// Each on a fresh copy of the filtered spectra, in a run state sized to the record (a long
+// record of the full layout passes the fixed capacity).
+std::array<std::array<std::vector<double>, 3>, 3> reconstructed(const RunState& state) {
     auto work = std::make_unique<RunState>(static_cast<std::size_t>(state.nt));
     work->nt = state.nt;
     work->dt = state.dt;
@@ -40,7 +35,7 @@ std::array<Series, 3> reconstructed(const RunState& state) {
     const auto nf = static_cast<std::ptrdiff_t>(state.nf);
     const auto nt = static_cast<std::ptrdiff_t>(state.nt);
     RecordLayer layer({.set_binary_mode = false}, RecordLayer::FailureMode::throw_failure);
-    std::array<Series, 3> series;
+    std::array<std::array<std::vector<double>, 3>, 3> series;
     for (std::int32_t operation = 0; operation < 3; ++operation) {
         std::copy(state.fx1.begin(), state.fx1.begin() + nf, work->fx1.begin());
         std::copy(state.fx2.begin(), state.fx2.begin() + nf, work->fx2.begin());
@@ -54,6 +49,10 @@ std::array<Series, 3> reconstructed(const RunState& state) {
     }
     return series;
 }
+
+namespace {
+
+using Series = std::array<std::vector<double>, 3>;
 
 std::string trimmed(const HeaderName& name) {
     return std::string(trimmed_name(name_text(name)));

@@ -1,0 +1,318 @@
+// wavespec._wavespec: the library's steps on numpy arrays. Arrays arrive as C-contiguous
+// float64 (the Python package converts anything else once); each call reads them in place,
+// computes with the interpreter's lock released, and hands back new arrays.
+#include <pybind11/numpy.h>
+#include <pybind11/pybind11.h>
+#include <pybind11/stl.h>
+
+#include <cstring>
+#include <numbers>
+#include <optional>
+#include <thread>
+
+#include "cli/full_layout_files.hpp"
+#include "cli/record_read_failure.hpp"
+#include "cli/response_options.hpp"
+#include "dialogue/record_steps.hpp"
+#include "formats/formats.hpp"
+#include "record_pipeline.hpp"
+#include "records/shortest_text.hpp"
+#include "smoothing/spectral_smoothing.hpp"
+
+namespace py = pybind11;
+using namespace wavespec;
+
+namespace {
+
+using Array = py::array_t<double, py::array::c_style>;
+
+// Thrown for a file that cannot be read; becomes OSError.
+class FileRefused : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+// The three rows of a (3, n) array.
+python::Components components(const Array& data, double dt) {
+    if (data.ndim() != 2 || data.shape(0) != 3) {
+        throw python::Refused("the record must be shaped (3, n)");
+    }
+    const auto n = static_cast<std::size_t>(data.shape(1));
+    const double* first = data.data();
+    return {{std::span<const double>(first, n), std::span<const double>(first + n, n),
+             std::span<const double>(first + 2 * n, n)},
+            dt};
+}
+
+std::span<const double> vector_of(const Array& values, const char* what) {
+    if (values.ndim() != 1) throw python::Refused(std::string(what) + " must be one-dimensional");
+    return {values.data(), static_cast<std::size_t>(values.shape(0))};
+}
+
+// A new array of the given shape filled from consecutive blocks.
+template <typename T, typename Blocks>
+py::array_t<T> stacked(const Blocks& blocks, std::size_t length) {
+    py::array_t<T> out(
+        {static_cast<py::ssize_t>(std::size(blocks)), static_cast<py::ssize_t>(length)});
+    T* target = out.mutable_data();
+    for (const auto& block : blocks) {
+        std::memcpy(target, block.data(), length * sizeof(T));
+        target += length;
+    }
+    return out;
+}
+
+template <typename T>
+py::array_t<T> owned(std::vector<T>&& values) {
+    auto* held = new std::vector<T>(std::move(values));
+    py::capsule release(held, [](void* p) { delete static_cast<std::vector<T>*>(p); });
+    return py::array_t<T>(static_cast<py::ssize_t>(held->size()), held->data(), release);
+}
+
+// The periods and dampings checked as --periods and --damping check them.
+std::vector<double> checked(std::span<const double> values, bool periods) {
+    std::string text;
+    for (double v : values) text += (text.empty() ? "" : ",") + shortest_text(v);
+    try {
+        return periods ? cli::parse_periods("periods", text) : cli::parse_dampings("damping", text);
+    } catch (const std::exception& error) {
+        throw python::Refused(error.what());
+    }
+}
+
+py::tuple fourier(const Array& data, double dt) {
+    python::Components record = components(data, dt);
+    python::Fourier result;
+    {
+        py::gil_scoped_release unlocked;
+        result = python::fourier(record);
+    }
+    const std::size_t bins = result.frequency.size();
+    return py::make_tuple(owned(std::move(result.frequency)),
+                          stacked<std::complex<double>>(result.spectrum, bins));
+}
+
+py::array_t<double> process(const Array& data, double dt, std::vector<std::string> arguments) {
+    python::Components record = components(data, dt);
+    std::array<std::vector<double>, 3> series;
+    {
+        py::gil_scoped_release unlocked;
+        series = python::processed(record, python::process_options(std::move(arguments)));
+    }
+    return stacked<double>(series, series[0].size());
+}
+
+py::tuple response_spectra(const Array& data, double dt, const Array& periods_in,
+                           const Array& dampings_in, unsigned threads) {
+    python::Components record = components(data, dt);
+    std::vector<double> periods = checked(vector_of(periods_in, "periods"), true);
+    std::vector<double> dampings = checked(vector_of(dampings_in, "damping"), false);
+    if (record.series[0].empty()) throw python::Refused("the record holds no samples");
+    if (!(dt > 0.0) || !std::isfinite(dt)) {
+        throw python::Refused("no usable sampling interval: dt " + shortest_text(dt) +
+                              " is not a positive finite number");
+    }
+    const auto d_count = static_cast<py::ssize_t>(dampings.size());
+    const auto p_count = static_cast<py::ssize_t>(periods.size());
+    std::array<py::array_t<double>, 5> out;
+    for (auto& a : out) a = py::array_t<double>({d_count, p_count, py::ssize_t{6}});
+    std::array<double*, 5> target;
+    for (std::size_t i = 0; i < 5; ++i) target[i] = out[i].mutable_data();
+    {
+        py::gil_scoped_release unlocked;
+        const response::ResponseSpectra spectra =
+            response::response_spectra(record.series, dt, periods, dampings, std::max(threads, 1u));
+        std::size_t at = 0;
+        for (std::size_t d = 0; d < dampings.size(); ++d) {
+            for (std::size_t p = 0; p < periods.size(); ++p) {
+                // PSV and PSA as response.csv computes them.
+                const double omega = 2.0 * std::numbers::pi / periods[p];
+                const response::OscillatorPeaks& peaks = spectra.values[d][p];
+                for (std::size_t column = 0; column < 6; ++column, ++at) {
+                    const response::Peaks& v =
+                        column < 3 ? peaks.component[column] : peaks.rotd[column - 3];
+                    target[0][at] = v.displacement;
+                    target[1][at] = v.velocity;
+                    target[2][at] = v.acceleration;
+                    target[3][at] = omega * v.displacement;
+                    target[4][at] = omega * omega * v.displacement;
+                }
+            }
+        }
+    }
+    return py::make_tuple(out[0], out[1], out[2], out[3], out[4]);
+}
+
+py::array_t<double> measures(const Array& data, double dt) {
+    python::Components record = components(data, dt);
+    std::array<response::GroundMotion, 3> motion;
+    {
+        py::gil_scoped_release unlocked;
+        motion = python::measures(record);
+    }
+    py::array_t<double> out({py::ssize_t{3}, py::ssize_t{7}});
+    double* target = out.mutable_data();
+    for (const response::GroundMotion& g : motion) {
+        for (double v : {g.pga, g.pgv, g.pgd, g.arias, g.d5_75, g.d5_95, g.cav}) *target++ = v;
+    }
+    return out;
+}
+
+py::array_t<double> smooth(const Array& frequency_in, const Array& amplitude,
+                           const std::string& window_text, const Array& centres_in,
+                           unsigned threads) {
+    std::span<const double> frequency = vector_of(frequency_in, "frequency");
+    std::span<const double> centres = vector_of(centres_in, "frequencies");
+    if (amplitude.ndim() != 2 || static_cast<std::size_t>(amplitude.shape(1)) != frequency.size()) {
+        throw python::Refused("amplitude must hold one value for each frequency");
+    }
+    const cli::SmoothingOptions options = python::smoothing_options({"smooth=" + window_text});
+    const auto rows = static_cast<std::size_t>(amplitude.shape(0));
+    std::vector<std::span<const double>> spectra;
+    for (std::size_t r = 0; r < rows; ++r) {
+        spectra.emplace_back(amplitude.data() + r * frequency.size(), frequency.size());
+    }
+    std::vector<std::vector<double>> smoothed;
+    {
+        py::gil_scoped_release unlocked;
+        try {
+            smoothed = smoothing::smooth_spectra(*options.window, frequency, spectra, centres,
+                                                 std::max(threads, 1u));
+        } catch (const std::invalid_argument& error) {
+            throw python::Refused(error.what());
+        }
+    }
+    return stacked<double>(smoothed, centres.size());
+}
+
+py::dict criterion(const smoothing::Criterion& c) {
+    py::dict d;
+    d["value"] = c.value;
+    d["threshold"] = c.threshold;
+    d["passed"] = c.passed;
+    return d;
+}
+
+py::dict hv(const Array& data, double dt, const std::vector<std::string>& arguments,
+            unsigned threads) {
+    python::Components record = components(data, dt);
+    const cli::SmoothingOptions options = python::smoothing_options(arguments);
+    cli::NoiseHv noise;
+    {
+        py::gil_scoped_release unlocked;
+        noise = python::noise_hv(record, options, std::max(threads, 1u));
+    }
+    py::dict out;
+    out["window_seconds"] = noise.window_seconds;
+    out["window_samples"] = noise.window_samples;
+    const std::size_t points = noise.frequency.size();
+    out["frequency"] = owned(std::move(noise.frequency));
+    out["windows"] = stacked<double>(noise.windows, points);
+    out["mean"] = owned(std::move(noise.statistics.mean));
+    out["sigma_ln"] = owned(std::move(noise.statistics.sigma_ln));
+    out["window_peaks"] = owned(std::move(noise.statistics.window_peaks));
+    out["peak_mean"] = noise.peak_mean;
+    out["peak_sd"] = noise.peak_sd;
+    const smoothing::SesameReport& r = noise.report;
+    out["f0"] = r.f0;
+    out["a0"] = r.a0;
+    static constexpr const char* kReliability[3] = {"f0 > 10/lw", "nc > 200", "sigma_A < 2"};
+    static constexpr const char* kClarity[6] = {
+        "A- < A0/2", "A+ < A0/2",         "A0 > 2",
+        "f0 stable", "sigma_f < epsilon", "sigma_A(f0) < theta"};
+    py::dict reliability, clarity;
+    for (std::size_t i = 0; i < 3; ++i) reliability[kReliability[i]] = criterion(r.reliability[i]);
+    for (std::size_t i = 0; i < 6; ++i) clarity[kClarity[i]] = criterion(r.clarity[i]);
+    out["reliability"] = reliability;
+    out["clarity"] = clarity;
+    out["reliable"] = r.reliable;
+    out["clear"] = r.clear;
+    return out;
+}
+
+std::string trimmed(const HeaderName& name) {
+    std::string_view text = name_text(name);
+    std::size_t end = text.find_last_not_of(' ');
+    return std::string(text.substr(0, end == std::string_view::npos ? 0 : end + 1));
+}
+
+// The tool's CSV, read by the tool's reader.
+formats::WaveformRecord read_csv(const std::string& path) {
+    auto state = cli::full_layout_state(cli::count_lines(path));
+    RecordLayer layer({.set_binary_mode = false}, RecordLayer::FailureMode::throw_failure);
+    try {
+        read_waveform_file(layer, path, *state, RecordLayer::NameForm::exact);
+    } catch (const RecordFailure& failure) {
+        auto text = cli::describe_read_failure(failure, path);
+        throw FileRefused(
+            path + (text ? text->place + ": " + text->why : std::string(": ") + failure.what()));
+    }
+    if (auto why = sampling_interval_problem(*state)) {
+        throw FileRefused(path + ": no usable sampling interval: " + *why);
+    }
+    formats::WaveformRecord record;
+    record.dt = state->dt;
+    const ZeroedArray<double>* series[] = {&state->xr1, &state->xr2, &state->xr3};
+    const auto n = static_cast<std::ptrdiff_t>(state->nt);
+    for (std::size_t c = 0; c < 3; ++c) {
+        record.components[c].name = trimmed(state->head[c + 1]);
+        record.components[c].samples.assign(series[c]->begin(), series[c]->begin() + n);
+    }
+    return record;
+}
+
+py::tuple read_record(const std::string& path, const std::string& format_name) {
+    auto format = formats::input_format_named(format_name);
+    if (!format) {
+        throw python::Refused("invalid value '" + format_name +
+                              "' for format: expected auto, csv, knet, at2, sac or mseed");
+    }
+    formats::WaveformRecord record;
+    std::string format_read;
+    {
+        py::gil_scoped_release unlocked;
+        try {
+            const std::vector<std::string> paths = {path};
+            std::vector<formats::RecordInput> inputs = formats::group_record_inputs(paths, *format);
+            format_read = formats::input_format_name(inputs.front().format);
+            record = inputs.front().format == formats::InputFormat::csv
+                         ? read_csv(inputs.front().paths.front())
+                         : formats::read_record(inputs.front(), {});
+        } catch (const formats::FormatError& error) {
+            throw FileRefused(error.what());
+        }
+    }
+    const std::size_t n = record.components[0].samples.size();
+    std::array<std::vector<double>, 3> samples;
+    py::tuple names(3);
+    for (std::size_t c = 0; c < 3; ++c) {
+        samples[c] = std::move(record.components[c].samples);
+        names[c] = record.components[c].name;
+    }
+    py::list notes;
+    for (const std::string& note : record.notes) notes.append(note);
+    return py::make_tuple(names, record.dt, stacked<double>(samples, n), format_read, notes);
+}
+
+}  // namespace
+
+PYBIND11_MODULE(_wavespec, m) {
+    m.doc() = "The wavespec library's steps on numpy arrays (use the wavespec package).";
+    py::register_local_exception<python::Refused>(m, "Refused", PyExc_ValueError);
+    py::register_local_exception<FileRefused>(m, "FileRefused", PyExc_OSError);
+    m.def("fourier", &fourier);
+    m.def("process", &process);
+    m.def("response_spectra", &response_spectra);
+    m.def("measures", &measures);
+    m.def("smooth", &smooth);
+    m.def("hv", &hv);
+    m.def("read", &read_record);
+    m.def("default_periods", [] {
+        return owned(response::log_spaced(cli::kDefaultFirstPeriod, cli::kDefaultLastPeriod,
+                                          cli::kDefaultPeriodCount));
+    });
+    m.def("log_spaced_centres", [](double lowest, double highest, int per_decade) {
+        return owned(smoothing::log_spaced_centres(lowest, highest, per_decade));
+    });
+    m.def("mseed_supported", &formats::mseed_supported);
+}

@@ -1,0 +1,159 @@
+#include "record_pipeline.hpp"
+
+#include <algorithm>
+#include <memory>
+
+#include "cli/full_layout_files.hpp"
+#include "cli/option_parser.hpp"
+#include "cli/record_loading.hpp"
+#include "cli/response_files.hpp"
+#include "dialogue/output_waveform.hpp"
+#include "dialogue/record_steps.hpp"
+#include "dialogue/run_state.hpp"
+#include "records/shortest_text.hpp"
+
+namespace wavespec::python {
+namespace {
+
+// The run state as the tool holds a record it has read: times i * dt, the samples as given.
+std::unique_ptr<RunState> loaded_state(const Components& record) {
+    const std::size_t n = record.series[0].size();
+    if (n > static_cast<std::size_t>(cli::kLongestFullRecord)) {
+        throw Refused("more than 16777216 sample sets (" + std::to_string(n) +
+                      "); the transform takes at most 16777216");
+    }
+    formats::WaveformRecord waveform;
+    waveform.dt = record.dt;
+    static constexpr const char* kNames[3] = {"1", "2", "3"};
+    for (std::size_t c = 0; c < 3; ++c) {
+        waveform.components[c].name = kNames[c];
+        waveform.components[c].samples.assign(record.series[c].begin(), record.series[c].end());
+    }
+    auto state = cli::full_layout_state(n);
+    cli::load_record(waveform, *state);
+    if (auto why = sampling_interval_problem(*state)) {
+        throw Refused("no usable sampling interval: " + *why);
+    }
+    return state;
+}
+
+void transform(RunState& state) {
+    if (!compute_spectra(state, cli::kLongestFullRecord)) {
+        throw Refused("more than 16777216 sample sets (" + std::to_string(state.nt) +
+                      "); the transform takes at most 16777216");
+    }
+}
+
+}  // namespace
+
+Fourier fourier(const Components& record) {
+    auto state = loaded_state(record);
+    transform(*state);
+    Fourier result;
+    const auto bins = static_cast<std::size_t>(std::max(state->nom, 0));
+    result.frequency.reserve(bins);
+    const ZeroedArray<Complex>* spectra[] = {&state->fx1, &state->fx2, &state->fx3};
+    for (std::int32_t i = 1; i <= state->nom; ++i) {
+        result.frequency.push_back(bin_frequency(i, state->dom));
+    }
+    for (std::size_t c = 0; c < 3; ++c) {
+        result.spectrum[c].reserve(bins);
+        for (std::size_t k = 0; k < bins; ++k) {
+            result.spectrum[c].emplace_back((*spectra[c])[k].re, (*spectra[c])[k].im);
+        }
+    }
+    return result;
+}
+
+std::array<std::vector<double>, 3> processed(const Components& record,
+                                             const cli::ProcessOptions& options) {
+    auto holder = loaded_state(record);
+    RunState& state = *holder;
+    state.myes = options.invert[0] || options.invert[1] || options.invert[2] ? 1 : 0;
+    state.my1 = options.invert[0] ? 1 : 0;
+    state.my2 = options.invert[1] ? 1 : 0;
+    state.my3 = options.invert[2] ? 1 : 0;
+    apply_polarity(state);
+    transform(state);
+    if (options.bandpass) {
+        state.nbd = 1;
+        state.fl1 = (*options.bandpass)[0];
+        state.fl2 = (*options.bandpass)[1];
+        state.fh1 = (*options.bandpass)[2];
+        state.fh2 = (*options.bandpass)[3];
+        apply_bandpass(state);
+    }
+    state.nit = options.operation;
+    apply_operation(state);
+    RecordLayer layer({.set_binary_mode = false}, RecordLayer::FailureMode::throw_failure);
+    reconstruct_series(layer, state, RunFileNames{}, false);
+    if (options.window) {
+        state.icut = 1;
+        state.stime = (*options.window)[0];
+        if (auto why = window_start_problem(state)) throw Refused("window refused: " + *why);
+        state.dur = (*options.window)[1];
+        if (auto why = window_length_problem(state)) throw Refused("window refused: " + *why);
+        apply_window(state);
+    }
+    if (options.skip > 0 && options.skip >= state.nt) {
+        throw Refused("--skip=" + std::to_string(options.skip) + " passes the end of the " +
+                      std::to_string(state.nt) + " output samples");
+    }
+    const Thinning thinning = thinning_for(options.skip, state.nt);
+    std::array<std::vector<double>, 3> out;
+    const ZeroedArray<double>* series[] = {&state.x1, &state.x2, &state.x3};
+    for (std::size_t c = 0; c < 3; ++c) {
+        out[c].reserve(static_cast<std::size_t>(thinning.records));
+        for (std::int64_t r = 0; r < thinning.records; ++r) {
+            out[c].push_back((*series[c])[static_cast<std::size_t>(r * thinning.step)]);
+        }
+    }
+    return out;
+}
+
+std::array<response::GroundMotion, 3> measures(const Components& record) {
+    auto state = loaded_state(record);
+    transform(*state);
+    const auto [acceleration, velocity, displacement] = cli::reconstructed(*state);
+    std::array<response::GroundMotion, 3> result;
+    for (std::size_t c = 0; c < 3; ++c) {
+        result[c] =
+            response::ground_motion(acceleration[c], velocity[c], displacement[c], state->dt);
+    }
+    return result;
+}
+
+cli::NoiseHv noise_hv(const Components& record, const cli::SmoothingOptions& options,
+                      unsigned threads) {
+    // Untransformed, the state has no spectra of the whole record: with a smoothing window
+    // given, its smoothed spectra come out empty, and the windows are smoothed with it.
+    auto state = loaded_state(record);
+    cli::RecordSmoothing smoothing;
+    if (auto why = smoothing.compute(*state, options, threads)) throw Refused(*why);
+    return *smoothing.noise();
+}
+
+cli::ProcessOptions process_options(std::vector<std::string> arguments) {
+    arguments.push_back("record");
+    try {
+        return cli::parse_process_options(arguments);
+    } catch (const cli::UsageError& error) {
+        throw Refused(error.what());
+    }
+}
+
+cli::SmoothingOptions smoothing_options(const std::vector<std::string>& arguments) {
+    cli::SmoothingOptions options;
+    try {
+        for (const std::string& argument : arguments) {
+            const std::size_t equals = argument.find('=');
+            cli::take_smoothing_option(argument.substr(0, equals), argument.substr(equals + 1),
+                                       options);
+        }
+    } catch (const cli::UsageError& error) {
+        throw Refused(error.what());
+    }
+    return options;
+}
+
+}  // namespace wavespec::python

@@ -1,0 +1,59 @@
+// The tool's steps on arrays instead of files, for the Python module: each function takes the
+// caller's series, runs the same library steps as "wavespec process --layout=full" and returns
+// the numbers that the tool's files hold. Plain C++, free of Python, so that the module can
+// call it with the interpreter's lock released.
+#pragma once
+
+#include <array>
+#include <complex>
+#include <cstddef>
+#include <span>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "cli/process_options.hpp"
+#include "cli/smoothing_files.hpp"
+#include "response/ground_motion.hpp"
+#include "response/response_spectra.hpp"
+
+namespace wavespec::python {
+
+// A computation the caller's arrays or options do not allow; what() is the tool's one line.
+class Refused : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+// Three components of equal length at interval dt (seconds).
+struct Components {
+    std::array<std::span<const double>, 3> series;
+    double dt = 0.0;
+};
+
+// The spectra of amp3.csv and amp-c.csv for every bin from 0 Hz to Nyquist: frequency[k] and
+// spectrum[c][k] (scaled by dt as the tool scales them).
+struct Fourier {
+    std::vector<double> frequency;
+    std::array<std::vector<std::complex<double>>, 3> spectrum;
+};
+Fourier fourier(const Components& record);
+
+// The output series of "process" with these options (only the processing ones are read).
+std::array<std::vector<double>, 3> processed(const Components& record,
+                                             const cli::ProcessOptions& options);
+
+// Measures as measures.csv holds them: velocity and displacement by the tool's integration of
+// the record's spectra, without band-pass.
+std::array<response::GroundMotion, 3> measures(const Components& record);
+
+// H/V of ambient-noise windows as hv.csv and hv-summary.txt hold it.
+cli::NoiseHv noise_hv(const Components& record, const cli::SmoothingOptions& options,
+                      unsigned threads);
+
+// Options parsed as "wavespec process" parses its arguments (a record name is added).
+cli::ProcessOptions process_options(std::vector<std::string> arguments);
+// Options of the smoothing group, each "NAME=VALUE" as on the command line.
+cli::SmoothingOptions smoothing_options(const std::vector<std::string>& arguments);
+
+}  // namespace wavespec::python

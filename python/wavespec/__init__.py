@@ -1,0 +1,349 @@
+"""wavespec on numpy arrays: the tool's Fourier spectra, processing, response spectra,
+ground-motion measures, smoothing and H/V, computed by the same compiled library.
+
+Every function takes the samples as an array of any real numeric dtype and memory order
+(converted once to C-contiguous float64; such an array is read in place) and a sampling
+interval ``dt`` in seconds. The interpreter's lock is released while the library computes,
+so threads run at once. A value the tool would refuse raises ``ValueError`` with the tool's
+one-line message; a file that cannot be read raises ``OSError``.
+"""
+
+from __future__ import annotations
+
+import os
+from dataclasses import dataclass, field
+from typing import Optional, Sequence, Tuple, Union
+
+import numpy as np
+
+from . import _wavespec
+
+__all__ = [
+    "Record",
+    "Spectrum",
+    "ResponseSpectra",
+    "HV",
+    "read",
+    "fourier",
+    "process",
+    "response_spectra",
+    "measures",
+    "smooth",
+    "hv",
+]
+
+ArrayLike = Union[np.ndarray, Sequence[float], Sequence[Sequence[float]]]
+
+
+def _as_float64(values: ArrayLike, what: str) -> np.ndarray:
+    """values as C-contiguous float64, without a copy when they already are."""
+    array = np.asarray(values)
+    if array.dtype.kind not in "iuf":
+        raise TypeError(f"{what} must hold real numbers, not {array.dtype}")
+    return np.ascontiguousarray(array, dtype=np.float64)
+
+
+def _three(data: ArrayLike) -> Tuple[np.ndarray, bool]:
+    """A (3, n) record, and whether it was given as one component (n,)."""
+    array = _as_float64(data, "data")
+    if array.ndim == 1:
+        return np.ascontiguousarray(np.broadcast_to(array, (3, array.size))), True
+    if array.ndim != 2 or array.shape[0] != 3:
+        raise ValueError(f"data must be shaped (3, n) or (n,), not {array.shape}")
+    return array, False
+
+
+def _threads(threads: Optional[int]) -> int:
+    if threads is None:
+        return os.cpu_count() or 1
+    if threads < 1:
+        raise ValueError(f"threads must be at least 1, not {threads}")
+    return int(threads)
+
+
+def _number(value: float) -> str:
+    """A number as the command line takes it: the shortest text that reads back the same."""
+    return repr(float(value))
+
+
+@dataclass(frozen=True)
+class Record:
+    """A three-component record.
+
+    names: the three components' names; dt: the sampling interval in s; data: (3, n) float64
+    samples; units: the samples' unit where the format states it ("cm/s/s" for K-NET and AT2,
+    "cm/s" for VT2, "cm" for DT2), else None; start: the first sample's time in UTC, or None
+    where it is not known; format: the format the file was read as; notes: the reader's
+    remarks on the record.
+    """
+
+    names: Tuple[str, str, str]
+    dt: float
+    data: np.ndarray
+    units: Optional[str] = None
+    start: Optional[np.datetime64] = None
+    format: str = "csv"
+    notes: Tuple[str, ...] = ()
+
+
+@dataclass(frozen=True)
+class Spectrum:
+    """Fourier spectra of the three components, bins 0 Hz to Nyquist.
+
+    frequency (m,) in Hz, spaced 1/(nf dt) with nf the transform length (the record zero-padded
+    to a power of two); complex (3, m): X(f) = dt * sum x_j exp(-2 pi i f j dt), in the
+    record's unit times s; amplitude (3, m) = |complex|. amp3.csv holds frequency[1:] and
+    amplitude[:, 1:], amp-c.csv frequency and complex[0].
+    """
+
+    frequency: np.ndarray
+    amplitude: np.ndarray
+    complex: np.ndarray
+
+
+@dataclass(frozen=True)
+class ResponseSpectra:
+    """Peaks of linear damped oscillators, each shaped (dampings, periods, columns).
+
+    Sd = max|u| (the record's unit times s^2), Sv = max|u'| (unit times s), Sa = max|u'' + a|
+    (the record's unit), PSV = (2 pi / T) Sd, PSA = (2 pi / T)^2 Sd. columns names the last
+    axis: the three components, then RotD00, RotD50 and RotD100 of the first two (Boore 2010);
+    a single component has its one column.
+    """
+
+    periods: np.ndarray
+    dampings: np.ndarray
+    columns: Tuple[str, ...]
+    Sd: np.ndarray
+    Sv: np.ndarray
+    Sa: np.ndarray
+    PSV: np.ndarray
+    PSA: np.ndarray
+
+
+@dataclass(frozen=True)
+class HV:
+    """H/V of ambient-noise windows (SESAME 2004).
+
+    frequency (k,) Hz; windows (w, k): each window's H/V; mean (k,) = exp(mean of ln H/V);
+    sigma_ln (k,): standard deviation of ln H/V (N - 1); window_peaks (w,) Hz; f0 (Hz) and a0
+    at the mean curve's peak; verdicts: the reliability and clarity criteria, each with its
+    value, threshold and whether it passed, and "reliable" and "clear".
+    """
+
+    frequency: np.ndarray
+    windows: np.ndarray
+    mean: np.ndarray
+    sigma_ln: np.ndarray
+    window_peaks: np.ndarray
+    window_seconds: float
+    f0: float
+    a0: float
+    peak_mean: float
+    peak_sd: float
+    verdicts: dict = field(default_factory=dict)
+
+
+_UNITS = {"knet": "cm/s/s", ".at2": "cm/s/s", ".vt2": "cm/s", ".dt2": "cm"}
+
+
+def read(path: Union[str, os.PathLike], format: str = "auto", inventory=None) -> Record:
+    """Reads a record as the tool reads it: its CSV, K-NET/KiK-net (one file of the set
+    names it), PEER AT2/VT2/DT2, SAC or MiniSEED. OSError names the file and the place."""
+    if inventory is not None:
+        raise NotImplementedError("inventory: response removal is not available yet")
+    path = os.fspath(path)
+    names, dt, data, format_read, notes = _wavespec.read(path, format)
+    if format_read == "at2":
+        units = _UNITS.get(os.path.splitext(path)[1].lower())
+    else:
+        units = _UNITS.get(format_read)
+    return Record(tuple(names), dt, data, units, None, format_read, tuple(notes))
+
+
+def fourier(data: ArrayLike, dt: float) -> Spectrum:
+    """The Fourier spectra of a (3, n) record (or (n,): one component) at interval dt (s)."""
+    array, single = _three(data)
+    frequency, spectra = _wavespec.fourier(array, float(dt))
+    if single:
+        spectra = spectra[:1]
+    return Spectrum(frequency, np.abs(spectra), spectra)
+
+
+def process(
+    record_or_data: Union[Record, ArrayLike],
+    dt: Optional[float] = None,
+    *,
+    invert: Sequence[int] = (),
+    bandpass: Optional[Sequence[float]] = None,
+    integrate: int = 0,
+    differentiate: bool = False,
+    window: Optional[Sequence[float]] = None,
+    skip: int = 0,
+) -> np.ndarray:
+    """The record processed as "wavespec process" does, returned as --layout=full's waveform
+    holds it: (3, m) float64.
+
+    invert: components (1, 2, 3) whose sign changes; bandpass: corners (FL1, FL2, FH1, FH2) in
+    Hz of the cosine-tapered band-pass; integrate: 1 once (velocity from acceleration), 2
+    twice; differentiate: once; window: (start, duration) in s; skip: keep every (skip+1)-th
+    sample, so the interval becomes (skip + 1) dt.
+    """
+    if isinstance(record_or_data, Record):
+        data, dt = record_or_data.data, record_or_data.dt if dt is None else dt
+    else:
+        data = record_or_data
+    if dt is None:
+        raise ValueError("dt is needed with a plain array")
+    array, single = _three(data)
+    arguments = []
+    if invert:
+        arguments.append("--invert=" + ",".join(str(int(c)) for c in invert))
+    if bandpass is not None:
+        arguments.append("--bandpass=" + ",".join(_number(f) for f in bandpass))
+    if integrate not in (0, 1, 2):
+        raise ValueError(f"integrate must be 0, 1 or 2, not {integrate}")
+    if integrate:
+        arguments.append("--integrate" if integrate == 1 else "--double-integrate")
+    if differentiate:
+        arguments.append("--differentiate")
+    if window is not None:
+        arguments.append("--window=" + ",".join(_number(s) for s in window))
+    if skip:
+        arguments.append(f"--skip={int(skip)}")
+    out = _wavespec.process(array, float(dt), arguments)
+    return out[:1] if single else out
+
+
+_COMPONENT_COLUMNS = ("1", "2", "3", "RotD00", "RotD50", "RotD100")
+
+
+def response_spectra(
+    acc: ArrayLike,
+    dt: float,
+    periods: Optional[ArrayLike] = None,
+    damping: Union[float, ArrayLike] = 0.05,
+    oscillator: str = "band-limited",
+    names: Optional[Sequence[str]] = None,
+    threads: Optional[int] = None,
+) -> ResponseSpectra:
+    """Response spectra of an acceleration record at interval dt (s), as response.csv holds
+    them.
+
+    periods in s (default: 100 from 0.01 to 10 s, evenly spaced in their logarithm); damping:
+    one or several fractions of critical in (0, 1). The oscillators run over the band-limited
+    record (no content above Nyquist), exactly between knots, with peaks over continuous time.
+    threads share the oscillators (the results do not depend on how many; default: all).
+    """
+    if oscillator != "band-limited":
+        raise ValueError(f"invalid value '{oscillator}' for oscillator: expected band-limited")
+    array, single = _three(acc)
+    period_array = (
+        _wavespec.default_periods() if periods is None else _as_float64(np.atleast_1d(periods), "periods")
+    )
+    damping_array = _as_float64(np.atleast_1d(damping), "damping")
+    results = _wavespec.response_spectra(
+        array, float(dt), period_array, damping_array, _threads(threads)
+    )
+    columns = tuple(names) + _COMPONENT_COLUMNS[3:] if names else _COMPONENT_COLUMNS
+    if single:
+        results = tuple(r[:, :, :1] for r in results)
+        columns = columns[:1]
+    return ResponseSpectra(period_array, damping_array, columns, *results)
+
+
+_MEASURES = ("PGA", "PGV", "PGD", "Arias", "D5-75", "D5-95", "CAV")
+
+
+def measures(acc: ArrayLike, dt: float, units: str = "gal") -> dict:
+    """Ground-motion measures of an acceleration record, as measures.csv holds them.
+
+    Returns {component index: {measure: value}} for each component: PGA = max|a|, PGV and PGD
+    the peaks of the velocity and displacement that the tool's integration of the spectra
+    gives (the record's unit times s and s^2), Arias = pi/(2g) integral a^2 dt in m/s, D5-75
+    and D5-95 in s between those fractions of the Arias intensity, CAV = integral |a| dt.
+    units: "gal" (cm/s/s) or "m/s/s"; it changes only how Arias is scaled to m/s.
+    """
+    if units not in ("gal", "m/s/s"):
+        raise ValueError(f"invalid value '{units}' for units: expected gal or m/s/s")
+    array, single = _three(acc)
+    values = _wavespec.measures(array, float(dt))
+    if units == "m/s/s":
+        values[:, 3] *= 1e4  # Arias from cm^2/s^3 to m^2/s^3
+    rows = values[:1] if single else values
+    return {c: dict(zip(_MEASURES, map(float, row))) for c, row in enumerate(rows)}
+
+
+def _window_text(method: str, b: float) -> str:
+    return f"{method}:{_number(b)}"
+
+
+def smooth(
+    frequency: ArrayLike,
+    amplitude: ArrayLike,
+    method: str = "konno-ohmachi",
+    b: float = 40.0,
+    frequencies: Optional[ArrayLike] = None,
+    threads: Optional[int] = None,
+) -> np.ndarray:
+    """Amplitude spectra smoothed by the normalised window sum over every bin:
+    S(fc) = sum W(f, fc) A(f) / sum W(f, fc), W = (sin x / x)^4 with x = b log10(f/fc)
+    (konno-ohmachi, b the bandwidth coefficient) or x = (pi 280/302)(f - fc)/b (parzen, b the
+    bandwidth in Hz).
+
+    frequency (m,) in Hz, above zero and rising; amplitude (m,) or (k, m); frequencies: the
+    centres (default: the bins themselves). Returns the shape of amplitude with the centres
+    along its last axis.
+    """
+    freq = _as_float64(frequency, "frequency")
+    amp = _as_float64(amplitude, "amplitude")
+    centres = freq if frequencies is None else _as_float64(np.atleast_1d(frequencies), "frequencies")
+    out = _wavespec.smooth(freq, np.atleast_2d(amp), _window_text(method, b), centres, _threads(threads))
+    return out[0] if amp.ndim == 1 else out
+
+
+def hv(
+    data: ArrayLike,
+    dt: float,
+    window: float = 60.0,
+    taper: float = 0.1,
+    smoothing: Tuple[str, float] = ("konno-ohmachi", 40.0),
+    mean: str = "geometric",
+    reject=None,
+    frequencies: Union[None, str, int] = None,
+    threads: Optional[int] = None,
+) -> HV:
+    """H/V of ambient noise, as hv.csv and hv-summary.txt hold it.
+
+    data (3, n): the two horizontals, then the vertical; window: seconds per window (cut
+    without overlap, each with its mean removed and a Tukey taper over taper of its length);
+    smoothing: (method, b) as in smooth(); mean: how the horizontals combine, "geometric"
+    sqrt(H1 H2), "quadratic" sqrt((H1^2 + H2^2)/2), "arithmetic" (H1 + H2)/2 or "total"
+    sqrt(H1^2 + H2^2); frequencies: None for 100 points a decade, an int for that many, or
+    "bins" for the windows' own bins.
+    """
+    if taper != 0.1:
+        raise ValueError("taper: only the 10 % Tukey taper is available")
+    if reject is not None:
+        raise NotImplementedError("reject: window rejection is not available yet")
+    array, single = _three(data)
+    if single:
+        raise ValueError("H/V needs three components")
+    arguments = [
+        "hv-windows=" + _number(window),
+        "smooth=" + _window_text(*smoothing),
+        "hv=" + mean,
+    ]
+    if frequencies is not None:
+        arguments.append(f"smooth-points={frequencies}")
+    r = _wavespec.hv(array, float(dt), arguments, _threads(threads))
+    verdicts = {
+        "reliability": r["reliability"],
+        "clarity": r["clarity"],
+        "reliable": r["reliable"],
+        "clear": r["clear"],
+    }
+    return HV(
+        r["frequency"], r["windows"], r["mean"], r["sigma_ln"], r["window_peaks"],
+        r["window_seconds"], r["f0"], r["a0"], r["peak_mean"], r["peak_sd"], verdicts,
+    )
