@@ -89,6 +89,7 @@ py::tuple fourier(const Array& data, double dt) {
     }
     const std::size_t bins = result.frequency.size();
     return py::make_tuple(owned(std::move(result.frequency)),
+                          stacked<double>(result.amplitude, bins),
                           stacked<std::complex<double>>(result.spectrum, bins));
 }
 

@@ -58,8 +58,10 @@ Fourier fourier(const Components& record) {
     }
     for (std::size_t c = 0; c < 3; ++c) {
         result.spectrum[c].reserve(bins);
+        result.amplitude[c].reserve(bins);
         for (std::size_t k = 0; k < bins; ++k) {
             result.spectrum[c].emplace_back((*spectra[c])[k].re, (*spectra[c])[k].im);
+            result.amplitude[c].push_back(modulus((*spectra[c])[k]));
         }
     }
     return result;

@@ -36,6 +36,7 @@ struct Components {
 struct Fourier {
     std::vector<double> frequency;
     std::array<std::vector<std::complex<double>>, 3> spectrum;
+    std::array<std::vector<double>, 3> amplitude;  // the tool's modulus of each bin
 };
 Fourier fourier(const Components& record);
 

@@ -164,10 +164,10 @@ def read(path: Union[str, os.PathLike], format: str = "auto", inventory=None) ->
 def fourier(data: ArrayLike, dt: float) -> Spectrum:
     """The Fourier spectra of a (3, n) record (or (n,): one component) at interval dt (s)."""
     array, single = _three(data)
-    frequency, spectra = _wavespec.fourier(array, float(dt))
+    frequency, amplitude, spectra = _wavespec.fourier(array, float(dt))
     if single:
-        spectra = spectra[:1]
-    return Spectrum(frequency, np.abs(spectra), spectra)
+        amplitude, spectra = amplitude[:1], spectra[:1]
+    return Spectrum(frequency, amplitude, spectra)
 
 
 def process(

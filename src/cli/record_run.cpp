@@ -115,7 +115,10 @@ void process(const RecordJob& job, const ProcessOptions& options, StagedFiles& s
     state.my2 = options.invert[1] ? 1 : 0;
     state.my3 = options.invert[2] ? 1 : 0;
     apply_polarity(state);
-    if (full && !compute_spectra(state, kLongestFullRecord, SpentArrays::release)) {
+    // The noise windows of --hv-windows are cut from the series as read, after the transform.
+    const SpentArrays series_after_transform =
+        options.smoothing.hv_window_seconds ? SpentArrays::keep : SpentArrays::release;
+    if (full && !compute_spectra(state, kLongestFullRecord, series_after_transform)) {
         throw RecordRefused{"more than 16777216 sample sets (" + std::to_string(record_length) +
                             "); --layout=full takes at most 16777216"};
     }

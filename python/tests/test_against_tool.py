@@ -1,0 +1,85 @@
+"""Every function against the tool's own files on the same record: the same doubles."""
+
+import numpy as np
+import pytest
+
+import wavespec
+from conftest import DT, read_csv
+
+RS = ("--response-spectra", "--periods=0.05,0.3,2", "--damping=0.02,0.05")
+
+
+def columns(rows, first, last=None):
+    return np.array([[float(v) for v in row[first:last]] for row in rows]).T
+
+
+def test_read_gives_the_samples_written(record):
+    got = wavespec.read(record[0])
+    assert got.names == ("NS", "EW", "UD") and got.dt == DT and got.format == "csv"
+    np.testing.assert_array_equal(got.data, record[1])
+
+
+def test_fourier_is_amp3_and_amp_c(record, run):
+    s = wavespec.fourier(record[1], DT)
+    _, amp3 = read_csv(run() / "amp3.csv")
+    _, ampc = read_csv(run() / "amp-c.csv")
+    np.testing.assert_array_equal(s.frequency[1:], columns(amp3, 0, 1)[0])
+    np.testing.assert_array_equal(s.amplitude[:, 1:], columns(amp3, 1))
+    np.testing.assert_array_equal(s.frequency, columns(ampc, 0, 1)[0])
+    np.testing.assert_array_equal(s.complex[0], columns(ampc, 1, 2)[0] + 1j * columns(ampc, 2)[0])
+
+
+@pytest.mark.parametrize("options, kwargs", [
+    ((), {}),
+    (("--bandpass=0.1,0.2,8,12", "--integrate"), dict(bandpass=(0.1, 0.2, 8, 12), integrate=1)),
+    (("--double-integrate", "--window=3.5,12.25"), dict(integrate=2, window=(3.5, 12.25))),
+    (("--differentiate", "--invert=1,3", "--skip=7"), dict(differentiate=True, invert=(1, 3), skip=7)),
+])
+def test_process_is_the_full_layout_waveform(record, run, options, kwargs):
+    _, rows = read_csv(run(*options) / "wave.csv")
+    np.testing.assert_array_equal(wavespec.process(record[1], DT, **kwargs), columns(rows, 1))
+
+
+def test_response_spectra_are_response_csv(record, run):
+    # response.csv is computed from the band-limited record as the waveform file holds it.
+    acc = wavespec.process(record[1], DT, bandpass=(0.1, 0.2, 8, 12))
+    r = wavespec.response_spectra(acc, DT, periods=[0.05, 0.3, 2], damping=[0.02, 0.05], threads=2)
+    _, rows = read_csv(run(*RS, "--bandpass=0.1,0.2,8,12") / "response.csv")
+    table = columns(rows, 3).reshape(5, 2, 3, 6)  # quantity, damping, period, column
+    for q, name in enumerate(("Sd", "Sv", "Sa", "PSV", "PSA")):
+        np.testing.assert_array_equal(getattr(r, name), table[q], err_msg=name)
+    assert [row[2] for row in rows[:6]] == ["NS", "EW", "UD", "RotD00", "RotD50", "RotD100"]
+
+
+def test_measures_are_measures_csv(record, run):
+    _, rows = read_csv(run(*RS) / "measures.csv")
+    got = wavespec.measures(record[1], DT)
+    expected = columns(rows, 1).T
+    for c in range(3):
+        np.testing.assert_array_equal(list(got[c].values()), expected[c])
+    si = wavespec.measures(record[1] / 100, DT, units="m/s/s")
+    np.testing.assert_allclose(si[1]["Arias"], got[1]["Arias"], rtol=1e-13)
+
+
+def test_smooth_is_smoothed_csv(record, run):
+    _, amp3 = read_csv(run("--smooth=parzen:0.3") / "amp3.csv")
+    _, rows = read_csv(run("--smooth=parzen:0.3") / "smoothed.csv")
+    f = columns(rows, 0, 1)[0]
+    got = wavespec.smooth(columns(amp3, 0, 1)[0], columns(amp3, 1), "parzen", 0.3, frequencies=f)
+    np.testing.assert_array_equal(got, columns(rows, 1, 4))
+
+
+def test_hv_is_hv_csv_and_summary(record, run):
+    out = run("--hv-windows=5", "--hv=quadratic")
+    _, rows = read_csv(out / "hv.csv")
+    h = wavespec.hv(record[1], DT, window=5, mean="quadratic")
+    table = columns(rows, 0)
+    assert np.isfinite(table).all()
+    np.testing.assert_array_equal(h.frequency, table[0])
+    np.testing.assert_array_equal(h.mean, table[1])
+    np.testing.assert_array_equal(h.sigma_ln, table[2])
+    np.testing.assert_array_equal(h.windows, table[5:])
+    summary = (out / "hv-summary.txt").read_text()
+    assert f"f0 = {h.f0!r} Hz, A0 = {h.a0!r}\n" in summary
+    assert f"clarity (at least five of six must pass): {'pass' if h.verdicts['clear'] else 'fail'}" in summary
+    assert h.verdicts["reliability"]["nc > 200"]["value"] == pytest.approx(5 * 6 * h.f0)
