@@ -138,6 +138,23 @@ TEST(ProcessSmoothing, WholeRoadOnAKnetRecord) {
     EXPECT_NE(plot.err.find("hv.csv:2: expected 10 values"), std::string::npos) << plot.err;
 }
 
+// The full layout releases each series once transformed; the noise windows are cut from the
+// series as read all the same.
+TEST(ProcessSmoothing, BothLayoutsCutTheSameNoiseWindows) {
+    ScratchDir dir;
+    samples::write_knet_set(dir.path(), "XYZ0012001020304", 4000);
+    for (const char* layout : {"legacy", "full"}) {
+        ToolRun run = run_tool_with(
+            dir.path(), {"process", "-q", "--hv-windows=8", std::string("--layout=") + layout, "-C",
+                         layout, "XYZ0012001020304.NS"});
+        ASSERT_EQ(run.exit_status, 0) << run.err;
+    }
+    for (const char* file : {"hv.csv", "hv-summary.txt"}) {
+        EXPECT_EQ(read_file(dir / "full" / file), read_file(dir / "legacy" / file)) << file;
+        EXPECT_EQ(read_file(dir / "full" / file).find("nan"), std::string::npos) << file;
+    }
+}
+
 TEST(ProcessSmoothing, RefusedOptionsAndRecords) {
     struct Case {
         std::vector<std::string> options;
