@@ -103,35 +103,47 @@ py::array_t<double> process(const Array& data, double dt, std::vector<std::strin
     return stacked<double>(series, series[0].size());
 }
 
+// Rows after the three components: the measures of the two horizontals, as response.csv
+// orders them.
+constexpr std::size_t kColumns = 8;
+
 py::tuple response_spectra(const Array& data, double dt, const Array& periods_in,
-                           const Array& dampings_in, unsigned threads) {
+                           const Array& dampings_in, const std::string& oscillator,
+                           unsigned threads) {
     python::Components record = components(data, dt);
     std::vector<double> periods = checked(vector_of(periods_in, "periods"), true);
     std::vector<double> dampings = checked(vector_of(dampings_in, "damping"), false);
-    if (record.series[0].empty()) throw python::Refused("the record holds no samples");
-    if (!(dt > 0.0) || !std::isfinite(dt)) {
-        throw python::Refused("no usable sampling interval: dt " + shortest_text(dt) +
-                              " is not a positive finite number");
+    response::Convention convention;
+    try {
+        convention = cli::parse_oscillator("oscillator", oscillator);
+    } catch (const std::exception& error) {
+        throw python::Refused(error.what());
     }
     const auto d_count = static_cast<py::ssize_t>(dampings.size());
     const auto p_count = static_cast<py::ssize_t>(periods.size());
     std::array<py::array_t<double>, 5> out;
-    for (auto& a : out) a = py::array_t<double>({d_count, p_count, py::ssize_t{6}});
+    for (auto& a : out) {
+        a = py::array_t<double>({d_count, p_count, static_cast<py::ssize_t>(kColumns)});
+    }
     std::array<double*, 5> target;
     for (std::size_t i = 0; i < 5; ++i) target[i] = out[i].mutable_data();
+    std::vector<int> gmroti_angles;
     {
         py::gil_scoped_release unlocked;
-        const response::ResponseSpectra spectra =
-            response::response_spectra(record.series, dt, periods, dampings, std::max(threads, 1u));
+        python::check_record(record);
+        const response::ResponseSpectra spectra = response::response_spectra(
+            record.series, dt, periods, dampings, std::max(threads, 1u), convention);
+        gmroti_angles = spectra.gmroti_angles;
         std::size_t at = 0;
         for (std::size_t d = 0; d < dampings.size(); ++d) {
             for (std::size_t p = 0; p < periods.size(); ++p) {
                 // PSV and PSA as response.csv computes them.
                 const double omega = 2.0 * std::numbers::pi / periods[p];
                 const response::OscillatorPeaks& peaks = spectra.values[d][p];
-                for (std::size_t column = 0; column < 6; ++column, ++at) {
-                    const response::Peaks& v =
-                        column < 3 ? peaks.component[column] : peaks.rotd[column - 3];
+                for (std::size_t column = 0; column < kColumns; ++column, ++at) {
+                    const response::Peaks& v = column < 3   ? peaks.component[column]
+                                               : column < 6 ? peaks.rotd[column - 3]
+                                                            : peaks.gmrot[column - 6];
                     target[0][at] = v.displacement;
                     target[1][at] = v.velocity;
                     target[2][at] = v.acceleration;
@@ -141,7 +153,7 @@ py::tuple response_spectra(const Array& data, double dt, const Array& periods_in
             }
         }
     }
-    return py::make_tuple(out[0], out[1], out[2], out[3], out[4]);
+    return py::make_tuple(out[0], out[1], out[2], out[3], out[4], gmroti_angles);
 }
 
 py::array_t<double> measures(const Array& data, double dt) {

@@ -1,8 +1,10 @@
 #include "record_pipeline.hpp"
 
 #include <algorithm>
+#include <cmath>
 #include <memory>
 
+#include "cli/finite_values.hpp"
 #include "cli/full_layout_files.hpp"
 #include "cli/option_parser.hpp"
 #include "cli/record_loading.hpp"
@@ -34,6 +36,7 @@ std::unique_ptr<RunState> loaded_state(const Components& record) {
     if (auto why = sampling_interval_problem(*state)) {
         throw Refused("no usable sampling interval: " + *why);
     }
+    if (auto why = cli::non_finite_sample(*state)) throw Refused(*why);
     return state;
 }
 
@@ -45,6 +48,10 @@ void transform(RunState& state) {
 }
 
 }  // namespace
+
+void check_record(const Components& record) {
+    loaded_state(record);
+}
 
 Fourier fourier(const Components& record) {
     auto state = loaded_state(record);
@@ -121,6 +128,13 @@ std::array<response::GroundMotion, 3> measures(const Components& record) {
     for (std::size_t c = 0; c < 3; ++c) {
         result[c] =
             response::ground_motion(acceleration[c], velocity[c], displacement[c], state->dt);
+        const response::GroundMotion& g = result[c];
+        for (double v : {g.pga, g.pgv, g.pgd, g.arias, g.d5_75, g.d5_95, g.cav}) {
+            if (!std::isfinite(v)) {
+                throw Refused("component " + std::to_string(c + 1) + ": a measure is not finite (" +
+                              shortest_text(v) + "); the integration overflowed");
+            }
+        }
     }
     return result;
 }

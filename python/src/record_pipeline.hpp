@@ -31,6 +31,10 @@ struct Components {
     double dt = 0.0;
 };
 
+// Refuses a record the tool would refuse as read: no usable sampling interval, or a sample
+// that is not finite.
+void check_record(const Components& record);
+
 // The spectra of amp3.csv and amp-c.csv for every bin from 0 Hz to Nyquist: frequency[k] and
 // spectrum[c][k] (scaled by dt as the tool scales them).
 struct Fourier {

@@ -40,15 +40,17 @@ def test_process_is_the_full_layout_waveform(record, run, options, kwargs):
     np.testing.assert_array_equal(wavespec.process(record[1], DT, **kwargs), columns(rows, 1))
 
 
-def test_response_spectra_are_response_csv(record, run):
+@pytest.mark.parametrize("oscillator", ["band-limited", "piecewise-linear"])
+def test_response_spectra_are_response_csv(record, run, oscillator):
     # response.csv is computed from the band-limited record as the waveform file holds it.
     acc = wavespec.process(record[1], DT, bandpass=(0.1, 0.2, 8, 12))
-    r = wavespec.response_spectra(acc, DT, periods=[0.05, 0.3, 2], damping=[0.02, 0.05], threads=2)
-    _, rows = read_csv(run(*RS, "--bandpass=0.1,0.2,8,12") / "response.csv")
-    table = columns(rows, 3).reshape(5, 2, 3, 6)  # quantity, damping, period, column
+    r = wavespec.response_spectra(acc, DT, periods=[0.05, 0.3, 2], damping=[0.02, 0.05],
+                                  oscillator=oscillator, threads=2)
+    _, rows = read_csv(run(*RS, "--bandpass=0.1,0.2,8,12", f"--oscillator={oscillator}") / "response.csv")
+    table = columns(rows, 3).reshape(5, 2, 3, 8)  # quantity, damping, period, column
     for q, name in enumerate(("Sd", "Sv", "Sa", "PSV", "PSA")):
         np.testing.assert_array_equal(getattr(r, name), table[q], err_msg=name)
-    assert [row[2] for row in rows[:6]] == ["NS", "EW", "UD", "RotD00", "RotD50", "RotD100"]
+    assert [row[2] for row in rows[:8]] == ["NS", "EW", "UD", *r.columns[3:]]
 
 
 def test_measures_are_measures_csv(record, run):

@@ -54,6 +54,9 @@ RECORD = np.sin(np.arange(3000) * 0.05).reshape(3, 1000)
     (lambda: wavespec.response_spectra(RECORD, DT, damping=1.0), "--damping"),
     (lambda: wavespec.response_spectra(RECORD, DT, periods=[0.1, -1.0]), "--periods"),
     (lambda: wavespec.response_spectra(RECORD, float("nan")), "no usable sampling interval"),
+    (lambda: wavespec.response_spectra(np.where(np.arange(1000) == 32, np.inf, RECORD), DT),
+     "component 1 (1): the sample at 0.32 s (sample 33) is not finite (inf)"),
+    (lambda: wavespec.response_spectra(RECORD, DT, oscillator="cubic"), "expected band-limited or piecewise-linear"),
     (lambda: wavespec.smooth([1.0, 3.0, 2.0], [1.0, 1.0, 1.0]), "frequencies must rise"),
     (lambda: wavespec.smooth([1.0, 2.0], [1.0, 1.0], b=0.0), "for --smooth: B must be from 0.01"),
     (lambda: wavespec.smooth([1.0, 2.0], [1.0, 1.0, 1.0]), "one value for each frequency"),
@@ -105,7 +108,7 @@ def test_the_adapter_orders_horizontals_then_vertical():
     stream = [trace("HHZ", z), trace("HHE", e), trace("HHN", n[:-5].copy())]
     got = wavespec.obspy.response_spectra(stream, periods=[0.2, 2.0])
     want = wavespec.response_spectra(np.vstack([n[:-5], e[:-5], z[:-5]]), DT, periods=[0.2, 2.0])
-    assert got.columns == ("HHN", "HHE", "HHZ", "RotD00", "RotD50", "RotD100")
+    assert got.columns == ("HHN", "HHE", "HHZ", "RotD00", "RotD50", "RotD100", "GMRotD50", "GMRotI50")
     np.testing.assert_array_equal(got.PSA, want.PSA)
     noise = np.random.default_rng(4).normal(size=(3, 4000))
     hv = wavespec.obspy.hv([trace("BH2", noise[1]), trace("BH1", noise[0]), trace("BHZ", noise[2])], window=10)

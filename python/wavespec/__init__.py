@@ -107,13 +107,15 @@ class ResponseSpectra:
 
     Sd = max|u| (the record's unit times s^2), Sv = max|u'| (unit times s), Sa = max|u'' + a|
     (the record's unit), PSV = (2 pi / T) Sd, PSA = (2 pi / T)^2 Sd. columns names the last
-    axis: the three components, then RotD00, RotD50 and RotD100 of the first two (Boore 2010);
-    a single component has its one column.
+    axis: the three components, then RotD00, RotD50 and RotD100 (Boore 2010), GMRotD50 and
+    GMRotI50 (Boore et al. 2006) of the first two; a single component has its one column.
+    gmroti_angles: the angle in degrees GMRotI50 takes, for each damping.
     """
 
     periods: np.ndarray
     dampings: np.ndarray
     columns: Tuple[str, ...]
+    gmroti_angles: Tuple[int, ...]
     Sd: np.ndarray
     Sv: np.ndarray
     Sa: np.ndarray
@@ -215,7 +217,7 @@ def process(
     return out[:1] if single else out
 
 
-_COMPONENT_COLUMNS = ("1", "2", "3", "RotD00", "RotD50", "RotD100")
+_COMPONENT_COLUMNS = ("1", "2", "3", "RotD00", "RotD50", "RotD100", "GMRotD50", "GMRotI50")
 
 
 def response_spectra(
@@ -231,25 +233,24 @@ def response_spectra(
     them.
 
     periods in s (default: 100 from 0.01 to 10 s, evenly spaced in their logarithm); damping:
-    one or several fractions of critical in (0, 1). The oscillators run over the band-limited
-    record (no content above Nyquist), exactly between knots, with peaks over continuous time.
-    threads share the oscillators (the results do not depend on how many; default: all).
+    one or several fractions of critical in (0, 1). oscillator "band-limited": the oscillators
+    run over the band-limited record (no content above Nyquist), followed by free vibration,
+    with peaks over continuous time; "piecewise-linear": straight lines between the samples,
+    stepped exactly at dt/k with k = ceil(10 dt/T), peaks at those instants. threads share the oscillators (the results do not depend on how many; default: all).
     """
-    if oscillator != "band-limited":
-        raise ValueError(f"invalid value '{oscillator}' for oscillator: expected band-limited")
     array, single = _three(acc)
     period_array = (
         _wavespec.default_periods() if periods is None else _as_float64(np.atleast_1d(periods), "periods")
     )
     damping_array = _as_float64(np.atleast_1d(damping), "damping")
-    results = _wavespec.response_spectra(
-        array, float(dt), period_array, damping_array, _threads(threads)
+    *results, angles = _wavespec.response_spectra(
+        array, float(dt), period_array, damping_array, oscillator, _threads(threads)
     )
     columns = tuple(names) + _COMPONENT_COLUMNS[3:] if names else _COMPONENT_COLUMNS
     if single:
         results = tuple(r[:, :, :1] for r in results)
         columns = columns[:1]
-    return ResponseSpectra(period_array, damping_array, columns, *results)
+    return ResponseSpectra(period_array, damping_array, columns, tuple(angles), *results)
 
 
 _MEASURES = ("PGA", "PGV", "PGD", "Arias", "D5-75", "D5-95", "CAV")
