@@ -13,6 +13,7 @@
 #include "dialogue/record_steps.hpp"
 #include "dialogue/run_state.hpp"
 #include "records/shortest_text.hpp"
+#include "spectral/wvfast.hpp"
 
 namespace wavespec::python {
 namespace {
@@ -40,6 +41,15 @@ std::unique_ptr<RunState> loaded_state(const Components& record) {
     return state;
 }
 
+// A long record's transform tables (16 bytes a point in each direction) stay with the thread
+// that laid them out: a Python thread holds them no longer than its call, as the tool does.
+struct TablesOfLongTransforms {
+    const RunState& state;
+    ~TablesOfLongTransforms() {
+        if (state.nf > kMaxTransformLength) release_transform_tables();
+    }
+};
+
 void transform(RunState& state) {
     if (!compute_spectra(state, cli::kLongestFullRecord)) {
         throw Refused("more than 16777216 sample sets (" + std::to_string(state.nt) +
@@ -55,6 +65,7 @@ void check_record(const Components& record) {
 
 Fourier fourier(const Components& record) {
     auto state = loaded_state(record);
+    TablesOfLongTransforms tables{*state};
     transform(*state);
     Fourier result;
     const auto bins = static_cast<std::size_t>(std::max(state->nom, 0));
@@ -83,6 +94,7 @@ std::array<std::vector<double>, 3> processed(const Components& record,
     state.my2 = options.invert[1] ? 1 : 0;
     state.my3 = options.invert[2] ? 1 : 0;
     apply_polarity(state);
+    TablesOfLongTransforms tables{state};
     transform(state);
     if (options.bandpass) {
         state.nbd = 1;
@@ -122,6 +134,7 @@ std::array<std::vector<double>, 3> processed(const Components& record,
 
 std::array<response::GroundMotion, 3> measures(const Components& record) {
     auto state = loaded_state(record);
+    TablesOfLongTransforms tables{*state};
     transform(*state);
     const auto [acceleration, velocity, displacement] = cli::reconstructed(*state);
     std::array<response::GroundMotion, 3> result;
