@@ -131,6 +131,7 @@ py::tuple response_spectra(const Array& data, double dt, const Array& periods_in
     {
         py::gil_scoped_release unlocked;
         python::check_record(record);
+        python::check_response_work(record.series[0].size(), dt, periods, dampings);
         const response::ResponseSpectra spectra = response::response_spectra(
             record.series, dt, periods, dampings, std::max(threads, 1u), convention);
         gmroti_angles = spectra.gmroti_angles;
@@ -188,6 +189,7 @@ py::array_t<double> smooth(const Array& frequency_in, const Array& amplitude,
     std::vector<std::vector<double>> smoothed;
     {
         py::gil_scoped_release unlocked;
+        python::check_smoothing(*options.window, frequency, centres, spectra);
         try {
             smoothed = smoothing::smooth_spectra(*options.window, frequency, spectra, centres,
                                                  std::max(threads, 1u));

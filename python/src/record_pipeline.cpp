@@ -1,18 +1,23 @@
 #include "record_pipeline.hpp"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <memory>
+#include <utility>
 
 #include "cli/finite_values.hpp"
 #include "cli/full_layout_files.hpp"
+#include "cli/option_bounds.hpp"
 #include "cli/option_parser.hpp"
+#include "cli/record_bounds.hpp"
 #include "cli/record_loading.hpp"
 #include "cli/response_files.hpp"
 #include "dialogue/output_waveform.hpp"
 #include "dialogue/record_steps.hpp"
 #include "dialogue/run_state.hpp"
 #include "records/shortest_text.hpp"
+#include "spectral/portable_math.hpp"
 #include "spectral/wvfast.hpp"
 
 namespace wavespec::python {
@@ -152,11 +157,61 @@ std::array<response::GroundMotion, 3> measures(const Components& record) {
     return result;
 }
 
+void check_response_work(std::size_t samples, double dt, const std::vector<double>& periods,
+                         const std::vector<double>& dampings) {
+    cli::ProcessOptions asked;
+    asked.response_spectra = true;
+    asked.periods = periods;
+    asked.dampings = dampings;
+    const auto n = static_cast<std::int64_t>(samples);
+    if (auto why = cli::record_bounds_problem(asked, n, dt, n)) throw Refused(*why);
+}
+
+void check_smoothing(const smoothing::SmoothingWindow& window, std::span<const double> frequencies,
+                     std::span<const double> centres,
+                     std::span<const std::span<const double>> spectra) {
+    for (auto [values, what] : {std::pair{frequencies, "frequency"}, {centres, "centre"}}) {
+        for (double f : values) {
+            if (!(f > 0.0) || !std::isfinite(f)) {
+                throw Refused(std::string("smoothing: a ") + what + " of " + shortest_text(f) +
+                              " Hz; every one must be finite and above zero");
+            }
+            const double phase = std::fabs(smoothing::window_phase(window, f));
+            if (!(phase <= kLargestSinCosArgument)) {
+                throw Refused("smoothing: the window's phase would reach " + shortest_text(phase) +
+                              " at " + shortest_text(f) + " Hz, beyond " +
+                              shortest_text(kLargestSinCosArgument) +
+                              " where its sines stay exact");
+            }
+        }
+    }
+    for (std::span<const double> spectrum : spectra) {
+        for (double a : spectrum) {
+            if (!std::isfinite(a)) {
+                throw Refused("smoothing: an amplitude of " + shortest_text(a) + " is not finite");
+            }
+        }
+    }
+    const double pairs = static_cast<double>(centres.size()) *
+                         static_cast<double>(frequencies.size()) *
+                         static_cast<double>(spectra.size());
+    if (auto why =
+            cli::work_problem("smoothing: centres x bins", pairs, cli::kMostSmoothingPairs)) {
+        throw Refused(*why);
+    }
+}
+
 cli::NoiseHv noise_hv(const Components& record, const cli::SmoothingOptions& options,
                       unsigned threads) {
     // Untransformed, the state has no spectra of the whole record: with a smoothing window
     // given, its smoothed spectra come out empty, and the windows are smoothed with it.
     auto state = loaded_state(record);
+    cli::ProcessOptions asked;
+    asked.smoothing = options;
+    // Bounded as the tool bounds --smooth with --hv-windows (the smoothing window is always
+    // given here), though only the windows' spectra are smoothed.
+    const auto nf = static_cast<std::int64_t>(std::bit_ceil(static_cast<std::uint64_t>(state->nt)));
+    if (auto why = cli::record_bounds_problem(asked, state->nt, state->dt, nf)) throw Refused(*why);
     cli::RecordSmoothing smoothing;
     if (auto why = smoothing.compute(*state, options, threads)) throw Refused(*why);
     return *smoothing.noise();

@@ -16,6 +16,7 @@
 #include "cli/smoothing_files.hpp"
 #include "response/ground_motion.hpp"
 #include "response/response_spectra.hpp"
+#include "smoothing/spectral_smoothing.hpp"
 
 namespace wavespec::python {
 
@@ -55,6 +56,17 @@ std::array<response::GroundMotion, 3> measures(const Components& record);
 // H/V of ambient-noise windows as hv.csv and hv-summary.txt hold it.
 cli::NoiseHv noise_hv(const Components& record, const cli::SmoothingOptions& options,
                       unsigned threads);
+
+// The ceilings the tool holds a record's response spectra to (periods x dampings x samples).
+void check_response_work(std::size_t samples, double dt, const std::vector<double>& periods,
+                         const std::vector<double>& dampings);
+
+// Smoothing of caller's spectra: every frequency and centre finite and above zero, every
+// amplitude finite, the window's phase where its sines stay exact, centres x bins under the
+// tool's ceiling.
+void check_smoothing(const smoothing::SmoothingWindow& window, std::span<const double> frequencies,
+                     std::span<const double> centres,
+                     std::span<const std::span<const double>> spectra);
 
 // Options parsed as "wavespec process" parses its arguments (a record name is added).
 cli::ProcessOptions process_options(std::vector<std::string> arguments);

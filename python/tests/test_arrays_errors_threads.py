@@ -60,6 +60,11 @@ RECORD = np.sin(np.arange(3000) * 0.05).reshape(3, 1000)
     (lambda: wavespec.smooth([1.0, 3.0, 2.0], [1.0, 1.0, 1.0]), "frequencies must rise"),
     (lambda: wavespec.smooth([1.0, 2.0], [1.0, 1.0], b=0.0), "for --smooth: B must be from 0.01"),
     (lambda: wavespec.smooth([1.0, 2.0], [1.0, 1.0, 1.0]), "one value for each frequency"),
+    (lambda: wavespec.smooth([0.0, 1.0], [1.0, 1.0]), "a frequency of 0 Hz"),
+    (lambda: wavespec.smooth([1.0, 2.0], [1.0, np.nan]), "an amplitude of nan"),
+    (lambda: wavespec.smooth([1.0, 2e6], [1.0, 1.0], "parzen", 0.01), "phase would reach"),
+    (lambda: wavespec.response_spectra(np.zeros((3, 2**21)), DT, periods=np.geomspace(0.1, 10, 3000)),
+     "periods x dampings x samples would take 6291456000"),
     (lambda: wavespec.hv(RECORD, DT, window=6.0), "fewer than two windows"),
     (lambda: wavespec.hv(RECORD, DT, window=5.0, mean="median"), "for --hv: expected geometric"),
 ])
