@@ -141,11 +141,10 @@ std::array<response::GroundMotion, 3> measures(const Components& record) {
     auto state = loaded_state(record);
     TablesOfLongTransforms tables{*state};
     transform(*state);
-    const auto [acceleration, velocity, displacement] = cli::reconstructed(*state);
+    const auto acceleration = cli::reconstructed(*state);
     std::array<response::GroundMotion, 3> result;
     for (std::size_t c = 0; c < 3; ++c) {
-        result[c] =
-            response::ground_motion(acceleration[c], velocity[c], displacement[c], state->dt);
+        result[c] = response::ground_motion(acceleration[c], state->dt);
         const response::GroundMotion& g = result[c];
         for (double v : {g.pga, g.pgv, g.pgd, g.arias, g.d5_75, g.d5_95, g.cav}) {
             if (!std::isfinite(v)) {

@@ -39,13 +39,21 @@ std::optional<std::string> phase_problem(const SmoothingWindow& window, double l
            shortest_text(kLargestSinCosArgument) + " where its sines stay exact";
 }
 
-std::optional<std::string> response_problem(const ProcessOptions& options, double nt) {
+std::optional<std::string> response_problem(const ProcessOptions& options, double nt, double dt) {
     if (!options.response_spectra) return std::nullopt;
     double periods =
         options.periods.empty() ? kDefaultPeriodCount : static_cast<double>(options.periods.size());
     double dampings = options.dampings.empty() ? 1.0 : static_cast<double>(options.dampings.size());
-    return work_problem("--response-spectra: periods x dampings x samples", periods * dampings * nt,
-                        kMostOscillatorSteps);
+    if (auto why = work_problem("--response-spectra: periods x dampings x samples",
+                                periods * dampings * nt, kMostOscillatorSteps)) {
+        return why;
+    }
+    const std::vector<double> grid =
+        options.periods.empty()
+            ? response::log_spaced(kDefaultFirstPeriod, kDefaultLastPeriod, kDefaultPeriodCount)
+            : options.periods;
+    return response_record_problem(grid, static_cast<std::size_t>(dampings), options.oscillator, nt,
+                                   dt);
 }
 
 std::optional<std::string> smoothing_problem(const ProcessOptions& options, double nt, double dt,
@@ -79,7 +87,7 @@ std::optional<std::string> smoothing_problem(const ProcessOptions& options, doub
 
 std::optional<std::string> record_bounds_problem(const ProcessOptions& options, std::int64_t nt,
                                                  double dt, std::int64_t nf) {
-    if (auto why = response_problem(options, static_cast<double>(nt))) return why;
+    if (auto why = response_problem(options, static_cast<double>(nt), dt)) return why;
     return smoothing_problem(options, static_cast<double>(nt), dt, static_cast<double>(nf));
 }
 

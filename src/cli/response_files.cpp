@@ -20,9 +20,9 @@
 
 namespace wavespec::cli {
 
-// Each on a fresh copy of the filtered spectra, in a run state sized to the record (a long
-// record of the full layout passes the fixed capacity).
-std::array<std::array<std::vector<double>, 3>, 3> reconstructed(const RunState& state) {
+// On a copy of the filtered spectra, in a run state sized to the record (a long record of the
+// full layout passes the fixed capacity).
+std::array<std::vector<double>, 3> reconstructed(const RunState& state) {
     auto work = std::make_unique<RunState>(static_cast<std::size_t>(state.nt));
     work->nt = state.nt;
     work->dt = state.dt;
@@ -35,19 +35,14 @@ std::array<std::array<std::vector<double>, 3>, 3> reconstructed(const RunState& 
     const auto nf = static_cast<std::ptrdiff_t>(state.nf);
     const auto nt = static_cast<std::ptrdiff_t>(state.nt);
     RecordLayer layer({.set_binary_mode = false}, RecordLayer::FailureMode::throw_failure);
-    std::array<std::array<std::vector<double>, 3>, 3> series;
-    for (std::int32_t operation = 0; operation < 3; ++operation) {
-        std::copy(state.fx1.begin(), state.fx1.begin() + nf, work->fx1.begin());
-        std::copy(state.fx2.begin(), state.fx2.begin() + nf, work->fx2.begin());
-        std::copy(state.fx3.begin(), state.fx3.begin() + nf, work->fx3.begin());
-        work->nit = operation;
-        apply_operation(*work);
-        reconstruct_series(layer, *work, RunFileNames{}, false);
-        series[operation] = {std::vector<double>(work->x1.begin(), work->x1.begin() + nt),
-                             std::vector<double>(work->x2.begin(), work->x2.begin() + nt),
-                             std::vector<double>(work->x3.begin(), work->x3.begin() + nt)};
-    }
-    return series;
+    std::copy(state.fx1.begin(), state.fx1.begin() + nf, work->fx1.begin());
+    std::copy(state.fx2.begin(), state.fx2.begin() + nf, work->fx2.begin());
+    std::copy(state.fx3.begin(), state.fx3.begin() + nf, work->fx3.begin());
+    work->nit = 0;
+    reconstruct_series(layer, *work, RunFileNames{}, false);
+    return {std::vector<double>(work->x1.begin(), work->x1.begin() + nt),
+            std::vector<double>(work->x2.begin(), work->x2.begin() + nt),
+            std::vector<double>(work->x3.begin(), work->x3.begin() + nt)};
 }
 
 namespace {
@@ -67,14 +62,12 @@ void add_number(std::string& out, double value) {
 // so that the Linux and Windows builds write the same bytes.
 constexpr const char* kEndOfLine = "\n";
 
-std::string measures_table(const std::array<Series, 3>& series, double dt,
+std::string measures_table(const Series& acceleration, double dt,
                            const std::array<std::string, 3>& names) {
-    const auto& [acceleration, velocity, displacement] = series;
     std::string measures =
         std::string("component,PGA,PGV,PGD,Arias(m/s),D5-75(s),D5-95(s),CAV") + kEndOfLine;
     for (std::size_t c = 0; c < 3; ++c) {
-        response::GroundMotion g =
-            response::ground_motion(acceleration[c], velocity[c], displacement[c], dt);
+        response::GroundMotion g = response::ground_motion(acceleration[c], dt);
         measures += csv_field(names[c]);
         for (double v : {g.pga, g.pgv, g.pgd, g.arias, g.d5_75, g.d5_95, g.cav}) {
             add_number(measures, v);
@@ -173,12 +166,12 @@ std::vector<std::string> response_file_names(const ProcessOptions& options) {
 std::optional<std::string> write_response_files(StagedFiles& staged, const RunState& state,
                                                 const ProcessOptions& options,
                                                 const std::string& record) {
-    const std::array<Series, 3> series = reconstructed(state);
+    const Series acceleration = reconstructed(state);
     const std::array<std::string, 3> names = {trimmed(state.head[1]), trimmed(state.head[2]),
                                               trimmed(state.head[3])};
     // A series that is not finite (overflow on the way) shows in its peaks: the record fails
     // here, before the oscillators are run on it.
-    const std::string measures = measures_table(series, state.dt, names);
+    const std::string measures = measures_table(acceleration, state.dt, names);
     if (auto why = non_finite_field("measures.csv", measures)) return why;
     const std::vector<double> periods =
         options.periods.empty()
@@ -189,7 +182,6 @@ std::optional<std::string> write_response_files(StagedFiles& staged, const RunSt
     // The processors the batch leaves idle (records fewer than jobs) share the oscillators.
     const std::size_t records = std::max<std::size_t>(options.records.size(), 1);
     const auto threads = static_cast<unsigned>(std::max<std::size_t>(options.jobs / records, 1));
-    const auto& acceleration = series[0];
     const response::ResponseSpectra spectra =
         response::response_spectra({acceleration[0], acceleration[1], acceleration[2]}, state.dt,
                                    periods, dampings, threads, options.oscillator);

@@ -18,10 +18,10 @@ namespace wavespec::cli {
 // The files --response-spectra adds under these options.
 std::vector<std::string> response_file_names(const ProcessOptions& options);
 
-// The three components over the record's length as the output file would hold them with
-// operations 0 (none), 1 (integrate) and 2 (integrate twice) and no window: the tool's own
-// operation and inverse transforms of the spectra the state holds.
-std::array<std::array<std::vector<double>, 3>, 3> reconstructed(const RunState& state);
+// The three components over the record's length as the output file would hold them without
+// integration or differentiation and without a window: the tool's own inverse transforms of
+// the spectra the state holds.
+std::array<std::vector<double>, 3> reconstructed(const RunState& state);
 
 // Stages the files; why not, if one could not be written.
 std::optional<std::string> write_response_files(StagedFiles& staged, const RunState& state,

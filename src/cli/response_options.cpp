@@ -47,6 +47,25 @@ std::vector<double> parse_dampings(std::string_view, std::string_view text) {
     return parse_list_in_range(value_range("damping", "damping"), text, kMostDampings, true);
 }
 
+std::optional<std::string> response_record_problem(std::span<const double> periods,
+                                                   std::size_t dampings,
+                                                   response::Convention convention, double nt,
+                                                   double dt) {
+    double steps = 0.0;
+    for (double period : periods) {
+        if (period < dt / 1000.0) {
+            return "--periods: period " + shortest_text(period) +
+                   " s is below a thousandth of the record's sampling interval " +
+                   shortest_text(dt) + " s";
+        }
+        if (convention == response::Convention::piecewise_linear) {
+            steps += static_cast<double>(response::substeps_per_sample(dt, period));
+        }
+    }
+    return work_problem("--oscillator=piecewise-linear: substeps x dampings x samples",
+                        steps * static_cast<double>(dampings) * nt, kMostOscillatorSteps);
+}
+
 response::Convention parse_oscillator(std::string_view option, std::string_view text) {
     if (text == "band-limited") return response::Convention::band_limited;
     if (text == "piecewise-linear") return response::Convention::piecewise_linear;

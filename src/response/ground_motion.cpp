@@ -1,5 +1,6 @@
 #include "response/ground_motion.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 #include <vector>
@@ -9,6 +10,7 @@
 namespace wavespec::response {
 namespace {
 
+// The largest magnitude; NaN when a value is NaN.
 double peak(std::span<const double> series) {
     double most = 0.0;
     for (double x : series) {
@@ -16,6 +18,19 @@ double peak(std::span<const double> series) {
         most = std::max(most, std::fabs(x));
     }
     return most;
+}
+
+// The peaks of velocity and displacement integrated from rest by the trapezoid rule.
+void integrated_peaks(std::span<const double> a, double dt, GroundMotion& g) {
+    double v = 0.0, d = 0.0;
+    for (std::size_t i = 1; i < a.size(); ++i) {
+        const double next = v + 0.5 * dt * (a[i - 1] + a[i]);
+        d += 0.5 * dt * (v + next);
+        v = next;
+        // Once NaN, v and d stay NaN, and so do their peaks.
+        if (!(std::fabs(v) <= g.pgv)) g.pgv = std::fabs(v);
+        if (!(std::fabs(d) <= g.pgd)) g.pgd = std::fabs(d);
+    }
 }
 
 // The first time at which the running integral reaches the level, linear between samples.
@@ -32,12 +47,10 @@ double time_reaching(const std::vector<double>& running, double level, double dt
 
 }  // namespace
 
-GroundMotion ground_motion(std::span<const double> a, std::span<const double> velocity,
-                           std::span<const double> displacement, double dt) {
+GroundMotion ground_motion(std::span<const double> a, double dt) {
     GroundMotion g;
     g.pga = peak(a);
-    g.pgv = peak(velocity);
-    g.pgd = peak(displacement);
+    integrated_peaks(a, dt, g);
     if (a.empty()) return g;
     std::vector<double> running(a.size(), 0.0);  // integral of a^2 dt, trapezoids
     double cav = 0.0;

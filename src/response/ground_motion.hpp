@@ -10,18 +10,19 @@ inline constexpr double kGravity = 9.80665;  // m/s^2
 
 struct GroundMotion {
     double pga = 0.0;    // max |a|
-    double pgv = 0.0;    // max |v| of the given velocity
-    double pgd = 0.0;    // max |d| of the given displacement
+    double pgv = 0.0;    // max |v|, v integrated from rest
+    double pgd = 0.0;    // max |d|, d integrated from rest
     double arias = 0.0;  // pi/(2g) * integral of a^2 dt, m/s (a taken in cm/s^2)
     double d5_75 = 0.0;  // s, between 5 % and 75 % of the Arias intensity
     double d5_95 = 0.0;  // s, between 5 % and 95 %
     double cav = 0.0;    // integral of |a| dt, in the record's unit times s
 };
 
-// acceleration at interval dt; velocity and displacement as the tool integrates them (any
-// length, their peaks only). Integrals by the trapezoid rule on the samples; the durations
-// interpolate the running Arias integral linearly between samples.
-GroundMotion ground_motion(std::span<const double> acceleration, std::span<const double> velocity,
-                           std::span<const double> displacement, double dt);
+// acceleration at interval dt. Integrals by the trapezoid rule on the samples, in the time
+// domain: velocity and displacement from zero at the first sample, as the processing packages
+// and the databases integrate (the run's own frequency-domain integration keeps the mean and
+// is for its output file only); the durations interpolate the running Arias integral linearly
+// between samples. A NaN sample makes the peaks NaN.
+GroundMotion ground_motion(std::span<const double> acceleration, double dt);
 
 }  // namespace wavespec::response

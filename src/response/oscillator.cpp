@@ -73,6 +73,13 @@ StepCoefficients step_coefficients(Oscillator o, double h) {
     return c;
 }
 
+bool finite(const StepCoefficients& c) {
+    for (double v : {c.uu, c.uv, c.ua0, c.ua1, c.vu, c.vv, c.va0, c.va1}) {
+        if (!std::isfinite(v)) return false;
+    }
+    return true;
+}
+
 Transfer squared_transfer(Oscillator o, double w_in) {
     double u = 1.0 / denominator(o, w_in);
     double k = 2.0 * o.zeta * o.omega;

@@ -18,6 +18,8 @@ struct StepCoefficients {
     double vu, vv, va0, va1;
 };
 StepCoefficients step_coefficients(Oscillator oscillator, double h);
+// Whether every coefficient is finite (an extreme w h may overflow them).
+bool finite(const StepCoefficients& c);
 
 // Squared magnitudes of the transfer functions from the input a to the relative displacement
 // u, the relative velocity u' and the absolute acceleration -(2 zeta w u' + w^2 u), at angular

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <numbers>
 
 #include "spectral/portable_math.hpp"
@@ -159,6 +160,9 @@ bool RotatedPeaks::Outline::well_inside(double x, double y, Stray stray, int fro
 }
 
 bool RotatedPeaks::may_leave(double x_most, double y_most, double sum_most, Stray stray) {
+    if (!std::isfinite(x_most) || !std::isfinite(y_most) || !std::isfinite(sum_most)) {
+        return true;  // its knots are to be noted
+    }
     stray = {std::max(0.0, stray.x - negligible_), std::max(0.0, stray.y - negligible_)};
     if (x_most * x_most + y_most * y_most <= inner_radius_squared(stray)) return false;
     if (!outlined_) return true;
@@ -333,6 +337,10 @@ bool RotatedPeaks::widen(double x, double y, int near) {
 }
 
 void RotatedPeaks::take_knot(double x, double y) {
+    if (!std::isfinite(x) || !std::isfinite(y)) {
+        non_finite_ = true;
+        return;
+    }
     if (outlined_) {
         // The knot was just tested (may_shape): the edge it faces is edge_. The hull being its
         // own mirror image, the mirrored knot faces the edge half way round.
@@ -450,6 +458,13 @@ void RotatedPeaks::measure_inner_radius() {
 }
 
 void RotatedPeaks::take_arc(const PathArc& arc) {
+    for (double v : {arc.x0, arc.y0, arc.dx0, arc.dy0, arc.x1, arc.y1, arc.dx1, arc.dy1, arc.h,
+                     arc.stray.x, arc.stray.y}) {
+        if (!std::isfinite(v)) {
+            non_finite_ = true;
+            return;
+        }
+    }
     arcs_.push_back(arc);
     if (arcs_.size() >= next_sweep_) {
         drop_settled_arcs();
@@ -464,6 +479,11 @@ void RotatedPeaks::drop_settled_arcs() {
 }
 
 std::array<double, kAngles> RotatedPeaks::peaks() {
+    if (non_finite_) {
+        std::array<double, kAngles> undefined;
+        undefined.fill(std::numeric_limits<double>::quiet_NaN());
+        return undefined;
+    }
     drop_settled_arcs();
     const auto& cs = angles().cos;
     const auto& sn = angles().sin;

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <vector>
 
 namespace wavespec::response {
@@ -33,18 +34,20 @@ struct PathArc {
     Stray stray;
 };
 
-// The peak over time of x cos(theta) + y sin(theta) for every angle. Every knot taken lies
-// inside the convex hull of the knots taken before it and their mirror images (the peaks are
-// those of |x cos + y sin|, so the path counts with its mirror image); a knot inside the hull by
-// more than the path can stray from its knots cannot shape any peak and is passed over after a
-// few operations (the hull's edge it faces is followed from knot to knot). The others widen
-// the hull, and their arcs are kept; the peaks come at the end from the hull's vertices and the
-// arcs.
+// The peak over time of x cos(theta) + y sin(theta) for every angle. The knots taken are held
+// by their convex hull together with their mirror images (the peaks are those of
+// |x cos + y sin|, so the path counts with its mirror image). A knot inside the hull by more
+// than the path can stray from its knots cannot shape any peak and is passed over after a few
+// operations (the hull's edge it faces is followed from knot to knot); the others widen the
+// hull, and their arcs are kept. The peaks come at the end from the hull's vertices and the
+// arcs. A knot or arc that is not finite makes every peak NaN: it is noted, never added to the
+// hull, whose comparisons would otherwise all fail.
 class RotatedPeaks {
   public:
     // Whether the knot, with the path near it straying as much, may reach beyond the hull of
     // the knots taken so far (a stray below the negligible counts as none).
     bool may_shape(double x, double y, Stray stray) {
+        if (!std::isfinite(x) || !std::isfinite(y)) return true;  // to be noted by take_knot
         stray = {std::max(0.0, stray.x - negligible_), std::max(0.0, stray.y - negligible_)};
         if (x * x + y * y <= inner_radius_squared(stray)) return false;
         if (!outlined_) return !on_the_line(x, y, stray);
@@ -111,6 +114,8 @@ class RotatedPeaks {
     bool on_the_line(double x, double y, Stray stray) const;
     bool near_the_line(double x, double y) const;
 
+    // A knot or an arc that was not finite was taken.
+    bool non_finite_ = false;
     // The least distance from the centre to the hull's edges (0 before it is outlined).
     double inner_radius_ = 0.0;
     // What no peak needs: kNegligible of the hull's farthest knot. Without it a path thinner

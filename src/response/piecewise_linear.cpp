@@ -37,6 +37,7 @@ void PiecewiseLinearRun::resample(std::size_t first, int count, int substeps) {
 OscillatorOutcome PiecewiseLinearRun::outcome(Oscillator o, double dt, int substeps) {
     const double h = dt / substeps;
     const Stepper stepper{step_coefficients(o, h), 2.0 * o.zeta * o.omega, o.omega * o.omega};
+    if (!finite(stepper.k)) return undefined_outcome();
     fractions_.resize(static_cast<std::size_t>(substeps));
     for (int j = 0; j < substeps; ++j) fractions_[j] = static_cast<double>(j) / substeps;
     knots_.resize((kChunk + 1) * kLanes);
@@ -63,6 +64,14 @@ OscillatorOutcome PiecewiseLinearRun::outcome(Oscillator o, double dt, int subst
                 // The hull leaves out knots barely beyond it; a point arc keeps each exactly.
                 rotated[q].take_arc({v[0], v[1], 0.0, 0.0, v[0], v[1], 0.0, 0.0, h, Stray{}});
             }
+        }
+    }
+    // A value that overflowed leaves the state NaN or infinite for good (the maxima above pass
+    // over NaN).
+    for (double v : state) {
+        if (!std::isfinite(v)) {
+            for (int q = 0; q < kQuantities; ++q) storage_[q] = rotated[q].take_storage();
+            return undefined_outcome();
         }
     }
     std::array<Peaks, 3> components;

@@ -106,6 +106,7 @@ class OscillatorRun {
     OscillatorRun(Oscillator o, double h, int stretch, std::optional<HorizontalLine> line)
         : o_(o), stretch_(stretch), line_(line) {
         stepper_ = {step_coefficients(o, h), 2.0 * o.zeta * o.omega, o.omega * o.omega};
+        finite_ = finite(stepper_.k);
     }
 
     // Steps over count knot intervals of c (count + 1 knots, the first the current one, count
@@ -144,6 +145,7 @@ class OscillatorRun {
         double damped = o_.omega * std::sqrt(1.0 - o_.zeta * o_.zeta);
         double step = 2.0 * std::numbers::pi / damped / 32.0;
         stepper_.k = step_coefficients(o_, step);
+        finite_ = finite_ && finite(stepper_.k);
         const double zeros[(kTailSteps + 1) * kLanes] = {}, none[kLanes] = {};
         for (int done = 0; done < kTailSteps; done += stretch_) {
             advance(zeros, std::min(stretch_, kTailSteps - done), step, none, none);
@@ -160,6 +162,12 @@ class OscillatorRun {
     }
 
     OscillatorOutcome outcome() {
+        // A value that overflowed leaves the state NaN or infinite for good (the maxima pass
+        // over NaN), as does a step coefficient that is not finite.
+        if (!finite_) return undefined_outcome();
+        for (double v : state_) {
+            if (!std::isfinite(v)) return undefined_outcome();
+        }
         std::array<Peaks, 3> components;
         for (int c = 0; c < 3; ++c) components[c] = {best_[0][c], best_[1][c], best_[2][c]};
         std::array<std::array<double, kAngles>, kQuantities> rotated;
@@ -277,6 +285,7 @@ class OscillatorRun {
     int stretch_;  // knots tested as a whole (and tail steps taken at once)
     std::optional<HorizontalLine> line_;
     Stepper stepper_;
+    bool finite_ = true;  // every step coefficient so far
     alignas(32) double state_[2 * kLanes] = {};
     alignas(32) double largest_[5 * kLanes] = {};
     alignas(32) double out_[(kChunk + 1) * kKnotValues];

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace wavespec::response {
 
@@ -51,6 +52,15 @@ OscillatorOutcome summarise(const std::array<Peaks, 3>& components,
     }
     for (int i = 0; i < 3; ++i) o.peaks.rotd[i] = {r[0][i], r[1][i], r[2][i]};
     o.peaks.gmrot[0] = {gm[0][0], gm[1][0], gm[2][0]};
+    return o;
+}
+
+OscillatorOutcome undefined_outcome() {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    OscillatorOutcome o;
+    for (auto* group : {&o.peaks.component, &o.peaks.rotd}) group->fill({nan, nan, nan});
+    o.peaks.gmrot.fill({nan, nan, nan});
+    for (GeometricMeans& m : o.means) m.fill(nan);
     return o;
 }
 

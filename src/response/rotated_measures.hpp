@@ -39,6 +39,10 @@ struct OscillatorOutcome {
 // From the components' peaks and the rotated peaks of Sd, Sv and Sa.
 OscillatorOutcome summarise(const std::array<Peaks, 3>& components,
                             const std::array<std::array<double, kAngles>, 3>& rotated);
+// The outcome of an oscillator whose state or step did not stay finite: every value NaN, for the
+// caller to refuse.
+OscillatorOutcome undefined_outcome();
+
 // GMRotI50 of every damping: the angle from the Sd means of all its periods, then GM at that
 // angle for Sd, Sv and Sa. means[d][p] as spectra.values[d][p].
 void settle_gmroti(ResponseSpectra& spectra,

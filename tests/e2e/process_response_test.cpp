@@ -255,6 +255,53 @@ TEST(ProcessResponse, OptionErrorsExitWithTwoAndTouchNothing) {
     }
 }
 
+// A record whose responses or integrals cannot be finite, or whose sampling the periods do not
+// suit, fails alone with one line naming it, in both conventions, and leaves no file.
+TEST(ProcessResponse, RecordsThatCannotBeComputedFailAlone) {
+    std::string huge = "time,NS,EW,UD\n", infinite = "time,NS,EW,UD\n";
+    for (int i = 0; i < 500; ++i) {
+        const double s = std::sin(i * 2.9), c = std::cos(i * 2.9);
+        huge += std::to_string(i * 0.01) + "," + std::to_string(s) + "e306," + std::to_string(c) +
+                "e306,1\n";
+        infinite += std::to_string(i * 0.01) + "," + (i == 250 ? "1e400" : std::to_string(s)) +
+                    "," + std::to_string(c) + ",1\n";
+    }
+    struct Case {
+        std::string record;
+        std::vector<std::string> options;
+        std::string why;
+    };
+    const std::vector<Case> cases = {
+        {huge, {}, "is not finite"},
+        {infinite, {"--periods=1"}, "finite"},
+        {smooth_record(500), {"--periods=0.1,9e-6"}, "below a thousandth"},
+        {smooth_record(500), {"--periods=1e-5:1.1e-5:1000"}, "piecewise-linear"},
+    };
+    for (const Case& c : cases) {
+        for (const char* oscillator : {"band-limited", "piecewise-linear"}) {
+            if (c.why == "piecewise-linear" && oscillator[0] == 'b') continue;
+            SCOPED_TRACE(c.why + " " + oscillator);
+            ScratchDir dir;
+            write_file(dir / "r.csv", c.record);
+            std::vector<std::string> args = {"process",
+                                             "-q",
+                                             "--layout=full",
+                                             "--response-spectra",
+                                             std::string("--oscillator=") + oscillator,
+                                             "-C",
+                                             "out"};
+            args.insert(args.end(), c.options.begin(), c.options.end());
+            args.push_back("r.csv");
+            ToolRun run = run_tool_with(dir.path(), args);
+            EXPECT_EQ(run.exit_status, 1);
+            std::vector<std::string> err = split_lines(run.err);
+            ASSERT_EQ(err.size(), 1u) << run.err;
+            EXPECT_TRUE(holds(err[0], "r.csv") && holds(err[0], c.why)) << err[0];
+            EXPECT_TRUE(!fs::exists(dir / "out") || fs::is_empty(dir / "out"));
+        }
+    }
+}
+
 TEST(ProcessResponse, PictureFromProcessAndFromPlot) {
     ScratchDir dir;
     // A component name with a comma and a quote is quoted in the files and read back whole.
