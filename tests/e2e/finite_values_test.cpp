@@ -41,15 +41,21 @@ struct FiniteCase {
 
 TEST(FiniteValues, ARecordThatWouldWriteNanOrInfFailsAloneAndLeavesNoFile) {
     const FiniteCase cases[] = {
-        // Finite samples whose integration overflows: PGV was written as 0.
+        // Finite samples at an interval no period suits (PGV was once written as 0): the
+        // record fails before its measures are computed.
         {random_record(200, 1e300),
          {"--response-spectra", "--integrate"},
          1,
-         "measures.csv: PGV on line 2 is not finite"},
+         "is below a thousandth of the record's sampling interval"},
         {random_record(200, 1e300),
          {"--layout=full", "--response-spectra"},
          1,
-         "measures.csv: PGV on line 2 is not finite"},
+         "is below a thousandth of the record's sampling interval"},
+        // Finite samples whose squares overflow.
+        {random_record(200, 0.01, 3, "1e300"),
+         {"--layout=full", "--response-spectra"},
+         1,
+         "measures.csv: Arias(m/s) on line 3 is not finite"},
         {random_record(200, 1e300),
          {"--layout=full", "--integrate"},
          1,
