@@ -5,6 +5,8 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <numbers>
 #include <optional>
@@ -131,7 +133,7 @@ py::tuple response_spectra(const Array& data, double dt, const Array& periods_in
     {
         py::gil_scoped_release unlocked;
         python::check_record(record);
-        python::check_response_work(record.series[0].size(), dt, periods, dampings);
+        python::check_response_work(record.series[0].size(), dt, periods, dampings, convention);
         const response::ResponseSpectra spectra = response::response_spectra(
             record.series, dt, periods, dampings, std::max(threads, 1u), convention);
         gmroti_angles = spectra.gmroti_angles;
@@ -151,6 +153,15 @@ py::tuple response_spectra(const Array& data, double dt, const Array& periods_in
                     target[3][at] = omega * v.displacement;
                     target[4][at] = omega * omega * v.displacement;
                 }
+            }
+        }
+        // As the tool fails a record whose response is not finite.
+        for (std::size_t i = 0; i < 5; ++i) {
+            if (const double* bad = std::find_if_not(target[i], target[i] + at,
+                                                     [](double x) { return std::isfinite(x); });
+                bad != target[i] + at) {
+                throw python::Refused("response spectra: a value is not finite (" +
+                                      shortest_text(*bad) + ")");
             }
         }
     }

@@ -138,13 +138,10 @@ std::array<std::vector<double>, 3> processed(const Components& record,
 }
 
 std::array<response::GroundMotion, 3> measures(const Components& record) {
-    auto state = loaded_state(record);
-    TablesOfLongTransforms tables{*state};
-    transform(*state);
-    const auto acceleration = cli::reconstructed(*state);
+    check_record(record);
     std::array<response::GroundMotion, 3> result;
     for (std::size_t c = 0; c < 3; ++c) {
-        result[c] = response::ground_motion(acceleration[c], state->dt);
+        result[c] = response::ground_motion(record.series[c], record.dt);
         const response::GroundMotion& g = result[c];
         for (double v : {g.pga, g.pgv, g.pgd, g.arias, g.d5_75, g.d5_95, g.cav}) {
             if (!std::isfinite(v)) {
@@ -157,9 +154,10 @@ std::array<response::GroundMotion, 3> measures(const Components& record) {
 }
 
 void check_response_work(std::size_t samples, double dt, const std::vector<double>& periods,
-                         const std::vector<double>& dampings) {
+                         const std::vector<double>& dampings, response::Convention oscillator) {
     cli::ProcessOptions asked;
     asked.response_spectra = true;
+    asked.oscillator = oscillator;
     asked.periods = periods;
     asked.dampings = dampings;
     const auto n = static_cast<std::int64_t>(samples);

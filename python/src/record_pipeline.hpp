@@ -49,17 +49,18 @@ Fourier fourier(const Components& record);
 std::array<std::vector<double>, 3> processed(const Components& record,
                                              const cli::ProcessOptions& options);
 
-// Measures as measures.csv holds them: velocity and displacement by the tool's integration of
-// the record's spectra, without band-pass.
+// Measures of the series as given, as measures.csv holds them for the series of the waveform
+// file.
 std::array<response::GroundMotion, 3> measures(const Components& record);
 
 // H/V of ambient-noise windows as hv.csv and hv-summary.txt hold it.
 cli::NoiseHv noise_hv(const Components& record, const cli::SmoothingOptions& options,
                       unsigned threads);
 
-// The ceilings the tool holds a record's response spectra to (periods x dampings x samples).
+// The bounds the tool holds a record's response spectra to: periods x dampings x samples under
+// its ceiling, periods the sampling interval suits.
 void check_response_work(std::size_t samples, double dt, const std::vector<double>& periods,
-                         const std::vector<double>& dampings);
+                         const std::vector<double>& dampings, response::Convention oscillator);
 
 // Smoothing of caller's spectra: every frequency and centre finite and above zero, every
 // amplitude finite, the window's phase where its sines stay exact, centres x bins under the

@@ -53,6 +53,7 @@ RECORD = np.sin(np.arange(3000) * 0.05).reshape(3, 1000)
     (lambda: wavespec.fourier(RECORD[:2], DT), "shaped (3, n)"),
     (lambda: wavespec.response_spectra(RECORD, DT, damping=1.0), "--damping"),
     (lambda: wavespec.response_spectra(RECORD, DT, periods=[0.1, -1.0]), "--periods"),
+    (lambda: wavespec.response_spectra(RECORD, DT, periods=[1e-6]), "below a thousandth of the record's sampling interval"),
     (lambda: wavespec.response_spectra(RECORD, float("nan")), "no usable sampling interval"),
     (lambda: wavespec.response_spectra(np.where(np.arange(1000) == 32, np.inf, RECORD), DT),
      "component 1 (1): the sample at 0.32 s (sample 33) is not finite (inf)"),

@@ -257,12 +257,13 @@ _MEASURES = ("PGA", "PGV", "PGD", "Arias", "D5-75", "D5-95", "CAV")
 
 
 def measures(acc: ArrayLike, dt: float, units: str = "gal") -> dict:
-    """Ground-motion measures of an acceleration record, as measures.csv holds them.
+    """Ground-motion measures of an acceleration record, as measures.csv holds them for the
+    series of the waveform file.
 
     Returns {component index: {measure: value}} for each component: PGA = max|a|, PGV and PGD
-    the peaks of the velocity and displacement that the tool's integration of the spectra
-    gives (the record's unit times s and s^2), Arias = pi/(2g) integral a^2 dt in m/s, D5-75
-    and D5-95 in s between those fractions of the Arias intensity, CAV = integral |a| dt.
+    the peaks of velocity and displacement integrated from rest by the trapezoid rule (the
+    record's unit times s and s^2), Arias = pi/(2g) integral a^2 dt in m/s, D5-75 and D5-95 in
+    s between those fractions of the Arias intensity, CAV = integral |a| dt.
     units: "gal" (cm/s/s) or "m/s/s"; it changes only how Arias is scaled to m/s.
     """
     if units not in ("gal", "m/s/s"):
