@@ -15,8 +15,15 @@ constexpr int kWidth = 900, kHeight = 600;
 constexpr double kLeft = 80, kRight = 880, kTop = 62, kBottom = 540;
 constexpr int kAccelerationDecades = 6;
 constexpr std::string_view kRotdColour = "#222222";
-// Line styles of the first, second, ... damping.
+// Line styles of the first, second, ... damping; after these, a dash one unit longer for each
+// further damping, then a dot, so that no two dampings share a style.
 constexpr std::array<std::string_view, 4> kDashes = {"", "7,4", "2,3", "9,3,2,3"};
+std::string dash_of(std::size_t damping) {
+    if (damping < kDashes.size()) return std::string(kDashes[damping]);
+    return std::to_string(damping) + ",3,1,3";
+}
+// Dampings named in the legend; more are summed up in one line.
+constexpr std::size_t kLegendDampings = 12;
 
 std::string_view colour_of(std::size_t curve) {
     return curve < 3 ? kComponentColour[curve] : kRotdColour;
@@ -32,19 +39,23 @@ void draw_axes(std::string& out, const Scale& x, const Scale& y, Decades fx, Dec
     for (const Tick& t : decade_ticks(fx)) {
         double px = x.pixel(t.value);
         bool major = !t.label.empty();
-        append_line(out, px, kTop, px, kBottom, major ? "stroke=\"#d8d8d8\"" : "stroke=\"#f0f0f0\"");
+        append_line(out, px, kTop, px, kBottom,
+                    major ? "stroke=\"#d8d8d8\"" : "stroke=\"#f0f0f0\"");
         append_line(out, px, kBottom, px, kBottom + (major ? 6 : 3), "stroke=\"#333333\"");
         if (major) append_text(out, px, kBottom + 20, "middle", t.label);
     }
     for (const Tick& t : decade_ticks(fy)) {
         double py = y.pixel(t.value);
         bool major = !t.label.empty();
-        append_line(out, kLeft, py, kRight, py, major ? "stroke=\"#d8d8d8\"" : "stroke=\"#f0f0f0\"");
+        append_line(out, kLeft, py, kRight, py,
+                    major ? "stroke=\"#d8d8d8\"" : "stroke=\"#f0f0f0\"");
         append_line(out, kLeft - (major ? 6 : 3), py, kLeft, py, "stroke=\"#333333\"");
         if (major) append_text(out, kLeft - 9, py + 4, "end", t.label);
     }
-    out += "<rect x=\"80\" y=\"62\" width=\"800\" height=\"478\" fill=\"none\" stroke=\"#333333\"/>\n";
-    append_text(out, (kLeft + kRight) / 2, kBottom + 44, "middle", "period (s)", "font-size=\"13\"");
+    out +=
+        "<rect x=\"80\" y=\"62\" width=\"800\" height=\"478\" fill=\"none\" stroke=\"#333333\"/>\n";
+    append_text(out, (kLeft + kRight) / 2, kBottom + 44, "middle", "period (s)",
+                "font-size=\"13\"");
     append_text(out, 0, 0, "middle", "pseudo-spectral acceleration PSA (the record's unit)",
                 "font-size=\"13\" transform=\"translate(22,301) rotate(-90)\"");
 }
@@ -52,10 +63,11 @@ void draw_axes(std::string& out, const Scale& x, const Scale& y, Decades fx, Dec
 void draw_legend(std::string& out, const ResponsePicture& p) {
     std::size_t longest = 0;
     for (const auto& n : p.names) longest = std::max(longest, n.size());
-    std::size_t styles = p.dampings.size() > 1 ? std::min(p.dampings.size(), kDashes.size()) : 0;
+    const bool more = p.dampings.size() > kLegendDampings;
+    std::size_t styles = p.dampings.size() > 1 ? std::min(p.dampings.size(), kLegendDampings) : 0;
     double width = std::max(46 + 7.0 * static_cast<double>(std::min<std::size_t>(longest, 20)),
                             styles > 0 ? 150.0 : 0.0);
-    double height = 16 + 20.0 * static_cast<double>(kResponseCurves + styles);
+    double height = 16 + 20.0 * static_cast<double>(kResponseCurves + styles + (more ? 1 : 0));
     double left = kRight - 10 - width, top = kTop + 10;
     append_rect(out, left, top, width, height, "fill=\"white\" stroke=\"#999999\"");
     for (std::size_t c = 0; c < kResponseCurves; ++c) {
@@ -66,9 +78,14 @@ void draw_legend(std::string& out, const ResponsePicture& p) {
     for (std::size_t d = 0; d < styles; ++d) {
         double y = top + 16 + 20.0 * static_cast<double>(kResponseCurves + d);
         std::string style = "stroke=\"#555555\" stroke-width=\"1.6\"";
-        if (!kDashes[d].empty()) style += " stroke-dasharray=\"" + std::string(kDashes[d]) + "\"";
+        if (d > 0) style += " stroke-dasharray=\"" + dash_of(d) + "\"";
         append_line(out, left + 8, y, left + 32, y, style);
         append_text(out, left + 38, y + 4, "start", damping_label(p.dampings[d]));
+    }
+    if (more) {
+        double y = top + 16 + 20.0 * static_cast<double>(kResponseCurves + styles);
+        append_text(out, left + 38, y + 4, "start",
+                    "and " + std::to_string(p.dampings.size() - styles) + " more dampings");
     }
 }
 
@@ -117,7 +134,7 @@ std::string response_svg(const ResponsePicture& p) {
             out += "<path stroke=\"";
             out += colour_of(c);
             out += '"';
-            std::string_view dash = kDashes[d % kDashes.size()];
+            const std::string dash = dash_of(d);
             if (!dash.empty()) {
                 out += " stroke-dasharray=\"";
                 out += dash;

@@ -11,9 +11,6 @@
 #include <optional>
 #include <thread>
 
-#ifdef __linux__
-#include <sys/mman.h>
-#endif
 
 #include "response/band_limited.hpp"
 #include "response/lane_step.hpp"
@@ -22,6 +19,7 @@
 #include "response/piecewise_linear.hpp"
 #include "response/rotated_measures.hpp"
 #include "spectral/portable_math.hpp"
+#include "support/large_buffer.hpp"
 
 namespace wavespec::response {
 namespace {
@@ -67,38 +65,6 @@ InputBounds input_bounds(std::span<const double> c, std::size_t knots, double h,
     }
     return b;
 }
-
-// The knots of the densest spacing: tens of megabytes for a long record, each page first
-// touched when the knots are placed. On Linux the buffer asks for huge pages: one page fault
-// per 2 MiB instead of one per 4 KiB, which on a virtual machine is most of the cost of
-// filling it, and which two threads filling it at once would otherwise queue for.
-class KnotBuffer {
-  public:
-    explicit KnotBuffer(std::size_t values) {
-        std::size_t bytes = std::max<std::size_t>(values, 1) * sizeof(double);
-#ifdef __linux__
-        constexpr std::size_t kHugePage = std::size_t{1} << 21;
-        if (bytes >= kHugePage) {
-            bytes = (bytes + kHugePage - 1) / kHugePage * kHugePage;
-            data_ = static_cast<double*>(std::aligned_alloc(kHugePage, bytes));
-            if (data_ != nullptr) madvise(data_, bytes, MADV_HUGEPAGE);  // a hint only
-        }
-#endif
-        if (data_ == nullptr) data_ = static_cast<double*>(std::malloc(bytes));
-        if (data_ == nullptr) throw std::bad_alloc();
-    }
-    KnotBuffer(const KnotBuffer&) = delete;
-    KnotBuffer& operator=(const KnotBuffer&) = delete;
-    ~KnotBuffer() {
-        std::free(data_);
-    }
-    double* get() const {
-        return data_;
-    }
-
-  private:
-    double* data_ = nullptr;
-};
 
 // One oscillator run over the knots: its state, the peaks so far, and the rotated peaks.
 class OscillatorRun {
@@ -342,7 +308,7 @@ void band_limited_spectra(std::array<std::span<const double>, 3> series, double 
         }
     }
     // One buffer for the knots of every spacing, its pages touched only as they are filled.
-    const KnotBuffer buffer(record.knot_count(by_rate.rbegin()->first) * kLanes);
+    const support::LargeBuffer buffer(record.knot_count(by_rate.rbegin()->first) * kLanes);
     for (const auto& by_rate_entry : by_rate) {
         // Named, not bound: lambdas may not capture structured bindings before clang 16.
         const auto rate = by_rate_entry.first;

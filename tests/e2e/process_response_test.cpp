@@ -328,6 +328,24 @@ TEST(ProcessResponse, PictureFromProcessAndFromPlot) {
     auto after_title = [](const std::string& svg) { return svg.substr(svg.find("PSA = ")); };
     EXPECT_EQ(after_title(from_plot), after_title(from_process));
 
+    // Each damping has its own line style, however many there are: the styles of the curves of
+    // one component (NS, the first path of each damping) all differ.
+    run = run_tool_with(dir.path(),
+                        {"process", "-q", "--plot", "--response-spectra", "--periods=0.05:5:8",
+                         "--damping=0.01,0.02,0.03,0.05,0.07,0.1", "-C", "many", "rec.csv"});
+    ASSERT_EQ(run.exit_status, 0) << run.err;
+    std::string many = read_file(dir / "many" / "response.svg");
+    std::set<std::string> styles;
+    std::size_t paths = 0;
+    for (std::size_t at = many.find("<path stroke=\""); at != std::string::npos;
+         at = many.find("<path stroke=\"", at + 1)) {
+        if (paths++ % 4 != 0) continue;
+        std::string tag = many.substr(at, many.find(" d=", at) - at);
+        styles.insert(tag);
+    }
+    EXPECT_EQ(paths, 24u);
+    EXPECT_EQ(styles.size(), 6u);
+
     // A file of six rows per period (before the GMRot rows) draws the same picture.
     std::string table = read_file(dir / "run" / "response.csv"), six_rows;
     for (const std::string& line : split_lines(table)) {
