@@ -36,9 +36,6 @@ std::string record_name(const formats::RecordInput& input) {
     return (std::filesystem::path(input.paths.front()).parent_path() / input.stem).string();
 }
 
-// Where each record's files go: the directory itself for one record, DIR/STEM/ for several
-// (records, not files: the three files of a K-NET set are one record).
-// Two records of the same stem would write over each other, so they are refused.
 // The progress line is redrawn with a carriage return and an erase-line sequence; a Windows
 // console understands the sequence only once asked to.
 bool terminal_understands_sequences() {
@@ -61,7 +58,10 @@ std::string directory_key(std::string stem) {
     return stem;
 }
 
-// A path that could not be grouped counts as a record of its own.
+// Where each record's files go: the directory itself for one record, DIR/STEM/ for several
+// (records, not files: the three files of a K-NET set are one record). A path that could not
+// be grouped counts as a record of its own. Two records of the same stem would write over
+// each other, so they are refused.
 std::vector<RecordJob> plan_jobs(const ProcessOptions& options,
                                  std::vector<formats::RecordInput> inputs, std::size_t failed) {
     std::filesystem::path base = options.out_dir ? *options.out_dir : ".";
@@ -106,6 +106,8 @@ int run_process(std::span<const std::string> args) {
             formats::group_each_record_input(options.records, options.format);
         failures = std::move(grouped.failures);
         jobs = plan_jobs(options, std::move(grouped.records), failures.size());
+        options.threads_per_record = static_cast<unsigned>(
+            std::max<std::size_t>(options.jobs / std::max<std::size_t>(jobs.size(), 1), 1));
     } catch (const UsageError& error) {
         report_usage_error("process", error.what());
         return kUsageError;

@@ -98,7 +98,7 @@ ProcessOptions parse_process_options(std::span<const std::string> args) {
     ParsedArguments parsed = parse_options(args, kAllProcessOptions);
     ProcessOptions options;
     unsigned processors = std::thread::hardware_concurrency();
-    options.jobs = processors == 0 ? 1 : processors;
+    options.jobs = std::clamp(processors, 1u, static_cast<unsigned>(value_range("jobs", "N").high));
     std::string_view operation_option;
     bool smooth_points_given = false, hv_given = false;
     std::optional<bool> dumps;

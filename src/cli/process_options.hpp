@@ -36,6 +36,10 @@ struct ProcessOptions {
     std::vector<double> dampings;  // fractions of critical; empty: 0.05
     response::Convention oscillator = response::Convention::band_limited;
     unsigned jobs = 1;
+    // Threads one record's smoothing and response spectra may use: the jobs the batch leaves
+    // idle, jobs / records (at least 1). Set once the records are counted, a set of files of
+    // the networks' formats counting once.
+    unsigned threads_per_record = 1;
     bool quiet = false;
     bool help = false;
     formats::InputFormat format = formats::InputFormat::automatic;

@@ -78,135 +78,216 @@ bool asks_for_new_files(const ProcessOptions& options) {
            options.smoothing.window || options.smoothing.hv_window_seconds;
 }
 
-void process(const RecordJob& job, const ProcessOptions& options, StagedFiles& staged,
-             std::unique_ptr<RunState>& state_holder, std::vector<std::string>& notes) {
-    RecordLayer layer({.set_binary_mode = false}, RecordLayer::FailureMode::throw_failure);
-    const bool full = options.layout == FileLayout::full;
-    if (job.input.format == formats::InputFormat::csv) {
-        const std::string& path = job.input.paths.front();
-        state_holder = full ? full_layout_state(count_lines(path)) : std::make_unique<RunState>();
-        read_waveform_file(layer, path, *state_holder, RecordLayer::NameForm::exact);
-    } else {
-        formats::WaveformRecord record = formats::read_record(job.input, options.read);
-        notes = std::move(record.notes);
-        state_holder = full ? full_layout_state(record.components[0].samples.size())
-                            : std::make_unique<RunState>();
-        load_record(record, *state_holder);
-    }
-    RunState& state = *state_holder;
-    if (asks_for_new_files(options)) {
-        if (auto why = non_finite_sample(state)) throw RecordRefused{*why};
-    }
-    // The times have given dt and are not read again: a long record's memory goes back now.
-    // So does what reading freed among blocks still in use (the file's bytes, the decoder's
-    // lists), which the allocator would otherwise keep resident through the transforms.
-    if (full) {
-        state.time = ZeroedArray<double>(kCapacity);
-        give_back_freed_memory();
-    }
-    if (auto why = sampling_interval_problem(state)) {
-        throw RecordRefused{"no usable sampling interval: " + *why};
-    }
-    std::int32_t record_length = state.nt;
-    RunPictures pictures;
-    if (options.plot) pictures.keep_record(state);
-    state.myes = options.invert[0] || options.invert[1] || options.invert[2] ? 1 : 0;
-    state.my1 = options.invert[0] ? 1 : 0;
-    state.my2 = options.invert[1] ? 1 : 0;
-    state.my3 = options.invert[2] ? 1 : 0;
-    apply_polarity(state);
-    // The noise windows of --hv-windows are cut from the series as read, after the transform.
-    const SpentArrays series_after_transform =
-        options.smoothing.hv_window_seconds ? SpentArrays::keep : SpentArrays::release;
-    if (full && !compute_spectra(state, kLongestFullRecord, series_after_transform)) {
-        throw RecordRefused{"more than 16777216 sample sets (" + std::to_string(record_length) +
-                            "); --layout=full takes at most 16777216"};
-    }
-    if (!full && !compute_spectra(state)) {
-        throw RecordRefused{"more than 32768 sample sets (" + std::to_string(record_length) +
-                            "); the transform takes at most 32768 (--layout=full takes more)"};
-    }
-    // A long record's forward transform tables are not used again: the inverse ones take
-    // their place. (Its samples went as they were transformed.)
-    if (state.nf > kMaxTransformLength) release_transform_tables();
-    if (auto why = record_bounds_problem(options, state.nt, state.dt, state.nf)) {
-        throw RecordRefused{*why};
-    }
-    if (options.bandpass) {
-        state.nbd = 1;
-        state.fl1 = (*options.bandpass)[0];
-        state.fl2 = (*options.bandpass)[1];
-        state.fh1 = (*options.bandpass)[2];
-        state.fh2 = (*options.bandpass)[3];
-        apply_bandpass(state);
-    }
-    if (options.response_spectra) {
-        if (auto why = write_response_files(staged, state, options, job.record)) {
-            throw RecordRefused{*why};
-        }
-    }
-    state.nit = options.operation;
-    apply_operation(state);
+// One record's run, step by step in the dialogue's order; each step throws to fail it.
+class RecordProcess {
+  public:
+    RecordProcess(const RecordJob& job, const ProcessOptions& options, StagedFiles& staged)
+        : job_(job), options_(options), staged_(staged) {}
 
-    RunFileNames names;
-    names.amplitude = staged.stage("amp3.csv");
-    names.complex = staged.stage("amp-c.csv");
-    if (options.dumps) {
-        for (std::size_t i = 0; i < kDumpUnits.size(); ++i) {
-            names.dumps[i] = staged.stage("fort." + std::to_string(kDumpUnits[i]));
+    void run(std::unique_ptr<RunState>& state_holder, std::vector<std::string>& notes) {
+        read(state_holder, notes);
+        state_ = state_holder.get();
+        check_series();
+        transform();
+        filter_and_respond();
+        write_spectra_files();
+        smooth();
+        reconstruct();
+        cut_output();
+        write_output();
+        state_->nt = record_length_;
+    }
+
+  private:
+    void read(std::unique_ptr<RunState>& state_holder, std::vector<std::string>& notes) {
+        if (job_.input.format == formats::InputFormat::csv) {
+            const std::string& path = job_.input.paths.front();
+            state_holder =
+                full_ ? full_layout_state(count_lines(path)) : std::make_unique<RunState>();
+            read_waveform_file(layer_, path, *state_holder, RecordLayer::NameForm::exact);
+        } else {
+            formats::WaveformRecord record = formats::read_record(job_.input, options_.read);
+            notes = std::move(record.notes);
+            state_holder = full_ ? full_layout_state(record.components[0].samples.size())
+                                 : std::make_unique<RunState>();
+            load_record(record, *state_holder);
         }
     }
-    if (full) {
-        write_full_spectra(names.amplitude, names.complex, state,
-                           staged.final_path_of(names.amplitude),
-                           staged.final_path_of(names.complex));
-    } else {
-        write_spectra(layer, state, names);
+
+    void check_series() {
+        RunState& state = *state_;
+        if (asks_for_new_files(options_)) {
+            if (auto why = non_finite_sample(state)) throw RecordRefused{*why};
+        }
+        // The times have given dt and are not read again: a long record's memory goes back
+        // now. So does what reading freed among blocks still in use (the file's bytes, the
+        // decoder's lists), which the allocator would otherwise keep resident through the
+        // transforms.
+        if (full_) {
+            state.time = ZeroedArray<double>(kCapacity);
+            give_back_freed_memory();
+        }
+        if (auto why = sampling_interval_problem(state)) {
+            throw RecordRefused{"no usable sampling interval: " + *why};
+        }
+        record_length_ = state.nt;
     }
-    if (options.plot) pictures.keep_spectra(state);
-    RecordSmoothing smoothing;
-    if (auto why = smoothing.compute(state, options.smoothing, smoothing_threads(options))) {
-        throw RecordRefused{*why};
-    }
-    if (auto why = smoothing.write(staged, state, options.smoothing)) throw RecordRefused{*why};
-    if (options.plot) pictures.keep_smoothing(smoothing);
-    // The full layout writes an unwindowed output straight from the reconstructed series.
-    const bool from_reconstructed = full && !options.window && !options.plot;
-    reconstruct_series(layer, state, names, options.dumps, !from_reconstructed,
-                       full ? SpentArrays::release : SpentArrays::keep);
-    if (state.nf > kMaxTransformLength) release_transform_tables();
-    // The dialogue's dumps are closed at its stop; here each is closed now, so that a write
-    // that fails at the close fails the record instead of going unnoticed.
-    if (options.dumps) {
-        for (int unit : kDumpUnits) layer.close(unit);
-    }
-    if (options.window) {
-        state.icut = 1;
-        state.stime = (*options.window)[0];
-        if (auto why = window_start_problem(state)) throw RecordRefused{"window refused: " + *why};
-        state.dur = (*options.window)[1];
-        if (auto why = window_length_problem(state)) throw RecordRefused{"window refused: " + *why};
-        apply_window(state);
-    }
-    // A skip that passes the last sample can only be a mistake: the output would keep only its
-    // first sample.
-    if (options.skip > 0 && options.skip >= state.nt) {
-        throw RecordRefused{"--skip=" + std::to_string(options.skip) + " passes the end of the " +
-                            std::to_string(state.nt) + " output samples"};
-    }
-    state.iskip = options.skip;
-    std::string output = staged.stage(options.output);
-    if (full) {
-        write_full_output(output, state, from_reconstructed, staged.final_path_of(output));
-    } else {
-        write_output_file(layer, output, state);
-    }
-    if (options.plot) {
-        if (auto why = pictures.write(staged, state, options, job.record, record_length)) {
+
+    void transform() {
+        RunState& state = *state_;
+        if (options_.plot) pictures_.keep_record(state);
+        const auto& invert = options_.invert;
+        state.myes = invert[0] || invert[1] || invert[2] ? 1 : 0;
+        state.my1 = invert[0] ? 1 : 0;
+        state.my2 = invert[1] ? 1 : 0;
+        state.my3 = invert[2] ? 1 : 0;
+        apply_polarity(state);
+        // The noise windows of --hv-windows are cut from the series as read, after the
+        // transform.
+        const SpentArrays series_after_transform =
+            options_.smoothing.hv_window_seconds ? SpentArrays::keep : SpentArrays::release;
+        if (full_ && !compute_spectra(state, kLongestFullRecord, series_after_transform)) {
+            throw RecordRefused{"more than 16777216 sample sets (" +
+                                std::to_string(record_length_) +
+                                "); --layout=full takes at most 16777216"};
+        }
+        if (!full_ && !compute_spectra(state)) {
+            throw RecordRefused{"more than 32768 sample sets (" + std::to_string(record_length_) +
+                                "); the transform takes at most 32768 (--layout=full takes more)"};
+        }
+        // A long record's forward transform tables are not used again: the inverse ones take
+        // their place. (Its samples went as they were transformed.)
+        if (state.nf > kMaxTransformLength) release_transform_tables();
+        if (auto why = record_bounds_problem(options_, state.nt, state.dt, state.nf)) {
             throw RecordRefused{*why};
         }
     }
-    state.nt = record_length;
+
+    void filter_and_respond() {
+        RunState& state = *state_;
+        if (options_.bandpass) {
+            state.nbd = 1;
+            state.fl1 = (*options_.bandpass)[0];
+            state.fl2 = (*options_.bandpass)[1];
+            state.fh1 = (*options_.bandpass)[2];
+            state.fh2 = (*options_.bandpass)[3];
+            apply_bandpass(state);
+        }
+        if (options_.response_spectra) {
+            if (auto why = write_response_files(staged_, state, options_, job_.record)) {
+                throw RecordRefused{*why};
+            }
+        }
+        state.nit = options_.operation;
+        apply_operation(state);
+    }
+
+    void write_spectra_files() {
+        names_.amplitude = staged_.stage("amp3.csv");
+        names_.complex = staged_.stage("amp-c.csv");
+        if (options_.dumps) {
+            for (std::size_t i = 0; i < kDumpUnits.size(); ++i) {
+                names_.dumps[i] = staged_.stage("fort." + std::to_string(kDumpUnits[i]));
+            }
+        }
+        if (full_) {
+            write_full_spectra(names_.amplitude, names_.complex, *state_,
+                               staged_.final_path_of(names_.amplitude),
+                               staged_.final_path_of(names_.complex));
+        } else {
+            write_spectra(layer_, *state_, names_);
+        }
+        if (options_.plot) pictures_.keep_spectra(*state_);
+    }
+
+    void smooth() {
+        if (auto why =
+                smoothing_.compute(*state_, options_.smoothing, smoothing_threads(options_))) {
+            throw RecordRefused{*why};
+        }
+        if (auto why = smoothing_.write(staged_, *state_, options_.smoothing)) {
+            throw RecordRefused{*why};
+        }
+        if (options_.plot) pictures_.keep_smoothing(smoothing_);
+    }
+
+    void reconstruct() {
+        // The full layout writes an unwindowed output straight from the reconstructed series.
+        from_reconstructed_ = full_ && !options_.window && !options_.plot;
+        reconstruct_series(layer_, *state_, names_, options_.dumps, !from_reconstructed_,
+                           full_ ? SpentArrays::release : SpentArrays::keep);
+        if (state_->nf > kMaxTransformLength) release_transform_tables();
+        // The dialogue's dumps are closed at its stop; here each is closed now, so that a
+        // write that fails at the close fails the record instead of going unnoticed.
+        if (options_.dumps) {
+            for (int unit : kDumpUnits) layer_.close(unit);
+        }
+    }
+
+    void cut_output() {
+        RunState& state = *state_;
+        if (options_.window) {
+            state.icut = 1;
+            state.stime = (*options_.window)[0];
+            if (auto why = window_start_problem(state)) {
+                throw RecordRefused{"window refused: " + *why};
+            }
+            state.dur = (*options_.window)[1];
+            if (auto why = window_length_problem(state)) {
+                throw RecordRefused{"window refused: " + *why};
+            }
+            apply_window(state);
+        }
+        // A skip that passes the last sample can only be a mistake: the output would keep
+        // only its first sample.
+        if (options_.skip > 0 && options_.skip >= state.nt) {
+            throw RecordRefused{"--skip=" + std::to_string(options_.skip) +
+                                " passes the end of the " + std::to_string(state.nt) +
+                                " output samples"};
+        }
+        state.iskip = options_.skip;
+    }
+
+    void write_output() {
+        std::string output = staged_.stage(options_.output);
+        if (full_) {
+            write_full_output(output, *state_, from_reconstructed_, staged_.final_path_of(output));
+        } else {
+            write_output_file(layer_, output, *state_);
+        }
+        if (options_.plot) {
+            if (auto why =
+                    pictures_.write(staged_, *state_, options_, job_.record, record_length_)) {
+                throw RecordRefused{*why};
+            }
+        }
+    }
+
+    const RecordJob& job_;
+    const ProcessOptions& options_;
+    StagedFiles& staged_;
+    RecordLayer layer_{{.set_binary_mode = false}, RecordLayer::FailureMode::throw_failure};
+    const bool full_ = options_.layout == FileLayout::full;
+    RunState* state_ = nullptr;
+    std::int32_t record_length_ = 0;
+    RecordSmoothing smoothing_;  // the pictures draw from it at the end
+    RunPictures pictures_;
+    RunFileNames names_;
+    bool from_reconstructed_ = false;
+};
+
+// The directories that making `target` would create, deepest first.
+std::vector<std::filesystem::path> missing_directories(std::filesystem::path target) {
+    target = target.lexically_normal();
+    if (!target.has_filename()) target = target.parent_path();  // "a/b/"
+    std::vector<std::filesystem::path> missing;
+    std::error_code error;
+    for (; !target.empty() && !std::filesystem::exists(target, error) && !error;
+         target = target.parent_path()) {
+        missing.push_back(target);
+        if (target == target.root_path()) break;
+    }
+    return missing;
 }
 
 }  // namespace
@@ -214,12 +295,15 @@ void process(const RecordJob& job, const ProcessOptions& options, StagedFiles& s
 RecordResult run_record(const RecordJob& job, const ProcessOptions& options) {
     std::unique_ptr<RunState> state;
     std::error_code error;
-    bool created = false;
+    std::vector<std::filesystem::path> created;
     {
-        // Made and tracked at once, so that an interruption finds it.
+        // Made and tracked at once, so that an interruption finds them; deepest first, so
+        // that each is empty when its turn to go comes.
         auto lock = files_in_flight::hold();
-        created = std::filesystem::create_directories(job.target, error);
-        if (created) files_in_flight::track_directory(job.target.string());
+        std::vector<std::filesystem::path> missing = missing_directories(job.target);
+        std::filesystem::create_directories(job.target, error);
+        if (!error) created = std::move(missing);
+        for (const auto& directory : created) files_in_flight::track_directory(directory.string());
     }
     if (error) {
         return {false,
@@ -234,7 +318,7 @@ RecordResult run_record(const RecordJob& job, const ProcessOptions& options) {
         StagedFiles staged(job.target, job.token);
         try {
             refuse_overwriting_the_record(job, options);
-            process(job, options, staged, state, notes);
+            RecordProcess(job, options, staged).run(state, notes);
             if (auto failure = staged.commit()) why = *failure;
         } catch (const RecordRefused& refused) {
             why = refused.why;
@@ -251,11 +335,14 @@ RecordResult run_record(const RecordJob& job, const ProcessOptions& options) {
             why = std::string("cannot be processed: ") + other.what();
         }
     }
-    if (created) {
+    if (!created.empty()) {
         auto lock = files_in_flight::hold();
-        files_in_flight::forget_directory(job.target.string());
-        // A directory made for this record alone goes again with its temporary files.
-        if (why) std::filesystem::remove(job.target, error);
+        // The directories made for this record go again with its temporary files, each
+        // only while empty: another record may have put its own files there meanwhile.
+        for (const auto& directory : created) {
+            files_in_flight::forget_directory(directory.string());
+            if (why) std::filesystem::remove(directory, error);
+        }
     }
     if (why) {
         return {false, job.record + place + ": " + *why, std::move(notes)};

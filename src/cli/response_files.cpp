@@ -180,8 +180,7 @@ std::optional<std::string> write_response_files(StagedFiles& staged, const RunSt
     const std::vector<double> dampings =
         options.dampings.empty() ? std::vector<double>{kDefaultDamping} : options.dampings;
     // The processors the batch leaves idle (records fewer than jobs) share the oscillators.
-    const std::size_t records = std::max<std::size_t>(options.records.size(), 1);
-    const auto threads = static_cast<unsigned>(std::max<std::size_t>(options.jobs / records, 1));
+    const unsigned threads = options.threads_per_record;
     const response::ResponseSpectra spectra =
         response::response_spectra({acceleration[0], acceleration[1], acceleration[2]}, state.dt,
                                    periods, dampings, threads, options.oscillator);

@@ -165,8 +165,7 @@ std::string hv_picture_svg(const NoiseHv& noise, const std::string& record,
 }
 
 unsigned smoothing_threads(const ProcessOptions& options) {
-    if (options.records.size() != 1 || options.jobs == 1) return 1;
-    return std::max(1u, std::thread::hardware_concurrency());
+    return options.threads_per_record;
 }
 
 std::optional<std::string> RecordSmoothing::compute(const RunState& state,

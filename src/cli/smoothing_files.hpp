@@ -57,8 +57,7 @@ class RecordSmoothing {
 std::string hv_picture_svg(const NoiseHv& noise, const std::string& record,
                            const SmoothingOptions& options);
 
-// Threads for one record's smoothing: the processor's when a single record is given, else
-// one, since the records themselves then run at once.
+// Threads for one record's smoothing: the jobs the batch leaves idle (-j over the records).
 unsigned smoothing_threads(const ProcessOptions& options);
 
 }  // namespace wavespec::cli

@@ -28,9 +28,13 @@ struct Parsed {
 };
 
 // Refuses encodings other than the integer, float and Steim ones, and records whose header
-// promises more uncompressed samples than the record's data area holds.
+// promises more samples than the record's data area can hold: uncompressed, so many bytes a
+// sample; Steim, at most 60 (Steim-1: four differences in each of 15 words) or 105 (Steim-2:
+// seven in each) a frame of 64 bytes. Memory is reserved from these counts, so a small
+// crafted file must not promise more than it can hold.
 void check_data_fits(std::string_view file, std::size_t offset, const MSRecord& record) {
     std::int64_t sample_bytes = 0;
+    std::int64_t per_frame = 0;  // Steim
     switch (record.encoding) {
         case DE_INT16:
             sample_bytes = 2;
@@ -43,8 +47,10 @@ void check_data_fits(std::string_view file, std::size_t offset, const MSRecord& 
             sample_bytes = 8;
             break;
         case DE_STEIM1:
+            per_frame = 60;
+            break;
         case DE_STEIM2:
-            sample_bytes = 0;
+            per_frame = 105;
             break;
         default:
             fail_at_byte(file, static_cast<std::int64_t>(offset),
@@ -52,8 +58,10 @@ void check_data_fits(std::string_view file, std::size_t offset, const MSRecord& 
                              " is not one of integer, float, Steim-1 or Steim-2");
     }
     const std::int64_t data_offset = record.fsdh != nullptr ? record.fsdh->data_offset : 0;
-    if (record.fsdh == nullptr || data_offset > record.reclen ||
-        record.samplecnt * sample_bytes > record.reclen - data_offset) {
+    const std::int64_t data_bytes = record.reclen - data_offset;
+    const bool fits = per_frame > 0 ? record.samplecnt <= data_bytes / 64 * per_frame
+                                    : record.samplecnt * sample_bytes <= data_bytes;
+    if (record.fsdh == nullptr || data_offset > record.reclen || !fits) {
         fail_at_byte(file, static_cast<std::int64_t>(offset),
                      "the record's " + std::to_string(record.samplecnt) +
                          " samples do not fit in its data area");

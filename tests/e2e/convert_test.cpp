@@ -360,6 +360,17 @@ TEST(Convert, BrokenInputIsRefusedNamingFileAndPlaceAndWritesNothing) {
          },
          {"XYZ.mseed"},
          "XYZ.mseed: byte 0: the record's 200 samples do not fit in its data area"},
+        // Steim-2 packs at most 105 samples a 64-byte frame: 7 frames of a 512-byte record
+        // hold at most 735, and memory was reserved for whatever the header said.
+        {"mseed steim count beyond the record",
+         [](const ScratchDir& d) {
+             std::string bytes = mseed_bytes({{"HHN", sample_counts(0, 50)}});
+             bytes[30] = 0x02;
+             bytes[31] = static_cast<char>(0xE0);  // numsamples 736, big-endian
+             write_bytes(d / "XYZ.mseed", bytes);
+         },
+         {"XYZ.mseed"},
+         "XYZ.mseed: byte 0: the record's 736 samples do not fit in its data area"},
 #endif
     };
     for (const BrokenCase& test : cases) {

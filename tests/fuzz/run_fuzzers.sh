@@ -9,7 +9,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build="$root/build-fuzz"
 seconds=${FUZZ_SECONDS:-60}
-targets=${FUZZ_TARGETS:-"list_reader waveform_reader writers whole_run plot_files knet at2 sac mseed"}
+targets=${FUZZ_TARGETS:-"list_reader waveform_reader writers whole_run plot_files knet at2 sac mseed options"}
 clangxx=$(command -v clang++-14 || command -v clang++)
 
 flags="-fsanitize=address,undefined -fno-sanitize-recover=all -fsanitize=fuzzer-no-link"
