@@ -22,13 +22,14 @@ namespace wavespec::test {
 
 struct MeasuredRun {
     ToolRun run;
-    long peak_kib = 0;     // the tool's largest resident set
-    double seconds = 0.0;  // wall time from start to end
+    long peak_kib = 0;         // the tool's largest resident set
+    double seconds = 0.0;      // wall time from start to end
+    double cpu_seconds = 0.0;  // user and system time, whatever else the machine runs
 };
 
 struct RunLimits {
-    std::string stdout_path;    // empty: a file that is read back into run.out
-    long file_size_limit = -1;  // bytes, for every file the tool writes; -1 for none
+    std::string stdout_path;     // empty: a file that is read back into run.out
+    long file_size_limit = -1;   // bytes, for every file the tool writes; -1 for none
     std::string arguments = {};  // the command line after the tool's name, quoted for the shell
 };
 
@@ -81,6 +82,8 @@ inline MeasuredRun run_measured(const std::filesystem::path& dir,
     result.seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     result.peak_kib = usage.ru_maxrss;
+    auto seconds_of = [](timeval t) { return static_cast<double>(t.tv_sec) + t.tv_usec * 1e-6; };
+    result.cpu_seconds = seconds_of(usage.ru_utime) + seconds_of(usage.ru_stime);
     if (limits.stdout_path.empty()) result.run.out = read_file(out_path);
     result.run.err = read_file(err_path);
     fs::remove_all(io);
