@@ -82,7 +82,9 @@ inline MeasuredRun run_measured(const std::filesystem::path& dir,
     result.seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     result.peak_kib = usage.ru_maxrss;
-    auto seconds_of = [](timeval t) { return static_cast<double>(t.tv_sec) + t.tv_usec * 1e-6; };
+    auto seconds_of = [](timeval t) {
+        return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) * 1e-6;
+    };
     result.cpu_seconds = seconds_of(usage.ru_utime) + seconds_of(usage.ru_stime);
     if (limits.stdout_path.empty()) result.run.out = read_file(out_path);
     result.run.err = read_file(err_path);

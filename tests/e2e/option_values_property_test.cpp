@@ -101,7 +101,8 @@ TEST(OptionValuesProperty, EveryRunIsRefusedFailsAloneOrFinishesSmallWithFiniteF
             arguments += " r.csv";
             SCOPED_TRACE(arguments);
             MeasuredRun measured =
-                run_measured(dir.path(), dir / "keyboard", {.arguments = arguments});
+                run_measured(dir.path(), dir / "keyboard",
+                             {.stdout_path = {}, .file_size_limit = -1, .arguments = arguments});
             const ToolRun& run = measured.run;
             std::vector<std::string> err = split_lines(run.err);
             // Processor time: the machine may be busy with other work.
