@@ -215,7 +215,7 @@ py::dict criterion(const smoothing::Criterion& c) {
     py::dict d;
     d["value"] = c.value;
     d["threshold"] = c.threshold;
-    d["passed"] = c.passed;
+    d["passed"] = c.passed();
     return d;
 }
 
@@ -223,7 +223,7 @@ py::dict hv(const Array& data, double dt, const std::vector<std::string>& argume
             unsigned threads) {
     python::Components record = components(data, dt);
     const cli::SmoothingOptions options = python::smoothing_options(arguments);
-    cli::NoiseHv noise;
+    smoothing::NoiseHv noise;
     {
         py::gil_scoped_release unlocked;
         noise = python::noise_hv(record, options, std::max(threads, 1u));
@@ -236,10 +236,10 @@ py::dict hv(const Array& data, double dt, const std::vector<std::string>& argume
     out["windows"] = stacked<double>(noise.windows, points);
     out["mean"] = owned(std::move(noise.statistics.mean));
     out["sigma_ln"] = owned(std::move(noise.statistics.sigma_ln));
-    out["window_peaks"] = owned(std::move(noise.statistics.window_peaks));
-    out["peak_mean"] = noise.peak_mean;
-    out["peak_sd"] = noise.peak_sd;
-    const smoothing::SesameReport& r = noise.report;
+    out["window_peaks"] = owned(std::move(noise.window_peaks));
+    out["peak_mean"] = noise.peak_spread.mean;
+    out["peak_sd"] = noise.peak_spread.deviation;
+    const smoothing::SesameReport& r = *noise.report;
     out["f0"] = r.f0;
     out["a0"] = r.a0;
     static constexpr const char* kReliability[3] = {"f0 > 10/lw", "nc > 200", "sigma_A < 2"};
@@ -251,8 +251,8 @@ py::dict hv(const Array& data, double dt, const std::vector<std::string>& argume
     for (std::size_t i = 0; i < 6; ++i) clarity[kClarity[i]] = criterion(r.clarity[i]);
     out["reliability"] = reliability;
     out["clarity"] = clarity;
-    out["reliable"] = r.reliable;
-    out["clear"] = r.clear;
+    out["reliable"] = r.reliable == smoothing::Verdict::pass;
+    out["clear"] = r.clear == smoothing::Verdict::pass;
     return out;
 }
 

@@ -198,10 +198,9 @@ void check_smoothing(const smoothing::SmoothingWindow& window, std::span<const d
     }
 }
 
-cli::NoiseHv noise_hv(const Components& record, const cli::SmoothingOptions& options,
-                      unsigned threads) {
-    // Untransformed, the state has no spectra of the whole record: with a smoothing window
-    // given, its smoothed spectra come out empty, and the windows are smoothed with it.
+smoothing::NoiseHv noise_hv(const Components& record, const cli::SmoothingOptions& options,
+                            unsigned threads) {
+    // The windows are cut from the series as read; the state needs no spectra for them.
     auto state = loaded_state(record);
     cli::ProcessOptions asked;
     asked.smoothing = options;
@@ -210,7 +209,7 @@ cli::NoiseHv noise_hv(const Components& record, const cli::SmoothingOptions& opt
     const auto nf = static_cast<std::int64_t>(std::bit_ceil(static_cast<std::uint64_t>(state->nt)));
     if (auto why = cli::record_bounds_problem(asked, state->nt, state->dt, nf)) throw Refused(*why);
     cli::RecordSmoothing smoothing;
-    if (auto why = smoothing.compute(*state, options, threads)) throw Refused(*why);
+    if (auto why = smoothing.compute_noise(*state, options, threads)) throw Refused(*why);
     return *smoothing.noise();
 }
 

@@ -54,8 +54,8 @@ std::array<std::vector<double>, 3> processed(const Components& record,
 std::array<response::GroundMotion, 3> measures(const Components& record);
 
 // H/V of ambient-noise windows as hv.csv and hv-summary.txt hold it.
-cli::NoiseHv noise_hv(const Components& record, const cli::SmoothingOptions& options,
-                      unsigned threads);
+smoothing::NoiseHv noise_hv(const Components& record, const cli::SmoothingOptions& options,
+                            unsigned threads);
 
 // The bounds the tool holds a record's response spectra to: periods x dampings x samples under
 // its ceiling, periods the sampling interval suits.

@@ -324,10 +324,6 @@ def hv(
     sqrt(H1^2 + H2^2); frequencies: None for 100 points a decade, an int for that many, or
     "bins" for the windows' own bins.
     """
-    if taper != 0.1:
-        raise ValueError("taper: only the 10 % Tukey taper is available")
-    if reject is not None:
-        raise NotImplementedError("reject: window rejection is not available yet")
     array, single = _three(data)
     if single:
         raise ValueError("H/V needs three components")
@@ -335,7 +331,10 @@ def hv(
         "hv-windows=" + _number(window),
         "smooth=" + _window_text(*smoothing),
         "hv=" + mean,
+        "hv-taper=" + _number(taper),
     ]
+    if reject is not None:
+        arguments.append("hv-reject=" + _number(reject))
     if frequencies is not None:
         arguments.append(f"smooth-points={frequencies}")
     r = _wavespec.hv(array, float(dt), arguments, _threads(threads))

@@ -69,11 +69,19 @@ Options of process:
                             0.5, 1e-6 to 1e6), and H/V
       --smooth-points=N|bins
                             points a decade of the log grid (default 100), or every bin
-      --hv=MEAN             H from the horizontals: geometric (default), quadratic,
-                            arithmetic or total
+      --frequencies=FROM:TO:COUNT
+                            instead: COUNT log-spaced frequencies, both ends included
+      --hv=MEAN             H from the horizontals' raw spectra, before smoothing:
+                            geometric (default), quadratic, arithmetic or total
       --hv-windows=SECONDS  H/V of ambient noise: windows of this length, hv.csv with
                             the lognormal mean and spread, hv-summary.txt with f0 and the
                             SESAME criteria
+      --hv-taper=FRACTION   share of each window in its Tukey taper's ends (default 0.1)
+      --hv-range=FMIN,FMAX  where f0 and the windows' peaks are searched, Hz
+      --hv-reject=N         reject windows whose peak lies beyond N standard deviations
+                            (Cox et al. 2020), round by round
+      --hv-azimuths=STEP    also H/V with the horizontals turned every STEP degrees:
+                            hv-azimuth.csv (and hv-azimuth.svg with --plot)
 
 Options of plot (draws spectra.svg and waveform.svg into each DIR from the files a run
 left there: amp3.csv and the output waveform; smoothed.csv over the spectra, hv.svg from

@@ -39,6 +39,14 @@ inline constexpr ValueRange kValueRanges[] = {
     {"smooth", "BW", 1e-6, 1e6, false, false, false, "Hz"},
     {"smooth-points", "N", 1, 10000, false, false, true, ""},
     {"hv-windows", "SECONDS", 1e-6, 1e9, false, false, false, "s"},
+    {"frequencies", "FROM", 1e-6, 1e6, false, false, false, "Hz"},
+    {"frequencies", "TO", 1e-6, 1e6, false, false, false, "Hz"},
+    {"frequencies", "COUNT", 2, 100000, false, false, true, ""},
+    {"hv-taper", "FRACTION", 0, 1, false, false, false, ""},
+    {"hv-range", "FMIN", 0, 1e6, false, false, false, "Hz"},
+    {"hv-range", "FMAX", 1e-6, 1e6, false, false, false, "Hz"},
+    {"hv-reject", "N", 0, 100, true, false, false, ""},
+    {"hv-azimuths", "STEP", 0.5, 180, false, false, false, "degrees"},
 };
 
 // At most this many periods and dampings in their lists; no value twice.

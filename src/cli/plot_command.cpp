@@ -23,6 +23,7 @@
 #include "records/csv_fields.hpp"
 #include "records/text_lines.hpp"
 #include "records/whole_file.hpp"
+#include "smoothing/hv_statistics.hpp"
 
 namespace wavespec::cli {
 namespace {
@@ -202,7 +203,16 @@ void plot_directory(const fs::path& dir, const PlotOptions& options) {
                                    .mean = hv->mean,
                                    .lower = hv->lower,
                                    .upper = hv->upper,
-                                   .windows = {hv->windows.begin(), hv->windows.end()}};
+                                   .windows = {},
+                                   .rejected = {},
+                                   .f0 = std::nullopt,
+                                   .f0_spread = 0.0};
+        for (std::size_t w = 0; w < hv->windows.size(); ++w) {
+            (hv->rejected[w] ? hv_picture.rejected : hv_picture.windows).push_back(hv->windows[w]);
+        }
+        if (auto peak = smoothing::peak_in_range(hv->frequency, hv->mean, 0.0, INFINITY)) {
+            hv_picture.f0 = plot::HvPeak{hv->frequency[*peak], hv->mean[*peak]};
+        }
         if (auto why = staged.write("hv.svg", plot::hv_svg(hv_picture))) throw FileFault{*why};
     }
     // The response spectra, when the run computed them.

@@ -1,7 +1,6 @@
 #include "cli/record_bounds.hpp"
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
 
 #include "cli/option_bounds.hpp"
@@ -18,6 +17,7 @@ using smoothing::WindowKind;
 // The smoothing centres for spectra of `bins` bins above zero (frequencies k / (length dt)):
 // every bin, or the log grid from the first bin to the last.
 double centres_for(const SmoothingOptions& options, double bins) {
+    if (!options.frequencies.empty()) return static_cast<double>(options.frequencies.size());
     if (options.at_bins) return bins;
     return std::floor(std::log10(bins) * options.points_per_decade + 1e-9) + 1.0;
 }
@@ -67,15 +67,19 @@ std::optional<std::string> smoothing_problem(const ProcessOptions& options, doub
     if (smoothing.hv_window_seconds) {
         // A window's length as the H/V step takes it; one the record cannot hold is refused
         // there, with its own reason.
+        // Each window is transformed over exactly its samples; H and V of each are smoothed,
+        // and the rotated H once more for every azimuth.
         double samples = std::round(*smoothing.hv_window_seconds / dt);
         if (samples >= 1.0 && samples <= nt) {
-            double padded = static_cast<double>(std::bit_ceil(static_cast<std::uint64_t>(samples)));
-            if (auto why = phase_problem(smoothing.window_or_default(), padded, dt)) return why;
+            if (auto why = phase_problem(smoothing.window_or_default(), samples, dt)) return why;
             double windows = std::floor(nt / samples);
-            double centres = centres_for(smoothing, padded / 2);
-            pairs += windows * centres * (padded / 2);
-            if (auto why = work_problem("--hv-windows: windows x centres", windows * centres,
-                                        kMostHvValues)) {
+            double bins = std::floor(samples / 2);
+            double centres = centres_for(smoothing, bins);
+            double azimuths =
+                smoothing.hv_azimuth_step ? std::round(180.0 / *smoothing.hv_azimuth_step) : 0.0;
+            pairs += windows * centres * bins * (2.0 + azimuths);
+            if (auto why = work_problem("--hv-windows: windows x centres",
+                                        windows * centres * (1.0 + azimuths), kMostHvValues)) {
                 return why;
             }
         }

@@ -24,6 +24,7 @@
 #include "dialogue/waveform_reader.hpp"
 #include "formats/file_trace.hpp"
 #include "records/record_layer.hpp"
+#include "spectral/spectrum_prep.hpp"
 #include "spectral/wvfast.hpp"
 
 namespace wavespec::cli {
@@ -142,11 +143,20 @@ class RecordProcess {
         state.my2 = invert[1] ? 1 : 0;
         state.my3 = invert[2] ? 1 : 0;
         apply_polarity(state);
-        // The noise windows of --hv-windows are cut from the series as read, after the
-        // transform.
-        const SpentArrays series_after_transform =
-            options_.smoothing.hv_window_seconds ? SpentArrays::keep : SpentArrays::release;
-        if (full_ && !compute_spectra(state, kLongestFullRecord, series_after_transform)) {
+        // The bounds of the work first, at the transform length the record will take; then the
+        // noise windows, cut from the series as read before the full layout's transform gives
+        // their memory back.
+        if (auto length = choose_transform_length(
+                state.nt, full_ ? kLongestFullRecord : kMaxTransformLength)) {
+            if (auto why = record_bounds_problem(options_, state.nt, state.dt, length->length)) {
+                throw RecordRefused{*why};
+            }
+            if (auto why = smoothing_.compute_noise(state, options_.smoothing,
+                                                    smoothing_threads(options_))) {
+                throw RecordRefused{*why};
+            }
+        }
+        if (full_ && !compute_spectra(state, kLongestFullRecord, SpentArrays::release)) {
             throw RecordRefused{"more than 16777216 sample sets (" +
                                 std::to_string(record_length_) +
                                 "); --layout=full takes at most 16777216"};
@@ -158,9 +168,6 @@ class RecordProcess {
         // A long record's forward transform tables are not used again: the inverse ones take
         // their place. (Its samples went as they were transformed.)
         if (state.nf > kMaxTransformLength) release_transform_tables();
-        if (auto why = record_bounds_problem(options_, state.nt, state.dt, state.nf)) {
-            throw RecordRefused{*why};
-        }
     }
 
     void filter_and_respond() {
@@ -201,8 +208,8 @@ class RecordProcess {
     }
 
     void smooth() {
-        if (auto why =
-                smoothing_.compute(*state_, options_.smoothing, smoothing_threads(options_))) {
+        if (auto why = smoothing_.compute_smoothed(*state_, options_.smoothing,
+                                                   smoothing_threads(options_))) {
             throw RecordRefused{*why};
         }
         if (auto why = smoothing_.write(staged_, *state_, options_.smoothing)) {

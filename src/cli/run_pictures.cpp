@@ -88,6 +88,12 @@ std::optional<std::string> RunPictures::write(StagedFiles& staged, const RunStat
                 "hv.svg", hv_picture_svg(*smoothing_->noise(), name, options.smoothing))) {
             return why;
         }
+        if (!smoothing_->noise()->azimuths.empty()) {
+            if (auto why = staged.write("hv-azimuth.svg",
+                                        hv_azimuth_picture_svg(*smoothing_->noise(), name))) {
+                return why;
+            }
+        }
     }
     return staged.write("waveform.svg", plot::waveform_svg(waveform));
 }

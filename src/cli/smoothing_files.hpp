@@ -1,7 +1,8 @@
 // The smoothed spectra and H/V ratio of one record processed by "wavespec process":
-// smoothed.csv from the spectra that amp3.csv holds, and hv.csv with hv-summary.txt from
-// ambient-noise windows of the record as read. Computed while the run state holds what they
-// need, staged with the record's other files.
+// smoothed.csv from the spectra that amp3.csv holds, and hv.csv with hv-summary.txt (and
+// hv-azimuth.csv) from ambient-noise windows of the record as read. Computed while the run
+// state holds what they need, staged with the record's other files; a value that is not
+// finite fails the record instead of reaching a file.
 #pragma once
 
 #include <array>
@@ -12,7 +13,7 @@
 #include "cli/smoothing_options.hpp"
 #include "cli/staged_files.hpp"
 #include "dialogue/run_state.hpp"
-#include "smoothing/hv_statistics.hpp"
+#include "smoothing/noise_hv.hpp"
 
 namespace wavespec::cli {
 
@@ -21,41 +22,35 @@ struct ProcessOptions;
 struct SmoothedRecord {
     std::vector<double> frequency;  // the grid's centres, Hz
     std::array<std::vector<double>, 3> smoothed;
-    std::vector<double> hv;
-};
-
-struct NoiseHv {
-    double window_seconds = 0.0;
-    std::size_t window_samples = 0;
-    std::vector<double> frequency;
-    std::vector<std::vector<double>> windows;  // each window's H/V on the grid
-    smoothing::HvStatistics statistics;
-    smoothing::SesameReport report;
-    double peak_mean = 0.0;  // mean of the windows' peak frequencies, Hz
-    double peak_sd = 0.0;    // their standard deviation (N - 1), Hz
+    std::vector<double> hv;  // S[H] / S[|V|], H combined from the raw horizontals
 };
 
 class RecordSmoothing {
   public:
-    // While the state holds the spectra of amp3.csv and the series as read (after polarity).
-    // Why not, when the record cannot give what the options ask for.
-    std::optional<std::string> compute(const RunState& state, const SmoothingOptions& options,
-                                       unsigned threads);
-    // Stages smoothed.csv, hv.csv and hv-summary.txt as computed; why not, on failure.
+    // While the state holds the series as read (after polarity), before the transform gives
+    // their memory back. Why not, when the record cannot give what the options ask for.
+    std::optional<std::string> compute_noise(const RunState& state, const SmoothingOptions& options,
+                                             unsigned threads);
+    // While the state holds the spectra of amp3.csv.
+    std::optional<std::string> compute_smoothed(const RunState& state,
+                                                const SmoothingOptions& options, unsigned threads);
+    // Stages smoothed.csv, hv.csv, hv-summary.txt and hv-azimuth.csv as computed; why not,
+    // on failure.
     std::optional<std::string> write(StagedFiles& staged, const RunState& state,
                                      const SmoothingOptions& options) const;
 
     const std::optional<SmoothedRecord>& record() const { return record_; }
-    const std::optional<NoiseHv>& noise() const { return noise_; }
+    const std::optional<smoothing::NoiseHv>& noise() const { return noise_; }
 
   private:
     std::optional<SmoothedRecord> record_;
-    std::optional<NoiseHv> noise_;
+    std::optional<smoothing::NoiseHv> noise_;
 };
 
-// hv.svg of the noise windows of the record of this name.
-std::string hv_picture_svg(const NoiseHv& noise, const std::string& record,
+// hv.svg and hv-azimuth.svg of the noise windows of the record of this name.
+std::string hv_picture_svg(const smoothing::NoiseHv& noise, const std::string& record,
                            const SmoothingOptions& options);
+std::string hv_azimuth_picture_svg(const smoothing::NoiseHv& noise, const std::string& record);
 
 // Threads for one record's smoothing: the jobs the batch leaves idle (-j over the records).
 unsigned smoothing_threads(const ProcessOptions& options);

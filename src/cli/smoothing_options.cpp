@@ -1,5 +1,7 @@
 #include "cli/smoothing_options.hpp"
 
+#include <cmath>
+
 #include "cli/option_values.hpp"
 
 namespace wavespec::cli {
@@ -35,6 +37,40 @@ smoothing::HorizontalMean parse_mean(const std::string& value) {
                      "' for --hv: expected geometric, quadratic, arithmetic or total");
 }
 
+// "FROM:TO:COUNT": COUNT log-spaced frequencies from FROM to TO.
+std::vector<double> parse_frequencies(std::string_view name, const std::string& value) {
+    const std::size_t first = value.find(':');
+    const std::size_t second = first == std::string::npos ? first : value.find(':', first + 1);
+    if (second == std::string::npos) refuse_value(name, value, "expected FROM:TO:COUNT");
+    const std::string_view text = value;
+    const double from = read_in_range(value_range(name, "FROM"), text, text.substr(0, first));
+    const double to =
+        read_in_range(value_range(name, "TO"), text, text.substr(first + 1, second - first - 1));
+    const auto count = static_cast<std::size_t>(
+        read_in_range(value_range(name, "COUNT"), text, text.substr(second + 1)));
+    if (!(to > from)) refuse_value(name, value, "expected FROM < TO");
+    return smoothing::log_spaced_between(from, to, count);
+}
+
+std::array<double, 2> parse_range(std::string_view name, const std::string& value) {
+    const std::string_view text = value;
+    const std::size_t comma = text.find(',');
+    if (comma == std::string_view::npos) refuse_value(name, value, "expected FMIN,FMAX");
+    const double low = read_in_range(value_range(name, "FMIN"), text, text.substr(0, comma));
+    const double high = read_in_range(value_range(name, "FMAX"), text, text.substr(comma + 1));
+    if (!(high > low)) refuse_value(name, value, "expected FMIN < FMAX");
+    return {low, high};
+}
+
+double parse_azimuth_step(std::string_view name, const std::string& value) {
+    const double step = parse_in_range(value_range(name, "STEP"), value);
+    const double count = std::round(180.0 / step);
+    if (std::fabs(count * step - 180.0) > 1e-9 * 180.0) {
+        refuse_value(name, value, "STEP must divide 180 degrees");
+    }
+    return step;
+}
+
 }  // namespace
 
 bool take_smoothing_option(std::string_view name, const std::string& value,
@@ -51,6 +87,17 @@ bool take_smoothing_option(std::string_view name, const std::string& value,
         options.mean = parse_mean(value);
     } else if (name == "hv-windows") {
         options.hv_window_seconds = parse_in_range(value_range(name, "SECONDS"), value);
+    } else if (name == "frequencies") {
+        options.frequencies = parse_frequencies(name, value);
+    } else if (name == "hv-taper") {
+        options.hv_taper = parse_in_range(value_range(name, "FRACTION"), value);
+        options.hv_taper_given = true;
+    } else if (name == "hv-range") {
+        options.hv_range = parse_range(name, value);
+    } else if (name == "hv-reject") {
+        options.hv_reject = parse_in_range(value_range(name, "N"), value);
+    } else if (name == "hv-azimuths") {
+        options.hv_azimuth_step = parse_azimuth_step(name, value);
     } else {
         return false;
     }
@@ -59,7 +106,19 @@ bool take_smoothing_option(std::string_view name, const std::string& value,
 
 void check_smoothing_options(const SmoothingOptions& options, bool smooth_points_given,
                              bool hv_given) {
+    if (!options.frequencies.empty() && smooth_points_given) {
+        throw UsageError("--frequencies and --smooth-points both set the grid: give one");
+    }
+    if (!options.hv_window_seconds) {
+        if (options.hv_taper_given) throw UsageError("--hv-taper needs --hv-windows");
+        if (options.hv_range) throw UsageError("--hv-range needs --hv-windows");
+        if (options.hv_reject) throw UsageError("--hv-reject needs --hv-windows");
+        if (options.hv_azimuth_step) throw UsageError("--hv-azimuths needs --hv-windows");
+    }
     if (options.window || options.hv_window_seconds) return;
+    if (!options.frequencies.empty()) {
+        throw UsageError("--frequencies needs --smooth or --hv-windows");
+    }
     if (smooth_points_given) throw UsageError("--smooth-points needs --smooth or --hv-windows");
     if (hv_given) throw UsageError("--hv needs --smooth or --hv-windows");
 }
@@ -70,6 +129,8 @@ std::vector<std::string> smoothing_file_names(const SmoothingOptions& options, b
     if (options.hv_window_seconds) {
         names.insert(names.end(), {"hv.csv", "hv-summary.txt"});
         if (plot) names.push_back("hv.svg");
+        if (options.hv_azimuth_step) names.push_back("hv-azimuth.csv");
+        if (options.hv_azimuth_step && plot) names.push_back("hv-azimuth.svg");
     }
     return names;
 }

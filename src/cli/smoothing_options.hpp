@@ -1,5 +1,6 @@
 // The options of "wavespec process" that ask for smoothed spectra and the H/V ratio:
-// --smooth, --smooth-points, --hv and --hv-windows.
+// --smooth, --smooth-points, --frequencies, --hv, --hv-windows, --hv-taper, --hv-range,
+// --hv-reject and --hv-azimuths.
 #pragma once
 
 #include <array>
@@ -16,15 +17,14 @@
 namespace wavespec::cli {
 
 inline constexpr KnownOption kSmoothingOptions[] = {
-    {"smooth", 0, true},
-    {"smooth-points", 0, true},
-    {"hv", 0, true},
-    {"hv-windows", 0, true},
+    {"smooth", 0, true},     {"smooth-points", 0, true}, {"hv", 0, true},
+    {"hv-windows", 0, true}, {"frequencies", 0, true},   {"hv-taper", 0, true},
+    {"hv-range", 0, true},   {"hv-reject", 0, true},     {"hv-azimuths", 0, true},
 };
 
 // Every file these options may add to a record's run.
-inline constexpr std::string_view kSmoothingFileNames[] = {"smoothed.csv", "hv.csv",
-                                                           "hv-summary.txt", "hv.svg"};
+inline constexpr std::string_view kSmoothingFileNames[] = {
+    "smoothed.csv", "hv.csv", "hv-summary.txt", "hv.svg", "hv-azimuth.csv", "hv-azimuth.svg"};
 
 // Two option tables as one.
 template <std::size_t A, std::size_t B>
@@ -40,8 +40,19 @@ struct SmoothingOptions {
     std::optional<smoothing::SmoothingWindow> window;  // --smooth; smoothed.csv when given
     int points_per_decade = 100;                       // of the log-spaced grid
     bool at_bins = false;                              // --smooth-points=bins
+    std::vector<double> frequencies;                   // --frequencies: the grid, when given
     smoothing::HorizontalMean mean = smoothing::HorizontalMean::geometric;
     std::optional<double> hv_window_seconds;  // --hv-windows; hv.csv and hv-summary.txt
+    double hv_taper = 0.1;                    // --hv-taper
+    bool hv_taper_given = false;
+    std::optional<std::array<double, 2>> hv_range;  // --hv-range: where f0 is searched, Hz
+    std::optional<double> hv_reject;                // --hv-reject: standard deviations
+    std::optional<double> hv_azimuth_step;          // --hv-azimuths: degrees
+
+    // Where smoothed values are given: --frequencies, or --smooth-points over the bins.
+    smoothing::CentreChoice centres() const {
+        return {.fixed = frequencies, .at_bins = at_bins, .points_per_decade = points_per_decade};
+    }
 
     // The window the noise windows are smoothed with: --smooth's, or Konno-Ohmachi B = 40.
     smoothing::SmoothingWindow window_or_default() const {

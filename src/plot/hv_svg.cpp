@@ -73,7 +73,8 @@ std::string hv_svg(const HvPicture& p) {
     std::vector<Tick> yticks = linear_ticks(low, top, 8);
     Scale y{low, top, kBottom, kTop, false};
 
-    std::string title = "H/V of " + std::to_string(p.windows.size()) + " noise windows";
+    const std::size_t count = p.windows.size() + p.rejected.size();
+    std::string title = "H/V of " + std::to_string(count) + " noise windows";
     if (!p.record.empty()) title += " of " + p.record;
     append_text(out, kWidth / 2.0, 24, "middle", title, "font-size=\"15\" font-weight=\"bold\"");
     if (!p.smoothing.empty()) append_text(out, kWidth / 2.0, 42, "middle", p.smoothing);
@@ -82,41 +83,45 @@ std::string hv_svg(const HvPicture& p) {
     out +=
         "<clipPath id=\"plot-area\"><rect x=\"80\" y=\"62\" width=\"800\" height=\"478\"/>"
         "</clipPath>\n<g clip-path=\"url(#plot-area)\" stroke-linejoin=\"round\">\n";
-    // The band: along the upper curve and back along the lower one.
-    std::vector<Point> band = points_of(x, y, p.frequency, p.upper);
-    std::vector<Point> lower = points_of(x, y, p.frequency, p.lower);
-    band.insert(band.end(), lower.rbegin(), lower.rend());
-    std::erase_if(band, [](const Point& q) { return !std::isfinite(q.x) || !std::isfinite(q.y); });
-    if (!band.empty()) {
-        out += "<path fill=\"#d9d9d9\" stroke=\"none\" d=\"";
-        append_path_data(out, band);
-        out += "Z\"/>\n";
+    // f0 -+ sigma_f as a shaded band behind the curves.
+    if (p.f0) {
+        const double left = x.pixel(p.f0->f0 - p.f0_spread),
+                     right = x.pixel(p.f0->f0 + p.f0_spread);
+        const double from = std::isfinite(left) ? left : kLeft;
+        if (std::isfinite(right) && right > from) {
+            append_rect(out, from, kTop, right - from, kBottom - kTop,
+                        "fill=\"#f6d5d1\" stroke=\"none\"");
+        }
     }
     for (auto window : p.windows) {
         append_curve(out, points_of(x, y, p.frequency, window),
-                     "stroke=\"#a9c4e8\" stroke-width=\"1.3\"");
+                     "stroke=\"#b0b0b0\" stroke-width=\"0.8\"");
+    }
+    for (auto window : p.rejected) {
+        append_curve(out, points_of(x, y, p.frequency, window),
+                     "stroke=\"#e3a35b\" stroke-width=\"0.8\"");
     }
     append_curve(out, points_of(x, y, p.frequency, p.upper),
-                 "stroke=\"#555555\" stroke-width=\"1\" stroke-dasharray=\"4,3\"");
+                 "stroke=\"#111111\" stroke-width=\"1.2\" stroke-dasharray=\"6,4\"");
     append_curve(out, points_of(x, y, p.frequency, p.lower),
-                 "stroke=\"#555555\" stroke-width=\"1\" stroke-dasharray=\"4,3\"");
+                 "stroke=\"#111111\" stroke-width=\"1.2\" stroke-dasharray=\"6,4\"");
     append_curve(out, points_of(x, y, p.frequency, p.mean),
-                 "stroke=\"#111111\" stroke-width=\"2\"");
+                 "stroke=\"#111111\" stroke-width=\"2.6\"");
     out += "</g>\n";
 
-    // f0: the mean curve's highest point.
-    std::size_t peak = 0;
-    for (std::size_t i = 1; i < std::min(p.mean.size(), p.frequency.size()); ++i) {
-        if (p.mean[i] > p.mean[peak]) peak = i;
-    }
-    if (!p.mean.empty() && !p.frequency.empty()) {
-        double px = x.pixel(p.frequency[peak]);
+    if (p.f0) {
+        double px = x.pixel(p.f0->f0);
         if (std::isfinite(px)) {
             append_line(out, px, kTop, px, kBottom, "stroke=\"#c0392b\" stroke-dasharray=\"6,4\"");
             std::string label = "f0 = ";
-            append_number(label, p.frequency[peak]);
+            append_number(label, p.f0->f0);
             label += " Hz, A0 = ";
-            append_number(label, p.mean[peak]);
+            append_number(label, p.f0->a0);
+            if (p.f0_spread > 0.0) {
+                label += ", sigma_f = ";
+                append_number(label, p.f0_spread);
+                label += " Hz";
+            }
             append_text(out, px + 6, kTop + 16, "start", label,
                         "font-size=\"12\" fill=\"#c0392b\"");
         }

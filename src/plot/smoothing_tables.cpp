@@ -68,6 +68,8 @@ HvTable read_hv_curves(std::string_view text) {
     std::size_t columns = header->size();
     HvTable t;
     t.windows.resize(columns - 5);
+    for (std::size_t w = 5; w < columns; ++w)
+        t.rejected.push_back((*header)[w].ends_with("(rejected)"));
     for (std::size_t r = 1; r < lines.size(); ++r) {
         if (lines[r].empty() && r + 1 == lines.size()) break;
         std::vector<double> v = numbers_of(lines[r], r + 1, columns);

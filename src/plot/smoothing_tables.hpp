@@ -18,10 +18,12 @@ struct SmoothedTable {
 };
 SmoothedTable read_smoothed_spectra(std::string_view text);
 
-// hv.csv: frequency, mean, sigma_ln, mean*sigma_A, mean/sigma_A, then one column a window.
+// hv.csv: frequency, mean, sigma_ln, mean*sigma_A, mean/sigma_A, then one column a window,
+// headed windowK, or windowK(rejected) for a window the rejection left out.
 struct HvTable {
     std::vector<double> frequency, mean, upper, lower;
     std::vector<std::vector<double>> windows;
+    std::vector<bool> rejected;  // per window
 };
 HvTable read_hv_curves(std::string_view text);
 

@@ -34,14 +34,18 @@ double horizontal(HorizontalMean mean, double s1, double s2) {
     return std::sqrt(s1) * std::sqrt(s2);
 }
 
-std::vector<double> hv_ratio(HorizontalMean mean, std::span<const double> horizontal1,
-                             std::span<const double> horizontal2,
-                             std::span<const double> vertical) {
-    std::vector<double> ratio(vertical.size());
-    for (std::size_t k = 0; k < vertical.size(); ++k) {
-        ratio[k] = horizontal(mean, horizontal1[k], horizontal2[k]) / vertical[k];
-    }
-    return ratio;
+std::vector<double> combined_horizontal(HorizontalMean mean, std::span<const double> horizontal1,
+                                        std::span<const double> horizontal2) {
+    std::vector<double> h(horizontal1.size());
+    for (std::size_t k = 0; k < h.size(); ++k)
+        h[k] = horizontal(mean, horizontal1[k], horizontal2[k]);
+    return h;
+}
+
+std::vector<double> ratio(std::span<const double> numerator, std::span<const double> denominator) {
+    std::vector<double> r(numerator.size());
+    for (std::size_t k = 0; k < r.size(); ++k) r[k] = numerator[k] / denominator[k];
+    return r;
 }
 
 }  // namespace wavespec::smoothing

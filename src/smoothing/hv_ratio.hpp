@@ -1,4 +1,5 @@
-// The horizontal-to-vertical spectral ratio from smoothed component spectra.
+// The horizontal-to-vertical spectral ratio: the horizontals' amplitude spectra combined
+// into H bin by bin, before any smoothing, as the field's H/V programs do.
 #pragma once
 
 #include <span>
@@ -6,7 +7,7 @@
 
 namespace wavespec::smoothing {
 
-// How the two horizontal spectra S1, S2 combine into H.
+// How the two horizontal amplitudes S1, S2 combine into H.
 enum class HorizontalMean {
     geometric,   // sqrt(S1 S2)
     quadratic,   // sqrt((S1^2 + S2^2) / 2)
@@ -16,8 +17,11 @@ enum class HorizontalMean {
 
 double horizontal(HorizontalMean mean, double s1, double s2);
 
-// H/V at every point: H from the two horizontals, V the vertical.
-std::vector<double> hv_ratio(HorizontalMean mean, std::span<const double> horizontal1,
-                             std::span<const double> horizontal2, std::span<const double> vertical);
+// H at every bin from the two horizontals' amplitudes.
+std::vector<double> combined_horizontal(HorizontalMean mean, std::span<const double> horizontal1,
+                                        std::span<const double> horizontal2);
+
+// numerator[k] / denominator[k] at every point.
+std::vector<double> ratio(std::span<const double> numerator, std::span<const double> denominator);
 
 }  // namespace wavespec::smoothing

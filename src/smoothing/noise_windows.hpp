@@ -1,5 +1,6 @@
-// Ambient-noise windows: a record cut into windows of equal length without overlap, each
-// with its mean removed and a 10 % Tukey taper, and the amplitude spectra of each window.
+// Ambient-noise windows: a record cut from its start into windows of equal length without
+// overlap, each with its mean removed and a Tukey taper, and the complex spectra of each
+// window, taken over exactly its own samples (no padding).
 #pragma once
 
 #include <array>
@@ -7,26 +8,31 @@
 #include <span>
 #include <vector>
 
+#include "spectral/complex_value.hpp"
+
 namespace wavespec::smoothing {
 
-// The fraction of a window that its taper covers, half at each end.
+// The default share of a window inside the taper's two cosine ends together.
 inline constexpr double kTukeyFraction = 0.1;
 
-// The Tukey taper of n samples: a raised cosine over the first and last fraction/2 of the
-// window, 1 between.
-std::vector<double> tukey_taper(std::size_t n, double fraction);
+// Samples in a window of `seconds` at `dt`: seconds / dt rounded to the nearest integer
+// (59.99 s at 100 Hz: 5999); 0 when that is not a finite count within the record's length.
+std::size_t window_samples(double seconds, double dt, std::size_t record_samples);
+
+// How many whole windows of `window` samples a record of `record` samples holds.
+inline std::size_t window_count(std::size_t record, std::size_t window) {
+    return window == 0 ? 0 : record / window;
+}
 
 struct WindowSpectra {
-    std::vector<double> frequencies;  // the bins above zero frequency up to Nyquist, Hz
-    // amplitudes[w][c]: window w, component c, one per frequency.
-    std::vector<std::array<std::vector<double>, 3>> amplitudes;
+    std::vector<double> frequencies;  // bins 1 .. floor(n/2): k / (n dt), Hz
+    // spectra[w][c]: window w, component c, one value per frequency, scaled by dt.
+    std::vector<std::array<std::vector<Complex>, 3>> spectra;
 };
 
-// The amplitude spectra of every whole window of window_samples samples (at least 4) that
-// the series hold. Each window is transformed with the tool's own transform, zero-padded to
-// a power of two, and scaled by dt like the record's spectra; window_samples is at most the
-// transform's longest length.
+// The spectra of every whole window of n samples (n >= 2) in the three series, tapered with
+// the given fraction (0 .. 1).
 WindowSpectra window_spectra(std::array<std::span<const double>, 3> series, double dt,
-                             std::size_t window_samples);
+                             std::size_t n, double taper_fraction);
 
 }  // namespace wavespec::smoothing

@@ -127,39 +127,62 @@ typedef double Quad __attribute__((vector_size(32), aligned(8)));
     std::memcpy(&q, p, sizeof q);
 }
 
-// The sum of the weights and the three weighted sums of three spectra in one pass: sixteen
-// partial sums on independent chains instead of four passes that each wait on four. Lane
-// j % 4 adds in the same order as in add_weighted, so the sums are the same to the bit.
-[[gnu::always_inline]] inline void add_weighted_three(std::span<const double> w, const double* a0,
-                                                      const double* a1, const double* a2,
-                                                      Lanes& total, Lanes& s0, Lanes& s1,
-                                                      Lanes& s2) {
-    Quad t, u0, u1, u2, weight, a;
+// The weighted sums of N spectra (and, with kTotal, the sum of the weights) in one pass over
+// the block: independent chains in four-double vectors instead of a pass per spectrum that
+// each wait on four. Lane j % 4 adds in the same order as in add_weighted, so the sums are
+// the same to the bit however the spectra are grouped.
+template <std::size_t N, bool kTotal>
+[[gnu::always_inline]] inline void add_weighted_group(std::span<const double> w,
+                                                      const double* const* a, Lanes& total,
+                                                      Lanes* sums) {
+    Quad t, u[N], weight, v;
     load_quad(t, total.acc);
-    load_quad(u0, s0.acc);
-    load_quad(u1, s1.acc);
-    load_quad(u2, s2.acc);
+    for (std::size_t s = 0; s < N; ++s) load_quad(u[s], sums[s].acc);
     const std::size_t n = w.size();
     std::size_t i = 0;
     for (; i + 4 <= n; i += 4) {
         load_quad(weight, w.data() + i);
-        t += weight;
-        load_quad(a, a0 + i);
-        u0 += weight * a;
-        load_quad(a, a1 + i);
-        u1 += weight * a;
-        load_quad(a, a2 + i);
-        u2 += weight * a;
+        if constexpr (kTotal) t += weight;
+        for (std::size_t s = 0; s < N; ++s) {
+            load_quad(v, a[s] + i);
+            u[s] += weight * v;
+        }
     }
-    std::memcpy(total.acc, &t, sizeof t);
-    std::memcpy(s0.acc, &u0, sizeof u0);
-    std::memcpy(s1.acc, &u1, sizeof u1);
-    std::memcpy(s2.acc, &u2, sizeof u2);
+    if constexpr (kTotal) std::memcpy(total.acc, &t, sizeof t);
+    for (std::size_t s = 0; s < N; ++s) std::memcpy(sums[s].acc, &u[s], sizeof u[s]);
     for (; i < n; ++i) {
-        total.acc[i % 4] += w[i];
-        s0.acc[i % 4] += w[i] * a0[i];
-        s1.acc[i % 4] += w[i] * a1[i];
-        s2.acc[i % 4] += w[i] * a2[i];
+        if constexpr (kTotal) total.acc[i % 4] += w[i];
+        for (std::size_t s = 0; s < N; ++s) sums[s].acc[i % 4] += w[i] * a[s][i];
+    }
+}
+
+// Every spectrum's weighted sum and the sum of the weights, four spectra a pass.
+[[gnu::always_inline]] inline void add_weighted_all(std::span<const double> w,
+                                                    std::span<const double* const> a, Lanes& total,
+                                                    Lanes* sums) {
+    const std::size_t m = a.size();
+    if (m == 0) return add_weighted(w, nullptr, total);
+    std::size_t s = 0;
+    if (m >= 4) {
+        add_weighted_group<4, true>(w, a.data(), total, sums);
+        s = 4;
+    } else if (m == 3) {
+        return add_weighted_group<3, true>(w, a.data(), total, sums);
+    } else if (m == 2) {
+        return add_weighted_group<2, true>(w, a.data(), total, sums);
+    } else {
+        return add_weighted_group<1, true>(w, a.data(), total, sums);
+    }
+    for (; s + 4 <= m; s += 4) add_weighted_group<4, false>(w, a.data() + s, total, sums + s);
+    switch (m - s) {
+        case 3:
+            return add_weighted_group<3, false>(w, a.data() + s, total, sums + s);
+        case 2:
+            return add_weighted_group<2, false>(w, a.data() + s, total, sums + s);
+        case 1:
+            return add_weighted_group<1, false>(w, a.data() + s, total, sums + s);
+        default:
+            return;
     }
 }
 
@@ -172,21 +195,15 @@ constexpr std::size_t kBlock = 1024;
     const std::size_t n = bins.phase.size();
     std::vector<double> weights(std::min(n, kBlock));
     std::vector<Lanes> sums(spectra.size());
+    std::vector<const double*> starts(spectra.size());
     for (std::size_t k = first; k < last; ++k) {
         Lanes total;
         std::fill(sums.begin(), sums.end(), Lanes{});
         for (std::size_t begin = 0; begin < n; begin += kBlock) {
             std::span<double> w = std::span<double>(weights).first(std::min(kBlock, n - begin));
             weights_at(bins, begin, centres.phase[k], centres.sine[k], centres.cosine[k], w);
-            if (spectra.size() == 3) {
-                add_weighted_three(w, spectra[0].data() + begin, spectra[1].data() + begin,
-                                   spectra[2].data() + begin, total, sums[0], sums[1], sums[2]);
-                continue;
-            }
-            add_weighted(w, nullptr, total);
-            for (std::size_t s = 0; s < spectra.size(); ++s) {
-                add_weighted(w, spectra[s].data() + begin, sums[s]);
-            }
+            for (std::size_t s = 0; s < spectra.size(); ++s) starts[s] = spectra[s].data() + begin;
+            add_weighted_all(w, starts, total, sums.data());
         }
         for (std::size_t s = 0; s < spectra.size(); ++s) {
             result[s][k] = sums[s].sum() / total.sum();
@@ -246,6 +263,25 @@ std::vector<double> log_spaced_centres(double lowest, double highest, int points
         centres.push_back(std::min(f, highest));
     }
     return centres;
+}
+
+std::vector<double> log_spaced_between(double from, double to, std::size_t count) {
+    std::vector<double> f(count);
+    if (count < 2) return std::vector<double>(count, from);
+    const double first = portable_log(from),
+                 step = (portable_log(to) - first) / static_cast<double>(count - 1);
+    for (std::size_t i = 0; i < count; ++i) {
+        f[i] = portable_exp(first + static_cast<double>(i) * step);
+    }
+    f.front() = from;
+    f.back() = to;
+    return f;
+}
+
+std::vector<double> CentreChoice::centres_for(const std::vector<double>& bins) const {
+    if (!fixed.empty()) return fixed;
+    if (at_bins || bins.empty()) return bins;
+    return log_spaced_centres(bins.front(), bins.back(), points_per_decade);
 }
 
 std::vector<std::vector<double>> smooth_spectra(const SmoothingWindow& window,

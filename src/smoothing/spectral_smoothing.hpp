@@ -36,6 +36,19 @@ double window_phase(const SmoothingWindow& window, double frequency);
 // `highest` (which is kept when it falls on the grid within 1e-9 of a step).
 std::vector<double> log_spaced_centres(double lowest, double highest, int points_per_decade);
 
+// count frequencies from `from` to `to` (both included, 0 < from < to, count >= 2), equally
+// spaced in log frequency.
+std::vector<double> log_spaced_between(double from, double to, std::size_t count);
+
+// Where smoothed values are given: a grid fixed beforehand, the bins themselves, or
+// points_per_decade log-spaced centres from the lowest bin to the highest.
+struct CentreChoice {
+    std::vector<double> fixed;
+    bool at_bins = false;
+    int points_per_decade = 100;
+    std::vector<double> centres_for(const std::vector<double>& bins) const;
+};
+
 // The smoothed value of every spectrum at every centre: result[s][c] for spectra[s] and
 // centres[c]. frequencies are the bins' frequencies, all above zero and rising
 // (std::invalid_argument otherwise); every spectrum has one amplitude per bin. threads: how
