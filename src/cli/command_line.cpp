@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "cli/convert_command.hpp"
+#include "cli/inventory_command.hpp"
 #include "cli/option_parser.hpp"
 #include "cli/plot_command.hpp"
 #include "cli/process_command.hpp"
@@ -132,6 +133,7 @@ int run_command_line(std::span<const std::string> args) {
     if (first == "process") return run_process(rest);
     if (first == "plot") return run_plot(rest);
     if (first == "convert") return run_convert(rest);
+    if (first == "inventory") return run_inventory(rest);
     if (first.starts_with("-")) {
         report_usage_error({}, "unknown option '" + first + "'");
     } else {

@@ -1,0 +1,174 @@
+#include "cli/inventory_command.hpp"
+
+#include <cstdio>
+
+#include "cli/command_line.hpp"
+#include "cli/inventory_options.hpp"
+#include "formats/file_trace.hpp"
+#include "formats/formats.hpp"
+#include "formats/mseed_segments.hpp"
+#include "formats/stationxml_reader.hpp"
+#include "instrument/epoch_matching.hpp"
+#include "records/shortest_text.hpp"
+
+namespace wavespec::cli {
+namespace {
+
+constexpr KnownOption kKnownOptions[] = {
+    {"response", 0, true},
+    {"frequencies", 0, true},
+    {"units", 0, true},
+};
+
+constexpr double kDefaultLowestFrequency = 0.001;  // Hz
+constexpr double kRateUnknownHighest = 100.0;      // Hz, when the channel gives no rate
+constexpr int kDefaultFrequencyCount = 200;
+
+struct InventoryRequest {
+    std::string file;
+    std::optional<ChannelRequest> channel;
+    std::vector<double> frequencies;  // empty: the default grid up to the channel's Nyquist
+    std::optional<instrument::Quantity> units;
+};
+
+InventoryRequest parse_request(std::span<const std::string> args) {
+    ParsedArguments parsed = parse_options(args, kKnownOptions);
+    InventoryRequest request;
+    bool response_only = false;
+    for (const ParsedOption& option : parsed.options) {
+        if (option.long_name == "response") {
+            request.channel = parse_channel_request(option.long_name, option.value);
+        } else if (option.long_name == "frequencies") {
+            request.frequencies = parse_frequencies(option.long_name, option.value);
+            response_only = true;
+        } else if (option.long_name == "units") {
+            request.units = parse_quantity(option.long_name, option.value);
+            response_only = true;
+        }
+    }
+    if (response_only && !request.channel) {
+        throw UsageError("--frequencies and --units go with --response");
+    }
+    if (parsed.operands.size() != 1) throw UsageError("expected one StationXML file");
+    request.file = parsed.operands.front();
+    return request;
+}
+
+std::string time_text(std::int64_t us) {
+    if (us == instrument::kOpenEnd) return "open";
+    if (us == std::numeric_limits<std::int64_t>::min()) return "open";
+    return formats::iso_time(us);
+}
+
+std::string optional_degrees(const std::optional<double>& value) {
+    return value ? shortest_text(*value) : std::string("unknown");
+}
+
+void list_epoch(const instrument::ChannelEpoch& epoch, std::string& out) {
+    out += epoch.code() + " from " + time_text(epoch.start_us) + " to " + time_text(epoch.end_us) +
+           "\n";
+    out += "  sample rate " + shortest_text(epoch.sample_rate) + " Hz, azimuth " +
+           optional_degrees(epoch.azimuth) + ", dip " + optional_degrees(epoch.dip) + "\n";
+    std::string units = !epoch.stages.empty() ? epoch.stages.front().input_units
+                        : epoch.sensitivity   ? epoch.sensitivity->input_units
+                                              : std::string();
+    out += "  input units " + (units.empty() ? std::string("unknown") : units) + "\n";
+    if (epoch.sensitivity) {
+        out += "  sensitivity " + shortest_text(epoch.sensitivity->value) + " at " +
+               shortest_text(epoch.sensitivity->frequency) + " Hz\n";
+    } else {
+        out += "  no sensitivity\n";
+    }
+    for (const instrument::Stage& stage : epoch.stages) {
+        out += "  " + instrument::describe_stage(stage) + "\n";
+    }
+    std::vector<std::string> warnings = instrument::response_warnings(epoch);
+    if (warnings.empty()) out += "  checks: units chain, gains agree with the sensitivity\n";
+    for (const std::string& warning : warnings) out += "  warning: " + warning + "\n";
+}
+
+const instrument::ChannelEpoch& requested_epoch(const std::vector<instrument::ChannelEpoch>& epochs,
+                                                const ChannelRequest& request) {
+    instrument::ChannelAt wanted{request.network, request.station, request.location,
+                                 request.channel, request.time_us.value_or(0)};
+    if (request.time_us) return instrument::epoch_at(epochs, wanted, request.time_text);
+    // Without a time the channel must have one epoch only.
+    const instrument::ChannelEpoch* found = nullptr;
+    std::size_t count = 0;
+    for (const instrument::ChannelEpoch& epoch : epochs) {
+        if (epoch.network == wanted.network && epoch.station == wanted.station &&
+            epoch.location == wanted.location && epoch.channel == wanted.channel) {
+            found = &epoch;
+            ++count;
+        }
+    }
+    std::string code =
+        wanted.network + "." + wanted.station + "." + wanted.location + "." + wanted.channel;
+    if (count == 0) throw instrument::ResponseError(code + ": not in the inventory");
+    if (count > 1) {
+        throw instrument::ResponseError(code + ": " + std::to_string(count) +
+                                        " epochs; give one time as " + code + "@TIME");
+    }
+    return *found;
+}
+
+void write_response(const instrument::ChannelEpoch& epoch, const InventoryRequest& request,
+                    std::string& out) {
+    instrument::Quantity quantity = request.units.value_or(instrument::input_quantity(epoch));
+    std::vector<double> frequencies = request.frequencies;
+    if (frequencies.empty()) {
+        double highest = epoch.sample_rate > 0.0 ? epoch.sample_rate / 2.0 : kRateUnknownHighest;
+        frequencies =
+            parse_frequencies("frequencies", shortest_text(kDefaultLowestFrequency) + ":" +
+                                                 shortest_text(highest) + ":" +
+                                                 std::to_string(kDefaultFrequencyCount));
+    }
+    out += "frequency(Hz),amplitude,phase(deg)\n";
+    for (double f : frequencies) {
+        Complex value = instrument::response_to(epoch, f, quantity);
+        double amplitude = modulus(value);
+        if (!std::isfinite(amplitude)) {
+            throw instrument::ResponseError(epoch.code() + ": the response at " +
+                                            shortest_text(f) + " Hz is not finite");
+        }
+        out += shortest_text(f) + "," + shortest_text(amplitude) + "," +
+               shortest_text(instrument::phase_degrees(value)) + "\n";
+    }
+}
+
+}  // namespace
+
+int run_inventory(std::span<const std::string> args) {
+    InventoryRequest request;
+    try {
+        request = parse_request(args);
+    } catch (const UsageError& error) {
+        report_usage_error("inventory", error.what());
+        return kUsageError;
+    }
+    std::string out;
+    try {
+        auto epochs = formats::read_stationxml(request.file,
+                                               formats::read_whole_file(request.file));
+        if (request.channel) {
+            const instrument::ChannelEpoch& epoch = requested_epoch(epochs, *request.channel);
+            write_response(epoch, request, out);
+        } else {
+            for (const instrument::ChannelEpoch& epoch : epochs) list_epoch(epoch, out);
+        }
+    } catch (const formats::FormatError& error) {
+        std::fprintf(stderr, "wavespec inventory: %s\n", error.what());
+        return kSomeRecordFailed;
+    } catch (const instrument::ResponseError& error) {
+        std::fprintf(stderr, "wavespec inventory: %s: %s\n", request.file.c_str(), error.what());
+        return kSomeRecordFailed;
+    }
+    std::fwrite(out.data(), 1, out.size(), stdout);
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        std::fputs("wavespec inventory: standard output: write error\n", stderr);
+        return kSomeRecordFailed;
+    }
+    return kSuccess;
+}
+
+}  // namespace wavespec::cli

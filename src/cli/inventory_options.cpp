@@ -1,0 +1,132 @@
+#include "cli/inventory_options.hpp"
+
+#include <algorithm>
+#include <cmath>
+
+#include "cli/option_values.hpp"
+#include "formats/stationxml_time.hpp"
+#include "records/shortest_text.hpp"
+#include "response/response_spectra.hpp"
+
+namespace wavespec::cli {
+namespace {
+
+constexpr int kMostFrequencies = 100000;
+
+std::vector<std::string_view> split(std::string_view text, char separator) {
+    std::vector<std::string_view> parts;
+    for (;;) {
+        std::size_t at = text.find(separator);
+        parts.push_back(text.substr(0, at));
+        if (at == std::string_view::npos) return parts;
+        text.remove_prefix(at + 1);
+    }
+}
+
+double positive_frequency(std::string_view option, std::string_view whole, std::string_view part) {
+    double value = parse_real(option, part);
+    if (!(value > 0.0)) refuse_value(option, whole, "a frequency must be a positive number of Hz");
+    return value;
+}
+
+std::array<double, 4> pre_filter_corners(std::string_view option, const std::string& text) {
+    std::vector<double> c = parse_reals(option, text, 4);
+    if (!(c[0] >= 0.0 && c[0] < c[1] && c[1] <= c[2] && c[2] < c[3])) {
+        refuse_value(option, text, "expected 0 <= F1 < F2 <= F3 < F4 in Hz");
+    }
+    return {c[0], c[1], c[2], c[3]};
+}
+
+}  // namespace
+
+instrument::Quantity parse_quantity(std::string_view option, std::string_view text) {
+    if (text == "acceleration") return instrument::Quantity::acceleration;
+    if (text == "velocity") return instrument::Quantity::velocity;
+    if (text == "displacement") return instrument::Quantity::displacement;
+    refuse_value(option, text, "expected acceleration, velocity or displacement");
+}
+
+bool take_inventory_option(std::string_view name, const std::string& value,
+                           InventoryOptions& options) {
+    if (name == "inventory") {
+        if (value.empty()) throw UsageError("--inventory needs a StationXML file");
+        options.inventory = value;
+    } else if (name == "units") {
+        options.deconvolution.wanted = parse_quantity(name, value);
+        options.units_given = true;
+    } else if (name == "water-level") {
+        if (value == "none") {
+            options.deconvolution.water_level_db.reset();
+        } else {
+            double db = parse_real(name, value);
+            if (!(db >= 0.0 && db <= kMostWaterLevel)) {
+                refuse_value(name, value,
+                             "expected decibels from 0 to " + shortest_text(kMostWaterLevel) +
+                                 ", or none");
+            }
+            options.deconvolution.water_level_db = db;
+        }
+    } else if (name == "pre-filter") {
+        options.deconvolution.pre_filter = pre_filter_corners(name, value);
+    } else if (name == "rotate") {
+        options.rotate = true;
+    } else {
+        return false;
+    }
+    options.given.emplace_back(name);
+    return true;
+}
+
+void check_inventory_options(const InventoryOptions& options, bool response_spectra) {
+    if (!options.inventory) {
+        for (const std::string& name : options.given) {
+            if (name != "inventory") throw UsageError("--" + name + " goes with --inventory");
+        }
+        return;
+    }
+    if (response_spectra && options.deconvolution.wanted != instrument::Quantity::acceleration) {
+        throw UsageError("--units=" +
+                         std::string(instrument::quantity_name(options.deconvolution.wanted)) +
+                         " cannot go with --response-spectra, which needs acceleration");
+    }
+}
+
+std::vector<double> parse_frequencies(std::string_view option, std::string_view text) {
+    if (text.find(':') != std::string_view::npos) {
+        std::vector<std::string_view> parts = split(text, ':');
+        if (parts.size() != 3) refuse_value(option, text, "expected FROM:TO:COUNT or a list");
+        double first = positive_frequency(option, text, parts[0]);
+        double last = positive_frequency(option, text, parts[1]);
+        auto count = static_cast<int>(parse_integer(option, parts[2], 2, kMostFrequencies));
+        return response::log_spaced(first, last, count);
+    }
+    std::vector<double> frequencies;
+    for (std::string_view part : split(text, ',')) {
+        frequencies.push_back(positive_frequency(option, text, part));
+    }
+    if (frequencies.size() > static_cast<std::size_t>(kMostFrequencies)) {
+        refuse_value(option, text, "at most " + std::to_string(kMostFrequencies) + " frequencies");
+    }
+    return frequencies;
+}
+
+ChannelRequest parse_channel_request(std::string_view option, std::string_view text) {
+    ChannelRequest request;
+    std::string_view code = text.substr(0, text.find('@'));
+    if (code.size() < text.size()) {
+        request.time_text = std::string(text.substr(code.size() + 1));
+        request.time_us = formats::parse_iso_time(request.time_text);
+        if (!request.time_us) refuse_value(option, text, "the time after @ is not ISO 8601");
+    }
+    std::vector<std::string_view> parts = split(code, '.');
+    if (parts.size() != 4 || parts[1].empty() || parts[3].empty()) {
+        refuse_value(option, text, "expected NET.STA.LOC.CHA[@TIME]");
+    }
+    request.network = parts[0];
+    request.station = parts[1];
+    request.location = parts[2] == "--" ? std::string() : std::string(parts[2]);
+    request.channel = parts[3];
+    return request;
+}
+
+}  // namespace wavespec::cli
