@@ -5,7 +5,9 @@
 
 #include "cli/command_line.hpp"
 #include "cli/format_option.hpp"
+#include "cli/inventory_options.hpp"
 #include "cli/option_parser.hpp"
+#include "cli/record_units.hpp"
 #include "cli/staged_files.hpp"
 #include "formats/formats.hpp"
 
@@ -15,17 +17,19 @@ namespace {
 namespace fs = std::filesystem;
 using formats::FormatError;
 
-constexpr KnownOption kKnownOptions[] = {
+constexpr KnownOption kConvertOptions[] = {
     {"format", 0, true},
     {"keep-offset", 0, false},
     {"output", 'o', true},
 };
+constexpr auto kKnownOptions = joined_options(std::to_array(kConvertOptions), kInventoryOptions);
 
 struct ConvertRequest {
     formats::InputFormat format = formats::InputFormat::automatic;
     formats::ReadOptions read;
     std::string output;
     std::vector<std::string> inputs;
+    InventoryOptions inventory;
 };
 
 ConvertRequest parse_request(std::span<const std::string> args) {
@@ -36,6 +40,7 @@ ConvertRequest parse_request(std::span<const std::string> args) {
             request.format = parse_format_option(option.value);
         } else if (option.long_name == "keep-offset") {
             request.read.keep_offset = true;
+        } else if (take_inventory_option(option.long_name, option.value, request.inventory)) {
         } else if (option.long_name == "output") {
             if (option.value.empty()) throw UsageError("--output needs a file name");
             request.output = option.value;
@@ -43,6 +48,7 @@ ConvertRequest parse_request(std::span<const std::string> args) {
     }
     if (request.output.empty()) throw UsageError("no output file: give -o RECORD.csv");
     if (parsed.operands.empty()) throw UsageError("no input files");
+    check_inventory_options(request.inventory, false);
     request.inputs = std::move(parsed.operands);
     return request;
 }
@@ -76,7 +82,13 @@ int run_convert(std::span<const std::string> args) {
                               ": is not a K-NET, AT2, SAC or MiniSEED file (a CSV record needs "
                               "no conversion)");
         }
+        check_inventory_format(request.inventory, inputs.front().format, inputs.front().stem);
+        load_inventory(request.inventory);
         formats::WaveformRecord record = formats::read_record(inputs.front(), request.read);
+        if (request.inventory.epochs) {
+            std::string units = convert_to_physical_units(record, request.inventory);
+            record.notes.push_back(record.stem + ": " + units);
+        }
         std::string text;
         formats::write_record_csv(record, text);
         // The record takes its name only once it is whole.
@@ -88,6 +100,9 @@ int run_convert(std::span<const std::string> args) {
     } catch (const FormatError& error) {
         report(error.what());
         return kSomeRecordFailed;
+    } catch (const UsageError& error) {
+        report_usage_error("convert", error.what());
+        return kUsageError;
     }
     return kSuccess;
 }

@@ -118,18 +118,17 @@ void write_response(const instrument::ChannelEpoch& epoch, const InventoryReques
     std::vector<double> frequencies = request.frequencies;
     if (frequencies.empty()) {
         double highest = epoch.sample_rate > 0.0 ? epoch.sample_rate / 2.0 : kRateUnknownHighest;
-        frequencies =
-            parse_frequencies("frequencies", shortest_text(kDefaultLowestFrequency) + ":" +
-                                                 shortest_text(highest) + ":" +
-                                                 std::to_string(kDefaultFrequencyCount));
+        frequencies = parse_frequencies("frequencies", shortest_text(kDefaultLowestFrequency) +
+                                                           ":" + shortest_text(highest) + ":" +
+                                                           std::to_string(kDefaultFrequencyCount));
     }
     out += "frequency(Hz),amplitude,phase(deg)\n";
     for (double f : frequencies) {
         Complex value = instrument::response_to(epoch, f, quantity);
         double amplitude = modulus(value);
         if (!std::isfinite(amplitude)) {
-            throw instrument::ResponseError(epoch.code() + ": the response at " +
-                                            shortest_text(f) + " Hz is not finite");
+            throw instrument::ResponseError(epoch.code() + ": the response at " + shortest_text(f) +
+                                            " Hz is not finite");
         }
         out += shortest_text(f) + "," + shortest_text(amplitude) + "," +
                shortest_text(instrument::phase_degrees(value)) + "\n";
@@ -148,8 +147,8 @@ int run_inventory(std::span<const std::string> args) {
     }
     std::string out;
     try {
-        auto epochs = formats::read_stationxml(request.file,
-                                               formats::read_whole_file(request.file));
+        auto epochs =
+            formats::read_stationxml(request.file, formats::read_whole_file(request.file));
         if (request.channel) {
             const instrument::ChannelEpoch& epoch = requested_epoch(epochs, *request.channel);
             write_response(epoch, request, out);

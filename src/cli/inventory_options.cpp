@@ -4,6 +4,8 @@
 #include <cmath>
 
 #include "cli/option_values.hpp"
+#include "formats/file_trace.hpp"
+#include "formats/stationxml_reader.hpp"
 #include "formats/stationxml_time.hpp"
 #include "records/shortest_text.hpp"
 #include "response/response_spectra.hpp"
@@ -50,6 +52,9 @@ bool take_inventory_option(std::string_view name, const std::string& value,
                            InventoryOptions& options) {
     if (name == "inventory") {
         if (value.empty()) throw UsageError("--inventory needs a StationXML file");
+        if (!formats::stationxml_supported()) {
+            throw UsageError("--inventory: StationXML support is not built into this wavespec");
+        }
         options.inventory = value;
     } else if (name == "units") {
         options.deconvolution.wanted = parse_quantity(name, value);
@@ -60,9 +65,9 @@ bool take_inventory_option(std::string_view name, const std::string& value,
         } else {
             double db = parse_real(name, value);
             if (!(db >= 0.0 && db <= kMostWaterLevel)) {
-                refuse_value(name, value,
-                             "expected decibels from 0 to " + shortest_text(kMostWaterLevel) +
-                                 ", or none");
+                refuse_value(
+                    name, value,
+                    "expected decibels from 0 to " + shortest_text(kMostWaterLevel) + ", or none");
             }
             options.deconvolution.water_level_db = db;
         }
@@ -85,10 +90,26 @@ void check_inventory_options(const InventoryOptions& options, bool response_spec
         return;
     }
     if (response_spectra && options.deconvolution.wanted != instrument::Quantity::acceleration) {
-        throw UsageError("--units=" +
-                         std::string(instrument::quantity_name(options.deconvolution.wanted)) +
-                         " cannot go with --response-spectra, which needs acceleration");
+        throw UsageError(
+            "--units=" + std::string(instrument::quantity_name(options.deconvolution.wanted)) +
+            " cannot go with --response-spectra, which needs acceleration");
     }
+}
+
+void load_inventory(InventoryOptions& options) {
+    if (!options.inventory) return;
+    options.epochs = std::make_shared<const std::vector<instrument::ChannelEpoch>>(
+        formats::read_stationxml(*options.inventory, formats::read_whole_file(*options.inventory)));
+}
+
+void check_inventory_format(const InventoryOptions& options, formats::InputFormat format,
+                            const std::string& record) {
+    if (!options.inventory || format == formats::InputFormat::sac ||
+        format == formats::InputFormat::mseed) {
+        return;
+    }
+    throw UsageError("--inventory needs SAC or MiniSEED records, which name their channels; " +
+                     record + " is " + std::string(formats::input_format_name(format)));
 }
 
 std::vector<double> parse_frequencies(std::string_view option, std::string_view text) {

@@ -5,18 +5,20 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "cli/option_parser.hpp"
+#include "formats/formats.hpp"
 #include "instrument/deconvolution.hpp"
 
 namespace wavespec::cli {
 
 inline constexpr KnownOption kInventoryOptions[] = {
-    {"inventory", 0, true}, {"units", 0, true},     {"water-level", 0, true},
+    {"inventory", 0, true},  {"units", 0, true},   {"water-level", 0, true},
     {"pre-filter", 0, true}, {"rotate", 0, false},
 };
 
@@ -29,7 +31,16 @@ struct InventoryOptions {
     bool units_given = false;
     bool rotate = false;
     std::vector<std::string> given;  // the names of these options met, for the checks
+    // The inventory's channel epochs, read once before the records run.
+    std::shared_ptr<const std::vector<instrument::ChannelEpoch>> epochs;
 };
+
+// Reads the --inventory file into options.epochs; a FormatError names the file and line.
+void load_inventory(InventoryOptions& options);
+
+// Refuses (UsageError) --inventory for records of a format that carries no channel codes.
+void check_inventory_format(const InventoryOptions& options, formats::InputFormat format,
+                            const std::string& record);
 
 // A table of options and one more, as one.
 template <std::size_t A, std::size_t B>

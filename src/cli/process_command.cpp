@@ -104,6 +104,9 @@ int run_process(std::span<const std::string> args) {
         // A file that makes no record fails alone; every set that can be formed still runs.
         formats::GroupedInputs grouped =
             formats::group_each_record_input(options.records, options.format);
+        for (const formats::RecordInput& input : grouped.records) {
+            check_inventory_format(options.inventory, input.format, record_name(input));
+        }
         failures = std::move(grouped.failures);
         jobs = plan_jobs(options, std::move(grouped.records), failures.size());
         options.threads_per_record = static_cast<unsigned>(
@@ -111,6 +114,12 @@ int run_process(std::span<const std::string> args) {
     } catch (const UsageError& error) {
         report_usage_error("process", error.what());
         return kUsageError;
+    }
+    try {
+        load_inventory(options.inventory);
+    } catch (const formats::FormatError& error) {
+        std::fprintf(stderr, "wavespec process: %s\n", error.what());
+        return kSomeRecordFailed;
     }
 
     // From here files are written: an interruption removes those of the records in flight.

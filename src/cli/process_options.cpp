@@ -40,7 +40,8 @@ constexpr KnownOption kProcessOptions[] = {
     {"oscillator", 0, true},
 };
 
-constexpr auto kAllProcessOptions = joined_options(kProcessOptions, kSmoothingOptions);
+constexpr auto kAllProcessOptions =
+    joined_options(joined_options(kProcessOptions, kSmoothingOptions), kInventoryOptions);
 
 // Compared without regard to case: on Windows and macOS both cases name the same file.
 bool same_name_ignoring_case(std::string_view a, std::string_view b) {
@@ -171,12 +172,14 @@ ProcessOptions parse_process_options(std::span<const std::string> args) {
             options.oscillator = parse_oscillator(name, value);
         } else if (name == "help") {
             options.help = true;
+        } else if (take_inventory_option(name, value, options.inventory)) {
         } else if (take_smoothing_option(name, value, options.smoothing)) {
             smooth_points_given = smooth_points_given || name == "smooth-points";
             hv_given = hv_given || name == "hv";
         }
     }
     check_smoothing_options(options.smoothing, smooth_points_given, hv_given);
+    check_inventory_options(options.inventory, options.response_spectra);
     options.dumps = dumps.value_or(options.layout == FileLayout::legacy);
     for (const ParsedOption& option : parsed.options) {
         if ((option.long_name == "periods" || option.long_name == "damping" ||

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/inventory_options.hpp"
 #include "cli/smoothing_options.hpp"
 #include "formats/formats.hpp"
 #include "response/response_spectra.hpp"
@@ -46,6 +47,7 @@ struct ProcessOptions {
     formats::ReadOptions read;
     std::vector<std::string> records;
     SmoothingOptions smoothing;  // smoothed.csv, hv.csv, hv-summary.txt
+    InventoryOptions inventory;  // records in counts taken to physical units
 };
 
 // Reads the arguments after "process"; throws UsageError for a mistake in them.

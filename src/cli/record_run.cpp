@@ -15,6 +15,7 @@
 #include "cli/record_bounds.hpp"
 #include "cli/record_loading.hpp"
 #include "cli/record_read_failure.hpp"
+#include "cli/record_units.hpp"
 #include "cli/response_files.hpp"
 #include "cli/run_pictures.hpp"
 #include "cli/smoothing_files.hpp"
@@ -99,6 +100,9 @@ class RecordProcess {
         state_->nt = record_length_;
     }
 
+    // The units the record was taken to by --inventory, for the run's line; empty without.
+    const std::string& units() const { return units_; }
+
   private:
     void read(std::unique_ptr<RunState>& state_holder, std::vector<std::string>& notes) {
         if (job_.input.format == formats::InputFormat::csv) {
@@ -108,6 +112,9 @@ class RecordProcess {
             read_waveform_file(layer_, path, *state_holder, RecordLayer::NameForm::exact);
         } else {
             formats::WaveformRecord record = formats::read_record(job_.input, options_.read);
+            if (options_.inventory.epochs) {
+                units_ = convert_to_physical_units(record, options_.inventory);
+            }
             notes = std::move(record.notes);
             state_holder = full_ ? full_layout_state(record.components[0].samples.size())
                                  : std::make_unique<RunState>();
@@ -270,6 +277,7 @@ class RecordProcess {
         }
     }
 
+    std::string units_;
     const RecordJob& job_;
     const ProcessOptions& options_;
     StagedFiles& staged_;
@@ -321,11 +329,14 @@ RecordResult run_record(const RecordJob& job, const ProcessOptions& options) {
     std::optional<std::string> why;
     std::string place;
     std::vector<std::string> notes;
+    std::string units;
     {
         StagedFiles staged(job.target, job.token);
         try {
             refuse_overwriting_the_record(job, options);
-            RecordProcess(job, options, staged).run(state, notes);
+            RecordProcess process(job, options, staged);
+            process.run(state, notes);
+            units = process.units();
             if (auto failure = staged.commit()) why = *failure;
         } catch (const RecordRefused& refused) {
             why = refused.why;
@@ -357,7 +368,7 @@ RecordResult run_record(const RecordJob& job, const ProcessOptions& options) {
     return {true,
             job.record + ": nt " + std::to_string(state->nt) + ", dt " +
                 formats::shortest_text(state->dt) + ", nf " + std::to_string(state->nf) +
-                ", files in " + job.target.string(),
+                (units.empty() ? "" : ", " + units) + ", files in " + job.target.string(),
             std::move(notes)};
 }
 

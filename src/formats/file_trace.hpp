@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "formats/formats.hpp"
 #include "records/shortest_text.hpp"
 #include "records/text_lines.hpp"
 
@@ -18,6 +19,7 @@ struct FileTrace {
     std::string component;  // a plain word (see plain_word)
     double dt = 0.0;
     std::vector<double> samples;
+    std::optional<ChannelIdentity> identity;
 };
 
 [[noreturn]] void fail(std::string_view file, std::string_view what);

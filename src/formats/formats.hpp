@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <optional>
 #include <span>
 #include <stdexcept>
@@ -19,9 +20,18 @@ enum class InputFormat { automatic, csv, knet, at2, sac, mseed };
 std::optional<InputFormat> input_format_named(std::string_view name);
 std::string_view input_format_name(InputFormat format);
 
+// Where a component's samples come from, for formats that say it (SAC, MiniSEED): what
+// station metadata is matched on.
+struct ChannelIdentity {
+    std::string network, station, location, channel;
+    std::optional<std::int64_t> start_us;  // the first sample's time, microseconds since 1970
+    std::string physical_units;  // SAC: "displacement", "velocity" or "acceleration" if so marked
+};
+
 struct ComponentTrace {
     std::string name;  // one plain word of at most 20 characters
     std::vector<double> samples;
+    std::optional<ChannelIdentity> identity;
 };
 
 struct WaveformRecord {

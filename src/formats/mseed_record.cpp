@@ -159,6 +159,14 @@ WaveformRecord assemble_mseed_record(std::vector<MseedSegment> segments, const s
         last = std::min(last, piece.samples.size() - 1);
         first = std::min(first, last);
         record.components[c].name = plain_word(piece.channel, "CH");
+        record.components[c].identity = ChannelIdentity{
+            piece.network,
+            piece.station,
+            piece.location,
+            piece.channel,
+            piece.start_us +
+                static_cast<std::int64_t>(std::llround(static_cast<double>(first) / per_us)),
+            {}};
         // The segments are this call's own: the piece's samples are taken over, and cut in
         // place where the common span leaves some out.
         std::vector<double>& samples = piece.samples;

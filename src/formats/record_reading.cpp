@@ -83,7 +83,8 @@ WaveformRecord record_of(const RecordInput& input, std::array<FileTrace, 3> trac
                                      " s differs from the " + shortest_text(record.dt) + " s of " +
                                      base_name(input.paths[0]));
         }
-        record.components[c] = {std::move(traces[c].component), std::move(traces[c].samples)};
+        record.components[c] = {std::move(traces[c].component), std::move(traces[c].samples),
+                                std::move(traces[c].identity)};
     }
     return record;
 }

@@ -11,7 +11,9 @@ namespace {
 // Word numbers in the header (4 bytes each) and byte offsets of the text fields.
 constexpr std::size_t kDelta = 0, kVersion = 76, kNpts = 79, kFileType = 85, kEven = 105;
 constexpr std::size_t kStation = 440, kHole = 464, kComponent = 600, kNetwork = 608;
-constexpr std::int32_t kTimeSeries = 1;  // iftype ITIME
+constexpr std::int32_t kTimeSeries = 1;                         // iftype ITIME
+constexpr std::size_t kBegin = 5, kYear = 70, kDependent = 86;  // b, nzyear (then nzjday ..), idep
+constexpr std::int32_t kUndefined = -12345;
 
 enum class ByteOrder { little, big };
 
@@ -80,6 +82,39 @@ int position_of(std::string_view component) {
     }
 }
 
+// The first sample's time: the reference time nzyear, nzjday, nzhour, nzmin, nzsec, nzmsec
+// plus b seconds; nothing when the reference time is not set or not a time.
+std::optional<std::int64_t> first_sample_time(std::string_view bytes, ByteOrder order) {
+    std::int32_t f[6];
+    for (std::size_t i = 0; i < 6; ++i) f[i] = int_at(bytes, kYear + i, order);
+    if (f[0] < 1 || f[0] > 9999 || f[1] < 1 || f[1] > 366 || f[2] < 0 || f[2] > 23 || f[3] < 0 ||
+        f[3] > 59 || f[4] < 0 || f[4] > 60 || f[5] < 0 || f[5] > 999) {
+        return std::nullopt;
+    }
+    double begin = float_at(bytes, 4 * kBegin, order);
+    if (begin == static_cast<float>(kUndefined)) begin = 0.0;
+    if (!std::isfinite(begin) || std::fabs(begin) > 1e9) return std::nullopt;
+    // Days from 1970 to January 1 of the year (proleptic Gregorian), then the day of the year.
+    std::int64_t y = f[0] - 1;
+    std::int64_t days = 365 * (y - 1969) + (y / 4 - 492) - (y / 100 - 19) + (y / 400 - 4);
+    days += f[1] - 1;
+    std::int64_t seconds = ((days * 24 + f[2]) * 60 + f[3]) * 60 + f[4];
+    return seconds * 1000000 + f[5] * 1000LL + std::llround(begin * 1e6);
+}
+
+std::string physical_units(std::int32_t idep) {
+    switch (idep) {
+        case 6:
+            return "displacement";
+        case 7:
+            return "velocity";
+        case 8:
+            return "acceleration";
+        default:
+            return {};
+    }
+}
+
 }  // namespace
 
 bool looks_like_sac(std::string_view bytes) {
@@ -129,6 +164,12 @@ FileTrace read_sac(std::string_view file, std::string_view bytes) {
     SacIdentity identity = read_sac_identity(file, bytes);
     trace.component = plain_word(identity.component, "SAC");
     trace.dt = delta;
+    trace.identity = ChannelIdentity{identity.network,
+                                     identity.station,
+                                     identity.hole,
+                                     identity.component,
+                                     first_sample_time(bytes, order),
+                                     physical_units(int_at(bytes, kDependent, order))};
     trace.samples.resize(static_cast<std::size_t>(npts));
     for (std::size_t i = 0; i < trace.samples.size(); ++i) {
         std::size_t offset = kSacHeaderBytes + 4 * i;

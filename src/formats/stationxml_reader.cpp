@@ -27,8 +27,8 @@ struct Source {
     std::int64_t line_of(const pugi::xml_node& node) const {
         auto offset = static_cast<std::size_t>(std::max<std::ptrdiff_t>(node.offset_debug(), 0));
         offset = std::min(offset, bytes.size());
-        return 1 + std::count(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(offset),
-                              '\n');
+        return 1 +
+               std::count(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(offset), '\n');
     }
     [[noreturn]] void fail_at(const pugi::xml_node& node, const std::string& what) const {
         fail_at_line(file, line_of(node), what);
@@ -71,14 +71,13 @@ double number_of(const Source& source, const pugi::xml_node& node) {
     auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (text.empty() || error != std::errc() || end != text.data() + text.size() ||
         !std::isfinite(value)) {
-        source.fail_at(node, std::string(local_name(node)) + " " + quoted(text) +
-                                 " is not a finite number");
+        source.fail_at(
+            node, std::string(local_name(node)) + " " + quoted(text) + " is not a finite number");
     }
     return value;
 }
 
-double required_number(const Source& source, const pugi::xml_node& parent,
-                       std::string_view name) {
+double required_number(const Source& source, const pugi::xml_node& parent, std::string_view name) {
     pugi::xml_node node = child(parent, name);
     if (!node) {
         source.fail_at(parent, std::string(local_name(parent)) + " has no " + std::string(name));
@@ -97,14 +96,14 @@ std::string units_name(const pugi::xml_node& parent, std::string_view name) {
     return std::string(trimmed_text(child(child(parent, name), "Name")));
 }
 
-std::int64_t time_attribute(const Source& source, const pugi::xml_node& node,
-                            const char* attribute, std::int64_t absent) {
+std::int64_t time_attribute(const Source& source, const pugi::xml_node& node, const char* attribute,
+                            std::int64_t absent) {
     pugi::xml_attribute a = node.attribute(attribute);
     if (!a) return absent;
     auto time = parse_iso_time(a.value());
     if (!time) {
-        source.fail_at(node, std::string(attribute) + " " + quoted(a.value()) +
-                                 " is not an ISO 8601 time");
+        source.fail_at(
+            node, std::string(attribute) + " " + quoted(a.value()) + " is not an ISO 8601 time");
     }
     return *time;
 }
@@ -113,8 +112,8 @@ std::vector<Complex> roots(const Source& source, const pugi::xml_node& node,
                            std::string_view name) {
     std::vector<Complex> out;
     for (const pugi::xml_node& root : children(node, name)) {
-        out.push_back({required_number(source, root, "Real"),
-                       required_number(source, root, "Imaginary")});
+        out.push_back(
+            {required_number(source, root, "Real"), required_number(source, root, "Imaginary")});
     }
     return out;
 }
@@ -164,10 +163,12 @@ void read_filter(const Source& source, const pugi::xml_node& filter, Stage& stag
         stage.numerator = half;
         if (symmetry == "EVEN" || symmetry == "ODD") {
             // The second half mirrors the first; with ODD the middle coefficient is not repeated.
-            std::size_t mirrored = symmetry == "ODD" && !half.empty() ? half.size() - 1 : half.size();
+            std::size_t mirrored =
+                symmetry == "ODD" && !half.empty() ? half.size() - 1 : half.size();
             for (std::size_t k = mirrored; k-- > 0;) stage.numerator.push_back(half[k]);
         } else if (!symmetry.empty() && symmetry != "NONE") {
-            source.fail_at(filter, "FIR Symmetry " + quoted(symmetry) + " is not NONE, EVEN or ODD");
+            source.fail_at(filter,
+                           "FIR Symmetry " + quoted(symmetry) + " is not NONE, EVEN or ODD");
         }
     } else if (kind == "ResponseList") {
         stage.kind = StageKind::response_list;
@@ -228,14 +229,14 @@ ChannelEpoch read_channel(const Source& source, const pugi::xml_node& node,
     pugi::xml_node response = child(node, "Response");
     if (!response) return channel;
     if (pugi::xml_node s = child(response, "InstrumentSensitivity")) {
-        channel.sensitivity = instrument::Sensitivity{
-            required_number(source, s, "Value"),
-            optional_number(source, s, "Frequency").value_or(0.0), units_name(s, "InputUnits"),
-            units_name(s, "OutputUnits")};
+        channel.sensitivity =
+            instrument::Sensitivity{required_number(source, s, "Value"),
+                                    optional_number(source, s, "Frequency").value_or(0.0),
+                                    units_name(s, "InputUnits"), units_name(s, "OutputUnits")};
     }
     for (const pugi::xml_node& stage : children(response, "Stage")) {
-        channel.stages.push_back(read_stage(
-            source, stage, channel.stages.empty() ? nullptr : &channel.stages.back()));
+        channel.stages.push_back(
+            read_stage(source, stage, channel.stages.empty() ? nullptr : &channel.stages.back()));
     }
     std::stable_sort(channel.stages.begin(), channel.stages.end(),
                      [](const Stage& a, const Stage& b) { return a.number < b.number; });
@@ -250,20 +251,18 @@ bool stationxml_supported() {
 
 std::vector<ChannelEpoch> read_stationxml(std::string_view file, std::string_view bytes) {
     pugi::xml_document document;
-    pugi::xml_parse_result parsed = document.load_buffer(bytes.data(), bytes.size(),
-                                                         pugi::parse_default, pugi::encoding_utf8);
+    pugi::xml_parse_result parsed =
+        document.load_buffer(bytes.data(), bytes.size(), pugi::parse_default, pugi::encoding_utf8);
     Source source{file, bytes};
     if (parsed.status == pugi::status_no_document_element) {
         fail(file, "is not FDSN StationXML (no XML element in it)");
     }
     if (!parsed) {
-        std::size_t offset = std::min(static_cast<std::size_t>(std::max<std::ptrdiff_t>(
-                                          parsed.offset, 0)),
-                                      bytes.size());
+        std::size_t offset = std::min(
+            static_cast<std::size_t>(std::max<std::ptrdiff_t>(parsed.offset, 0)), bytes.size());
         auto line = 1 + std::count(bytes.begin(),
                                    bytes.begin() + static_cast<std::ptrdiff_t>(offset), '\n');
-        fail_at_line(file, line,
-                     std::string("not well-formed XML (") + parsed.description() + ")");
+        fail_at_line(file, line, std::string("not well-formed XML (") + parsed.description() + ")");
     }
     pugi::xml_node root = document.document_element();
     if (!root || local_name(root) != "FDSNStationXML") {

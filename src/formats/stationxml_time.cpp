@@ -60,9 +60,9 @@ std::optional<std::int64_t> parse_iso_time(std::string_view text) {
     static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     int month_days = kDays[*month - 1] + (*month == 2 && leap(*year) ? 1 : 0);
     if (*day > month_days) return std::nullopt;
-    std::int64_t us = days_from_civil(*year, static_cast<unsigned>(*month),
-                                      static_cast<unsigned>(*day)) *
-                      86400LL * 1000000LL;
+    std::int64_t us =
+        days_from_civil(*year, static_cast<unsigned>(*month), static_cast<unsigned>(*day)) *
+        86400LL * 1000000LL;
     if (c.done()) return us;
     if (!c.take('T') && !c.take(' ')) return std::nullopt;
     auto hour = c.digits(2);

@@ -51,8 +51,9 @@ std::vector<Complex> digital_sum_at_bins(const std::vector<double>& c, std::size
         fft.transform(buffer.data(), false);
         for (std::size_t m = 0; m < bins; ++m) {
             std::uint64_t t = (static_cast<std::uint64_t>(r) * m) % period;
-            Complex shift = t == 0 ? Complex{1.0, 0.0}
-                                   : unit_root(static_cast<double>(t) / static_cast<double>(period));
+            Complex shift = t == 0
+                                ? Complex{1.0, 0.0}
+                                : unit_root(static_cast<double>(t) / static_cast<double>(period));
             sum[m] = sum[m] + buffer[m] * shift;
         }
     }
@@ -65,8 +66,7 @@ bool is_digital_filter(const Stage& stage) {
 }
 
 void multiply_stage(const Stage& stage, const ChannelEpoch& channel, std::size_t length, double dt,
-                    const DeconvolutionSettings& settings, MixedFft& fft,
-                    std::vector<Complex>& h) {
+                    const DeconvolutionSettings& settings, MixedFft& fft, std::vector<Complex>& h) {
     const double step = 1.0 / (static_cast<double>(length) * dt);
     if (is_digital_filter(stage)) {
         if (auto d = whole_rate_ratio(stage, channel.sample_rate, dt, length)) {

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "instrument/response_model.hpp"
 #include "instrument/response_evaluation.hpp"
+#include "instrument/response_model.hpp"
 
 namespace wavespec::instrument {
 

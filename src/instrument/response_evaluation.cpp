@@ -68,7 +68,8 @@ Complex poles_zeros(const Stage& stage, double frequency, double fallback_rate) 
 Complex coefficients(const Stage& stage, double frequency, double fallback_rate) {
     if (stage.numerator.empty() && stage.denominator.empty()) return {1.0, 0.0};
     if (stage.transfer != Transfer::digital) {
-        Complex s{0.0, stage.transfer == Transfer::laplace_radians ? kTwoPi * frequency : frequency};
+        Complex s{0.0,
+                  stage.transfer == Transfer::laplace_radians ? kTwoPi * frequency : frequency};
         Complex top = stage.numerator.empty() ? Complex{1, 0} : polynomial_in(stage.numerator, s);
         if (stage.denominator.empty()) return top;
         return top / polynomial_in(stage.denominator, s);
@@ -202,9 +203,9 @@ std::vector<std::string> response_warnings(const ChannelEpoch& channel) {
         const Stage& stage = channel.stages[i];
         if (upper(before.output_units) != upper(stage.input_units)) {
             warnings.push_back(code + ": units do not chain: stage " +
-                               std::to_string(before.number) + " puts out '" +
-                               before.output_units + "', stage " + std::to_string(stage.number) +
-                               " takes in '" + stage.input_units + "'");
+                               std::to_string(before.number) + " puts out '" + before.output_units +
+                               "', stage " + std::to_string(stage.number) + " takes in '" +
+                               stage.input_units + "'");
         }
     }
     if (!channel.sensitivity || channel.stages.empty()) return warnings;
@@ -239,10 +240,9 @@ std::string describe_stage(const Stage& stage) {
             line += "gain";
             break;
         case StageKind::poles_zeros:
-            line += stage.transfer == Transfer::digital ? "digital poles and zeros"
-                    : stage.transfer == Transfer::laplace_hertz
-                        ? "poles and zeros (Hz)"
-                        : "poles and zeros (rad/s)";
+            line += stage.transfer == Transfer::digital         ? "digital poles and zeros"
+                    : stage.transfer == Transfer::laplace_hertz ? "poles and zeros (Hz)"
+                                                                : "poles and zeros (rad/s)";
             line += ", " + std::to_string(stage.poles.size()) + " poles, " +
                     std::to_string(stage.zeros.size()) + " zeros, A0 " +
                     shortest_text(stage.normalization);

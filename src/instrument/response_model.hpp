@@ -14,12 +14,12 @@
 namespace wavespec::instrument {
 
 enum class StageKind {
-    gain_only,       // a StageGain and nothing else
-    poles_zeros,     // analog (Laplace) or digital (z-transform) poles and zeros
-    coefficients,    // numerator and denominator coefficients
-    fir,             // FIR numerator coefficients, possibly given as one half
-    response_list,   // amplitude and phase at listed frequencies
-    polynomial,      // refused when evaluated
+    gain_only,      // a StageGain and nothing else
+    poles_zeros,    // analog (Laplace) or digital (z-transform) poles and zeros
+    coefficients,   // numerator and denominator coefficients
+    fir,            // FIR numerator coefficients, possibly given as one half
+    response_list,  // amplitude and phase at listed frequencies
+    polynomial,     // refused when evaluated
 };
 
 enum class Transfer {
