@@ -21,6 +21,8 @@ constexpr std::string_view kUsage =
        wavespec process [OPTIONS] RECORD...
        wavespec plot [--output=NAME] [--record=FILE] DIR...
        wavespec convert [--format=FORMAT] [--keep-offset] INPUT... -o RECORD.csv
+       wavespec inventory STATIONXML [--response=NET.STA.LOC.CHA[@TIME]
+                          [--frequencies=FROM:TO:COUNT|LIST] [--units=QUANTITY]]
        wavespec -h | --help
        wavespec -V | --version
 
@@ -83,6 +85,17 @@ Options of process:
                             (Cox et al. 2020), round by round
       --hv-azimuths=STEP    also H/V with the horizontals turned every STEP degrees:
                             hv-azimuth.csv (and hv-azimuth.svg with --plot)
+      --inventory=FILE.xml  SAC or MiniSEED records in counts: remove each channel's
+                            response given in this StationXML file (also for convert)
+      --units=QUANTITY      with --inventory: acceleration (default, cm/s^2), velocity
+                            (cm/s) or displacement (cm)
+      --water-level=DB      with --inventory: the response is held at least DB under its
+                            largest value (default 60), or none
+      --pre-filter=F1,F2,F3,F4
+                            with --inventory: a cosine taper, 1 from F2 to F3 Hz, 0 below
+                            F1 and above F4
+      --rotate              with --inventory: horizontals that are not north and east are
+                            rotated to north and east by their azimuths
 
 Options of plot (draws spectra.svg and waveform.svg into each DIR from the files a run
 left there: amp3.csv and the output waveform; smoothed.csv over the spectra, hv.svg from
@@ -100,10 +113,18 @@ Convert writes one record of the networks' files as the tool's own CSV:
       --keep-offset         K-NET/KiK-net: keep the offset of the counts (default: the
                             mean of the trace is removed)
   -o, --output=FILE         the CSV file to write
+      --inventory=FILE.xml and --units, --water-level, --pre-filter, --rotate as for
+                            process: the record in cm/s^2, cm/s or cm
 K-NET/KiK-net: any one file of a set (BASE.NS, .EW, .UD; .NS1... or .NS2...), in gal.
 PEER AT2/VT2/DT2: three files (or one named RSN..._ with the others beside it); AT2 in gal.
 SAC: three files of one station, either byte order. MiniSEED: the files of one channel
 group (network, station, location, first two letters of the channel), in counts.
+
+Inventory lists each channel epoch of a StationXML file (its stages and the checks of the
+metadata), or with --response writes one channel's response as CSV on standard output:
+frequency(Hz),amplitude,phase(deg), in counts per m, m/s or m/s^2 (--units; default the
+channel's own input units), at 200 frequencies from 0.001 Hz to its Nyquist frequency
+unless --frequencies gives them. TIME (ISO 8601) picks the epoch of a channel with several.
 
 Exit status: 0 when every record succeeded, 1 when any failed, 2 for a usage error,
 130 or 143 when process is stopped by SIGINT or SIGTERM (its temporary files removed).
