@@ -4,6 +4,7 @@
 
 #include "cli/command_line.hpp"
 #include "cli/inventory_options.hpp"
+#include "cli/smoothing_options.hpp"
 #include "formats/file_trace.hpp"
 #include "formats/formats.hpp"
 #include "formats/mseed_segments.hpp"
@@ -22,7 +23,7 @@ constexpr KnownOption kKnownOptions[] = {
 
 constexpr double kDefaultLowestFrequency = 0.001;  // Hz
 constexpr double kRateUnknownHighest = 100.0;      // Hz, when the channel gives no rate
-constexpr int kDefaultFrequencyCount = 200;
+constexpr std::size_t kDefaultFrequencyCount = 200;
 
 struct InventoryRequest {
     std::string file;
@@ -118,9 +119,8 @@ void write_response(const instrument::ChannelEpoch& epoch, const InventoryReques
     std::vector<double> frequencies = request.frequencies;
     if (frequencies.empty()) {
         double highest = epoch.sample_rate > 0.0 ? epoch.sample_rate / 2.0 : kRateUnknownHighest;
-        frequencies = parse_frequencies("frequencies", shortest_text(kDefaultLowestFrequency) +
-                                                           ":" + shortest_text(highest) + ":" +
-                                                           std::to_string(kDefaultFrequencyCount));
+        frequencies = smoothing::log_spaced_between(kDefaultLowestFrequency, highest,
+                                                    kDefaultFrequencyCount);
     }
     out += "frequency(Hz),amplitude,phase(deg)\n";
     for (double f : frequencies) {

@@ -3,17 +3,16 @@
 #include <algorithm>
 #include <cmath>
 
+#include "cli/option_bounds.hpp"
 #include "cli/option_values.hpp"
 #include "formats/file_trace.hpp"
 #include "formats/stationxml_reader.hpp"
 #include "formats/stationxml_time.hpp"
 #include "records/shortest_text.hpp"
-#include "response/response_spectra.hpp"
 
 namespace wavespec::cli {
 namespace {
 
-constexpr int kMostFrequencies = 100000;
 
 std::vector<std::string_view> split(std::string_view text, char separator) {
     std::vector<std::string_view> parts;
@@ -25,16 +24,10 @@ std::vector<std::string_view> split(std::string_view text, char separator) {
     }
 }
 
-double positive_frequency(std::string_view option, std::string_view whole, std::string_view part) {
-    double value = parse_real(option, part);
-    if (!(value > 0.0)) refuse_value(option, whole, "a frequency must be a positive number of Hz");
-    return value;
-}
-
 std::array<double, 4> pre_filter_corners(std::string_view option, const std::string& text) {
-    std::vector<double> c = parse_reals(option, text, 4);
-    if (!(c[0] >= 0.0 && c[0] < c[1] && c[1] <= c[2] && c[2] < c[3])) {
-        refuse_value(option, text, "expected 0 <= F1 < F2 <= F3 < F4 in Hz");
+    std::vector<double> c = parse_list_in_range(value_range(option, "F1,F2,F3,F4"), text, 4, false);
+    if (c.size() != 4 || !(c[0] < c[1] && c[1] <= c[2] && c[2] < c[3])) {
+        refuse_value(option, text, "expected four corners F1 < F2 <= F3 < F4 in Hz");
     }
     return {c[0], c[1], c[2], c[3]};
 }
@@ -63,13 +56,7 @@ bool take_inventory_option(std::string_view name, const std::string& value,
         if (value == "none") {
             options.deconvolution.water_level_db.reset();
         } else {
-            double db = parse_real(name, value);
-            if (!(db >= 0.0 && db <= kMostWaterLevel)) {
-                refuse_value(
-                    name, value,
-                    "expected decibels from 0 to " + shortest_text(kMostWaterLevel) + ", or none");
-            }
-            options.deconvolution.water_level_db = db;
+            options.deconvolution.water_level_db = parse_in_range(value_range(name, "DB"), value);
         }
     } else if (name == "pre-filter") {
         options.deconvolution.pre_filter = pre_filter_corners(name, value);
@@ -110,25 +97,6 @@ void check_inventory_format(const InventoryOptions& options, formats::InputForma
     }
     throw UsageError("--inventory needs SAC or MiniSEED records, which name their channels; " +
                      record + " is " + std::string(formats::input_format_name(format)));
-}
-
-std::vector<double> parse_frequencies(std::string_view option, std::string_view text) {
-    if (text.find(':') != std::string_view::npos) {
-        std::vector<std::string_view> parts = split(text, ':');
-        if (parts.size() != 3) refuse_value(option, text, "expected FROM:TO:COUNT or a list");
-        double first = positive_frequency(option, text, parts[0]);
-        double last = positive_frequency(option, text, parts[1]);
-        auto count = static_cast<int>(parse_integer(option, parts[2], 2, kMostFrequencies));
-        return response::log_spaced(first, last, count);
-    }
-    std::vector<double> frequencies;
-    for (std::string_view part : split(text, ',')) {
-        frequencies.push_back(positive_frequency(option, text, part));
-    }
-    if (frequencies.size() > static_cast<std::size_t>(kMostFrequencies)) {
-        refuse_value(option, text, "at most " + std::to_string(kMostFrequencies) + " frequencies");
-    }
-    return frequencies;
 }
 
 ChannelRequest parse_channel_request(std::string_view option, std::string_view text) {

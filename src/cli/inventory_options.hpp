@@ -22,8 +22,6 @@ inline constexpr KnownOption kInventoryOptions[] = {
     {"pre-filter", 0, true}, {"rotate", 0, false},
 };
 
-inline constexpr double kDefaultWaterLevel = 60.0;  // dB
-inline constexpr double kMostWaterLevel = 300.0;    // dB: 10^-15, the end of double precision
 
 struct InventoryOptions {
     std::optional<std::string> inventory;  // the StationXML file
@@ -63,10 +61,6 @@ void check_inventory_options(const InventoryOptions& options, bool response_spec
 
 // --units: acceleration, velocity or displacement.
 instrument::Quantity parse_quantity(std::string_view option, std::string_view text);
-
-// --frequencies=FROM:TO:COUNT (spaced evenly in their logarithm) or a comma-separated list;
-// each positive and finite.
-std::vector<double> parse_frequencies(std::string_view option, std::string_view text);
 
 // --response=NET.STA.LOC.CHA[@TIME]; the location may be empty or "--".
 struct ChannelRequest {

@@ -47,6 +47,8 @@ inline constexpr ValueRange kValueRanges[] = {
     {"hv-range", "FMAX", 1e-6, 1e6, false, false, false, "Hz"},
     {"hv-reject", "N", 0, 100, true, false, false, ""},
     {"hv-azimuths", "STEP", 0.5, 180, false, false, false, "degrees"},
+    {"water-level", "DB", 0, 300, false, false, false, "dB"},
+    {"pre-filter", "F1,F2,F3,F4", 0, 1e9, false, false, false, "Hz"},
 };
 
 // At most this many periods and dampings in their lists; no value twice.

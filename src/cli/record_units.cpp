@@ -58,7 +58,9 @@ bool near(double degrees, double wanted) {
 
 // Horizontals that read x_c = N cos(a_c) + E sin(a_c) solved for N and E.
 void rotate_to_north_east(formats::WaveformRecord& record, double a0, double a1) {
-    SineCosine s0 = portable_sin_cos(a0 * kDegree), s1 = portable_sin_cos(a1 * kDegree);
+    // Whole turns off first: any finite azimuth of the metadata stays in the sine's range.
+    SineCosine s0 = portable_sin_cos(std::fmod(a0, 360.0) * kDegree);
+    SineCosine s1 = portable_sin_cos(std::fmod(a1, 360.0) * kDegree);
     double det = s0.cos * s1.sin - s0.sin * s1.cos;
     if (std::fabs(det) < 0.01) {
         throw FormatError("--rotate: the horizontals' azimuths " + shortest_text(a0) + " and " +

@@ -37,7 +37,8 @@ smoothing::HorizontalMean parse_mean(const std::string& value) {
                      "' for --hv: expected geometric, quadratic, arithmetic or total");
 }
 
-// "FROM:TO:COUNT": COUNT log-spaced frequencies from FROM to TO.
+}  // namespace
+
 std::vector<double> parse_frequencies(std::string_view name, const std::string& value) {
     const std::size_t first = value.find(':');
     const std::size_t second = first == std::string::npos ? first : value.find(':', first + 1);
@@ -51,6 +52,8 @@ std::vector<double> parse_frequencies(std::string_view name, const std::string& 
     if (!(to > from)) refuse_value(name, value, "expected FROM < TO");
     return smoothing::log_spaced_between(from, to, count);
 }
+
+namespace {
 
 std::array<double, 2> parse_range(std::string_view name, const std::string& value) {
     const std::string_view text = value;

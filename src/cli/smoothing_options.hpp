@@ -65,6 +65,10 @@ struct SmoothingOptions {
 bool take_smoothing_option(std::string_view name, const std::string& value,
                            SmoothingOptions& options);
 
+// "FROM:TO:COUNT": COUNT log-spaced frequencies from FROM to TO (the rows of `name` in the
+// table of bounds), refused with a UsageError naming the option.
+std::vector<double> parse_frequencies(std::string_view name, const std::string& value);
+
 // Refuses (UsageError) options that mean nothing without --smooth or --hv-windows.
 void check_smoothing_options(const SmoothingOptions& options, bool smooth_points_given,
                              bool hv_given);
