@@ -22,7 +22,7 @@ constexpr std::string_view kUsage =
        wavespec plot [--output=NAME] [--record=FILE] DIR...
        wavespec convert [--format=FORMAT] [--keep-offset] INPUT... -o RECORD.csv
        wavespec inventory STATIONXML [--response=NET.STA.LOC.CHA[@TIME]
-                          [--frequencies=FROM:TO:COUNT|LIST] [--units=QUANTITY]]
+                          [--frequencies=FROM:TO:COUNT] [--units=QUANTITY]]
        wavespec -h | --help
        wavespec -V | --version
 

@@ -119,8 +119,8 @@ void write_response(const instrument::ChannelEpoch& epoch, const InventoryReques
     std::vector<double> frequencies = request.frequencies;
     if (frequencies.empty()) {
         double highest = epoch.sample_rate > 0.0 ? epoch.sample_rate / 2.0 : kRateUnknownHighest;
-        frequencies = smoothing::log_spaced_between(kDefaultLowestFrequency, highest,
-                                                    kDefaultFrequencyCount);
+        frequencies =
+            smoothing::log_spaced_between(kDefaultLowestFrequency, highest, kDefaultFrequencyCount);
     }
     out += "frequency(Hz),amplitude,phase(deg)\n";
     for (double f : frequencies) {

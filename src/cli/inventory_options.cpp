@@ -13,7 +13,6 @@
 namespace wavespec::cli {
 namespace {
 
-
 std::vector<std::string_view> split(std::string_view text, char separator) {
     std::vector<std::string_view> parts;
     for (;;) {
