@@ -7,6 +7,7 @@
 
 #include "e2e/records.hpp"
 #include "e2e/run_tool.hpp"
+#include "same_bytes.hpp"
 
 namespace wavespec::test {
 namespace {
@@ -76,7 +77,8 @@ TEST(Process, WritesTheDialoguesFilesForEveryOption) {
         EXPECT_EQ(split_lines(run.out),
                   std::vector<std::string>{"rec.csv: nt 300, dt 0.01, nf 512, files in ."});
         for (const char* file : kRunFiles) {
-            EXPECT_EQ(read_file(process / file), read_file(dialogue / file)) << file;
+            EXPECT_PRED_FORMAT2(same_bytes, read_file(process / file), read_file(dialogue / file))
+                << file;
         }
         EXPECT_EQ(names_in(process.path()), names_in(dialogue.path()));
     }
@@ -169,7 +171,8 @@ TEST(Process, FilesAreTheSameWhateverTheNumberOfJobsAndARerunReplacesThem) {
         std::string stem = record.substr(0, record.size() - 4);
         for (const char* file : {"amp3.csv", "amp-c.csv", "fort.67", "fort.68", "fort.69",
                                  "fort.88", "fort.89", "wave.csv"}) {
-            EXPECT_EQ(read_file(dir / "one" / stem / file), read_file(dir / "three" / stem / file))
+            EXPECT_PRED_FORMAT2(same_bytes, read_file(dir / "one" / stem / file),
+                                read_file(dir / "three" / stem / file))
                 << stem << "/" << file;
         }
         EXPECT_EQ(names_in(dir / "one" / stem).size(), 8u);
@@ -190,7 +193,8 @@ TEST(Process, PlotDrawsBothPicturesBesideTheSameFiles) {
     ASSERT_EQ(run.exit_status, 0) << run.err;
     for (const auto& entry : fs::directory_iterator(dir / "plain")) {
         std::string file = entry.path().filename().string();
-        EXPECT_EQ(read_file(dir / "drawn" / file), read_file(entry.path())) << file;
+        EXPECT_PRED_FORMAT2(same_bytes, read_file(dir / "drawn" / file), read_file(entry.path()))
+            << file;
     }
     std::string spectra = read_file(dir / "drawn" / "spectra.svg");
     std::string waveform = read_file(dir / "drawn" / "waveform.svg");

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "e2e/run_tool.hpp"
+#include "same_bytes.hpp"
 
 namespace wavespec::test {
 
@@ -68,7 +69,8 @@ inline void check_reference_run(const std::string& name, const TextRewrite& rewr
             std::string file = entry.path().filename().string();
             expected_names.insert(file);
             ASSERT_TRUE(fs::exists(dir / file)) << file;
-            EXPECT_EQ(read_file(dir / file), lines(read_file(entry.path()))) << file;
+            EXPECT_PRED_FORMAT2(same_bytes, read_file(dir / file), lines(read_file(entry.path())))
+                << file;
         }
     }
     // A stray file would be, for instance, a name typed with a carriage return kept in it.

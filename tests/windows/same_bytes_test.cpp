@@ -1,6 +1,8 @@
 // The Windows build writes the same bytes as the native build, apart from its CR LF line ends:
 // console, diagnostics and every file, for records long enough that the inverse transform's
 // near-zero values (fort.69, fort.88) carry the last bits of its twiddle factors.
+#include "same_bytes.hpp"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -44,7 +46,8 @@ TEST(SameBytes, WindowsBuildWritesTheNativeBuildsFilesWithCrLf) {
         ASSERT_EQ(file_names(windows.path()), file_names(native.path()));
         for (const std::string& name : file_names(native.path())) {
             if (name == "rec.csv") continue;
-            EXPECT_TRUE(read_file(windows / name) == lines(read_file(native / name)))
+            EXPECT_PRED_FORMAT2(same_bytes, read_file(windows / name),
+                                lines(read_file(native / name)))
                 << name << " differs, filter answer " << answers.filter;
         }
     }
@@ -88,7 +91,7 @@ TEST(SameBytes, WindowsBuildWritesTheNativeBuildsNewerFiles) {
             std::string want = read_file(native / name);
             if (legacy && !full)
                 want = lines(want);  // the legacy layouts end lines the system's way
-            EXPECT_TRUE(read_file(windows / name) == want) << name << " differs";
+            EXPECT_PRED_FORMAT2(same_bytes, read_file(windows / name), want) << name;
         }
     }
 }
