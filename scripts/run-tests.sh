@@ -1,18 +1,26 @@
 #!/usr/bin/env bash
-# Builds and runs every test of wavespec:
-#   1. unit and end-to-end tests, optimised build;
-#   2. the same under AddressSanitizer and UndefinedBehaviorSanitizer;
-#   3. each libFuzzer target for a bounded time (FUZZ_SECONDS, default 60);
-#   4. the end-to-end tests against the Windows build under Wine;
-#   5. the install tree and the .deb and .zip packages;
-#   6. the example's pictures rendered by headless Chromium and checked for their colours;
-#   7. the Python package installed into a virtual environment, and its pytest tests.
+# Builds and runs every test of wavespec, stage by stage:
+#   release   unit and end-to-end tests, optimised build;
+#   sanitize  the same under AddressSanitizer and UndefinedBehaviorSanitizer;
+#   fuzz      each libFuzzer target for a bounded time (FUZZ_SECONDS, default 60);
+#   windows   the end-to-end tests against the Windows build under Wine;
+#   packages  the install tree and the .deb and .zip packages;
+#   plots     the example's pictures rendered by headless Chromium and checked for their colours;
+#   python    the Python package installed into a virtual environment, and its pytest tests.
 # WAVESPEC_STAGES narrows the run, e.g. WAVESPEC_STAGES="release sanitize".
+# WAVESPEC_LOAD=1 runs the release and windows tests with one busy process per core beside
+# them, the way a loaded machine runs them.
+# Each stage has a time budget (seconds, below); a stage that overruns it fails. Each stage's
+# output is kept in build-logs/STAGE.log; when a stage fails, the failed assertions are shown
+# again at the end, so the last lines of the run say what failed and where.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 stages=${WAVESPEC_STAGES:-"release sanitize fuzz windows packages plots python"}
 wants() { [[ " $stages " == *" $1 "* ]]; }
+
+declare -A budget=([release]=1200 [sanitize]=1500 [fuzz]=1200 [windows]=1500 [packages]=900
+    [plots]=600 [python]=900)
 
 extra=()
 wants fuzz && extra+=(clang-14 libclang-rt-14-dev)
@@ -20,49 +28,55 @@ wants windows && extra+=(g++-mingw-w64-x86-64-posix wine64)
 wants packages && extra+=(dpkg-dev unzip groff-base g++-mingw-w64-x86-64-posix wine64)
 wants plots && extra+=(chromium imagemagick)
 wants python && extra+=(python3-pybind11 pybind11-dev python3-numpy python3-pytest python3-venv
-                        python3-setuptools python3-pip)
+    python3-setuptools python3-pip)
 scripts/install-build-deps.sh "${extra[@]}"
 
-if wants release; then
-    echo "== unit and end-to-end tests, optimised build"
+# Runs "$@" with one busy process per core beside it when WAVESPEC_LOAD=1.
+under_load() {
+    if [ "${WAVESPEC_LOAD:-0}" != 1 ]; then
+        "$@"
+        return
+    fi
+    local busy=() status=0 i
+    for ((i = 0; i < $(nproc); i++)); do
+        (while :; do :; done) &
+        busy+=($!)
+    done
+    echo "(under load: ${#busy[@]} busy processes)"
+    "$@" || status=$?
+    kill "${busy[@]}" 2>/dev/null || true
+    wait "${busy[@]}" 2>/dev/null || true
+    return "$status"
+}
+
+stage_release() {
     cmake --preset release >/dev/null
     cmake --build --preset release -j2
-    ctest --preset release -j2
-fi
+    under_load ctest --preset release -j2
+}
 
-if wants sanitize; then
-    echo "== the same under AddressSanitizer and UndefinedBehaviorSanitizer"
+stage_sanitize() {
     cmake --preset sanitize >/dev/null
     cmake --build --preset sanitize -j2
     ctest --preset sanitize -j2
-fi
+}
 
-if wants fuzz; then
-    echo "== fuzzing"
-    bash tests/fuzz/run_fuzzers.sh
-fi
+stage_fuzz() { bash tests/fuzz/run_fuzzers.sh; }
 
-if wants windows; then
-    echo "== Windows build under Wine"
-    bash tests/windows/run_under_wine.sh
-fi
+stage_windows() { under_load bash tests/windows/run_under_wine.sh; }
 
-if wants packages; then
-    echo "== install tree and packages"
-    bash tests/windows/check_packages.sh
-fi
-if wants plots; then
-    echo "== the example's pictures in a browser"
+stage_packages() { bash tests/windows/check_packages.sh; }
+
+stage_plots() {
     cmake --preset release >/dev/null
     cmake --build --preset release -j2 --target wavespec
     bash tests/plot/render_pictures.sh build/wavespec build/pictures
-fi
-if wants python; then
-    echo "== the Python package"
+}
+
+stage_python() {
     # Debian's own python3, whatever else comes first on the path: its numpy and pybind11 are
     # the packages just installed. pip takes nothing from an index.
-    python=/usr/bin/python3
-    venv=build-python/venv
+    local python=/usr/bin/python3 venv=build-python/venv status=0
     rm -rf "$venv"
     "$python" -m venv --system-site-packages "$venv"
     CMAKE_BUILD_PARALLEL_LEVEL=2 "$venv/bin/python" -m pip install --no-index \
@@ -71,13 +85,50 @@ if wants python; then
     cmake --build build-python -j2 --target wavespec
     # From outside the tree, so that the tests import the installed package. A run that
     # collects no tests ends with status 5, which fails this stage like any other.
-    status=0
     (cd build-python && WAVESPEC_TOOL="$root/build-python/wavespec" \
         "$root/$venv/bin/python" -m pytest -q -p no:cacheprovider "$root/python/tests") ||
         status=$?
     if [ "$status" -ne 0 ]; then
         echo "== pytest failed with status $status (5: no tests were collected)"
-        exit 1
+        return 1
     fi
+}
+
+# The lines of a log that say what failed: each GoogleTest failure with the lines that follow
+# it (the assertion and its values), sanitizer and fuzzer reports, failed checks.
+failed_assertions() {
+    awk '
+        / Failure$|: Failure|^\[  FAILED  \]|ERROR: (Address|Undefined|Leak)Sanitizer|runtime error:|^FAILED: |FINDING|Error [0-9]+$|error:/ { left = 12 }
+        left > 0 { print; left-- }
+    ' "$1" | head -n 200
+}
+
+logs="$root/build-logs"
+mkdir -p "$logs"
+export root
+export -f under_load stage_release stage_sanitize stage_fuzz stage_windows stage_packages \
+    stage_plots stage_python
+times=()
+failed=""
+for stage in release sanitize fuzz windows packages plots python; do
+    wants "$stage" || continue
+    echo "== $stage (budget ${budget[$stage]} s)"
+    start=$(date +%s)
+    status=0
+    timeout --kill-after=30 "${budget[$stage]}" bash -c "set -euo pipefail; stage_$stage" 2>&1 |
+        tee "$logs/$stage.log" || status=$?
+    seconds=$(($(date +%s) - start))
+    times+=("$stage ${seconds}s")
+    if [ "$status" -ne 0 ]; then
+        [ "$status" -eq 124 ] && echo "== $stage: over its budget of ${budget[$stage]} s"
+        failed="$stage"
+        break
+    fi
+done
+echo "== stage times: ${times[*]}"
+if [ -n "$failed" ]; then
+    echo "== the $failed stage FAILED; what failed, from $logs/$failed.log:"
+    failed_assertions "$logs/$failed.log"
+    exit 1
 fi
 echo "== all test stages passed: $stages"

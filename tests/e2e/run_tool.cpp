@@ -6,6 +6,8 @@
 #include <atomic>
 #include <cstdlib>
 #include <fstream>
+#include <iostream>
+#include <regex>
 #include <sstream>
 #include <stdexcept>
 
@@ -74,6 +76,24 @@ fs::path test_data() {
 }
 
 namespace {
+// Under Wine the program's standard error also carries Wine's own diagnostics (debug channel
+// lines such as "0024:err:module:...", and the loader's "wine: ..." and "preloader: ..."):
+// they are the platform's, not the tool's, so they are taken out of what the tests compare and
+// shown in the test log, where they explain a run that Wine could not start or finish.
+std::string without_platform_lines(const std::string& text, std::string& platform) {
+    static const std::regex wine_line("^([0-9a-f]{4}:(err|fixme|warn|trace):|wine: |preloader: )");
+    std::string tool;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        end = end == std::string::npos ? text.size() : end + 1;
+        std::string line = text.substr(start, end - start);
+        (std::regex_search(line, wine_line) ? platform : tool) += line;
+        start = end;
+    }
+    return tool;
+}
+
 // The argument as one word for the shell, whatever characters it holds.
 std::string quoted(const std::string& arg) {
     std::string word = "'";
@@ -102,6 +122,10 @@ ToolRun run_command(const std::string& tool, const fs::path& dir, const std::str
     ToolRun run;
     run.out = read_file(io / "stdout");
     run.err = read_file(io / "stderr");
+    if (windows_tool() && tool != WAVESPEC_DEFAULT_COMMAND) {
+        run.err = without_platform_lines(run.err, run.platform);
+        if (!run.platform.empty()) std::cerr << "Wine said on standard error:\n" << run.platform;
+    }
     fs::remove_all(io);
     if (WIFEXITED(status)) {
         int code = WEXITSTATUS(status);

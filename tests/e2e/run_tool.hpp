@@ -26,7 +26,8 @@ struct ToolRun {
     int exit_status = -1;  // the status of a normal exit, or -1
     bool aborted = false;  // ended abnormally (by a signal, or the abort status on Windows)
     std::string out;
-    std::string err;
+    std::string err;       // the tool's own lines on standard error
+    std::string platform;  // lines the platform added there (Wine's diagnostics), shown in the log
 };
 
 // Starts the tool in dir with the keyboard text on its standard input.

@@ -31,8 +31,10 @@ cmake -S "$root" -B "$tests" -DCMAKE_BUILD_TYPE=Release -DWAVESPEC_TESTS=ON >/de
 cmake --build "$tests" -j2 --target wavespec_e2e_tests
 
 # A fresh prefix, created before the tests: its first start reports on standard error, which
-# the tests compare byte for byte. A persistent server saves a restart for every run.
-export WINEPREFIX="$tests/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# the tests compare byte for byte. A persistent server saves a restart for every run. Wine's
+# error lines stay on: the tests set them apart from the tool's own lines and show them in the
+# log, where they say why Wine could not start or finish a run.
+export WINEPREFIX="$tests/wineprefix" WINEDEBUG=-all,err+all WINEDLLOVERRIDES="mscoree,mshtml="
 rm -rf "$WINEPREFIX"
 "$wine" wineboot --init >/dev/null 2>&1 || true
 "$wineserver" -w
