@@ -86,13 +86,17 @@ std::string convert_to_physical_units(formats::WaveformRecord& record,
                                       const InventoryOptions& options) {
     std::array<const ChannelEpoch*, 3> epochs{};
     for (std::size_t c = 0; c < 3; ++c) epochs[c] = &epoch_of(record.components[c], options);
+    // The three channels' responses are most often the same: evaluated once.
+    instrument::BinResponses responses(record.components[0].samples.size(), record.dt,
+                                       options.deconvolution);
     for (std::size_t c = 0; c < 3; ++c) {
         for (const std::string& warning : instrument::response_warnings(*epochs[c])) {
             record.notes.push_back(record.stem + ": warning: " + warning);
         }
         try {
-            record.components[c].samples = instrument::remove_response(
-                record.components[c].samples, record.dt, *epochs[c], options.deconvolution);
+            record.components[c].samples =
+                instrument::remove_response(record.components[c].samples, record.dt, *epochs[c],
+                                            options.deconvolution, responses);
         } catch (const instrument::ResponseError& error) {
             const auto& id = *record.components[c].identity;
             throw FormatError(std::string(error.what()) + " (at " +

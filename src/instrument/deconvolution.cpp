@@ -30,31 +30,59 @@ std::optional<std::uint64_t> whole_rate_ratio(const Stage& stage, double fallbac
     return d;
 }
 
+// A polyphase part with at most this many coefficients is summed directly from the table of
+// roots; a longer one through a zero-padded transform.
+constexpr std::size_t kMostDirectTerms = 16;
+
 // sum_k c_k exp(-2 pi i k m / (length d)) for m = 0 .. length / 2: split into the d
-// polyphase parts c_(dq+r), each a zero-padded transform of the record's length, shifted by
-// exp(-2 pi i r m / (length d)).
+// polyphase parts c_(dq+r), each a zero-padded transform of the record's length (or, with few
+// coefficients, the same sum over the table of roots), shifted by exp(-2 pi i r m / (length d)).
+// roots[t] = exp(-2 pi i t / length).
 std::vector<Complex> digital_sum_at_bins(const std::vector<double>& c, std::size_t length,
-                                         std::uint64_t d, MixedFft& fft) {
+                                         std::uint64_t d, MixedFft& fft,
+                                         const std::vector<Complex>& roots) {
     const std::size_t bins = length / 2 + 1;
-    std::vector<Complex> sum(bins);
-    std::vector<Complex> buffer(length);
+    std::vector<Complex> sum(bins), part(length);
     const std::uint64_t period = static_cast<std::uint64_t>(length) * d;
+    std::vector<Complex> fine(static_cast<std::size_t>(d));  // exp(-2 pi i u / (length d))
+    for (std::size_t u = 0; u < fine.size(); ++u) {
+        fine[u] = unit_root(static_cast<double>(u) / static_cast<double>(period));
+    }
     const std::size_t phases = static_cast<std::size_t>(std::min<std::uint64_t>(d, c.size()));
+    std::vector<std::pair<std::size_t, double>> terms;
     for (std::size_t r = 0; r < phases; ++r) {
-        std::fill(buffer.begin(), buffer.end(), Complex{});
-        bool any = false;
+        terms.clear();
         for (std::size_t k = r; k < c.size(); k += d) {
-            buffer[(k / d) % length].re += c[k];  // the transform is periodic in length
-            any = any || c[k] != 0.0;
+            // The transform is periodic in length: a coefficient beyond it wraps round.
+            if (c[k] != 0.0) terms.emplace_back((k / d) % length, c[k]);
         }
-        if (!any) continue;
-        fft.transform(buffer.data(), false);
+        if (terms.empty()) continue;
+        if (terms.size() <= kMostDirectTerms) {
+            // Each term's root index q m mod length, stepped by q from bin to bin.
+            std::vector<std::size_t> index(terms.size(), 0);
+            for (std::size_t m = 0; m < bins; ++m) {
+                Complex value;
+                for (std::size_t j = 0; j < terms.size(); ++j) {
+                    value = value + terms[j].second * roots[index[j]];
+                    index[j] += terms[j].first;
+                    if (index[j] >= length) index[j] -= length;
+                }
+                part[m] = value;
+            }
+        } else {
+            std::fill(part.begin(), part.end(), Complex{});
+            for (auto [q, coefficient] : terms) part[q].re += coefficient;
+            fft.transform(part.data(), false);
+        }
+        // r m mod (length d) kept as coarse * d + fine_index, stepped by r (< d) each bin.
+        std::size_t coarse = 0, fine_index = 0;
         for (std::size_t m = 0; m < bins; ++m) {
-            std::uint64_t t = (static_cast<std::uint64_t>(r) * m) % period;
-            Complex shift = t == 0
-                                ? Complex{1.0, 0.0}
-                                : unit_root(static_cast<double>(t) / static_cast<double>(period));
-            sum[m] = sum[m] + buffer[m] * shift;
+            sum[m] = sum[m] + part[m] * (roots[coarse] * fine[fine_index]);
+            fine_index += r;
+            if (fine_index >= fine.size()) {
+                fine_index -= fine.size();
+                if (++coarse == length) coarse = 0;
+            }
         }
     }
     return sum;
@@ -66,14 +94,15 @@ bool is_digital_filter(const Stage& stage) {
 }
 
 void multiply_stage(const Stage& stage, const ChannelEpoch& channel, std::size_t length, double dt,
-                    const DeconvolutionSettings& settings, MixedFft& fft, std::vector<Complex>& h) {
+                    const DeconvolutionSettings& settings, MixedFft& fft,
+                    const std::vector<Complex>& roots, std::vector<Complex>& h) {
     const double step = 1.0 / (static_cast<double>(length) * dt);
     if (is_digital_filter(stage)) {
         if (auto d = whole_rate_ratio(stage, channel.sample_rate, dt, length)) {
-            std::vector<Complex> top = digital_sum_at_bins(stage.numerator, length, *d, fft);
+            std::vector<Complex> top = digital_sum_at_bins(stage.numerator, length, *d, fft, roots);
             std::vector<Complex> bottom;
             if (!stage.denominator.empty())
-                bottom = digital_sum_at_bins(stage.denominator, length, *d, fft);
+                bottom = digital_sum_at_bins(stage.denominator, length, *d, fft, roots);
             double gain = stage.has_gain ? stage.gain : 1.0;
             for (std::size_t m = 0; m < h.size(); ++m) {
                 Complex value = bottom.empty() ? top[m] : top[m] / bottom[m];
@@ -118,8 +147,15 @@ std::vector<Complex> response_at_bins(const ChannelEpoch& channel, std::size_t l
         for (Complex& value : h) value = s;
     } else {
         MixedFft fft(length);
+        std::vector<Complex> roots;
         for (const Stage& stage : channel.stages) {
-            multiply_stage(stage, channel, length, dt, settings, fft, h);
+            if (roots.empty() && is_digital_filter(stage)) {
+                roots.resize(length);
+                for (std::size_t t = 0; t < length; ++t) {
+                    roots[t] = unit_root(static_cast<double>(t) / static_cast<double>(length));
+                }
+            }
+            multiply_stage(stage, channel, length, dt, settings, fft, roots, h);
         }
     }
     int n = static_cast<int>(settings.wanted) - static_cast<int>(input_quantity(channel));
@@ -136,9 +172,26 @@ std::vector<Complex> response_at_bins(const ChannelEpoch& channel, std::size_t l
     return h;
 }
 
+const std::vector<Complex>& BinResponses::of(const ChannelEpoch& channel) {
+    for (const auto& [known, bins] : known_) {
+        if (known->same_response(channel)) return bins;
+    }
+    known_.emplace_back(&channel,
+                        response_at_bins(channel, deconvolution_length(samples_), dt_, settings_));
+    return known_.back().second;
+}
+
 std::vector<double> remove_response(std::span<const double> counts, double dt,
                                     const ChannelEpoch& channel,
                                     const DeconvolutionSettings& settings) {
+    BinResponses responses(counts.size(), dt, settings);
+    return remove_response(counts, dt, channel, settings, responses);
+}
+
+std::vector<double> remove_response(std::span<const double> counts, double dt,
+                                    const ChannelEpoch& channel,
+                                    const DeconvolutionSettings& settings,
+                                    BinResponses& responses) {
     const std::size_t n = counts.size();
     if (n == 0) return {};
     // Only a sensitivity, and the quantity it is given in: a plain division, sign as given.
@@ -163,7 +216,7 @@ std::vector<double> remove_response(std::span<const double> counts, double dt,
     MixedFft fft(length);
     fft.transform(spectrum.data(), false);
 
-    std::vector<Complex> d = response_at_bins(channel, length, dt, settings);
+    const std::vector<Complex>& d = responses.of(channel);
     double largest = 0.0;
     for (Complex value : d) {
         double a = modulus(value);

@@ -36,11 +36,30 @@ double pre_filter_weight(const std::array<double, 4>& corners, double frequency)
 std::vector<Complex> response_at_bins(const ChannelEpoch& channel, std::size_t length, double dt,
                                       const DeconvolutionSettings& settings);
 
+// The response at the bins of a record of this many samples, evaluated once and shared by
+// the channels of a record whose responses are the same.
+class BinResponses {
+  public:
+    BinResponses(std::size_t samples, double dt, const DeconvolutionSettings& settings)
+        : samples_(samples), dt_(dt), settings_(settings) {}
+    const std::vector<Complex>& of(const ChannelEpoch& channel);
+
+  private:
+    std::size_t samples_;
+    double dt_;
+    DeconvolutionSettings settings_;
+    std::vector<std::pair<const ChannelEpoch*, std::vector<Complex>>> known_;
+};
+
 // The record in the wanted quantity, in cm-based units (cm, cm/s, cm/s^2), same length. A
 // channel with a sensitivity alone, in the wanted quantity and without a pre-filter, is
 // divided by it sample by sample.
 std::vector<double> remove_response(std::span<const double> counts, double dt,
                                     const ChannelEpoch& channel,
                                     const DeconvolutionSettings& settings);
+// The same with the responses at the bins taken from (and kept in) `responses`.
+std::vector<double> remove_response(std::span<const double> counts, double dt,
+                                    const ChannelEpoch& channel,
+                                    const DeconvolutionSettings& settings, BinResponses& responses);
 
 }  // namespace wavespec::instrument

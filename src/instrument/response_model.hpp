@@ -32,6 +32,7 @@ struct ListPoint {
     double frequency = 0.0;  // Hz
     double amplitude = 0.0;
     double phase = 0.0;  // degrees
+    friend bool operator==(const ListPoint&, const ListPoint&) = default;
 };
 
 struct Stage {
@@ -50,12 +51,14 @@ struct Stage {
     bool has_gain = false;
     double gain = 1.0;
     double gain_frequency = 0.0;
+    friend bool operator==(const Stage&, const Stage&) = default;
 };
 
 struct Sensitivity {
     double value = 0.0;
     double frequency = 0.0;
     std::string input_units, output_units;
+    friend bool operator==(const Sensitivity&, const Sensitivity&) = default;
 };
 
 inline constexpr std::int64_t kOpenEnd = std::numeric_limits<std::int64_t>::max();
@@ -70,6 +73,12 @@ struct ChannelEpoch {
     std::vector<Stage> stages;
 
     std::string code() const { return network + "." + station + "." + location + "." + channel; }
+
+    // The same response: stages, sensitivity and rate, whatever the channel and epoch.
+    bool same_response(const ChannelEpoch& other) const {
+        return stages == other.stages && sensitivity == other.sensitivity &&
+               sample_rate == other.sample_rate;
+    }
 };
 
 }  // namespace wavespec::instrument

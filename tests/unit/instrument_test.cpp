@@ -71,7 +71,10 @@ TEST(InstrumentResponse, TwoPolesTwoZerosMatchTheAnalyticResponse) {
 // PZ sensor, a gain, a FIR given by half its coefficients (ODD, EVEN, NONE), a digital
 // poles-and-zeros stage: the product against sums written out here.
 TEST(InstrumentResponse, ChainOfStagesMatchesDirectEvaluation) {
-    const std::vector<double> half = {0.1, -0.25, 0.6, 0.3};
+    // 40 coefficients: more per polyphase part than are summed directly, so the FIR goes
+    // through transforms at the bins while stage 5's few coefficients are summed directly.
+    std::vector<double> half;
+    for (int k = 0; k < 40; ++k) half.push_back(std::cos(0.37 * k * k) / (k + 2));
     for (std::string symmetry : {"NONE", "EVEN", "ODD"}) {
         std::vector<double> b = half;
         if (symmetry != "NONE") {
@@ -85,11 +88,16 @@ TEST(InstrumentResponse, ChainOfStagesMatchesDirectEvaluation) {
         std::string digital_pz = poles_zeros(4, "DIGITAL (Z-TRANSFORM)", 0.5, {{-0.5, 0.1}},
                                              {{0.3, -0.2}, {0.1, 0}}, "COUNTS", "COUNTS", 2.0);
         digital_pz.insert(digital_pz.find("<StageGain>"), decimation(100, 1));
+        std::string iir = "<Stage number=\"5\"><Coefficients>" + units("COUNTS", "COUNTS") +
+                          "<CfTransferFunctionType>DIGITAL</CfTransferFunctionType><Numerator>1"
+                          "</Numerator><Numerator>-0.5</Numerator><Denominator>1</Denominator>"
+                          "<Denominator>-0.9</Denominator></Coefficients>" +
+                          decimation(100, 1) + "</Stage>";
         std::string stages = sensor_stage("LAPLACE (RADIANS/SECOND)", 0.2, 0.7, 3.0) +
                              "<Stage number=\"2\"><Coefficients>" + units("V", "COUNTS") +
                              "<CfTransferFunctionType>DIGITAL</CfTransferFunctionType>"
                              "</Coefficients>" +
-                             decimation(400, 1) + gain(4e5) + "</Stage>" + fir + digital_pz;
+                             decimation(400, 1) + gain(4e5) + "</Stage>" + fir + digital_pz + iir;
         auto epoch = read(station_xml(channel("HHZ", "", kStart, "", 100, 1, "M/S", stages)))[0];
         ASSERT_EQ(epoch.stages[2].numerator, b) << symmetry;
         auto direct = [&](double f) {
@@ -101,7 +109,8 @@ TEST(InstrumentResponse, ChainOfStagesMatchesDirectEvaluation) {
                 fir_sum += b[k] * std::exp(cplx(0, -2 * kPi * f * double(k) / 400));
             cplx z = std::exp(cplx(0, 2 * kPi * f / 100));
             cplx pz = 0.5 * (z - cplx(-0.5, 0.1)) / ((z - cplx(0.3, -0.2)) * (z - 0.1)) * 2.0;
-            return h * 0.98 * fir_sum * pz;
+            cplx w = std::exp(cplx(0, -2 * kPi * f / 100));
+            return h * 0.98 * fir_sum * pz * (1.0 - 0.5 * w) / (1.0 - 0.9 * w);
         };
         for (double f : {0.05, 0.2, 1.0, 7.5, 33.0, 49.9}) {
             cplx want = direct(f), got = response(epoch, f, Quantity::velocity);
