@@ -84,7 +84,11 @@ void list_epoch(const instrument::ChannelEpoch& epoch, std::string& out) {
         out += "  " + instrument::describe_stage(stage) + "\n";
     }
     std::vector<std::string> warnings = instrument::response_warnings(epoch);
-    if (warnings.empty()) out += "  checks: units chain, gains agree with the sensitivity\n";
+    if (warnings.empty()) {
+        out += epoch.sensitivity && !epoch.stages.empty()
+                   ? "  checks: units chain, gains agree with the sensitivity\n"
+                   : "  checks: nothing to compare the sensitivity with\n";
+    }
     for (const std::string& warning : warnings) out += "  warning: " + warning + "\n";
 }
 
