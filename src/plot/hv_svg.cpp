@@ -75,6 +75,7 @@ std::string hv_svg(const HvPicture& p) {
 
     const std::size_t count = p.windows.size() + p.rejected.size();
     std::string title = "H/V of " + std::to_string(count) + " noise windows";
+    if (!p.rejected.empty()) title += " (" + std::to_string(p.rejected.size()) + " rejected)";
     if (!p.record.empty()) title += " of " + p.record;
     append_text(out, kWidth / 2.0, 24, "middle", title, "font-size=\"15\" font-weight=\"bold\"");
     if (!p.smoothing.empty()) append_text(out, kWidth / 2.0, 42, "middle", p.smoothing);

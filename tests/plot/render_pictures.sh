@@ -28,8 +28,8 @@ cp "$root/examples/accelerogram.csv" "$scratch/examples/"
 "$tool" plot --record="$scratch/examples/accelerogram.csv" "$scratch/run"
 # The smoothed spectra and H/V of noise windows: drawn by process, then again by plot from
 # the files.
-"$tool" process -q --no-dumps --smooth=konno-ohmachi:40 --hv-windows=5 --plot -C "$scratch/hv" \
-    "$scratch/examples/accelerogram.csv"
+"$tool" process -q --no-dumps --smooth=konno-ohmachi:40 --hv-windows=5 --hv-azimuths=15 --plot \
+    -C "$scratch/hv" "$scratch/examples/accelerogram.csv"
 "$tool" plot "$scratch/hv"
 
 # Lines draw at least this many pixels of each component's exact colour: the legend's swatches
@@ -38,8 +38,8 @@ min_pixels=500
 status=0
 # name:size:directory:colours that must show in quantity
 for picture in spectra:900,600:run:1F5FBF,D62728,2A9D3A waveform:900,760:run:1F5FBF,D62728,2A9D3A \
-    smoothed-spectra:900,600:hv:1F5FBF,D62728,2A9D3A hv:900,600:hv:111111,A9C4E8,D9D9D9 \
-    response:900,600:run:1F5FBF,D62728,2A9D3A; do
+    smoothed-spectra:900,600:hv:1F5FBF,D62728,2A9D3A hv:900,600:hv:111111,B0B0B0,F6D5D1 \
+    hv-azimuth:900,600:hv:111111 response:900,600:run:1F5FBF,D62728,2A9D3A; do
     IFS=: read -r name size dir colours <<<"$picture"
     file=$name
     [ "$name" = smoothed-spectra ] && file=spectra
