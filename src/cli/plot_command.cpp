@@ -210,7 +210,17 @@ void plot_directory(const fs::path& dir, const PlotOptions& options) {
         for (std::size_t w = 0; w < hv->windows.size(); ++w) {
             (hv->rejected[w] ? hv_picture.rejected : hv_picture.windows).push_back(hv->windows[w]);
         }
-        if (auto peak = smoothing::peak_in_range(hv->frequency, hv->mean, 0.0, INFINITY)) {
+        // f0 and its spread as the run's summary gives them (searched where the run searched
+        // them), or the mean curve's peak over the whole grid without a summary.
+        std::optional<plot::HvSummary> summary;
+        if (fs::exists(dir / "hv-summary.txt")) {
+            summary = plot::read_hv_summary(read_whole(dir / "hv-summary.txt"));
+        }
+        if (summary) {
+            hv_picture.smoothing = summary->settings;
+            hv_picture.f0 = plot::HvPeak{summary->f0, summary->a0};
+            hv_picture.f0_spread = summary->f0_spread;
+        } else if (auto peak = smoothing::peak_in_range(hv->frequency, hv->mean, 0.0, INFINITY)) {
             hv_picture.f0 = plot::HvPeak{hv->frequency[*peak], hv->mean[*peak]};
         }
         if (auto why = staged.write("hv.svg", plot::hv_svg(hv_picture))) throw FileFault{*why};

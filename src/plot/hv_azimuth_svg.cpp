@@ -77,7 +77,7 @@ std::string hv_azimuth_svg(const HvAzimuthPicture& p) {
             append_pixel(dot, px);
             dot += "\" cy=\"";
             append_pixel(dot, kTop + (row + 0.5) * row_height);
-            dot += "\" r=\"4\" fill=\"#111111\"/>\n";
+            dot += "\" r=\"5\" fill=\"#111111\"/>\n";
             out += dot;
         }
     }

@@ -82,4 +82,41 @@ HvTable read_hv_curves(std::string_view text) {
     return t;
 }
 
+namespace {
+
+// The number that follows `label` in line, up to the next blank or comma.
+std::optional<double> number_after(std::string_view line, std::string_view label) {
+    const std::size_t at = line.find(label);
+    if (at == std::string_view::npos) return std::nullopt;
+    const char* first = line.data() + at + label.size();
+    double v = 0.0;
+    auto [end, error] = std::from_chars(first, line.data() + line.size(), v);
+    if (error != std::errc() || end == first) return std::nullopt;
+    return v;
+}
+
+}  // namespace
+
+std::optional<HvSummary> read_hv_summary(std::string_view text) {
+    std::optional<HvSummary> summary;
+    std::string settings;
+    double spread = 0.0;
+    for (std::string_view line : lines_of(text)) {
+        constexpr std::string_view kSettings = "H/V of ambient noise: ";
+        if (line.starts_with(kSettings)) settings = std::string(line.substr(kSettings.size()));
+        if (line.starts_with("f0 = ")) {
+            auto f0 = number_after(line, "f0 = "), a0 = number_after(line, "A0 = ");
+            if (f0 && a0) summary = HvSummary{{}, *f0, *a0, 0.0};
+        }
+        if (line.starts_with("window peak frequencies: ")) {
+            spread = number_after(line, "standard deviation ").value_or(0.0);
+        }
+    }
+    if (summary) {
+        summary->settings = std::move(settings);
+        summary->f0_spread = spread;
+    }
+    return summary;
+}
+
 }  // namespace wavespec::plot

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,5 +27,14 @@ struct HvTable {
     std::vector<bool> rejected;  // per window
 };
 HvTable read_hv_curves(std::string_view text);
+
+// From hv-summary.txt: the settings line, f0 and A0 ("f0 = X Hz, A0 = Y") and sigma_f (the
+// standard deviation of the window peaks, 0 when the summary gives none). Nothing when the
+// text holds no f0 line.
+struct HvSummary {
+    std::string settings;
+    double f0 = 0.0, a0 = 0.0, f0_spread = 0.0;
+};
+std::optional<HvSummary> read_hv_summary(std::string_view text);
 
 }  // namespace wavespec::plot

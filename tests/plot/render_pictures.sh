@@ -38,7 +38,7 @@ min_pixels=500
 status=0
 # name:size:directory:colours that must show in quantity
 for picture in spectra:900,600:run:1F5FBF,D62728,2A9D3A waveform:900,760:run:1F5FBF,D62728,2A9D3A \
-    smoothed-spectra:900,600:hv:1F5FBF,D62728,2A9D3A hv:900,600:hv:111111,B0B0B0,F6D5D1 \
+    smoothed-spectra:900,600:hv:1F5FBF,D62728,2A9D3A hv:900,600:hv:111111,F6D5D1 \
     hv-azimuth:900,600:hv:111111 response:900,600:run:1F5FBF,D62728,2A9D3A; do
     IFS=: read -r name size dir colours <<<"$picture"
     file=$name
