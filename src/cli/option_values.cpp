@@ -49,12 +49,6 @@ void refuse_value(std::string_view option, std::string_view text, std::string_vi
                      ": " + std::string(why));
 }
 
-double parse_real(std::string_view option, std::string_view text) {
-    double value = 0.0;
-    if (!read_real(text, value)) refuse_value(option, text, "expected a finite number");
-    return value;
-}
-
 std::vector<double> parse_reals(std::string_view option, std::string_view text, std::size_t count) {
     std::vector<std::string_view> parts = split_at_commas(text);
     std::string want = "expected " + std::to_string(count) + " finite numbers separated by commas";
@@ -62,33 +56,6 @@ std::vector<double> parse_reals(std::string_view option, std::string_view text, 
     std::vector<double> values(count);
     for (std::size_t i = 0; i < count; ++i) {
         if (!read_real(parts[i], values[i])) refuse_value(option, text, want);
-    }
-    return values;
-}
-
-std::int64_t parse_integer(std::string_view option, std::string_view text, std::int64_t low,
-                           std::int64_t high) {
-    std::int64_t value = 0;
-    if (!read_integer(text, value) || value < low || value > high) {
-        refuse_value(
-            option, text,
-            "expected a whole number from " + std::to_string(low) + " to " + std::to_string(high));
-    }
-    return value;
-}
-
-std::vector<std::int64_t> parse_integers(std::string_view option, std::string_view text,
-                                         std::int64_t low, std::int64_t high) {
-    std::vector<std::int64_t> values;
-    if (text.empty()) return values;
-    for (std::string_view part : split_at_commas(text)) {
-        std::int64_t value = 0;
-        if (!read_integer(part, value) || value < low || value > high) {
-            refuse_value(option, text,
-                         "expected whole numbers from " + std::to_string(low) + " to " +
-                             std::to_string(high) + " separated by commas");
-        }
-        values.push_back(value);
     }
     return values;
 }
