@@ -2,10 +2,10 @@
 // and one integration on, every file written (about 13 MB of text), through the dialogue, then
 // the same job through "process", with and without the dumps and with the pictures; then a batch of
 // 100 records of 6000 samples through "process" on one job and on two; last the same job with the
-// response spectra, on this record and on an accelerogram of the same length. Each run is one process
-// started directly (no shell, no timing wrapper in between), its wall time measured from spawn to
-// exit; the peak resident memory comes from the kernel's account of the finished process.
-// Usage: wavespec_whole_run path/to/wavespec [runs]
+// response spectra, on this record and on an accelerogram of the same length. Each run is one
+// process started directly (no shell, no timing wrapper in between), its wall time measured from
+// spawn to exit; the peak resident memory comes from the kernel's account of the finished process.
+// Usage: wavespec_whole_run path/to/wavespec [runs [response]]
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/resource.h>
@@ -45,6 +45,7 @@ void write_record(const fs::path& path, int samples = 32768) {
 struct Run {
     double milliseconds;
     long peak_kib;
+    double cpu_milliseconds;  // user and system time of the process
 };
 
 // One run of the tool with these arguments (none: the dialogue, answers on its input).
@@ -70,7 +71,11 @@ Run run_once(const std::string& tool, const fs::path& dir, std::vector<std::stri
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
         throw std::runtime_error("the tool did not end normally");
     }
-    return {std::chrono::duration<double, std::milli>(end - start).count(), usage.ru_maxrss};
+    auto ms = [](const timeval& t) {
+        return 1e3 * static_cast<double>(t.tv_sec) + 1e-3 * t.tv_usec;
+    };
+    return {std::chrono::duration<double, std::milli>(end - start).count(), usage.ru_maxrss,
+            ms(usage.ru_utime) + ms(usage.ru_stime)};
 }
 
 double median_of(const std::string& tool, const fs::path& dir, int runs,
@@ -143,24 +148,64 @@ void write_accelerogram(const fs::path& path) {
     std::fclose(out);
 }
 
+// A broadband record of 32768 samples: three random walks (steps uniform in [-1, 1]).
+void write_random_walk(const fs::path& path) {
+    std::FILE* out = std::fopen(path.c_str(), "w");
+    if (out == nullptr) throw std::runtime_error("cannot write " + path.string());
+    std::fprintf(out, "time,NS,EW,UD\n");
+    unsigned long long seed = 12345;
+    auto step = [&seed] {
+        seed = seed * 6364136223846793005ULL + 1442695040888963407ULL;
+        return static_cast<double>(seed >> 11) / 4503599627370496.0 - 1.0;
+    };
+    double x[3] = {};
+    for (int i = 0; i < 32768; ++i) {
+        std::fprintf(out, "%.2f", i * 0.01);
+        for (double& v : x) std::fprintf(out, ",%.6f", v += step());
+        std::fprintf(out, "\n");
+    }
+    std::fclose(out);
+}
+
+// Medians of the wall time and of the processor time of these runs.
+std::pair<double, double> medians_of(const std::string& tool, const fs::path& dir, int runs,
+                                     const std::vector<std::string>& args) {
+    std::vector<double> wall, cpu;
+    for (int r = 0; r < runs; ++r) {
+        Run run = run_once(tool, dir, args);
+        wall.push_back(run.milliseconds);
+        cpu.push_back(run.cpu_milliseconds);
+    }
+    std::sort(wall.begin(), wall.end());
+    std::sort(cpu.begin(), cpu.end());
+    return {wall[wall.size() / 2], cpu[cpu.size() / 2]};
+}
+
 // The response spectra's cost: the same job with and without --response-spectra (the default
-// grid of 100 periods, one damping, RotD), in whole runs of the job without it; on one job
-// too (the spectra then use one processor).
+// grid of 100 periods, one damping, RotD), in whole runs of the job without it, for both
+// oscillator conventions; on one job too (the spectra then use one processor). In wall time,
+// and in processor time, which a machine shared with other work does not inflate as much.
 void time_response_spectra(const std::string& tool, const fs::path& dir, int runs) {
     write_accelerogram(dir / "accelerogram.csv");
-    for (const char* record : {"record.csv", "accelerogram.csv"}) {
+    write_random_walk(dir / "random-walk.csv");
+    for (const char* record : {"record.csv", "accelerogram.csv", "random-walk.csv"}) {
         for (const char* jobs : {"-j2", "-j1"}) {
-            std::vector<std::string> job = {"process",     "-q",     jobs,
-                                            "--bandpass=0.1,0.2,20,25", "--integrate",
-                                            "--output=out.csv", record};
-            std::vector<std::string> with = job;
-            with.insert(with.begin() + 1, "--response-spectra");
-            double plain = median_of(tool, dir, runs, job);
-            double response = median_of(tool, dir, runs, with);
-            std::printf(
-                "process --response-spectra %s, %s: median %.1f ms against %.1f ms without "
-                "(+%.1f whole runs)\n",
-                jobs, record, response, plain, (response - plain) / plain);
+            std::vector<std::string> job = {
+                "process",          "-q",  jobs, "--bandpass=0.1,0.2,20,25", "--integrate",
+                "--output=out.csv", record};
+            const auto [plain, plain_cpu] = medians_of(tool, dir, runs, job);
+            for (const char* oscillator : {"band-limited", "piecewise-linear"}) {
+                std::vector<std::string> with = job;
+                with.insert(with.begin() + 1, "--response-spectra");
+                with.insert(with.begin() + 2, std::string("--oscillator=") + oscillator);
+                const auto [response, cpu] = medians_of(tool, dir, runs, with);
+                std::printf(
+                    "process --response-spectra --oscillator=%s %s, %s: median %.1f ms against "
+                    "%.1f ms without (+%.1f whole runs); processor time %.1f ms against %.1f ms "
+                    "(+%.1f)\n",
+                    oscillator, jobs, record, response, plain, (response - plain) / plain, cpu,
+                    plain_cpu, (cpu - plain_cpu) / plain_cpu);
+            }
         }
     }
 }
@@ -198,8 +243,13 @@ int main(int argc, char** argv) {
             "whole run, 32768 samples, %ju bytes written: median %.1f ms, fastest %.1f ms over "
             "%d runs, peak RSS %ld KiB\n",
             bytes, times[times.size() / 2], times.front(), runs, peak);
-        time_command_line(tool, dir, runs);
-        time_response_spectra(tool, dir, runs);
+        // "response": the response spectra's part alone.
+        if (argc > 3 && std::string(argv[3]) == "response") {
+            time_response_spectra(tool, dir, runs);
+        } else {
+            time_command_line(tool, dir, runs);
+            time_response_spectra(tool, dir, runs);
+        }
     } catch (const std::exception& e) {
         std::fprintf(stderr, "wavespec_whole_run: %s\n", e.what());
         fs::current_path(fs::temp_directory_path());

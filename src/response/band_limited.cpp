@@ -129,107 +129,141 @@ int BandLimitedRecord::knots_per_sample(Oscillator o) const {
     return kMostKnotsPerSample;
 }
 
-void BandLimitedRecord::knots(int r, double* knots, unsigned threads) const {
-    // Knot g = r m + s (phase s) of the period of r * length_ knots is the inverse transform of
-    // length length_, at m, of the spectrum turned by exp(2 pi i k s / (r length_)): r
-    // transforms of the record's length instead of one r times as long.
-    const std::size_t n = length_, half = n / 2, phases = static_cast<std::size_t>(r);
-    const std::size_t total = n * phases;
-    const bool nyquist = n % 2 == 0;
-    // exp(2 pi i t / total) for t up to total / 2, as the product of two short tables.
-    const std::size_t block = static_cast<std::size_t>(std::sqrt(static_cast<double>(total))) + 1;
-    std::vector<Complex> coarse(total / (2 * block) + 2), fine(block);
-    for (std::size_t a = 0; a < coarse.size(); ++a) {
-        SineCosine sc = portable_sin_cos(2.0 * std::numbers::pi * static_cast<double>(a * block) /
-                                         static_cast<double>(total));
-        coarse[a] = {sc.cos, sc.sin};
-    }
-    for (std::size_t b = 0; b < block; ++b) {
-        SineCosine sc = portable_sin_cos(2.0 * std::numbers::pi * static_cast<double>(b) /
-                                         static_cast<double>(total));
-        fine[b] = {sc.cos, sc.sin};
-    }
-    // exp(2 pi i k s / total) for k = 0, 1, ...: the index k s followed as a multiple of block
-    // and a remainder.
-    struct Turner {
-        const std::vector<Complex>& coarse;
-        const std::vector<Complex>& fine;
-        std::size_t step, block, high = 0, low = 0;
-        Complex next() {
-            Complex a = coarse[high], b = fine[low];
-            low += step;
-            while (low >= block) low -= block, ++high;
-            return {a.re * b.re - a.im * b.im, a.re * b.im + a.im * b.re};
+// exp(2 pi i t / total) for t up to total / 2, as the product of two short tables.
+struct TurnTables {
+    std::size_t block;
+    std::vector<Complex> coarse, fine;
+    explicit TurnTables(std::size_t total)
+        : block(static_cast<std::size_t>(std::sqrt(static_cast<double>(total))) + 1),
+          coarse(total / (2 * block) + 2),
+          fine(block) {
+        for (std::size_t a = 0; a < coarse.size(); ++a) {
+            SineCosine sc =
+                portable_sin_cos(2.0 * std::numbers::pi * static_cast<double>(a * block) /
+                                 static_cast<double>(total));
+            coarse[a] = {sc.cos, sc.sin};
         }
-    };
-    // The pre-compensated spectra (the Nyquist bin's halves at +fN and -fN apart).
+        for (std::size_t b = 0; b < block; ++b) {
+            SineCosine sc = portable_sin_cos(2.0 * std::numbers::pi * static_cast<double>(b) /
+                                             static_cast<double>(total));
+            fine[b] = {sc.cos, sc.sin};
+        }
+    }
+};
+
+namespace {
+
+Complex mul(Complex a, Complex b) {
+    return Complex{a.re * b.re - a.im * b.im, a.re * b.im + a.im * b.re};
+}
+Complex conj(Complex a) {
+    return Complex{a.re, -a.im};
+}
+
+// exp(2 pi i k s / total) for k = 0, 1, ...: the index k s followed as a multiple of block and
+// a remainder.
+struct Turner {
+    const TurnTables& tables;
+    std::size_t step, high = 0, low = 0;
+    Complex next() {
+        Complex a = tables.coarse[high], b = tables.fine[low];
+        low += step;
+        while (low >= tables.block) low -= tables.block, ++high;
+        return {a.re * b.re - a.im * b.im, a.re * b.im + a.im * b.re};
+    }
+};
+
+// The pre-compensation of bins 0 .. half for r knots per sample interval, the Nyquist bin's
+// halves at +fN and -fN apart.
+std::vector<double> precompensation_weights(std::size_t half, std::size_t total, int r,
+                                            bool nyquist) {
     std::vector<double> weight(half + 1);
     for (std::size_t k = 0; k <= half; ++k) {
         weight[k] = precompensation(static_cast<double>(k) / static_cast<double>(total));
     }
     if (nyquist)
         weight[half] = r == 1 ? std::numbers::pi * std::numbers::pi / 8.0 : 0.5 * weight[half];
+    return weight;
+}
 
+}  // namespace
+
+// Transform t of 3r/2 (rounded up): the first r give the first two components of phase t, as
+// Z = (X1 + i X2) at +k and (conj X1 + i conj X2) at -k, turned; the others the third component
+// of phases 2u and 2u + 1 as Z = Y(2u) + i Y(2u + 1), each half real. The spectrum into z.
+void BandLimitedRecord::phase_spectrum(std::size_t t, int r, const TurnTables& tables,
+                                       const std::vector<double>& weight,
+                                       std::vector<Complex>& z) const {
+    const std::size_t n = length_, half = n / 2, phases = static_cast<std::size_t>(r);
+    const bool nyquist = n % 2 == 0;
+    z.assign(n, Complex{});
+    const bool pair = t < phases;
+    const std::size_t s = pair ? t : 2 * (t - phases);
+    const bool two = !pair && s + 1 < phases;
+    Turner turn_a{tables, s}, turn_b{tables, s + 1};
+    for (std::size_t k = 0; k <= half; ++k) {
+        Complex plus, minus;
+        if (pair) {
+            const Complex x1 = spectrum_[0][k], x2 = spectrum_[1][k];
+            Complex turned = turn_a.next();
+            plus = mul(times(weight[k], {x1.re - x2.im, x1.im + x2.re}), turned);
+            minus = mul(times(weight[k], {x1.re + x2.im, x2.re - x1.im}), conj(turned));
+        } else {
+            const Complex x = times(weight[k], spectrum_[2][k]);
+            Complex ta = turn_a.next(), tb = two ? turn_b.next() : Complex{};
+            Complex a = mul(x, ta), b = mul(x, tb);
+            Complex am = mul(conj(x), conj(ta)), bm = mul(conj(x), conj(tb));
+            plus = {a.re - b.im, a.im + b.re};
+            minus = {am.re - bm.im, am.im + bm.re};
+        }
+        if (k == 0) {
+            z[0] = plus;
+        } else if (nyquist && k == half) {
+            z[k] = r == 1 ? plus : Complex{plus.re + minus.re, plus.im + minus.im};
+        } else {
+            z[k] = plus;
+            z[n - k] = minus;
+        }
+    }
+}
+
+// Knot g = m phases + s of the period is knot g + lead, or, at the period's end (before the
+// record), knot g - (total - lead); the knots between are not kept.
+void BandLimitedRecord::place_phase(const std::vector<Complex>& z, int r, std::size_t s,
+                                    std::size_t lane, bool imaginary, double* knots) const {
+    const std::size_t n = length_, phases = static_cast<std::size_t>(r), total = n * phases;
     const std::size_t count = knot_count(r), lead = guard_ * phases;
     const double scale = 1.0 / static_cast<double>(n);
-    // Knot g = m phases + s of the period is knot g + lead, or, at the period's end (before the
-    // record), knot g - (total - lead); the knots between are not kept.
-    auto place = [&](const std::vector<Complex>& z, std::size_t s, std::size_t lane,
-                     bool imaginary) {
-        auto value = [&](std::size_t m) { return (imaginary ? z[m].im : z[m].re) * scale; };
-        std::size_t m = 0;
-        for (; m < n && m * phases + s + lead < count; ++m) {
-            knots[(m * phases + s + lead) * kLanes + lane] = value(m);
-        }
-        m = std::max(m, (total - lead - s + phases - 1) / phases);
-        for (; m < n; ++m) knots[(m * phases + s - (total - lead)) * kLanes + lane] = value(m);
-    };
-    auto mul = [](Complex a, Complex b) {
-        return Complex{a.re * b.re - a.im * b.im, a.re * b.im + a.im * b.re};
-    };
-    auto conj = [](Complex a) { return Complex{a.re, -a.im}; };
-    // Transform t of 3r/2 (rounded up): the first r give the first two components of phase
-    // t, as Z = (X1 + i X2) at +k and (conj X1 + i conj X2) at -k, turned; the others the third
-    // component of phases 2u and 2u + 1 as Z = Y(2u) + i Y(2u + 1), each half real.
+    auto value = [&](std::size_t m) { return (imaginary ? z[m].im : z[m].re) * scale; };
+    std::size_t m = 0;
+    for (; m < n && m * phases + s + lead < count; ++m) {
+        knots[(m * phases + s + lead) * kLanes + lane] = value(m);
+    }
+    m = std::max(m, (total - lead - s + phases - 1) / phases);
+    for (; m < n; ++m) knots[(m * phases + s - (total - lead)) * kLanes + lane] = value(m);
+}
+
+void BandLimitedRecord::knots(int r, double* knots, unsigned threads) const {
+    // Knot g = r m + s (phase s) of the period of r * length_ knots is the inverse transform of
+    // length length_, at m, of the spectrum turned by exp(2 pi i k s / (r length_)): r
+    // transforms of the record's length instead of one r times as long.
+    const std::size_t phases = static_cast<std::size_t>(r), total = length_ * phases;
+    const TurnTables tables(total);
+    const std::vector<double> weight =
+        precompensation_weights(length_ / 2, total, r, length_ % 2 == 0);
     auto transform = [&](std::size_t t, MixedFft& fft, std::vector<Complex>& z) {
-        z.assign(n, Complex{});
-        const bool pair = t < phases;
-        const std::size_t s = pair ? t : 2 * (t - phases);
-        const bool two = !pair && s + 1 < phases;
-        Turner turn_a{coarse, fine, s, block}, turn_b{coarse, fine, s + 1, block};
-        for (std::size_t k = 0; k <= half; ++k) {
-            Complex plus, minus;
-            if (pair) {
-                const Complex x1 = spectrum_[0][k], x2 = spectrum_[1][k];
-                Complex turned = turn_a.next();
-                plus = mul(times(weight[k], {x1.re - x2.im, x1.im + x2.re}), turned);
-                minus = mul(times(weight[k], {x1.re + x2.im, x2.re - x1.im}), conj(turned));
-            } else {
-                const Complex x = times(weight[k], spectrum_[2][k]);
-                Complex ta = turn_a.next(), tb = two ? turn_b.next() : Complex{};
-                Complex a = mul(x, ta), b = mul(x, tb);
-                Complex am = mul(conj(x), conj(ta)), bm = mul(conj(x), conj(tb));
-                plus = {a.re - b.im, a.im + b.re};
-                minus = {am.re - bm.im, am.im + bm.re};
-            }
-            if (k == 0) {
-                z[0] = plus;
-            } else if (nyquist && k == half) {
-                z[k] = r == 1 ? plus : Complex{plus.re + minus.re, plus.im + minus.im};
-            } else {
-                z[k] = plus;
-                z[n - k] = minus;
-            }
-        }
+        phase_spectrum(t, r, tables, weight, z);
         fft.transform(z.data(), true);
-        if (pair) {
-            place(z, s, 0, false);
-            place(z, s, 1, true);
+        if (t < phases) {
+            place_phase(z, r, t, 0, false, knots);
+            place_phase(z, r, t, 1, true, knots);
         } else {
-            place(z, s, 2, false);
-            if (two) place(z, s + 1, 2, true);
+            const std::size_t s = 2 * (t - phases);
+            place_phase(z, r, s, 2, false, knots);
+            if (s + 1 < phases) place_phase(z, r, s + 1, 2, true, knots);
         }
     };
+    // The transforms shared out among the threads, each with its own copy of the transform.
     const std::size_t transforms = phases + (phases + 1) / 2;
     std::atomic<std::size_t> next{0};
     auto work = [&](MixedFft& fft) {
@@ -243,6 +277,7 @@ void BandLimitedRecord::knots(int r, double* knots, unsigned threads) const {
     for (MixedFft& fft : ffts) helpers.emplace_back(work, std::ref(fft));
     work(fft_);
     for (std::thread& helper : helpers) helper.join();
+    const std::size_t count = knot_count(r);
     for (std::size_t j = 0; j < count; ++j) {
         knots[j * kLanes + 3] = knots[j * kLanes] + knots[j * kLanes + 1];
     }

@@ -23,6 +23,9 @@ namespace wavespec::response {
 // the fourth lane is the sum of the horizontals' responses, which bounds their path.
 inline constexpr int kLanes = 4;
 
+// Tables of the turns that shift a spectrum by a fraction of a sample (band_limited.cpp).
+struct TurnTables;
+
 class BandLimitedRecord {
   public:
     BandLimitedRecord(std::array<std::span<const double>, 3> series, double dt);
@@ -45,6 +48,13 @@ class BandLimitedRecord {
     }
 
   private:
+    // The spectrum of transform t of the knots for r knots per sample interval, and the
+    // placing of one phase of its result among the knots.
+    void phase_spectrum(std::size_t t, int r, const TurnTables& tables,
+                        const std::vector<double>& weight, std::vector<Complex>& z) const;
+    void place_phase(const std::vector<Complex>& z, int r, std::size_t s, std::size_t lane,
+                     bool imaginary, double* knots) const;
+
     struct Band {
         double low = 0.0, high = 0.0;  // angular frequencies of its first and last bin
         std::array<double, 3> power{};
