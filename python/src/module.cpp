@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <numbers>
 #include <optional>
 #include <thread>
@@ -211,11 +212,18 @@ py::array_t<double> smooth(const Array& frequency_in, const Array& amplitude,
     return stacked<double>(smoothed, centres.size());
 }
 
+// A verdict as Python tells it: True, False, or None where it was not judged (one window,
+// or no window peak to count).
+py::object verdict(smoothing::Verdict v) {
+    if (v == smoothing::Verdict::not_judged) return py::none();
+    return py::bool_(v == smoothing::Verdict::pass);
+}
+
 py::dict criterion(const smoothing::Criterion& c) {
     py::dict d;
     d["value"] = c.value;
     d["threshold"] = c.threshold;
-    d["passed"] = c.passed();
+    d["passed"] = verdict(c.verdict);
     return d;
 }
 
@@ -228,12 +236,25 @@ py::dict hv(const Array& data, double dt, const std::vector<std::string>& argume
         py::gil_scoped_release unlocked;
         noise = python::noise_hv(record, options, std::max(threads, 1u));
     }
+    // Rotated horizontals: the angle, the curves at each, and f0 where the range holds a peak.
+    std::vector<double> angles, f0s;
+    std::vector<std::vector<double>> means, sigmas;
+    for (smoothing::AzimuthHv& a : noise.azimuths) {  // before the frequencies move out
+        angles.push_back(a.azimuth);
+        f0s.push_back(a.peak ? noise.frequency[*a.peak] : std::numeric_limits<double>::quiet_NaN());
+        means.push_back(std::move(a.statistics.mean));
+        sigmas.push_back(std::move(a.statistics.sigma_ln));
+    }
     py::dict out;
     out["window_seconds"] = noise.window_seconds;
     out["window_samples"] = noise.window_samples;
     const std::size_t points = noise.frequency.size();
     out["frequency"] = owned(std::move(noise.frequency));
     out["windows"] = stacked<double>(noise.windows, points);
+    py::array_t<bool> kept(static_cast<py::ssize_t>(noise.kept.size()));
+    for (std::size_t w = 0; w < noise.kept.size(); ++w) kept.mutable_data()[w] = noise.kept[w];
+    out["kept"] = kept;
+    out["rejection_rounds"] = noise.rejection_rounds;
     out["mean"] = owned(std::move(noise.statistics.mean));
     out["sigma_ln"] = owned(std::move(noise.statistics.sigma_ln));
     out["window_peaks"] = owned(std::move(noise.window_peaks));
@@ -251,8 +272,12 @@ py::dict hv(const Array& data, double dt, const std::vector<std::string>& argume
     for (std::size_t i = 0; i < 6; ++i) clarity[kClarity[i]] = criterion(r.clarity[i]);
     out["reliability"] = reliability;
     out["clarity"] = clarity;
-    out["reliable"] = r.reliable == smoothing::Verdict::pass;
-    out["clear"] = r.clear == smoothing::Verdict::pass;
+    out["reliable"] = verdict(r.reliable);
+    out["clear"] = verdict(r.clear);
+    out["azimuths"] = owned(std::move(angles));
+    out["azimuth_mean"] = stacked<double>(means, points);
+    out["azimuth_sigma_ln"] = stacked<double>(sigmas, points);
+    out["azimuth_f0"] = owned(std::move(f0s));
     return out;
 }
 

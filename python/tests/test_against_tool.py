@@ -72,10 +72,17 @@ def test_smooth_is_smoothed_csv(record, run):
     np.testing.assert_array_equal(got, columns(rows, 1, 4))
 
 
-def test_hv_is_hv_csv_and_summary(record, run):
-    out = run("--hv-windows=5", "--hv=quadratic")
+@pytest.mark.parametrize("options, kwargs", [
+    (("--hv=quadratic",), dict(mean="quadratic")),
+    (("--hv-taper=0.3", "--hv-reject=1", "--hv-range=0.5,20", "--frequencies=0.3:30:80",
+      "--hv-azimuths=30", "--smooth=parzen:0.4"),
+     dict(taper=0.3, reject=1, range=(0.5, 20), frequencies=(0.3, 30, 80), azimuths=30,
+          smoothing=("parzen", 0.4))),
+])
+def test_hv_is_hv_csv_and_summary(record, run, options, kwargs):
+    out = run("--hv-windows=5", *options)
     _, rows = read_csv(out / "hv.csv")
-    h = wavespec.hv(record[1], DT, window=5, mean="quadratic")
+    h = wavespec.hv(record[1], DT, window=5, **kwargs)
     table = columns(rows, 0)
     assert np.isfinite(table).all()
     np.testing.assert_array_equal(h.frequency, table[0])
@@ -85,4 +92,12 @@ def test_hv_is_hv_csv_and_summary(record, run):
     summary = (out / "hv-summary.txt").read_text()
     assert f"f0 = {h.f0!r} Hz, A0 = {h.a0!r}\n" in summary
     assert f"clarity (at least five of six must pass): {'pass' if h.verdicts['clear'] else 'fail'}" in summary
-    assert h.verdicts["reliability"]["nc > 200"]["value"] == pytest.approx(5 * 6 * h.f0)
+    assert h.verdicts["reliability"]["nc > 200"]["value"] == pytest.approx(5 * h.kept.sum() * h.f0)
+    if "reject" in kwargs:
+        rejected = f"{(~h.kept).sum()} rejected in {h.rejection_rounds} round"
+        assert rejected in summary
+        _, rows = read_csv(out / "hv-azimuth.csv")
+        azimuth = columns(rows, 0).reshape(4, len(h.azimuths), -1)  # column, angle, frequency
+        np.testing.assert_array_equal(azimuth[0, :, 0], h.azimuths)
+        np.testing.assert_array_equal(azimuth[2], h.azimuth_mean)
+        np.testing.assert_array_equal(azimuth[3], h.azimuth_sigma_ln)

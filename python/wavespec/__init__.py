@@ -125,16 +125,23 @@ class ResponseSpectra:
 
 @dataclass(frozen=True)
 class HV:
-    """H/V of ambient-noise windows (SESAME 2004).
+    """H/V of ambient-noise windows (SESAME 2004; window rejection of Cox et al. 2020).
 
-    frequency (k,) Hz; windows (w, k): each window's H/V; mean (k,) = exp(mean of ln H/V);
-    sigma_ln (k,): standard deviation of ln H/V (N - 1); window_peaks (w,) Hz; f0 (Hz) and a0
-    at the mean curve's peak; verdicts: the reliability and clarity criteria, each with its
-    value, threshold and whether it passed, and "reliable" and "clear".
+    frequency (k,) Hz; windows (w, k): each window's H/V, H combined from the horizontals'
+    amplitude spectra bin by bin, H and |V| smoothed alike; kept (w,): the windows the
+    rejection kept (all without it), after rejection_rounds rounds; mean (k,) = exp(mean of
+    ln H/V) and sigma_ln (k,) its standard deviation (N - 1) over the kept windows;
+    window_peaks (w,) Hz; f0 (Hz) and a0 at the mean curve's peak within the range; verdicts:
+    the reliability and clarity criteria, each with its value, threshold and whether it passed
+    (None: not judged, as with a single window), and "reliable" and "clear". With azimuths:
+    the rotation angles in degrees (a,), the mean curve and sigma_ln at each (a, k), and the
+    f0 of each (NaN where the range holds no peak).
     """
 
     frequency: np.ndarray
     windows: np.ndarray
+    kept: np.ndarray
+    rejection_rounds: int
     mean: np.ndarray
     sigma_ln: np.ndarray
     window_peaks: np.ndarray
@@ -144,6 +151,10 @@ class HV:
     peak_mean: float
     peak_sd: float
     verdicts: dict = field(default_factory=dict)
+    azimuths: np.ndarray = field(default_factory=lambda: np.empty(0))
+    azimuth_mean: np.ndarray = field(default_factory=lambda: np.empty((0, 0)))
+    azimuth_sigma_ln: np.ndarray = field(default_factory=lambda: np.empty((0, 0)))
+    azimuth_f0: np.ndarray = field(default_factory=lambda: np.empty(0))
 
 
 _UNITS = {"knet": "cm/s/s", ".at2": "cm/s/s", ".vt2": "cm/s", ".dt2": "cm"}
@@ -311,18 +322,22 @@ def hv(
     taper: float = 0.1,
     smoothing: Tuple[str, float] = ("konno-ohmachi", 40.0),
     mean: str = "geometric",
-    reject=None,
-    frequencies: Union[None, str, int] = None,
+    reject: Optional[float] = None,
+    frequencies: Union[None, str, int, Tuple[float, float, int]] = None,
+    range: Optional[Tuple[float, float]] = None,
+    azimuths: Optional[float] = None,
     threads: Optional[int] = None,
 ) -> HV:
-    """H/V of ambient noise, as hv.csv and hv-summary.txt hold it.
+    """H/V of ambient noise, as hv.csv, hv-summary.txt and hv-azimuth.csv hold it.
 
     data (3, n): the two horizontals, then the vertical; window: seconds per window (cut
-    without overlap, each with its mean removed and a Tukey taper over taper of its length);
-    smoothing: (method, b) as in smooth(); mean: how the horizontals combine, "geometric"
-    sqrt(H1 H2), "quadratic" sqrt((H1^2 + H2^2)/2), "arithmetic" (H1 + H2)/2 or "total"
-    sqrt(H1^2 + H2^2); frequencies: None for 100 points a decade, an int for that many, or
-    "bins" for the windows' own bins.
+    without overlap, each with its mean removed and a Tukey taper over the fraction taper of
+    its length); smoothing: (method, b) as in smooth(); mean: how the horizontals combine,
+    "geometric" sqrt(H1 H2), "quadratic" sqrt((H1^2 + H2^2)/2), "arithmetic" (H1 + H2)/2 or
+    "total" sqrt(H1^2 + H2^2); reject: standard deviations of the frequency-domain window
+    rejection; frequencies: None for 100 points a decade, an int for that many, "bins" for
+    the windows' own bins, or (from, to, count) log-spaced; range: (fmin, fmax) Hz where f0 is
+    searched; azimuths: the step in degrees (dividing 180) of rotated horizontals.
     """
     array, single = _three(data)
     if single:
@@ -335,16 +350,19 @@ def hv(
     ]
     if reject is not None:
         arguments.append("hv-reject=" + _number(reject))
-    if frequencies is not None:
+    if isinstance(frequencies, tuple):
+        low, high, count = frequencies
+        arguments.append(f"frequencies={_number(low)}:{_number(high)}:{int(count)}")
+    elif frequencies is not None:
         arguments.append(f"smooth-points={frequencies}")
+    if range is not None:
+        arguments.append("hv-range=" + ",".join(_number(f) for f in range))
+    if azimuths is not None:
+        arguments.append("hv-azimuths=" + _number(azimuths))
     r = _wavespec.hv(array, float(dt), arguments, _threads(threads))
-    verdicts = {
-        "reliability": r["reliability"],
-        "clarity": r["clarity"],
-        "reliable": r["reliable"],
-        "clear": r["clear"],
-    }
+    verdicts = {key: r[key] for key in ("reliability", "clarity", "reliable", "clear")}
     return HV(
-        r["frequency"], r["windows"], r["mean"], r["sigma_ln"], r["window_peaks"],
-        r["window_seconds"], r["f0"], r["a0"], r["peak_mean"], r["peak_sd"], verdicts,
+        r["frequency"], r["windows"], r["kept"], r["rejection_rounds"], r["mean"], r["sigma_ln"],
+        r["window_peaks"], r["window_seconds"], r["f0"], r["a0"], r["peak_mean"], r["peak_sd"],
+        verdicts, r["azimuths"], r["azimuth_mean"], r["azimuth_sigma_ln"], r["azimuth_f0"],
     )
