@@ -19,7 +19,7 @@ cd "$root"
 stages=${WAVESPEC_STAGES:-"release sanitize fuzz windows packages plots python"}
 wants() { [[ " $stages " == *" $1 "* ]]; }
 
-declare -A budget=([release]=1200 [sanitize]=1500 [fuzz]=1200 [windows]=1500 [packages]=900
+declare -A budget=([release]=1200 [sanitize]=2400 [fuzz]=1500 [windows]=1800 [packages]=900
     [plots]=600 [python]=900)
 
 extra=()
