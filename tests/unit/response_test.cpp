@@ -405,7 +405,7 @@ std::vector<Series> stepped_responses(const std::vector<Series>& record, double 
         double u = 0, v = 0;
         for (std::size_t m = 1; m < (a.size() - 1) * k + 1; ++m) {
             for (int s = 0; s < 64; ++s) {
-                double t = ((m - 1) * 64.0 + s) * h;
+                double t = (static_cast<double>(m - 1) * 64.0 + s) * h;
                 double k1u = v, k1v = accel(t, u, v);
                 double k2u = v + h / 2 * k1v, k2v = accel(t + h / 2, u + h / 2 * k1u, k2u);
                 double k3u = v + h / 2 * k2v, k3v = accel(t + h / 2, u + h / 2 * k2u, k3u);
