@@ -8,6 +8,7 @@
 
 #include "cli/finite_values.hpp"
 #include "cli/full_layout_files.hpp"
+#include "cli/option_answers.hpp"
 #include "cli/option_bounds.hpp"
 #include "cli/option_parser.hpp"
 #include "cli/record_bounds.hpp"
@@ -94,21 +95,11 @@ std::array<std::vector<double>, 3> processed(const Components& record,
                                              const cli::ProcessOptions& options) {
     auto holder = loaded_state(record);
     RunState& state = *holder;
-    state.myes = options.invert[0] || options.invert[1] || options.invert[2] ? 1 : 0;
-    state.my1 = options.invert[0] ? 1 : 0;
-    state.my2 = options.invert[1] ? 1 : 0;
-    state.my3 = options.invert[2] ? 1 : 0;
+    cli::set_polarity_answers(state, options.invert);
     apply_polarity(state);
     TablesOfLongTransforms tables{state};
     transform(state);
-    if (options.bandpass) {
-        state.nbd = 1;
-        state.fl1 = (*options.bandpass)[0];
-        state.fl2 = (*options.bandpass)[1];
-        state.fh1 = (*options.bandpass)[2];
-        state.fh2 = (*options.bandpass)[3];
-        apply_bandpass(state);
-    }
+    if (cli::set_bandpass_answers(state, options.bandpass)) apply_bandpass(state);
     state.nit = options.operation;
     apply_operation(state);
     RecordLayer layer({.set_binary_mode = false}, RecordLayer::FailureMode::throw_failure);

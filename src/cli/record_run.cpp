@@ -12,6 +12,7 @@
 #include "cli/files_in_flight.hpp"
 #include "cli/finite_values.hpp"
 #include "cli/full_layout_files.hpp"
+#include "cli/option_answers.hpp"
 #include "cli/record_bounds.hpp"
 #include "cli/record_loading.hpp"
 #include "cli/record_read_failure.hpp"
@@ -144,11 +145,7 @@ class RecordProcess {
     void transform() {
         RunState& state = *state_;
         if (options_.plot) pictures_.keep_record(state);
-        const auto& invert = options_.invert;
-        state.myes = invert[0] || invert[1] || invert[2] ? 1 : 0;
-        state.my1 = invert[0] ? 1 : 0;
-        state.my2 = invert[1] ? 1 : 0;
-        state.my3 = invert[2] ? 1 : 0;
+        set_polarity_answers(state, options_.invert);
         apply_polarity(state);
         // The bounds of the work first, at the transform length the record will take; then the
         // noise windows, cut from the series as read before the full layout's transform gives
@@ -179,14 +176,7 @@ class RecordProcess {
 
     void filter_and_respond() {
         RunState& state = *state_;
-        if (options_.bandpass) {
-            state.nbd = 1;
-            state.fl1 = (*options_.bandpass)[0];
-            state.fl2 = (*options_.bandpass)[1];
-            state.fh1 = (*options_.bandpass)[2];
-            state.fh2 = (*options_.bandpass)[3];
-            apply_bandpass(state);
-        }
+        if (set_bandpass_answers(state, options_.bandpass)) apply_bandpass(state);
         if (options_.response_spectra) {
             if (auto why = write_response_files(staged_, state, options_, job_.record)) {
                 throw RecordRefused{*why};
