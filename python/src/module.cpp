@@ -15,9 +15,11 @@
 
 #include "cli/full_layout_files.hpp"
 #include "cli/record_read_failure.hpp"
+#include "cli/record_units.hpp"
 #include "cli/response_options.hpp"
 #include "dialogue/record_steps.hpp"
 #include "formats/formats.hpp"
+#include "formats/stationxml_reader.hpp"
 #include "record_pipeline.hpp"
 #include "records/shortest_text.hpp"
 #include "smoothing/spectral_smoothing.hpp"
@@ -312,25 +314,47 @@ formats::WaveformRecord read_csv(const std::string& path) {
     return record;
 }
 
-py::tuple read_record(const std::string& path, const std::string& format_name) {
+// The record of one path, and with an inventory its samples taken from counts to cm-based
+// units as "process --inventory" takes them. A file that cannot be read (the record's or the
+// inventory's) raises OSError; a record the inventory cannot convert, ValueError.
+py::tuple read_record(const std::vector<std::string>& paths, const std::string& format_name,
+                      const std::vector<std::string>& inventory_arguments) {
     auto format = formats::input_format_named(format_name);
     if (!format) {
         throw python::Refused("invalid value '" + format_name +
                               "' for format: expected auto, csv, knet, at2, sac or mseed");
     }
+    cli::InventoryOptions inventory = python::inventory_options(inventory_arguments);
     formats::WaveformRecord record;
-    std::string format_read;
+    std::string format_read, converted, record_name;
     {
         py::gil_scoped_release unlocked;
         try {
-            const std::vector<std::string> paths = {path};
             std::vector<formats::RecordInput> inputs = formats::group_record_inputs(paths, *format);
-            format_read = formats::input_format_name(inputs.front().format);
-            record = inputs.front().format == formats::InputFormat::csv
-                         ? read_csv(inputs.front().paths.front())
-                         : formats::read_record(inputs.front(), {});
+            if (inputs.size() != 1) {
+                throw python::Refused("the files make " + std::to_string(inputs.size()) +
+                                      " records; read takes those of one");
+            }
+            const formats::RecordInput& input = inputs.front();
+            record_name = input.paths.size() == 1 ? input.paths.front() : input.stem;
+            format_read = formats::input_format_name(input.format);
+            try {
+                cli::check_inventory_format(inventory, input.format, record_name);
+            } catch (const cli::UsageError& error) {
+                throw python::Refused(error.what());
+            }
+            cli::load_inventory(inventory);
+            record = input.format == formats::InputFormat::csv ? read_csv(input.paths.front())
+                                                               : formats::read_record(input, {});
         } catch (const formats::FormatError& error) {
             throw FileRefused(error.what());
+        }
+        if (inventory.epochs) {
+            try {
+                converted = cli::convert_to_physical_units(record, inventory);
+            } catch (const formats::FormatError& error) {
+                throw python::Refused(error.what());
+            }
         }
     }
     const std::size_t n = record.components[0].samples.size();
@@ -342,7 +366,9 @@ py::tuple read_record(const std::string& path, const std::string& format_name) {
     }
     py::list notes;
     for (const std::string& note : record.notes) notes.append(note);
-    return py::make_tuple(names, record.dt, stacked<double>(samples, n), format_read, notes);
+    if (!converted.empty()) notes.append(record_name + ": " + converted);
+    py::object start = record.start_us ? py::object(py::int_(*record.start_us)) : py::none();
+    return py::make_tuple(names, record.dt, stacked<double>(samples, n), format_read, notes, start);
 }
 
 }  // namespace
@@ -366,4 +392,5 @@ PYBIND11_MODULE(_wavespec, m) {
         return owned(smoothing::log_spaced_centres(lowest, highest, per_decade));
     });
     m.def("mseed_supported", &formats::mseed_supported);
+    m.def("stationxml_supported", &formats::stationxml_supported);
 }

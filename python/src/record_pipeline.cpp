@@ -227,4 +227,21 @@ cli::SmoothingOptions smoothing_options(const std::vector<std::string>& argument
     return options;
 }
 
+cli::InventoryOptions inventory_options(const std::vector<std::string>& arguments) {
+    cli::InventoryOptions options;
+    try {
+        for (const std::string& argument : arguments) {
+            const std::size_t equals = argument.find('=');
+            const std::string name = argument.substr(0, equals);
+            if (!cli::take_inventory_option(name, argument.substr(equals + 1), options)) {
+                throw Refused("unknown option --" + name);
+            }
+        }
+        cli::check_inventory_options(options, false);
+    } catch (const cli::UsageError& error) {
+        throw Refused(error.what());
+    }
+    return options;
+}
+
 }  // namespace wavespec::python

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/inventory_options.hpp"
 #include "cli/process_options.hpp"
 #include "cli/smoothing_files.hpp"
 #include "response/ground_motion.hpp"
@@ -73,5 +74,8 @@ void check_smoothing(const smoothing::SmoothingWindow& window, std::span<const d
 cli::ProcessOptions process_options(std::vector<std::string> arguments);
 // Options of the smoothing group, each "NAME=VALUE" as on the command line.
 cli::SmoothingOptions smoothing_options(const std::vector<std::string>& arguments);
+// --inventory and the options that go with it, each "NAME=VALUE" ("rotate=" for --rotate),
+// checked as "wavespec process" checks them.
+cli::InventoryOptions inventory_options(const std::vector<std::string>& arguments);
 
 }  // namespace wavespec::python

@@ -72,7 +72,8 @@ class Record:
 
     names: the three components' names; dt: the sampling interval in s; data: (3, n) float64
     samples; units: the samples' unit where the format states it ("cm/s/s" for K-NET and AT2,
-    "cm/s" for VT2, "cm" for DT2), else None; start: the first sample's time in UTC, or None
+    "cm/s" for VT2, "cm" for DT2; after an inventory's response removal "cm/s/s", "cm/s" or
+    "cm"), else None; start: the first sample's time in UTC, or None
     where it is not known; format: the format the file was read as; notes: the reader's
     remarks on the record.
     """
@@ -158,20 +159,71 @@ class HV:
 
 
 _UNITS = {"knet": "cm/s/s", ".at2": "cm/s/s", ".vt2": "cm/s", ".dt2": "cm"}
+_QUANTITY_UNITS = {"acceleration": "cm/s/s", "velocity": "cm/s", "displacement": "cm"}
 
 
-def read(path: Union[str, os.PathLike], format: str = "auto", inventory=None) -> Record:
-    """Reads a record as the tool reads it: its CSV, K-NET/KiK-net (one file of the set
-    names it), PEER AT2/VT2/DT2, SAC or MiniSEED. OSError names the file and the place."""
+def _inventory_arguments(inventory, quantity, water_level, pre_filter, rotate) -> list:
+    """The options of "process --inventory" that these values stand for."""
+    arguments = []
     if inventory is not None:
-        raise NotImplementedError("inventory: response removal is not available yet")
-    path = os.fspath(path)
-    names, dt, data, format_read, notes = _wavespec.read(path, format)
-    if format_read == "at2":
-        units = _UNITS.get(os.path.splitext(path)[1].lower())
+        if not _wavespec.stationxml_supported():
+            raise NotImplementedError(
+                "inventory: StationXML support is not built into this wavespec module "
+                "(it needs pugixml)"
+            )
+        arguments.append("inventory=" + os.fspath(inventory))
+    if quantity != "acceleration":
+        arguments.append(f"units={quantity}")
+    if water_level != 60.0:
+        arguments.append("water-level=" + ("none" if water_level is None else _number(water_level)))
+    if pre_filter is not None:
+        arguments.append("pre-filter=" + ",".join(_number(f) for f in pre_filter))
+    if rotate:
+        arguments.append("rotate=")
+    return arguments
+
+
+def read(
+    path: Union[str, os.PathLike, Sequence[Union[str, os.PathLike]]],
+    format: str = "auto",
+    inventory: Optional[Union[str, os.PathLike]] = None,
+    *,
+    quantity: str = "acceleration",
+    water_level: Optional[float] = 60.0,
+    pre_filter: Optional[Sequence[float]] = None,
+    rotate: bool = False,
+) -> Record:
+    """Reads a record as the tool reads it: its CSV, K-NET/KiK-net (one file of the set
+    names it), PEER AT2/VT2/DT2 (one file of an RSN set names it), SAC (the three files, as a
+    sequence of paths) or MiniSEED. OSError names the file and the place.
+
+    start: the first sample's time in UTC, numpy.datetime64 in microseconds. K-NET and KiK-net
+    write their Record Time in Japan Standard Time (UTC+9) at the trigger, 15 s after the first
+    sample: start = Record Time - 9 h - 15 s. SAC: the reference time plus b; MiniSEED: the
+    record's first sample. CSV and AT2 carry no time: None.
+
+    inventory: a StationXML file; the samples of a SAC or MiniSEED record in counts are then
+    taken to physical units as "wavespec process --inventory" takes them (mean removed, 5 %
+    cosine taper at each end, divided by the response D(f) = H(f) (2 pi i f)^-n held at a
+    water level of water_level dB below its maximum (None: none), optional cosine pre_filter
+    (F1, F2, F3, F4) in Hz). quantity: "acceleration" (cm/s/s), "velocity" (cm/s) or
+    "displacement" (cm). rotate: the horizontals rotated to north and east by their azimuths.
+    Without StationXML support in the module, NotImplementedError. A record the inventory
+    cannot convert (no epoch, or more than one, for a channel at the record's start; a SAC
+    header in physical units already) raises ValueError with the tool's line, as does a
+    format without channel codes; an inventory that cannot be read raises OSError.
+    """
+    paths = [os.fspath(p) for p in ([path] if isinstance(path, (str, os.PathLike)) else path)]
+    arguments = _inventory_arguments(inventory, quantity, water_level, pre_filter, rotate)
+    names, dt, data, format_read, notes, start_us = _wavespec.read(paths, format, arguments)
+    if inventory is not None:
+        units = _QUANTITY_UNITS[quantity]
+    elif format_read == "at2":
+        units = _UNITS.get(os.path.splitext(paths[0])[1].lower())
     else:
         units = _UNITS.get(format_read)
-    return Record(tuple(names), dt, data, units, None, format_read, tuple(notes))
+    start = None if start_us is None else np.datetime64(start_us, "us")
+    return Record(tuple(names), dt, data, units, start, format_read, tuple(notes))
 
 
 def fourier(data: ArrayLike, dt: float) -> Spectrum:

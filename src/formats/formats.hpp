@@ -38,7 +38,11 @@ struct WaveformRecord {
     std::string stem;                          // the record's name (common stem of its files)
     double dt = 0.0;                           // sampling interval in s
     std::array<ComponentTrace, 3> components;  // N/E/Z or horizontal, horizontal, vertical
-    std::vector<std::string> notes;            // one-line notes for standard error
+    // The first sample's time in UTC, microseconds since 1970, where the files give it: K-NET's
+    // Record Time less its 15 s pre-trigger, SAC's reference time plus b and MiniSEED's start,
+    // each of the first component.
+    std::optional<std::int64_t> start_us;
+    std::vector<std::string> notes;  // one-line notes for standard error
 };
 
 // A user's error in an input file: what() is one line "FILE: PLACE: what is wrong" (PLACE is

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <span>
 
+#include "formats/stationxml_time.hpp"
+
 namespace wavespec::formats {
 namespace {
 
@@ -25,7 +27,8 @@ constexpr std::array<std::string_view, 17> kLabels = {"Origin Time",
                                                       "Max. Acc. (gal)",
                                                       "Last Correction",
                                                       "Memo."};
-constexpr int kFrequencyLine = 11, kDurationLine = 12, kDirectionLine = 13, kScaleLine = 14;
+constexpr int kRecordTimeLine = 10, kFrequencyLine = 11, kDurationLine = 12, kDirectionLine = 13,
+              kScaleLine = 14;
 constexpr std::size_t kCountsPerLine = 8;
 
 struct Scale {
@@ -86,6 +89,22 @@ void parse_direction(std::string_view file, std::string_view text, KnetTrace& re
                  "Dir. '" + std::string(text) + "' is not N-S, E-W, U-D or a channel 1 to 6");
 }
 
+// Record Time is Japan Standard Time (UTC+9), and the loggers write the time of their trigger,
+// 15 s after the first sample of the pre-event memory.
+constexpr std::int64_t kPretriggerUs = 15'000'000;
+
+std::optional<std::int64_t> first_sample_time(std::string_view text) {
+    if (text.size() != 19 || text[4] != '/' || text[7] != '/' || text[10] != ' ') {
+        return std::nullopt;
+    }
+    std::string iso(text);
+    iso[4] = iso[7] = '-';
+    iso[10] = 'T';
+    auto record_time = parse_iso_time(iso + "+09:00");
+    if (!record_time) return std::nullopt;
+    return *record_time - kPretriggerUs;
+}
+
 }  // namespace
 
 bool looks_like_knet(std::string_view bytes) {
@@ -118,6 +137,7 @@ KnetTrace read_knet(std::string_view file, std::string_view bytes, bool keep_off
     }
     parse_direction(file, values[kDirectionLine - 1], result);
     Scale scale = parse_scale(file, values[kScaleLine - 1]);
+    result.start_us = first_sample_time(values[kRecordTimeLine - 1]);
     result.trace.dt = 1.0 / frequency;
 
     std::vector<double>& samples = result.trace.samples;

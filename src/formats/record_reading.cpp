@@ -14,7 +14,8 @@ namespace {
 
 constexpr std::array<std::string_view, 3> kPositionNames = {"N-S", "E-W", "U-D"};
 
-std::array<FileTrace, 3> read_knet_set(const RecordInput& input, const ReadOptions& options) {
+std::array<FileTrace, 3> read_knet_set(const RecordInput& input, const ReadOptions& options,
+                                       std::optional<std::int64_t>& start_us) {
     std::array<FileTrace, 3> traces;
     int site = -1;
     for (std::size_t c = 0; c < 3; ++c) {
@@ -30,6 +31,7 @@ std::array<FileTrace, 3> read_knet_set(const RecordInput& input, const ReadOptio
             fail_at_line(path, 13, "Dir. is of another site than " + base_name(input.paths[0]));
         }
         site = knet.site;
+        if (c == 0) start_us = knet.start_us;
         traces[c] = std::move(knet.trace);
     }
     return traces;
@@ -122,9 +124,11 @@ WaveformRecord read_record(const RecordInput& input, const ReadOptions& options)
                         std::to_string(input.paths.size()));
     }
     WaveformRecord record;
+    std::optional<std::int64_t> knet_start;
     switch (input.format) {
         case InputFormat::knet:
-            record = record_of(input, read_knet_set(input, options));
+            record = record_of(input, read_knet_set(input, options, knet_start));
+            record.start_us = knet_start;
             break;
         case InputFormat::at2:
             record = record_of(input, read_at2_set(input));
@@ -139,6 +143,7 @@ WaveformRecord read_record(const RecordInput& input, const ReadOptions& options)
             fail(where, "is not a record of K-NET, AT2, SAC or MiniSEED files");
     }
     cut_to_shortest(record, where);
+    if (const auto& identity = record.components[0].identity) record.start_us = identity->start_us;
     return record;
 }
 
