@@ -1,10 +1,14 @@
 #include "instrument/deconvolution.hpp"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
+#include <span>
+#include <tuple>
 
 #include "instrument/complex_arithmetic.hpp"
+#include "instrument/real_transform.hpp"
 #include "records/shortest_text.hpp"
 #include "spectral/mixed_fft.hpp"
 #include "spectral/portable_math.hpp"
@@ -34,55 +38,93 @@ std::optional<std::uint64_t> whole_rate_ratio(const Stage& stage, double fallbac
 // roots; a longer one through a zero-padded transform.
 constexpr std::size_t kMostDirectTerms = 16;
 
-// sum_k c_k exp(-2 pi i k m / (length d)) for m = 0 .. length / 2: split into the d
-// polyphase parts c_(dq+r), each a zero-padded transform of the record's length (or, with few
-// coefficients, the same sum over the table of roots), shifted by exp(-2 pi i r m / (length d)).
-// roots[t] = exp(-2 pi i t / length).
-std::vector<Complex> digital_sum_at_bins(const std::vector<double>& c, std::size_t length,
-                                         std::uint64_t d, MixedFft& fft,
-                                         const std::vector<Complex>& roots) {
-    const std::size_t bins = length / 2 + 1;
-    std::vector<Complex> sum(bins), part(length);
-    const std::uint64_t period = static_cast<std::uint64_t>(length) * d;
-    std::vector<Complex> fine(static_cast<std::size_t>(d));  // exp(-2 pi i u / (length d))
-    for (std::size_t u = 0; u < fine.size(); ++u) {
-        fine[u] = unit_root(static_cast<double>(u) / static_cast<double>(period));
+constexpr std::size_t kTermsAtOnce = 4;
+
+// part[m] += sum_j c_j roots[q_j m mod length], the terms added one after the other, for up to
+// kTermsAtOnce terms (q_j, c_j) at a time, so that their root indices, each stepped by q_j
+// from bin to bin, stay in registers.
+template <std::size_t Count>
+void add_terms_of(std::span<const std::pair<std::size_t, double>> terms,
+                  const std::vector<Complex>& roots, std::vector<Complex>& part) {
+    const std::size_t length = roots.size();
+    std::array<std::size_t, Count> index{}, step;
+    std::array<double, Count> coefficient;
+    for (std::size_t j = 0; j < Count; ++j) std::tie(step[j], coefficient[j]) = terms[j];
+    for (Complex& value : part) {
+        Complex sum = value;
+        for (std::size_t j = 0; j < Count; ++j) {
+            sum = sum + coefficient[j] * roots[index[j]];
+            index[j] += step[j];
+            if (index[j] >= length) index[j] -= length;
+        }
+        value = sum;
     }
+}
+
+void add_terms(std::span<const std::pair<std::size_t, double>> terms,
+               const std::vector<Complex>& roots, std::vector<Complex>& part) {
+    switch (terms.size()) {
+        case 1:
+            return add_terms_of<1>(terms, roots, part);
+        case 2:
+            return add_terms_of<2>(terms, roots, part);
+        case 3:
+            return add_terms_of<3>(terms, roots, part);
+        default:
+            return add_terms_of<kTermsAtOnce>(terms, roots, part);
+    }
+}
+
+// sum_k c_k exp(-2 pi i k m / (length d)) for m = 0 .. length / 2: split into the d
+// polyphase parts P_r(m) = sum_q c_(dq+r) exp(-2 pi i q m / length), each a zero-padded
+// transform of the record's length (or, with few coefficients, the same sum over the table of
+// roots), and joined by Horner's rule in w = exp(-2 pi i m / (length d)):
+// sum_r P_r w^r = P_0 + w (P_1 + w (P_2 + ...)).
+std::vector<Complex> digital_sum_at_bins(const std::vector<double>& c, std::uint64_t d,
+                                         RealTransform& transform) {
+    const std::size_t length = transform.length();
+    const std::vector<Complex>& roots = transform.roots();
+    const std::size_t bins = length / 2 + 1;
     const std::size_t phases = static_cast<std::size_t>(std::min<std::uint64_t>(d, c.size()));
+    std::vector<Complex> sum(bins), part(bins), w;
+    if (phases > 1) {
+        // w = exp(-2 pi i (m div d) / length) exp(-2 pi i (m mod d) / (length d)).
+        const double period = static_cast<double>(length) * static_cast<double>(d);
+        std::vector<Complex> fine(static_cast<std::size_t>(d));
+        for (std::size_t u = 0; u < fine.size(); ++u) {
+            fine[u] = unit_root(static_cast<double>(u) / period);
+        }
+        w.resize(bins);
+        for (std::size_t m = 0, coarse = 0, u = 0; m < bins; ++m) {
+            w[m] = roots[coarse] * fine[u];
+            if (++u == fine.size()) u = 0, ++coarse;
+        }
+    }
     std::vector<std::pair<std::size_t, double>> terms;
-    for (std::size_t r = 0; r < phases; ++r) {
+    std::vector<double> coefficients;
+    for (std::size_t r = phases; r-- > 0;) {
         terms.clear();
         for (std::size_t k = r; k < c.size(); k += d) {
             // The transform is periodic in length: a coefficient beyond it wraps round.
             if (c[k] != 0.0) terms.emplace_back((k / d) % length, c[k]);
         }
-        if (terms.empty()) continue;
         if (terms.size() <= kMostDirectTerms) {
-            // Each term's root index q m mod length, stepped by q from bin to bin.
-            std::vector<std::size_t> index(terms.size(), 0);
-            for (std::size_t m = 0; m < bins; ++m) {
-                Complex value;
-                for (std::size_t j = 0; j < terms.size(); ++j) {
-                    value = value + terms[j].second * roots[index[j]];
-                    index[j] += terms[j].first;
-                    if (index[j] >= length) index[j] -= length;
-                }
-                part[m] = value;
+            std::fill(part.begin(), part.end(), Complex{});
+            for (std::size_t first = 0; first < terms.size(); first += kTermsAtOnce) {
+                const std::size_t count = std::min(kTermsAtOnce, terms.size() - first);
+                add_terms(std::span(terms).subspan(first, count), roots, part);
             }
         } else {
-            std::fill(part.begin(), part.end(), Complex{});
-            for (auto [q, coefficient] : terms) part[q].re += coefficient;
-            fft.transform(part.data(), false);
+            std::size_t last = 0;
+            for (auto [q, coefficient] : terms) last = std::max(last, q);
+            coefficients.assign(last + 1, 0.0);
+            for (auto [q, coefficient] : terms) coefficients[q] += coefficient;
+            transform.forward(coefficients, part);
         }
-        // r m mod (length d) kept as coarse * d + fine_index, stepped by r (< d) each bin.
-        std::size_t coarse = 0, fine_index = 0;
-        for (std::size_t m = 0; m < bins; ++m) {
-            sum[m] = sum[m] + part[m] * (roots[coarse] * fine[fine_index]);
-            fine_index += r;
-            if (fine_index >= fine.size()) {
-                fine_index -= fine.size();
-                if (++coarse == length) coarse = 0;
-            }
+        if (r + 1 == phases) {
+            sum.swap(part);
+        } else {
+            for (std::size_t m = 0; m < bins; ++m) sum[m] = sum[m] * w[m] + part[m];
         }
     }
     return sum;
@@ -93,16 +135,17 @@ bool is_digital_filter(const Stage& stage) {
            stage.transfer == Transfer::digital && !stage.numerator.empty();
 }
 
-void multiply_stage(const Stage& stage, const ChannelEpoch& channel, std::size_t length, double dt,
-                    const DeconvolutionSettings& settings, MixedFft& fft,
-                    const std::vector<Complex>& roots, std::vector<Complex>& h) {
+void multiply_stage(const Stage& stage, const ChannelEpoch& channel, double dt,
+                    const DeconvolutionSettings& settings, RealTransform& transform,
+                    std::vector<Complex>& h) {
+    const std::size_t length = transform.length();
     const double step = 1.0 / (static_cast<double>(length) * dt);
     if (is_digital_filter(stage)) {
         if (auto d = whole_rate_ratio(stage, channel.sample_rate, dt, length)) {
-            std::vector<Complex> top = digital_sum_at_bins(stage.numerator, length, *d, fft, roots);
+            std::vector<Complex> top = digital_sum_at_bins(stage.numerator, *d, transform);
             std::vector<Complex> bottom;
             if (!stage.denominator.empty())
-                bottom = digital_sum_at_bins(stage.denominator, length, *d, fft, roots);
+                bottom = digital_sum_at_bins(stage.denominator, *d, transform);
             double gain = stage.has_gain ? stage.gain : 1.0;
             for (std::size_t m = 0; m < h.size(); ++m) {
                 Complex value = bottom.empty() ? top[m] : top[m] / bottom[m];
@@ -139,23 +182,17 @@ double pre_filter_weight(const std::array<double, 4>& c, double f) {
     return 0.5 * (1.0 + portable_sin_cos(kPi * (f - c[2]) / (c[3] - c[2])).cos);
 }
 
-std::vector<Complex> response_at_bins(const ChannelEpoch& channel, std::size_t length, double dt,
-                                      const DeconvolutionSettings& settings) {
+std::vector<Complex> response_at_bins(const ChannelEpoch& channel, double dt,
+                                      const DeconvolutionSettings& settings,
+                                      RealTransform& transform) {
+    const std::size_t length = transform.length();
     std::vector<Complex> h(length / 2 + 1, Complex{1.0, 0.0});
     if (channel.stages.empty()) {
         Complex s = channel_response(channel, 0.0);
         for (Complex& value : h) value = s;
     } else {
-        MixedFft fft(length);
-        std::vector<Complex> roots;
         for (const Stage& stage : channel.stages) {
-            if (roots.empty() && is_digital_filter(stage)) {
-                roots.resize(length);
-                for (std::size_t t = 0; t < length; ++t) {
-                    roots[t] = unit_root(static_cast<double>(t) / static_cast<double>(length));
-                }
-            }
-            multiply_stage(stage, channel, length, dt, settings, fft, roots, h);
+            multiply_stage(stage, channel, dt, settings, transform, h);
         }
     }
     int n = static_cast<int>(settings.wanted) - static_cast<int>(input_quantity(channel));
@@ -172,13 +209,32 @@ std::vector<Complex> response_at_bins(const ChannelEpoch& channel, std::size_t l
     return h;
 }
 
-const std::vector<Complex>& BinResponses::of(const ChannelEpoch& channel) {
-    for (const auto& [known, bins] : known_) {
-        if (known->same_response(channel)) return bins;
+std::vector<Complex> response_at_bins(const ChannelEpoch& channel, std::size_t length, double dt,
+                                      const DeconvolutionSettings& settings) {
+    RealTransform transform(length);
+    return response_at_bins(channel, dt, settings, transform);
+}
+
+RealTransform& BinResponses::transform() {
+    if (!transform_) transform_.emplace(deconvolution_length(samples_));
+    return *transform_;
+}
+
+const BinResponses::Response& BinResponses::of(const ChannelEpoch& channel) {
+    for (const Response& known : known_) {
+        if (known.channel->same_response(channel)) return known;
     }
-    known_.emplace_back(&channel,
-                        response_at_bins(channel, deconvolution_length(samples_), dt_, settings_));
-    return known_.back().second;
+    Response response{&channel, response_at_bins(channel, dt_, settings_, transform()), 0.0};
+    for (Complex value : response.bins) {
+        double a = modulus(value);
+        if (std::isnan(a)) throw ResponseError(channel.code() + ": the response is not a number");
+        if (std::isfinite(a)) response.largest = std::max(response.largest, a);
+    }
+    if (!(response.largest > 0.0)) {
+        throw ResponseError(channel.code() + ": the response is zero everywhere");
+    }
+    known_.push_back(std::move(response));
+    return known_.back();
 }
 
 std::vector<double> remove_response(std::span<const double> counts, double dt,
@@ -210,23 +266,15 @@ std::vector<double> remove_response(std::span<const double> counts, double dt,
     for (double& x : series) x -= mean;
     apply_tukey_taper(series, kTaperFraction);
 
-    const std::size_t length = deconvolution_length(n);
-    std::vector<Complex> spectrum(length);
-    for (std::size_t i = 0; i < n; ++i) spectrum[i].re = series[i];
-    MixedFft fft(length);
-    fft.transform(spectrum.data(), false);
-
-    const std::vector<Complex>& d = responses.of(channel);
-    double largest = 0.0;
-    for (Complex value : d) {
-        double a = modulus(value);
-        if (std::isnan(a)) throw ResponseError(channel.code() + ": the response is not a number");
-        if (std::isfinite(a)) largest = std::max(largest, a);
-    }
-    if (!(largest > 0.0)) throw ResponseError(channel.code() + ": the response is zero everywhere");
-    const double floor =
-        settings.water_level_db ? largest * portable_exp10(-*settings.water_level_db / 20.0) : 0.0;
-    const double step = 1.0 / (static_cast<double>(length) * dt);
+    const BinResponses::Response& response = responses.of(channel);
+    const std::vector<Complex>& d = response.bins;
+    RealTransform& transform = responses.transform();
+    std::vector<Complex> spectrum;
+    transform.forward(series, spectrum);
+    const double floor = settings.water_level_db
+                             ? response.largest * portable_exp10(-*settings.water_level_db / 20.0)
+                             : 0.0;
+    const double step = 1.0 / (static_cast<double>(transform.length()) * dt);
     for (std::size_t m = 0; m < d.size(); ++m) {
         double a = modulus(d[m]);
         if (a == 0.0 || !std::isfinite(a)) {
@@ -240,22 +288,15 @@ std::vector<double> remove_response(std::span<const double> counts, double dt,
         }
         spectrum[m] = value;
     }
-    // A real series: the upper half mirrors the lower, the Nyquist bin of an even length is real.
-    if (length % 2 == 0) spectrum[length / 2].im = 0.0;
-    for (std::size_t m = 1; m < (length + 1) / 2; ++m) {
-        spectrum[length - m] = {spectrum[m].re, -spectrum[m].im};
-    }
-    spectrum[0].im = 0.0;
-    fft.transform(spectrum.data(), true);
-    std::vector<double> out(n);
-    const double scale = 1.0 / static_cast<double>(length);
-    for (std::size_t i = 0; i < n; ++i) {
-        out[i] = spectrum[i].re * scale;
-        if (!std::isfinite(out[i])) {
+    transform.inverse(spectrum, series);
+    const double scale = 1.0 / static_cast<double>(transform.length());
+    for (double& x : series) {
+        x *= scale;
+        if (!std::isfinite(x)) {
             throw ResponseError(channel.code() + ": the deconvolved record is not finite");
         }
     }
-    return out;
+    return series;
 }
 
 }  // namespace wavespec::instrument

@@ -6,10 +6,12 @@
 
 #include <array>
 #include <cstddef>
+#include <deque>
 #include <optional>
 #include <span>
 #include <vector>
 
+#include "instrument/real_transform.hpp"
 #include "instrument/response_evaluation.hpp"
 #include "instrument/response_model.hpp"
 #include "spectral/complex_value.hpp"
@@ -37,18 +39,27 @@ std::vector<Complex> response_at_bins(const ChannelEpoch& channel, std::size_t l
                                       const DeconvolutionSettings& settings);
 
 // The response at the bins of a record of this many samples, evaluated once and shared by
-// the channels of a record whose responses are the same.
+// the channels of a record whose responses are the same, and the record's transforms, laid
+// out once for its channels.
 class BinResponses {
   public:
+    struct Response {
+        const ChannelEpoch* channel;
+        std::vector<Complex> bins;
+        double largest = 0.0;  // the largest finite |D| of the bins, above zero
+    };
     BinResponses(std::size_t samples, double dt, const DeconvolutionSettings& settings)
         : samples_(samples), dt_(dt), settings_(settings) {}
-    const std::vector<Complex>& of(const ChannelEpoch& channel);
+    // A ResponseError where the response is not a number, or zero at every bin.
+    const Response& of(const ChannelEpoch& channel);
+    RealTransform& transform();
 
   private:
     std::size_t samples_;
     double dt_;
     DeconvolutionSettings settings_;
-    std::vector<std::pair<const ChannelEpoch*, std::vector<Complex>>> known_;
+    std::optional<RealTransform> transform_;
+    std::deque<Response> known_;  // references to them stay valid as more are added
 };
 
 // The record in the wanted quantity, in cm-based units (cm, cm/s, cm/s^2), same length. A

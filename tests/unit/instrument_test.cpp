@@ -117,16 +117,18 @@ TEST(InstrumentResponse, ChainOfStagesMatchesDirectEvaluation) {
             EXPECT_NEAR(std::abs(got - want), 0.0, 1e-12 * std::abs(want)) << symmetry << " " << f;
         }
         // At the bins of a deconvolution, through zero-padded transforms of the coefficients
-        // (the FIR's rate is four times the record's).
-        const std::size_t length = 360;
+        // (the FIR's rate is four times the record's), of an even length and of an odd one.
         const double dt = 0.01;
-        auto bins = instrument::response_at_bins(epoch, length, dt,
-                                                 {Quantity::velocity, 60.0, std::nullopt});
-        ASSERT_EQ(bins.size(), length / 2 + 1);
-        for (std::size_t m = 1; m < bins.size(); m += 7) {
-            cplx want = direct(double(m) / (double(length) * dt));
-            EXPECT_NEAR(std::abs(cplx(bins[m].re, bins[m].im) - want), 0.0, 1e-10 * std::abs(want))
-                << symmetry << " bin " << m;
+        for (std::size_t length : {360, 375}) {
+            auto bins = instrument::response_at_bins(epoch, length, dt,
+                                                     {Quantity::velocity, 60.0, std::nullopt});
+            ASSERT_EQ(bins.size(), length / 2 + 1);
+            for (std::size_t m = 1; m < bins.size(); m += 7) {
+                cplx want = direct(double(m) / (double(length) * dt));
+                EXPECT_NEAR(std::abs(cplx(bins[m].re, bins[m].im) - want), 0.0,
+                            1e-10 * std::abs(want))
+                    << symmetry << " length " << length << " bin " << m;
+            }
         }
     }
 }
@@ -268,34 +270,39 @@ TEST(Deconvolution, RoundTripInsideThePreFilterBand) {
     std::string stages = sensor_stage("LAPLACE (RADIANS/SECOND)", 1, 0.707, 1) +
                          "<Stage number=\"2\">" + gain(4e5) + "</Stage>";
     auto epoch = read(station_xml(channel("HHZ", "", kStart, "", 20, 6e8, "M/S", stages)))[0];
-    const std::size_t n = 800, m = 2 * n;
-    const double dt = 0.05;
-    std::vector<double> velocity(n);  // m/s: a 2 Hz wave under a Gaussian of 1 s at 20 s
-    for (std::size_t i = 0; i < n; ++i) {
-        double t = double(i) * dt - 20.0;
-        velocity[i] = 1e-3 * std::exp(-t * t / 2) * std::cos(2 * kPi * 2 * t);
-    }
-    std::vector<cplx> spectrum(m);
-    for (std::size_t k = 0; k < m; ++k) {
-        for (std::size_t i = 0; i < n; ++i)
-            spectrum[k] += velocity[i] * std::polar(1.0, -2 * kPi * double(k * i % m) / double(m));
-        double f = double(k <= m / 2 ? k : m - k) / (double(m) * dt);
-        cplx h = response(epoch, f, Quantity::velocity);
-        spectrum[k] *= k <= m / 2 ? h : std::conj(h);
-    }
-    std::vector<double> counts(n);
-    for (std::size_t i = 0; i < n; ++i) {
-        cplx sum = 0;
-        for (std::size_t k = 0; k < m; ++k)
-            sum += spectrum[k] * std::polar(1.0, 2 * kPi * double(k * i % m) / double(m));
-        counts[i] = sum.real() / double(m);
-    }
-    for (auto water : {std::optional<double>(60.0), std::optional<double>()}) {
-        instrument::DeconvolutionSettings settings{Quantity::velocity, water,
-                                                   std::array<double, 4>{0.1, 0.5, 5, 8}};
-        auto out = instrument::remove_response(counts, dt, epoch, settings);
-        for (std::size_t i = 0; i < n; ++i)
-            ASSERT_NEAR(out[i], 100 * velocity[i], 1e-6 * 0.1) << i;  // cm/s, 1e-6 of the peak
+    // Transforms of 1600 (even: through one of 800) and of 2025 (odd) points.
+    for (std::size_t n : {800, 1005}) {
+        const std::size_t m = 2 * n;
+        const double dt = 0.05;
+        std::vector<double> velocity(n);  // m/s: a 2 Hz wave under a Gaussian of 1 s at 20 s
+        for (std::size_t i = 0; i < n; ++i) {
+            double t = double(i) * dt - 20.0;
+            velocity[i] = 1e-3 * std::exp(-t * t / 2) * std::cos(2 * kPi * 2 * t);
+        }
+        std::vector<cplx> spectrum(m);
+        for (std::size_t k = 0; k < m; ++k) {
+            for (std::size_t i = 0; i < n; ++i)
+                spectrum[k] +=
+                    velocity[i] * std::polar(1.0, -2 * kPi * double(k * i % m) / double(m));
+            double f = double(k <= m / 2 ? k : m - k) / (double(m) * dt);
+            cplx h = response(epoch, f, Quantity::velocity);
+            spectrum[k] *= k <= m / 2 ? h : std::conj(h);
+        }
+        std::vector<double> counts(n);
+        for (std::size_t i = 0; i < n; ++i) {
+            cplx sum = 0;
+            for (std::size_t k = 0; k < m; ++k)
+                sum += spectrum[k] * std::polar(1.0, 2 * kPi * double(k * i % m) / double(m));
+            counts[i] = sum.real() / double(m);
+        }
+        for (auto water : {std::optional<double>(60.0), std::optional<double>()}) {
+            instrument::DeconvolutionSettings settings{Quantity::velocity, water,
+                                                       std::array<double, 4>{0.1, 0.5, 5, 8}};
+            auto out = instrument::remove_response(counts, dt, epoch, settings);
+            for (std::size_t i = 0; i < n; ++i)
+                ASSERT_NEAR(out[i], 100 * velocity[i], 1e-6 * 0.1)
+                    << n << " " << i;  // cm/s, 1e-6 of the peak
+        }
     }
 }
 
