@@ -3,7 +3,6 @@
 // Values are small integers times simple factors, so each converted value is known exactly.
 #pragma once
 
-#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -15,6 +14,8 @@
 
 #ifdef WAVESPEC_HAVE_MSEED
 #include <libmseed.h>
+
+#include "support/bit_cast.hpp"
 #endif
 
 namespace wavespec::samples {
@@ -129,11 +130,11 @@ inline std::string sac_bytes(const std::vector<float>& values, float delta,
         }
     };
     auto put_int = [&](std::size_t word, std::int32_t v) {
-        put(4 * word, std::bit_cast<std::uint32_t>(v));
+        put(4 * word, bit_cast<std::uint32_t>(v));
     };
-    for (std::size_t w = 0; w < 70; ++w) put(4 * w, std::bit_cast<std::uint32_t>(-12345.0f));
+    for (std::size_t w = 0; w < 70; ++w) put(4 * w, bit_cast<std::uint32_t>(-12345.0f));
     for (std::size_t w = 70; w < 110; ++w) put_int(w, -12345);
-    put(0, std::bit_cast<std::uint32_t>(delta));
+    put(0, bit_cast<std::uint32_t>(delta));
     put_int(76, 6);                                         // nvhdr
     put_int(79, static_cast<std::int32_t>(values.size()));  // npts
     put_int(85, 1);                                         // iftype: time series
@@ -148,7 +149,7 @@ inline std::string sac_bytes(const std::vector<float>& values, float delta,
     put_text(600, component);  // kcmpnm
     put_text(608, "XX");       // knetwk
     for (std::size_t i = 0; i < values.size(); ++i)
-        put(632 + 4 * i, std::bit_cast<std::uint32_t>(values[i]));
+        put(632 + 4 * i, bit_cast<std::uint32_t>(values[i]));
     return bytes;
 }
 

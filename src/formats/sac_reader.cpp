@@ -1,9 +1,10 @@
 #include "formats/sac_reader.hpp"
 
-#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+
+#include "support/bit_cast.hpp"
 
 namespace wavespec::formats {
 namespace {
@@ -28,11 +29,11 @@ std::uint32_t word_bits(std::string_view bytes, std::size_t offset, ByteOrder or
 }
 
 std::int32_t int_at(std::string_view bytes, std::size_t word, ByteOrder order) {
-    return std::bit_cast<std::int32_t>(word_bits(bytes, 4 * word, order));
+    return bit_cast<std::int32_t>(word_bits(bytes, 4 * word, order));
 }
 
 float float_at(std::string_view bytes, std::size_t offset, ByteOrder order) {
-    return std::bit_cast<float>(word_bits(bytes, offset, order));
+    return bit_cast<float>(word_bits(bytes, offset, order));
 }
 
 std::optional<ByteOrder> byte_order(std::string_view bytes) {

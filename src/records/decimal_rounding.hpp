@@ -7,12 +7,12 @@
 // integer road decides the rest.
 #pragma once
 
-#include <bit>
 #include <cfloat>
 #include <cmath>
 #include <cstdint>
 
 #include "records/exact_powers_of_ten.hpp"
+#include "support/bit_cast.hpp"
 
 namespace wavespec {
 
@@ -53,7 +53,7 @@ inline bool round_clear_of_half(double s, std::uint64_t& rounded) {
     constexpr double kTwo52 = 0x1p52;
     double shifted = s + kTwo52;
     double offset = s - (shifted - kTwo52);  // exact: from -1/2 to 1/2
-    rounded = std::bit_cast<std::uint64_t>(shifted) & ((std::uint64_t{1} << 52) - 1);
+    rounded = bit_cast<std::uint64_t>(shifted) & ((std::uint64_t{1} << 52) - 1);
     return std::fabs(offset) <= 0.5 - kMargin;
 }
 
@@ -94,7 +94,7 @@ inline Rounding round_significant(double magnitude, int digits, std::uint64_t& v
     using namespace rounding_detail;
     if (digits < 1 || digits > 17 || !(magnitude > 0.0)) return Rounding::out_of_range;
     // Decimal exponent from the binary one: floor(e2 * log10 2) is exact or one too small.
-    auto biased = static_cast<int>((std::bit_cast<std::uint64_t>(magnitude) >> 52) & 0x7ff);
+    auto biased = static_cast<int>((bit_cast<std::uint64_t>(magnitude) >> 52) & 0x7ff);
     if (biased == 0) return Rounding::out_of_range;  // subnormals: the general path
     int e10 = ((biased - 1023) * 78913) >> 18;
     // The common case in one pass: scaled by an exact power of ten, the magnitude has `digits`
@@ -109,8 +109,8 @@ inline Rounding round_significant(double magnitude, int digits, std::uint64_t& v
         double up = magnitude * kExactPowersOfTen[scale - 1];
         bool next_up = here >= kExactPowersOfTen[digits];
         std::uint64_t pick_up = std::uint64_t{0} - static_cast<std::uint64_t>(next_up);
-        double s = std::bit_cast<double>((std::bit_cast<std::uint64_t>(up) & pick_up) |
-                                         (std::bit_cast<std::uint64_t>(here) & ~pick_up));
+        double s = bit_cast<double>((bit_cast<std::uint64_t>(up) & pick_up) |
+                                    (bit_cast<std::uint64_t>(here) & ~pick_up));
         std::uint64_t v;
         if (s < kExactPowersOfTen[digits] && s >= kExactPowersOfTen[digits - 1]) {
             if (round_clear_of_half(s, v)) {

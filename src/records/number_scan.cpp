@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "records/exact_powers_of_ten.hpp"
+#include "support/bit_cast.hpp"
 
 namespace wavespec {
 namespace {
@@ -138,8 +139,8 @@ std::size_t scan_plain_real(std::string_view text, double& value) {
         magnitude = scale >= 0 ? m * kExactPowersOfTen[scale] : m / kExactPowersOfTen[-scale];
     }
     // The sign goes on as a bit: negative values are as common as positive ones.
-    value = std::bit_cast<double>(std::bit_cast<std::uint64_t>(magnitude) |
-                                  (static_cast<std::uint64_t>(negative) << 63));
+    value = bit_cast<double>(bit_cast<std::uint64_t>(magnitude) |
+                             (static_cast<std::uint64_t>(negative) << 63));
     return static_cast<std::size_t>(p - text.data());
 }
 

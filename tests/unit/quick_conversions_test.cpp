@@ -2,7 +2,6 @@
 // each against a slow and obvious counterpart.
 #include <gtest/gtest.h>
 
-#include <bit>
 #include <cstdint>
 #include <cstdlib>
 #include <random>
@@ -13,13 +12,14 @@
 #include "records/list_input.hpp"
 #include "records/number_scan.hpp"
 #include "records/record_counter.hpp"
+#include "support/bit_cast.hpp"
 #include "unit/record_test_support.hpp"
 
 namespace wavespec {
 namespace {
 
 std::uint64_t bits_of(double v) {
-    return std::bit_cast<std::uint64_t>(v);
+    return bit_cast<std::uint64_t>(v);
 }
 
 // A random number text of the forms list input accepts, some of them beyond the quick road:

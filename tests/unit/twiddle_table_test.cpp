@@ -4,17 +4,17 @@
 
 #include <gtest/gtest.h>
 
-#include <bit>
 #include <cstdint>
 
 #include "spectral/wvfast.hpp"
+#include "support/bit_cast.hpp"
 #include "unit/correctly_rounded.hpp"
 
 namespace wavespec {
 namespace {
 
 std::uint64_t bits(double x) {
-    return std::bit_cast<std::uint64_t>(x);
+    return bit_cast<std::uint64_t>(x);
 }
 
 // The stage of half-span 16384 reads every table entry, so this covers all 16384 angles and
