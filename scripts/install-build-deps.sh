@@ -2,7 +2,8 @@
 # Installs the Debian packages that building and testing need, if any is missing.
 # Usage: install-build-deps.sh [extra packages...]
 set -euo pipefail
-packages=(cmake g++ make libgtest-dev libbenchmark-dev libmpfr-dev libmseed-dev libpugixml-dev time "$@")
+packages=(cmake g++ make libgtest-dev libbenchmark-dev libmpfr-dev libmseed-dev libpugixml-dev
+          libfmt-dev libfast-float-dev time "$@")
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -12,6 +12,7 @@
 #include "cli/finite_values.hpp"
 #include "dialogue/output_waveform.hpp"
 #include "records/csv_fields.hpp"
+#include "records/number_chars.hpp"
 #include "spectral/spectrum_prep.hpp"
 
 namespace wavespec::cli {
@@ -45,7 +46,7 @@ class BlockWriter {
         }
         ++column_;
         char digits[32];
-        auto result = std::to_chars(digits, digits + sizeof digits, value);
+        auto result = shortest_chars(digits, digits + sizeof digits, value);
         buffer_.append(digits, result.ptr);
     }
     // A comma, then the number.

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <stdexcept>
 
+#include "records/number_chars.hpp"
 #include "records/shortest_text.hpp"
 
 namespace wavespec::cli {
@@ -36,7 +37,7 @@ namespace {
 // A count of work in whole digits.
 std::string count_text(double count) {
     char buffer[320];
-    auto result = std::to_chars(buffer, buffer + sizeof buffer, count, std::chars_format::fixed, 0);
+    auto result = fixed_chars(buffer, buffer + sizeof buffer, count, 0);
     return std::string(buffer, result.ptr);
 }
 

@@ -7,13 +7,14 @@
 #include <system_error>
 
 #include "cli/option_parser.hpp"
+#include "records/number_chars.hpp"
 #include "records/shortest_text.hpp"
 #include "records/text_lines.hpp"
 
 namespace wavespec::cli {
 namespace {
 
-// An explicit plus sign, which from_chars does not take; never followed by another sign.
+// An explicit plus sign, which the number readers do not take; never followed by another sign.
 void drop_plus(std::string_view& text) {
     if (text.size() > 1 && text.front() == '+' && text[1] != '-' && text[1] != '+') {
         text.remove_prefix(1);
@@ -23,7 +24,7 @@ void drop_plus(std::string_view& text) {
 bool read_real(std::string_view text, double& value) {
     drop_plus(text);
     const char* end = text.data() + text.size();
-    auto [ptr, ec] = std::from_chars(text.data(), end, value, std::chars_format::general);
+    auto [ptr, ec] = read_chars(text.data(), end, value);
     return !text.empty() && ec == std::errc() && ptr == end && std::isfinite(value);
 }
 

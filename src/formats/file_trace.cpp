@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "formats/formats.hpp"
+#include "records/number_chars.hpp"
 #include "records/whole_file.hpp"
 
 namespace wavespec::formats {
@@ -44,7 +45,7 @@ std::optional<double> parse_real_token(std::string_view token) {
         if (!token.empty() && (token.front() == '+' || token.front() == '-')) return std::nullopt;
     }
     if (token.empty() || token.size() > 64) return std::nullopt;
-    // Only digits, signs, point and exponent letters: from_chars alone would also take "inf"
+    // Only digits, signs, point and exponent letters: reading alone would also take "inf"
     // and "nan", which no network writes. A D exponent (Fortran) is read as E.
     // 1: allowed, 2: a D exponent.
     static constexpr auto kKinds = [] {
@@ -70,7 +71,7 @@ std::optional<double> parse_real_token(std::string_view token) {
     }
     const char* last = first + token.size();
     double value = 0.0;
-    auto [end, error] = std::from_chars(first, last, value);
+    auto [end, error] = read_chars(first, last, value);
     if (error != std::errc() || end != last || !std::isfinite(value)) return std::nullopt;
     return value;
 }

@@ -1,13 +1,14 @@
 #include <charconv>
 
 #include "formats/formats.hpp"
+#include "records/number_chars.hpp"
 
 namespace wavespec::formats {
 namespace {
 
 void append_number(std::string& out, double value) {
     char buffer[32];
-    auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    auto result = shortest_chars(buffer, buffer + sizeof buffer, value);
     out.append(buffer, result.ptr);
 }
 

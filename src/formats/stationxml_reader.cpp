@@ -8,6 +8,7 @@
 
 #include "formats/file_trace.hpp"
 #include "formats/stationxml_time.hpp"
+#include "records/number_chars.hpp"
 
 namespace wavespec::formats {
 namespace {
@@ -68,7 +69,7 @@ double number_of(const Source& source, const pugi::xml_node& node) {
     std::string_view text = trimmed_text(node);
     if (!text.empty() && text.front() == '+') text.remove_prefix(1);
     double value = 0.0;
-    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    auto [end, error] = read_chars(text.data(), text.data() + text.size(), value);
     if (text.empty() || error != std::errc() || end != text.data() + text.size() ||
         !std::isfinite(value)) {
         source.fail_at(

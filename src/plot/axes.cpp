@@ -5,6 +5,8 @@
 #include <cmath>
 #include <limits>
 
+#include "records/number_chars.hpp"
+
 namespace wavespec::plot {
 
 Decades decade_range(std::span<const std::span<const double>> series, int max_decades) {
@@ -28,8 +30,8 @@ Decades decade_range(std::span<const std::span<const double>> series, int max_de
 std::string decade_label(int exponent) {
     if (exponent >= -2 && exponent <= 3) {
         char buffer[16];
-        auto r = std::to_chars(buffer, buffer + sizeof buffer, std::pow(10.0, exponent),
-                               std::chars_format::fixed, exponent < 0 ? -exponent : 0);
+        auto r = fixed_chars(buffer, buffer + sizeof buffer, std::pow(10.0, exponent),
+                             exponent < 0 ? -exponent : 0);
         return std::string(buffer, r.ptr);
     }
     return "1e" + std::to_string(exponent);
@@ -75,8 +77,7 @@ std::vector<Tick> linear_ticks(double& low, double& high, int target) {
     for (long k = first; k <= last; ++k) {
         double v = static_cast<double>(k) * step;
         char buffer[64];
-        auto r =
-            std::to_chars(buffer, buffer + sizeof buffer, v, std::chars_format::fixed, decimals);
+        auto r = fixed_chars(buffer, buffer + sizeof buffer, v, decimals);
         std::string label(buffer, r.ptr);
         if (label.starts_with('-') && label.find_first_not_of("-0.") == std::string::npos) {
             label.erase(0, 1);  // no "-0"

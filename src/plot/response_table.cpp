@@ -6,6 +6,7 @@
 #include "plot/response_picture.hpp"
 #include "plot/run_files.hpp"
 #include "records/csv_fields.hpp"
+#include "records/number_chars.hpp"
 
 namespace wavespec::plot {
 namespace {
@@ -17,7 +18,7 @@ constexpr std::string_view kGmRot[2] = {"GMRotD50", "GMRotI50"};
 
 bool number(const std::string& text, double& value) {
     const char* end = text.data() + text.size();
-    auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    auto [ptr, ec] = read_chars(text.data(), end, value);
     return !text.empty() && ec == std::errc() && ptr == end;
 }
 

@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "records/csv_fields.hpp"
+#include "records/number_chars.hpp"
 #include "records/text_lines.hpp"
 
 namespace wavespec::plot {
@@ -117,7 +118,7 @@ bool parse_field(std::string_view field, double& value) {
     }
     if (field.front() == '+') field.remove_prefix(1);
     const char* end = field.data() + field.size();
-    auto [ptr, ec] = std::from_chars(field.data(), end, value);
+    auto [ptr, ec] = read_chars(field.data(), end, value);
     if (ec == std::errc::result_out_of_range) {
         value = kNaN;  // beyond double's range: nothing to draw
         return true;

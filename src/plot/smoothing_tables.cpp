@@ -4,6 +4,7 @@
 
 #include "plot/run_files.hpp"
 #include "records/csv_fields.hpp"
+#include "records/number_chars.hpp"
 #include "records/text_lines.hpp"
 
 namespace wavespec::plot {
@@ -26,7 +27,7 @@ std::vector<double> numbers_of(std::string_view line, std::size_t row, std::size
     std::vector<double> values;
     for (std::string_view f : fields) {
         double v = 0.0;
-        auto [end, error] = std::from_chars(f.data(), f.data() + f.size(), v);
+        auto [end, error] = read_chars(f.data(), f.data() + f.size(), v);
         if (error != std::errc() || end != f.data() + f.size() || f.empty()) {
             throw ReadError(row, "unreadable value '" + std::string(f) + "'");
         }
@@ -90,7 +91,7 @@ std::optional<double> number_after(std::string_view line, std::string_view label
     if (at == std::string_view::npos) return std::nullopt;
     const char* first = line.data() + at + label.size();
     double v = 0.0;
-    auto [end, error] = std::from_chars(first, line.data() + line.size(), v);
+    auto [end, error] = read_chars(first, line.data() + line.size(), v);
     if (error != std::errc() || end == first) return std::nullopt;
     return v;
 }

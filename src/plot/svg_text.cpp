@@ -5,6 +5,8 @@
 #include <cmath>
 #include <utility>
 
+#include "records/number_chars.hpp"
+
 namespace wavespec::plot {
 
 void append_pixel(std::string& out, double v) {
@@ -34,7 +36,7 @@ void append_pixel(std::string& out, double v) {
 
 void append_number(std::string& out, double v) {
     char buffer[32];
-    auto result = std::to_chars(buffer, buffer + sizeof buffer, v, std::chars_format::general, 6);
+    auto result = general_chars(buffer, buffer + sizeof buffer, v, 6);
     out.append(buffer, result.ptr);
 }
 

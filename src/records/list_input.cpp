@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "records/exact_powers_of_ten.hpp"
+#include "records/number_chars.hpp"
 #include "records/number_scan.hpp"
 
 namespace wavespec {
@@ -312,7 +313,7 @@ double ListReader::to_double(const Number& number) {
     *end++ = 'e';
     end = std::to_chars(end, text + sizeof text, number.scale).ptr;
     double value = 0.0;
-    auto [p, ec] = std::from_chars(text, end, value);
+    auto [p, ec] = read_chars(text, end, value);
     (void)p;
     if (ec == std::errc::result_out_of_range) {
         // Beyond the range of a double: infinity above, zero below, as the C library gives.

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "records/field_layout.hpp"
+#include "records/number_chars.hpp"
 
 namespace wavespec {
 
@@ -16,7 +17,7 @@ std::size_t general_nine_digits_by_conversion(double magnitude, char* out) {
         out[1] = '.';
         return 2;
     }
-    char* end = std::to_chars(out, out + 40, magnitude, std::chars_format::general, 9).ptr;
+    char* end = general_chars(out, out + 40, magnitude, 9).ptr;
     char* e = static_cast<char*>(std::memchr(out, 'e', static_cast<std::size_t>(end - out)));
     if (e != nullptr) {
         *e = 'E';
@@ -32,16 +33,14 @@ std::size_t general_nine_digits_by_conversion(double magnitude, char* out) {
 }
 
 std::size_t fixed_magnitude_by_conversion(double magnitude, int decimals, char* out) {
-    char* end = std::to_chars(out, out + 400, magnitude, std::chars_format::fixed, decimals).ptr;
+    char* end = fixed_chars(out, out + 400, magnitude, decimals).ptr;
     if (decimals == 0) *end++ = '.';
     return static_cast<std::size_t>(end - out);
 }
 
 void exponent_digits_by_conversion(double magnitude, int digits, char* mantissa, int& exponent) {
     char sci[kNumberTextCapacity];
-    char* end =
-        std::to_chars(sci, sci + sizeof sci, magnitude, std::chars_format::scientific, digits - 1)
-            .ptr;
+    char* end = scientific_chars(sci, sci + sizeof sci, magnitude, digits - 1).ptr;
     char* e = static_cast<char*>(std::memchr(sci, 'e', static_cast<std::size_t>(end - sci)));
     std::size_t k = 0;
     for (char* p = sci; p != e; ++p) {

@@ -1,5 +1,5 @@
-// The texts of numbers in records made digit by digit by the general conversions of the
-// standard library (std::to_chars with a precision). They are slow and plainly right: the fast
+// The texts of numbers in records made digit by digit by the general conversions with a
+// precision (number_chars.hpp). They are slow and plainly right: the fast
 // texts of number_text.hpp, which round by exact arithmetic on the double, fall back to them
 // wherever that rounding gives up (exact ties, magnitudes out of its range), and tests and
 // benchmarks compare the two.
