@@ -14,6 +14,8 @@
 #include <unistd.h>
 #endif
 
+#include "support/worker_threads.hpp"
+
 namespace wavespec::cli::files_in_flight {
 namespace {
 
@@ -97,6 +99,8 @@ void forget_directory(const std::string& path) {
 
 void watch_interruptions() {
 #ifndef _WIN32
+    // The watcher is a thread of its own: a build without threads keeps the signals' defaults.
+    if constexpr (!kThreadsBuilt) return;
     sigset_t signals;
     sigemptyset(&signals);
     for (int signal : {SIGINT, SIGTERM}) {

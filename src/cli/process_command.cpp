@@ -7,7 +7,6 @@
 #include <filesystem>
 #include <map>
 #include <system_error>
-#include <thread>
 #include <vector>
 
 #ifdef _WIN32
@@ -26,6 +25,7 @@
 #include "cli/process_options.hpp"
 #include "cli/record_run.hpp"
 #include "cli/staged_files.hpp"
+#include "support/worker_threads.hpp"
 
 namespace wavespec::cli {
 namespace {
@@ -139,16 +139,8 @@ int run_process(std::span<const std::string> args) {
         }
     };
     std::size_t workers = std::min<std::size_t>(options.jobs, jobs.size());
-    std::vector<std::thread> threads;
-    for (std::size_t w = 1; w < workers; ++w) {
-        try {
-            threads.emplace_back(work);
-        } catch (const std::system_error&) {
-            break;  // the system gives no more threads: the ones running share the records
-        }
-    }
-    work();
-    for (std::thread& thread : threads) thread.join();
+    // Where the system gives fewer threads, the ones running share the records.
+    run_together(std::max<std::size_t>(workers, 1), [&](std::size_t) { work(); });
     progress.finish();
     // Lines that could not be written are a failure too, never a silent success.
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) {

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cctype>
 #include <optional>
-#include <thread>
 
 #include "cli/format_option.hpp"
 #include "cli/option_parser.hpp"
@@ -11,6 +10,7 @@
 #include "cli/response_options.hpp"
 #include "cli/smoothing_options.hpp"
 #include "records/shortest_text.hpp"
+#include "support/worker_threads.hpp"
 
 namespace wavespec::cli {
 namespace {
@@ -58,10 +58,9 @@ void check_output_name(const std::string& name) {
         throw UsageError("invalid value '" + name +
                          "' for --output: expected a file name without directories");
     }
-    for (const char* taken :
-         {"amp3.csv", "amp-c.csv", "fort.67", "fort.68", "fort.69", "fort.88", "fort.89",
-          "spectra.svg", "waveform.svg", "response.csv", "measures.csv", "response.svg",
-          "response-summary.txt"}) {
+    for (const char* taken : {"amp3.csv", "amp-c.csv", "fort.67", "fort.68", "fort.69", "fort.88",
+                              "fort.89", "spectra.svg", "waveform.svg", "response.csv",
+                              "measures.csv", "response.svg", "response-summary.txt"}) {
         if (same_name_ignoring_case(name, taken)) {
             throw UsageError("invalid value '" + name +
                              "' for --output: the run writes a file of that name itself");
@@ -98,7 +97,7 @@ void check_corners(std::string_view text, const std::array<double, 4>& corners) 
 ProcessOptions parse_process_options(std::span<const std::string> args) {
     ParsedArguments parsed = parse_options(args, kAllProcessOptions);
     ProcessOptions options;
-    unsigned processors = std::thread::hardware_concurrency();
+    unsigned processors = processor_count();
     options.jobs = std::clamp(processors, 1u, static_cast<unsigned>(value_range("jobs", "N").high));
     std::string_view operation_option;
     bool smooth_points_given = false, hv_given = false;

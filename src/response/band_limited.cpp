@@ -5,10 +5,10 @@
 #include <cmath>
 #include <functional>
 #include <numbers>
-#include <thread>
 
 #include "spectral/mixed_fft.hpp"
 #include "spectral/portable_math.hpp"
+#include "support/worker_threads.hpp"
 
 namespace wavespec::response {
 namespace {
@@ -270,13 +270,11 @@ void BandLimitedRecord::knots(int r, double* knots, unsigned threads) const {
         std::vector<Complex> z;
         for (std::size_t t = next++; t < transforms; t = next++) transform(t, fft, z);
     };
-    std::vector<std::thread> helpers;
-    std::vector<MixedFft> ffts;
-    ffts.reserve(threads);
-    for (unsigned i = 1; i < threads && i < transforms; ++i) ffts.push_back(fft_);
-    for (MixedFft& fft : ffts) helpers.emplace_back(work, std::ref(fft));
-    work(fft_);
-    for (std::thread& helper : helpers) helper.join();
+    // Each thread with its own copy of the transform, the calling one with the original.
+    const std::size_t workers =
+        std::max<std::size_t>(std::min<std::size_t>(threads, transforms), 1);
+    std::vector<MixedFft> ffts(workers > 1 ? workers - 1 : 0, fft_);
+    run_together(workers, [&](std::size_t k) { work(k == 0 ? fft_ : ffts[k - 1]); });
     const std::size_t count = knot_count(r);
     for (std::size_t j = 0; j < count; ++j) {
         knots[j * kLanes + 3] = knots[j * kLanes] + knots[j * kLanes + 1];

@@ -9,8 +9,6 @@
 #include <new>
 #include <numbers>
 #include <optional>
-#include <thread>
-
 
 #include "response/band_limited.hpp"
 #include "response/lane_step.hpp"
@@ -20,6 +18,7 @@
 #include "response/rotated_measures.hpp"
 #include "spectral/portable_math.hpp"
 #include "support/large_buffer.hpp"
+#include "support/worker_threads.hpp"
 
 namespace wavespec::response {
 namespace {
@@ -287,11 +286,8 @@ using Means = std::vector<std::vector<std::array<GeometricMeans, 3>>>;
 template <class Worker>
 void share_out(unsigned threads, std::size_t items, const Worker& worker) {
     std::atomic<std::size_t> next{0};
-    auto work = [&] { worker(next); };
-    std::vector<std::thread> helpers;
-    for (unsigned t = 1; t < threads && t < items; ++t) helpers.emplace_back(work);
-    work();
-    for (std::thread& helper : helpers) helper.join();
+    run_together(std::max<std::size_t>(std::min<std::size_t>(threads, items), 1),
+                 [&](std::size_t) { worker(next); });
 }
 
 void band_limited_spectra(std::array<std::span<const double>, 3> series, double dt,

@@ -5,9 +5,9 @@
 #include <cstring>
 #include <numbers>
 #include <stdexcept>
-#include <thread>
 
 #include "spectral/portable_math.hpp"
+#include "support/worker_threads.hpp"
 
 namespace wavespec::smoothing {
 namespace {
@@ -297,19 +297,12 @@ std::vector<std::vector<double>> smooth_spectra(const SmoothingWindow& window,
     Phases centre_phases = phases_of(window, centres);
     std::size_t parts =
         std::clamp<std::size_t>(threads, 1, std::max<std::size_t>(centres.size(), 1));
-    if (parts == 1) {
-        smooth_range(bin_phases, centre_phases, spectra, 0, centres.size(), result);
-        return result;
-    }
-    std::vector<std::jthread> workers;
-    std::size_t chunk = (centres.size() + parts - 1) / parts;
-    for (std::size_t first = 0; first < centres.size(); first += chunk) {
-        std::size_t last = std::min(centres.size(), first + chunk);
-        workers.emplace_back([&, first, last] {
-            smooth_range(bin_phases, centre_phases, spectra, first, last, result);
-        });
-    }
-    workers.clear();  // joins
+    const std::size_t chunk = (centres.size() + parts - 1) / parts;
+    run_together(parts, [&](std::size_t k) {
+        const std::size_t first = std::min(centres.size(), k * chunk);
+        const std::size_t last = std::min(centres.size(), first + chunk);
+        smooth_range(bin_phases, centre_phases, spectra, first, last, result);
+    });
     return result;
 }
 
