@@ -60,9 +60,9 @@ std::optional<std::string> sampling_interval_problem(const RunState& state) {
 void apply_polarity(RunState& state) {
     if (state.myes != 1) return;
     std::size_t n = std::min(static_cast<std::size_t>(state.nt), state.xr1.size());
-    if (state.my1 == 1) invert_polarity(std::span(state.xr1).first(n));
-    if (state.my2 == 1) invert_polarity(std::span(state.xr2).first(n));
-    if (state.my3 == 1) invert_polarity(std::span(state.xr3).first(n));
+    if (state.my1 == 1) invert_polarity(std::span<double>(state.xr1.data(), n));
+    if (state.my2 == 1) invert_polarity(std::span<double>(state.xr2.data(), n));
+    if (state.my3 == 1) invert_polarity(std::span<double>(state.xr3.data(), n));
 }
 
 bool compute_spectra(RunState& state, std::int32_t longest, SpentArrays series) {
