@@ -1,11 +1,8 @@
 #include "instrument/deconvolution.hpp"
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <cstdint>
-#include <span>
-#include <tuple>
 
 #include "instrument/complex_arithmetic.hpp"
 #include "instrument/real_transform.hpp"
@@ -34,51 +31,14 @@ std::optional<std::uint64_t> whole_rate_ratio(const Stage& stage, double fallbac
     return d;
 }
 
-// A polyphase part with at most this many coefficients is summed directly from the table of
-// roots; a longer one through a zero-padded transform.
+// A polyphase part of at most this many coefficients is evaluated by Horner's rule at each
+// bin; a longer one through a zero-padded transform.
 constexpr std::size_t kMostDirectTerms = 16;
 
-constexpr std::size_t kTermsAtOnce = 4;
-
-// part[m] += sum_j c_j roots[q_j m mod length], the terms added one after the other, for up to
-// kTermsAtOnce terms (q_j, c_j) at a time, so that their root indices, each stepped by q_j
-// from bin to bin, stay in registers.
-template <std::size_t Count>
-void add_terms_of(std::span<const std::pair<std::size_t, double>> terms,
-                  const std::vector<Complex>& roots, std::vector<Complex>& part) {
-    const std::size_t length = roots.size();
-    std::array<std::size_t, Count> index{}, step;
-    std::array<double, Count> coefficient;
-    for (std::size_t j = 0; j < Count; ++j) std::tie(step[j], coefficient[j]) = terms[j];
-    for (Complex& value : part) {
-        Complex sum = value;
-        for (std::size_t j = 0; j < Count; ++j) {
-            sum = sum + coefficient[j] * roots[index[j]];
-            index[j] += step[j];
-            if (index[j] >= length) index[j] -= length;
-        }
-        value = sum;
-    }
-}
-
-void add_terms(std::span<const std::pair<std::size_t, double>> terms,
-               const std::vector<Complex>& roots, std::vector<Complex>& part) {
-    switch (terms.size()) {
-        case 1:
-            return add_terms_of<1>(terms, roots, part);
-        case 2:
-            return add_terms_of<2>(terms, roots, part);
-        case 3:
-            return add_terms_of<3>(terms, roots, part);
-        default:
-            return add_terms_of<kTermsAtOnce>(terms, roots, part);
-    }
-}
-
 // sum_k c_k exp(-2 pi i k m / (length d)) for m = 0 .. length / 2: split into the d
-// polyphase parts P_r(m) = sum_q c_(dq+r) exp(-2 pi i q m / length), each a zero-padded
-// transform of the record's length (or, with few coefficients, the same sum over the table of
-// roots), and joined by Horner's rule in w = exp(-2 pi i m / (length d)):
+// polyphase parts P_r(m) = sum_q c_(dq+r) z^q with z = exp(-2 pi i m / length), each a
+// zero-padded transform of the record's length (or, with few coefficients, Horner's rule in
+// z), and joined by Horner's rule in w = exp(-2 pi i m / (length d)):
 // sum_r P_r w^r = P_0 + w (P_1 + w (P_2 + ...)).
 std::vector<Complex> digital_sum_at_bins(const std::vector<double>& c, std::uint64_t d,
                                          RealTransform& transform) {
@@ -100,25 +60,28 @@ std::vector<Complex> digital_sum_at_bins(const std::vector<double>& c, std::uint
             if (++u == fine.size()) u = 0, ++coarse;
         }
     }
-    std::vector<std::pair<std::size_t, double>> terms;
     std::vector<double> coefficients;
     for (std::size_t r = phases; r-- > 0;) {
-        terms.clear();
+        coefficients.clear();
         for (std::size_t k = r; k < c.size(); k += d) {
             // The transform is periodic in length: a coefficient beyond it wraps round.
-            if (c[k] != 0.0) terms.emplace_back((k / d) % length, c[k]);
+            const std::size_t q = (k / d) % length;
+            if (q >= coefficients.size()) coefficients.resize(q + 1, 0.0);
+            coefficients[q] += c[k];
         }
-        if (terms.size() <= kMostDirectTerms) {
-            std::fill(part.begin(), part.end(), Complex{});
-            for (std::size_t first = 0; first < terms.size(); first += kTermsAtOnce) {
-                const std::size_t count = std::min(kTermsAtOnce, terms.size() - first);
-                add_terms(std::span(terms).subspan(first, count), roots, part);
+        const std::size_t last = coefficients.size() - 1;
+        if (coefficients.size() <= kMostDirectTerms) {
+            // Horner's rule in z = roots[m]: c_0 + z (c_1 + z (c_2 + ...)).
+            for (std::size_t m = 0; m < bins; ++m) {
+                const Complex z = roots[m];
+                Complex value{coefficients[last], 0.0};
+                for (std::size_t q = last; q-- > 0;) {
+                    value = value * z;
+                    value.re += coefficients[q];
+                }
+                part[m] = value;
             }
         } else {
-            std::size_t last = 0;
-            for (auto [q, coefficient] : terms) last = std::max(last, q);
-            coefficients.assign(last + 1, 0.0);
-            for (auto [q, coefficient] : terms) coefficients[q] += coefficient;
             transform.forward(coefficients, part);
         }
         if (r + 1 == phases) {
