@@ -190,7 +190,7 @@ Complex response_to(const ChannelEpoch& channel, double frequency, Quantity want
 }
 
 double phase_degrees(Complex value) {
-    double degrees = std::atan2(value.im, value.re) * (180.0 / 3.141592653589793);
+    double degrees = portable_atan2(value.im, value.re) * (180.0 / 3.141592653589793);
     if (degrees <= -180.0) degrees = 180.0;
     return degrees + 0.0;  // no negative zero
 }

@@ -45,7 +45,7 @@ Complex channel_response(const ChannelEpoch& channel, double frequency);
 // where n differs from 0).
 Complex response_to(const ChannelEpoch& channel, double frequency, Quantity wanted);
 
-// Degrees by atan2, in (-180, 180].
+// Degrees by portable_atan2 (the same last bits on every platform), in (-180, 180].
 double phase_degrees(Complex value);
 
 // Warnings on the metadata, one line each: units that do not chain from stage to stage, the

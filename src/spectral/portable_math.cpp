@@ -38,6 +38,27 @@ double cosine_near_zero(double r) {
     return (1.0 - 0.5 * r2) + r2 * (r2 * p);
 }
 
+// pi / 4 and pi as a double and the remainder below its last place.
+constexpr double kQuarterPi = 7.85398163397448278999e-01,
+                 kQuarterPiLow = 3.06161699786838301793e-17;
+constexpr double kPi = 3.14159265358979311600e+00, kPiLow = 1.22464679914735317723e-16;
+
+// atan u for |u| <= 1/2: the series u - u^3/3 + u^5/5 - ... to the 63rd power (the first
+// term left out is below 1e-19 of the result).
+double arctangent_near_zero(double u) {
+    double u2 = u * u;
+    double p = -1.0 / 63.0;
+    for (int k = 30; k >= 1; --k) p = (k % 2 == 0 ? 1.0 : -1.0) / (2.0 * k + 1.0) + u2 * p;
+    return u + u * (u2 * p);
+}
+
+// atan(b / a) for 0 <= b <= a, a > 0: from b/a = 1/2 on through
+// atan(b / a) = pi/4 + atan((b - a) / (b + a)), where b - a is exact.
+double arctangent_of_ratio(double b, double a) {
+    if (b + b <= a) return arctangent_near_zero(b / a);
+    return kQuarterPi + (arctangent_near_zero((b - a) / (b + a)) + kQuarterPiLow);
+}
+
 // e^(x + tail) for a tail far below x's last place: the tail joins the reduced argument,
 // where it still counts.
 double exp_with_tail(double x, double tail) {
@@ -135,6 +156,26 @@ SineCosine portable_sin_cos(double x) {
         default:
             return {-c, s};
     }
+}
+
+double portable_atan2(double y, double x) {
+    if (std::isnan(x) || std::isnan(y)) return std::numeric_limits<double>::quiet_NaN();
+    const double a = std::fabs(x), b = std::fabs(y);
+    const bool left = std::signbit(x);  // atan2(+-0, -0) is +-pi
+    double angle;
+    if (std::isinf(a) && std::isinf(b)) {
+        angle = left ? 3.0 * kQuarterPi : kQuarterPi;
+    } else if (b <= a) {
+        // Near the x axis: atan(b/a), or pi less it on the left.
+        double near = b == 0.0 ? 0.0 : arctangent_of_ratio(b, a);  // 0 for an infinite x
+        angle = left ? kPi - (near - kPiLow) : near;
+    } else {
+        // Near the y axis: pi/2 less or plus atan(a/b).
+        double near = arctangent_of_ratio(a, b);  // 0 for an infinite y
+        const double half_pi = 2.0 * kQuarterPi, half_pi_low = 2.0 * kQuarterPiLow;
+        angle = left ? half_pi + (near + half_pi_low) : half_pi - (near - half_pi_low);
+    }
+    return std::copysign(angle, y);
 }
 
 }  // namespace wavespec

@@ -2,7 +2,7 @@
 // scalings by powers of two), so that values computed with them carry the same last bits on
 // every platform: the C libraries' exp, log, sin and cos differ in their last bits between
 // glibc and the Windows runtime. Each is within a few units in the last place: exp, log and
-// exp10 within 2, sin and cos within 2.5, log10 within 3.5.
+// exp10 within 2, sin and cos within 2.5, log10 within 3.5, atan2 within 2.
 #pragma once
 
 namespace wavespec {
@@ -23,5 +23,9 @@ inline constexpr double kLargestSinCosArgument = 1e6;
 // Sine and cosine of x, to that accuracy for |x| up to kLargestSinCosArgument; both NaN for
 // any larger, infinite or NaN x, where the reduction would lose every digit.
 SineCosine portable_sin_cos(double x);
+
+// The angle of the point (x, y) in radians, in [-pi, pi], as the C library's atan2 defines it
+// for every finite and infinite x and y (signed zeros included); NaN where either is NaN.
+double portable_atan2(double y, double x);
 
 }  // namespace wavespec

@@ -59,6 +59,30 @@ TEST(PortableMath, WithinAFewUnitsInTheLastPlaceOverTheirRanges) {
     }
 }
 
+// Angles in every quadrant, near the axes and the diagonals, against atan2l; the C library's
+// values at zeros and infinities.
+TEST(PortableMath, ArctangentOfEveryQuadrantAndEdge) {
+    std::mt19937_64 engine(12);
+    std::uniform_real_distribution<double> exponent(-30.0, 30.0), turn(-3.2, 3.2);
+    double worst = 0.0;
+    for (int i = 0; i < 40000; ++i) {
+        double r = std::exp(exponent(engine)), a = turn(engine);
+        double x = i % 4 == 0 ? r : r * std::cos(a), y = i % 4 == 1 ? 0.5 * r : r * std::sin(a);
+        if (i % 8 == 2) x = -y;  // the diagonals
+        worst = std::max(worst, ulps(portable_atan2(y, x), atan2l(y, x)));
+    }
+    EXPECT_LE(worst, 2.0);
+    constexpr double kInf = INFINITY;
+    for (double y : {0.0, -0.0, 1.0, -1.0, kInf, -kInf}) {
+        for (double x : {0.0, -0.0, 1.0, -1.0, kInf, -kInf}) {
+            double want = std::atan2(y, x);
+            EXPECT_EQ(portable_atan2(y, x), want) << y << " " << x;
+            EXPECT_EQ(std::signbit(portable_atan2(y, x)), std::signbit(want)) << y << " " << x;
+        }
+    }
+    EXPECT_TRUE(std::isnan(portable_atan2(NAN, 1.0)) && std::isnan(portable_atan2(1.0, NAN)));
+}
+
 TEST(PortableMath, ExactPointsAndEdges) {
     EXPECT_EQ(portable_exp(0.0), 1.0);
     EXPECT_EQ(portable_log(1.0), 0.0);
