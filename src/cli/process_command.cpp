@@ -13,6 +13,8 @@
 #include <io.h>
 #include <windows.h>
 #define wavespec_isatty _isatty
+#elif defined(__EMSCRIPTEN__)
+#include <emscripten.h>
 #else
 #include <unistd.h>
 #define wavespec_isatty isatty
@@ -29,6 +31,16 @@
 
 namespace wavespec::cli {
 namespace {
+
+#ifdef __EMSCRIPTEN__
+// Emscripten calls every standard stream a terminal; under node, node knows, and a page has
+// none.
+EM_JS(int, wavespec_isatty, (int fd), {
+    return typeof process == 'object' && typeof require == 'function' && require('tty').isatty(fd)
+               ? 1
+               : 0;
+});
+#endif
 
 // A record is named by its path when it is one file, by its files' stem beside them otherwise.
 std::string record_name(const formats::RecordInput& input) {
