@@ -6,7 +6,8 @@
 #   windows   the end-to-end tests against the Windows build under Wine;
 #   packages  the install tree and the .deb and .zip packages;
 #   plots     the example's pictures rendered by headless Chromium and checked for their colours;
-#   python    the Python package installed into a virtual environment, and its pytest tests.
+#   python    the Python package installed into a virtual environment, and its pytest tests;
+#   wasm      the WebAssembly tool run under node beside the native tool, the same bytes required.
 # WAVESPEC_STAGES narrows the run, e.g. WAVESPEC_STAGES="release sanitize".
 # WAVESPEC_LOAD=1 runs the release and windows tests with one busy process per core beside
 # them, the way a loaded machine runs them.
@@ -16,11 +17,11 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
-stages=${WAVESPEC_STAGES:-"release sanitize fuzz windows packages plots python"}
+stages=${WAVESPEC_STAGES:-"release sanitize fuzz windows packages plots python wasm"}
 wants() { [[ " $stages " == *" $1 "* ]]; }
 
 declare -A budget=([release]=1200 [sanitize]=2400 [fuzz]=1500 [windows]=1800 [packages]=900
-    [plots]=600 [python]=900)
+    [plots]=600 [python]=900 [wasm]=1200)
 
 extra=()
 wants fuzz && extra+=(clang-14 libclang-rt-14-dev)
@@ -29,6 +30,7 @@ wants packages && extra+=(dpkg-dev unzip groff-base g++-mingw-w64-x86-64-posix w
 wants plots && extra+=(chromium imagemagick)
 wants python && extra+=(python3-pybind11 pybind11-dev python3-numpy python3-pytest python3-venv
     python3-setuptools python3-pip)
+wants wasm && extra+=(emscripten nodejs python3)
 scripts/install-build-deps.sh "${extra[@]}"
 
 # Runs "$@" with one busy process per core beside it when WAVESPEC_LOAD=1.
@@ -98,19 +100,27 @@ stage_python() {
 # it (the assertion and its values), sanitizer and fuzzer reports, failed checks.
 failed_assertions() {
     awk '
-        / Failure$|: Failure|^\[  FAILED  \]|ERROR: (Address|Undefined|Leak)Sanitizer|runtime error:|^FAILED: |FINDING|Error [0-9]+$|error:/ { left = 12 }
+        / Failure$|: Failure|^\[  FAILED  \]|ERROR: (Address|Undefined|Leak)Sanitizer|runtime error:|^FAILED: |^DIFFERS |FINDING|Error [0-9]+$|error:/ { left = 12 }
         left > 0 { print; left-- }
     ' "$1" | head -n 200
+}
+
+stage_wasm() {
+    cmake --preset release >/dev/null
+    cmake --build --preset release -j2 --target wavespec
+    emcmake cmake --preset wasm >/dev/null
+    cmake --build --preset wasm
+    bash tests/wasm/compare_with_native.sh build/wavespec build-wasm/wavespec.js
 }
 
 logs="$root/build-logs"
 mkdir -p "$logs"
 export root
 export -f under_load stage_release stage_sanitize stage_fuzz stage_windows stage_packages \
-    stage_plots stage_python
+    stage_plots stage_python stage_wasm
 times=()
 failed=""
-for stage in release sanitize fuzz windows packages plots python; do
+for stage in release sanitize fuzz windows packages plots python wasm; do
     wants "$stage" || continue
     echo "== $stage (budget ${budget[$stage]} s)"
     start=$(date +%s)
