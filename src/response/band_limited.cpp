@@ -14,10 +14,15 @@ namespace wavespec::response {
 namespace {
 
 // Samples taken before the record and after it: the band-limited signal rings on either side
-// of the record (as 1/(pi k) of the values at its ends, k samples away).
-constexpr std::size_t kGuard = 64;
+// of the record (as 1/(pi k) of the values at its ends, k samples away). Over the outer half of
+// each guard the ringing is brought to zero by a sin^2 taper: cut short, it would kick the
+// oscillators and leave a low-frequency remainder that the long periods feel. Even, so that a
+// knot's sample index and its place from the first knot have the same parity.
+constexpr std::size_t kGuard = 256;
 constexpr std::size_t kCoarseBands = 64;
 constexpr double kFineBandRatio = 1.02;
+// The first fine band, from 0 Hz, as a fraction of fN.
+constexpr double kLowestFineBand = 1.0 / 65536;
 
 inline Complex times(double w, Complex z) {
     return {w * z.re, w * z.im};
@@ -34,8 +39,12 @@ double precompensation(double x) {
 
 BandLimitedRecord::BandLimitedRecord(std::array<std::span<const double>, 3> series, double dt)
     : dt_(dt), samples_(series[0].size()), guard_(kGuard) {
-    length_ = smooth_length(samples_ + 3 * guard_);
+    // An even length at least 1.5 times the knots' span: the copies of the record that the
+    // transform sees are then far enough away for their tails to be taken off (copy_tails).
+    const std::size_t span = samples_ + 2 * guard_;
+    length_ = 2 * smooth_length((3 * span + 3) / 4);
     fft_ = MixedFft(length_);
+    copy_tails_ = std::make_unique<CopyTails>(series, length_, guard_);
     MixedFft& fft = fft_;
     std::vector<Complex> pair(length_), single(length_);
     for (std::size_t p = 0; p < samples_; ++p) {
@@ -65,12 +74,30 @@ BandLimitedRecord::BandLimitedRecord(std::array<std::span<const double>, 3> seri
         }
         return band;
     };
-    fine_bands_.push_back(band_of(0, 0));
-    for (std::size_t first = 1; first <= half;) {
-        auto last = static_cast<std::size_t>(static_cast<double>(first) * kFineBandRatio);
-        last = std::clamp(last, first, half);
-        fine_bands_.push_back(band_of(first, last));
-        first = last + 1;
+    // The fine bands' edges are fixed fractions of fN, each bin's power spread evenly over its
+    // own width (bin k from k - 1/2 to k + 1/2, bin 0 from 0), and each band's transfer
+    // bounded over its edges: the estimate then follows the spectrum, not where the bins fall,
+    // and zeros added after the record (more, closer bins of the same spectrum) leave it, and
+    // the spacing chosen, as they are, even where a resonance is narrower than a bin.
+    const double nyquist = static_cast<double>(half);
+    std::size_t k = 0;
+    for (double low = 0.0, high = kLowestFineBand; low < 1.0;
+         low = high, high = std::min(1.0, high * kFineBandRatio)) {
+        Band band{low * nyquist * bin, high * nyquist * bin, {}};
+        const double from = low * nyquist, to = high * nyquist;
+        for (; k <= half; ++k) {
+            const double start = k == 0 ? 0.0 : static_cast<double>(k) - 0.5;
+            const double end = static_cast<double>(k) + 0.5;
+            const double share = (std::min(end, to) - std::max(start, from)) / (end - start);
+            if (share > 0.0) {
+                for (std::size_t c = 0; c < 3; ++c) {
+                    Complex x = spectrum_[c][k];
+                    band.power[c] += share * (x.re * x.re + x.im * x.im);
+                }
+            }
+            if (end > to) break;  // the bin reaches into the next band
+        }
+        fine_bands_.push_back(band);
     }
     for (std::size_t b = 0; b < kCoarseBands; ++b) {
         std::size_t first = (half + 1) * b / kCoarseBands;
@@ -181,8 +208,10 @@ std::vector<double> precompensation_weights(std::size_t half, std::size_t total,
     for (std::size_t k = 0; k <= half; ++k) {
         weight[k] = precompensation(static_cast<double>(k) / static_cast<double>(total));
     }
-    if (nyquist)
-        weight[half] = r == 1 ? std::numbers::pi * std::numbers::pi / 8.0 : 0.5 * weight[half];
+    // The knots' spectrum jumps at the Nyquist frequency (to zero above it, or, for r = 1,
+    // to the turned spectrum's value at -fN, the same); the transform of the repeated record
+    // takes the mean of the two sides there.
+    if (nyquist && r > 1) weight[half] *= 0.5;
     return weight;
 }
 
@@ -243,6 +272,18 @@ void BandLimitedRecord::place_phase(const std::vector<Complex>& z, int r, std::s
     for (; m < n; ++m) knots[(m * phases + s - (total - lead)) * kLanes + lane] = value(m);
 }
 
+void BandLimitedRecord::taper_guards(int r, double* knots) const {
+    const std::size_t count = knot_count(r), ramp = guard_ / 2 * static_cast<std::size_t>(r);
+    for (std::size_t j = 0; j < ramp; ++j) {
+        const double s = portable_sin_cos(0.5 * std::numbers::pi * static_cast<double>(j) /
+                                          static_cast<double>(ramp))
+                             .sin;
+        for (std::size_t at : {j, count - 1 - j}) {
+            for (int lane = 0; lane < 3; ++lane) knots[at * kLanes + lane] *= s * s;
+        }
+    }
+}
+
 void BandLimitedRecord::knots(int r, double* knots, unsigned threads) const {
     // Knot g = r m + s (phase s) of the period of r * length_ knots is the inverse transform of
     // length length_, at m, of the spectrum turned by exp(2 pi i k s / (r length_)): r
@@ -275,6 +316,8 @@ void BandLimitedRecord::knots(int r, double* knots, unsigned threads) const {
         std::max<std::size_t>(std::min<std::size_t>(threads, transforms), 1);
     std::vector<MixedFft> ffts(workers > 1 ? workers - 1 : 0, fft_);
     run_together(workers, [&](std::size_t k) { work(k == 0 ? fft_ : ffts[k - 1]); });
+    copy_tails_->take_off(r, knots, kLanes);
+    taper_guards(r, knots);
     const std::size_t count = knot_count(r);
     for (std::size_t j = 0; j < count; ++j) {
         knots[j * kLanes + 3] = knots[j * kLanes] + knots[j * kLanes + 1];

@@ -10,9 +10,11 @@
 
 #include <array>
 #include <cstddef>
+#include <memory>
 #include <span>
 #include <vector>
 
+#include "response/copy_tails.hpp"
 #include "response/oscillator.hpp"
 #include "spectral/complex_value.hpp"
 #include "spectral/mixed_fft.hpp"
@@ -54,6 +56,7 @@ class BandLimitedRecord {
                         const std::vector<double>& weight, std::vector<Complex>& z) const;
     void place_phase(const std::vector<Complex>& z, int r, std::size_t s, std::size_t lane,
                      bool imaginary, double* knots) const;
+    void taper_guards(int r, double* knots) const;
 
     struct Band {
         double low = 0.0, high = 0.0;  // angular frequencies of its first and last bin
@@ -65,6 +68,7 @@ class BandLimitedRecord {
     mutable MixedFft fft_{1};                       // of length_
     std::vector<Band> fine_bands_;                  // logarithmic, for the response itself
     std::vector<Band> coarse_bands_;                // linear, for the errors
+    std::unique_ptr<CopyTails> copy_tails_;
 };
 
 inline constexpr int kMostKnotsPerSample = 16;

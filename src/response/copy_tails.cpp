@@ -1,0 +1,147 @@
+#include "response/copy_tails.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+#include "spectral/portable_math.hpp"
+
+namespace wavespec::response {
+namespace {
+
+constexpr double kPi = std::numbers::pi;
+// Chebyshev points over the knots' span at which the sums are computed exactly: with the
+// copies at least half the span away, the sums are polynomials of this degree to rounding.
+constexpr std::size_t kNodes = 32;
+// The sums are kept at every kStride-th sample and read between by a cubic.
+constexpr std::size_t kStride = 8;
+
+// Z_0(z) and Z_1(z), the sums over p != 0 of 1/(z - pL) and 1/(z - pL)^2: (pi/L) cot(pi z/L)
+// less 1/z and its negative derivative; near z = 0 their series, -pi^2 z/(3 L^2) and
+// pi^2/(3 L^2) + pi^4 z^2/(15 L^4).
+struct CopySums {
+    double z0, z1;
+};
+CopySums copy_sums(double z, double cot, double period) {
+    const double a = kPi / period;
+    if (std::fabs(z) < 0.5) {
+        return {-a * a * z / 3.0, a * a / 3.0 + a * a * a * a * z * z / 15.0};
+    }
+    return {a * cot - 1.0 / z, a * a * (1.0 + cot * cot) - 1.0 / (z * z)};
+}
+
+}  // namespace
+
+FarField far_field(int r, double phase) {
+    // w(u) = g(u/r), g(x) = (pi x / sin(pi x))^2; at u = 1/2: w = g(x0), w' = g'(x0)/r with
+    // g'(x) = 2 g(x) (1/x - pi cot(pi x)). Integrating the kernel's spectrum by parts twice:
+    // q(tau) = w sin(pi tau)/(pi tau) + 2 w' cos(pi tau)/(2 pi tau)^2 + O(tau^-3).
+    const double x0 = 0.5 / r;
+    const SineCosine at = portable_sin_cos(kPi * x0);
+    const double g = (kPi * x0 / at.sin) * (kPi * x0 / at.sin);
+    const double w0 = g, w1 = 2.0 * g * (1.0 / x0 - kPi * at.cos / at.sin) / r;
+    const SineCosine turn = portable_sin_cos(kPi * phase);
+    return {w0 * turn.sin / kPi, w1 * turn.cos / (2.0 * kPi * kPi)};
+}
+
+CopyTails::CopyTails(std::array<std::span<const double>, 3> series, std::size_t period,
+                     std::size_t guard) {
+    const std::size_t samples = series[0].size();
+    const double span = static_cast<double>(samples + 2 * guard), half = 0.5 * span;
+    const double length = static_cast<double>(period);
+    // The angles pi n / L of the samples, for cot(pi (t - n) / L) by the difference of angles.
+    std::vector<SineCosine> angle(samples);
+    for (std::size_t n = 0; n < samples; ++n) {
+        angle[n] = portable_sin_cos(kPi * static_cast<double>(n) / length);
+    }
+    // The sums at the Chebyshev points, then their Chebyshev coefficients.
+    std::array<std::array<std::array<double, kNodes>, 2>, 3> at{};
+    std::array<double, kNodes> node_angle;
+    for (std::size_t a = 0; a < kNodes; ++a) {
+        node_angle[a] = kPi * (static_cast<double>(a) + 0.5) / kNodes;
+        const double t =
+            half + half * portable_sin_cos(node_angle[a]).cos - static_cast<double>(guard);
+        const SineCosine ta = portable_sin_cos(kPi * t / length);
+        for (std::size_t n = 0; n < samples; ++n) {
+            const double z = t - static_cast<double>(n);
+            const double s = ta.sin * angle[n].cos - ta.cos * angle[n].sin;
+            const double c = ta.cos * angle[n].cos + ta.sin * angle[n].sin;
+            const CopySums sums = copy_sums(z, s != 0.0 ? c / s : 0.0, length);
+            const double sign = n % 2 == 0 ? 1.0 : -1.0;
+            for (int lane = 0; lane < 3; ++lane) {
+                const double y = sign * series[lane][n];
+                at[lane][0][a] += y * sums.z0;
+                at[lane][1][a] += y * sums.z1;
+            }
+        }
+    }
+    std::array<std::array<std::array<double, kNodes>, 2>, 3> coefficients{};
+    for (std::size_t j = 0; j < kNodes; ++j) {
+        for (std::size_t a = 0; a < kNodes; ++a) {
+            const double basis =
+                portable_sin_cos(static_cast<double>(j) * node_angle[a]).cos * 2.0 / kNodes;
+            for (int lane = 0; lane < 3; ++lane)
+                for (int k = 0; k < 2; ++k) coefficients[lane][k][j] += basis * at[lane][k][a];
+        }
+    }
+    for (auto& lane : coefficients)
+        for (auto& k : lane) k[0] *= 0.5;
+    // Kept from one stride before the span to two after it, for the cubic at either end.
+    span_ = samples + 2 * guard;
+    positions_ = span_ / kStride + 4;
+    for (int lane = 0; lane < 3; ++lane) {
+        for (int k = 0; k < 2; ++k) {
+            std::vector<double>& out = sums_[lane][k];
+            out.resize(positions_);
+            for (std::size_t i = 0; i < positions_; ++i) {
+                const double x = (static_cast<double>(i) - 1.0) * kStride;
+                const double u = (x - half) / half;
+                double b1 = 0.0, b2 = 0.0;  // Clenshaw
+                for (std::size_t j = kNodes; j-- > 1;) {
+                    const double b = 2.0 * u * b1 - b2 + coefficients[lane][k][j];
+                    b2 = b1;
+                    b1 = b;
+                }
+                out[i] = u * b1 - b2 + coefficients[lane][k][0];
+            }
+        }
+    }
+}
+
+void CopyTails::take_off(int r, double* knots, std::size_t lanes) const {
+    std::vector<FarField> field(static_cast<std::size_t>(r));
+    for (int s = 0; s < r; ++s) field[s] = far_field(r, static_cast<double>(s) / r);
+    // The sums at whole samples by the cubic through the kept positions, between them by a
+    // straight line (their scale is the span: the line's error is below 1e-5 of them).
+    auto whole = [&](std::size_t x, std::array<double, 6>& out) {
+        const std::size_t i = x / kStride + 1;
+        const double s = static_cast<double>(x % kStride) / kStride;
+        const double l0 = -s * (s - 1.0) * (s - 2.0) / 6.0,
+                     l1 = (s + 1.0) * (s - 1.0) * (s - 2.0) / 2.0,
+                     l2 = -(s + 1.0) * s * (s - 2.0) / 2.0, l3 = (s + 1.0) * s * (s - 1.0) / 6.0;
+        for (int c = 0; c < 3; ++c)
+            for (int k = 0; k < 2; ++k) {
+                const std::vector<double>& v = sums_[c][k];
+                out[2 * c + k] = l0 * v[i - 1] + l1 * v[i] + l2 * v[i + 1] + l3 * v[i + 2];
+            }
+    };
+    std::array<double, 6> here{}, next{};
+    whole(0, next);
+    for (std::size_t x = 0; x < span_; ++x) {
+        here = next;
+        whole(x + 1, next);
+        // The knot's sample index is x less the guard, which is even.
+        const double sign = x % 2 == 0 ? 1.0 : -1.0;
+        for (int s = 0; s < r; ++s) {
+            const double f = static_cast<double>(s) / r;
+            double* knot = knots + (x * static_cast<std::size_t>(r) + s) * lanes;
+            for (int c = 0; c < 3; ++c) {
+                const double v0 = here[2 * c] + f * (next[2 * c] - here[2 * c]);
+                const double v1 = here[2 * c + 1] + f * (next[2 * c + 1] - here[2 * c + 1]);
+                knot[c] -= sign * (field[s].a0 * v0 + field[s].a1 * v1);
+            }
+        }
+    }
+}
+
+}  // namespace wavespec::response
