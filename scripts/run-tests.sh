@@ -7,7 +7,9 @@
 #   packages  the install tree and the .deb and .zip packages;
 #   plots     the example's pictures rendered by headless Chromium and checked for their colours;
 #   python    the Python package installed into a virtual environment, and its pytest tests;
-#   wasm      the WebAssembly tool run under node beside the native tool, the same bytes required.
+#   wasm      the WebAssembly tool run under node beside the native tool, the same bytes required;
+#   browser   the page (web/) in headless Chromium: every file it offers against the native
+#             tool's, its error lines, screenshots and its speed.
 # WAVESPEC_STAGES narrows the run, e.g. WAVESPEC_STAGES="release sanitize".
 # WAVESPEC_LOAD=1 runs the release and windows tests with one busy process per core beside
 # them, the way a loaded machine runs them.
@@ -17,11 +19,11 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
-stages=${WAVESPEC_STAGES:-"release sanitize fuzz windows packages plots python wasm"}
+stages=${WAVESPEC_STAGES:-"release sanitize fuzz windows packages plots python wasm browser"}
 wants() { [[ " $stages " == *" $1 "* ]]; }
 
 declare -A budget=([release]=1200 [sanitize]=2400 [fuzz]=1500 [windows]=1800 [packages]=900
-    [plots]=600 [python]=900 [wasm]=1200)
+    [plots]=600 [python]=900 [wasm]=1200 [browser]=1500)
 
 extra=()
 wants fuzz && extra+=(clang-14 libclang-rt-14-dev)
@@ -31,6 +33,7 @@ wants plots && extra+=(chromium imagemagick)
 wants python && extra+=(python3-pybind11 pybind11-dev python3-numpy python3-pytest python3-venv
     python3-setuptools python3-pip)
 wants wasm && extra+=(emscripten nodejs python3)
+wants browser && extra+=(emscripten chromium nodejs npm)
 scripts/install-build-deps.sh "${extra[@]}"
 
 # Runs "$@" with one busy process per core beside it when WAVESPEC_LOAD=1.
@@ -96,6 +99,18 @@ stage_python() {
     fi
 }
 
+stage_browser() {
+    scripts/build-web.sh
+    cmake --preset release >/dev/null
+    cmake --build --preset release -j2 --target wavespec
+    # The sample records, written by the C++ tests' own generators.
+    g++ -std=c++20 -O1 -Isrc -Itests tests/web/write_samples.cpp -o build/web_samples
+    # puppeteer-core drives Debian's chromium; it downloads no browser of its own.
+    (cd tests/web && npm ci --no-audit --no-fund --ignore-scripts)
+    node tests/web/browser_test.mjs --tool=build/wavespec --write-samples=build/web_samples \
+        --page=web/index.html --shots=build/pictures
+}
+
 # The lines of a log that say what failed: each GoogleTest failure with the lines that follow
 # it (the assertion and its values), sanitizer and fuzzer reports, failed checks.
 failed_assertions() {
@@ -117,10 +132,10 @@ logs="$root/build-logs"
 mkdir -p "$logs"
 export root
 export -f under_load stage_release stage_sanitize stage_fuzz stage_windows stage_packages \
-    stage_plots stage_python stage_wasm
+    stage_plots stage_python stage_wasm stage_browser
 times=()
 failed=""
-for stage in release sanitize fuzz windows packages plots python wasm; do
+for stage in release sanitize fuzz windows packages plots python wasm browser; do
     wants "$stage" || continue
     echo "== $stage (budget ${budget[$stage]} s)"
     start=$(date +%s)
