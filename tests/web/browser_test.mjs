@@ -12,13 +12,15 @@ import {fileURLToPath} from 'node:url';
 import puppeteer from 'puppeteer-core';
 
 const root = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '../..');
-const option = (name, fallback) => path.resolve(root, process.argv.find(
-    (a) => a.startsWith(`--${name}=`))?.slice(name.length + 3) ?? fallback);
+const option = (name, fallback) => path.resolve(process.argv.find(
+    (a) => a.startsWith(`--${name}=`))?.slice(name.length + 3) ?? path.join(root, fallback));
 const tool = option('tool', 'build/wavespec'), shots = option('shots', 'build/pictures');
 const runs = Number(process.argv.find((a) => a.startsWith('--runs='))?.slice(7) ?? 15);
 const scratch = fs.mkdtempSync(path.join(os.tmpdir(), 'wavespec-web-'));
 const samples = path.join(scratch, 'samples');
-spawnSync(option('write-samples', 'build/web_samples'), [samples], {stdio: 'inherit'});
+if (spawnSync(option('write-samples', 'build/web_samples'), [samples], {stdio: 'inherit'}).status !== 0) {
+    throw new Error('the sample records were not written');
+}
 fs.copyFileSync(path.join(root, 'examples/accelerogram.csv'), path.join(samples, 'accelerogram.csv'));
 fs.mkdirSync(shots, {recursive: true});
 
