@@ -33,7 +33,7 @@ wants plots && extra+=(chromium imagemagick)
 wants python && extra+=(python3-pybind11 pybind11-dev python3-numpy python3-pytest python3-venv
     python3-setuptools python3-pip)
 wants wasm && extra+=(emscripten nodejs python3)
-wants browser && extra+=(emscripten chromium nodejs npm)
+wants browser && extra+=(emscripten chromium)
 scripts/install-build-deps.sh "${extra[@]}"
 
 # Runs "$@" with one busy process per core beside it when WAVESPEC_LOAD=1.
@@ -105,7 +105,9 @@ stage_browser() {
     cmake --build --preset release -j2 --target wavespec
     # The sample records, written by the C++ tests' own generators.
     g++ -std=c++20 -O1 -Isrc -Itests tests/web/write_samples.cpp -o build/web_samples
-    # puppeteer-core drives Debian's chromium; it downloads no browser of its own.
+    # puppeteer-core drives Debian's chromium; it downloads no browser of its own. A node
+    # that came with its own npm (not Debian's) keeps it.
+    command -v npm >/dev/null || scripts/install-build-deps.sh nodejs npm
     (cd tests/web && npm ci --no-audit --no-fund --ignore-scripts)
     node tests/web/browser_test.mjs --tool=build/wavespec --write-samples=build/web_samples \
         --page=web/index.html --shots=build/pictures

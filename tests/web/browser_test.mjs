@@ -176,6 +176,7 @@ const median = (values) => [...values].sort((a, b) => a - b)[Math.floor(values.l
 const ratio = median(pageTimes) / median(nativeTimes);
 console.log(`speed, median of ${runs} runs: page ${median(pageTimes).toFixed(0)} ms (first run ` +
             `${pageTimes[0].toFixed(0)} ms), native -j1 ${median(nativeTimes).toFixed(0)} ms, ratio ${ratio.toFixed(2)}`);
+console.log(`  page runs (ms): ${pageTimes.join(' ')}\n  native runs (ms): ${nativeTimes.map(Math.round).join(' ')}`);
 check(ratio < 3, 'the page within 3 times the native time');
 
 await browser.close();
