@@ -159,6 +159,13 @@ for (const {name, arrive, files, status, form, args} of scenarios) {
     }
 }
 
+// MiniSEED is not in the WebAssembly build: a file of it gets the tool's line saying so.
+fs.writeFileSync(path.join(samples, 'XYZ.mseed'), '000001D'.padEnd(512, ' '));
+await drop(['XYZ.mseed']);
+const mseed = await runPage({});
+check(mseed.status === 1 && mseed.stderr.length === 1 && mseed.stderr[0].startsWith('wavespec process: XYZ.mseed') &&
+      mseed.stderr[0].endsWith('MiniSEED support is not built in'), 'MiniSEED: the page says so', JSON.stringify(mseed));
+
 // Speed: the example with response spectra and smoothing; the page's whole run (files read,
 // module started, run, files collected and shown) against the native process at -j1, in turns.
 await drop(example);
