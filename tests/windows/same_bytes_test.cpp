@@ -55,8 +55,9 @@ TEST(SameBytes, WindowsBuildWritesTheNativeBuildsFilesWithCrLf) {
 
 // process on the newer files, written with plain "\n" lines on every platform: the full layout
 // of 2^17 samples (the wide stages' factors come from the double-double evaluation), and the
-// smoothed spectra, H/V windows and response spectra, whose elementary functions must not come from
-// the platform's library. Every file must match byte for byte.
+// smoothed spectra, H/V windows and response spectra (both oscillator conventions), whose
+// elementary functions must not come from the platform's library. Every file must match byte for
+// byte.
 TEST(SameBytes, WindowsBuildWritesTheNativeBuildsNewerFiles) {
     if (!windows_tool()) GTEST_SKIP() << "the tool under test is the native build";
     struct Job {
@@ -71,6 +72,10 @@ TEST(SameBytes, WindowsBuildWritesTheNativeBuildsNewerFiles) {
         {6000,
          {"process", "--no-dumps", "--response-spectra", "--damping=0.02,0.05",
           "--periods=0.01:5:40", "--bandpass=0.1,0.2,20,25", "rec.csv"}},
+        // Straight lines between samples, up to 50 steps a sample, and the GMRot rows.
+        {6000,
+         {"process", "--no-dumps", "--response-spectra", "--oscillator=piecewise-linear",
+          "--damping=0.02,0.05", "--periods=0.002:5:40", "rec.csv"}},
     };
     for (const Job& job : jobs) {
         SCOPED_TRACE(job.args[1]);
