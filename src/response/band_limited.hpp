@@ -1,8 +1,8 @@
 // The record as the oscillators see it: the band-limited signal through its samples (no
-// content above the Nyquist frequency; a Nyquist bin split evenly between +fN and -fN),
-// followed by zeros. It is handed to the exact piecewise-linear step (oscillator.hpp) as
-// knots r times denser than the samples, each knot pre-compensated so that the piecewise-
-// linear signal through the knots has exactly the record's spectrum below the Nyquist
+// content above the Nyquist frequency), with zeros before and after the record for ever, so
+// that zeros written after it change nothing. It is handed to the exact piecewise-linear step
+// (oscillator.hpp) as knots r times denser than the samples, each knot pre-compensated so that the
+// piecewise- linear signal through the knots has exactly the record's spectrum below the Nyquist
 // frequency; what remains are its images around multiples of r/dt. error_estimate() weighs
 // those images, and the cubic peak search between knots, against the response itself, so
 // that r can be chosen per oscillator.
@@ -41,8 +41,8 @@ class BandLimitedRecord {
     double error_estimate(Oscillator oscillator, int r) const;
 
     // The knots (kLanes values each, knot_count(r) of them into out) for r knots per sample
-    // interval, from a guard of samples before the record to a guard after it; the input is
-    // zero before the first knot and after the last.
+    // interval, from a guard of samples before the record to a guard after it, the outer half
+    // of each guard tapered to zero; the input is zero before the first knot and after the last.
     // The transforms behind them are shared out among threads threads.
     void knots(int r, double* out, unsigned threads = 1) const;
     std::size_t knot_count(int r) const {
