@@ -39,10 +39,10 @@ double precompensation(double x) {
 
 BandLimitedRecord::BandLimitedRecord(std::array<std::span<const double>, 3> series, double dt)
     : dt_(dt), samples_(series[0].size()), guard_(kGuard) {
-    // An even length at least 1.5 times the knots' span: the copies of the record that the
+    // An even length at least 1.25 times the knots' span: the copies of the record that the
     // transform sees are then far enough away for their tails to be taken off (copy_tails).
     const std::size_t span = samples_ + 2 * guard_;
-    length_ = 2 * smooth_length((3 * span + 3) / 4);
+    length_ = 2 * smooth_length((5 * span + 7) / 8);
     fft_ = MixedFft(length_);
     copy_tails_ = std::make_unique<CopyTails>(series, length_, guard_);
     MixedFft& fft = fft_;

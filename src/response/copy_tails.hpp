@@ -23,7 +23,7 @@ FarField far_field(int r, double phase);
 
 class CopyTails {
   public:
-    // series: the three components; period: L (even, at least 1.5 (samples + 2 guard));
+    // series: the three components; period: L (even, at least 1.25 (samples + 2 guard));
     // guard: samples of knots before the record and after it.
     CopyTails(std::array<std::span<const double>, 3> series, std::size_t period, std::size_t guard);
     // Takes the copies' share off the knots of lanes 0 to 2 (of lanes per knot), r per sample
