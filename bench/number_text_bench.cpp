@@ -2,11 +2,14 @@
 // magnitudes the files hold.
 #include <benchmark/benchmark.h>
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <random>
+#include <string>
 #include <vector>
 
+#include "records/number_chars.hpp"
 #include "records/number_text.hpp"
 
 namespace {
@@ -63,6 +66,49 @@ void BM_ExponentE15_7_snprintf(benchmark::State& s) {
     run(s, [](double v, char* out) { return std::snprintf(out, 64, "%#.6E", v); });
 }
 
+// The shortest text of the newer files, and reading it back, next to the GNU library's.
+void BM_Shortest(benchmark::State& s) {
+    run(s, [](double v, char* out) { return wavespec::shortest_chars(out, out + 64, v).ptr; });
+}
+void BM_Shortest_to_chars(benchmark::State& s) {
+    run(s, [](double v, char* out) { return std::to_chars(out, out + 64, v).ptr; });
+}
+
+const std::vector<std::string>& shortest_texts() {
+    static const std::vector<std::string> texts = [] {
+        std::vector<std::string> t;
+        char out[64];
+        for (double v : values())
+            t.emplace_back(out, wavespec::shortest_chars(out, out + 64, v).ptr);
+        return t;
+    }();
+    return texts;
+}
+
+template <typename Read>
+void run_reading(benchmark::State& state, Read read) {
+    std::size_t i = 0;
+    double value = 0.0;
+    for (auto _ : state) {
+        const std::string& text = shortest_texts()[i++ & 4095];
+        benchmark::DoNotOptimize(read(text.data(), text.data() + text.size(), value));
+    }
+    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()));
+}
+void BM_Read(benchmark::State& s) {
+    run_reading(s, [](const char* a, const char* b, double& v) {
+        return wavespec::read_chars(a, b, v).ptr;
+    });
+}
+void BM_Read_from_chars(benchmark::State& s) {
+    run_reading(
+        s, [](const char* a, const char* b, double& v) { return std::from_chars(a, b, v).ptr; });
+}
+
+BENCHMARK(BM_Shortest);
+BENCHMARK(BM_Shortest_to_chars);
+BENCHMARK(BM_Read);
+BENCHMARK(BM_Read_from_chars);
 BENCHMARK(BM_ListReal);
 BENCHMARK(BM_ListReal_snprintf);
 BENCHMARK(BM_ListComplex);
