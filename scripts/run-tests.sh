@@ -125,9 +125,20 @@ failed_assertions() {
 stage_wasm() {
     cmake --preset release >/dev/null
     cmake --build --preset release -j2 --target wavespec
-    emcmake cmake --preset wasm >/dev/null
-    cmake --build --preset wasm
-    bash tests/wasm/compare_with_native.sh build/wavespec build-wasm/wavespec.js
+    # With MiniSEED, through libmseed compiled from Debian's source (fetched once), in a folder
+    # of its own: build-wasm/ is the page's and leaves MiniSEED out. Without the source, the
+    # tool of build-wasm/ is compared, MiniSEED aside.
+    local dir=build-wasm
+    if bash scripts/fetch-libmseed-source.sh build-wasm-mseed/libmseed-source; then
+        dir=build-wasm-mseed
+        emcmake cmake --preset wasm -B "$dir" \
+            -DWAVESPEC_LIBMSEED_SOURCE="$root/build-wasm-mseed/libmseed-source" >/dev/null
+    else
+        echo "wasm: no libmseed source; the WebAssembly tool is built without MiniSEED"
+        emcmake cmake --preset wasm >/dev/null
+    fi
+    cmake --build "$dir" -j2 --target wavespec
+    bash tests/wasm/compare_with_native.sh build/wavespec "$dir/wavespec.js"
 }
 
 logs="$root/build-logs"

@@ -4,7 +4,7 @@
 # the working folder. The cases: the reference runs of the dialogue (held to their recorded
 # files too), process on the bundled example with the newer files in both layouts and at
 # several -j and record lengths, the plot and convert commands, records in the networks'
-# formats, and refused options and records.
+# formats (MiniSEED where the WebAssembly tool reads it), and refused options and records.
 # Usage: compare_with_native.sh [NATIVE_TOOL [WASM_TOOL_JS]]
 #   (default build/wavespec and build-wasm/wavespec.js, both built beforehand).
 # WAVESPEC_REFERENCE_RUNS names other folders of reference runs (default tests/data/golden);
@@ -143,6 +143,18 @@ for order in le be; do
 done
 run_pair process-formats "$formats" $none process -j 1 -C out --layout=full --response-spectra \
     --smooth=konno-ohmachi XYZ0010001.NS RSN1063_TEST_XYZ000.AT2 le.XYZ.HHN.SAC
+
+# MiniSEED, where the WebAssembly tool has it (libmseed compiled from Debian's source).
+if (cd "$formats" && node "$wasm" convert XX.XYZ.mseed -o "$work/probe.csv" 2>&1) |
+    grep -q "not built in"; then
+    echo "MiniSEED is not built into the WebAssembly tool: not compared"
+else
+    run_pair convert-mseed "$formats" $none convert XX.XYZ.mseed -o m.csv
+    for layout in legacy full; do
+        run_pair "process-mseed-$layout" "$formats" $none process -j 1 --layout=$layout \
+            --response-spectra --smooth=konno-ohmachi --hv-windows=4 XX.XYZ.mseed
+    done
+fi
 
 # Refusals: an option out of its bounds, an unreadable record, a missing one.
 printf 'time,a,b,c\n0,1,2,3\n0.01,x,2,3\n' >"$work/inputs/bad.csv"

@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Writes small records of our own in the networks' formats into a folder: a K-NET set
-(XYZ0010001.NS/.EW/.UD), a PEER AT2 triple and a SAC triple in each byte order.
+(XYZ0010001.NS/.EW/.UD), a PEER AT2 triple, a SAC triple in each byte order and a MiniSEED
+file of three channels (512-byte records of 32-bit integers).
 Usage: make_format_samples.py DIR SAMPLES"""
 import math
 import os
@@ -51,6 +52,26 @@ def sac(values, component, big_endian):
     return head + b"".join(texts) + struct.pack(order + f"{len(values)}f", *[v / 8.0 for v in values])
 
 
+def mseed(channels):
+    """Records of 112 samples at 100 Hz from 2020-01-02T03:04:00, channel after channel."""
+    data = b""
+    sequence = 1
+    for channel, values in channels:
+        for first in range(0, len(values), 112):
+            part = values[first:first + 112]
+            ticks = first * 100  # 0.0001 s
+            seconds, fraction = divmod(ticks, 10000)
+            minutes, second = divmod(seconds, 60)
+            head = (f"{sequence:06d}D ".encode() + b"XYZ  " + b"  " + channel.encode() + b"XX" +
+                    struct.pack(">HHBBBBH", 2020, 2, 3, 4 + minutes, second, 0, fraction) +
+                    struct.pack(">HhhBBBBiHH", len(part), 100, 1, 0, 0, 0, 1, 0, 64, 48) +
+                    struct.pack(">HHBBBB", 1000, 0, 3, 1, 9, 0))
+            record = head.ljust(64, b"\0") + struct.pack(f">{len(part)}i", *part)
+            data += record.ljust(512, b"\0")
+            sequence += 1
+    return data
+
+
 def main():
     folder, n = sys.argv[1], int(sys.argv[2])
     os.makedirs(folder, exist_ok=True)
@@ -66,6 +87,7 @@ def main():
     for big in (False, True):
         for c, comp in enumerate(["HHN", "HHE", "HHZ"]):
             write(f"{'be' if big else 'le'}.XYZ.{comp}.SAC", sac(counts(c, n), comp, big))
+    write("XX.XYZ.mseed", mseed([(comp, counts(c, n)) for c, comp in enumerate(["HHN", "HHE", "HHZ"])]))
 
 
 main()
