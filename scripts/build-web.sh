@@ -6,6 +6,14 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 command -v emcmake >/dev/null || scripts/install-build-deps.sh emscripten
-emcmake cmake --preset wasm >/dev/null
+# MiniSEED through libmseed compiled from Debian's source package (fetched once); without
+# that source the page is built without MiniSEED and says so for a .mseed file.
+mseed_source="$root/build-wasm/libmseed-source"
+if bash scripts/fetch-libmseed-source.sh "$mseed_source"; then
+    emcmake cmake --preset wasm -DWAVESPEC_LIBMSEED_SOURCE="$mseed_source" >/dev/null
+else
+    echo "build-web.sh: no libmseed source; the page is built without MiniSEED" >&2
+    emcmake cmake --preset wasm -DWAVESPEC_LIBMSEED_SOURCE= >/dev/null
+fi
 cmake --build --preset wasm --target wavespec_web
 echo "built: $root/web/index.html with $root/web/wavespec.js ($(du -k web/wavespec.js | cut -f1) KiB)"
