@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
+#include "support/bit_cast.hpp"
+
 #ifdef WAVESPEC_HAVE_MSEED
 #include <libmseed.h>
-
-#include "support/bit_cast.hpp"
 #endif
 
 namespace wavespec::samples {

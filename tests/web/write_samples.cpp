@@ -5,11 +5,7 @@
 #include <string>
 #include <vector>
 
-// clang-format off
-// The samples header takes bit_cast from here only in builds with MiniSEED.
-#include "support/bit_cast.hpp"
 #include "formats_samples.hpp"
-// clang-format on
 
 int main(int argc, char** argv) {
     if (argc != 2) return 2;
