@@ -75,13 +75,33 @@ std::mutex& library_mutex() {
     return library;
 }
 
+// The file's bytes followed by zeros the library may touch but never counts: walking a record's
+// blockette chain it reads a blockette's head (up to six bytes) at any offset inside the record,
+// so at the file's last record it may read a few bytes past the end.
+class FileBytes {
+  public:
+    explicit FileBytes(std::string bytes) : size_(bytes.size()), bytes_(std::move(bytes)) {
+        bytes_.append(padding, '\0');
+    }
+    std::size_t size() const { return size_; }
+    char* at(std::size_t offset) { return bytes_.data() + offset; }
+    // What the library is told it may read from `offset` on.
+    int length_from(std::size_t offset) const {
+        return static_cast<int>(std::min<std::size_t>(size_ - offset, INT32_MAX));
+    }
+
+  private:
+    static constexpr std::size_t padding = 64;
+    std::size_t size_;
+    std::string bytes_;
+};
+
 // Parses the header of the record at `offset` (no samples decoded) and checks that it can be
 // read further; fails naming the offset otherwise.
-const MSRecord& parse_header(std::string_view file, std::string& buffer, std::size_t offset,
+const MSRecord& parse_header(std::string_view file, FileBytes& bytes, std::size_t offset,
                              Parsed& parsed) {
-    std::size_t left = buffer.size() - offset;
-    int length = static_cast<int>(std::min<std::size_t>(left, INT32_MAX));
-    int status = msr_parse(buffer.data() + offset, length, &parsed.record, 0, 0, 0);
+    const int length = bytes.length_from(offset);
+    int status = msr_parse(bytes.at(offset), length, &parsed.record, 0, 0, 0);
     if (status > 0) {
         fail_at_byte(file, static_cast<std::int64_t>(offset),
                      "the file ends inside a MiniSEED record");
@@ -92,6 +112,13 @@ const MSRecord& parse_header(std::string_view file, std::string& buffer, std::si
     }
     if (parsed.record->reclen <= 0) {
         fail_at_byte(file, static_cast<std::int64_t>(offset), "record length unknown");
+    }
+    // The length is found from the first blockette 1000, but a later one in the chain sets the
+    // length the library decodes with; one that reaches past the file would have it read there.
+    if (parsed.record->reclen > length) {
+        fail_at_byte(file, static_cast<std::int64_t>(offset),
+                     "the record's length of " + std::to_string(parsed.record->reclen) +
+                         " bytes reaches past the end of the file");
     }
     return *parsed.record;
 }
@@ -108,10 +135,10 @@ struct RecordPlace {
 
 // The headers of every record that holds samples, in file order; fails naming the offset of
 // a record that cannot be read.
-std::vector<RecordPlace> record_places(std::string_view file, std::string& buffer, Parsed& parsed) {
+std::vector<RecordPlace> record_places(std::string_view file, FileBytes& bytes, Parsed& parsed) {
     std::vector<RecordPlace> places;
-    for (std::size_t offset = 0; offset < buffer.size();) {
-        const MSRecord& record = parse_header(file, buffer, offset, parsed);
+    for (std::size_t offset = 0; offset < bytes.size();) {
+        const MSRecord& record = parse_header(file, bytes, offset, parsed);
         // The library decodes uncompressed samples without checking that the record holds
         // them, so the sample count is checked against the record here.
         check_data_fits(file, offset, record);
@@ -193,12 +220,11 @@ void append_decoded(const MSRecord& record, std::vector<double>& samples) {
 }
 
 // Decodes one record and appends its samples to the segment, each checked to be finite.
-void decode_into(std::string_view file, std::string& buffer, const RecordPlace& place,
-                 Parsed& parsed, MseedSegment& segment) {
+void decode_into(std::string_view file, FileBytes& bytes, const RecordPlace& place, Parsed& parsed,
+                 MseedSegment& segment) {
     const auto offset = static_cast<std::int64_t>(place.offset);
-    const int length =
-        static_cast<int>(std::min<std::size_t>(buffer.size() - place.offset, INT32_MAX));
-    int status = msr_parse(buffer.data() + place.offset, length, &parsed.record, 0, 1, 0);
+    int status =
+        msr_parse(bytes.at(place.offset), bytes.length_from(place.offset), &parsed.record, 0, 1, 0);
     if (status != 0) {
         fail_at_byte(file, offset,
                      std::string("not a readable MiniSEED record (") + ms_errorstr(status) + ")");
@@ -233,13 +259,14 @@ void decode_into(std::string_view file, std::string& buffer, const RecordPlace& 
 
 }  // namespace
 
-void collect_mseed_channel_groups(std::string_view file, std::string buffer,
+void collect_mseed_channel_groups(std::string_view file, std::string file_bytes,
                                   std::vector<std::string>& groups) {
     quiet_library();
     std::lock_guard<std::mutex> lock(library_mutex());
     Parsed parsed;
-    for (std::size_t offset = 0; offset < buffer.size();) {
-        const MSRecord& record = parse_header(file, buffer, offset, parsed);
+    FileBytes bytes(std::move(file_bytes));
+    for (std::size_t offset = 0; offset < bytes.size();) {
+        const MSRecord& record = parse_header(file, bytes, offset, parsed);
         if (record.samplecnt > 0) {
             std::string group = std::string(record.network) + "." + record.station + "." +
                                 record.location + "." + std::string(record.channel).substr(0, 2);
@@ -262,10 +289,11 @@ bool looks_like_mseed(std::string_view bytes) {
     return length >= 0;  // 0: a SEED header whose length the first bytes do not tell
 }
 
-std::vector<MseedSegment> read_mseed_segments(std::string_view file, std::string bytes) {
+std::vector<MseedSegment> read_mseed_segments(std::string_view file, std::string file_bytes) {
     quiet_library();
     std::lock_guard<std::mutex> lock(library_mutex());
     Parsed parsed;
+    FileBytes bytes(std::move(file_bytes));
     const std::vector<RecordPlace> places = record_places(file, bytes, parsed);
     std::vector<MseedSegment> segments;
     for (const PlannedSegment& plan : planned_segments(places)) {

@@ -371,6 +371,21 @@ TEST(Convert, BrokenInputIsRefusedNamingFileAndPlaceAndWritesNothing) {
          },
          {"XYZ.mseed"},
          "XYZ.mseed: byte 0: the record's 736 samples do not fit in its data area"},
+        // The library takes a record's length from the first blockette 1000 but decodes with
+        // the last: a second one claiming 64 KiB in a 512-byte file had it read past the file.
+        {"mseed second blockette 1000 beyond the file",
+         [](const ScratchDir& d) {
+             MseedChannel channel{"HHN", sample_counts(0, 50)};
+             channel.encoding = DE_INT32;
+             std::string bytes = mseed_bytes({channel}).substr(0, 512);
+             bytes.replace(30, 2, "\x03\xE8", 2);  // numsamples 1000, big-endian
+             bytes[39] = 2;                        // blockettes
+             bytes.replace(50, 2, "\x00\x38", 2);  // the first blockette 1000 leads to byte 56
+             bytes.replace(56, 8, "\x03\xE8\x00\x00\x03\x01\x10\x00", 8);
+             write_bytes(d / "XYZ.mseed", bytes);
+         },
+         {"XYZ.mseed"},
+         "XYZ.mseed: byte 0: the record's length of 65536 bytes reaches past the end of the file"},
 #endif
     };
     for (const BrokenCase& test : cases) {
