@@ -284,8 +284,10 @@ bool mseed_supported() {
 
 bool looks_like_mseed(std::string_view bytes) {
     if (bytes.size() < 48) return false;
-    int length =
-        ms_detect(bytes.data(), static_cast<int>(std::min<std::size_t>(bytes.size(), 1 << 20)));
+    // Detection reads a blockette's head at an offset up to the length it is given: a copy
+    // with zeros after it keeps those reads inside memory of ours.
+    FileBytes head(std::string(bytes.substr(0, std::size_t{1} << 20)));
+    int length = ms_detect(head.at(0), head.length_from(0));
     return length >= 0;  // 0: a SEED header whose length the first bytes do not tell
 }
 
