@@ -4,11 +4,11 @@
 #include <cmath>
 #include <cstdint>
 
-#include "instrument/complex_arithmetic.hpp"
-#include "instrument/real_transform.hpp"
 #include "records/shortest_text.hpp"
+#include "spectral/complex_arithmetic.hpp"
 #include "spectral/mixed_fft.hpp"
 #include "spectral/portable_math.hpp"
+#include "spectral/real_transform.hpp"
 #include "spectral/tukey_taper.hpp"
 
 namespace wavespec::instrument {

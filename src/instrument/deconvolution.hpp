@@ -11,10 +11,10 @@
 #include <span>
 #include <vector>
 
-#include "instrument/real_transform.hpp"
 #include "instrument/response_evaluation.hpp"
 #include "instrument/response_model.hpp"
 #include "spectral/complex_value.hpp"
+#include "spectral/real_transform.hpp"
 
 namespace wavespec::instrument {
 

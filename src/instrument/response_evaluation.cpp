@@ -4,8 +4,8 @@
 #include <cctype>
 #include <cmath>
 
-#include "instrument/complex_arithmetic.hpp"
 #include "records/shortest_text.hpp"
+#include "spectral/complex_arithmetic.hpp"
 
 namespace wavespec::instrument {
 namespace {

@@ -1,10 +1,10 @@
-#include "instrument/real_transform.hpp"
+#include "spectral/real_transform.hpp"
 
 #include <algorithm>
 
-#include "instrument/complex_arithmetic.hpp"
+#include "spectral/complex_arithmetic.hpp"
 
-namespace wavespec::instrument {
+namespace wavespec {
 
 RealTransform::RealTransform(std::size_t length)
     : n_(std::max<std::size_t>(length, 1)),
@@ -75,4 +75,4 @@ void RealTransform::inverse(std::vector<Complex>& bins, std::span<double> out) {
     for (std::size_t p = 0; p < count; ++p) out[p] = p % 2 == 0 ? work_[p / 2].re : work_[p / 2].im;
 }
 
-}  // namespace wavespec::instrument
+}  // namespace wavespec

@@ -1,4 +1,4 @@
-// Fourier transforms of real series of one length N, as a deconvolution needs them: forward to
+// Fourier transforms of real series of one length N (a deconvolution needs them): forward to
 // the bins 0 .. N/2, and back from those bins to the series. An even N goes through a complex
 // transform of N/2 (the even samples as real parts, the odd as imaginary parts), half the work
 // of a complex transform of N; an odd N through the complex transform of N itself.
@@ -11,7 +11,7 @@
 #include "spectral/complex_value.hpp"
 #include "spectral/mixed_fft.hpp"
 
-namespace wavespec::instrument {
+namespace wavespec {
 
 class RealTransform {
   public:
@@ -36,4 +36,4 @@ class RealTransform {
     std::vector<Complex> roots_, work_;
 };
 
-}  // namespace wavespec::instrument
+}  // namespace wavespec

@@ -7,7 +7,7 @@
 #include "spectral/complex_value.hpp"
 #include "spectral/portable_math.hpp"
 
-namespace wavespec::instrument {
+namespace wavespec {
 
 inline Complex operator+(Complex a, Complex b) {
     return {a.re + b.re, a.im + b.im};
@@ -38,4 +38,4 @@ inline Complex unit_root(double turns) {
     return {sc.cos, -sc.sin};
 }
 
-}  // namespace wavespec::instrument
+}  // namespace wavespec
