@@ -8,17 +8,15 @@
 
 #include "spectral/portable_math.hpp"
 
+// 32-byte vectors passed between inlined helpers; nothing crosses a call with them.
+#pragma GCC diagnostic ignored "-Wpsabi"
+
 namespace wavespec::response {
 namespace {
 
 constexpr std::size_t kArcsBeforeSweep = 1 << 14;
-// How far outside the hull (relative to its distance from the centre) a knot must lie to
-// widen it.
-constexpr double kHullSlack = 1e-4;
 // Below this fraction of the largest peak so far, a rotated peak's error does not count.
 constexpr double kNegligible = 1e-9;
-// Vertices of the polygon that whole chunks of path are tested against.
-constexpr std::size_t kCoarseVertices = 32;
 
 struct AngleTable {
     std::array<double, kAngles> cos{}, sin{};
@@ -84,78 +82,184 @@ double arc_peak(double p0, double d0, double p1, double d1, double h) {
 
 namespace {
 
-// A monotonic stand-in for the direction of (x, y) (0 to 4 around the circle, from the
-// positive x axis counter-clockwise), from one division.
-double turn_of(double x, double y) {
-    double ax = std::fabs(x), ay = std::fabs(y);
-    if (ax + ay == 0.0) return 0.0;
-    double f = ay / (ax + ay);
-    return y >= 0.0 ? (x >= 0.0 ? f : 2.0 - f) : (x < 0.0 ? 2.0 + f : 4.0 - f);
+// The angles as the projections meet them: j and its mirror 180 - j share |cos| and sin
+// (cos(180 - j) = -cos j), so x cos + y sin at both comes from the same two products.
+struct HalfAngleTable {
+    alignas(32) double cos[RotatedPeaks::kHalfAngles] = {}, sin[RotatedPeaks::kHalfAngles] = {};
+    alignas(32) double reach_x[RotatedPeaks::kHalfAngles] = {}, reach_y[RotatedPeaks::kHalfAngles] =
+                                                                    {};
+    HalfAngleTable() {
+        for (int j = 0; j <= 90; ++j) {
+            cos[j] = angles().cos[j];
+            sin[j] = angles().sin[j];
+            reach_x[j] = std::fabs(cos[j]);
+            reach_y[j] = std::fabs(sin[j]);
+        }
+    }
+};
+const HalfAngleTable kHalfAngleTable;
+
+// Four lanes of doubles; without AVX the compiler splits each operation in two SSE2 halves.
+// Each lane sees the same operations in the same order either way.
+typedef double Quad __attribute__((vector_size(32)));
+typedef long long QuadMask __attribute__((vector_size(32)));
+
+[[gnu::always_inline]] inline Quad load(const double* p) {
+    Quad v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+[[gnu::always_inline]] inline Quad magnitude(Quad v) {
+    const QuadMask off = {0x7fffffffffffffffLL, 0x7fffffffffffffffLL, 0x7fffffffffffffffLL,
+                          0x7fffffffffffffffLL};
+    return (Quad)((QuadMask)v & off);
+}
+[[gnu::always_inline]] inline Quad splat(double x) {
+    return Quad{x, x, x, x};
 }
 
-inline double cross(double ax, double ay, double bx, double by) {
-    return ax * by - ay * bx;
+constexpr int kGroups = RotatedPeaks::kHalfAngles / 4;
+
+// The group of four angles j (and their mirrors 180 - j) nearest the direction of (x, y), or
+// of its mirror image, where a point beyond the largest projections is most likely beyond them:
+// the search starts there. Only the order of the search depends on it.
+int group_near(double x, double y) {
+    const double ax = std::fabs(x), ay = std::fabs(y);
+    if (ax + ay == 0.0) return 0;
+    // From 0 (along x) to 1 (along y): about the angle over 90 degrees.
+    const int g = static_cast<int>(ay / (ax + ay) * (90.0 / 4.0) + 0.5);
+    return std::clamp(g, 0, kGroups - 1);
+}
+
+// The points (xs[k], ys[k]) for k < points, each with the stray box around it (and their mirror
+// images), against the largest projections near (angles j) and far (180 - j): whether one
+// reaches beyond at some angle. The groups of angles are searched from first on; the search
+// ends at the first group beyond. When none is, slack holds the least room left at any angle.
+[[gnu::always_inline]] inline bool reaches_beyond_lanes(const double* xs, const double* ys,
+                                                        int points, Stray stray, const double* near,
+                                                        const double* far, int first,
+                                                        double& slack) {
+    const HalfAngleTable& t = kHalfAngleTable;
+    const Quad sx = splat(stray.x), sy = splat(stray.y);
+    Quad room = splat(std::numeric_limits<double>::infinity());
+    for (int g = first, done = 0; done < kGroups; ++done, g = g + 1 == kGroups ? 0 : g + 1) {
+        const int j = 4 * g;
+        const Quad c = load(t.cos + j), s = load(t.sin + j);
+        const Quad reach = load(t.reach_x + j) * sx + load(t.reach_y + j) * sy;
+        const Quad n = load(near + j), f = load(far + j);
+        QuadMask beyond = {0, 0, 0, 0};
+        for (int k = 0; k < points; ++k) {
+            const Quad a = c * splat(xs[k]), b = s * splat(ys[k]);
+            const Quad to_near = magnitude(b + a) + reach, to_far = magnitude(b - a) + reach;
+            beyond |= (to_near > n) | (to_far > f);
+            const Quad left_near = n - to_near, left_far = f - to_far;
+            room = room < left_near ? room : left_near;
+            room = room < left_far ? room : left_far;
+        }
+        if ((beyond[0] | beyond[1] | beyond[2] | beyond[3]) != 0) return true;
+    }
+    slack = std::min(std::min(room[0], room[1]), std::min(room[2], room[3]));
+    return false;
+}
+
+// The largest projections raised to those of the points; their least after.
+[[gnu::always_inline]] inline double raise_lanes(const double* xs, const double* ys, int points,
+                                                 double* near, double* far) {
+    const HalfAngleTable& t = kHalfAngleTable;
+    Quad least = load(near);
+    for (int j = 0; j < RotatedPeaks::kHalfAngles; j += 4) {
+        const Quad c = load(t.cos + j), s = load(t.sin + j);
+        Quad n = load(near + j), f = load(far + j);
+        for (int k = 0; k < points; ++k) {
+            const Quad a = c * splat(xs[k]), b = s * splat(ys[k]);
+            const Quad pn = magnitude(b + a), pf = magnitude(b - a);
+            n = n < pn ? pn : n;
+            f = f < pf ? pf : f;
+        }
+        std::memcpy(near + j, &n, sizeof n);
+        std::memcpy(far + j, &f, sizeof f);
+        least = least < n ? least : n;
+        least = least < f ? least : f;
+    }
+    return std::min(std::min(least[0], least[1]), std::min(least[2], least[3]));
+}
+
+bool reaches_beyond_narrow(const double* xs, const double* ys, int points, Stray stray,
+                           const double* near, const double* far, int first, double& slack) {
+    return reaches_beyond_lanes(xs, ys, points, stray, near, far, first, slack);
+}
+double raise_narrow(const double* xs, const double* ys, int points, double* near, double* far) {
+    return raise_lanes(xs, ys, points, near, far);
+}
+
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(_WIN32)
+// Not on Windows, where the compilers do not keep the stack aligned for these registers.
+#define WAVESPEC_WIDE_ANGLES 1
+__attribute__((target("avx"))) bool reaches_beyond_wide(const double* xs, const double* ys,
+                                                        int points, Stray stray, const double* near,
+                                                        const double* far, int first,
+                                                        double& slack) {
+    return reaches_beyond_lanes(xs, ys, points, stray, near, far, first, slack);
+}
+__attribute__((target("avx"))) double raise_wide(const double* xs, const double* ys, int points,
+                                                 double* near, double* far) {
+    return raise_lanes(xs, ys, points, near, far);
+}
+const bool kWideAngles = __builtin_cpu_supports("avx");
+#endif
+
+bool reaches_beyond(const double* xs, const double* ys, int points, Stray stray, const double* near,
+                    const double* far, int first, double& slack) {
+#ifdef WAVESPEC_WIDE_ANGLES
+    if (kWideAngles) return reaches_beyond_wide(xs, ys, points, stray, near, far, first, slack);
+#endif
+    return reaches_beyond_narrow(xs, ys, points, stray, near, far, first, slack);
+}
+double raise(const double* xs, const double* ys, int points, double* near, double* far) {
+#ifdef WAVESPEC_WIDE_ANGLES
+    if (kWideAngles) return raise_wide(xs, ys, points, near, far);
+#endif
+    return raise_narrow(xs, ys, points, near, far);
 }
 
 }  // namespace
 
-void RotatedPeaks::Outline::find_start() {
-    start = static_cast<int>(std::min_element(turns.begin(), turns.end()) - turns.begin());
+RotatedPeaks::RotatedPeaks() {
+    // The padding past 90 degrees holds no angle: no projection reaches it.
+    for (int j = 91; j < kHalfAngles; ++j) {
+        near_[j] = far_[j] = std::numeric_limits<double>::infinity();
+    }
 }
 
-int RotatedPeaks::Outline::vertex_near(double x, double y) const {
-    // Binary search over the turns, which rise around the outline from the vertex start.
-    const int n = static_cast<int>(vertices.size());
-    const double t = turn_of(x, y);
-    int low = 0, high = n;  // positions from start: the first with a turn above t
-    while (low < high) {
-        int mid = (low + high) / 2;
-        int at = start + mid >= n ? start + mid - n : start + mid;
-        if (turns[static_cast<std::size_t>(at)] <= t) {
-            low = mid + 1;
-        } else {
-            high = mid;
-        }
-    }
-    return (start + low + n - 1) % n;
+bool RotatedPeaks::may_shape(double x, double y, Stray stray) {
+    if (!std::isfinite(x) || !std::isfinite(y)) return true;  // to be noted by take_knot
+    stray = reduced(stray);
+    if (within_least(x * x + y * y, stray)) return false;
+    double slack = 0.0;
+    return reaches_beyond(&x, &y, 1, stray, near_, far_, group_near(x, y), slack);
 }
 
-bool RotatedPeaks::Outline::well_inside(double x, double y, Stray stray, int from,
-                                        int& edge) const {
-    // The edge whose ends hold the point's direction between them, from the vertex from. The
-    // outline being convex and holding the centre, the point is inside it when it is inside
-    // that edge.
-    const int n = static_cast<int>(vertices.size());
-    int i = from < n ? from : 0;
-    for (int steps = 0; steps < 2 * n; ++steps) {
-        int j = i + 1 == n ? 0 : i + 1;
-        if (cross(vertices[j].x, vertices[j].y, x, y) > 0.0) {
-            i = j;
-        } else if (cross(vertices[i].x, vertices[i].y, x, y) < 0.0) {
-            i = i == 0 ? n - 1 : i - 1;
-        } else {
-            break;
-        }
+bool RotatedPeaks::offer_knot(double x, double y, Stray stray) {
+    if (!std::isfinite(x) || !std::isfinite(y)) {
+        non_finite_ = true;
+        return true;
     }
-    edge = i;
-    // The edge faced and its neighbours: |e| times the distance inside must be at least |e|
-    // times the stray box's reach across the edge, |ey| stray.x + |ex| stray.y.
-    for (int k : {i == 0 ? n - 1 : i - 1, i, i + 1 == n ? 0 : i + 1}) {
-        const Point& a = vertices[k];
-        const Point& b = vertices[k + 1 == n ? 0 : k + 1];
-        double ex = b.x - a.x, ey = b.y - a.y;
-        if (cross(ex, ey, x - a.x, y - a.y) < std::fabs(ey) * stray.x + std::fabs(ex) * stray.y) {
-            return false;
-        }
-    }
-    // And the vertices at its ends out of the box around the point.
-    if (stray.x > 0.0 && stray.y > 0.0) {
-        for (int k : {i, i + 1 == n ? 0 : i + 1}) {
-            if (std::fabs(x - vertices[k].x) < stray.x && std::fabs(y - vertices[k].y) < stray.y) {
-                return false;
-            }
-        }
-    }
+    // Against the largest projections before the pending knots raise them: a knot within those
+    // is within the raised ones too.
+    stray = reduced(stray);
+    if (within_least(x * x + y * y, stray)) return false;
+    // Room left by the last knot tested, less how far this one lies from it (no projection
+    // moves further) and how much more it may stray: the largest projections only grow.
+    room_ -= std::fabs(x - last_.x) + std::fabs(y - last_.y) +
+             std::max(0.0, stray.x - last_stray_.x) + std::max(0.0, stray.y - last_stray_.y);
+    last_ = {x, y};
+    last_stray_ = stray;
+    if (room_ >= 0.0) return false;
+    if (!reaches_beyond(&x, &y, 1, stray, near_, far_, group_near(x, y), room_)) return false;
+    room_ = -1.0;
+    pending_x_[pending_] = x;
+    pending_y_[pending_] = y;
+    if (++pending_ == kPending) settle_pending();
     return true;
 }
 
@@ -163,177 +267,16 @@ bool RotatedPeaks::may_leave(double x_most, double y_most, double sum_most, Stra
     if (!std::isfinite(x_most) || !std::isfinite(y_most) || !std::isfinite(sum_most)) {
         return true;  // its knots are to be noted
     }
-    stray = {std::max(0.0, stray.x - negligible_), std::max(0.0, stray.y - negligible_)};
-    if (x_most * x_most + y_most * y_most <= inner_radius_squared(stray)) return false;
-    if (!outlined_) return true;
+    stray = reduced(stray);
+    if (within_least(x_most * x_most + y_most * y_most, stray)) return false;
     // The box with the corners (X, Y) and (-X, -Y) cut by x + y = +-Z (the corners (-X, Y) and
     // (X, -Y) never are: the path's point at |x| = X has |y| <= Y and |x + y| <= Z, so
-    // X <= Y + Z). By symmetry the corners on one side of the centre suffice.
-    const double corners[3][2] = {{x_most, std::min(y_most, sum_most - x_most)},
-                                  {std::min(x_most, sum_most - y_most), y_most},
-                                  {-x_most, y_most}};
-    const Outline& outline = coarse_.vertices.empty() ? hull_ : coarse_;
-    if (outline.vertices.size() <= 2 * kCoarseVertices) {
-        if (!edges_current_) measure_edges(outline);
-        return !region_well_inside(corners, stray);
-    }
-    for (const auto& c : corners) {
-        int edge = 0;
-        if (!outline.well_inside(c[0], c[1], stray, outline.vertex_near(c[0], c[1]), edge)) {
-            return true;
-        }
-    }
-    return false;
-}
-
-void RotatedPeaks::measure_edges(const Outline& outline) {
-    const std::vector<Point>& v = outline.vertices;
-    const std::size_t n = v.size(), padded = (n + 1) / 2 * 2;
-    // A padding edge (0, 0) with reach 1 holds everything.
-    edges_.assign(3 * padded, 0.0);
-    std::fill(edges_.begin() + 2 * static_cast<std::ptrdiff_t>(padded), edges_.end(), 1.0);
-    for (std::size_t i = 0; i < n; ++i) {
-        const Point& a = v[i];
-        const Point& b = v[i + 1 == n ? 0 : i + 1];
-        edges_[i] = b.x - a.x;
-        edges_[padded + i] = b.y - a.y;
-        edges_[2 * padded + i] = cross(a.x, a.y, b.x - a.x, b.y - a.y);
-    }
-    edges_current_ = true;
-}
-
-// Two lanes of doubles in one SSE2 register, which every x86-64 processor has on every system.
-typedef double TwoDoubles __attribute__((vector_size(16)));
-typedef long long TwoMasks __attribute__((vector_size(16)));
-
-bool RotatedPeaks::region_well_inside(const double (&corners)[3][2], Stray stray) const {
-    // Edge e from vertex a holds p, and its mirror image -p, inside with the stray box around
-    // them when |cross(e, p)| + |ey| stray.x + |ex| stray.y <= cross(a, e); every edge holding
-    // the region's corners so, the convex outline holds the whole region. Two edges at a time,
-    // without branches.
-    const std::size_t padded = edges_.size() / 3;
-    const double* ex = edges_.data();
-    const double* ey = ex + padded;
-    const double* reach = ey + padded;
-    const TwoMasks sign_off = {0x7fffffffffffffffLL, 0x7fffffffffffffffLL};
-    auto magnitude = [&](TwoDoubles x) { return (TwoDoubles)((TwoMasks)x & sign_off); };
-    auto larger = [](TwoDoubles a, TwoDoubles b) { return a < b ? b : a; };
-    auto splat = [](double x) { return TwoDoubles{x, x}; };
-    const TwoDoubles sx = splat(stray.x), sy = splat(stray.y);
-    const TwoDoubles p0x = splat(corners[0][0]), p0y = splat(corners[0][1]);
-    const TwoDoubles p1x = splat(corners[1][0]), p1y = splat(corners[1][1]);
-    const TwoDoubles p2x = splat(corners[2][0]), p2y = splat(corners[2][1]);
-    TwoMasks inside = {-1, -1};
-    for (std::size_t i = 0; i < padded; i += 2) {
-        TwoDoubles x, y, r;
-        std::memcpy(&x, ex + i, sizeof x);
-        std::memcpy(&y, ey + i, sizeof y);
-        std::memcpy(&r, reach + i, sizeof r);
-        TwoDoubles need = magnitude(y) * sx + magnitude(x) * sy;
-        TwoDoubles c0 = magnitude(x * p0y - y * p0x);
-        TwoDoubles c1 = magnitude(x * p1y - y * p1x);
-        TwoDoubles c2 = magnitude(x * p2y - y * p2x);
-        inside &= (larger(c0, larger(c1, c2)) + need <= r);
-    }
-    return inside[0] != 0 && inside[1] != 0;
-}
-
-void RotatedPeaks::thin_out() {
-    edges_current_ = false;
-    const std::size_t n = hull_.vertices.size();
-    coarse_.vertices.clear();
-    coarse_.turns.clear();
-    if (n <= kCoarseVertices) return;  // the hull itself is small enough
-    const std::size_t stride = (n + kCoarseVertices - 1) / kCoarseVertices;
-    for (std::size_t i = 0; i < n; i += stride) {
-        coarse_.vertices.push_back(hull_.vertices[i]);
-        coarse_.turns.push_back(hull_.turns[i]);
-    }
-    // Vertices of the hull in order make a convex polygon inside it; it must hold the centre.
-    const std::size_t m = coarse_.vertices.size();
-    for (std::size_t i = 0; i < m; ++i) {
-        const Point& a = coarse_.vertices[i];
-        const Point& b = coarse_.vertices[i + 1 == m ? 0 : i + 1];
-        if (!(cross(a.x, a.y, b.x, b.y) > 0.0)) {
-            coarse_.vertices.clear();
-            coarse_.turns.clear();
-            return;
-        }
-    }
-    coarse_.find_start();
-}
-
-bool RotatedPeaks::widen(double x, double y, int near) {
-    std::vector<Point>& v = hull_.vertices;
-    std::vector<double>& turns = hull_.turns;
-    const int n = static_cast<int>(v.size());
-    int edge = 0;
-    hull_.well_inside(x, y, Stray{}, near, edge);
-    auto outside = [&](int k) {
-        const Point& a = v[k];
-        const Point& b = v[k + 1 == n ? 0 : k + 1];
-        return cross(b.x - a.x, b.y - a.y, x - a.x, y - a.y) < 0.0;
-    };
-    // A knot barely outside is left out: the hull stays inside the path's and only tells
-    // which knots to pass over; the knot's arcs are kept all the same.
-    {
-        // Its distance from the edge it faces (from the edge's nearer end where it lies
-        // beyond one: on a thin hull a knot far past its tip is still near the edge's line).
-        const Point& a = v[edge];
-        const Point& b = v[edge + 1 == n ? 0 : edge + 1];
-        double ex = b.x - a.x, ey = b.y - a.y, px = x - a.x, py = y - a.y;
-        if (cross(ex, ey, px, py) >= 0.0) return false;
-        double length2 = ex * ex + ey * ey;
-        double along = length2 > 0.0 ? std::clamp((px * ex + py * ey) / length2, 0.0, 1.0) : 0.0;
-        double dx = px - along * ex, dy = py - along * ey;
-        if (dx * dx + dy * dy <= kHullSlack * kHullSlack * (x * x + y * y)) return false;
-    }
-    // The edges the knot sees are consecutive: the vertices between the first and the last
-    // go, the knot comes in.
-    int first = edge, last = edge, seen = 1;
-    while (seen < n && outside(first == 0 ? n - 1 : first - 1)) {
-        first = first == 0 ? n - 1 : first - 1;
-        ++seen;
-    }
-    while (seen < n && outside(last + 1 == n ? 0 : last + 1)) {
-        last = last + 1 == n ? 0 : last + 1;
-        ++seen;
-    }
-    // Vertices first + 1 .. last (seen - 1 of them, going round) are replaced by the knot.
-    int at = first + 1 == n ? 0 : first + 1;
-    const int first_gone = at, gone = seen - 1;
-    // The vertex of least turn moves only when it goes or when the knot's turn is less.
-    const bool start_gone = gone > 0 && ((hull_.start - first_gone + n) % n) < gone;
-    if (at + gone <= n) {
-        v.erase(v.begin() + at, v.begin() + at + gone);
-        turns.erase(turns.begin() + at, turns.begin() + at + gone);
-    } else {
-        int tail = n - at;
-        v.erase(v.begin() + at, v.end());
-        turns.erase(turns.begin() + at, turns.end());
-        v.erase(v.begin(), v.begin() + (gone - tail));
-        turns.erase(turns.begin(), turns.begin() + (gone - tail));
-        at = static_cast<int>(v.size());
-    }
-    v.insert(v.begin() + at, Point{x, y});
-    edges_current_ = false;
-    negligible_ = std::max(negligible_, kNegligible * std::sqrt(x * x + y * y));
-    const double t = turn_of(x, y);
-    turns.insert(turns.begin() + at, t);
-    if (start_gone) {
-        hull_.find_start();
-    } else {
-        // Where the old vertex of least turn is now.
-        int start = hull_.start;
-        if (first_gone + gone <= n) {
-            if (start >= first_gone + gone) start += 1 - gone;
-        } else {
-            start -= gone - (n - first_gone);
-        }
-        hull_.start = t < turns[static_cast<std::size_t>(start)] ? at : start;
-    }
-    edge_ = at;
-    return true;
+    // X <= Y + Z). A projection is largest at a corner, and by symmetry the corners on one
+    // side of the centre suffice.
+    const double xs[3] = {x_most, std::min(x_most, sum_most - y_most), -x_most};
+    const double ys[3] = {std::min(y_most, sum_most - x_most), y_most, y_most};
+    double slack = 0.0;
+    return reaches_beyond(xs, ys, 3, stray, near_, far_, group_near(x_most, y_most), slack);
 }
 
 void RotatedPeaks::take_knot(double x, double y) {
@@ -341,120 +284,19 @@ void RotatedPeaks::take_knot(double x, double y) {
         non_finite_ = true;
         return;
     }
-    if (outlined_) {
-        // The knot was just tested (may_shape): the edge it faces is edge_. The hull being its
-        // own mirror image, the mirrored knot faces the edge half way round.
-        bool wider = widen(x, y, edge_);
-        const int n = static_cast<int>(hull_.vertices.size());
-        wider = widen(-x, -y, (edge_ + n / 2) % n) || wider;
-        // The inner radius only grows with the hull: an old one is a sound, if slack, bound;
-        // so is an old thinned polygon.
-        if (wider && ++widenings_ % 32 == 0) {
-            measure_inner_radius();
-            thin_out();
-        }
-        return;
-    }
-    // Before the hull holds the centre: nothing to take from the centre itself, and on the line
-    // through the centre only the farthest knot counts.
-    if (x == 0.0 && y == 0.0) return;
-    const std::vector<Point>& v = hull_.vertices;
-    if (v.size() == 2 && near_the_line(x, y)) {
-        if (x * x + y * y > v[0].x * v[0].x + v[0].y * v[0].y) {
-            negligible_ = kNegligible * std::sqrt(x * x + y * y);
-            hull_.vertices = {Point{x, y}, Point{-x, -y}};
-            edges_current_ = false;
-            hull_.turns = {turn_of(x, y), turn_of(-x, -y)};
-            hull_.find_start();
-        }
-        return;
-    }
-    // Otherwise the hull of every knot taken and its mirror image (Andrew's monotone chain).
-
-    std::vector<Point> points = hull_.vertices;
-    points.push_back({x, y});
-    points.push_back({-x, -y});
-    std::sort(points.begin(), points.end(), [](const Point& a, const Point& b) {
-        return a.x < b.x || (a.x == b.x && a.y < b.y);
-    });
-    std::vector<Point> chain(2 * points.size());
-    std::size_t k = 0;
-    for (std::size_t i = 0; i < points.size(); ++i) {
-        while (k >= 2 && cross(chain[k - 1].x - chain[k - 2].x, chain[k - 1].y - chain[k - 2].y,
-                               points[i].x - chain[k - 2].x, points[i].y - chain[k - 2].y) <= 0.0) {
-            --k;
-        }
-        chain[k++] = points[i];
-    }
-    for (std::size_t i = points.size() - 1, lower = k + 1; i-- > 0;) {
-        while (k >= lower &&
-               cross(chain[k - 1].x - chain[k - 2].x, chain[k - 1].y - chain[k - 2].y,
-                     points[i].x - chain[k - 2].x, points[i].y - chain[k - 2].y) <= 0.0) {
-            --k;
-        }
-        chain[k++] = points[i];
-    }
-    chain.resize(k > 1 ? k - 1 : k);
-    hull_.vertices = std::move(chain);
-    edges_current_ = false;
-    for (const Point& p : hull_.vertices) {
-        negligible_ = std::max(negligible_, kNegligible * std::sqrt(p.x * p.x + p.y * p.y));
-    }
-    hull_.turns.resize(hull_.vertices.size());
-    for (std::size_t i = 0; i < hull_.vertices.size(); ++i) {
-        hull_.turns[i] = turn_of(hull_.vertices[i].x, hull_.vertices[i].y);
-    }
-    hull_.find_start();
-    // The centre strictly inside every edge: the hull has an inside, and searches from the
-    // centre outwards are sound.
-    const std::vector<Point>& hull = hull_.vertices;
-    outlined_ = hull.size() >= 3;
-    for (std::size_t i = 0; outlined_ && i < hull.size(); ++i) {
-        const Point& a = hull[i];
-        const Point& b = hull[i + 1 == hull.size() ? 0 : i + 1];
-        outlined_ = cross(a.x, a.y, b.x, b.y) > 0.0;
-    }
-    edge_ = 0;
-    if (outlined_) measure_inner_radius();
+    pending_x_[pending_] = x;
+    pending_y_[pending_] = y;
+    if (++pending_ == kPending) settle_pending();
 }
 
-bool RotatedPeaks::on_the_line(double x, double y, Stray stray) const {
-    const std::vector<Point>& v = hull_.vertices;
-    if (v.empty()) return x == 0.0 && y == 0.0 && stray.x <= 0.0 && stray.y <= 0.0;
-    if (v.size() != 2 || !near_the_line(x, y)) return false;
-    // Along the line the path may reach the stray box's reach; across it, the box's reach must
-    // be negligible (the stray already has the negligible taken off).
-    const Point& p = v[0];
-    double length = std::sqrt(p.x * p.x + p.y * p.y);
-    double along = (std::fabs(p.x) * stray.x + std::fabs(p.y) * stray.y) / length;
-    double across = (std::fabs(p.y) * stray.x + std::fabs(p.x) * stray.y) / length;
-    if (across > negligible_) return false;
-    double reach = std::max(0.0, std::sqrt(x * x + y * y) + along);
-    return reach <= length;
-}
-
-bool RotatedPeaks::near_the_line(double x, double y) const {
-    // Within the negligible distance of the line through the hull's two ends.
-    const Point& p = hull_.vertices[0];
-    double c = cross(p.x, p.y, x, y);
-    return c * c <= negligible_ * negligible_ * (p.x * p.x + p.y * p.y);
-}
-
-void RotatedPeaks::measure_inner_radius() {
-    // The distance from the centre to each edge's line: cross(a, b) / |b - a|.
-    double least = INFINITY;
-    const std::vector<Point>& v = hull_.vertices;
-    const std::size_t n = v.size();
-    for (std::size_t i = 0; i < n; ++i) {
-        const Point& a = v[i];
-        const Point& b = v[i + 1 == n ? 0 : i + 1];
-        double ex = b.x - a.x, ey = b.y - a.y;
-        double length2 = ex * ex + ey * ey;
-        if (length2 == 0.0) continue;
-        double c = cross(a.x, a.y, b.x, b.y);
-        least = std::min(least, c * c / length2);
+void RotatedPeaks::settle_pending() {
+    if (pending_ == 0) return;
+    least_ = raise(pending_x_, pending_y_, pending_, near_, far_);
+    for (int k = 0; k < pending_; ++k) {
+        const double x = pending_x_[k], y = pending_y_[k];
+        negligible_ = std::max(negligible_, kNegligible * std::sqrt(x * x + y * y));
     }
-    inner_radius_ = std::isfinite(least) ? std::sqrt(least) : 0.0;
+    pending_ = 0;
 }
 
 void RotatedPeaks::take_arc(const PathArc& arc) {
@@ -484,17 +326,15 @@ std::array<double, kAngles> RotatedPeaks::peaks() {
         undefined.fill(std::numeric_limits<double>::quiet_NaN());
         return undefined;
     }
+    settle_pending();
     drop_settled_arcs();
     const auto& cs = angles().cos;
     const auto& sn = angles().sin;
-    // The knots' peaks: the hull's (every knot lies inside it).
+    // The knots' peaks: the largest projections of the knots taken (every other knot lies
+    // within them).
     std::array<double, kAngles> knot_peak{};
-    for (const Point& v : hull_.vertices) {
-        for (int j = 0; j < kAngles; ++j) {
-            double p = std::fabs(cs[j] * v.x + sn[j] * v.y);
-            knot_peak[j] = p > knot_peak[j] ? p : knot_peak[j];
-        }
-    }
+    for (int j = 0; j <= 90; ++j) knot_peak[j] = near_[j];
+    for (int j = 91; j < kAngles; ++j) knot_peak[j] = far_[kAngles - j];
     std::array<double, kAngles> peak = knot_peak;
     for (const PathArc& a : arcs_) {
         for (int j = 0; j < kAngles; ++j) {

@@ -57,12 +57,11 @@ OscillatorOutcome PiecewiseLinearRun::outcome(Oscillator o, double dt, int subst
             for (int c = 0; c < 3; ++c) best[q][c] = std::max(best[q][c], largest[q * kLanes + c]);
             const double* m = largest + q * kLanes;
             if (line_ || !rotated[q].may_leave(m[0], m[1], m[3], Stray{})) continue;
+            // The peaks are read at the instants alone: the largest projections of the knots
+            // are the rotated peaks, with no arcs between them.
             for (int i = 0; i <= count; ++i) {
                 const double* v = values_.data() + i * kKnotValues + q * kLanes;
-                if (!rotated[q].may_shape(v[0], v[1], Stray{})) continue;
-                rotated[q].take_knot(v[0], v[1]);
-                // The hull leaves out knots barely beyond it; a point arc keeps each exactly.
-                rotated[q].take_arc({v[0], v[1], 0.0, 0.0, v[0], v[1], 0.0, 0.0, h, Stray{}});
+                rotated[q].offer_knot(v[0], v[1], Stray{});
             }
         }
     }

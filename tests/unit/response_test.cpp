@@ -186,6 +186,36 @@ TEST(ResponseSpectra, RotdOfANearlyDeadChannel) {
     }
 }
 
+// Knots offered without stray (as the peaks read at instants are) leave every angle's peak the
+// largest |x cos + y sin| over them, computed here directly: paths round, thin and spiralling
+// outwards, of lengths either side of the knots that wait to be taken together.
+TEST(ResponseSpectra, RotatedPeaksOfKnotsAgainstDirectMaxima) {
+    struct Path {
+        double ax, ay, growth;
+        int knots;
+    };
+    for (Path path : {Path{1, 1, 0, 1}, Path{1, 0.3, 0, 7}, Path{2, 0.01, 0, 9},
+                      Path{1, 1, 0.05, 8}, Path{1, 0.6, 0.02, 300}, Path{0.2, 3, 0.5, 17}}) {
+        RotatedPeaks rp;
+        std::vector<double> xs, ys;
+        for (int i = 0; i < path.knots; ++i) {
+            const double t = 0.37 * i, scale = 1 + path.growth * i;
+            xs.push_back(scale * path.ax * std::cos(t));
+            ys.push_back(scale * path.ay * std::sin(t + 0.4));
+            rp.offer_knot(xs.back(), ys.back(), {});
+        }
+        const std::array<double, kAngles> peaks = rp.peaks();
+        for (int j = 0; j < kAngles; ++j) {
+            const double c = std::cos(j * std::numbers::pi / 180),
+                         s = std::sin(j * std::numbers::pi / 180);
+            double most = 0;
+            for (std::size_t i = 0; i < xs.size(); ++i)
+                most = std::max(most, std::fabs(c * xs[i] + s * ys[i]));
+            EXPECT_NEAR(peaks[j], most, 1e-14 * (1 + most)) << path.knots << " knots, angle " << j;
+        }
+    }
+}
+
 // A knot or arc that is not finite, before the hull holds the centre or after, makes every
 // rotated peak NaN; the hull takes none of them (its comparisons with NaN all fail, and its
 // point list once doubled with each such knot).
