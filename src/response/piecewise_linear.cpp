@@ -10,6 +10,8 @@ namespace {
 
 // Instants stepped at once: every one of them is kept, since the peaks are read at them.
 constexpr int kChunk = 256;
+// Instants whose box is tested against the rotated peaks before each instant is.
+constexpr int kStretch = 32;
 
 }  // namespace
 
@@ -21,16 +23,32 @@ int substeps_per_sample(double dt, double period) {
 }
 
 void PiecewiseLinearRun::resample(std::size_t first, int count, int substeps) {
-    for (int i = 0; i <= count; ++i) {
-        const std::size_t instant = first + static_cast<std::size_t>(i);
-        const std::size_t sample = instant / static_cast<std::size_t>(substeps);
-        const std::size_t step = instant % static_cast<std::size_t>(substeps);
-        double* knot = knots_.data() + static_cast<std::size_t>(i) * kLanes;
-        for (int c = 0; c < 3; ++c) {
-            const double a = series_[c][sample];
-            knot[c] = step == 0 ? a : a + (series_[c][sample + 1] - a) * fractions_[step];
+    // Sample by sample, the instants between it and the next one after it.
+    const double* series[3] = {series_[0].data(), series_[1].data(), series_[2].data()};
+    const std::size_t k = static_cast<std::size_t>(substeps);
+    std::size_t sample = first / k, step = first % k;
+    double* knot = knots_.data();
+    for (int left = count + 1; left > 0; ++sample, step = 0) {
+        const double a[3] = {series[0][sample], series[1][sample], series[2][sample]};
+        if (step == 0) {
+            knot[0] = a[0];
+            knot[1] = a[1];
+            knot[2] = a[2];
+            knot[3] = a[0] + a[1];
+            knot += kLanes;
+            --left;
+            ++step;
         }
-        knot[3] = knot[0] + knot[1];
+        if (left == 0 || k == 1) continue;
+        const double d[3] = {series[0][sample + 1] - a[0], series[1][sample + 1] - a[1],
+                             series[2][sample + 1] - a[2]};
+        for (; step < k && left > 0; ++step, --left, knot += kLanes) {
+            const double f = fractions_[step];
+            knot[0] = a[0] + d[0] * f;
+            knot[1] = a[1] + d[1] * f;
+            knot[2] = a[2] + d[2] * f;
+            knot[3] = knot[0] + knot[1];
+        }
     }
 }
 
@@ -58,10 +76,23 @@ OscillatorOutcome PiecewiseLinearRun::outcome(Oscillator o, double dt, int subst
             const double* m = largest + q * kLanes;
             if (line_ || !rotated[q].may_leave(m[0], m[1], m[3], Stray{})) continue;
             // The peaks are read at the instants alone: the largest projections of the knots
-            // are the rotated peaks, with no arcs between them.
-            for (int i = 0; i <= count; ++i) {
-                const double* v = values_.data() + i * kKnotValues + q * kLanes;
-                rotated[q].offer_knot(v[0], v[1], Stray{});
+            // are the rotated peaks, with no arcs between them. Stretches whose box lies within
+            // them as a whole are passed over.
+            const double* v = values_.data() + q * kLanes;
+            for (int from = 0; from <= count; from += kStretch) {
+                const int to = std::min(count, from + kStretch - 1);
+                double x_most = 0.0, y_most = 0.0, sum_most = 0.0;
+                for (int i = from; i <= to; ++i) {
+                    const double* at = v + i * kKnotValues;
+                    x_most = std::max(x_most, std::fabs(at[0]));
+                    y_most = std::max(y_most, std::fabs(at[1]));
+                    sum_most = std::max(sum_most, std::fabs(at[3]));
+                }
+                if (!rotated[q].may_leave(x_most, y_most, sum_most, Stray{})) continue;
+                for (int i = from; i <= to; ++i) {
+                    const double* at = v + i * kKnotValues;
+                    rotated[q].offer_knot(at[0], at[1], Stray{});
+                }
             }
         }
     }
