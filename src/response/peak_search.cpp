@@ -239,6 +239,11 @@ bool RotatedPeaks::may_shape(double x, double y, Stray stray) {
     return reaches_beyond(&x, &y, 1, stray, near_, far_, group_near(x, y), slack);
 }
 
+bool RotatedPeaks::offer_arc_end(double x, double y, Stray stray) {
+    exact_ = false;
+    return offer_knot(x, y, stray);
+}
+
 bool RotatedPeaks::offer_knot(double x, double y, Stray stray) {
     if (!std::isfinite(x) || !std::isfinite(y)) {
         non_finite_ = true;
@@ -291,8 +296,23 @@ void RotatedPeaks::take_knot(double x, double y) {
 
 void RotatedPeaks::settle_pending() {
     if (pending_ == 0) return;
-    least_ = raise(pending_x_, pending_y_, pending_, near_, far_);
-    for (int k = 0; k < pending_; ++k) {
+    int count = pending_;
+    if (!exact_ && count > kRaising) {
+        // The farthest few knots first: only they raise the largest projections.
+        for (int a = 0; a < kRaising; ++a) {
+            int far = a;
+            double most = -1.0;
+            for (int k = a; k < count; ++k) {
+                const double r = pending_x_[k] * pending_x_[k] + pending_y_[k] * pending_y_[k];
+                if (r > most) most = r, far = k;
+            }
+            std::swap(pending_x_[a], pending_x_[far]);
+            std::swap(pending_y_[a], pending_y_[far]);
+        }
+        count = kRaising;
+    }
+    least_ = raise(pending_x_, pending_y_, count, near_, far_);
+    for (int k = 0; k < count; ++k) {
         const double x = pending_x_[k], y = pending_y_[k];
         negligible_ = std::max(negligible_, kNegligible * std::sqrt(x * x + y * y));
     }

@@ -48,6 +48,10 @@ class RotatedPeaks {
     bool may_shape(double x, double y, Stray stray);
     // may_shape, and the knot taken when it may.
     bool offer_knot(double x, double y, Stray stray);
+    // offer_knot for a caller that takes the arcs of every knot taken: the arcs then hold the
+    // knots' values for the peaks at the end, and only the farthest of the knots taken
+    // together need raise the largest projections.
+    bool offer_arc_end(double x, double y, Stray stray);
     // Whether a stretch of path within |x| <= x_most, |y| <= y_most, |x + y| <= sum_most may
     // reach beyond, straying as much.
     bool may_leave(double x_most, double y_most, double sum_most, Stray stray);
@@ -82,6 +86,8 @@ class RotatedPeaks {
     static constexpr int kPending = 8;
     double pending_x_[kPending] = {}, pending_y_[kPending] = {};
     int pending_ = 0;
+    static constexpr int kRaising = 1;
+    bool exact_ = true;  // every knot taken raises the largest projections
     // The last knot offered, its stray, and the room it left within the largest projections at
     // every angle (negative: none known): a knot that near it needs no test.
     Stray last_, last_stray_;

@@ -234,7 +234,7 @@ class OscillatorRun {
                 inside = !rp.may_leave(x_most, y_most, sum_most, margin);
             }
             double x = value(i, q, 0), y = value(i, q, 1);
-            bool shapes = !inside && rp.offer_knot(x, y, margin);
+            bool shapes = !inside && rp.offer_arc_end(x, y, margin);
             if (shapes || previous) {
                 rp.take_arc({value(i - 1, q, 0), value(i - 1, q, 1), slope(c, i - 1, q, 0),
                              slope(c, i - 1, q, 1), x, y, slope(c, i, q, 0), slope(c, i, q, 1), h,
