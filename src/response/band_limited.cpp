@@ -20,6 +20,8 @@ namespace {
 // knot's sample index and its place from the first knot have the same parity.
 constexpr std::size_t kGuard = 256;
 constexpr std::size_t kCoarseBands = 64;
+// Bytes the threads that help with the knots' transforms may hold between them.
+constexpr std::size_t kHelperMemory = std::size_t{48} << 20;
 constexpr double kFineBandRatio = 1.02;
 // The first fine band, from 0 Hz, as a fraction of fN.
 constexpr double kLowestFineBand = 1.0 / 65536;
@@ -292,9 +294,15 @@ void BandLimitedRecord::knots(int r, double* knots, unsigned threads) const {
     const TurnTables tables(total);
     const std::vector<double> weight =
         precompensation_weights(length_ / 2, total, r, length_ % 2 == 0);
-    auto transform = [&](std::size_t t, MixedFft& fft, std::vector<Complex>& z) {
+    // The calling thread transforms with the plan's own work space, the others each with theirs
+    // (work empty for the calling thread); the plan's tables are shared.
+    auto transform = [&](std::size_t t, std::vector<Complex>& z, std::vector<Complex>& work) {
         phase_spectrum(t, r, tables, weight, z);
-        fft.transform(z.data(), true);
+        if (work.empty()) {
+            fft_.transform(z.data(), true);
+        } else {
+            static_cast<const MixedFft&>(fft_).transform(z.data(), true, work.data());
+        }
         if (t < phases) {
             place_phase(z, r, t, 0, false, knots);
             place_phase(z, r, t, 1, true, knots);
@@ -304,18 +312,17 @@ void BandLimitedRecord::knots(int r, double* knots, unsigned threads) const {
             if (s + 1 < phases) place_phase(z, r, s + 1, 2, true, knots);
         }
     };
-    // The transforms shared out among the threads, each with its own copy of the transform.
     const std::size_t transforms = phases + (phases + 1) / 2;
     std::atomic<std::size_t> next{0};
-    auto work = [&](MixedFft& fft) {
-        std::vector<Complex> z;
-        for (std::size_t t = next++; t < transforms; t = next++) transform(t, fft, z);
-    };
-    // Each thread with its own copy of the transform, the calling one with the original.
-    const std::size_t workers =
-        std::max<std::size_t>(std::min<std::size_t>(threads, transforms), 1);
-    std::vector<MixedFft> ffts(workers > 1 ? workers - 1 : 0, fft_);
-    run_together(workers, [&](std::size_t k) { work(k == 0 ? fft_ : ffts[k - 1]); });
+    // Each thread past the first holds its spectrum and work space: as many as fit in
+    // kHelperMemory, so that a long record at a high -j does not multiply its memory.
+    const std::size_t per_helper = (fft_.work_size() + length_) * sizeof(Complex);
+    const std::size_t helpers = std::min<std::size_t>(
+        {threads > 0 ? threads - 1 : 0, transforms - 1, kHelperMemory / per_helper});
+    run_together(helpers + 1, [&](std::size_t k) {
+        std::vector<Complex> z, work(k == 0 ? 0 : fft_.work_size());
+        for (std::size_t t = next++; t < transforms; t = next++) transform(t, z, work);
+    });
     copy_tails_->take_off(r, knots, kLanes);
     taper_guards(r, knots);
     const std::size_t count = knot_count(r);

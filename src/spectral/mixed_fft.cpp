@@ -242,10 +242,23 @@ void stage_of(int p, const Complex* x, Complex* y, std::size_t stride, std::size
 }  // namespace
 
 void MixedFft::transform(Complex* data, bool inverse) {
-    if (!inner_.empty()) return chirp_z(data, inverse);
+    if (!inner_.empty()) return chirp_z(data, inverse, work_.data(), inner_[0].work_.data());
+    stages(data, inverse, work_.data());
+}
+
+std::size_t MixedFft::work_size() const {
+    return inner_.empty() ? n_ : work_.size() + inner_[0].work_size();
+}
+
+void MixedFft::transform(Complex* data, bool inverse, Complex* work) const {
+    if (!inner_.empty()) return chirp_z(data, inverse, work, work + work_.size());
+    stages(data, inverse, work);
+}
+
+void MixedFft::stages(Complex* data, bool inverse, Complex* work) const {
     static const ButterflyConstants constants;
     Complex* x = data;
-    Complex* y = work_.data();
+    Complex* y = work;
     std::size_t stride = 1, length = n_;
     std::size_t stage = 0;
     for (int p : radices_) {
@@ -288,20 +301,22 @@ void MixedFft::plan_chirp_z() {
     work_.assign(length, Complex{});
 }
 
-void MixedFft::chirp_z(Complex* data, bool inverse) {
+void MixedFft::chirp_z(Complex* data, bool inverse, Complex* chirp_work,
+                       Complex* inner_work) const {
     // The inverse is the forward transform of the conjugate, conjugated.
     const std::size_t length = work_.size();
+    Complex* w = chirp_work;
     for (std::size_t k = 0; k < n_; ++k) {
         const Complex x = inverse ? conj(data[k]) : data[k];
-        work_[k] = mul(x, chirp_[k]);
+        w[k] = mul(x, chirp_[k]);
     }
-    std::fill(work_.begin() + static_cast<std::ptrdiff_t>(n_), work_.end(), Complex{});
-    inner_[0].transform(work_.data(), false);
-    for (std::size_t k = 0; k < length; ++k) work_[k] = mul(work_[k], kernel_[k]);
-    inner_[0].transform(work_.data(), true);
+    std::fill(w + n_, w + length, Complex{});
+    inner_[0].stages(w, false, inner_work);
+    for (std::size_t k = 0; k < length; ++k) w[k] = mul(w[k], kernel_[k]);
+    inner_[0].stages(w, true, inner_work);
     const double scale = 1.0 / static_cast<double>(length);
     for (std::size_t k = 0; k < n_; ++k) {
-        const Complex y = mul(work_[k], chirp_[k]);
+        const Complex y = mul(w[k], chirp_[k]);
         data[k] =
             inverse ? Complex{y.re * scale, -y.im * scale} : Complex{y.re * scale, y.im * scale};
     }

@@ -29,10 +29,16 @@ class MixedFft {
     // data[m] becomes sum_p data[p] exp(-+ 2 pi i p m / n): forward (-) or inverse (+), not
     // normalised.
     void transform(Complex* data, bool inverse);
+    // The same transform with the caller's work space of at least work_size() values, so that
+    // threads share one plan (its tables) instead of each holding a copy.
+    std::size_t work_size() const;
+    void transform(Complex* data, bool inverse, Complex* work) const;
 
   private:
     void plan_chirp_z();
-    void chirp_z(Complex* data, bool inverse);
+    void stages(Complex* data, bool inverse, Complex* work) const;
+    // chirp_work: the inner length; inner_work: the inner transform's work space.
+    void chirp_z(Complex* data, bool inverse, Complex* chirp_work, Complex* inner_work) const;
 
     std::size_t n_;
     std::vector<int> radices_;
