@@ -184,6 +184,35 @@ int group_near(double x, double y) {
     return std::min(std::min(least[0], least[1]), std::min(least[2], least[3]));
 }
 
+// For each group of four angles, which of them (bits 0-3) and of their mirrors (bits 4-7) the
+// arc may raise above the knots' peaks there: where its ends' larger projection, with its
+// stray's reach less the negligible, is above them.
+[[gnu::always_inline]] inline void arc_screen_lanes(const PathArc& a, const double* near,
+                                                    const double* far, double negligible,
+                                                    unsigned char* raises) {
+    const HalfAngleTable& t = kHalfAngleTable;
+    const Quad x0 = splat(a.x0), y0 = splat(a.y0), x1 = splat(a.x1), y1 = splat(a.y1);
+    const Quad sx = splat(a.stray.x), sy = splat(a.stray.y), less = splat(negligible);
+    for (int g = 0; g < kGroups; ++g) {
+        const int j = 4 * g;
+        const Quad c = load(t.cos + j), s = load(t.sin + j);
+        const Quad reach = load(t.reach_x + j) * sx + load(t.reach_y + j) * sy - less;
+        const Quad a0 = c * x0, b0 = s * y0, a1 = c * x1, b1 = s * y1;
+        const Quad pn0 = magnitude(b0 + a0), pn1 = magnitude(b1 + a1);
+        const Quad pf0 = magnitude(b0 - a0), pf1 = magnitude(b1 - a1);
+        const QuadMask n = (pn0 < pn1 ? pn1 : pn0) + reach > load(near + j);
+        const QuadMask f = (pf0 < pf1 ? pf1 : pf0) + reach > load(far + j);
+        raises[g] =
+            static_cast<unsigned char>((n[0] & 1) | (n[1] & 2) | (n[2] & 4) | (n[3] & 8) |
+                                       (f[0] & 16) | (f[1] & 32) | (f[2] & 64) | (f[3] & 128));
+    }
+}
+
+void arc_screen_narrow(const PathArc& a, const double* near, const double* far, double negligible,
+                       unsigned char* raises) {
+    arc_screen_lanes(a, near, far, negligible, raises);
+}
+
 bool reaches_beyond_narrow(const double* xs, const double* ys, int points, Stray stray,
                            const double* near, const double* far, int first, double& slack) {
     return reaches_beyond_lanes(xs, ys, points, stray, near, far, first, slack);
@@ -205,6 +234,11 @@ __attribute__((target("avx"))) double raise_wide(const double* xs, const double*
                                                  double* near, double* far) {
     return raise_lanes(xs, ys, points, near, far);
 }
+__attribute__((target("avx"))) void arc_screen_wide(const PathArc& a, const double* near,
+                                                    const double* far, double negligible,
+                                                    unsigned char* raises) {
+    arc_screen_lanes(a, near, far, negligible, raises);
+}
 const bool kWideAngles = __builtin_cpu_supports("avx");
 #endif
 
@@ -214,6 +248,13 @@ bool reaches_beyond(const double* xs, const double* ys, int points, Stray stray,
     if (kWideAngles) return reaches_beyond_wide(xs, ys, points, stray, near, far, first, slack);
 #endif
     return reaches_beyond_narrow(xs, ys, points, stray, near, far, first, slack);
+}
+void arc_screen(const PathArc& a, const double* near, const double* far, double negligible,
+                unsigned char* raises) {
+#ifdef WAVESPEC_WIDE_ANGLES
+    if (kWideAngles) return arc_screen_wide(a, near, far, negligible, raises);
+#endif
+    arc_screen_narrow(a, near, far, negligible, raises);
 }
 double raise(const double* xs, const double* ys, int points, double* near, double* far) {
 #ifdef WAVESPEC_WIDE_ANGLES
@@ -356,15 +397,21 @@ std::array<double, kAngles> RotatedPeaks::peaks() {
     for (int j = 0; j <= 90; ++j) knot_peak[j] = near_[j];
     for (int j = 91; j < kAngles; ++j) knot_peak[j] = far_[kAngles - j];
     std::array<double, kAngles> peak = knot_peak;
+    // Each arc searched at the angles where it may raise the knots' peaks (tested four angles
+    // and their mirrors at a time).
+    unsigned char raises[kGroups];
     for (const PathArc& a : arcs_) {
-        for (int j = 0; j < kAngles; ++j) {
-            double p0 = cs[j] * a.x0 + sn[j] * a.y0, p1 = cs[j] * a.x1 + sn[j] * a.y1;
-            double reach = std::fabs(cs[j]) * a.stray.x + std::fabs(sn[j]) * a.stray.y;
-            if (std::max(std::fabs(p0), std::fabs(p1)) + (reach - negligible_) <= knot_peak[j]) {
-                continue;
+        arc_screen(a, near_, far_, negligible_, raises);
+        for (int g = 0; g < kGroups; ++g) {
+            for (unsigned bits = raises[g]; bits != 0; bits &= bits - 1) {
+                const int lane = __builtin_ctz(bits), k = 4 * g + (lane & 3);
+                // A mirror of 0 or 90 degrees is the angle itself; past 90 is padding.
+                const int j = lane < 4 ? k : k == 0 || k >= 90 ? -1 : kAngles - k;
+                if (j < 0 || (j > 90 && lane < 4)) continue;
+                double p0 = cs[j] * a.x0 + sn[j] * a.y0, p1 = cs[j] * a.x1 + sn[j] * a.y1;
+                double d0 = cs[j] * a.dx0 + sn[j] * a.dy0, d1 = cs[j] * a.dx1 + sn[j] * a.dy1;
+                peak[j] = std::max(peak[j], arc_peak(p0, d0, p1, d1, a.h));
             }
-            double d0 = cs[j] * a.dx0 + sn[j] * a.dy0, d1 = cs[j] * a.dx1 + sn[j] * a.dy1;
-            peak[j] = std::max(peak[j], arc_peak(p0, d0, p1, d1, a.h));
         }
     }
     return peak;
