@@ -376,8 +376,24 @@ void RotatedPeaks::take_arc(const PathArc& arc) {
 }
 
 void RotatedPeaks::drop_settled_arcs() {
+    // The arcs follow the path: each end is tested as the knots offered are, passed over while
+    // the room the last one tested left lasts.
+    Stray last{}, last_stray{};
+    double room = -1.0;
+    auto may_shape_near = [&](double x, double y, Stray stray) {
+        stray = reduced(stray);
+        if (within_least(x * x + y * y, stray)) return false;
+        room -= std::fabs(x - last.x) + std::fabs(y - last.y) +
+                std::max(0.0, stray.x - last_stray.x) + std::max(0.0, stray.y - last_stray.y);
+        last = {x, y};
+        last_stray = stray;
+        if (room >= 0.0) return false;
+        if (!reaches_beyond(&x, &y, 1, stray, near_, far_, group_near(x, y), room)) return false;
+        room = -1.0;
+        return true;
+    };
     std::erase_if(arcs_, [&](const PathArc& a) {
-        return !may_shape(a.x0, a.y0, a.stray) && !may_shape(a.x1, a.y1, a.stray);
+        return !may_shape_near(a.x0, a.y0, a.stray) && !may_shape_near(a.x1, a.y1, a.stray);
     });
 }
 
