@@ -137,7 +137,7 @@ int group_near(double x, double y) {
 // ends at the first group beyond. When none is, slack holds the least room left at any angle.
 [[gnu::always_inline]] inline bool reaches_beyond_lanes(const double* xs, const double* ys,
                                                         int points, Stray stray, const double* near,
-                                                        const double* far, int first,
+                                                        const double* far, int& first,
                                                         double& slack) {
     const HalfAngleTable& t = kHalfAngleTable;
     const Quad sx = splat(stray.x), sy = splat(stray.y);
@@ -156,7 +156,10 @@ int group_near(double x, double y) {
             room = room < left_near ? room : left_near;
             room = room < left_far ? room : left_far;
         }
-        if ((beyond[0] | beyond[1] | beyond[2] | beyond[3]) != 0) return true;
+        if ((beyond[0] | beyond[1] | beyond[2] | beyond[3]) != 0) {
+            first = g;
+            return true;
+        }
     }
     slack = std::min(std::min(room[0], room[1]), std::min(room[2], room[3]));
     return false;
@@ -214,7 +217,7 @@ void arc_screen_narrow(const PathArc& a, const double* near, const double* far, 
 }
 
 bool reaches_beyond_narrow(const double* xs, const double* ys, int points, Stray stray,
-                           const double* near, const double* far, int first, double& slack) {
+                           const double* near, const double* far, int& first, double& slack) {
     return reaches_beyond_lanes(xs, ys, points, stray, near, far, first, slack);
 }
 double raise_narrow(const double* xs, const double* ys, int points, double* near, double* far) {
@@ -226,7 +229,7 @@ double raise_narrow(const double* xs, const double* ys, int points, double* near
 #define WAVESPEC_WIDE_ANGLES 1
 __attribute__((target("avx"))) bool reaches_beyond_wide(const double* xs, const double* ys,
                                                         int points, Stray stray, const double* near,
-                                                        const double* far, int first,
+                                                        const double* far, int& first,
                                                         double& slack) {
     return reaches_beyond_lanes(xs, ys, points, stray, near, far, first, slack);
 }
@@ -243,7 +246,7 @@ const bool kWideAngles = __builtin_cpu_supports("avx");
 #endif
 
 bool reaches_beyond(const double* xs, const double* ys, int points, Stray stray, const double* near,
-                    const double* far, int first, double& slack) {
+                    const double* far, int& first, double& slack) {
 #ifdef WAVESPEC_WIDE_ANGLES
     if (kWideAngles) return reaches_beyond_wide(xs, ys, points, stray, near, far, first, slack);
 #endif
@@ -277,7 +280,8 @@ bool RotatedPeaks::may_shape(double x, double y, Stray stray) {
     stray = reduced(stray);
     if (within_least(x * x + y * y, stray)) return false;
     double slack = 0.0;
-    return reaches_beyond(&x, &y, 1, stray, near_, far_, group_near(x, y), slack);
+    int first = group_near(x, y);
+    return reaches_beyond(&x, &y, 1, stray, near_, far_, first, slack);
 }
 
 bool RotatedPeaks::offer_arc_end(double x, double y, Stray stray) {
@@ -301,7 +305,8 @@ bool RotatedPeaks::offer_knot(double x, double y, Stray stray) {
     last_ = {x, y};
     last_stray_ = stray;
     if (room_ >= 0.0) return false;
-    if (!reaches_beyond(&x, &y, 1, stray, near_, far_, group_near(x, y), room_)) return false;
+    // From the group the last knot taken was found beyond in: the path turns slowly.
+    if (!reaches_beyond(&x, &y, 1, stray, near_, far_, last_group_, room_)) return false;
     room_ = -1.0;
     pending_x_[pending_] = x;
     pending_y_[pending_] = y;
@@ -322,7 +327,8 @@ bool RotatedPeaks::may_leave(double x_most, double y_most, double sum_most, Stra
     const double xs[3] = {x_most, std::min(x_most, sum_most - y_most), -x_most};
     const double ys[3] = {std::min(y_most, sum_most - x_most), y_most, y_most};
     double slack = 0.0;
-    return reaches_beyond(xs, ys, 3, stray, near_, far_, group_near(x_most, y_most), slack);
+    int first = group_near(x_most, y_most);
+    return reaches_beyond(xs, ys, 3, stray, near_, far_, first, slack);
 }
 
 void RotatedPeaks::take_knot(double x, double y) {
@@ -388,7 +394,8 @@ void RotatedPeaks::drop_settled_arcs() {
         last = {x, y};
         last_stray = stray;
         if (room >= 0.0) return false;
-        if (!reaches_beyond(&x, &y, 1, stray, near_, far_, group_near(x, y), room)) return false;
+        int first = group_near(x, y);
+        if (!reaches_beyond(&x, &y, 1, stray, near_, far_, first, room)) return false;
         room = -1.0;
         return true;
     };

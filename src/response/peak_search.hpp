@@ -92,6 +92,7 @@ class RotatedPeaks {
     // every angle (negative: none known): a knot that near it needs no test.
     Stray last_, last_stray_;
     double room_ = -1.0;
+    int last_group_ = 0;  // the group of angles the last knot taken was found beyond in
 
     // A knot or an arc that was not finite was taken.
     bool non_finite_ = false;
