@@ -20,6 +20,9 @@
 #include "support/large_buffer.hpp"
 #include "support/worker_threads.hpp"
 
+// 32-byte vectors in one function; nothing crosses a call with them.
+#pragma GCC diagnostic ignored "-Wpsabi"
+
 namespace wavespec::response {
 namespace {
 
@@ -48,18 +51,31 @@ struct InputBounds {
 
 InputBounds input_bounds(std::span<const double> c, std::size_t knots, double h,
                          std::size_t chunk) {
+    // The four lanes of a knot at once, as the same operations lane by lane.
+    typedef double Lanes __attribute__((vector_size(4 * sizeof(double))));
+    typedef long long Mask __attribute__((vector_size(4 * sizeof(double))));
+    const Mask sign_off = {0x7fffffffffffffffLL, 0x7fffffffffffffffLL, 0x7fffffffffffffffLL,
+                           0x7fffffffffffffffLL};
+    auto load = [&](std::size_t i) {
+        Lanes v;
+        std::memcpy(&v, c.data() + i * kLanes, sizeof v);
+        return v;
+    };
+    auto magnitude = [&](Lanes v) { return (Lanes)((Mask)v & sign_off); };
     std::size_t chunks = knots > 1 ? (knots - 2) / chunk + 1 : 0;
     InputBounds b{std::vector<double>(chunks * kLanes), std::vector<double>(chunks * kLanes)};
     for (std::size_t ch = 0; ch < chunks; ++ch) {
         std::size_t first = ch * chunk, last = std::min(first + chunk, knots - 1);
+        Lanes before = load(first), value = magnitude(before), slope = {0.0, 0.0, 0.0, 0.0};
+        for (std::size_t i = first + 1; i <= last; ++i) {
+            const Lanes at = load(i), step = magnitude(at - before), size = magnitude(at);
+            value = value < size ? size : value;
+            slope = slope < step ? step : slope;
+            before = at;
+        }
         for (int l = 0; l < kLanes; ++l) {
-            double value = std::fabs(c[first * kLanes + l]), slope = 0.0;
-            for (std::size_t i = first + 1; i <= last; ++i) {
-                value = std::max(value, std::fabs(c[i * kLanes + l]));
-                slope = std::max(slope, std::fabs(c[i * kLanes + l] - c[(i - 1) * kLanes + l]));
-            }
-            b.value[ch * kLanes + l] = value;
-            b.slope[ch * kLanes + l] = slope / h;
+            b.value[ch * kLanes + l] = value[l];
+            b.slope[ch * kLanes + l] = slope[l] / h;
         }
     }
     return b;
