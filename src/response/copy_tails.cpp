@@ -2,9 +2,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <numbers>
 
 #include "spectral/portable_math.hpp"
+
+// 32-byte vectors within one function; nothing crosses a call with them.
+#pragma GCC diagnostic ignored "-Wpsabi"
 
 namespace wavespec::response {
 namespace {
@@ -17,18 +21,96 @@ constexpr std::size_t kNodes = 40;
 // The sums are kept at every kStride-th sample and read between by a cubic.
 constexpr std::size_t kStride = 8;
 
-// Z_0(z) and Z_1(z), the sums over p != 0 of 1/(z - pL) and 1/(z - pL)^2: (pi/L) cot(pi z/L)
-// less 1/z and its negative derivative; near z = 0 their series, -pi^2 z/(3 L^2) and
-// pi^2/(3 L^2) + pi^4 z^2/(15 L^4).
-struct CopySums {
-    double z0, z1;
-};
-CopySums copy_sums(double z, double cot, double period) {
-    const double a = kPi / period;
-    if (std::fabs(z) < 0.5) {
-        return {-a * a * z / 3.0, a * a / 3.0 + a * a * a * a * z * z / 15.0};
+// Four doubles as one vector (two SSE2 halves where there is no wider register); each lane sees
+// the operations one double at a time would.
+typedef double Quad __attribute__((vector_size(32)));
+typedef long long QuadMask __attribute__((vector_size(32)));
+[[gnu::always_inline]] inline Quad splat(double x) {
+    return Quad{x, x, x, x};
+}
+[[gnu::always_inline]] inline Quad load(const double* p) {
+    Quad v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+[[gnu::always_inline]] inline Quad magnitude(Quad v) {
+    const QuadMask off = {0x7fffffffffffffffLL, 0x7fffffffffffffffLL, 0x7fffffffffffffffLL,
+                          0x7fffffffffffffffLL};
+    return (Quad)((QuadMask)v & off);
+}
+
+// sums[c][k][a]: sum over the samples n of (-1)^n x_c[n] Z_k(t_a - n), Z_0(z) and Z_1(z) the
+// sums over p != 0 of 1/(z - pL) and 1/(z - pL)^2: (pi/L) cot(pi z/L) less 1/z and its negative
+// derivative; near z = 0 their series, -pi^2 z/(3 L^2) and pi^2/(3 L^2) + pi^4 z^2/(15 L^4).
+// The points four at a time, each summing over the samples in their order as one at a time
+// would; step is pi/L.
+[[gnu::always_inline]] inline void sum_over_samples_lanes(
+    const std::array<std::span<const double>, 3>& series, const SineCosine* angle,
+    const double* node_t, const double* node_sin, const double* node_cos, double step,
+    double (&out)[3][2][kNodes]) {
+    constexpr std::size_t kGroups = kNodes / 4;
+    Quad sums[3][2][kGroups] = {};
+    const Quad a1 = splat(step), a2 = a1 * a1, a4 = a2 * a1 * a1, one = splat(1.0);
+    const std::size_t samples = series[0].size();
+    for (std::size_t n = 0; n < samples; ++n) {
+        const Quad an_sin = splat(angle[n].sin), an_cos = splat(angle[n].cos);
+        const Quad at_n = splat(static_cast<double>(n));
+        const double sign = n % 2 == 0 ? 1.0 : -1.0;
+        const Quad y[3] = {splat(sign * series[0][n]), splat(sign * series[1][n]),
+                           splat(sign * series[2][n])};
+        for (std::size_t g = 0; g < kGroups; ++g) {
+            const Quad z = load(node_t + 4 * g) - at_n;
+            const Quad ts = load(node_sin + 4 * g), tc = load(node_cos + 4 * g);
+            // cot(pi (t - n) / L) by the difference of the angles.
+            const Quad sn = ts * an_cos - tc * an_sin, cs = tc * an_cos + ts * an_sin;
+            const QuadMask near = magnitude(z) < splat(0.5);
+            const bool any_near = (near[0] | near[1] | near[2] | near[3]) != 0;
+            // Where the point is near the sample (sn is 0 at most there) the series stands in.
+            const Quad cot =
+                cs / (any_near ? (Quad)((near & (QuadMask)one) | (~near & (QuadMask)sn)) : sn);
+            Quad z0 = a1 * cot - one / z, z1 = a2 * (one + cot * cot) - one / (z * z);
+            if (any_near) {
+                const Quad s0 = -a2 * z / splat(3.0),
+                           s1 = a2 / splat(3.0) + a4 * z * z / splat(15.0);
+                z0 = (Quad)((near & (QuadMask)s0) | (~near & (QuadMask)z0));
+                z1 = (Quad)((near & (QuadMask)s1) | (~near & (QuadMask)z1));
+            }
+            for (int lane = 0; lane < 3; ++lane) {
+                sums[lane][0][g] += y[lane] * z0;
+                sums[lane][1][g] += y[lane] * z1;
+            }
+        }
     }
-    return {a * cot - 1.0 / z, a * a * (1.0 + cot * cot) - 1.0 / (z * z)};
+    for (int lane = 0; lane < 3; ++lane)
+        for (int k = 0; k < 2; ++k)
+            for (std::size_t a = 0; a < kNodes; ++a) out[lane][k][a] = sums[lane][k][a / 4][a % 4];
+}
+
+void sum_over_samples_narrow(const std::array<std::span<const double>, 3>& series,
+                             const SineCosine* angle, const double* node_t, const double* node_sin,
+                             const double* node_cos, double step, double (&out)[3][2][kNodes]) {
+    sum_over_samples_lanes(series, angle, node_t, node_sin, node_cos, step, out);
+}
+
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(_WIN32)
+// Not on Windows, where the compilers do not keep the stack aligned for these registers.
+#define WAVESPEC_WIDE_SUMS 1
+__attribute__((target("avx"))) void sum_over_samples_wide(
+    const std::array<std::span<const double>, 3>& series, const SineCosine* angle,
+    const double* node_t, const double* node_sin, const double* node_cos, double step,
+    double (&out)[3][2][kNodes]) {
+    sum_over_samples_lanes(series, angle, node_t, node_sin, node_cos, step, out);
+}
+#endif
+
+void sum_over_samples(const std::array<std::span<const double>, 3>& series, const SineCosine* angle,
+                      const double* node_t, const double* node_sin, const double* node_cos,
+                      double step, double (&out)[3][2][kNodes]) {
+#ifdef WAVESPEC_WIDE_SUMS
+    static const bool avx = __builtin_cpu_supports("avx");
+    if (avx) return sum_over_samples_wide(series, angle, node_t, node_sin, node_cos, step, out);
+#endif
+    sum_over_samples_narrow(series, angle, node_t, node_sin, node_cos, step, out);
 }
 
 }  // namespace
@@ -56,26 +138,22 @@ CopyTails::CopyTails(std::array<std::span<const double>, 3> series, std::size_t 
         angle[n] = portable_sin_cos(kPi * static_cast<double>(n) / length);
     }
     // The sums at the Chebyshev points, then their Chebyshev coefficients.
-    std::array<std::array<std::array<double, kNodes>, 2>, 3> at{};
+    alignas(32) std::array<double, kNodes> node_t, node_sin, node_cos;
     std::array<double, kNodes> node_angle;
     for (std::size_t a = 0; a < kNodes; ++a) {
         node_angle[a] = kPi * (static_cast<double>(a) + 0.5) / kNodes;
-        const double t =
-            half + half * portable_sin_cos(node_angle[a]).cos - static_cast<double>(guard);
-        const SineCosine ta = portable_sin_cos(kPi * t / length);
-        for (std::size_t n = 0; n < samples; ++n) {
-            const double z = t - static_cast<double>(n);
-            const double s = ta.sin * angle[n].cos - ta.cos * angle[n].sin;
-            const double c = ta.cos * angle[n].cos + ta.sin * angle[n].sin;
-            const CopySums sums = copy_sums(z, s != 0.0 ? c / s : 0.0, length);
-            const double sign = n % 2 == 0 ? 1.0 : -1.0;
-            for (int lane = 0; lane < 3; ++lane) {
-                const double y = sign * series[lane][n];
-                at[lane][0][a] += y * sums.z0;
-                at[lane][1][a] += y * sums.z1;
-            }
-        }
+        node_t[a] = half + half * portable_sin_cos(node_angle[a]).cos - static_cast<double>(guard);
+        const SineCosine ta = portable_sin_cos(kPi * node_t[a] / length);
+        node_sin[a] = ta.sin;
+        node_cos[a] = ta.cos;
     }
+    double sums[3][2][kNodes] = {};
+    sum_over_samples(series, angle.data(), node_t.data(), node_sin.data(), node_cos.data(),
+                     kPi / length, sums);
+    std::array<std::array<std::array<double, kNodes>, 2>, 3> at{};
+    for (int lane = 0; lane < 3; ++lane)
+        for (int k = 0; k < 2; ++k)
+            for (std::size_t a = 0; a < kNodes; ++a) at[lane][k][a] = sums[lane][k][a];
     std::array<std::array<std::array<double, kNodes>, 2>, 3> coefficients{};
     for (std::size_t j = 0; j < kNodes; ++j) {
         for (std::size_t a = 0; a < kNodes; ++a) {
