@@ -9,7 +9,7 @@ namespace wavespec::response {
 namespace {
 
 // Instants stepped at once: every one of them is kept, since the peaks are read at them.
-constexpr int kChunk = 256;
+constexpr int kChunk = 128;
 // Instants whose box is tested against the rotated peaks before each instant is.
 constexpr int kStretch = 32;
 
@@ -70,11 +70,23 @@ OscillatorOutcome PiecewiseLinearRun::outcome(Oscillator o, double dt, int subst
     for (std::size_t first = 0; first + 1 < instants; first += kChunk) {
         const int count = static_cast<int>(std::min<std::size_t>(kChunk, instants - 1 - first));
         resample(first, count, substeps);
-        step_chunk(knots_.data(), count, stepper, state, values_.data(), largest);
+        // Stepped for the largest values alone, and again keeping every instant's values when
+        // the rotated peaks may need them (the same operations on the state both times).
+        alignas(32) double start[2 * kLanes];
+        std::copy(state, state + 2 * kLanes, start);
+        step_chunk(knots_.data(), count, stepper, state, nullptr, largest);
+        bool rotate[kQuantities] = {}, any = false;
         for (int q = 0; q < kQuantities; ++q) {
             for (int c = 0; c < 3; ++c) best[q][c] = std::max(best[q][c], largest[q * kLanes + c]);
             const double* m = largest + q * kLanes;
-            if (line_ || !rotated[q].may_leave(m[0], m[1], m[3], Stray{})) continue;
+            rotate[q] = !line_ && rotated[q].may_leave(m[0], m[1], m[3], Stray{});
+            any = any || rotate[q];
+        }
+        if (!any) continue;
+        std::copy(start, start + 2 * kLanes, state);
+        step_chunk(knots_.data(), count, stepper, state, values_.data(), largest);
+        for (int q = 0; q < kQuantities; ++q) {
+            if (!rotate[q]) continue;
             // The peaks are read at the instants alone: the largest projections of the knots
             // are the rotated peaks, with no arcs between them. Stretches whose box lies within
             // them as a whole are passed over.
