@@ -24,6 +24,9 @@ struct PairLanes {
         std::memcpy(p + 2, &hi, sizeof hi);
     }
     [[gnu::always_inline]] static PairLanes splat(double x) { return {Two{x, x}, Two{x, x}}; }
+    [[gnu::always_inline]] static PairLanes of(double a, double b, double c, double d) {
+        return {Two{a, b}, Two{c, d}};
+    }
     [[gnu::always_inline]] friend PairLanes operator+(PairLanes a, PairLanes b) {
         return {a.lo + b.lo, a.hi + b.hi};
     }
@@ -53,6 +56,9 @@ struct QuadLanes {
     }
     [[gnu::always_inline]] void store(double* p) const { std::memcpy(p, &v, sizeof v); }
     [[gnu::always_inline]] static QuadLanes splat(double x) { return {Four{x, x, x, x}}; }
+    [[gnu::always_inline]] static QuadLanes of(double a, double b, double c, double d) {
+        return {Four{a, b, c, d}};
+    }
     [[gnu::always_inline]] friend QuadLanes operator+(QuadLanes a, QuadLanes b) {
         return {a.v + b.v};
     }
@@ -70,15 +76,16 @@ struct QuadLanes {
 };
 #endif
 
-template <class V, bool kKeep>
-[[gnu::always_inline]] inline void step_lanes(const double* c, int count, const Stepper& s,
+// input(i): the input's four lanes at knot i.
+template <class V, bool kKeep, class Input>
+[[gnu::always_inline]] inline void step_lanes(const Input& input, int count, const Stepper& s,
                                               double* state, double* out, double* largest) {
     const V uu = V::splat(s.k.uu), uv = V::splat(s.k.uv), ua0 = V::splat(s.k.ua0),
             ua1 = V::splat(s.k.ua1), vu = V::splat(s.k.vu), vv = V::splat(s.k.vv),
             va0 = V::splat(s.k.va0), va1 = V::splat(s.k.va1), k2 = V::splat(s.damping_term),
             w2 = V::splat(s.stiffness);
     const V nk2 = V::splat(-s.damping_term), nw2 = V::splat(-s.stiffness);
-    V u = V::load(state), v = V::load(state + kLanes), before = V::load(c);
+    V u = V::load(state), v = V::load(state + kLanes), before = input(0);
     V y = nk2 * v + nw2 * u;
     V zero = V::splat(0.0);
     V mu = magnitude_max(zero, u), mv = magnitude_max(zero, v), my = magnitude_max(zero, y);
@@ -92,7 +99,7 @@ template <class V, bool kKeep>
         y.store(out + 2 * kLanes);
     }
     for (int i = 1; i <= count; ++i) {
-        V after = V::load(c + i * kLanes);
+        V after = input(i);
         V un = uu * u + (uv * v + (ua0 * before + ua1 * after));
         V vn = vv * v + (vu * u + (va0 * before + va1 * after));
         u = un;
@@ -123,17 +130,46 @@ template <class V, bool kKeep>
     }
 }
 
+// The input as knots (kLanes values each), or as the samples of three series with the fourth
+// lane the sum of the first two.
+template <class V>
+struct Knots {
+    const double* c;
+    [[gnu::always_inline]] V operator()(int i) const { return V::load(c + i * kLanes); }
+};
+template <class V>
+struct Samples {
+    const double *a, *b, *z;
+    [[gnu::always_inline]] V operator()(int i) const {
+        return V::of(a[i], b[i], z[i], a[i] + b[i]);
+    }
+};
+
+template <class V, class Input>
+[[gnu::always_inline]] inline void step_either(const Input& input, int count, const Stepper& s,
+                                               double* state, double* out, double* largest) {
+    if (out != nullptr) return step_lanes<V, true>(input, count, s, state, out, largest);
+    step_lanes<V, false>(input, count, s, state, out, largest);
+}
+
 void step_pairs(const double* c, int count, const Stepper& s, double* state, double* out,
                 double* largest) {
-    if (out != nullptr) return step_lanes<PairLanes, true>(c, count, s, state, out, largest);
-    step_lanes<PairLanes, false>(c, count, s, state, out, largest);
+    step_either<PairLanes>(Knots<PairLanes>{c}, count, s, state, out, largest);
+}
+void step_pair_samples(const std::array<const double*, 3>& x, int count, const Stepper& s,
+                       double* state, double* out, double* largest) {
+    step_either<PairLanes>(Samples<PairLanes>{x[0], x[1], x[2]}, count, s, state, out, largest);
 }
 
 #ifdef WAVESPEC_WIDE_LANES
 __attribute__((target("avx"))) void step_quads(const double* c, int count, const Stepper& s,
                                                double* state, double* out, double* largest) {
-    if (out != nullptr) return step_lanes<QuadLanes, true>(c, count, s, state, out, largest);
-    step_lanes<QuadLanes, false>(c, count, s, state, out, largest);
+    step_either<QuadLanes>(Knots<QuadLanes>{c}, count, s, state, out, largest);
+}
+__attribute__((target("avx"))) void step_quad_samples(const std::array<const double*, 3>& x,
+                                                      int count, const Stepper& s, double* state,
+                                                      double* out, double* largest) {
+    step_either<QuadLanes>(Samples<QuadLanes>{x[0], x[1], x[2]}, count, s, state, out, largest);
 }
 #endif
 
@@ -146,6 +182,15 @@ void step_chunk(const double* c, int count, const Stepper& s, double* state, dou
     if (avx) return step_quads(c, count, s, state, out, largest);
 #endif
     step_pairs(c, count, s, state, out, largest);
+}
+
+void step_samples(const std::array<const double*, 3>& x, int count, const Stepper& s, double* state,
+                  double* out, double* largest) {
+#ifdef WAVESPEC_WIDE_LANES
+    static const bool avx = __builtin_cpu_supports("avx");
+    if (avx) return step_quad_samples(x, count, s, state, out, largest);
+#endif
+    step_pair_samples(x, count, s, state, out, largest);
 }
 
 }  // namespace wavespec::response

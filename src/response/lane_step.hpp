@@ -3,6 +3,8 @@
 // chunk, the largest magnitudes over the chunk and, when asked, every knot's values.
 #pragma once
 
+#include <array>
+
 #include "response/band_limited.hpp"
 #include "response/oscillator.hpp"
 
@@ -26,5 +28,9 @@ struct Stepper {
 // y' = -(2 zeta w u'' + w^2 u') (largest then holds 5 kLanes values, otherwise 3).
 void step_chunk(const double* c, int count, const Stepper& s, double* state, double* out,
                 double* largest);
+// step_chunk with the input the samples x[0..2][0 .. count] of three series themselves, the fourth
+// lane their first two summed: knots as the samples, with no copy of them.
+void step_samples(const std::array<const double*, 3>& x, int count, const Stepper& s, double* state,
+                  double* out, double* largest);
 
 }  // namespace wavespec::response

@@ -69,12 +69,20 @@ OscillatorOutcome PiecewiseLinearRun::outcome(Oscillator o, double dt, int subst
     const std::size_t instants = samples == 0 ? 0 : (samples - 1) * substeps + 1;
     for (std::size_t first = 0; first + 1 < instants; first += kChunk) {
         const int count = static_cast<int>(std::min<std::size_t>(kChunk, instants - 1 - first));
-        resample(first, count, substeps);
+        auto step = [&](double* values) {
+            if (substeps > 1)
+                return step_chunk(knots_.data(), count, stepper, state, values, largest);
+            // One substep a sample: the instants are the samples, stepped from the series.
+            const std::array<const double*, 3> from_first = {
+                series_[0].data() + first, series_[1].data() + first, series_[2].data() + first};
+            step_samples(from_first, count, stepper, state, values, largest);
+        };
+        if (substeps > 1) resample(first, count, substeps);
         // Stepped for the largest values alone, and again keeping every instant's values when
         // the rotated peaks may need them (the same operations on the state both times).
         alignas(32) double start[2 * kLanes];
         std::copy(state, state + 2 * kLanes, start);
-        step_chunk(knots_.data(), count, stepper, state, nullptr, largest);
+        step(nullptr);
         bool rotate[kQuantities] = {}, any = false;
         for (int q = 0; q < kQuantities; ++q) {
             for (int c = 0; c < 3; ++c) best[q][c] = std::max(best[q][c], largest[q * kLanes + c]);
@@ -84,7 +92,7 @@ OscillatorOutcome PiecewiseLinearRun::outcome(Oscillator o, double dt, int subst
         }
         if (!any) continue;
         std::copy(start, start + 2 * kLanes, state);
-        step_chunk(knots_.data(), count, stepper, state, values_.data(), largest);
+        step(values_.data());
         for (int q = 0; q < kQuantities; ++q) {
             if (!rotate[q]) continue;
             // The peaks are read at the instants alone: the largest projections of the knots
