@@ -78,7 +78,7 @@ struct QuadLanes {
 
 // input(i): the input's four lanes at knot i.
 template <class V, bool kKeep, class Input>
-[[gnu::always_inline]] inline void step_lanes(const Input& input, int count, const Stepper& s,
+[[gnu::always_inline]] inline void step_lanes(Input& input, int count, const Stepper& s,
                                               double* state, double* out, double* largest) {
     const V uu = V::splat(s.k.uu), uv = V::splat(s.k.uv), ua0 = V::splat(s.k.ua0),
             ua1 = V::splat(s.k.ua1), vu = V::splat(s.k.vu), vv = V::splat(s.k.vv),
@@ -145,8 +145,46 @@ struct Samples {
     }
 };
 
+// The three series drawn as straight lines between their samples, k instants to a sample
+// interval, from instant `instant` on; called for one instant after the other.
+template <class V>
+struct Resampled {
+    const double* x[3];
+    const double* fractions;  // j / k
+    std::size_t k, sample, step;
+    double from[3] = {}, rise[3] = {};
+    Resampled(const std::array<const double*, 3>& series, std::size_t instant, std::size_t substeps,
+              const double* f)
+        : x{series[0], series[1], series[2]},
+          fractions(f),
+          k(substeps),
+          sample(instant / substeps),
+          step(instant % substeps) {
+        for (int c = 0; c < 3; ++c) from[c] = x[c][sample];
+        if (step > 0) {
+            for (int c = 0; c < 3; ++c) rise[c] = x[c][sample + 1] - from[c];
+        }
+    }
+    [[gnu::always_inline]] V operator()(int) {
+        double v[3];
+        if (step == 0) {
+            // At a sample: its values (the interval after it is read only if an instant lies
+            // in it, so the last sample is never passed).
+            for (int c = 0; c < 3; ++c) v[c] = from[c] = x[c][sample];
+        } else {
+            if (step == 1) {
+                for (int c = 0; c < 3; ++c) rise[c] = x[c][sample + 1] - from[c];
+            }
+            const double f = fractions[step];
+            for (int c = 0; c < 3; ++c) v[c] = from[c] + rise[c] * f;
+        }
+        if (++step == k) step = 0, ++sample;
+        return V::of(v[0], v[1], v[2], v[0] + v[1]);
+    }
+};
+
 template <class V, class Input>
-[[gnu::always_inline]] inline void step_either(const Input& input, int count, const Stepper& s,
+[[gnu::always_inline]] inline void step_either(Input input, int count, const Stepper& s,
                                                double* state, double* out, double* largest) {
     if (out != nullptr) return step_lanes<V, true>(input, count, s, state, out, largest);
     step_lanes<V, false>(input, count, s, state, out, largest);
@@ -161,7 +199,22 @@ void step_pair_samples(const std::array<const double*, 3>& x, int count, const S
     step_either<PairLanes>(Samples<PairLanes>{x[0], x[1], x[2]}, count, s, state, out, largest);
 }
 
+void step_pair_resampled(const std::array<const double*, 3>& x, std::size_t instant, int substeps,
+                         const double* fractions, int count, const Stepper& s, double* state,
+                         double* out, double* largest) {
+    Resampled<PairLanes> input(x, instant, static_cast<std::size_t>(substeps), fractions);
+    step_either<PairLanes>(input, count, s, state, out, largest);
+}
+
 #ifdef WAVESPEC_WIDE_LANES
+__attribute__((target("avx"))) void step_quad_resampled(const std::array<const double*, 3>& x,
+                                                        std::size_t instant, int substeps,
+                                                        const double* fractions, int count,
+                                                        const Stepper& s, double* state,
+                                                        double* out, double* largest) {
+    Resampled<QuadLanes> input(x, instant, static_cast<std::size_t>(substeps), fractions);
+    step_either<QuadLanes>(input, count, s, state, out, largest);
+}
 __attribute__((target("avx"))) void step_quads(const double* c, int count, const Stepper& s,
                                                double* state, double* out, double* largest) {
     step_either<QuadLanes>(Knots<QuadLanes>{c}, count, s, state, out, largest);
@@ -191,6 +244,18 @@ void step_samples(const std::array<const double*, 3>& x, int count, const Steppe
     if (avx) return step_quad_samples(x, count, s, state, out, largest);
 #endif
     step_pair_samples(x, count, s, state, out, largest);
+}
+
+void step_resampled(const std::array<const double*, 3>& x, std::size_t instant, int substeps,
+                    const double* fractions, int count, const Stepper& s, double* state,
+                    double* out, double* largest) {
+#ifdef WAVESPEC_WIDE_LANES
+    static const bool avx = __builtin_cpu_supports("avx");
+    if (avx) {
+        return step_quad_resampled(x, instant, substeps, fractions, count, s, state, out, largest);
+    }
+#endif
+    step_pair_resampled(x, instant, substeps, fractions, count, s, state, out, largest);
 }
 
 }  // namespace wavespec::response

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 
 #include "response/band_limited.hpp"
 #include "response/oscillator.hpp"
@@ -32,5 +33,10 @@ void step_chunk(const double* c, int count, const Stepper& s, double* state, dou
 // lane their first two summed: knots as the samples, with no copy of them.
 void step_samples(const std::array<const double*, 3>& x, int count, const Stepper& s, double* state,
                   double* out, double* largest);
+// step_chunk with the input the three series as straight lines between their samples, substeps
+// instants to a sample interval (fractions[j] = j / substeps), from instant `instant` on.
+void step_resampled(const std::array<const double*, 3>& x, std::size_t instant, int substeps,
+                    const double* fractions, int count, const Stepper& s, double* state,
+                    double* out, double* largest);
 
 }  // namespace wavespec::response

@@ -22,43 +22,12 @@ int substeps_per_sample(double dt, double period) {
     return k < 1.0 ? 1 : static_cast<int>(k);
 }
 
-void PiecewiseLinearRun::resample(std::size_t first, int count, int substeps) {
-    // Sample by sample, the instants between it and the next one after it.
-    const double* series[3] = {series_[0].data(), series_[1].data(), series_[2].data()};
-    const std::size_t k = static_cast<std::size_t>(substeps);
-    std::size_t sample = first / k, step = first % k;
-    double* knot = knots_.data();
-    for (int left = count + 1; left > 0; ++sample, step = 0) {
-        const double a[3] = {series[0][sample], series[1][sample], series[2][sample]};
-        if (step == 0) {
-            knot[0] = a[0];
-            knot[1] = a[1];
-            knot[2] = a[2];
-            knot[3] = a[0] + a[1];
-            knot += kLanes;
-            --left;
-            ++step;
-        }
-        if (left == 0 || k == 1) continue;
-        const double d[3] = {series[0][sample + 1] - a[0], series[1][sample + 1] - a[1],
-                             series[2][sample + 1] - a[2]};
-        for (; step < k && left > 0; ++step, --left, knot += kLanes) {
-            const double f = fractions_[step];
-            knot[0] = a[0] + d[0] * f;
-            knot[1] = a[1] + d[1] * f;
-            knot[2] = a[2] + d[2] * f;
-            knot[3] = knot[0] + knot[1];
-        }
-    }
-}
-
 OscillatorOutcome PiecewiseLinearRun::outcome(Oscillator o, double dt, int substeps) {
     const double h = dt / substeps;
     const Stepper stepper{step_coefficients(o, h), 2.0 * o.zeta * o.omega, o.omega * o.omega};
     if (!finite(stepper.k)) return undefined_outcome();
     fractions_.resize(static_cast<std::size_t>(substeps));
     for (int j = 0; j < substeps; ++j) fractions_[j] = static_cast<double>(j) / substeps;
-    knots_.resize((kChunk + 1) * kLanes);
     values_.resize((kChunk + 1) * kKnotValues);
     RotatedPeaks rotated[kQuantities];
     for (int q = 0; q < kQuantities; ++q) rotated[q].lend_storage(std::move(storage_[q]));
@@ -69,15 +38,18 @@ OscillatorOutcome PiecewiseLinearRun::outcome(Oscillator o, double dt, int subst
     const std::size_t instants = samples == 0 ? 0 : (samples - 1) * substeps + 1;
     for (std::size_t first = 0; first + 1 < instants; first += kChunk) {
         const int count = static_cast<int>(std::min<std::size_t>(kChunk, instants - 1 - first));
+        const std::array<const double*, 3> series = {series_[0].data(), series_[1].data(),
+                                                     series_[2].data()};
         auto step = [&](double* values) {
-            if (substeps > 1)
-                return step_chunk(knots_.data(), count, stepper, state, values, largest);
+            if (substeps > 1) {
+                return step_resampled(series, first, substeps, fractions_.data(), count, stepper,
+                                      state, values, largest);
+            }
             // One substep a sample: the instants are the samples, stepped from the series.
-            const std::array<const double*, 3> from_first = {
-                series_[0].data() + first, series_[1].data() + first, series_[2].data() + first};
+            const std::array<const double*, 3> from_first = {series[0] + first, series[1] + first,
+                                                             series[2] + first};
             step_samples(from_first, count, stepper, state, values, largest);
         };
-        if (substeps > 1) resample(first, count, substeps);
         // Stepped for the largest values alone, and again keeping every instant's values when
         // the rotated peaks may need them (the same operations on the state both times).
         alignas(32) double start[2 * kLanes];

@@ -24,12 +24,9 @@ class PiecewiseLinearRun {
     OscillatorOutcome outcome(Oscillator oscillator, double dt, int substeps);
 
   private:
-    // The resampled input at instants first .. first + count into knots_ (kLanes per instant).
-    void resample(std::size_t first, int count, int substeps);
-
     std::array<std::span<const double>, 3> series_;
     std::optional<HorizontalLine> line_;
-    std::vector<double> knots_, values_, fractions_;
+    std::vector<double> values_, fractions_;
     std::array<std::vector<PathArc>, 3> storage_;  // the hulls' arcs, handed from run to run
 };
 
