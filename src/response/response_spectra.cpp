@@ -27,13 +27,13 @@ namespace wavespec::response {
 namespace {
 
 // Knots stepped over before the chunk's peaks are weighed: each chunk is stepped once for its
-// largest values only, and again, with every knot kept, when a peak or the rotated outline
+// largest values only, and again, with every knot kept, when a peak or the rotated peaks
 // may lie in it.
-// A chunk spans 16 sample intervals' worth of knots (32 at least, kChunk at most): the
+// A chunk spans 32 sample intervals' worth of knots (64 at least, kChunk at most): the
 // stretch of path a chunk covers, not its number of knots, decides how often it is looked at.
 constexpr int kChunk = 256;
 constexpr int chunk_for(int knots_per_sample) {
-    return std::clamp(16 * knots_per_sample, 32, kChunk);
+    return std::clamp(32 * knots_per_sample, 64, kChunk);
 }
 // Knots of a chunk whose path is tested as a whole before each knot is.
 constexpr int stretch_for(int chunk) {
