@@ -5,6 +5,7 @@
 #include <cstring>
 #include <numbers>
 
+#include "response/quad_lanes.hpp"
 #include "spectral/portable_math.hpp"
 
 // 32-byte vectors within one function; nothing crosses a call with them.
@@ -21,23 +22,7 @@ constexpr std::size_t kNodes = 40;
 // The sums are kept at every kStride-th sample and read between by a cubic.
 constexpr std::size_t kStride = 8;
 
-// Four doubles as one vector (two SSE2 halves where there is no wider register); each lane sees
-// the operations one double at a time would.
-typedef double Quad __attribute__((vector_size(32)));
-typedef long long QuadMask __attribute__((vector_size(32)));
-[[gnu::always_inline]] inline Quad splat(double x) {
-    return Quad{x, x, x, x};
-}
-[[gnu::always_inline]] inline Quad load(const double* p) {
-    Quad v;
-    std::memcpy(&v, p, sizeof v);
-    return v;
-}
-[[gnu::always_inline]] inline Quad magnitude(Quad v) {
-    const QuadMask off = {0x7fffffffffffffffLL, 0x7fffffffffffffffLL, 0x7fffffffffffffffLL,
-                          0x7fffffffffffffffLL};
-    return (Quad)((QuadMask)v & off);
-}
+using namespace quad_lanes;
 
 // sums[c][k][a]: sum over the samples n of (-1)^n x_c[n] Z_k(t_a - n), Z_0(z) and Z_1(z) the
 // sums over p != 0 of 1/(z - pL) and 1/(z - pL)^2: (pi/L) cot(pi z/L) less 1/z and its negative

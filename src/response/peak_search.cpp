@@ -6,6 +6,7 @@
 #include <limits>
 #include <numbers>
 
+#include "response/quad_lanes.hpp"
 #include "spectral/portable_math.hpp"
 
 // 32-byte vectors passed between inlined helpers; nothing crosses a call with them.
@@ -99,24 +100,7 @@ struct HalfAngleTable {
 };
 const HalfAngleTable kHalfAngleTable;
 
-// Four lanes of doubles; without AVX the compiler splits each operation in two SSE2 halves.
-// Each lane sees the same operations in the same order either way.
-typedef double Quad __attribute__((vector_size(32)));
-typedef long long QuadMask __attribute__((vector_size(32)));
-
-[[gnu::always_inline]] inline Quad load(const double* p) {
-    Quad v;
-    std::memcpy(&v, p, sizeof v);
-    return v;
-}
-[[gnu::always_inline]] inline Quad magnitude(Quad v) {
-    const QuadMask off = {0x7fffffffffffffffLL, 0x7fffffffffffffffLL, 0x7fffffffffffffffLL,
-                          0x7fffffffffffffffLL};
-    return (Quad)((QuadMask)v & off);
-}
-[[gnu::always_inline]] inline Quad splat(double x) {
-    return Quad{x, x, x, x};
-}
+using namespace quad_lanes;
 
 constexpr int kGroups = RotatedPeaks::kHalfAngles / 4;
 
