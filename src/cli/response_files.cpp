@@ -17,6 +17,8 @@
 #include "response/ground_motion.hpp"
 #include "response/response_spectra.hpp"
 #include "spectral/portable_math.hpp"
+#include "spectral/spectrum_prep.hpp"
+#include "spectral/wvfast.hpp"
 
 namespace wavespec::cli {
 
@@ -166,7 +168,10 @@ std::vector<std::string> response_file_names(const ProcessOptions& options) {
 std::optional<std::string> write_response_files(StagedFiles& staged, const RunState& state,
                                                 const ProcessOptions& options,
                                                 const std::string& record) {
-    const Series acceleration = reconstructed(state);
+    Series acceleration = reconstructed(state);
+    // A long record's transform tables are made again when its series is reconstructed; until
+    // then their memory is the oscillators'.
+    if (state.nf > kMaxTransformLength) release_transform_tables();
     const std::array<std::string, 3> names = {trimmed(state.head[1]), trimmed(state.head[2]),
                                               trimmed(state.head[3])};
     // A series that is not finite (overflow on the way) shows in its peaks: the record fails
@@ -181,9 +186,8 @@ std::optional<std::string> write_response_files(StagedFiles& staged, const RunSt
         options.dampings.empty() ? std::vector<double>{kDefaultDamping} : options.dampings;
     // The processors the batch leaves idle (records fewer than jobs) share the oscillators.
     const unsigned threads = options.threads_per_record;
-    const response::ResponseSpectra spectra =
-        response::response_spectra({acceleration[0], acceleration[1], acceleration[2]}, state.dt,
-                                   periods, dampings, threads, options.oscillator);
+    const response::ResponseSpectra spectra = response::response_spectra_consuming(
+        std::move(acceleration), state.dt, periods, dampings, threads, options.oscillator);
 
     if (auto why = staged.write("response.csv", spectra_table(spectra, periods, dampings, names))) {
         return why;

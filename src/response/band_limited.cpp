@@ -20,8 +20,9 @@ namespace {
 // knot's sample index and its place from the first knot have the same parity.
 constexpr std::size_t kGuard = 256;
 constexpr std::size_t kCoarseBands = 64;
-// Bytes the threads that help with the knots' transforms may hold between them.
-constexpr std::size_t kHelperMemory = std::size_t{48} << 20;
+// Bytes the threads that help with the grid's transforms may hold between them: none helps
+// with a record of a million samples, whose memory is then the calling thread's alone.
+constexpr std::size_t kHelperMemory = std::size_t{32} << 20;
 constexpr double kFineBandRatio = 1.02;
 // The first fine band, from 0 Hz, as a fraction of fN.
 constexpr double kLowestFineBand = 1.0 / 65536;
@@ -47,21 +48,25 @@ BandLimitedRecord::BandLimitedRecord(std::array<std::span<const double>, 3> seri
     length_ = 2 * smooth_length((5 * span + 7) / 8);
     fft_ = MixedFft(length_);
     copy_tails_ = std::make_unique<CopyTails>(series, length_, guard_);
-    MixedFft& fft = fft_;
-    std::vector<Complex> pair(length_), single(length_);
-    for (std::size_t p = 0; p < samples_; ++p) {
-        pair[p] = {series[0][p], series[1][p]};
-        single[p] = {series[2][p], 0.0};
-    }
-    fft.transform(pair.data(), false);
-    fft.transform(single.data(), false);
+    // One transform's array at a time: a long record's memory is mostly these.
     const std::size_t half = length_ / 2;
     for (auto& s : spectrum_) s.resize(half + 1);
-    for (std::size_t k = 0; k <= half; ++k) {
-        Complex a = pair[k], b = pair[(length_ - k) % length_];
-        spectrum_[0][k] = {0.5 * (a.re + b.re), 0.5 * (a.im - b.im)};
-        spectrum_[1][k] = {0.5 * (a.im + b.im), 0.5 * (b.re - a.re)};
-        spectrum_[2][k] = single[k];
+    {
+        std::vector<Complex> pair(length_);
+        for (std::size_t p = 0; p < samples_; ++p) pair[p] = {series[0][p], series[1][p]};
+        fft_.transform(pair.data(), false);
+        for (std::size_t k = 0; k <= half; ++k) {
+            Complex a = pair[k], b = pair[(length_ - k) % length_];
+            spectrum_[0][k] = {0.5 * (a.re + b.re), 0.5 * (a.im - b.im)};
+            spectrum_[1][k] = {0.5 * (a.im + b.im), 0.5 * (b.re - a.re)};
+        }
+    }
+    {
+        std::vector<Complex> single(length_);
+        for (std::size_t p = 0; p < samples_; ++p) single[p] = {series[2][p], 0.0};
+        fft_.transform(single.data(), false);
+        std::copy(single.begin(), single.begin() + static_cast<std::ptrdiff_t>(half + 1),
+                  spectrum_[2].begin());
     }
 
     // Bands of the power spectra for the error estimate.
@@ -219,13 +224,14 @@ std::vector<double> precompensation_weights(std::size_t half, std::size_t total,
 
 }  // namespace
 
-// Transform t of 3r/2 (rounded up): the first r give the first two components of phase t, as
+// Transform t of 3p/2 (rounded up), for p phases: the first p give the first two components of
+// phase t, as
 // Z = (X1 + i X2) at +k and (conj X1 + i conj X2) at -k, turned; the others the third component
 // of phases 2u and 2u + 1 as Z = Y(2u) + i Y(2u + 1), each half real. The spectrum into z.
-void BandLimitedRecord::phase_spectrum(std::size_t t, int r, const TurnTables& tables,
+void BandLimitedRecord::phase_spectrum(std::size_t t, int grid_phases, const TurnTables& tables,
                                        const std::vector<double>& weight,
                                        std::vector<Complex>& z) const {
-    const std::size_t n = length_, half = n / 2, phases = static_cast<std::size_t>(r);
+    const std::size_t n = length_, half = n / 2, phases = static_cast<std::size_t>(grid_phases);
     const bool nyquist = n % 2 == 0;
     z.assign(n, Complex{});
     const bool pair = t < phases;
@@ -250,7 +256,7 @@ void BandLimitedRecord::phase_spectrum(std::size_t t, int r, const TurnTables& t
         if (k == 0) {
             z[0] = plus;
         } else if (nyquist && k == half) {
-            z[k] = r == 1 ? plus : Complex{plus.re + minus.re, plus.im + minus.im};
+            z[k] = phases == 1 ? plus : Complex{plus.re + minus.re, plus.im + minus.im};
         } else {
             z[k] = plus;
             z[n - k] = minus;
@@ -258,58 +264,58 @@ void BandLimitedRecord::phase_spectrum(std::size_t t, int r, const TurnTables& t
     }
 }
 
-// Knot g = m phases + s of the period is knot g + lead, or, at the period's end (before the
-// record), knot g - (total - lead); the knots between are not kept.
-void BandLimitedRecord::place_phase(const std::vector<Complex>& z, int r, std::size_t s,
-                                    std::size_t lane, bool imaginary, double* knots) const {
-    const std::size_t n = length_, phases = static_cast<std::size_t>(r), total = n * phases;
-    const std::size_t count = knot_count(r), lead = guard_ * phases;
-    const double scale = 1.0 / static_cast<double>(n);
-    auto value = [&](std::size_t m) { return (imaginary ? z[m].im : z[m].re) * scale; };
-    std::size_t m = 0;
-    for (; m < n && m * phases + s + lead < count; ++m) {
-        knots[(m * phases + s + lead) * kLanes + lane] = value(m);
-    }
-    m = std::max(m, (total - lead - s + phases - 1) / phases);
-    for (; m < n; ++m) knots[(m * phases + s - (total - lead)) * kLanes + lane] = value(m);
-}
-
-void BandLimitedRecord::taper_guards(int r, double* knots) const {
-    const std::size_t count = knot_count(r), ramp = guard_ / 2 * static_cast<std::size_t>(r);
-    for (std::size_t j = 0; j < ramp; ++j) {
-        const double s = portable_sin_cos(0.5 * std::numbers::pi * static_cast<double>(j) /
-                                          static_cast<double>(ramp))
-                             .sin;
-        for (std::size_t at : {j, count - 1 - j}) {
-            for (int lane = 0; lane < 3; ++lane) knots[at * kLanes + lane] *= s * s;
-        }
+// Grid point g = m phases + s of the period is the one of knot index g + lead, or, at the
+// period's end (before the record), g - (total - lead); kept from margin points before knot 0's
+// to margin points after the last knot's.
+void BandLimitedRecord::place_phase(const std::vector<Complex>& z, std::size_t s, bool imaginary,
+                                    KnotGrid& grid, std::size_t lane) const {
+    using Index = long long;
+    const auto phases = static_cast<Index>(grid.points), margin = static_cast<Index>(grid.margin);
+    const Index total = static_cast<Index>(length_) * phases;
+    const Index count = static_cast<Index>(knot_count(grid.points));
+    const Index lead = static_cast<Index>(guard_) * phases;
+    const double scale = 1.0 / static_cast<double>(length_);
+    double* out = grid.lanes[lane].data();
+    // margin is a multiple of phases, so the first point of phase s is -margin + s.
+    for (Index k = -margin + static_cast<Index>(s); k < count + margin; k += phases) {
+        Index g = k - lead;
+        if (g < 0) g += total;
+        const Complex& v = z[static_cast<std::size_t>(g / phases)];
+        out[k + margin] = (imaginary ? v.im : v.re) * scale;
     }
 }
 
-void BandLimitedRecord::knots(int r, double* knots, unsigned threads) const {
-    // Knot g = r m + s (phase s) of the period of r * length_ knots is the inverse transform of
-    // length length_, at m, of the spectrum turned by exp(2 pi i k s / (r length_)): r
-    // transforms of the record's length instead of one r times as long.
-    const std::size_t phases = static_cast<std::size_t>(r), total = length_ * phases;
-    const TurnTables tables(total);
-    const std::vector<double> weight =
-        precompensation_weights(length_ / 2, total, r, length_ % 2 == 0);
+BandLimitedRecord::KnotGrid BandLimitedRecord::knot_grid(int r, unsigned threads) const {
+    // Grid point g = p m + s (phase s of p points per sample) of the period of p * length_ is
+    // the inverse transform of length length_, at m, of the spectrum turned by
+    // exp(2 pi i k s / (p length_)): p transforms of the record's length instead of one p
+    // times as long. The pre-compensation is that of r knots per sample.
+    KnotGrid grid;
+    grid.rate = r;
+    grid.points = std::min(r, 2);
+    grid.margin = kInterpolationReach;
+    grid.interpolator = GridInterpolator(r / grid.points);
+    const std::size_t phases = static_cast<std::size_t>(grid.points);
+    for (auto& lane : grid.lanes) lane.assign(knot_count(grid.points) + 2 * grid.margin, 0.0);
+    const TurnTables tables(length_ * phases);
+    const std::vector<double> weight = precompensation_weights(
+        length_ / 2, length_ * static_cast<std::size_t>(r), r, length_ % 2 == 0);
     // The calling thread transforms with the plan's own work space, the others each with theirs
     // (work empty for the calling thread); the plan's tables are shared.
     auto transform = [&](std::size_t t, std::vector<Complex>& z, std::vector<Complex>& work) {
-        phase_spectrum(t, r, tables, weight, z);
+        phase_spectrum(t, grid.points, tables, weight, z);
         if (work.empty()) {
             fft_.transform(z.data(), true);
         } else {
             static_cast<const MixedFft&>(fft_).transform(z.data(), true, work.data());
         }
         if (t < phases) {
-            place_phase(z, r, t, 0, false, knots);
-            place_phase(z, r, t, 1, true, knots);
+            place_phase(z, t, false, grid, 0);
+            place_phase(z, t, true, grid, 1);
         } else {
             const std::size_t s = 2 * (t - phases);
-            place_phase(z, r, s, 2, false, knots);
-            if (s + 1 < phases) place_phase(z, r, s + 1, 2, true, knots);
+            place_phase(z, s, false, grid, 2);
+            if (s + 1 < phases) place_phase(z, s + 1, true, grid, 2);
         }
     };
     const std::size_t transforms = phases + (phases + 1) / 2;
@@ -323,11 +329,49 @@ void BandLimitedRecord::knots(int r, double* knots, unsigned threads) const {
         std::vector<Complex> z, work(k == 0 ? 0 : fft_.work_size());
         for (std::size_t t = next++; t < transforms; t = next++) transform(t, z, work);
     });
-    copy_tails_->take_off(r, knots, kLanes);
-    taper_guards(r, knots);
-    const std::size_t count = knot_count(r);
-    for (std::size_t j = 0; j < count; ++j) {
-        knots[j * kLanes + 3] = knots[j * kLanes] + knots[j * kLanes + 1];
+    copy_tails_->take_off(r, grid.points, grid.margin,
+                          {grid.lanes[0].data(), grid.lanes[1].data(), grid.lanes[2].data()});
+    // Over the outer half of each guard the input is brought to zero by sin^2, knot by knot.
+    const std::size_t ramp = guard_ / 2 * static_cast<std::size_t>(r);
+    grid.taper.resize(ramp);
+    for (std::size_t j = 0; j < ramp; ++j) {
+        const double sine = portable_sin_cos(0.5 * std::numbers::pi * static_cast<double>(j) /
+                                             static_cast<double>(ramp))
+                                .sin;
+        grid.taper[j] = sine * sine;
+    }
+    return grid;
+}
+
+void BandLimitedRecord::knots(const KnotGrid& grid, std::size_t first, std::size_t count,
+                              double* out) const {
+    const auto divisions = static_cast<std::size_t>(grid.interpolator.divisions());
+    const std::size_t end = first + count;
+    for (std::size_t lane = 0; lane < 3; ++lane) {
+        const double* points = grid.lanes[lane].data() + grid.margin;
+        for (std::size_t j = 0; j < divisions; ++j) {
+            // The knots of [first, end) that lie j divisions past a grid point.
+            const std::size_t k = first + (j + divisions - first % divisions) % divisions;
+            if (k >= end) continue;
+            const std::size_t n = (end - k + divisions - 1) / divisions;
+            double* to = out + (k - first) * kLanes + lane;
+            if (j == 0) {
+                for (std::size_t i = 0; i < n; ++i)
+                    to[i * divisions * kLanes] = points[k / divisions + i];
+            } else {
+                grid.interpolator.between(points, k / divisions, n, static_cast<int>(j), to,
+                                          divisions * kLanes);
+            }
+        }
+    }
+    const std::size_t total = knot_count(grid.rate), ramp = grid.taper.size();
+    for (std::size_t k = first; k < end; ++k) {
+        double* knot = out + (k - first) * kLanes;
+        const std::size_t from_end = std::min(k, total - 1 - k);
+        if (from_end < ramp) {
+            for (std::size_t lane = 0; lane < 3; ++lane) knot[lane] *= grid.taper[from_end];
+        }
+        knot[3] = knot[0] + knot[1];
     }
 }
 

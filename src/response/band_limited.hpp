@@ -2,10 +2,14 @@
 // content above the Nyquist frequency), with zeros before and after the record for ever, so
 // that zeros written after it change nothing. It is handed to the exact piecewise-linear step
 // (oscillator.hpp) as knots r times denser than the samples, each knot pre-compensated so that the
-// piecewise- linear signal through the knots has exactly the record's spectrum below the Nyquist
+// piecewise-linear signal through the knots has exactly the record's spectrum below the Nyquist
 // frequency; what remains are its images around multiples of r/dt. error_estimate() weighs
 // those images, and the cubic peak search between knots, against the response itself, so
 // that r can be chosen per oscillator.
+//
+// The knots of a spacing come from a grid of that pre-compensated signal at one or two points
+// per sample interval (transforms of the whole record), and are made from it a block at a time
+// (grid_interpolation.hpp): only the grid, not every knot of the record, is held.
 #pragma once
 
 #include <array>
@@ -15,6 +19,7 @@
 #include <vector>
 
 #include "response/copy_tails.hpp"
+#include "response/grid_interpolation.hpp"
 #include "response/oscillator.hpp"
 #include "spectral/complex_value.hpp"
 #include "spectral/mixed_fft.hpp"
@@ -40,23 +45,33 @@ class BandLimitedRecord {
     // r knots per sample interval.
     double error_estimate(Oscillator oscillator, int r) const;
 
-    // The knots (kLanes values each, knot_count(r) of them into out) for r knots per sample
-    // interval, from a guard of samples before the record to a guard after it, the outer half
-    // of each guard tapered to zero; the input is zero before the first knot and after the last.
-    // The transforms behind them are shared out among threads threads.
-    void knots(int r, double* out, unsigned threads = 1) const;
+    // The pre-compensated signal for r knots per sample interval at min(r, 2) points per
+    // sample interval, from a guard of samples before the record to a guard after it and a
+    // margin beyond, for knots(). The transforms behind it are shared out among threads threads.
+    struct KnotGrid {
+        int rate = 1;            // r
+        int points = 1;          // grid points per sample interval
+        std::size_t margin = 0;  // grid points before knot 0's (and after the last knot's)
+        std::array<std::vector<double>, 3> lanes;  // the three components
+        std::vector<double> taper;  // the guards' outer halves, from the outermost knot in
+        GridInterpolator interpolator{1};
+    };
+    KnotGrid knot_grid(int r, unsigned threads = 1) const;
+    // Knots first .. first + count - 1 of the grid's spacing (kLanes values each, into out): the
+    // three components, the outer half of each guard tapered to zero, and the sum of the first
+    // two. The input is zero before the first knot and after the last.
+    void knots(const KnotGrid& grid, std::size_t first, std::size_t count, double* out) const;
     std::size_t knot_count(int r) const {
         return (samples_ + 2 * guard_) * static_cast<std::size_t>(r);
     }
 
   private:
-    // The spectrum of transform t of the knots for r knots per sample interval, and the
-    // placing of one phase of its result among the knots.
-    void phase_spectrum(std::size_t t, int r, const TurnTables& tables,
+    // The spectrum of transform t of a grid of phases points per sample interval, and the
+    // placing of one phase of its result in the grid.
+    void phase_spectrum(std::size_t t, int phases, const TurnTables& tables,
                         const std::vector<double>& weight, std::vector<Complex>& z) const;
-    void place_phase(const std::vector<Complex>& z, int r, std::size_t s, std::size_t lane,
-                     bool imaginary, double* knots) const;
-    void taper_guards(int r, double* knots) const;
+    void place_phase(const std::vector<Complex>& z, std::size_t s, bool imaginary, KnotGrid& grid,
+                     std::size_t lane) const;
 
     struct Band {
         double low = 0.0, high = 0.0;  // angular frequencies of its first and last bin

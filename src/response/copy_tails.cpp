@@ -115,7 +115,10 @@ FarField far_field(int r, double phase) {
 CopyTails::CopyTails(std::array<std::span<const double>, 3> series, std::size_t period,
                      std::size_t guard) {
     const std::size_t samples = series[0].size();
-    const double span = static_cast<double>(samples + 2 * guard), half = 0.5 * span;
+    // The Chebyshev points cover the knots' span and the margins beyond it.
+    const double extra = static_cast<double>(kMostMargin);
+    const double span = static_cast<double>(samples + 2 * guard), middle = 0.5 * span;
+    const double half = middle + extra;
     const double length = static_cast<double>(period);
     // The angles pi n / L of the samples, for cot(pi (t - n) / L) by the difference of angles.
     std::vector<SineCosine> angle(samples);
@@ -127,7 +130,8 @@ CopyTails::CopyTails(std::array<std::span<const double>, 3> series, std::size_t 
     std::array<double, kNodes> node_angle;
     for (std::size_t a = 0; a < kNodes; ++a) {
         node_angle[a] = kPi * (static_cast<double>(a) + 0.5) / kNodes;
-        node_t[a] = half + half * portable_sin_cos(node_angle[a]).cos - static_cast<double>(guard);
+        node_t[a] =
+            middle + half * portable_sin_cos(node_angle[a]).cos - static_cast<double>(guard);
         const SineCosine ta = portable_sin_cos(kPi * node_t[a] / length);
         node_sin[a] = ta.sin;
         node_cos[a] = ta.cos;
@@ -150,16 +154,16 @@ CopyTails::CopyTails(std::array<std::span<const double>, 3> series, std::size_t 
     }
     for (auto& lane : coefficients)
         for (auto& k : lane) k[0] *= 0.5;
-    // Kept from one stride before the span to two after it, for the cubic at either end.
+    // Kept from one stride before the margin to two after it, for the cubic at either end.
     span_ = samples + 2 * guard;
-    positions_ = span_ / kStride + 4;
+    positions_ = (span_ + 2 * kMostMargin) / kStride + 4;
     for (int lane = 0; lane < 3; ++lane) {
         for (int k = 0; k < 2; ++k) {
             std::vector<double>& out = sums_[lane][k];
             out.resize(positions_);
             for (std::size_t i = 0; i < positions_; ++i) {
-                const double x = (static_cast<double>(i) - 1.0) * kStride;
-                const double u = (x - half) / half;
+                const double x = (static_cast<double>(i) - 1.0) * kStride - extra;
+                const double u = (x - middle) / half;
                 double b1 = 0.0, b2 = 0.0;  // Clenshaw
                 for (std::size_t j = kNodes; j-- > 1;) {
                     const double b = 2.0 * u * b1 - b2 + coefficients[lane][k][j];
@@ -172,14 +176,19 @@ CopyTails::CopyTails(std::array<std::span<const double>, 3> series, std::size_t 
     }
 }
 
-void CopyTails::take_off(int r, double* knots, std::size_t lanes) const {
-    std::vector<FarField> field(static_cast<std::size_t>(r));
-    for (int s = 0; s < r; ++s) field[s] = far_field(r, static_cast<double>(s) / r);
-    // The sums at whole samples by the cubic through the kept positions, between them by a
-    // straight line (their scale is the span: the line's error is below 1e-5 of them).
-    auto whole = [&](std::size_t x, std::array<double, 6>& out) {
-        const std::size_t i = x / kStride + 1;
-        const double s = static_cast<double>(x % kStride) / kStride;
+void CopyTails::take_off(int r, int points, std::size_t margin,
+                         std::array<double*, 3> lanes) const {
+    using Index = long long;
+    const auto phases = static_cast<Index>(points);
+    std::vector<FarField> field(static_cast<std::size_t>(points));
+    for (int s = 0; s < points; ++s) field[s] = far_field(r, static_cast<double>(s) / points);
+    // The sums at whole samples (x from the span's start, kMostMargin before it at the least)
+    // by the cubic through the kept positions, between them by a straight line (their scale is
+    // the span: the line's error is below 1e-5 of them).
+    auto whole = [&](Index x, std::array<double, 6>& out) {
+        const auto from = static_cast<std::size_t>(x + static_cast<Index>(kMostMargin));
+        const std::size_t i = from / kStride + 1;
+        const double s = static_cast<double>(from % kStride) / kStride;
         const double l0 = -s * (s - 1.0) * (s - 2.0) / 6.0,
                      l1 = (s + 1.0) * (s - 1.0) * (s - 2.0) / 2.0,
                      l2 = -(s + 1.0) * s * (s - 2.0) / 2.0, l3 = (s + 1.0) * s * (s - 1.0) / 6.0;
@@ -189,20 +198,23 @@ void CopyTails::take_off(int r, double* knots, std::size_t lanes) const {
                 out[2 * c + k] = l0 * v[i - 1] + l1 * v[i] + l2 * v[i + 1] + l3 * v[i + 2];
             }
     };
+    // Grid point p is knot point k = p - margin; margin is a multiple of the points.
+    const Index before = static_cast<Index>(margin) / phases;
+    const Index last = static_cast<Index>(span_) + before;
     std::array<double, 6> here{}, next{};
-    whole(0, next);
-    for (std::size_t x = 0; x < span_; ++x) {
+    whole(-before, next);
+    for (Index x = -before; x < last; ++x) {
         here = next;
         whole(x + 1, next);
         // The knot's sample index is x less the guard, which is even.
         const double sign = x % 2 == 0 ? 1.0 : -1.0;
-        for (int s = 0; s < r; ++s) {
-            const double f = static_cast<double>(s) / r;
-            double* knot = knots + (x * static_cast<std::size_t>(r) + s) * lanes;
+        for (Index s = 0; s < phases; ++s) {
+            const double f = static_cast<double>(s) / static_cast<double>(phases);
+            const auto at = static_cast<std::size_t>((x + before) * phases + s);
             for (int c = 0; c < 3; ++c) {
                 const double v0 = here[2 * c] + f * (next[2 * c] - here[2 * c]);
                 const double v1 = here[2 * c + 1] + f * (next[2 * c + 1] - here[2 * c + 1]);
-                knot[c] -= sign * (field[s].a0 * v0 + field[s].a1 * v1);
+                lanes[c][at] -= sign * (field[s].a0 * v0 + field[s].a1 * v1);
             }
         }
     }

@@ -26,13 +26,17 @@ class CopyTails {
     // series: the three components; period: L (even, at least 1.25 (samples + 2 guard));
     // guard: samples of knots before the record and after it.
     CopyTails(std::array<std::span<const double>, 3> series, std::size_t period, std::size_t guard);
-    // Takes the copies' share off the knots of lanes 0 to 2 (of lanes per knot), r per sample
-    // interval from guard samples before the record to guard samples after it; guard even.
-    void take_off(int r, double* knots, std::size_t lanes) const;
+    // Takes the copies' share off the three lanes of a grid of points per sample interval of
+    // the signal pre-compensated for r knots per sample interval, from guard samples before
+    // the record to guard samples after it (guard even) and margin grid points beyond either
+    // end (at most kMostMargin samples' worth; lanes[c][margin] is the first knot's point).
+    void take_off(int r, int points, std::size_t margin, std::array<double*, 3> lanes) const;
+    static constexpr std::size_t kMostMargin = 24;
 
   private:
     // sum_n y_c[n] Z_k(t - n) for k = 0, 1 (y = (-1)^n x), with Z_k(z) = sum over p != 0 of
-    // (z - p L)^-(k+1), at every kStride-th position: smooth, so read between by a cubic.
+    // (z - p L)^-(k+1), at every kStride-th position from kMostMargin samples before the span:
+    // smooth, so read between by a cubic.
     std::size_t span_, positions_;
     std::array<std::array<std::vector<double>, 2>, 3> sums_;
 };

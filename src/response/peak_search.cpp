@@ -365,6 +365,12 @@ void RotatedPeaks::take_arc(const PathArc& arc) {
     }
 }
 
+void RotatedPeaks::compact() {
+    drop_settled_arcs();
+    if (arcs_.capacity() > 2 * arcs_.size() + 64) arcs_.shrink_to_fit();
+    next_sweep_ = std::max(kArcsBeforeSweep, 2 * arcs_.size());
+}
+
 void RotatedPeaks::drop_settled_arcs() {
     // The arcs follow the path: each end is tested as the knots offered are, passed over while
     // the room the last one tested left lasts.

@@ -67,6 +67,9 @@ class RotatedPeaks {
     }
     std::vector<PathArc> take_storage() { return std::move(arcs_); }
 
+    // Drops the arcs that can no longer shape a peak and gives back the memory they held:
+    // for a search that waits while others use the processor and memory.
+    void compact();
     // Angles 0 .. 90 and their mirrors 180 - j, padded to a multiple of four.
     static constexpr int kHalfAngles = 92;
 

@@ -5,7 +5,9 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <map>
+#include <memory>
 #include <new>
 #include <numbers>
 #include <optional>
@@ -17,7 +19,6 @@
 #include "response/piecewise_linear.hpp"
 #include "response/rotated_measures.hpp"
 #include "spectral/portable_math.hpp"
-#include "support/large_buffer.hpp"
 #include "support/worker_threads.hpp"
 
 // 32-byte vectors in one function; nothing crosses a call with them.
@@ -131,6 +132,12 @@ class OscillatorRun {
         for (int done = 0; done < kTailSteps; done += stretch_) {
             advance(zeros, std::min(stretch_, kTailSteps - done), step, none, none);
         }
+    }
+
+    // Between blocks of knots, the arcs that can no longer matter are let go: every
+    // oscillator of a spacing waits for the next block at once.
+    void end_block() {
+        for (RotatedPeaks& rotated : rotated_) rotated.compact();
     }
 
     // Storage for the arcs of the three quantities' rotated peaks, lent for this run.
@@ -305,12 +312,30 @@ void share_out(unsigned threads, std::size_t items, const Worker& worker) {
                  [&](std::size_t) { worker(next); });
 }
 
+// Knots made and stepped over at a time: every oscillator of a spacing steps through one
+// block before the next is made, so that the knots of the whole record are never held. A
+// multiple of every chunk.
+constexpr std::size_t kBlockKnots = std::size_t{1} << 16;
+
+// Knots first .. first + count - 1 into out, the work shared among up to threads threads.
+void make_block(const BandLimitedRecord& record, const BandLimitedRecord::KnotGrid& grid,
+                std::size_t first, std::size_t count, unsigned threads, double* out) {
+    const std::size_t parts = std::clamp<std::size_t>(threads, 1, count / 4096 + 1);
+    run_together(parts, [&](std::size_t k) {
+        const std::size_t from = count * k / parts, to = count * (k + 1) / parts;
+        record.knots(grid, first + from, to - from, out + from * kLanes);
+    });
+}
+
+// release() lets the series go once the record no longer needs them.
 void band_limited_spectra(std::array<std::span<const double>, 3> series, double dt,
                           std::span<const double> periods, std::span<const double> dampings,
-                          unsigned threads, ResponseSpectra& result, Means& means) {
-    BandLimitedRecord record(series, dt);
+                          unsigned threads, ResponseSpectra& result, Means& means,
+                          const std::function<void()>& release) {
+    const BandLimitedRecord record(series, dt);
     const std::optional<HorizontalLine> line = horizontal_line(series[0], series[1]);
-    // Oscillators grouped by their knot spacing, so that one set of knots is held at a time.
+    if (release) release();
+    // Oscillators grouped by their knot spacing, so that one grid is held at a time.
     std::map<int, std::vector<std::pair<std::size_t, std::size_t>>> by_rate;
     for (std::size_t d = 0; d < dampings.size(); ++d) {
         for (std::size_t p = 0; p < periods.size(); ++p) {
@@ -318,36 +343,50 @@ void band_limited_spectra(std::array<std::span<const double>, 3> series, double 
             by_rate[record.knots_per_sample(o)].push_back({d, p});
         }
     }
-    // One buffer for the knots of every spacing, its pages touched only as they are filled.
-    const support::LargeBuffer buffer(record.knot_count(by_rate.rbegin()->first) * kLanes);
+    std::vector<double> block((kBlockKnots + 1) * kLanes);
     for (const auto& by_rate_entry : by_rate) {
         // Named, not bound: lambdas may not capture structured bindings before clang 16.
         const auto rate = by_rate_entry.first;
         const auto& oscillators = by_rate_entry.second;
         const std::size_t count = record.knot_count(rate);
-        const std::span<const double> knots(buffer.get(), count * kLanes);
-        record.knots(rate, buffer.get(), threads);
+        const BandLimitedRecord::KnotGrid grid = record.knot_grid(rate, threads);
         const double h = dt / rate;
         const std::size_t chunk = static_cast<std::size_t>(chunk_for(rate));
-        const InputBounds bounds = input_bounds(knots, count, h, chunk);
-        share_out(threads, oscillators.size(), [&](std::atomic<std::size_t>& next) {
-            OscillatorRun::ArcStorage storage;
-            for (std::size_t i = next++; i < oscillators.size(); i = next++) {
-                auto [d, p] = oscillators[i];
-                OscillatorRun run({2.0 * std::numbers::pi / periods[p], dampings[d]}, h,
-                                  stretch_for(static_cast<int>(chunk)), line);
-                run.lend_storage(storage);
-                for (std::size_t first = 0, ch = 0; first + 1 < count; first += chunk, ++ch) {
-                    int steps = static_cast<int>(std::min<std::size_t>(chunk, count - 1 - first));
-                    run.advance(knots.data() + first * kLanes, steps, h,
-                                bounds.value.data() + ch * kLanes,
-                                bounds.slope.data() + ch * kLanes);
+        std::vector<std::unique_ptr<OscillatorRun>> runs;
+        for (const auto& [d, p] : oscillators) {
+            runs.push_back(std::make_unique<OscillatorRun>(
+                Oscillator{2.0 * std::numbers::pi / periods[p], dampings[d]}, h,
+                stretch_for(static_cast<int>(chunk)), line));
+        }
+        // Each block holds its knots and the next block's first, which ends its last chunk.
+        for (std::size_t first = 0; first + 1 < count; first += kBlockKnots) {
+            const std::size_t knots = std::min(kBlockKnots, count - 1 - first) + 1;
+            make_block(record, grid, first, knots, threads, block.data());
+            const InputBounds bounds = input_bounds(
+                std::span<const double>(block.data(), knots * kLanes), knots, h, chunk);
+            share_out(threads, runs.size(), [&](std::atomic<std::size_t>& next) {
+                for (std::size_t i = next++; i < runs.size(); i = next++) {
+                    for (std::size_t at = 0, ch = 0; at + 1 < knots; at += chunk, ++ch) {
+                        int steps = static_cast<int>(std::min<std::size_t>(chunk, knots - 1 - at));
+                        runs[i]->advance(block.data() + at * kLanes, steps, h,
+                                         bounds.value.data() + ch * kLanes,
+                                         bounds.slope.data() + ch * kLanes);
+                    }
+                    runs[i]->end_block();
                 }
-                run.finish(h, knots.data() + (count - 1) * kLanes);
-                OscillatorOutcome outcome = run.outcome();
+            });
+        }
+        // The last block ends with the last knot.
+        const std::size_t last_first = (count - 2) / kBlockKnots * kBlockKnots;
+        const double* last = block.data() + (count - 1 - last_first) * kLanes;
+        share_out(threads, runs.size(), [&](std::atomic<std::size_t>& next) {
+            for (std::size_t i = next++; i < runs.size(); i = next++) {
+                runs[i]->finish(h, last);
+                OscillatorOutcome outcome = runs[i]->outcome();
+                auto [d, p] = oscillators[i];
                 result.values[d][p] = outcome.peaks;
                 means[d][p] = outcome.means;
-                run.give_back_storage(storage);
+                runs[i].reset();
             }
         });
     }
@@ -370,11 +409,10 @@ void piecewise_linear_spectra(std::array<std::span<const double>, 3> series, dou
     });
 }
 
-}  // namespace
-
-ResponseSpectra response_spectra(std::array<std::span<const double>, 3> series, double dt,
-                                 std::span<const double> periods, std::span<const double> dampings,
-                                 unsigned threads, Convention convention) {
+ResponseSpectra spectra_of(std::array<std::span<const double>, 3> series, double dt,
+                           std::span<const double> periods, std::span<const double> dampings,
+                           unsigned threads, Convention convention,
+                           const std::function<void()>& release) {
     ResponseSpectra result;
     result.values.assign(dampings.size(), std::vector<OscillatorPeaks>(periods.size()));
     result.gmroti_angles.assign(dampings.size(), 0);
@@ -383,10 +421,29 @@ ResponseSpectra response_spectra(std::array<std::span<const double>, 3> series, 
     if (convention == Convention::piecewise_linear) {
         piecewise_linear_spectra(series, dt, periods, dampings, threads, result, means);
     } else {
-        band_limited_spectra(series, dt, periods, dampings, threads, result, means);
+        band_limited_spectra(series, dt, periods, dampings, threads, result, means, release);
     }
     settle_gmroti(result, means);
     return result;
+}
+
+}  // namespace
+
+ResponseSpectra response_spectra(std::array<std::span<const double>, 3> series, double dt,
+                                 std::span<const double> periods, std::span<const double> dampings,
+                                 unsigned threads, Convention convention) {
+    return spectra_of(series, dt, periods, dampings, threads, convention, {});
+}
+
+ResponseSpectra response_spectra_consuming(std::array<std::vector<double>, 3>&& given, double dt,
+                                           std::span<const double> periods,
+                                           std::span<const double> dampings, unsigned threads,
+                                           Convention convention) {
+    std::array<std::vector<double>, 3> series = std::move(given);
+    return spectra_of({series[0], series[1], series[2]}, dt, periods, dampings, threads, convention,
+                      [&series] {
+                          for (std::vector<double>& s : series) std::vector<double>().swap(s);
+                      });
 }
 
 }  // namespace wavespec::response

@@ -51,6 +51,14 @@ ResponseSpectra response_spectra(std::array<std::span<const double>, 3> series, 
                                  unsigned threads = 1,
                                  Convention convention = Convention::band_limited);
 
+// The same for series the caller gives up: they are let go as soon as the oscillators no
+// longer need them (for the band-limited convention, once the record's spectrum is taken),
+// since a long record's series are a good share of a run's memory.
+ResponseSpectra response_spectra_consuming(std::array<std::vector<double>, 3>&& series, double dt,
+                                           std::span<const double> periods,
+                                           std::span<const double> dampings, unsigned threads = 1,
+                                           Convention convention = Convention::band_limited);
+
 // count periods from first to last, evenly spaced in their logarithm (count >= 2), the ends
 // exact.
 std::vector<double> log_spaced(double first, double last, int count);
