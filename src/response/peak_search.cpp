@@ -367,7 +367,7 @@ void RotatedPeaks::take_arc(const PathArc& arc) {
 
 void RotatedPeaks::compact() {
     // A few arcs are not worth a sweep: they hold less than the sweep would cost.
-    if (arcs_.size() < kArcsBeforeSweep / 4) return;
+    if (arcs_.size() < kArcsBeforeSweep / 16) return;
     drop_settled_arcs();
     if (arcs_.capacity() > 2 * arcs_.size() + 64) arcs_.shrink_to_fit();
     next_sweep_ = std::max(kArcsBeforeSweep, 2 * arcs_.size());
