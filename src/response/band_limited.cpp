@@ -40,14 +40,15 @@ double precompensation(double x) {
 
 }  // namespace
 
-BandLimitedRecord::BandLimitedRecord(std::array<std::span<const double>, 3> series, double dt)
+BandLimitedRecord::BandLimitedRecord(std::array<std::span<const double>, 3> series, double dt,
+                                     unsigned threads)
     : dt_(dt), samples_(series[0].size()), guard_(kGuard) {
     // An even length at least 1.25 times the knots' span: the copies of the record that the
     // transform sees are then far enough away for their tails to be taken off (copy_tails).
     const std::size_t span = samples_ + 2 * guard_;
     length_ = 2 * smooth_length((5 * span + 7) / 8);
     fft_ = MixedFft(length_);
-    copy_tails_ = std::make_unique<CopyTails>(series, length_, guard_);
+    copy_tails_ = std::make_unique<CopyTails>(series, length_, guard_, threads);
     // One transform's array at a time: a long record's memory is mostly these.
     const std::size_t half = length_ / 2;
     for (auto& s : spectrum_) s.resize(half + 1);
@@ -330,7 +331,8 @@ BandLimitedRecord::KnotGrid BandLimitedRecord::knot_grid(int r, unsigned threads
         for (std::size_t t = next++; t < transforms; t = next++) transform(t, z, work);
     });
     copy_tails_->take_off(r, grid.points, grid.margin,
-                          {grid.lanes[0].data(), grid.lanes[1].data(), grid.lanes[2].data()});
+                          {grid.lanes[0].data(), grid.lanes[1].data(), grid.lanes[2].data()},
+                          threads);
     // Over the outer half of each guard the input is brought to zero by sin^2, knot by knot.
     const std::size_t ramp = guard_ / 2 * static_cast<std::size_t>(r);
     grid.taper.resize(ramp);

@@ -35,7 +35,9 @@ struct TurnTables;
 
 class BandLimitedRecord {
   public:
-    BandLimitedRecord(std::array<std::span<const double>, 3> series, double dt);
+    // The work of the copies' tails is shared out among threads threads.
+    BandLimitedRecord(std::array<std::span<const double>, 3> series, double dt,
+                      unsigned threads = 1);
 
     double dt() const { return dt_; }
     // Knots per sample interval chosen for this oscillator: the smallest power of two up to

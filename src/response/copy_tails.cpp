@@ -7,6 +7,7 @@
 
 #include "response/quad_lanes.hpp"
 #include "spectral/portable_math.hpp"
+#include "support/worker_threads.hpp"
 
 // 32-byte vectors within one function; nothing crosses a call with them.
 #pragma GCC diagnostic ignored "-Wpsabi"
@@ -32,7 +33,7 @@ using namespace quad_lanes;
 [[gnu::always_inline]] inline void sum_over_samples_lanes(
     const std::array<std::span<const double>, 3>& series, const SineCosine* angle,
     const double* node_t, const double* node_sin, const double* node_cos, double step,
-    double (&out)[3][2][kNodes]) {
+    std::size_t first_group, std::size_t end_group, double (&out)[3][2][kNodes]) {
     constexpr std::size_t kGroups = kNodes / 4;
     Quad sums[3][2][kGroups] = {};
     const Quad a1 = splat(step), a2 = a1 * a1, a4 = a2 * a1 * a1, one = splat(1.0);
@@ -43,7 +44,7 @@ using namespace quad_lanes;
         const double sign = n % 2 == 0 ? 1.0 : -1.0;
         const Quad y[3] = {splat(sign * series[0][n]), splat(sign * series[1][n]),
                            splat(sign * series[2][n])};
-        for (std::size_t g = 0; g < kGroups; ++g) {
+        for (std::size_t g = first_group; g < end_group; ++g) {
             const Quad z = load(node_t + 4 * g) - at_n;
             const Quad ts = load(node_sin + 4 * g), tc = load(node_cos + 4 * g);
             // cot(pi (t - n) / L) by the difference of the angles.
@@ -68,13 +69,16 @@ using namespace quad_lanes;
     }
     for (int lane = 0; lane < 3; ++lane)
         for (int k = 0; k < 2; ++k)
-            for (std::size_t a = 0; a < kNodes; ++a) out[lane][k][a] = sums[lane][k][a / 4][a % 4];
+            for (std::size_t a = 4 * first_group; a < 4 * end_group; ++a)
+                out[lane][k][a] = sums[lane][k][a / 4][a % 4];
 }
 
 void sum_over_samples_narrow(const std::array<std::span<const double>, 3>& series,
                              const SineCosine* angle, const double* node_t, const double* node_sin,
-                             const double* node_cos, double step, double (&out)[3][2][kNodes]) {
-    sum_over_samples_lanes(series, angle, node_t, node_sin, node_cos, step, out);
+                             const double* node_cos, double step, std::size_t first_group,
+                             std::size_t end_group, double (&out)[3][2][kNodes]) {
+    sum_over_samples_lanes(series, angle, node_t, node_sin, node_cos, step, first_group, end_group,
+                           out);
 }
 
 #if defined(__x86_64__) && defined(__GNUC__) && !defined(_WIN32)
@@ -83,19 +87,26 @@ void sum_over_samples_narrow(const std::array<std::span<const double>, 3>& serie
 __attribute__((target("avx"))) void sum_over_samples_wide(
     const std::array<std::span<const double>, 3>& series, const SineCosine* angle,
     const double* node_t, const double* node_sin, const double* node_cos, double step,
-    double (&out)[3][2][kNodes]) {
-    sum_over_samples_lanes(series, angle, node_t, node_sin, node_cos, step, out);
+    std::size_t first_group, std::size_t end_group, double (&out)[3][2][kNodes]) {
+    sum_over_samples_lanes(series, angle, node_t, node_sin, node_cos, step, first_group, end_group,
+                           out);
 }
 #endif
 
+// The groups of four points from first_group to end_group.
 void sum_over_samples(const std::array<std::span<const double>, 3>& series, const SineCosine* angle,
                       const double* node_t, const double* node_sin, const double* node_cos,
-                      double step, double (&out)[3][2][kNodes]) {
+                      double step, std::size_t first_group, std::size_t end_group,
+                      double (&out)[3][2][kNodes]) {
 #ifdef WAVESPEC_WIDE_SUMS
     static const bool avx = __builtin_cpu_supports("avx");
-    if (avx) return sum_over_samples_wide(series, angle, node_t, node_sin, node_cos, step, out);
+    if (avx) {
+        return sum_over_samples_wide(series, angle, node_t, node_sin, node_cos, step, first_group,
+                                     end_group, out);
+    }
 #endif
-    sum_over_samples_narrow(series, angle, node_t, node_sin, node_cos, step, out);
+    sum_over_samples_narrow(series, angle, node_t, node_sin, node_cos, step, first_group, end_group,
+                            out);
 }
 
 }  // namespace
@@ -113,7 +124,7 @@ FarField far_field(int r, double phase) {
 }
 
 CopyTails::CopyTails(std::array<std::span<const double>, 3> series, std::size_t period,
-                     std::size_t guard) {
+                     std::size_t guard, unsigned threads) {
     const std::size_t samples = series[0].size();
     // The Chebyshev points cover the knots' span and the margins beyond it.
     const double extra = static_cast<double>(kMostMargin);
@@ -137,8 +148,14 @@ CopyTails::CopyTails(std::array<std::span<const double>, 3> series, std::size_t 
         node_cos[a] = ta.cos;
     }
     double sums[3][2][kNodes] = {};
-    sum_over_samples(series, angle.data(), node_t.data(), node_sin.data(), node_cos.data(),
-                     kPi / length, sums);
+    // Each point sums over the samples alone: the groups of points are shared out.
+    constexpr std::size_t kGroups = kNodes / 4;
+    const std::size_t parts =
+        std::clamp<std::size_t>(threads, 1, std::min<std::size_t>(kGroups, samples / 4096 + 1));
+    run_together(parts, [&](std::size_t k) {
+        sum_over_samples(series, angle.data(), node_t.data(), node_sin.data(), node_cos.data(),
+                         kPi / length, kGroups * k / parts, kGroups * (k + 1) / parts, sums);
+    });
     std::array<std::array<std::array<double, kNodes>, 2>, 3> at{};
     for (int lane = 0; lane < 3; ++lane)
         for (int k = 0; k < 2; ++k)
@@ -176,8 +193,8 @@ CopyTails::CopyTails(std::array<std::span<const double>, 3> series, std::size_t 
     }
 }
 
-void CopyTails::take_off(int r, int points, std::size_t margin,
-                         std::array<double*, 3> lanes) const {
+void CopyTails::take_off(int r, int points, std::size_t margin, std::array<double*, 3> lanes,
+                         unsigned threads) const {
     using Index = long long;
     const auto phases = static_cast<Index>(points);
     std::vector<FarField> field(static_cast<std::size_t>(points));
@@ -200,24 +217,33 @@ void CopyTails::take_off(int r, int points, std::size_t margin,
     };
     // Grid point p is knot point k = p - margin; margin is a multiple of the points.
     const Index before = static_cast<Index>(margin) / phases;
-    const Index last = static_cast<Index>(span_) + before;
-    std::array<double, 6> here{}, next{};
-    whole(-before, next);
-    for (Index x = -before; x < last; ++x) {
-        here = next;
-        whole(x + 1, next);
-        // The knot's sample index is x less the guard, which is even.
-        const double sign = x % 2 == 0 ? 1.0 : -1.0;
-        for (Index s = 0; s < phases; ++s) {
-            const double f = static_cast<double>(s) / static_cast<double>(phases);
-            const auto at = static_cast<std::size_t>((x + before) * phases + s);
-            for (int c = 0; c < 3; ++c) {
-                const double v0 = here[2 * c] + f * (next[2 * c] - here[2 * c]);
-                const double v1 = here[2 * c + 1] + f * (next[2 * c + 1] - here[2 * c + 1]);
-                lanes[c][at] -= sign * (field[s].a0 * v0 + field[s].a1 * v1);
+    const Index samples = static_cast<Index>(span_) + 2 * before;
+    auto take_off_samples = [&](Index from, Index to) {
+        std::array<double, 6> here{}, next{};
+        whole(from - before, next);
+        for (Index x = from - before; x < to - before; ++x) {
+            here = next;
+            whole(x + 1, next);
+            // The knot's sample index is x less the guard, which is even.
+            const double sign = x % 2 == 0 ? 1.0 : -1.0;
+            for (Index s = 0; s < phases; ++s) {
+                const double f = static_cast<double>(s) / static_cast<double>(phases);
+                const auto at = static_cast<std::size_t>((x + before) * phases + s);
+                for (int c = 0; c < 3; ++c) {
+                    const double v0 = here[2 * c] + f * (next[2 * c] - here[2 * c]);
+                    const double v1 = here[2 * c + 1] + f * (next[2 * c + 1] - here[2 * c + 1]);
+                    lanes[c][at] -= sign * (field[s].a0 * v0 + field[s].a1 * v1);
+                }
             }
         }
-    }
+    };
+    // Each sample's points depend on it alone: the samples are shared out in stretches.
+    const auto parts = static_cast<Index>(
+        std::clamp<std::size_t>(threads, 1, static_cast<std::size_t>(samples) / 4096 + 1));
+    run_together(static_cast<std::size_t>(parts), [&](std::size_t k) {
+        const auto part = static_cast<Index>(k);
+        take_off_samples(samples * part / parts, samples * (part + 1) / parts);
+    });
 }
 
 }  // namespace wavespec::response

@@ -24,13 +24,17 @@ FarField far_field(int r, double phase);
 class CopyTails {
   public:
     // series: the three components; period: L (even, at least 1.25 (samples + 2 guard));
-    // guard: samples of knots before the record and after it.
-    CopyTails(std::array<std::span<const double>, 3> series, std::size_t period, std::size_t guard);
+    // guard: samples of knots before the record and after it; the sums are shared out among
+    // threads threads.
+    CopyTails(std::array<std::span<const double>, 3> series, std::size_t period, std::size_t guard,
+              unsigned threads = 1);
     // Takes the copies' share off the three lanes of a grid of points per sample interval of
     // the signal pre-compensated for r knots per sample interval, from guard samples before
     // the record to guard samples after it (guard even) and margin grid points beyond either
     // end (at most kMostMargin samples' worth; lanes[c][margin] is the first knot's point).
-    void take_off(int r, int points, std::size_t margin, std::array<double*, 3> lanes) const;
+    // The work is shared out among threads threads.
+    void take_off(int r, int points, std::size_t margin, std::array<double*, 3> lanes,
+                  unsigned threads = 1) const;
     static constexpr std::size_t kMostMargin = 24;
 
   private:

@@ -332,16 +332,21 @@ void band_limited_spectra(std::array<std::span<const double>, 3> series, double 
                           std::span<const double> periods, std::span<const double> dampings,
                           unsigned threads, ResponseSpectra& result, Means& means,
                           const std::function<void()>& release) {
-    const BandLimitedRecord record(series, dt);
+    const BandLimitedRecord record(series, dt, threads);
     const std::optional<HorizontalLine> line = horizontal_line(series[0], series[1]);
     if (release) release();
     // Oscillators grouped by their knot spacing, so that one grid is held at a time.
-    std::map<int, std::vector<std::pair<std::size_t, std::size_t>>> by_rate;
-    for (std::size_t d = 0; d < dampings.size(); ++d) {
-        for (std::size_t p = 0; p < periods.size(); ++p) {
-            Oscillator o{2.0 * std::numbers::pi / periods[p], dampings[d]};
-            by_rate[record.knots_per_sample(o)].push_back({d, p});
+    const std::size_t items = dampings.size() * periods.size();
+    std::vector<int> rates(items);
+    share_out(threads, items, [&](std::atomic<std::size_t>& next) {
+        for (std::size_t i = next++; i < items; i = next++) {
+            const std::size_t d = i / periods.size(), p = i % periods.size();
+            rates[i] = record.knots_per_sample({2.0 * std::numbers::pi / periods[p], dampings[d]});
         }
+    });
+    std::map<int, std::vector<std::pair<std::size_t, std::size_t>>> by_rate;
+    for (std::size_t i = 0; i < items; ++i) {
+        by_rate[rates[i]].push_back({i / periods.size(), i % periods.size()});
     }
     std::vector<double> block((kBlockKnots + 1) * kLanes);
     for (const auto& by_rate_entry : by_rate) {
