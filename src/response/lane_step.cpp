@@ -34,6 +34,8 @@ struct PairLanes {
         return {a.lo * b.lo, a.hi * b.hi};
     }
     [[gnu::always_inline]] friend PairLanes operator-(PairLanes a) { return {-a.lo, -a.hi}; }
+    // The fourth lane replaced by the sum of the first two.
+    [[gnu::always_inline]] PairLanes summed() const { return {lo, Two{hi[0], lo[0] + lo[1]}}; }
     // max(m, |a|): the magnitude by clearing the sign bit.
     [[gnu::always_inline]] friend PairLanes magnitude_max(PairLanes m, PairLanes a) {
         typedef long long Bits __attribute__((vector_size(16)));
@@ -66,6 +68,10 @@ struct QuadLanes {
         return {a.v * b.v};
     }
     [[gnu::always_inline]] friend QuadLanes operator-(QuadLanes a) { return {-a.v}; }
+    // The fourth lane replaced by the sum of the first two.
+    [[gnu::always_inline]] QuadLanes summed() const {
+        return {Four{v[0], v[1], v[2], v[0] + v[1]}};
+    }
     [[gnu::always_inline]] friend QuadLanes magnitude_max(QuadLanes m, QuadLanes a) {
         typedef long long Bits __attribute__((vector_size(32)));
         const Bits mask = {0x7fffffffffffffffLL, 0x7fffffffffffffffLL, 0x7fffffffffffffffLL,
@@ -146,13 +152,14 @@ struct Samples {
 };
 
 // The three series drawn as straight lines between their samples, k instants to a sample
-// interval, from instant `instant` on; called for one instant after the other.
+// interval, from instant `instant` on; called for one instant after the other. The three lanes
+// at once, each as from + rise * (j / k) alone; the fourth the sum of the first two.
 template <class V>
 struct Resampled {
     const double* x[3];
     const double* fractions;  // j / k
     std::size_t k, sample, step;
-    double from[3] = {}, rise[3] = {};
+    V from = V::splat(0.0), rise = V::splat(0.0);
     Resampled(const std::array<const double*, 3>& series, std::size_t instant, std::size_t substeps,
               const double* f)
         : x{series[0], series[1], series[2]},
@@ -160,26 +167,24 @@ struct Resampled {
           k(substeps),
           sample(instant / substeps),
           step(instant % substeps) {
-        for (int c = 0; c < 3; ++c) from[c] = x[c][sample];
-        if (step > 0) {
-            for (int c = 0; c < 3; ++c) rise[c] = x[c][sample + 1] - from[c];
-        }
+        from = at(sample);
+        if (step > 0) rise = at(sample + 1) + -from;
+    }
+    [[gnu::always_inline]] V at(std::size_t i) const {
+        return V::of(x[0][i], x[1][i], x[2][i], 0.0);
     }
     [[gnu::always_inline]] V operator()(int) {
-        double v[3];
+        V v;
         if (step == 0) {
             // At a sample: its values (the interval after it is read only if an instant lies
             // in it, so the last sample is never passed).
-            for (int c = 0; c < 3; ++c) v[c] = from[c] = x[c][sample];
+            v = from = at(sample);
         } else {
-            if (step == 1) {
-                for (int c = 0; c < 3; ++c) rise[c] = x[c][sample + 1] - from[c];
-            }
-            const double f = fractions[step];
-            for (int c = 0; c < 3; ++c) v[c] = from[c] + rise[c] * f;
+            if (step == 1) rise = at(sample + 1) + -from;
+            v = from + rise * V::splat(fractions[step]);
         }
         if (++step == k) step = 0, ++sample;
-        return V::of(v[0], v[1], v[2], v[0] + v[1]);
+        return v.summed();
     }
 };
 
