@@ -283,8 +283,9 @@ bool RotatedPeaks::offer_knot(double x, double y, Stray stray) {
     stray = reduced(stray);
     if (within_least(x * x + y * y, stray)) return false;
     // Room left by the last knot tested, less how far this one lies from it (no projection
-    // moves further) and how much more it may stray: the largest projections only grow.
-    room_ -= std::fabs(x - last_.x) + std::fabs(y - last_.y) +
+    // moves further than the distance itself) and how much more it may stray: the largest
+    // projections only grow.
+    room_ -= std::sqrt((x - last_.x) * (x - last_.x) + (y - last_.y) * (y - last_.y)) +
              std::max(0.0, stray.x - last_stray_.x) + std::max(0.0, stray.y - last_stray_.y);
     last_ = {x, y};
     last_stray_ = stray;
@@ -381,7 +382,7 @@ void RotatedPeaks::drop_settled_arcs() {
     auto may_shape_near = [&](double x, double y, Stray stray) {
         stray = reduced(stray);
         if (within_least(x * x + y * y, stray)) return false;
-        room -= std::fabs(x - last.x) + std::fabs(y - last.y) +
+        room -= std::sqrt((x - last.x) * (x - last.x) + (y - last.y) * (y - last.y)) +
                 std::max(0.0, stray.x - last_stray.x) + std::max(0.0, stray.y - last_stray.y);
         last = {x, y};
         last_stray = stray;
