@@ -362,15 +362,18 @@ void RotatedPeaks::take_arc(const PathArc& arc) {
     arcs_.push_back(arc);
     if (arcs_.size() >= next_sweep_) {
         drop_settled_arcs();
+        arcs_swept_ = arcs_.size();
         next_sweep_ = std::max(kArcsBeforeSweep, 2 * arcs_.size());
     }
 }
 
 void RotatedPeaks::compact() {
-    // A few arcs are not worth a sweep: they hold less than the sweep would cost.
-    if (arcs_.size() < kArcsBeforeSweep / 16) return;
+    // A few arcs more than the last sweep left are not worth a sweep: they hold less than the
+    // sweep would cost.
+    if (arcs_.size() < arcs_swept_ + kArcsBeforeSweep / 16) return;
     drop_settled_arcs();
     if (arcs_.capacity() > 2 * arcs_.size() + 64) arcs_.shrink_to_fit();
+    arcs_swept_ = arcs_.size();
     next_sweep_ = std::max(kArcsBeforeSweep, 2 * arcs_.size());
 }
 

@@ -107,6 +107,7 @@ class RotatedPeaks {
     double negligible_ = 0.0;
     std::vector<PathArc> arcs_;
     std::size_t next_sweep_ = 1 << 14;  // arcs held when those that cannot matter are dropped
+    std::size_t arcs_swept_ = 0;        // arcs the last sweep left
 };
 
 }  // namespace wavespec::response
