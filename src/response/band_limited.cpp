@@ -286,6 +286,10 @@ void BandLimitedRecord::place_phase(const std::vector<Complex>& z, std::size_t s
     }
 }
 
+// The grid's margin feeds the kernel on either side, holds whole samples' worth of points and
+// lies within the reach of the copies' sums.
+static_assert(kInterpolationReach % 2 == 0 && kInterpolationReach <= CopyTails::kMostMargin);
+
 BandLimitedRecord::KnotGrid BandLimitedRecord::knot_grid(int r, unsigned threads) const {
     // Grid point g = p m + s (phase s of p points per sample) of the period of p * length_ is
     // the inverse transform of length length_, at m, of the spectrum turned by

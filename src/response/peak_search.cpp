@@ -362,19 +362,18 @@ void RotatedPeaks::take_arc(const PathArc& arc) {
     arcs_.push_back(arc);
     if (arcs_.size() >= next_sweep_) {
         drop_settled_arcs();
-        arcs_swept_ = arcs_.size();
         next_sweep_ = std::max(kArcsBeforeSweep, 2 * arcs_.size());
     }
 }
 
 void RotatedPeaks::compact() {
-    // A few arcs more than the last sweep left are not worth a sweep: they hold less than the
-    // sweep would cost.
-    if (arcs_.size() < arcs_swept_ + kArcsBeforeSweep / 16) return;
+    // A few arcs are not worth the search: they hold less than it would cost.
+    if (arcs_.size() < kArcsToFold) return;
+    settle_pending();
     drop_settled_arcs();
-    if (arcs_.capacity() > 2 * arcs_.size() + 64) arcs_.shrink_to_fit();
-    arcs_swept_ = arcs_.size();
-    next_sweep_ = std::max(kArcsBeforeSweep, 2 * arcs_.size());
+    search_arcs(folded_);
+    arcs_.clear();
+    if (arcs_.capacity() > 4 * kArcsToFold) arcs_.shrink_to_fit();
 }
 
 void RotatedPeaks::drop_settled_arcs() {
@@ -408,14 +407,18 @@ std::array<double, kAngles> RotatedPeaks::peaks() {
     }
     settle_pending();
     drop_settled_arcs();
+    // The knots' peaks: the largest projections of the knots taken (every other knot lies
+    // within them), and the peaks of the arcs searched before.
+    std::array<double, kAngles> peak{};
+    for (int j = 0; j <= 90; ++j) peak[j] = std::max(near_[j], folded_[j]);
+    for (int j = 91; j < kAngles; ++j) peak[j] = std::max(far_[kAngles - j], folded_[j]);
+    search_arcs(peak);
+    return peak;
+}
+
+void RotatedPeaks::search_arcs(std::array<double, kAngles>& peak) const {
     const auto& cs = angles().cos;
     const auto& sn = angles().sin;
-    // The knots' peaks: the largest projections of the knots taken (every other knot lies
-    // within them).
-    std::array<double, kAngles> knot_peak{};
-    for (int j = 0; j <= 90; ++j) knot_peak[j] = near_[j];
-    for (int j = 91; j < kAngles; ++j) knot_peak[j] = far_[kAngles - j];
-    std::array<double, kAngles> peak = knot_peak;
     // Each arc searched at the angles where it may raise the knots' peaks (tested four angles
     // and their mirrors at a time).
     unsigned char raises[kGroups];
@@ -433,7 +436,6 @@ std::array<double, kAngles> RotatedPeaks::peaks() {
             }
         }
     }
-    return peak;
 }
 
 }  // namespace wavespec::response

@@ -67,8 +67,8 @@ class RotatedPeaks {
     }
     std::vector<PathArc> take_storage() { return std::move(arcs_); }
 
-    // Drops the arcs that can no longer shape a peak and gives back the memory they held:
-    // for a search that waits while others use the processor and memory.
+    // Searches the arcs held so far and lets them go, keeping their peaks: for a search that
+    // waits while others use the processor and memory.
     void compact();
     // Angles 0 .. 90 and their mirrors 180 - j, padded to a multiple of four.
     static constexpr int kHalfAngles = 92;
@@ -86,6 +86,9 @@ class RotatedPeaks {
     // The knots taken wait in a few to raise the largest projections together.
     void settle_pending();
     void drop_settled_arcs();
+    // Each arc's peaks at the angles where it may rise above the knots' largest projections,
+    // raised into peak.
+    void search_arcs(std::array<double, kAngles>& peak) const;
     static constexpr int kPending = 8;
     double pending_x_[kPending] = {}, pending_y_[kPending] = {};
     int pending_ = 0;
@@ -107,7 +110,9 @@ class RotatedPeaks {
     double negligible_ = 0.0;
     std::vector<PathArc> arcs_;
     std::size_t next_sweep_ = 1 << 14;  // arcs held when those that cannot matter are dropped
-    std::size_t arcs_swept_ = 0;        // arcs the last sweep left
+    // The peaks of the arcs searched and let go by compact(), at the 180 angles.
+    std::array<double, kAngles> folded_{};
+    static constexpr std::size_t kArcsToFold = 256;
 };
 
 }  // namespace wavespec::response

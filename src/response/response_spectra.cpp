@@ -328,35 +328,23 @@ void make_block(const BandLimitedRecord& record, const BandLimitedRecord::KnotGr
 }
 
 // release() lets the series go once the record no longer needs them.
-void band_limited_spectra(std::array<std::span<const double>, 3> series, double dt,
-                          std::span<const double> periods, std::span<const double> dampings,
-                          unsigned threads, ResponseSpectra& result, Means& means,
-                          const std::function<void()>& release) {
-    const BandLimitedRecord record(series, dt, threads);
-    const std::optional<HorizontalLine> line = horizontal_line(series[0], series[1]);
-    if (release) release();
-    // Oscillators grouped by their knot spacing, so that one grid is held at a time.
-    const std::size_t items = dampings.size() * periods.size();
-    std::vector<int> rates(items);
-    share_out(threads, items, [&](std::atomic<std::size_t>& next) {
-        for (std::size_t i = next++; i < items; i = next++) {
-            const std::size_t d = i / periods.size(), p = i % periods.size();
-            rates[i] = record.knots_per_sample({2.0 * std::numbers::pi / periods[p], dampings[d]});
-        }
-    });
-    std::map<int, std::vector<std::pair<std::size_t, std::size_t>>> by_rate;
-    for (std::size_t i = 0; i < items; ++i) {
-        by_rate[rates[i]].push_back({i / periods.size(), i % periods.size()});
-    }
-    std::vector<double> block((kBlockKnots + 1) * kLanes);
-    for (const auto& by_rate_entry : by_rate) {
-        // Named, not bound: lambdas may not capture structured bindings before clang 16.
-        const auto rate = by_rate_entry.first;
-        const auto& oscillators = by_rate_entry.second;
-        const std::size_t count = record.knot_count(rate);
-        const BandLimitedRecord::KnotGrid grid = record.knot_grid(rate, threads);
-        const double h = dt / rate;
-        const std::size_t chunk = static_cast<std::size_t>(chunk_for(rate));
+// Oscillators of one spacing stepped together through the knots, a block at a time: at most
+// kRunsAtOnce of them, so that many periods and dampings do not multiply the memory each
+// oscillator holds between blocks (its chunk's values, its rotated peaks).
+constexpr std::size_t kRunsAtOnce = 128;
+
+struct OscillatorBatch {
+    const BandLimitedRecord& record;
+    const BandLimitedRecord::KnotGrid& grid;
+    double h;
+    const std::optional<HorizontalLine>& line;
+    unsigned threads;
+
+    void run(std::span<const std::pair<std::size_t, std::size_t>> oscillators,
+             std::span<const double> periods, std::span<const double> dampings,
+             std::vector<double>& block, ResponseSpectra& result, Means& means) const {
+        const std::size_t count = record.knot_count(grid.rate);
+        const std::size_t chunk = static_cast<std::size_t>(chunk_for(grid.rate));
         std::vector<std::unique_ptr<OscillatorRun>> runs;
         for (const auto& [d, p] : oscillators) {
             runs.push_back(std::make_unique<OscillatorRun>(
@@ -394,6 +382,42 @@ void band_limited_spectra(std::array<std::span<const double>, 3> series, double 
                 runs[i].reset();
             }
         });
+    }
+};
+
+void band_limited_spectra(std::array<std::span<const double>, 3> series, double dt,
+                          std::span<const double> periods, std::span<const double> dampings,
+                          unsigned threads, ResponseSpectra& result, Means& means,
+                          const std::function<void()>& release) {
+    const BandLimitedRecord record(series, dt, threads);
+    const std::optional<HorizontalLine> line = horizontal_line(series[0], series[1]);
+    if (release) release();
+    // Oscillators grouped by their knot spacing, so that one grid is held at a time.
+    const std::size_t items = dampings.size() * periods.size();
+    std::vector<int> rates(items);
+    share_out(threads, items, [&](std::atomic<std::size_t>& next) {
+        for (std::size_t i = next++; i < items; i = next++) {
+            const std::size_t d = i / periods.size(), p = i % periods.size();
+            rates[i] = record.knots_per_sample({2.0 * std::numbers::pi / periods[p], dampings[d]});
+        }
+    });
+    std::map<int, std::vector<std::pair<std::size_t, std::size_t>>> by_rate;
+    for (std::size_t i = 0; i < items; ++i) {
+        by_rate[rates[i]].push_back({i / periods.size(), i % periods.size()});
+    }
+    std::vector<double> block((kBlockKnots + 1) * kLanes);
+    for (const auto& by_rate_entry : by_rate) {
+        // Named, not bound: lambdas may not capture structured bindings before clang 16.
+        const auto rate = by_rate_entry.first;
+        const auto& oscillators = by_rate_entry.second;
+        const BandLimitedRecord::KnotGrid grid = record.knot_grid(rate, threads);
+        const OscillatorBatch batch{record, grid, dt / rate, line, threads};
+        for (std::size_t first = 0; first < oscillators.size(); first += kRunsAtOnce) {
+            const auto these =
+                std::span(oscillators)
+                    .subspan(first, std::min(kRunsAtOnce, oscillators.size() - first));
+            batch.run(these, periods, dampings, block, result, means);
+        }
     }
 }
 

@@ -4,6 +4,9 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <exception>
+#include <mutex>
+#include <new>
 #include <vector>
 
 #ifndef WAVESPEC_THREADS
@@ -29,25 +32,40 @@ inline unsigned processor_count() {
 
 // Runs work(k) once for every k below count: k = 0 in the calling thread, the others on helper
 // threads, and returns when all are done. Without threads, or when the system gives no more,
-// the calling thread runs the ones left in turn after its own.
+// the calling thread runs the ones left in turn after its own. A work that throws (memory that
+// is not there) does not end the program: every thread is joined first, then the first
+// exception is thrown again in the calling thread.
 template <class Work>
 void run_together(std::size_t count, const Work& work) {
+    std::exception_ptr failure;
+    std::mutex failure_lock;
+    auto guarded = [&](std::size_t k) {
+        try {
+            work(k);
+        } catch (...) {
+            const std::lock_guard<std::mutex> lock(failure_lock);
+            if (!failure) failure = std::current_exception();
+        }
+    };
     std::size_t started = 1;
 #if WAVESPEC_THREADS
     std::vector<std::thread> helpers;
     for (; started < count; ++started) {
         try {
-            helpers.emplace_back([&work, started] { work(started); });
+            helpers.emplace_back([&guarded, started] { guarded(started); });
         } catch (const std::system_error&) {
+            break;
+        } catch (const std::bad_alloc&) {
             break;
         }
     }
 #endif
-    if (count > 0) work(std::size_t{0});
-    for (std::size_t k = started; k < count; ++k) work(k);
+    if (count > 0) guarded(std::size_t{0});
+    for (std::size_t k = started; k < count; ++k) guarded(k);
 #if WAVESPEC_THREADS
     for (std::thread& helper : helpers) helper.join();
 #endif
+    if (failure) std::rethrow_exception(failure);
 }
 
 }  // namespace wavespec
