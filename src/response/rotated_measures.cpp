@@ -32,10 +32,16 @@ int gmroti_angle(std::span<const GeometricMeans> by_period) {
             penalty[j] += miss * miss;
         }
     }
+    // Compared as root-mean-square misses: angles whose misses differ by less than kTie are a
+    // tie, which the smallest angle wins. Symmetric paths (a dead channel, horizontals in
+    // proportion) tie exactly in exact arithmetic, and rounding alone must not choose.
+    constexpr double kTie = 1e-12;
     const double n = static_cast<double>(by_period.size());
     int best = 0;
+    double best_miss = n > 0.0 ? std::sqrt(penalty[0] / n) : 0.0;
     for (int j = 1; j < kGmAngles; ++j) {
-        if (penalty[j] / n < penalty[best] / n) best = j;
+        const double miss = std::sqrt(penalty[j] / n);
+        if (miss < best_miss - kTie) best = j, best_miss = miss;
     }
     return best;
 }

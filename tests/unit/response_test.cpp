@@ -627,14 +627,18 @@ TEST(GeometricMeanRotated, AngleTiesGoToTheSmallest) {
         std::vector<GeometricMeans> periods;
         int angle;
     };
-    GeometricMeans steps{}, flat{}, none{}, dip{};
+    GeometricMeans steps{}, flat{}, none{}, dip{}, rounding{};
     for (int j = 0; j < 90; ++j) {
         steps[j] = j < 40 ? 2.0 : 1.0;  // median 1: every angle from 40 on misses by nothing
         flat[j] = 3.0;
         dip[j] = j == 70 ? 1.0 : j < 45 ? 2.0 : 4.0;  // median 3: 70 misses by 2/3, others by 1/3
+        rounding[j] = j < 45 ? 2.0 : 4.0;
     }
+    // Median 3: angles 20 and 70 meet it but for one unit in the last place, a tie.
+    rounding[20] = std::nextafter(3.0, 4.0);
+    rounding[70] = 3.0;
     for (const Case& c : {Case{{steps}, 40}, Case{{flat}, 0}, Case{{none, steps}, 40},
-                          Case{{dip}, 0}, Case{{}, 0}}) {
+                          Case{{dip}, 0}, Case{{}, 0}, Case{{rounding}, 20}}) {
         EXPECT_EQ(gmroti_angle(c.periods), c.angle);
     }
 }
