@@ -101,9 +101,11 @@ TEST(Process, BatchGoesOnPastFailingRecordsAndLeavesThemNoFiles) {
     std::vector<std::string> err = split_lines(run.err);
     std::set<std::string> failures(err.begin(), err.end());
     EXPECT_EQ(failures.size(), 3u) << run.err;
-    EXPECT_TRUE(contains(run.err, "wavespec process: letters.csv:3:8: unreadable value"));
-    EXPECT_TRUE(contains(run.err, "wavespec process: missing.csv: cannot open: "));
-    EXPECT_TRUE(contains(run.err, "wavespec process: single.csv: no usable sampling interval"));
+    EXPECT_TRUE(contains(run.err, "wavespec process: letters.csv:3:8: unreadable value"))
+        << run.err;
+    EXPECT_TRUE(contains(run.err, "wavespec process: missing.csv: cannot open: ")) << run.err;
+    EXPECT_TRUE(contains(run.err, "wavespec process: single.csv: no usable sampling interval"))
+        << run.err;
     EXPECT_TRUE(contains(run.out, "good.csv: nt 40, dt 0.01, nf 64, files in out"));
     EXPECT_EQ(names_in(dir / "out" / "good"),
               (std::set<std::string>{"amp3.csv", "amp-c.csv", "wave.csv"}));
@@ -132,9 +134,10 @@ TEST(Process, BatchGoesOnPastFailingRecordsAndLeavesThemNoFiles) {
     // A refused window leaves the files of an earlier run as they were.
     run = run_tool_with(dir.path(),
                         {"process", "-q", "-C", "out", "--window=0,1e9", "good.csv", "window.csv"});
-    EXPECT_EQ(run.exit_status, 1);
+    EXPECT_EQ(run.exit_status, 1) << run.err;
     EXPECT_EQ(run.out, "");
-    EXPECT_TRUE(contains(run.err, "window.csv: window refused: a window of 1e+09 s is too long"));
+    EXPECT_TRUE(contains(run.err, "window.csv: window refused: a window of 1e+09 s is too long"))
+        << run.err;
     EXPECT_EQ(read_file(dir / "out" / "window" / "amp3.csv"), "kept");
     EXPECT_EQ(names_in(dir / "out" / "window"), std::set<std::string>{"amp3.csv"});
 
