@@ -282,17 +282,10 @@ bool RotatedPeaks::offer_knot(double x, double y, Stray stray) {
     // is within the raised ones too.
     stray = reduced(stray);
     if (within_least(x * x + y * y, stray)) return false;
-    // Room left by the last knot tested, less how far this one lies from it (no projection
-    // moves further than the distance itself) and how much more it may stray: the largest
-    // projections only grow.
-    room_ -= std::sqrt((x - last_.x) * (x - last_.x) + (y - last_.y) * (y - last_.y)) +
-             std::max(0.0, stray.x - last_stray_.x) + std::max(0.0, stray.y - last_stray_.y);
-    last_ = {x, y};
-    last_stray_ = stray;
-    if (room_ >= 0.0) return false;
+    if (room_.holds(x, y, stray)) return false;
     // From the group the last knot taken was found beyond in: the path turns slowly.
-    if (!reaches_beyond(&x, &y, 1, stray, near_, far_, last_group_, room_)) return false;
-    room_ = -1.0;
+    if (!reaches_beyond(&x, &y, 1, stray, near_, far_, last_group_, room_.left)) return false;
+    room_.left = -1.0;
     pending_x_[pending_] = x;
     pending_y_[pending_] = y;
     if (++pending_ == kPending) settle_pending();
@@ -379,19 +372,14 @@ void RotatedPeaks::compact() {
 void RotatedPeaks::drop_settled_arcs() {
     // The arcs follow the path: each end is tested as the knots offered are, passed over while
     // the room the last one tested left lasts.
-    Stray last{}, last_stray{};
-    double room = -1.0;
+    Room room;
     auto may_shape_near = [&](double x, double y, Stray stray) {
         stray = reduced(stray);
         if (within_least(x * x + y * y, stray)) return false;
-        room -= std::sqrt((x - last.x) * (x - last.x) + (y - last.y) * (y - last.y)) +
-                std::max(0.0, stray.x - last_stray.x) + std::max(0.0, stray.y - last_stray.y);
-        last = {x, y};
-        last_stray = stray;
-        if (room >= 0.0) return false;
+        if (room.holds(x, y, stray)) return false;
         int first = group_near(x, y);
-        if (!reaches_beyond(&x, &y, 1, stray, near_, far_, first, room)) return false;
-        room = -1.0;
+        if (!reaches_beyond(&x, &y, 1, stray, near_, far_, first, room.left)) return false;
+        room.left = -1.0;
         return true;
     };
     std::erase_if(arcs_, [&](const PathArc& a) {

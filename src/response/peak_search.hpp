@@ -94,10 +94,23 @@ class RotatedPeaks {
     int pending_ = 0;
     static constexpr int kRaising = 1;
     bool exact_ = true;  // every knot taken raises the largest projections
-    // The last knot offered, its stray, and the room it left within the largest projections at
-    // every angle (negative: none known): a knot that near it needs no test.
-    Stray last_, last_stray_;
-    double room_ = -1.0;
+    // The last knot tested, its stray, and the room it left within the largest projections at
+    // every angle (negative: none known): a knot that near it needs no test. A knot's room is
+    // that left less how far it lies from the last (no projection moves further than the
+    // distance itself) and how much more it may stray: the largest projections only grow.
+    struct Room {
+        Stray last{}, last_stray{};
+        double left = -1.0;
+        // Whether the knot lies within the room left, which it takes up.
+        bool holds(double x, double y, Stray stray) {
+            left -= std::sqrt((x - last.x) * (x - last.x) + (y - last.y) * (y - last.y)) +
+                    std::max(0.0, stray.x - last_stray.x) + std::max(0.0, stray.y - last_stray.y);
+            last = {x, y};
+            last_stray = stray;
+            return left >= 0.0;
+        }
+    };
+    Room room_;
     int last_group_ = 0;  // the group of angles the last knot taken was found beyond in
 
     // A knot or an arc that was not finite was taken.
