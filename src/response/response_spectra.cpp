@@ -327,7 +327,6 @@ void make_block(const BandLimitedRecord& record, const BandLimitedRecord::KnotGr
     });
 }
 
-// release() lets the series go once the record no longer needs them.
 // Oscillators of one spacing stepped together through the knots, a block at a time: at most
 // kRunsAtOnce of them, so that many periods and dampings do not multiply the memory each
 // oscillator holds between blocks (its chunk's values, its rotated peaks).
@@ -385,6 +384,7 @@ struct OscillatorBatch {
     }
 };
 
+// release() lets the series go once the record no longer needs them.
 void band_limited_spectra(std::array<std::span<const double>, 3> series, double dt,
                           std::span<const double> periods, std::span<const double> dampings,
                           unsigned threads, ResponseSpectra& result, Means& means,
