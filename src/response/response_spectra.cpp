@@ -140,15 +140,6 @@ class OscillatorRun {
         for (RotatedPeaks& rotated : rotated_) rotated.compact();
     }
 
-    // Storage for the arcs of the three quantities' rotated peaks, lent for this run.
-    using ArcStorage = std::array<std::vector<PathArc>, kQuantities>;
-    void lend_storage(ArcStorage& storage) {
-        for (int q = 0; q < kQuantities; ++q) rotated_[q].lend_storage(std::move(storage[q]));
-    }
-    void give_back_storage(ArcStorage& storage) {
-        for (int q = 0; q < kQuantities; ++q) storage[q] = rotated_[q].take_storage();
-    }
-
     OscillatorOutcome outcome() {
         // A value that overflowed leaves the state NaN or infinite for good (the maxima pass
         // over NaN), as does a step coefficient that is not finite.
