@@ -150,12 +150,11 @@ CopyTails::CopyTails(std::array<std::span<const double>, 3> series, std::size_t 
     double sums[3][2][kNodes] = {};
     // Each point sums over the samples alone: the groups of points are shared out.
     constexpr std::size_t kGroups = kNodes / 4;
-    const std::size_t parts =
-        std::clamp<std::size_t>(threads, 1, std::min<std::size_t>(kGroups, samples / 4096 + 1));
-    run_together(parts, [&](std::size_t k) {
-        sum_over_samples(series, angle.data(), node_t.data(), node_sin.data(), node_cos.data(),
-                         kPi / length, kGroups * k / parts, kGroups * (k + 1) / parts, sums);
-    });
+    run_in_stretches(std::min<std::size_t>(threads, samples / 4096 + 1), kGroups,
+                     [&](std::size_t from, std::size_t to) {
+                         sum_over_samples(series, angle.data(), node_t.data(), node_sin.data(),
+                                          node_cos.data(), kPi / length, from, to, sums);
+                     });
     std::array<std::array<std::array<double, kNodes>, 2>, 3> at{};
     for (int lane = 0; lane < 3; ++lane)
         for (int k = 0; k < 2; ++k)
@@ -238,12 +237,11 @@ void CopyTails::take_off(int r, int points, std::size_t margin, std::array<doubl
         }
     };
     // Each sample's points depend on it alone: the samples are shared out in stretches.
-    const auto parts = static_cast<Index>(
-        std::clamp<std::size_t>(threads, 1, static_cast<std::size_t>(samples) / 4096 + 1));
-    run_together(static_cast<std::size_t>(parts), [&](std::size_t k) {
-        const auto part = static_cast<Index>(k);
-        take_off_samples(samples * part / parts, samples * (part + 1) / parts);
-    });
+    const auto stretches = static_cast<std::size_t>(samples);
+    run_in_stretches(std::min<std::size_t>(threads, stretches / 4096 + 1), stretches,
+                     [&](std::size_t from, std::size_t to) {
+                         take_off_samples(static_cast<Index>(from), static_cast<Index>(to));
+                     });
 }
 
 }  // namespace wavespec::response

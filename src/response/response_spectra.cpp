@@ -311,11 +311,10 @@ constexpr std::size_t kBlockKnots = std::size_t{1} << 16;
 // Knots first .. first + count - 1 into out, the work shared among up to threads threads.
 void make_block(const BandLimitedRecord& record, const BandLimitedRecord::KnotGrid& grid,
                 std::size_t first, std::size_t count, unsigned threads, double* out) {
-    const std::size_t parts = std::clamp<std::size_t>(threads, 1, count / 4096 + 1);
-    run_together(parts, [&](std::size_t k) {
-        const std::size_t from = count * k / parts, to = count * (k + 1) / parts;
-        record.knots(grid, first + from, to - from, out + from * kLanes);
-    });
+    run_in_stretches(std::min<std::size_t>(threads, count / 4096 + 1), count,
+                     [&](std::size_t from, std::size_t to) {
+                         record.knots(grid, first + from, to - from, out + from * kLanes);
+                     });
 }
 
 // Oscillators of one spacing stepped together through the knots, a block at a time: at most

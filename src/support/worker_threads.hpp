@@ -68,4 +68,12 @@ void run_together(std::size_t count, const Work& work) {
     if (failure) std::rethrow_exception(failure);
 }
 
+// Runs work(from, to) over stretches of [0, items) that cover it in order, at most parts of
+// them at once (one when there are no items). Each stretch's result depends on it alone.
+template <class Work>
+void run_in_stretches(std::size_t parts, std::size_t items, const Work& work) {
+    parts = std::clamp<std::size_t>(parts, 1, std::max<std::size_t>(items, 1));
+    run_together(parts, [&](std::size_t k) { work(items * k / parts, items * (k + 1) / parts); });
+}
+
 }  // namespace wavespec
