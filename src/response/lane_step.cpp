@@ -82,30 +82,33 @@ struct QuadLanes {
 };
 #endif
 
-// input(i): the input's four lanes at knot i.
-template <class V, bool kKeep, class Input>
-[[gnu::always_inline]] inline void step_lanes(Input& input, int count, const Stepper& s,
-                                              double* state, double* out, double* largest) {
-    const V uu = V::splat(s.k.uu), uv = V::splat(s.k.uv), ua0 = V::splat(s.k.ua0),
-            ua1 = V::splat(s.k.ua1), vu = V::splat(s.k.vu), vv = V::splat(s.k.vv),
-            va0 = V::splat(s.k.va0), va1 = V::splat(s.k.va1), k2 = V::splat(s.damping_term),
-            w2 = V::splat(s.stiffness);
-    const V nk2 = V::splat(-s.damping_term), nw2 = V::splat(-s.stiffness);
-    V u = V::load(state), v = V::load(state + kLanes), before = input(0);
-    V y = nk2 * v + nw2 * u;
-    V zero = V::splat(0.0);
-    V mu = magnitude_max(zero, u), mv = magnitude_max(zero, v), my = magnitude_max(zero, y);
-    V ma = zero, mj = zero;
-    if constexpr (kKeep) {
-        V accel = y + -before;
-        ma = magnitude_max(zero, accel);
-        mj = magnitude_max(zero, -(k2 * accel + w2 * v));
-        u.store(out);
-        v.store(out + kLanes);
-        y.store(out + 2 * kLanes);
+// One oscillator's state and largest magnitudes over a run of knots, with its step
+// coefficients held as vectors: the step itself, shared by every way of stepping.
+template <class V>
+struct Runner {
+    V uu, uv, ua0, ua1, vu, vv, va0, va1, nk2, nw2;
+    V u, v, y, mu, mv, my;
+    [[gnu::always_inline]] Runner(const Stepper& s, const double* state)
+        : uu(V::splat(s.k.uu)),
+          uv(V::splat(s.k.uv)),
+          ua0(V::splat(s.k.ua0)),
+          ua1(V::splat(s.k.ua1)),
+          vu(V::splat(s.k.vu)),
+          vv(V::splat(s.k.vv)),
+          va0(V::splat(s.k.va0)),
+          va1(V::splat(s.k.va1)),
+          nk2(V::splat(-s.damping_term)),
+          nw2(V::splat(-s.stiffness)),
+          u(V::load(state)),
+          v(V::load(state + kLanes)) {
+        y = nk2 * v + nw2 * u;
+        const V zero = V::splat(0.0);
+        mu = magnitude_max(zero, u);
+        mv = magnitude_max(zero, v);
+        my = magnitude_max(zero, y);
     }
-    for (int i = 1; i <= count; ++i) {
-        V after = input(i);
+    // From the knot whose input is before to the next, whose input is after.
+    [[gnu::always_inline]] void step(V before, V after) {
         V un = uu * u + (uv * v + (ua0 * before + ua1 * after));
         V vn = vv * v + (vu * u + (va0 * before + va1 * after));
         u = un;
@@ -114,26 +117,61 @@ template <class V, bool kKeep, class Input>
         mu = magnitude_max(mu, u);
         mv = magnitude_max(mv, v);
         my = magnitude_max(my, y);
-        if constexpr (kKeep) {
-            V accel = y + -after;
-            ma = magnitude_max(ma, accel);
-            mj = magnitude_max(mj, -(k2 * accel + w2 * v));
-            double* o = out + i * kKnotValues;
-            u.store(o);
-            v.store(o + kLanes);
-            y.store(o + 2 * kLanes);
-        }
+    }
+    [[gnu::always_inline]] void finish(double* state, double* largest) const {
+        u.store(state);
+        v.store(state + kLanes);
+        mu.store(largest);
+        mv.store(largest + kLanes);
+        my.store(largest + 2 * kLanes);
+    }
+};
+
+// input(i): the input's four lanes at knot i.
+template <class V, bool kKeep, class Input>
+[[gnu::always_inline]] inline void step_lanes(Input& input, int count, const Stepper& s,
+                                              double* state, double* out, double* largest) {
+    Runner<V> run(s, state);
+    V before = input(0);
+    const V zero = V::splat(0.0), k2 = V::splat(s.damping_term), w2 = V::splat(s.stiffness);
+    V ma = zero, mj = zero;
+    auto keep = [&](int i, V input_now) {
+        V accel = run.y + -input_now;
+        ma = magnitude_max(ma, accel);
+        mj = magnitude_max(mj, -(k2 * accel + w2 * run.v));
+        double* o = out + i * kKnotValues;
+        run.u.store(o);
+        run.v.store(o + kLanes);
+        run.y.store(o + 2 * kLanes);
+    };
+    if constexpr (kKeep) keep(0, before);
+    for (int i = 1; i <= count; ++i) {
+        V after = input(i);
+        run.step(before, after);
+        if constexpr (kKeep) keep(i, after);
         before = after;
     }
-    u.store(state);
-    v.store(state + kLanes);
-    mu.store(largest);
-    mv.store(largest + kLanes);
-    my.store(largest + 2 * kLanes);
+    run.finish(state, largest);
     if constexpr (kKeep) {
         ma.store(largest + 3 * kLanes);
         mj.store(largest + 4 * kLanes);
     }
+}
+
+// Two oscillators over the same input, for their largest values alone: their chains of steps
+// are independent, so the processor overlaps them, and the input is made once.
+template <class V, class Input>
+[[gnu::always_inline]] inline void step_lean_pair(Input input, int count, const LeanPair& runs) {
+    Runner<V> first(*runs.stepper[0], runs.state[0]), second(*runs.stepper[1], runs.state[1]);
+    V before = input(0);
+    for (int i = 1; i <= count; ++i) {
+        V after = input(i);
+        first.step(before, after);
+        second.step(before, after);
+        before = after;
+    }
+    first.finish(runs.state[0], runs.largest[0]);
+    second.finish(runs.state[1], runs.largest[1]);
 }
 
 // The input as knots (kLanes values each), or as the samples of three series with the fourth
@@ -211,6 +249,19 @@ void step_pair_resampled(const std::array<const double*, 3>& x, std::size_t inst
     step_either<PairLanes>(input, count, s, state, out, largest);
 }
 
+void lean_pair_knots(const double* c, int count, const LeanPair& runs) {
+    step_lean_pair<PairLanes>(Knots<PairLanes>{c}, count, runs);
+}
+void lean_pair_samples(const std::array<const double*, 3>& x, int count, const LeanPair& runs) {
+    step_lean_pair<PairLanes>(Samples<PairLanes>{x[0], x[1], x[2]}, count, runs);
+}
+void lean_pair_resampled(const std::array<const double*, 3>& x, std::size_t instant, int substeps,
+                         const double* fractions, int count, const LeanPair& runs) {
+    step_lean_pair<PairLanes>(
+        Resampled<PairLanes>(x, instant, static_cast<std::size_t>(substeps), fractions), count,
+        runs);
+}
+
 #ifdef WAVESPEC_WIDE_LANES
 __attribute__((target("avx"))) void step_quad_resampled(const std::array<const double*, 3>& x,
                                                         std::size_t instant, int substeps,
@@ -228,6 +279,22 @@ __attribute__((target("avx"))) void step_quad_samples(const std::array<const dou
                                                       int count, const Stepper& s, double* state,
                                                       double* out, double* largest) {
     step_either<QuadLanes>(Samples<QuadLanes>{x[0], x[1], x[2]}, count, s, state, out, largest);
+}
+__attribute__((target("avx"))) void lean_quad_knots(const double* c, int count,
+                                                    const LeanPair& runs) {
+    step_lean_pair<QuadLanes>(Knots<QuadLanes>{c}, count, runs);
+}
+__attribute__((target("avx"))) void lean_quad_samples(const std::array<const double*, 3>& x,
+                                                      int count, const LeanPair& runs) {
+    step_lean_pair<QuadLanes>(Samples<QuadLanes>{x[0], x[1], x[2]}, count, runs);
+}
+__attribute__((target("avx"))) void lean_quad_resampled(const std::array<const double*, 3>& x,
+                                                        std::size_t instant, int substeps,
+                                                        const double* fractions, int count,
+                                                        const LeanPair& runs) {
+    step_lean_pair<QuadLanes>(
+        Resampled<QuadLanes>(x, instant, static_cast<std::size_t>(substeps), fractions), count,
+        runs);
 }
 #endif
 
@@ -261,6 +328,33 @@ void step_resampled(const std::array<const double*, 3>& x, std::size_t instant, 
     }
 #endif
     step_pair_resampled(x, instant, substeps, fractions, count, s, state, out, largest);
+}
+
+void step_chunk_lean_pair(const double* c, int count, const LeanPair& runs) {
+#ifdef WAVESPEC_WIDE_LANES
+    static const bool avx = __builtin_cpu_supports("avx");
+    if (avx) return lean_quad_knots(c, count, runs);
+#endif
+    lean_pair_knots(c, count, runs);
+}
+
+void step_samples_lean_pair(const std::array<const double*, 3>& x, int count,
+                            const LeanPair& runs) {
+#ifdef WAVESPEC_WIDE_LANES
+    static const bool avx = __builtin_cpu_supports("avx");
+    if (avx) return lean_quad_samples(x, count, runs);
+#endif
+    lean_pair_samples(x, count, runs);
+}
+
+void step_resampled_lean_pair(const std::array<const double*, 3>& x, std::size_t instant,
+                              int substeps, const double* fractions, int count,
+                              const LeanPair& runs) {
+#ifdef WAVESPEC_WIDE_LANES
+    static const bool avx = __builtin_cpu_supports("avx");
+    if (avx) return lean_quad_resampled(x, instant, substeps, fractions, count, runs);
+#endif
+    lean_pair_resampled(x, instant, substeps, fractions, count, runs);
 }
 
 }  // namespace wavespec::response

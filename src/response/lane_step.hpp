@@ -39,4 +39,17 @@ void step_resampled(const std::array<const double*, 3>& x, std::size_t instant, 
                     const double* fractions, int count, const Stepper& s, double* state,
                     double* out, double* largest);
 
+// Two oscillators stepped at once over the same input for their largest values alone, each
+// exactly as the calls above with out null (the same operations on each one's state): their
+// independent chains of steps overlap in the processor, and the input is made once for both.
+struct LeanPair {
+    std::array<const Stepper*, 2> stepper;
+    std::array<double*, 2> state, largest;
+};
+void step_chunk_lean_pair(const double* c, int count, const LeanPair& runs);
+void step_samples_lean_pair(const std::array<const double*, 3>& x, int count, const LeanPair& runs);
+void step_resampled_lean_pair(const std::array<const double*, 3>& x, std::size_t instant,
+                              int substeps, const double* fractions, int count,
+                              const LeanPair& runs);
+
 }  // namespace wavespec::response

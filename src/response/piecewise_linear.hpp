@@ -14,20 +14,21 @@
 
 namespace wavespec::response {
 
-// One thread's runs, one oscillator after another, over the same record.
+// One thread's runs, one or two oscillators at a time, over the same record.
 class PiecewiseLinearRun {
   public:
     PiecewiseLinearRun(std::array<std::span<const double>, 3> series,
                        std::optional<HorizontalLine> line)
         : series_(series), line_(line) {}
-    // The peaks at the instants i dt / k of the record resampled with k substeps per sample.
-    OscillatorOutcome outcome(Oscillator oscillator, double dt, int substeps);
+    // The peaks at the instants i dt / k of the record resampled with k substeps per sample,
+    // for one oscillator or two (stepped together; each outcome is the one it has alone).
+    std::vector<OscillatorOutcome> outcomes(std::span<const Oscillator> oscillators, double dt,
+                                            int substeps);
 
   private:
     std::array<std::span<const double>, 3> series_;
     std::optional<HorizontalLine> line_;
     std::vector<double> values_, fractions_;
-    std::array<std::vector<PathArc>, 3> storage_;  // the hulls' arcs, handed from run to run
 };
 
 }  // namespace wavespec::response

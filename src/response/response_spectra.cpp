@@ -415,15 +415,33 @@ void piecewise_linear_spectra(std::array<std::span<const double>, 3> series, dou
                               std::span<const double> periods, std::span<const double> dampings,
                               unsigned threads, ResponseSpectra& result, Means& means) {
     const std::optional<HorizontalLine> line = horizontal_line(series[0], series[1]);
-    const std::size_t items = dampings.size() * periods.size();
-    share_out(threads, items, [&](std::atomic<std::size_t>& next) {
+    // Neighbouring periods of a damping with the same substeps are stepped in pairs.
+    struct Unit {
+        std::size_t d, p, count;
+    };
+    std::vector<Unit> units;
+    for (std::size_t d = 0; d < dampings.size(); ++d) {
+        for (std::size_t p = 0; p < periods.size();) {
+            const bool pair = p + 1 < periods.size() && substeps_per_sample(dt, periods[p]) ==
+                                                            substeps_per_sample(dt, periods[p + 1]);
+            units.push_back({d, p, pair ? 2u : 1u});
+            p += pair ? 2 : 1;
+        }
+    }
+    share_out(threads, units.size(), [&](std::atomic<std::size_t>& next) {
         PiecewiseLinearRun run(series, line);
-        for (std::size_t i = next++; i < items; i = next++) {
-            const std::size_t d = i / periods.size(), p = i % periods.size();
-            const Oscillator o{2.0 * std::numbers::pi / periods[p], dampings[d]};
-            OscillatorOutcome outcome = run.outcome(o, dt, substeps_per_sample(dt, periods[p]));
-            result.values[d][p] = outcome.peaks;
-            means[d][p] = outcome.means;
+        for (std::size_t i = next++; i < units.size(); i = next++) {
+            const Unit& unit = units[i];
+            Oscillator oscillators[2];
+            for (std::size_t k = 0; k < unit.count; ++k) {
+                oscillators[k] = {2.0 * std::numbers::pi / periods[unit.p + k], dampings[unit.d]};
+            }
+            const std::vector<OscillatorOutcome> outcomes = run.outcomes(
+                std::span(oscillators, unit.count), dt, substeps_per_sample(dt, periods[unit.p]));
+            for (std::size_t k = 0; k < unit.count; ++k) {
+                result.values[unit.d][unit.p + k] = outcomes[k].peaks;
+                means[unit.d][unit.p + k] = outcomes[k].means;
+            }
         }
     });
 }
