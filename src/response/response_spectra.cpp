@@ -102,19 +102,25 @@ class OscillatorRun {
         alignas(32) double start[2 * kLanes];
         if (!kept) std::copy(state_, state_ + 2 * kLanes, start);
         step_chunk(c, count, stepper_, state_, kept ? out_ : nullptr, largest_);
-        keep_next_ = worth_a_look(h, value_bound, slope_bound);
-        if (!keep_next_) {
-            shaping_[0] = shaping_[1] = shaping_[2] = false;
+        weigh(kept, start, c, count, h, value_bound, slope_bound);
+    }
+
+    // advance() for two oscillators over the same knots: stepped lean together when neither
+    // keeps its knots at once.
+    static void advance_pair(OscillatorRun& a, OscillatorRun& b, const double* c, int count,
+                             double h, const double* value_bound, const double* slope_bound) {
+        if (a.keep_next_ || b.keep_next_) {
+            a.advance(c, count, h, value_bound, slope_bound);
+            b.advance(c, count, h, value_bound, slope_bound);
             return;
         }
-        for (int q = 0; q < kQuantities; ++q) {
-            if (!rotation_needed_[q]) shaping_[q] = false;
-        }
-        if (!kept) {
-            std::copy(start, start + 2 * kLanes, state_);
-            step_chunk(c, count, stepper_, state_, out_, largest_);
-        }
-        look_at(c, count, h, slope_bound);
+        alignas(32) double start_a[2 * kLanes], start_b[2 * kLanes];
+        std::copy(a.state_, a.state_ + 2 * kLanes, start_a);
+        std::copy(b.state_, b.state_ + 2 * kLanes, start_b);
+        step_chunk_lean_pair(
+            c, count, {{&a.stepper_, &b.stepper_}, {a.state_, b.state_}, {a.largest_, b.largest_}});
+        a.weigh(false, start_a, c, count, h, value_bound, slope_bound);
+        b.weigh(false, start_b, c, count, h, value_bound, slope_bound);
     }
 
     void finish(double h, const double* last_input) {
@@ -159,6 +165,25 @@ class OscillatorRun {
     }
 
   private:
+    // After a chunk was stepped (kept: with its knots' values; otherwise lean, from start):
+    // whether the next is kept, and the chunk's peaks looked at when it is worth a look.
+    void weigh(bool kept, const double* start, const double* c, int count, double h,
+               const double* value_bound, const double* slope_bound) {
+        keep_next_ = worth_a_look(h, value_bound, slope_bound);
+        if (!keep_next_) {
+            shaping_[0] = shaping_[1] = shaping_[2] = false;
+            return;
+        }
+        for (int q = 0; q < kQuantities; ++q) {
+            if (!rotation_needed_[q]) shaping_[q] = false;
+        }
+        if (!kept) {
+            std::copy(start, start + 2 * kLanes, state_);
+            step_chunk(c, count, stepper_, state_, out_, largest_);
+        }
+        look_at(c, count, h, slope_bound);
+    }
+
     // How far the path may stray from the chord between two knots: h^2/8 times a bound of the
     // second derivative, with room for what lies between knots. From bounds of u'' = y - a
     // and of y' = -(2 zeta w u'' + w^2 u') over the chunk, and of the input's slope a':
@@ -346,15 +371,26 @@ struct OscillatorBatch {
             make_block(record, grid, first, knots, threads, block.data());
             const InputBounds bounds = input_bounds(
                 std::span<const double>(block.data(), knots * kLanes), knots, h, chunk);
-            share_out(threads, runs.size(), [&](std::atomic<std::size_t>& next) {
-                for (std::size_t i = next++; i < runs.size(); i = next++) {
+            // Neighbouring oscillators go in pairs, stepped together where they can be.
+            const std::size_t pairs = (runs.size() + 1) / 2;
+            share_out(threads, pairs, [&](std::atomic<std::size_t>& next) {
+                for (std::size_t i = next++; i < pairs; i = next++) {
+                    OscillatorRun& a = *runs[2 * i];
+                    OscillatorRun* b = 2 * i + 1 < runs.size() ? runs[2 * i + 1].get() : nullptr;
                     for (std::size_t at = 0, ch = 0; at + 1 < knots; at += chunk, ++ch) {
                         int steps = static_cast<int>(std::min<std::size_t>(chunk, knots - 1 - at));
-                        runs[i]->advance(block.data() + at * kLanes, steps, h,
-                                         bounds.value.data() + ch * kLanes,
-                                         bounds.slope.data() + ch * kLanes);
+                        const double* c = block.data() + at * kLanes;
+                        const double* value_bound = bounds.value.data() + ch * kLanes;
+                        const double* slope_bound = bounds.slope.data() + ch * kLanes;
+                        if (b != nullptr) {
+                            OscillatorRun::advance_pair(a, *b, c, steps, h, value_bound,
+                                                        slope_bound);
+                        } else {
+                            a.advance(c, steps, h, value_bound, slope_bound);
+                        }
                     }
-                    runs[i]->end_block();
+                    a.end_block();
+                    if (b != nullptr) b->end_block();
                 }
             });
         }
