@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "response/ground_motion.hpp"
+#include "response/lane_step.hpp"
 #include "response/oscillator.hpp"
 #include "response/peak_search.hpp"
 #include "response/response_spectra.hpp"
@@ -249,6 +250,71 @@ TEST(ResponseSpectra, RotatedPeaksOfNonFiniteKnots) {
                 rp.take_arc({bad.x, bad.y, bad.slope, 0, 0.5, 0.5, 0, 0, 0.1, {}});
             }
             for (double p : rp.peaks()) EXPECT_TRUE(std::isnan(p)) << finite_first;
+        }
+    }
+}
+
+// Two oscillators stepped together over knots, samples and resampled series (three instants
+// a sample from instant 5) against the recursion written out here one lane at a time: the
+// same states and largest magnitudes, to the last bit.
+TEST(ResponseSpectra, PairsSteppedTogetherFollowTheRecursion) {
+    Stepper steppers[2];
+    for (int r = 0; r < 2; ++r) {
+        const Oscillator o{kTwoPi / (0.05 + 0.3 * r), 0.05 - 0.03 * r};
+        steppers[r] = {step_coefficients(o, 0.004), 2 * o.zeta * o.omega, o.omega * o.omega};
+    }
+    Series x[3];
+    for (int c = 0; c < 3; ++c) {
+        for (int i = 0; i < 120; ++i) x[c].push_back(std::sin(0.7 * i + c) * (10 + i % 7));
+    }
+    auto input = [&](int kind, int i, int l) {
+        auto lane = [&](int c) {
+            const int m = 5 + i, at = m / 3, j = m % 3;
+            if (kind < 2 || j == 0) return x[c][kind < 2 ? i : at];
+            return x[c][at] + (x[c][at + 1] - x[c][at]) * (static_cast<double>(j) / 3);
+        };
+        return l < 3 ? lane(l) : lane(0) + lane(1);
+    };
+    std::vector<double> knots;
+    for (int i = 0; i < 120 * kLanes; ++i) knots.push_back(input(0, i / kLanes, i % kLanes));
+    for (int kind : {0, 1, 2}) {
+        for (int count : {0, 1, 7, 100}) {
+            alignas(32) double state[2][2 * kLanes], largest[2][3 * kLanes], expected[2][5][kLanes];
+            for (int r = 0; r < 2; ++r) {
+                const Stepper& s = steppers[r];
+                for (int l = 0; l < kLanes; ++l) {
+                    double u = 0.5 * (l + 1) - r, v = 0.25 * l + r;
+                    state[r][l] = u, state[r][kLanes + l] = v;
+                    double y = -s.damping_term * v + -s.stiffness * u;
+                    double mu = std::fabs(u), mv = std::fabs(v), my = std::fabs(y);
+                    for (int i = 1; i <= count; ++i) {
+                        const double b = input(kind, i - 1, l), a = input(kind, i, l);
+                        const double un = s.k.uu * u + (s.k.uv * v + (s.k.ua0 * b + s.k.ua1 * a));
+                        const double vn = s.k.vv * v + (s.k.vu * u + (s.k.va0 * b + s.k.va1 * a));
+                        u = un, v = vn, y = -s.damping_term * v + -s.stiffness * u;
+                        mu = std::max(mu, std::fabs(u)), mv = std::max(mv, std::fabs(v));
+                        my = std::max(my, std::fabs(y));
+                    }
+                    const double values[5] = {u, v, mu, mv, my};
+                    for (int k = 0; k < 5; ++k) expected[r][k][l] = values[k];
+                }
+            }
+            const LeanPair pair{
+                {&steppers[0], &steppers[1]}, {state[0], state[1]}, {largest[0], largest[1]}};
+            const std::array<const double*, 3> series = {x[0].data(), x[1].data(), x[2].data()};
+            const double fractions[3] = {0.0, 1.0 / 3, 2.0 / 3};
+            if (kind == 0) step_chunk_lean_pair(knots.data(), count, pair);
+            if (kind == 1) step_samples_lean_pair(series, count, pair);
+            if (kind == 2) step_resampled_lean_pair(series, 5, 3, fractions, count, pair);
+            for (int r = 0; r < 2; ++r) {
+                for (int k = 0; k < 5; ++k) {
+                    for (int l = 0; l < kLanes; ++l) {
+                        const double got =
+                            k < 2 ? state[r][k * kLanes + l] : largest[r][(k - 2) * kLanes + l];
+                        EXPECT_EQ(got, expected[r][k][l]) << kind << count << r << k << l;
+                    }
+                }
+            }
         }
     }
 }
@@ -527,8 +593,9 @@ std::array<double, 180> rotated_peaks(const Series& x, const Series& y) {
 
 // A record with content up to the Nyquist frequency, ending on a large value (no free
 // vibration may follow it), against the stepped reference at periods of k = 1 to 10 substeps
-// (10 dt exactly among them; neighbours of equal k, stepped in pairs, too): every component, RotD and GMRotD50 of each quantity, and the
-// GMRotI50 angle against a brute-force search of the penalty over the reference's peaks.
+// (10 dt exactly among them; neighbours of equal k, stepped in pairs, too): every component, RotD
+// and GMRotD50 of each quantity, and the GMRotI50 angle against a brute-force search of the penalty
+// over the reference's peaks.
 TEST(PiecewiseLinear, AgainstRungeKuttaAtAFinerStep) {
     const double dt = 0.01, zeta = 0.05;
     const std::size_t n = 300;
