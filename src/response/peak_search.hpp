@@ -59,13 +59,6 @@ class RotatedPeaks {
     void take_arc(const PathArc& arc);
     // The peaks at the 180 angles over the knots and the arcs taken.
     std::array<double, kAngles> peaks();
-    // The arcs' storage, handed from one search to the next: its memory is then already the
-    // thread's, instead of fresh pages faulted in again for every oscillator.
-    void lend_storage(std::vector<PathArc>&& storage) {
-        arcs_ = std::move(storage);
-        arcs_.clear();
-    }
-    std::vector<PathArc> take_storage() { return std::move(arcs_); }
 
     // Searches the arcs held so far and lets them go, keeping their peaks: for a search that
     // waits while others use the processor and memory.

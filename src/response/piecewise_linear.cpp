@@ -102,12 +102,12 @@ std::vector<OscillatorOutcome> PiecewiseLinearRun::outcomes(std::span<const Osci
         const int count = static_cast<int>(std::min<std::size_t>(kChunk, instants - 1 - first));
         const std::array<const double*, 3> from_first = {series[0] + first, series[1] + first,
                                                          series[2] + first};
-        // One substep a sample: the instants are the samples, stepped from the series.
         auto step = [&](Track& track, double* values) {
             if (substeps > 1) {
                 return step_resampled(series, first, substeps, fractions_.data(), count,
                                       track.stepper, track.state, values, track.largest);
             }
+            // One substep a sample: the instants are the samples, stepped from the series.
             step_samples(from_first, count, track.stepper, track.state, values, track.largest);
         };
         // Stepped for the largest values alone, and again keeping every instant's values when
