@@ -127,6 +127,20 @@ struct Runner {
     }
 };
 
+// A knot's values kept (to o), with the largest magnitudes of u'' = y - a and of
+// y' = -(2 zeta w u'' + w^2 u'). Always inlined, as every helper here that takes a vector: a
+// call with one would cross between the AVX functions and the others.
+template <class V>
+[[gnu::always_inline]] inline void keep_knot(const Runner<V>& run, V input, V k2, V w2, V& ma,
+                                             V& mj, double* o) {
+    V accel = run.y + -input;
+    ma = magnitude_max(ma, accel);
+    mj = magnitude_max(mj, -(k2 * accel + w2 * run.v));
+    run.u.store(o);
+    run.v.store(o + kLanes);
+    run.y.store(o + 2 * kLanes);
+}
+
 // input(i): the input's four lanes at knot i.
 template <class V, bool kKeep, class Input>
 [[gnu::always_inline]] inline void step_lanes(Input& input, int count, const Stepper& s,
@@ -135,20 +149,11 @@ template <class V, bool kKeep, class Input>
     V before = input(0);
     const V zero = V::splat(0.0), k2 = V::splat(s.damping_term), w2 = V::splat(s.stiffness);
     V ma = zero, mj = zero;
-    auto keep = [&](int i, V input_now) {
-        V accel = run.y + -input_now;
-        ma = magnitude_max(ma, accel);
-        mj = magnitude_max(mj, -(k2 * accel + w2 * run.v));
-        double* o = out + i * kKnotValues;
-        run.u.store(o);
-        run.v.store(o + kLanes);
-        run.y.store(o + 2 * kLanes);
-    };
-    if constexpr (kKeep) keep(0, before);
+    if constexpr (kKeep) keep_knot(run, before, k2, w2, ma, mj, out);
     for (int i = 1; i <= count; ++i) {
         V after = input(i);
         run.step(before, after);
-        if constexpr (kKeep) keep(i, after);
+        if constexpr (kKeep) keep_knot(run, after, k2, w2, ma, mj, out + i * kKnotValues);
         before = after;
     }
     run.finish(state, largest);
