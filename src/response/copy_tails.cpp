@@ -7,6 +7,7 @@
 
 #include "response/quad_lanes.hpp"
 #include "spectral/portable_math.hpp"
+#include "support/processor.hpp"
 #include "support/worker_threads.hpp"
 
 // 32-byte vectors within one function; nothing crosses a call with them.
@@ -99,8 +100,7 @@ void sum_over_samples(const std::array<std::span<const double>, 3>& series, cons
                       double step, std::size_t first_group, std::size_t end_group,
                       double (&out)[3][2][kNodes]) {
 #ifdef WAVESPEC_WIDE_SUMS
-    static const bool avx = __builtin_cpu_supports("avx");
-    if (avx) {
+    if (processor_has_avx()) {
         return sum_over_samples_wide(series, angle, node_t, node_sin, node_cos, step, first_group,
                                      end_group, out);
     }

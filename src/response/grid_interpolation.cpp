@@ -5,6 +5,7 @@
 
 #include "response/quad_lanes.hpp"
 #include "spectral/portable_math.hpp"
+#include "support/processor.hpp"
 
 // Four outputs as one vector, each summing its taps in the same order as alone.
 #pragma GCC diagnostic ignored "-Wpsabi"
@@ -102,8 +103,7 @@ void GridInterpolator::between(const double* grid, std::size_t first, std::size_
     const double* taps = taps_[static_cast<std::size_t>(j)].data();
     const double* from = grid + first - (kInterpolationReach - 1);
 #ifdef WAVESPEC_WIDE_INTERPOLATION
-    static const bool avx = __builtin_cpu_supports("avx");
-    if (avx) return between_wide(taps, from, count, out, stride);
+    if (processor_has_avx()) return between_wide(taps, from, count, out, stride);
 #endif
     between_narrow(taps, from, count, out, stride);
 }

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "support/processor.hpp"
+
 // 32-byte vectors passed between inlined helpers; nothing crosses a call with them.
 #pragma GCC diagnostic ignored "-Wpsabi"
 
@@ -308,8 +310,7 @@ __attribute__((target("avx"))) void lean_quad_resampled(const std::array<const d
 void step_chunk(const double* c, int count, const Stepper& s, double* state, double* out,
                 double* largest) {
 #ifdef WAVESPEC_WIDE_LANES
-    static const bool avx = __builtin_cpu_supports("avx");
-    if (avx) return step_quads(c, count, s, state, out, largest);
+    if (processor_has_avx()) return step_quads(c, count, s, state, out, largest);
 #endif
     step_pairs(c, count, s, state, out, largest);
 }
@@ -317,8 +318,7 @@ void step_chunk(const double* c, int count, const Stepper& s, double* state, dou
 void step_samples(const std::array<const double*, 3>& x, int count, const Stepper& s, double* state,
                   double* out, double* largest) {
 #ifdef WAVESPEC_WIDE_LANES
-    static const bool avx = __builtin_cpu_supports("avx");
-    if (avx) return step_quad_samples(x, count, s, state, out, largest);
+    if (processor_has_avx()) return step_quad_samples(x, count, s, state, out, largest);
 #endif
     step_pair_samples(x, count, s, state, out, largest);
 }
@@ -327,8 +327,7 @@ void step_resampled(const std::array<const double*, 3>& x, std::size_t instant, 
                     const double* fractions, int count, const Stepper& s, double* state,
                     double* out, double* largest) {
 #ifdef WAVESPEC_WIDE_LANES
-    static const bool avx = __builtin_cpu_supports("avx");
-    if (avx) {
+    if (processor_has_avx()) {
         return step_quad_resampled(x, instant, substeps, fractions, count, s, state, out, largest);
     }
 #endif
@@ -337,8 +336,7 @@ void step_resampled(const std::array<const double*, 3>& x, std::size_t instant, 
 
 void step_chunk_lean_pair(const double* c, int count, const LeanPair& runs) {
 #ifdef WAVESPEC_WIDE_LANES
-    static const bool avx = __builtin_cpu_supports("avx");
-    if (avx) return lean_quad_knots(c, count, runs);
+    if (processor_has_avx()) return lean_quad_knots(c, count, runs);
 #endif
     lean_pair_knots(c, count, runs);
 }
@@ -346,8 +344,7 @@ void step_chunk_lean_pair(const double* c, int count, const LeanPair& runs) {
 void step_samples_lean_pair(const std::array<const double*, 3>& x, int count,
                             const LeanPair& runs) {
 #ifdef WAVESPEC_WIDE_LANES
-    static const bool avx = __builtin_cpu_supports("avx");
-    if (avx) return lean_quad_samples(x, count, runs);
+    if (processor_has_avx()) return lean_quad_samples(x, count, runs);
 #endif
     lean_pair_samples(x, count, runs);
 }
@@ -356,8 +353,8 @@ void step_resampled_lean_pair(const std::array<const double*, 3>& x, std::size_t
                               int substeps, const double* fractions, int count,
                               const LeanPair& runs) {
 #ifdef WAVESPEC_WIDE_LANES
-    static const bool avx = __builtin_cpu_supports("avx");
-    if (avx) return lean_quad_resampled(x, instant, substeps, fractions, count, runs);
+    if (processor_has_avx())
+        return lean_quad_resampled(x, instant, substeps, fractions, count, runs);
 #endif
     lean_pair_resampled(x, instant, substeps, fractions, count, runs);
 }

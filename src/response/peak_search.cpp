@@ -8,6 +8,7 @@
 
 #include "response/quad_lanes.hpp"
 #include "spectral/portable_math.hpp"
+#include "support/processor.hpp"
 
 // 32-byte vectors passed between inlined helpers; nothing crosses a call with them.
 #pragma GCC diagnostic ignored "-Wpsabi"
@@ -226,26 +227,26 @@ __attribute__((target("avx"))) void arc_screen_wide(const PathArc& a, const doub
                                                     unsigned char* raises) {
     arc_screen_lanes(a, near, far, negligible, raises);
 }
-const bool kWideAngles = __builtin_cpu_supports("avx");
 #endif
 
 bool reaches_beyond(const double* xs, const double* ys, int points, Stray stray, const double* near,
                     const double* far, int& first, double& slack) {
 #ifdef WAVESPEC_WIDE_ANGLES
-    if (kWideAngles) return reaches_beyond_wide(xs, ys, points, stray, near, far, first, slack);
+    if (processor_has_avx())
+        return reaches_beyond_wide(xs, ys, points, stray, near, far, first, slack);
 #endif
     return reaches_beyond_narrow(xs, ys, points, stray, near, far, first, slack);
 }
 void arc_screen(const PathArc& a, const double* near, const double* far, double negligible,
                 unsigned char* raises) {
 #ifdef WAVESPEC_WIDE_ANGLES
-    if (kWideAngles) return arc_screen_wide(a, near, far, negligible, raises);
+    if (processor_has_avx()) return arc_screen_wide(a, near, far, negligible, raises);
 #endif
     arc_screen_narrow(a, near, far, negligible, raises);
 }
 double raise(const double* xs, const double* ys, int points, double* near, double* far) {
 #ifdef WAVESPEC_WIDE_ANGLES
-    if (kWideAngles) return raise_wide(xs, ys, points, near, far);
+    if (processor_has_avx()) return raise_wide(xs, ys, points, near, far);
 #endif
     return raise_narrow(xs, ys, points, near, far);
 }

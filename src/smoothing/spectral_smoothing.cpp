@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "spectral/portable_math.hpp"
+#include "support/processor.hpp"
 #include "support/worker_threads.hpp"
 
 namespace wavespec::smoothing {
@@ -56,8 +57,7 @@ double near_ratio(double x) {
 
 #if defined(__x86_64__) && defined(__GNUC__) && !defined(_WIN32)
 bool has_wide_registers() {
-    static const bool avx = __builtin_cpu_supports("avx");
-    return avx;
+    return processor_has_avx();
 }
 #else
 bool has_wide_registers() {

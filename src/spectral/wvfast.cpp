@@ -8,6 +8,7 @@
 
 #include "spectral/long_twiddles.hpp"
 #include "spectral/twiddle_table.hpp"
+#include "support/processor.hpp"
 
 namespace wavespec {
 namespace {
@@ -112,8 +113,7 @@ __attribute__((target("avx"))) void wide_groups(Complex* x, int length, int kmax
 }
 
 bool has_wide_registers() {
-    static const bool avx = __builtin_cpu_supports("avx");
-    return avx;
+    return processor_has_avx();
 }
 #endif
 
