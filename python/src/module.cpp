@@ -300,7 +300,7 @@ formats::WaveformRecord read_csv(const std::string& path) {
         throw FileRefused(
             path + (text ? text->place + ": " + text->why : std::string(": ") + failure.what()));
     }
-    if (auto why = sampling_interval_problem(*state)) {
+    if (auto why = forward_interval_problem(*state)) {
         throw FileRefused(path + ": no usable sampling interval: " + *why);
     }
     formats::WaveformRecord record;

@@ -40,7 +40,7 @@ std::unique_ptr<RunState> loaded_state(const Components& record) {
     }
     auto state = cli::full_layout_state(n);
     cli::load_record(waveform, *state);
-    if (auto why = sampling_interval_problem(*state)) {
+    if (auto why = forward_interval_problem(*state)) {
         throw Refused("no usable sampling interval: " + *why);
     }
     if (auto why = cli::non_finite_sample(*state)) throw Refused(*why);

@@ -49,6 +49,7 @@ RECORD = np.sin(np.arange(3000) * 0.05).reshape(3, 1000)
     (lambda: wavespec.process(RECORD, DT, skip=1000), "--skip=1000 passes the end of the 1000 output samples"),
     (lambda: wavespec.process(RECORD, DT, invert=(4,)), "--invert"),
     (lambda: wavespec.fourier(RECORD, 0.0), "no usable sampling interval"),
+    (lambda: wavespec.fourier(RECORD, -1.0), "no usable sampling interval: its times count down"),
     (lambda: wavespec.fourier(RECORD[:, :1], DT), "no usable sampling interval"),
     (lambda: wavespec.fourier(RECORD[:2], DT), "shaped (3, n)"),
     (lambda: wavespec.response_spectra(RECORD, DT, damping=1.0), "--damping"),

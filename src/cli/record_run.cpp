@@ -136,7 +136,7 @@ class RecordProcess {
             state.time = ZeroedArray<double>(kCapacity);
             give_back_freed_memory();
         }
-        if (auto why = sampling_interval_problem(state)) {
+        if (auto why = forward_interval_problem(state)) {
             throw RecordRefused{"no usable sampling interval: " + *why};
         }
         record_length_ = state.nt;

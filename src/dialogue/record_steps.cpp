@@ -57,6 +57,14 @@ std::optional<std::string> sampling_interval_problem(const RunState& state) {
     return std::nullopt;
 }
 
+std::optional<std::string> forward_interval_problem(const RunState& state) {
+    if (auto why = sampling_interval_problem(state)) return why;
+    if (state.dt < 0.0) {
+        return "its times count down (the first two are " + shortest_text(state.dt) + " s apart)";
+    }
+    return std::nullopt;
+}
+
 void apply_polarity(RunState& state) {
     if (state.myes != 1) return;
     std::size_t n = std::min(static_cast<std::size_t>(state.nt), state.xr1.size());

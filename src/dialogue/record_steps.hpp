@@ -29,6 +29,10 @@ void read_waveform_file(RecordLayer& layer, std::string_view name, RunState& sta
 // Why the record has no usable sampling interval (fewer than two sample sets, equal first
 // times, a non-finite difference), or nothing when it has one.
 std::optional<std::string> sampling_interval_problem(const RunState& state);
+// The same, and a negative interval (times that count down) as well: the command line's and
+// Python's steps take dt as the length of a step forward in time (frequencies, oscillators,
+// measures). The dialogue goes on with a negative interval, as it always has.
+std::optional<std::string> forward_interval_problem(const RunState& state);
 // Changes the sign of the components the polarity answers chose.
 void apply_polarity(RunState& state);
 // Whether a step gives back the memory of the arrays it reads for the last time, each as soon

@@ -151,6 +151,31 @@ TEST(Process, BatchGoesOnPastFailingRecordsAndLeavesThemNoFiles) {
     EXPECT_EQ(run.exit_status, 0) << run.err;
 }
 
+TEST(Process, TimesCountingDownLeaveNoUsableIntervalWhateverTheOptions) {
+    const std::vector<std::vector<std::string>> option_sets = {
+        {},
+        {"--response-spectra"},
+        {"--bandpass=0.1,0.2,20,25", "--integrate"},
+        {"--smooth=konno-ohmachi:40", "--hv-windows=2"},
+        {"--layout=full", "--response-spectra", "--oscillator=piecewise-linear"},
+    };
+    ScratchDir dir;
+    write_file(dir / "down.csv",
+               make_record(1000, -0.01, [](int k, double t) { return std::sin(3.0 * t + k); }));
+    for (const auto& options : option_sets) {
+        std::vector<std::string> args = {"process", "-C", "out"};
+        args.insert(args.end(), options.begin(), options.end());
+        args.push_back("down.csv");
+        ToolRun run = run_tool_with(dir.path(), args);
+        SCOPED_TRACE(run.err);
+        EXPECT_EQ(run.exit_status, 1);
+        EXPECT_EQ(split_lines(run.err).size(), 1u);
+        EXPECT_TRUE(
+            contains(run.err, "down.csv: no usable sampling interval: its times count down"));
+        EXPECT_FALSE(fs::exists(dir / "out"));
+    }
+}
+
 TEST(Process, FilesAreTheSameWhateverTheNumberOfJobsAndARerunReplacesThem) {
     ScratchDir dir;
     std::vector<std::string> records;
