@@ -39,6 +39,19 @@ std::optional<std::string> phase_problem(const SmoothingWindow& window, double l
            shortest_text(kLargestSinCosArgument) + " where its sines stay exact";
 }
 
+// A fixed grid within the bins it smooths, from the lowest to the highest (within rounding):
+// a point beyond them would be extrapolated from the nearest bins.
+std::optional<std::string> grid_problem(const SmoothingOptions& options, double lowest,
+                                        double highest, const std::string& whose) {
+    if (options.frequencies.empty()) return std::nullopt;
+    const double first = options.frequencies.front(), last = options.frequencies.back();
+    constexpr double kSlack = 1e-9;
+    if (first >= lowest * (1.0 - kSlack) && last <= highest * (1.0 + kSlack)) return std::nullopt;
+    return "--frequencies: the grid from " + shortest_text(first) + " to " + shortest_text(last) +
+           " Hz passes " + whose + " bins, which run from " + shortest_text(lowest) + " to " +
+           shortest_text(highest) + " Hz";
+}
+
 std::optional<std::string> response_problem(const ProcessOptions& options, double nt, double dt) {
     if (!options.response_spectra) return std::nullopt;
     double periods =
@@ -62,6 +75,9 @@ std::optional<std::string> smoothing_problem(const ProcessOptions& options, doub
     double pairs = 0.0;
     if (smoothing.window) {
         if (auto why = phase_problem(*smoothing.window, nf, dt)) return why;
+        if (auto why = grid_problem(smoothing, 1.0 / (nf * dt), 0.5 / dt, "the record's")) {
+            return why;
+        }
         pairs += centres_for(smoothing, nf / 2) * (nf / 2);
     }
     if (smoothing.hv_window_seconds) {
@@ -72,6 +88,11 @@ std::optional<std::string> smoothing_problem(const ProcessOptions& options, doub
         double samples = std::round(*smoothing.hv_window_seconds / dt);
         if (samples >= 1.0 && samples <= nt) {
             if (auto why = phase_problem(smoothing.window_or_default(), samples, dt)) return why;
+            if (auto why =
+                    grid_problem(smoothing, 1.0 / (samples * dt),
+                                 std::floor(samples / 2) / (samples * dt), "a noise window's")) {
+                return why;
+            }
             double windows = std::floor(nt / samples);
             double bins = std::floor(samples / 2);
             double centres = centres_for(smoothing, bins);

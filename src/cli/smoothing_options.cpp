@@ -3,6 +3,8 @@
 #include <cmath>
 
 #include "cli/option_values.hpp"
+#include "records/shortest_text.hpp"
+#include "spectral/portable_math.hpp"
 
 namespace wavespec::cli {
 namespace {
@@ -74,6 +76,23 @@ double parse_azimuth_step(std::string_view name, const std::string& value) {
     return step;
 }
 
+// The window's phase at the ends of a fixed grid (it rises or falls with frequency), against
+// the bound the record's bins are held to: beyond it the sines of the phases lose accuracy.
+void check_grid_phase(const SmoothingOptions& options) {
+    if (options.frequencies.empty()) return;
+    const smoothing::SmoothingWindow window = options.window_or_default();
+    for (double f : {options.frequencies.front(), options.frequencies.back()}) {
+        const double phase = std::fabs(smoothing::window_phase(window, f));
+        if (phase <= kLargestSinCosArgument) continue;
+        const bool parzen = window.kind == smoothing::WindowKind::parzen;
+        throw UsageError("--frequencies reaches " + shortest_text(f) + " Hz, where the phase of " +
+                         (parzen ? "--smooth=parzen:" : "--smooth=konno-ohmachi:") +
+                         shortest_text(window.width) + " would be " + shortest_text(phase) +
+                         ", beyond " + shortest_text(kLargestSinCosArgument) +
+                         " where its sines stay exact");
+    }
+}
+
 }  // namespace
 
 bool take_smoothing_option(std::string_view name, const std::string& value,
@@ -118,6 +137,7 @@ void check_smoothing_options(const SmoothingOptions& options, bool smooth_points
         if (options.hv_reject) throw UsageError("--hv-reject needs --hv-windows");
         if (options.hv_azimuth_step) throw UsageError("--hv-azimuths needs --hv-windows");
     }
+    check_grid_phase(options);
     if (options.window || options.hv_window_seconds) return;
     if (!options.frequencies.empty()) {
         throw UsageError("--frequencies needs --smooth or --hv-windows");

@@ -194,6 +194,11 @@ TEST(ProcessSmoothing, RefusedOptionsAndRecords) {
         {{"--hv-windows=8", "--frequencies=1:4"}, 2, "FROM:TO:COUNT"},
         {{"--smooth=parzen", "--frequencies=1:4:9", "--smooth-points=5"}, 2, "give one"},
         {{"--frequencies=1:4:9"}, 2, "--frequencies needs"},
+        {{"--smooth=parzen:0.5", "--frequencies=1:1000000:10"}, 2, "reaches 1e+06 Hz, where"},
+        // Grid points beyond the bins of the windows (0.1 to 50 Hz) or of the record.
+        {{"--hv-windows=10", "--frequencies=0.5:1000:200"}, 1, "bins, which run from 0.1 to 50"},
+        {{"--hv-windows=8", "--frequencies=0.1:10:20"}, 1, "noise window's bins, which run"},
+        {{"--smooth=parzen", "--frequencies=1:51:5"}, 1, "passes the record's bins"},
         {{"--hv-windows=8", "--hv-range=3,1"}, 2, "--hv-range"},
         {{"--hv-windows=8", "--hv-range=60,70"}, 1, "no frequency of the H/V grid"},
         {{"--hv-windows=8", "--hv-reject=0"}, 2, "--hv-reject"},
