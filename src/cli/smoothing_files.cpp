@@ -276,6 +276,14 @@ std::optional<std::string> RecordSmoothing::compute_noise(const RunState& state,
         std::span<const double>(state.xr1).first(n), std::span<const double>(state.xr2).first(n),
         std::span<const double>(state.xr3).first(n)};
     NoiseHv noise = smoothing::noise_hv(series, state.dt, settings);
+    if (const auto& silent = noise.silent) {
+        const std::string turned =
+            silent->azimuth ? " turned to " + number(*silent->azimuth) + " degrees" : "";
+        return asked + ": window " + std::to_string(silent->window + 1) + " has " +
+               (silent->horizontal ? "H" + turned : std::string("V")) + " = " +
+               number(silent->value) + " at " + number(silent->frequency) +
+               " Hz, where its H/V has no value";
+    }
     if (!noise.report) {
         return "--hv-range: no frequency of the H/V grid lies between " + number(settings.low) +
                " and " + number(settings.high) + " Hz";

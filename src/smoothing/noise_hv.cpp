@@ -25,21 +25,29 @@ std::vector<std::vector<double>> smooth_all(const NoiseHvSettings& s,
     return smooth_spectra(s.window, bins, views, centres, s.threads);
 }
 
-// H/V of every window from its horizontal amplitude per bin and its smoothed vertical.
-std::vector<std::vector<double>> window_ratios(const NoiseHvSettings& s,
-                                               const std::vector<double>& bins,
-                                               const std::vector<std::vector<double>>& horizontals,
-                                               const std::vector<std::vector<double>>& verticals,
-                                               const std::vector<double>& centres) {
-    std::vector<std::vector<double>> smoothed = smooth_all(s, bins, horizontals, centres);
+// The first window and grid point where a smoothed H or V is not a finite value above zero.
+std::optional<SilentWindow> first_silent(const std::vector<std::vector<double>>& smoothed,
+                                         const std::vector<double>& centres, bool horizontal) {
+    for (std::size_t w = 0; w < smoothed.size(); ++w) {
+        for (std::size_t k = 0; k < centres.size(); ++k) {
+            const double v = smoothed[w][k];
+            if (!(v > 0.0) || !std::isfinite(v))
+                return SilentWindow{w, horizontal, centres[k], v, std::nullopt};
+        }
+    }
+    return std::nullopt;
+}
+
+std::vector<std::vector<double>> window_ratios(std::vector<std::vector<double>> smoothed,
+                                               const std::vector<std::vector<double>>& verticals) {
     for (std::size_t w = 0; w < smoothed.size(); ++w)
         smoothed[w] = ratio(smoothed[w], verticals[w]);
     return smoothed;
 }
 
-std::vector<AzimuthHv> azimuth_curves(const NoiseHvSettings& s, const WindowSpectra& spectra,
-                                      const std::vector<std::vector<double>>& verticals,
-                                      const NoiseHv& hv) {
+// The curves of every azimuth, in hv.azimuths, or the first silent rotated H in hv.silent.
+void azimuth_curves(const NoiseHvSettings& s, const WindowSpectra& spectra,
+                    const std::vector<std::vector<double>>& verticals, NoiseHv& hv) {
     std::vector<AzimuthHv> result;
     const double step = *s.azimuth_step;
     const auto count = static_cast<std::size_t>(std::llround(180.0 / step));
@@ -55,14 +63,19 @@ std::vector<AzimuthHv> azimuth_curves(const NoiseHvSettings& s, const WindowSpec
             }
             rotated.push_back(std::move(h));
         }
-        const auto curves = window_ratios(s, spectra.frequencies, rotated, verticals, hv.frequency);
+        auto smoothed = smooth_all(s, spectra.frequencies, rotated, hv.frequency);
+        if ((hv.silent = first_silent(smoothed, hv.frequency, true))) {
+            hv.silent->azimuth = azimuth;
+            return;
+        }
+        const auto curves = window_ratios(std::move(smoothed), verticals);
         AzimuthHv one;
         one.azimuth = azimuth;
         one.statistics = lognormal_statistics(curves, hv.kept);
         one.peak = peak_in_range(hv.frequency, one.statistics.mean, s.low, s.high);
         result.push_back(std::move(one));
     }
-    return result;
+    hv.azimuths = std::move(result);
 }
 
 }  // namespace
@@ -87,8 +100,11 @@ NoiseHv noise_hv(std::array<std::span<const double>, 3> series, double dt,
         verticals.push_back(amplitudes(window[2]));
     }
     verticals = smooth_all(s, spectra.frequencies, verticals, hv.frequency);
-    hv.windows = window_ratios(s, spectra.frequencies, horizontals, verticals, hv.frequency);
+    if ((hv.silent = first_silent(verticals, hv.frequency, false))) return hv;
+    auto smoothed = smooth_all(s, spectra.frequencies, horizontals, hv.frequency);
     horizontals.clear();
+    if ((hv.silent = first_silent(smoothed, hv.frequency, true))) return hv;
+    hv.windows = window_ratios(std::move(smoothed), verticals);
 
     // Each window's own peak, above 10/l_w so that the criterion f0 > 10/l_w can still fail.
     const double lowest = std::max(s.low, 10.0 / hv.window_seconds);
@@ -122,7 +138,7 @@ NoiseHv noise_hv(std::array<std::span<const double>, 3> series, double dt,
                       .high = s.high};
     if (!kept_peaks.empty()) input.peak_frequency_sd = hv.peak_spread.deviation;
     hv.report = sesame_criteria(input);
-    if (s.azimuth_step) hv.azimuths = azimuth_curves(s, spectra, verticals, hv);
+    if (s.azimuth_step) azimuth_curves(s, spectra, verticals, hv);
     return hv;
 }
 

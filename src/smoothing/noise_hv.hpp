@@ -34,6 +34,16 @@ struct AzimuthHv {
     std::optional<std::size_t> peak;  // of the mean curve within the f0 range
 };
 
+// A window whose smoothed H or V is zero or not finite at a grid frequency: its H/V, and the
+// logarithm the statistics take of it, have no value there.
+struct SilentWindow {
+    std::size_t window = 0;  // counted from 0
+    bool horizontal = false;
+    double frequency = 0.0;
+    double value = 0.0;
+    std::optional<double> azimuth;  // degrees, for a rotated H
+};
+
 struct NoiseHv {
     double window_seconds = 0.0;
     std::size_t window_samples = 0;
@@ -48,6 +58,9 @@ struct NoiseHv {
     HvStatistics statistics;
     std::optional<SesameReport> report;  // nothing when the f0 range holds no grid frequency
     std::vector<AzimuthHv> azimuths;
+    // The first silent window met, H and V of all windows before the rotated H; when there
+    // is one, nothing after it is computed.
+    std::optional<SilentWindow> silent;
     std::size_t kept_count() const;
 };
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "spectral/mixed_fft.hpp"
+#include "spectral/real_transform.hpp"
 #include "spectral/tukey_taper.hpp"
 
 namespace wavespec::smoothing {
@@ -35,43 +35,23 @@ WindowSpectra window_spectra(std::array<std::span<const double>, 3> series, doub
     }
     const std::vector<double> taper = tukey_weights(n, taper_fraction);
     const std::size_t samples = std::min({series[0].size(), series[1].size(), series[2].size()});
-    MixedFft fft(n);
-    std::vector<double> a(n), b(n);
-    std::vector<Complex> z(n);
+    // Each series of each window in a transform of its own: one series' rounding never reaches
+    // another's spectrum, so a window that is silent in one component has exactly zero there.
+    RealTransform transform(n);
+    std::vector<double> prepared(n);
+    std::vector<Complex> bins_of_window;
     const std::size_t count = window_count(samples, n);
     result.spectra.resize(count);
-    // Two real windows in one complex transform: the first in the real part, the second in
-    // the imaginary, separated by the transform's symmetry. Component 3 of window w pairs
-    // with the two horizontals' turn: (1, 2) of each window, then (3 of w, 3 of w + 1).
-    auto transform_pair = [&](std::span<const double> x, std::span<const double> y,
-                              std::vector<Complex>& first, std::vector<Complex>* second) {
-        prepare(x, taper, a);
-        if (second != nullptr) {
-            prepare(y, taper, b);
-        } else {
-            std::fill(b.begin(), b.end(), 0.0);
-        }
-        for (std::size_t i = 0; i < n; ++i) z[i] = {a[i], b[i]};
-        fft.transform(z.data(), false);
-        first.resize(bins);
-        if (second != nullptr) second->resize(bins);
-        for (std::size_t k = 1; k <= bins; ++k) {
-            const Complex p = z[k], q = z[n - k];
-            first[k - 1] = {0.5 * (p.re + q.re) * dt, 0.5 * (p.im - q.im) * dt};
-            if (second != nullptr) {
-                (*second)[k - 1] = {0.5 * (p.im + q.im) * dt, 0.5 * (q.re - p.re) * dt};
+    for (std::size_t w = 0; w < count; ++w) {
+        for (std::size_t c = 0; c < 3; ++c) {
+            prepare(series[c].subspan(w * n, n), taper, prepared);
+            transform.forward(prepared, bins_of_window);
+            std::vector<Complex>& spectrum = result.spectra[w][c];
+            spectrum.resize(bins);
+            for (std::size_t k = 1; k <= bins; ++k) {
+                spectrum[k - 1] = {bins_of_window[k].re * dt, bins_of_window[k].im * dt};
             }
         }
-    };
-    for (std::size_t w = 0; w < count; ++w) {
-        auto part = [&](std::size_t c, std::size_t window) {
-            return series[c].subspan(window * n, n);
-        };
-        transform_pair(part(0, w), part(1, w), result.spectra[w][0], &result.spectra[w][1]);
-        if (w % 2 == 1) continue;
-        const bool pair = w + 1 < count;
-        transform_pair(part(2, w), pair ? part(2, w + 1) : part(2, w), result.spectra[w][2],
-                       pair ? &result.spectra[w + 1][2] : nullptr);
     }
     return result;
 }

@@ -282,10 +282,46 @@ TEST(ProcessSmoothing, OneWindowIsTakenAndASilentVerticalFailsTheRecordAlone) {
         for (const char* option : {"--hv-windows=5", "--smooth=konno-ohmachi"}) {
             run = run_tool_with(dir.path(), {"process", "-q", layout, option, "quiet.csv"});
             EXPECT_EQ(run.exit_status, 1) << option;
-            EXPECT_NE(run.err.find("not finite"), std::string::npos) << run.err;
+            const bool windows = option[2] == 'h';
+            EXPECT_NE(run.err.find(windows ? "window 1 has V = 0" : "not finite"),
+                      std::string::npos)
+                << run.err;
             EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
             EXPECT_FALSE(fs::exists(dir / "amp3.csv"));
         }
+    }
+}
+
+// A window whose smoothed H or V is zero anywhere fails the record, naming the window.
+TEST(ProcessSmoothing, AWindowWithASilentComponentFailsTheRecordNamingIt) {
+    struct Case {
+        int silent;           // the component that is zero
+        std::size_t samples;  // for so many samples from the start
+        std::vector<std::string> options;
+        const char* message;
+    };
+    const Case cases[] = {
+        {2, 500, {}, "--hv-windows=5: window 1 has V = 0 at 0.2 Hz"},
+        {2, 3000, {}, "--hv-windows=5: window 1 has V = 0 at 0.2 Hz"},
+        {1, 3000, {}, "--hv-windows=5: window 1 has H = 0 at 0.2 Hz"},
+        {0, 1000, {"--hv=arithmetic", "--hv-azimuths=90"}, "window 1 has H turned to 0 degrees"},
+    };
+    for (const Case& c : cases) {
+        ScratchDir dir;
+        std::mt19937_64 random(7);
+        std::normal_distribution<double> normal;
+        write_record(dir / "quiet.csv", 3000, 0.01, [&](int k, std::size_t i) {
+            const double x = normal(random);
+            return k == c.silent && i < c.samples ? 0.0 : x;
+        });
+        std::vector<std::string> args = {"process", "-q", "--hv-windows=5"};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        args.push_back("quiet.csv");
+        ToolRun run = run_tool_with(dir.path(), args);
+        EXPECT_EQ(run.exit_status, 1) << c.message << run.err;
+        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+        EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+        EXPECT_FALSE(fs::exists(dir / "amp3.csv"));
     }
 }
 
