@@ -40,9 +40,14 @@ constexpr int chunk_for(int knots_per_sample) {
 constexpr int stretch_for(int chunk) {
     return chunk / 4;
 }
-// Free vibration after the input ends, in steps of a 32nd of its period: peaks of a damped
-// sinusoid only fall, so its first cycle and a quarter hold the largest.
+// Free vibration after the input ends: peaks of a damped sinusoid only fall, so its first
+// cycle and a quarter hold the largest, in 40 steps of a 32nd of its period. Near critical
+// damping that period grows without bound while the motion dies within a few 1/(zeta w): the
+// span is then at most 40/(zeta w) (e^-40 of the motion left) and a step at most a fifth of
+// 1/(zeta w), so that the cubic between steps follows the fastest time scale.
 constexpr int kTailSteps = 40;
+constexpr double kTailDecays = 40.0;
+constexpr double kTailStepOfDecay = 0.2;
 
 // The largest input magnitude and slope magnitude (per second) of each lane over each chunk's
 // knots 0 .. chunk (the last one shared with the next chunk).
@@ -130,13 +135,17 @@ class OscillatorRun {
         std::copy(last_input, last_input + kLanes, ramp);
         for (int l = 0; l < kLanes; ++l) slope[l] = std::fabs(last_input[l]) / h;
         advance(ramp, 1, h, last_input, slope);
-        double damped = o_.omega * std::sqrt(1.0 - o_.zeta * o_.zeta);
-        double step = 2.0 * std::numbers::pi / damped / 32.0;
+        const double damped = o_.omega * std::sqrt(1.0 - o_.zeta * o_.zeta);
+        const double cycle_step = 2.0 * std::numbers::pi / damped / 32.0;
+        const double decay = 1.0 / (o_.zeta * o_.omega);
+        const double step = std::min(cycle_step, kTailStepOfDecay * decay);
+        const double span = std::min(kTailSteps * cycle_step, kTailDecays * decay);
+        const int steps = static_cast<int>(std::ceil(span / step - 1e-9));
         stepper_.k = step_coefficients(o_, step);
         finite_ = finite_ && finite(stepper_.k);
-        const double zeros[(kTailSteps + 1) * kLanes] = {}, none[kLanes] = {};
-        for (int done = 0; done < kTailSteps; done += stretch_) {
-            advance(zeros, std::min(stretch_, kTailSteps - done), step, none, none);
+        const double zeros[(kChunk + 1) * kLanes] = {}, none[kLanes] = {};
+        for (int done = 0; done < steps; done += stretch_) {
+            advance(zeros, std::min(stretch_, steps - done), step, none, none);
         }
     }
 
