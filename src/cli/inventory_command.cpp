@@ -10,6 +10,7 @@
 #include "formats/mseed_segments.hpp"
 #include "formats/stationxml_reader.hpp"
 #include "instrument/epoch_matching.hpp"
+#include "records/printable_text.hpp"
 #include "records/shortest_text.hpp"
 
 namespace wavespec::cli {
@@ -160,10 +161,11 @@ int run_inventory(std::span<const std::string> args) {
             for (const instrument::ChannelEpoch& epoch : epochs) list_epoch(epoch, out);
         }
     } catch (const formats::FormatError& error) {
-        std::fprintf(stderr, "wavespec inventory: %s\n", error.what());
+        std::fprintf(stderr, "wavespec inventory: %s\n", printable_line(error.what()).c_str());
         return kSomeRecordFailed;
     } catch (const instrument::ResponseError& error) {
-        std::fprintf(stderr, "wavespec inventory: %s: %s\n", request.file.c_str(), error.what());
+        std::fprintf(stderr, "wavespec inventory: %s: %s\n", printable_name(request.file).c_str(),
+                     printable_line(error.what()).c_str());
         return kSomeRecordFailed;
     }
     std::fwrite(out.data(), 1, out.size(), stdout);
