@@ -66,31 +66,37 @@ std::string optional_degrees(const std::optional<double>& value) {
     return value ? shortest_text(*value) : std::string("unknown");
 }
 
+// One line of the listing: the metadata's words (codes, units) may hold control characters,
+// printed as their escapes so that no line of the listing splits.
+void add_line(std::string& out, const std::string& text) {
+    out += printable_line(text) + "\n";
+}
+
 void list_epoch(const instrument::ChannelEpoch& epoch, std::string& out) {
-    out += epoch.code() + " from " + time_text(epoch.start_us) + " to " + time_text(epoch.end_us) +
-           "\n";
-    out += "  sample rate " + shortest_text(epoch.sample_rate) + " Hz, azimuth " +
-           optional_degrees(epoch.azimuth) + ", dip " + optional_degrees(epoch.dip) + "\n";
+    add_line(out, epoch.code() + " from " + time_text(epoch.start_us) + " to " +
+                      time_text(epoch.end_us));
+    add_line(out, "  sample rate " + shortest_text(epoch.sample_rate) + " Hz, azimuth " +
+                      optional_degrees(epoch.azimuth) + ", dip " + optional_degrees(epoch.dip));
     std::string units = !epoch.stages.empty() ? epoch.stages.front().input_units
                         : epoch.sensitivity   ? epoch.sensitivity->input_units
                                               : std::string();
-    out += "  input units " + (units.empty() ? std::string("unknown") : units) + "\n";
+    add_line(out, "  input units " + (units.empty() ? std::string("unknown") : units));
     if (epoch.sensitivity) {
-        out += "  sensitivity " + shortest_text(epoch.sensitivity->value) + " at " +
-               shortest_text(epoch.sensitivity->frequency) + " Hz\n";
+        add_line(out, "  sensitivity " + shortest_text(epoch.sensitivity->value) + " at " +
+                          shortest_text(epoch.sensitivity->frequency) + " Hz");
     } else {
-        out += "  no sensitivity\n";
+        add_line(out, "  no sensitivity");
     }
     for (const instrument::Stage& stage : epoch.stages) {
-        out += "  " + instrument::describe_stage(stage) + "\n";
+        add_line(out, "  " + instrument::describe_stage(stage));
     }
     std::vector<std::string> warnings = instrument::response_warnings(epoch);
     if (warnings.empty()) {
-        out += epoch.sensitivity && !epoch.stages.empty()
-                   ? "  checks: units chain, gains agree with the sensitivity\n"
-                   : "  checks: nothing to compare the sensitivity with\n";
+        add_line(out, epoch.sensitivity && !epoch.stages.empty()
+                          ? "  checks: units chain, gains agree with the sensitivity"
+                          : "  checks: nothing to compare the sensitivity with");
     }
-    for (const std::string& warning : warnings) out += "  warning: " + warning + "\n";
+    for (const std::string& warning : warnings) add_line(out, "  warning: " + warning);
 }
 
 const instrument::ChannelEpoch& requested_epoch(const std::vector<instrument::ChannelEpoch>& epochs,
