@@ -467,8 +467,9 @@ TEST(Convert, RefusesAnOutputThatIsOneOfItsInputs) {
         outputs.insert(outputs.end(), {"link.sac", "hard.sac"});
     }
     for (const std::string& output : outputs) {
-        ToolRun run = run_tool_with(dir.path(), {"convert", "-o", output, sac[0].string(),
-                                                 sac[1].string(), sac[2].string()});
+        ToolRun run =
+            run_tool_with(dir.path(), {"convert", "-o", output, first, sac[1].filename().string(),
+                                       sac[2].filename().string()});
         EXPECT_EQ(run.exit_status, 1) << output;
         EXPECT_NE(run.err.find("itself; choose another -o"), std::string::npos) << run.err;
         EXPECT_TRUE(read_file(sac[0]) == bytes) << output;
