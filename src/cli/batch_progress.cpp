@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "records/printable_text.hpp"
+
 namespace wavespec::cli {
 
 BatchProgress::BatchProgress(std::size_t total, bool quiet, bool show_progress)
@@ -13,11 +15,11 @@ void BatchProgress::record_done(bool ok, const std::string& line,
     ++done_;
     clear();
     for (const std::string& note : notes)
-        std::fprintf(stderr, "wavespec process: %s\n", note.c_str());
+        std::fprintf(stderr, "wavespec process: %s\n", printable_line(note).c_str());
     if (!ok) {
-        std::fprintf(stderr, "wavespec process: %s\n", line.c_str());
+        std::fprintf(stderr, "wavespec process: %s\n", printable_line(line).c_str());
     } else if (!quiet_) {
-        std::fprintf(stdout, "%s\n", line.c_str());
+        std::fprintf(stdout, "%s\n", printable_line(line).c_str());
         std::fflush(stdout);
     }
     draw();

@@ -8,6 +8,7 @@
 #include "cli/option_parser.hpp"
 #include "cli/plot_command.hpp"
 #include "cli/process_command.hpp"
+#include "records/printable_text.hpp"
 
 #ifndef WAVESPEC_VERSION
 #define WAVESPEC_VERSION "unknown"
@@ -136,7 +137,7 @@ The dialogue ends with 0, or 1 when it refuses a record; a fatal diagnostic abor
 void report_usage_error(std::string_view command, std::string_view message) {
     std::string line = "wavespec";
     if (!command.empty()) line.append(" ").append(command);
-    line.append(": ").append(message).append("; try 'wavespec --help'\n");
+    line.append(": ").append(printable_line(message)).append("; try 'wavespec --help'\n");
     std::fputs(line.c_str(), stderr);
 }
 

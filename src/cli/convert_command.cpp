@@ -10,6 +10,7 @@
 #include "cli/record_units.hpp"
 #include "cli/staged_files.hpp"
 #include "formats/formats.hpp"
+#include "records/printable_text.hpp"
 
 namespace wavespec::cli {
 namespace {
@@ -53,8 +54,25 @@ ConvertRequest parse_request(std::span<const std::string> args) {
     return request;
 }
 
+// An output that is one of the inputs (by any path, or a link to it) would be written over
+// the file being read: refused, as process refuses to write over its record. Files are
+// compared by device and inode where the output exists.
+void refuse_writing_over_an_input(const ConvertRequest& request,
+                                  const formats::RecordInput& input) {
+    std::vector<std::string> inputs = request.inputs;
+    inputs.insert(inputs.end(), input.paths.begin(), input.paths.end());
+    if (request.inventory.inventory) inputs.push_back(*request.inventory.inventory);
+    for (const std::string& path : inputs) {
+        std::error_code error;
+        if (fs::equivalent(request.output, path, error)) {
+            throw FormatError("the output " + request.output + " is the input " + path +
+                              " itself; choose another -o");
+        }
+    }
+}
+
 void report(const std::string& line) {
-    std::string text = "wavespec convert: " + line + "\n";
+    std::string text = "wavespec convert: " + printable_line(line) + "\n";
     std::fputs(text.c_str(), stderr);
 }
 
@@ -82,6 +100,7 @@ int run_convert(std::span<const std::string> args) {
                               ": is not a K-NET, AT2, SAC or MiniSEED file (a CSV record needs "
                               "no conversion)");
         }
+        refuse_writing_over_an_input(request, inputs.front());
         check_inventory_format(request.inventory, inputs.front().format, inputs.front().stem);
         load_inventory(request.inventory);
         formats::WaveformRecord record = formats::read_record(inputs.front(), request.read);

@@ -10,6 +10,7 @@
 #include "formats/mseed_segments.hpp"
 #include "formats/stationxml_reader.hpp"
 #include "instrument/epoch_matching.hpp"
+#include "records/printable_text.hpp"
 #include "records/shortest_text.hpp"
 
 namespace wavespec::cli {
@@ -65,31 +66,37 @@ std::string optional_degrees(const std::optional<double>& value) {
     return value ? shortest_text(*value) : std::string("unknown");
 }
 
+// One line of the listing: the metadata's words (codes, units) may hold control characters,
+// printed as their escapes so that no line of the listing splits.
+void add_line(std::string& out, const std::string& text) {
+    out += printable_line(text) + "\n";
+}
+
 void list_epoch(const instrument::ChannelEpoch& epoch, std::string& out) {
-    out += epoch.code() + " from " + time_text(epoch.start_us) + " to " + time_text(epoch.end_us) +
-           "\n";
-    out += "  sample rate " + shortest_text(epoch.sample_rate) + " Hz, azimuth " +
-           optional_degrees(epoch.azimuth) + ", dip " + optional_degrees(epoch.dip) + "\n";
+    add_line(out, epoch.code() + " from " + time_text(epoch.start_us) + " to " +
+                      time_text(epoch.end_us));
+    add_line(out, "  sample rate " + shortest_text(epoch.sample_rate) + " Hz, azimuth " +
+                      optional_degrees(epoch.azimuth) + ", dip " + optional_degrees(epoch.dip));
     std::string units = !epoch.stages.empty() ? epoch.stages.front().input_units
                         : epoch.sensitivity   ? epoch.sensitivity->input_units
                                               : std::string();
-    out += "  input units " + (units.empty() ? std::string("unknown") : units) + "\n";
+    add_line(out, "  input units " + (units.empty() ? std::string("unknown") : units));
     if (epoch.sensitivity) {
-        out += "  sensitivity " + shortest_text(epoch.sensitivity->value) + " at " +
-               shortest_text(epoch.sensitivity->frequency) + " Hz\n";
+        add_line(out, "  sensitivity " + shortest_text(epoch.sensitivity->value) + " at " +
+                          shortest_text(epoch.sensitivity->frequency) + " Hz");
     } else {
-        out += "  no sensitivity\n";
+        add_line(out, "  no sensitivity");
     }
     for (const instrument::Stage& stage : epoch.stages) {
-        out += "  " + instrument::describe_stage(stage) + "\n";
+        add_line(out, "  " + instrument::describe_stage(stage));
     }
     std::vector<std::string> warnings = instrument::response_warnings(epoch);
     if (warnings.empty()) {
-        out += epoch.sensitivity && !epoch.stages.empty()
-                   ? "  checks: units chain, gains agree with the sensitivity\n"
-                   : "  checks: nothing to compare the sensitivity with\n";
+        add_line(out, epoch.sensitivity && !epoch.stages.empty()
+                          ? "  checks: units chain, gains agree with the sensitivity"
+                          : "  checks: nothing to compare the sensitivity with");
     }
-    for (const std::string& warning : warnings) out += "  warning: " + warning + "\n";
+    for (const std::string& warning : warnings) add_line(out, "  warning: " + warning);
 }
 
 const instrument::ChannelEpoch& requested_epoch(const std::vector<instrument::ChannelEpoch>& epochs,
@@ -160,10 +167,11 @@ int run_inventory(std::span<const std::string> args) {
             for (const instrument::ChannelEpoch& epoch : epochs) list_epoch(epoch, out);
         }
     } catch (const formats::FormatError& error) {
-        std::fprintf(stderr, "wavespec inventory: %s\n", error.what());
+        std::fprintf(stderr, "wavespec inventory: %s\n", printable_line(error.what()).c_str());
         return kSomeRecordFailed;
     } catch (const instrument::ResponseError& error) {
-        std::fprintf(stderr, "wavespec inventory: %s: %s\n", request.file.c_str(), error.what());
+        std::fprintf(stderr, "wavespec inventory: %s: %s\n", printable_name(request.file).c_str(),
+                     printable_line(error.what()).c_str());
         return kSomeRecordFailed;
     }
     std::fwrite(out.data(), 1, out.size(), stdout);

@@ -21,6 +21,7 @@
 #include "plot/run_files.hpp"
 #include "plot/smoothing_tables.hpp"
 #include "records/csv_fields.hpp"
+#include "records/printable_text.hpp"
 #include "records/text_lines.hpp"
 #include "records/whole_file.hpp"
 #include "smoothing/hv_statistics.hpp"
@@ -36,7 +37,7 @@ struct FileFault {
 };
 
 std::string shown(const fs::path& path) {
-    return path.generic_string();
+    return printable_name(path.generic_string());
 }
 
 std::string read_whole(const fs::path& path) {
@@ -265,10 +266,13 @@ int run_plot(std::span<const std::string> args) {
         try {
             plot_directory(fs::path(dir), options);
         } catch (const FileFault& fault) {
-            std::fputs(("wavespec plot: " + fault.line + "\n").c_str(), stderr);
+            std::fputs(("wavespec plot: " + printable_line(fault.line) + "\n").c_str(), stderr);
             status = kSomeRecordFailed;
         } catch (const std::exception& e) {
-            std::fputs(("wavespec plot: " + dir + ": " + e.what() + "\n").c_str(), stderr);
+            std::fputs(
+                ("wavespec plot: " + printable_name(dir) + ": " + printable_line(e.what()) + "\n")
+                    .c_str(),
+                stderr);
             status = kSomeRecordFailed;
         }
     }

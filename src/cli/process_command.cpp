@@ -27,6 +27,7 @@
 #include "cli/process_options.hpp"
 #include "cli/record_run.hpp"
 #include "cli/staged_files.hpp"
+#include "records/printable_text.hpp"
 #include "support/worker_threads.hpp"
 
 namespace wavespec::cli {
@@ -87,13 +88,14 @@ std::vector<RecordJob> plan_jobs(const ProcessOptions& options,
                                    ? std::filesystem::path(input.paths.front()).stem().string()
                                    : input.stem;
             if (stem.empty() || stem == "." || stem == "..") {
-                throw UsageError("the record '" + job.record +
+                throw UsageError("the record '" + printable_name(job.record) +
                                  "' has no file name to name its directory");
             }
             auto [seen, fresh] = stems.emplace(directory_key(stem), job.record);
             if (!fresh) {
-                throw UsageError("the records '" + seen->second + "' and '" + job.record +
-                                 "' have the same stem '" + stem +
+                throw UsageError("the records '" + printable_name(seen->second) + "' and '" +
+                                 printable_name(job.record) + "' have the same stem '" +
+                                 printable_name(stem) +
                                  "', so their files would go to the same directory");
             }
             job.target = base / stem;
@@ -130,7 +132,7 @@ int run_process(std::span<const std::string> args) {
     try {
         load_inventory(options.inventory);
     } catch (const formats::FormatError& error) {
-        std::fprintf(stderr, "wavespec process: %s\n", error.what());
+        std::fprintf(stderr, "wavespec process: %s\n", printable_line(error.what()).c_str());
         return kSomeRecordFailed;
     }
 

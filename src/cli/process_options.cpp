@@ -7,6 +7,7 @@
 #include "cli/format_option.hpp"
 #include "cli/option_parser.hpp"
 #include "cli/option_values.hpp"
+#include "cli/record_files.hpp"
 #include "cli/response_options.hpp"
 #include "cli/smoothing_options.hpp"
 #include "records/shortest_text.hpp"
@@ -43,14 +44,6 @@ constexpr KnownOption kProcessOptions[] = {
 constexpr auto kAllProcessOptions =
     joined_options(joined_options(kProcessOptions, kSmoothingOptions), kInventoryOptions);
 
-// Compared without regard to case: on Windows and macOS both cases name the same file.
-bool same_name_ignoring_case(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
-           });
-}
-
 // The output waveform is written beside the run's other files: a plain name, none of theirs.
 void check_output_name(const std::string& name) {
     if (name.empty() || name == "." || name == ".." ||
@@ -58,19 +51,9 @@ void check_output_name(const std::string& name) {
         throw UsageError("invalid value '" + name +
                          "' for --output: expected a file name without directories");
     }
-    for (const char* taken : {"amp3.csv", "amp-c.csv", "fort.67", "fort.68", "fort.69", "fort.88",
-                              "fort.89", "spectra.svg", "waveform.svg", "response.csv",
-                              "measures.csv", "response.svg", "response-summary.txt"}) {
-        if (same_name_ignoring_case(name, taken)) {
-            throw UsageError("invalid value '" + name +
-                             "' for --output: the run writes a file of that name itself");
-        }
-    }
-    for (std::string_view taken : kSmoothingFileNames) {
-        if (same_name_ignoring_case(name, taken)) {
-            throw UsageError("invalid value '" + name +
-                             "' for --output: the run writes a file of that name itself");
-        }
+    if (is_record_file_name(name)) {
+        throw UsageError("invalid value '" + name +
+                         "' for --output: the run writes a file of that name itself");
     }
 }
 

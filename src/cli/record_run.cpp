@@ -1,5 +1,6 @@
 #include "cli/record_run.hpp"
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <memory>
@@ -14,6 +15,7 @@
 #include "cli/full_layout_files.hpp"
 #include "cli/option_answers.hpp"
 #include "cli/record_bounds.hpp"
+#include "cli/record_files.hpp"
 #include "cli/record_loading.hpp"
 #include "cli/record_read_failure.hpp"
 #include "cli/record_units.hpp"
@@ -25,6 +27,7 @@
 #include "dialogue/run_state.hpp"
 #include "dialogue/waveform_reader.hpp"
 #include "formats/file_trace.hpp"
+#include "records/printable_text.hpp"
 #include "records/record_layer.hpp"
 #include "spectral/spectrum_prep.hpp"
 #include "spectral/wvfast.hpp"
@@ -55,14 +58,8 @@ ReadFailureText describe(const RecordFailure& failure, const RecordJob& job,
 // A file of the run that is one of the record's own files would destroy it (for instance
 // "process wave.csv" with the default output name).
 void refuse_overwriting_the_record(const RecordJob& job, const ProcessOptions& options) {
-    std::vector<std::string> finals = {"amp3.csv", "amp-c.csv", options.output};
-    if (options.dumps)
-        finals.insert(finals.end(), {"fort.67", "fort.68", "fort.69", "fort.88", "fort.89"});
-    if (options.plot) finals.insert(finals.end(), {"spectra.svg", "waveform.svg"});
-    for (std::string& name : smoothing_file_names(options.smoothing, options.plot)) {
-        finals.push_back(std::move(name));
-    }
-    for (std::string& name : response_file_names(options)) finals.push_back(std::move(name));
+    std::vector<std::string> finals = record_file_names(options);
+    finals.push_back(options.output);
     for (const std::string& name : finals) {
         std::filesystem::path file = job.target / name;
         for (const std::string& path : job.input.paths) {
@@ -72,6 +69,32 @@ void refuse_overwriting_the_record(const RecordJob& job, const ProcessOptions& o
                                     " over the record itself; choose another --output or -C"};
             }
         }
+    }
+}
+
+// Whether the file is one the run reads: a record's file, or the inventory.
+bool is_an_input(const std::filesystem::path& file, const RecordJob& job,
+                 const ProcessOptions& options) {
+    std::vector<std::string> inputs = options.records;
+    inputs.insert(inputs.end(), job.input.paths.begin(), job.input.paths.end());
+    if (options.inventory.inventory) inputs.push_back(*options.inventory.inventory);
+    return std::any_of(inputs.begin(), inputs.end(), [&](const std::string& input) {
+        std::error_code error;
+        return std::filesystem::equivalent(file, input, error);
+    });
+}
+
+// The files of the tool's own names that an earlier run left in the record's directory and
+// this run does not write go in the record's commit: the directory then holds one run's
+// files, never a mixture that plot would draw. Files of other names, and the run's inputs,
+// are never touched.
+void remove_earlier_files(const RecordJob& job, const ProcessOptions& options,
+                          StagedFiles& staged) {
+    const std::vector<std::string> written = record_file_names(options);
+    for (const RecordFile& file : record_files()) {
+        if (std::find(written.begin(), written.end(), file.name) != written.end()) continue;
+        if (is_an_input(job.target / file.name, job, options)) continue;
+        staged.remove_at_commit(file.name);
     }
 }
 
@@ -310,10 +333,12 @@ RecordResult run_record(const RecordJob& job, const ProcessOptions& options) {
         if (!error) created = std::move(missing);
         for (const auto& directory : created) files_in_flight::track_directory(directory.string());
     }
+    // The name as printed: a line break in it must not make a line like another record's.
+    const std::string shown = printable_name(job.record);
     if (error) {
         return {false,
-                job.record + ": cannot create the directory " + job.target.string() + ": " +
-                    error.message(),
+                shown + ": cannot create the directory " + printable_name(job.target.string()) +
+                    ": " + error.message(),
                 {}};
     }
     std::optional<std::string> why;
@@ -327,6 +352,7 @@ RecordResult run_record(const RecordJob& job, const ProcessOptions& options) {
             RecordProcess process(job, options, staged);
             process.run(state, notes);
             units = process.units();
+            remove_earlier_files(job, options, staged);
             if (auto failure = staged.commit()) why = *failure;
         } catch (const RecordRefused& refused) {
             why = refused.why;
@@ -353,12 +379,13 @@ RecordResult run_record(const RecordJob& job, const ProcessOptions& options) {
         }
     }
     if (why) {
-        return {false, job.record + place + ": " + *why, std::move(notes)};
+        return {false, shown + place + ": " + *why, std::move(notes)};
     }
     return {true,
-            job.record + ": nt " + std::to_string(state->nt) + ", dt " +
+            shown + ": nt " + std::to_string(state->nt) + ", dt " +
                 formats::shortest_text(state->dt) + ", nf " + std::to_string(state->nf) +
-                (units.empty() ? "" : ", " + units) + ", files in " + job.target.string(),
+                (units.empty() ? "" : ", " + units) + ", files in " +
+                printable_name(job.target.string()),
             std::move(notes)};
 }
 

@@ -15,6 +15,7 @@ using instrument::ChannelEpoch;
 
 constexpr double kDegree = 3.141592653589793 / 180.0;
 constexpr double kAngleTolerance = 0.01;  // degrees
+constexpr double kRateAgreement = 1e-6;   // relative
 
 std::string_view unit_text(instrument::Quantity quantity) {
     switch (quantity) {
@@ -80,12 +81,38 @@ void rotate_to_north_east(formats::WaveformRecord& record, double a0, double a1)
     }
 }
 
+// The inventory's sample rate where it gives one must be the record's: a response evaluated
+// at the wrong rate would be wrong at every frequency of a digital stage.
+void check_sample_rate(const formats::WaveformRecord& record, const ChannelEpoch& epoch,
+                       const InventoryOptions& options) {
+    const double rate = 1.0 / record.dt;
+    if (epoch.sample_rate > 0.0 &&
+        !(std::fabs(epoch.sample_rate - rate) <= kRateAgreement * rate)) {
+        throw FormatError(epoch.code() + ": the inventory's sample rate " +
+                          shortest_text(epoch.sample_rate) + " Hz is not the record's " +
+                          shortest_text(rate) + " Hz (" + *options.inventory + ")");
+    }
+}
+
+// A vertical whose Dip is positive points down (Dip +90): its samples change sign, so that
+// the record's vertical is positive up, as a Dip of -90 gives it.
+void turn_vertical_up(formats::WaveformRecord& record, const ChannelEpoch& epoch) {
+    if (!epoch.dip || !(*epoch.dip > 0.0)) return;
+    for (double& x : record.components[2].samples) x = 0.0 - x;  // no negative zeros
+    record.notes.push_back(record.stem + ": " + epoch.code() + " dips " +
+                           shortest_text(*epoch.dip) +
+                           " degrees (positive down): its sign is turned to positive up");
+}
+
 }  // namespace
 
 std::string convert_to_physical_units(formats::WaveformRecord& record,
                                       const InventoryOptions& options) {
     std::array<const ChannelEpoch*, 3> epochs{};
-    for (std::size_t c = 0; c < 3; ++c) epochs[c] = &epoch_of(record.components[c], options);
+    for (std::size_t c = 0; c < 3; ++c) {
+        epochs[c] = &epoch_of(record.components[c], options);
+        check_sample_rate(record, *epochs[c], options);
+    }
     // The three channels' responses are most often the same: evaluated once.
     instrument::BinResponses responses(record.components[0].samples.size(), record.dt,
                                        options.deconvolution);
@@ -103,6 +130,7 @@ std::string convert_to_physical_units(formats::WaveformRecord& record,
                               formats::iso_time(*id.start_us) + ")");
         }
     }
+    turn_vertical_up(record, *epochs[2]);
     std::string words = "in " + std::string(unit_text(options.deconvolution.wanted));
     const std::optional<double>& a0 = epochs[0]->azimuth;
     const std::optional<double>& a1 = epochs[1]->azimuth;

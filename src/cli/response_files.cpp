@@ -158,13 +158,6 @@ plot::ResponsePicture spectra_picture(const response::ResponseSpectra& spectra,
 
 }  // namespace
 
-std::vector<std::string> response_file_names(const ProcessOptions& options) {
-    if (!options.response_spectra) return {};
-    std::vector<std::string> names = {"response.csv", "measures.csv", "response-summary.txt"};
-    if (options.plot) names.push_back("response.svg");
-    return names;
-}
-
 std::optional<std::string> write_response_files(StagedFiles& staged, const RunState& state,
                                                 const ProcessOptions& options,
                                                 const std::string& record) {

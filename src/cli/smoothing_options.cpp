@@ -146,16 +146,4 @@ void check_smoothing_options(const SmoothingOptions& options, bool smooth_points
     if (hv_given) throw UsageError("--hv needs --smooth or --hv-windows");
 }
 
-std::vector<std::string> smoothing_file_names(const SmoothingOptions& options, bool plot) {
-    std::vector<std::string> names;
-    if (options.window) names.push_back("smoothed.csv");
-    if (options.hv_window_seconds) {
-        names.insert(names.end(), {"hv.csv", "hv-summary.txt"});
-        if (plot) names.push_back("hv.svg");
-        if (options.hv_azimuth_step) names.push_back("hv-azimuth.csv");
-        if (options.hv_azimuth_step && plot) names.push_back("hv-azimuth.svg");
-    }
-    return names;
-}
-
 }  // namespace wavespec::cli

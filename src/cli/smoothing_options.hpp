@@ -22,10 +22,6 @@ inline constexpr KnownOption kSmoothingOptions[] = {
     {"hv-range", 0, true},   {"hv-reject", 0, true},     {"hv-azimuths", 0, true},
 };
 
-// Every file these options may add to a record's run.
-inline constexpr std::string_view kSmoothingFileNames[] = {
-    "smoothed.csv", "hv.csv", "hv-summary.txt", "hv.svg", "hv-azimuth.csv", "hv-azimuth.svg"};
-
 // Two option tables as one.
 template <std::size_t A, std::size_t B>
 constexpr std::array<KnownOption, A + B> joined_options(const KnownOption (&a)[A],
@@ -72,8 +68,5 @@ std::vector<double> parse_frequencies(std::string_view name, const std::string& 
 // Refuses (UsageError) options that mean nothing without --smooth or --hv-windows.
 void check_smoothing_options(const SmoothingOptions& options, bool smooth_points_given,
                              bool hv_given);
-
-// The files these options add to a record's run.
-std::vector<std::string> smoothing_file_names(const SmoothingOptions& options, bool plot);
 
 }  // namespace wavespec::cli

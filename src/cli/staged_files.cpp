@@ -46,11 +46,18 @@ StagedFiles::~StagedFiles() {
     }
 }
 
-std::string StagedFiles::stage(std::string_view final_name) {
+std::filesystem::path StagedFiles::temporary_path() const {
     // A short hidden name in the same directory: the rename never crosses file systems, and a
     // final name near the system's length limit still has a temporary name that fits.
-    std::string hidden = ".wavespec-" + token_ + "-" + std::to_string(entries_.size()) + ".tmp";
-    Entry entry{directory_ / hidden, directory_ / std::string(final_name)};
+    return directory_ / (".wavespec-" + token_ + "-" + std::to_string(entries_.size()) + ".tmp");
+}
+
+void StagedFiles::remove_at_commit(std::string_view final_name) {
+    entries_.push_back({temporary_path(), directory_ / std::string(final_name), true});
+}
+
+std::string StagedFiles::stage(std::string_view final_name) {
+    Entry entry{temporary_path(), directory_ / std::string(final_name)};
     auto lock = files_in_flight::hold();
     files_in_flight::track_file(entry.temporary.string());
     entries_.push_back(entry);
@@ -81,10 +88,11 @@ std::optional<std::string> StagedFiles::commit() {
     for (const Entry& entry : entries_) {
         std::error_code error;
         fs::file_status status = fs::symlink_status(entry.final_path, error);
-        if (fs::is_directory(status)) {
+        // A directory of a removed file's name is no file of the set's: it stays.
+        if (fs::is_directory(status) && !entry.removal) {
             return "cannot replace " + entry.final_path.string() + ": it is a directory";
         }
-        taken.push_back(fs::exists(status));
+        taken.push_back(fs::exists(status) && !fs::is_directory(status));
     }
     // Each earlier file is renamed aside before its successor takes its name: renaming over
     // an existing file makes ext4 start writing the new one out at once (its guard against
@@ -111,6 +119,7 @@ std::optional<std::string> StagedFiles::commit() {
             }
             done.aside = aside;
         }
+        if (entry.removal) continue;
         fs::rename(entry.temporary, entry.final_path, error);
         if (error) {
             failure = rename_failure(entry.temporary, entry.final_path, error);

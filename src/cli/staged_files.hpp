@@ -28,17 +28,23 @@ class StagedFiles {
     // Stages the file of this final name and writes the whole text to it; on failure, why.
     // A CSV or text file holding nan or inf is refused before it is staged.
     std::optional<std::string> write(std::string_view final_name, std::string_view text);
-    // Renames every staged file to its final name; the first failure, if any, as a message
-    // (the files not yet renamed are removed).
+    // The file of this final name, if there is one, goes in the commit: the set's final
+    // names then show the staged files and none of an earlier set's.
+    void remove_at_commit(std::string_view final_name);
+    // Renames every staged file to its final name and removes the files given to
+    // remove_at_commit, all or nothing: on a failure, returned as a message, the earlier
+    // files take their names again (the staged files not yet renamed are removed).
     std::optional<std::string> commit();
     // The final path of a staged temporary path, for messages; the path itself otherwise.
     std::string final_path_of(std::string_view temporary) const;
 
   private:
     struct Entry {
-        std::filesystem::path temporary;
+        std::filesystem::path temporary;  // also names the aside of an earlier file
         std::filesystem::path final_path;
+        bool removal = false;  // nothing staged: the file of the final name goes
     };
+    std::filesystem::path temporary_path() const;
     std::filesystem::path directory_;
     std::string token_;
     std::vector<Entry> entries_;

@@ -156,6 +156,7 @@ std::vector<RecordPlace> record_places(std::string_view file, FileBytes& bytes, 
 struct PlannedSegment {
     std::vector<std::size_t> records;
     std::size_t samples = 0;
+    std::string drift;  // the first record whose clock has drifted, in words; empty if none
 };
 
 bool same_channel(const RecordPlace& a, const RecordPlace& b) {
@@ -171,6 +172,23 @@ bool continues(std::int64_t end_us, double rate, const RecordPlace& next) {
     const double interval_us = 1e6 / rate;
     const double gap = static_cast<double>(next.start_us - end_us) - interval_us;
     return std::fabs(gap) <= 0.5 * interval_us;
+}
+
+// Each record continues the one before within half an interval, but those half intervals
+// add up: a record must also start within half an interval of where the segment's first
+// start and the samples before it put it. Past that, its clock has drifted: in words.
+std::string drift_of(const RecordPlace& first, std::size_t samples_before,
+                     const RecordPlace& place) {
+    const double interval_us = 1e6 / first.rate;
+    const double due_us =
+        static_cast<double>(first.start_us) + static_cast<double>(samples_before) * interval_us;
+    const double off_us = static_cast<double>(place.start_us) - due_us;
+    if (std::fabs(off_us) <= 0.5 * interval_us) return {};
+    return "clock drift in " + first.network + "." + first.station + "." + first.location + "." +
+           first.channel + ": the record starting " + iso_time(place.start_us) + " is " +
+           shortest_text(std::round(off_us) / 1e6) + " s off the time its channel's first start " +
+           "and the " + std::to_string(samples_before) +
+           " samples before it give (more than half a sampling interval)";
 }
 
 // Each channel's records sorted by their start and joined where one continues the other;
@@ -203,6 +221,11 @@ std::vector<PlannedSegment> planned_segments(const std::vector<RecordPlace>& pla
                 current = PlannedSegment{};
             }
             if (current.records.empty()) rate = place.rate;
+            if (current.drift.empty()) {
+                current.drift =
+                    drift_of(places[current.records.empty() ? index : current.records.front()],
+                             current.samples, place);
+            }
             current.records.push_back(index);
             current.samples += static_cast<std::size_t>(place.count);
         }
@@ -309,6 +332,7 @@ std::vector<MseedSegment> read_mseed_segments(std::string_view file, std::string
         segment.start_us = head.start_us;
         segment.end_us = places[plan.records.back()].end_us;
         segment.rate = head.rate;
+        segment.drift = plan.drift;
         segment.samples.reserve(plan.samples);
         for (std::size_t index : plan.records) {
             decode_into(file, bytes, places[index], parsed, segment);

@@ -151,6 +151,7 @@ WaveformRecord assemble_mseed_record(std::vector<MseedSegment> segments, const s
     for (std::size_t c = 0; c < 3; ++c) {
         MseedSegment& piece = covering_segment(channels[c], start, end);
         if (piece.samples.empty()) fail(piece.file, channel_name(piece) + " holds no samples");
+        if (!piece.drift.empty()) fail(piece.file, piece.drift);
         const double per_us = piece.rate / 1e6;
         auto first = static_cast<std::size_t>(
             std::llround(static_cast<double>(start - piece.start_us) * per_us));

@@ -19,6 +19,9 @@ struct MseedSegment {
     std::int64_t end_us = 0;    // last sample
     double rate = 0.0;          // samples per second
     std::vector<double> samples;
+    // A record of the segment whose start is more than half an interval off where the
+    // segment's start and its sample count put it, in words; empty if none.
+    std::string drift;
 };
 
 // All records of a file, joined into segments: a channel's records in time order, each

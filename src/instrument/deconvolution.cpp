@@ -93,9 +93,87 @@ std::vector<Complex> digital_sum_at_bins(const std::vector<double>& c, std::uint
     return sum;
 }
 
+// sum_k c_k w^(m k) for m = 0 .. bins - 1, w = exp(-2 pi i / period), by Bluestein's
+// identity m k = (m^2 + k^2 - (m - k)^2) / 2: with the chirp q(n) = exp(-pi i n^2 / period),
+// the sum is q(m) sum_k (c_k q(k)) conj(q(m - k)), one convolution done by three transforms
+// of a length of at least K + bins - 1. The period need not be whole (a stage whose rate is no
+// whole multiple of the record's); n^2 stays exact below 2^52, so it is reduced exactly.
+std::vector<Complex> chirp_z_sum(const std::vector<double>& c, double period, std::size_t bins) {
+    const std::size_t taps = c.size();
+    const std::size_t size = smooth_length(taps + bins - 1);
+    std::vector<Complex> chirp(std::max(taps, bins));
+    for (std::size_t n = 0; n < chirp.size(); ++n) {
+        const double square = static_cast<double>(n) * static_cast<double>(n);
+        chirp[n] = unit_root(std::fmod(square, 2.0 * period) / (2.0 * period));
+    }
+    std::vector<Complex> weighted(size), kernel(size);
+    for (std::size_t k = 0; k < taps; ++k) weighted[k] = c[k] * chirp[k];
+    for (std::size_t n = 0; n < bins; ++n) kernel[n] = {chirp[n].re, -chirp[n].im};
+    for (std::size_t n = 1; n < taps; ++n) kernel[size - n] = {chirp[n].re, -chirp[n].im};
+    MixedFft fft(size);
+    fft.transform(weighted.data(), false);
+    fft.transform(kernel.data(), false);
+    for (std::size_t i = 0; i < size; ++i) weighted[i] = weighted[i] * kernel[i];
+    fft.transform(weighted.data(), true);
+    const double scale = 1.0 / static_cast<double>(size);
+    std::vector<Complex> sum(bins);
+    for (std::size_t m = 0; m < bins; ++m) sum[m] = scale * (chirp[m] * weighted[m]);
+    return sum;
+}
+
+// Summed tap by tap at each bin (directly, or by Horner's rule in the polyphase parts), a
+// stage of many taps costs taps x bins; past this many, one chirp-z transform is used.
+constexpr double kMostTapBins = 67108864.0;  // 2^26
+constexpr std::size_t kLongestChirp = std::size_t{1} << 26;
+
 bool is_digital_filter(const Stage& stage) {
     return (stage.kind == StageKind::coefficients || stage.kind == StageKind::fir) &&
            stage.transfer == Transfer::digital && !stage.numerator.empty();
+}
+
+// The stage's input rate, or the channel's where it gives none, when it is a usable rate.
+std::optional<double> input_rate(const Stage& stage, double fallback_rate) {
+    double rate = stage.input_rate > 0.0 ? stage.input_rate : fallback_rate;
+    if (!(rate > 0.0) || !std::isfinite(rate)) return std::nullopt;
+    return rate;
+}
+
+// Whether the sums at the bins would go tap by tap (no whole rate ratio, or polyphase parts
+// short enough for Horner's rule) over so many taps and bins that one transform is cheaper.
+bool costs_taps_times_bins(const Stage& stage, std::optional<std::uint64_t> ratio,
+                           std::size_t bins) {
+    const std::size_t taps = std::max(stage.numerator.size(), stage.denominator.size());
+    if (taps + bins > kLongestChirp) return false;
+    if (ratio && (taps - 1) / *ratio + 1 > kMostDirectTerms) return false;
+    return static_cast<double>(taps) * static_cast<double>(bins) > kMostTapBins;
+}
+
+// h *= gain top / bottom (bottom empty: 1) at every bin.
+void multiply_filter(const Stage& stage, const std::vector<Complex>& top,
+                     const std::vector<Complex>& bottom, std::vector<Complex>& h) {
+    double gain = stage.has_gain ? stage.gain : 1.0;
+    for (std::size_t m = 0; m < h.size(); ++m) {
+        Complex value = bottom.empty() ? top[m] : top[m] / bottom[m];
+        h[m] = h[m] * (gain * value);
+    }
+}
+
+// A response list unwrapped once for all the bins; a bin outside the list is 0 where the
+// output will not hold it anyway (zero frequency, or the pre-filter's 0), and fails otherwise.
+void multiply_listed(const Stage& stage, const DeconvolutionSettings& settings, double step,
+                     std::vector<Complex>& h) {
+    const ListedResponse listed(stage);
+    for (std::size_t m = 0; m < h.size(); ++m) {
+        double f = static_cast<double>(m) * step;
+        try {
+            h[m] = h[m] * listed.at(f);
+        } catch (const ResponseError&) {
+            bool unused = m == 0 || (settings.pre_filter &&
+                                     pre_filter_weight(*settings.pre_filter, f) == 0.0);
+            if (!unused) throw;
+            h[m] = {};
+        }
+    }
 }
 
 void multiply_stage(const Stage& stage, const ChannelEpoch& channel, double dt,
@@ -103,31 +181,31 @@ void multiply_stage(const Stage& stage, const ChannelEpoch& channel, double dt,
                     std::vector<Complex>& h) {
     const std::size_t length = transform.length();
     const double step = 1.0 / (static_cast<double>(length) * dt);
-    if (is_digital_filter(stage)) {
-        if (auto d = whole_rate_ratio(stage, channel.sample_rate, dt, length)) {
-            std::vector<Complex> top = digital_sum_at_bins(stage.numerator, *d, transform);
-            std::vector<Complex> bottom;
+    const std::optional<double> rate = input_rate(stage, channel.sample_rate);
+    if (is_digital_filter(stage) && rate) {
+        const std::optional<std::uint64_t> d =
+            whole_rate_ratio(stage, channel.sample_rate, dt, length);
+        std::vector<Complex> top, bottom;
+        if (costs_taps_times_bins(stage, d, h.size())) {
+            // w = exp(-2 pi i f / rate) at f = m / (length dt): a period of length rate dt.
+            const double period =
+                d ? static_cast<double>(length * *d) : static_cast<double>(length) * dt * *rate;
+            top = chirp_z_sum(stage.numerator, period, h.size());
+            if (!stage.denominator.empty())
+                bottom = chirp_z_sum(stage.denominator, period, h.size());
+            return multiply_filter(stage, top, bottom, h);
+        }
+        if (d) {
+            top = digital_sum_at_bins(stage.numerator, *d, transform);
             if (!stage.denominator.empty())
                 bottom = digital_sum_at_bins(stage.denominator, *d, transform);
-            double gain = stage.has_gain ? stage.gain : 1.0;
-            for (std::size_t m = 0; m < h.size(); ++m) {
-                Complex value = bottom.empty() ? top[m] : top[m] / bottom[m];
-                h[m] = h[m] * (gain * value);
-            }
-            return;
+            return multiply_filter(stage, top, bottom, h);
         }
     }
+    if (stage.kind == StageKind::response_list) return multiply_listed(stage, settings, step, h);
     for (std::size_t m = 0; m < h.size(); ++m) {
         double f = static_cast<double>(m) * step;
-        try {
-            h[m] = h[m] * stage_response(stage, f, channel.sample_rate);
-        } catch (const ResponseError&) {
-            // A bin the output will not hold anyway needs no response.
-            bool unused = m == 0 || (settings.pre_filter &&
-                                     pre_filter_weight(*settings.pre_filter, f) == 0.0);
-            if (stage.kind != StageKind::response_list || !unused) throw;
-            h[m] = {};
-        }
+        h[m] = h[m] * stage_response(stage, f, channel.sample_rate);
     }
 }
 

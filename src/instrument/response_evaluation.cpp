@@ -80,34 +80,38 @@ Complex coefficients(const Stage& stage, double frequency, double fallback_rate)
     return top / digital_sum(stage.denominator, turns);
 }
 
-Complex listed(const Stage& stage, double frequency) {
+}  // namespace
+
+ListedResponse::ListedResponse(const Stage& stage) : stage_(stage), phase_(stage.list.size()) {
     const std::vector<ListPoint>& list = stage.list;
-    if (list.empty() || frequency < list.front().frequency || frequency > list.back().frequency) {
-        throw ResponseError(stage_name(stage) + ": " + shortest_text(frequency) +
-                            " Hz lies outside its response list");
-    }
-    // The phase unwrapped along the list: each step taken as the one within half a turn.
-    std::vector<double> phase(list.size());
-    phase[0] = list[0].phase;
+    if (!list.empty()) phase_[0] = list[0].phase;
+    // Each step of the phase taken as the one within half a turn.
     for (std::size_t i = 1; i < list.size(); ++i) {
         double step = list[i].phase - list[i - 1].phase;
         step -= 360.0 * std::round(step / 360.0);
-        phase[i] = phase[i - 1] + step;
+        phase_[i] = phase_[i - 1] + step;
+    }
+}
+
+Complex ListedResponse::at(double frequency) const {
+    const std::vector<ListPoint>& list = stage_.list;
+    if (list.empty() || frequency < list.front().frequency || frequency > list.back().frequency) {
+        throw ResponseError(stage_name(stage_) + ": " + shortest_text(frequency) +
+                            " Hz lies outside its response list");
     }
     auto after = std::upper_bound(list.begin(), list.end(), frequency,
                                   [](double f, const ListPoint& p) { return f < p.frequency; });
     auto i = static_cast<std::size_t>(after - list.begin()) - 1;
-    double amplitude = list[i].amplitude, degrees = phase[i];
+    double amplitude = list[i].amplitude, degrees = phase_[i];
     if (i + 1 < list.size()) {
         const ListPoint& next = list[i + 1];
         double t = (frequency - list[i].frequency) / (next.frequency - list[i].frequency);
         amplitude += t * (next.amplitude - amplitude);
-        degrees += t * (phase[i + 1] - degrees);
+        degrees += t * (phase_[i + 1] - degrees);
     }
-    return amplitude * unit_root(-degrees / 360.0);  // amplitude exp(+i phase)
+    Complex value = amplitude * unit_root(-degrees / 360.0);  // amplitude exp(+i phase)
+    return stage_.has_gain ? stage_.gain * value : value;
 }
-
-}  // namespace
 
 std::optional<Quantity> quantity_of_units(std::string_view units) {
     std::string u = upper(units);
@@ -155,8 +159,7 @@ Complex stage_response(const Stage& stage, double frequency, double fallback_rat
             value = coefficients(stage, frequency, fallback_rate);
             break;
         case StageKind::response_list:
-            value = listed(stage, frequency);
-            break;
+            return ListedResponse(stage).at(frequency);
         case StageKind::polynomial:
             throw ResponseError(stage_name(stage) +
                                 " is a polynomial response, which has no frequency response");

@@ -38,6 +38,20 @@ Quantity input_quantity(const ChannelEpoch& channel);
 // where the metadata gives none.
 Complex stage_response(const Stage& stage, double frequency, double fallback_rate);
 
+// A response list's stage with its phase unwrapped along the list once, so that each
+// frequency costs a binary search: a list of n points at m bins costs m log n, not m n.
+class ListedResponse {
+  public:
+    explicit ListedResponse(const Stage& stage);  // the stage outlives this
+    // The stage's response with its gain, as stage_response gives it; a ResponseError
+    // outside the list.
+    Complex at(double frequency) const;
+
+  private:
+    const Stage& stage_;
+    std::vector<double> phase_;  // degrees, unwrapped
+};
+
 // The product of all stages (the sensitivity alone without stages), counts per input unit.
 Complex channel_response(const ChannelEpoch& channel, double frequency);
 

@@ -330,6 +330,19 @@ TEST(Convert, BrokenInputIsRefusedNamingFileAndPlaceAndWritesNothing) {
          {"XYZ.mseed"},
          "XYZ.mseed: gap in XX.XYZ.00.HHE from 2020-01-02T03:04:00.990000 to "
          "2020-01-02T03:04:02.000000"},
+        {"mseed clock drift",  // HHN's pieces of 3 s start 4 ms late each: under half the
+                               // interval, but adding up
+         [](const ScratchDir& d) {
+             std::vector<MseedChannel> channels = {{"HHE", sample_counts(1, 900)},
+                                                   {"HHZ", sample_counts(2, 900)}};
+             for (std::int64_t i = 0; i < 3; ++i)
+                 channels.push_back({"HHN", sample_counts(0, 300), 1577934240000000 + i * 3004000});
+             write_bytes(d / "XYZ.mseed", mseed_bytes(channels));
+         },
+         {"XYZ.mseed"},
+         "XYZ.mseed: clock drift in XX.XYZ.00.HHN: the record starting 2020-01-02T03:04:06.008000 "
+         "is 0.008 s off the time its channel's first start and the 600 samples before it give "
+         "(more than half a sampling interval)"},
         {"mseed rates differ",
          [](const ScratchDir& d) {
              std::vector<MseedChannel> channels = {
@@ -438,6 +451,28 @@ TEST(Convert, UsageErrorsAndInputsThatAreNotOneRecord) {
         EXPECT_EQ(run.exit_status, test.status) << test.args[1];
         EXPECT_EQ(run.err, lines(test.err));
         EXPECT_FALSE(fs::exists(dir / "x.csv"));
+    }
+}
+
+// An output that is one of the inputs is refused: by its own name, another path to it, a symbolic
+// or a hard link, or another file of the set.
+TEST(Convert, RefusesAnOutputThatIsOneOfItsInputs) {
+    ScratchDir dir;
+    std::vector<fs::path> sac = write_sac_triple(dir.path(), 300, false);
+    const std::string first = sac[0].filename().string(), bytes = read_file(sac[0]);
+    std::vector<std::string> outputs = {first, "./" + first, sac[2].filename().string()};
+    if (!windows_tool()) {
+        fs::create_symlink(first, dir / "link.sac");
+        fs::create_hard_link(sac[0], dir / "hard.sac");
+        outputs.insert(outputs.end(), {"link.sac", "hard.sac"});
+    }
+    for (const std::string& output : outputs) {
+        ToolRun run =
+            run_tool_with(dir.path(), {"convert", "-o", output, first, sac[1].filename().string(),
+                                       sac[2].filename().string()});
+        EXPECT_EQ(run.exit_status, 1) << output;
+        EXPECT_NE(run.err.find("itself; choose another -o"), std::string::npos) << run.err;
+        EXPECT_TRUE(read_file(sac[0]) == bytes) << output;
     }
 }
 

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <numbers>
 #include <sstream>
+#include <tuple>
 
 #include "e2e/run_tool.hpp"
 #include "formats_samples.hpp"
@@ -186,6 +187,36 @@ TEST(Inventory, SacRecordDividedByItsSensitivityAndRotated) {
 }
 
 #ifdef WAVESPEC_HAVE_MSEED
+// The vertical's Dip gives its sign (+90 points down: turned up, with a note); an inventory
+// whose rate is not the record's fails the record in one line.
+TEST(Inventory, VerticalTakesItsSignFromItsDipAndRatesMustAgree) {
+    if (windows_tool()) GTEST_SKIP() << "MiniSEED is not built into the Windows tool";
+    ScratchDir dir;
+    write_mseed_file(dir.path(), 600);
+    for (auto [dip, z_rate, sign, words] :
+         std::vector<std::tuple<double, double, double, std::string>>{
+             {-90, 100, 1, "azimuths 0, 90"},
+             {90, 100, -1, "XX.XYZ.00.HHZ dips 90 degrees (positive down)"},
+             {-90, 100.001, 0,
+              "XX.XYZ.00.HHZ: the inventory's sample rate 100.001 Hz is not "
+              "the record's 100 Hz (st.xml)\n"}}) {
+        std::string xml;
+        for (std::string code : {"HHN", "HHE", "HHZ"})
+            xml += channel(code, "00", "2020-01-01T00:00:00", "", code == "HHZ" ? z_rate : 100,
+                           2.5e5, "M/S**2", "", code == "HHE" ? 90 : 0, code == "HHZ" ? dip : 0);
+        write_file(dir / "st.xml", station_xml(xml));
+        ToolRun run = run_tool_with(dir.path(),
+                                    {"convert", "--inventory=st.xml", "-o", "o.csv", "XYZ.mseed"});
+        EXPECT_NE(run.err.find(words), std::string::npos) << run.err;
+        ASSERT_EQ(run.exit_status, sign == 0 ? 1 : 0) << run.err;
+        auto rows = csv_numbers(sign == 0 ? "" : read_file(dir / "o.csv"));
+        std::vector<std::int32_t> z = sample_counts(2, 600);
+        for (std::size_t i = 0; i < rows.size(); ++i)
+            EXPECT_EQ(rows[i][3], sign * (z[i] * 100.0 / 2.5e5)) << i;
+        EXPECT_EQ(rows.size(), sign == 0 ? 0 : z.size());
+    }
+}
+
 // MiniSEED of the velocity sensor's channels through a whole run in both layouts: every file
 // written, none holding nan or inf, the line naming the units; a record before the epochs
 // fails alone, naming channel and time.

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <map>
+#include <set>
 #include <thread>
 
 #ifndef _WIN32
@@ -74,6 +75,28 @@ TEST(ProcessCommit, ARenameThatCannotBeDoneLeavesEveryEarlierFile) {
         EXPECT_EQ(after.size(), before.size());  // no new name, no temporary file
         for (const auto& [name, content] : before) EXPECT_TRUE(after[name] == content) << name;
     }
+}
+
+// The files of the tool's names that a later run does not write go in its commit (and plot
+// no longer draws them); a file of another name, and a record of a tool's name, stay.
+TEST(ProcessCommit, AnEarlierRunsFilesOfTheToolsNamesGo) {
+    ScratchDir dir;
+    const std::string record = smooth_record(400);
+    write_file(dir / "response.csv", record);
+    ToolRun run =
+        run_tool_with(dir.path(), {"process", "--response-spectra", "--plot",
+                                   "--smooth=konno-ohmachi", "-C", "out", "response.csv"});
+    ASSERT_EQ(run.exit_status, 0) << run.err;
+    write_file(dir / "out" / "notes.txt", "mine\n");
+    run = run_tool_with(dir.path(), {"process", "--no-dumps", "-C", "out", "response.csv"});
+    ASSERT_EQ(run.exit_status, 0) << run.err;
+    ASSERT_EQ(run_tool_with(dir.path(), {"plot", "out"}).exit_status, 0);
+    std::set<std::string> names;
+    for (const auto& [name, text] : tree_of(dir / "out")) names.insert(name);
+    EXPECT_EQ(names, (std::set<std::string>{"amp3.csv", "amp-c.csv", "wave.csv", "notes.txt",
+                                            "spectra.svg", "waveform.svg"}));
+    ASSERT_EQ(run_tool_with(dir.path(), {"process", "--no-dumps", "response.csv"}).exit_status, 0);
+    EXPECT_EQ(read_file(dir / "response.csv"), record);
 }
 
 #ifndef _WIN32

@@ -320,5 +320,21 @@ TEST(Process, HelpAndVersion) {
     EXPECT_TRUE(names_in(dir.path()).empty());
 }
 
+// A line break or an escape in a record's name is printed as its C escape, the name quoted.
+TEST(ProcessLines, ControlCharactersInNamesAreEscaped) {
+    if (windows_tool()) GTEST_SKIP() << "Windows names hold no control characters";
+    ScratchDir dir;
+    const std::string name = "a.csv\nb.csv: nt 400, dt 0.01, nf 512, files in .";
+    write_file(dir / name, smooth_record(400));
+    ToolRun run = run_tool_with(dir.path(), {"process", "-C", "out", name, "gone\033[2J.csv"});
+    EXPECT_EQ(run.exit_status, 1);
+    EXPECT_EQ(run.out.rfind("\"a.csv\\nb.csv: nt 400, dt 0.01, nf 512, files in .\": nt 400", 0),
+              0u)
+        << run.out;
+    EXPECT_EQ(split_lines(run.out).size(), 1u) << run.out;
+    EXPECT_NE(run.err.find("gone\\033[2J.csv"), std::string::npos) << run.err;
+    EXPECT_EQ(run.err.find('\033'), std::string::npos) << run.err;
+}
+
 }  // namespace
 }  // namespace wavespec::test

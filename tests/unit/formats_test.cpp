@@ -84,8 +84,8 @@ TEST(FormatsAt2, BothFormsOfTheCountLineAndUnitsByExtension) {
 }
 
 MseedSegment segment(std::string channel, std::int64_t start_us, std::vector<double> samples) {
-    MseedSegment s{"f.mseed",         "XX", "S", "", std::move(channel), start_us, 0, 100.0,
-                   std::move(samples)};
+    MseedSegment s{"f.mseed",          "XX", "S", "", std::move(channel), start_us, 0, 100.0,
+                   std::move(samples), {}};
     s.end_us = start_us + static_cast<std::int64_t>(s.samples.size() - 1) * 10000;
     return s;
 }
