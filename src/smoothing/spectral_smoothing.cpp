@@ -362,6 +362,13 @@ double window_phase(const SmoothingWindow& window, double frequency) {
     return (std::numbers::pi * 280.0 / 302.0) * frequency / window.width;
 }
 
+double summed_points_bound(const SmoothingWindow& window, double lowest, double highest,
+                           double bins) {
+    const double span = std::fabs(window_phase(window, highest) - window_phase(window, lowest));
+    const double cells = std::floor(span / kCellWidth) + 2.0;
+    return std::min(bins, cells * static_cast<double>(kNodes));
+}
+
 std::vector<double> log_spaced_centres(double lowest, double highest, int points_per_decade) {
     std::vector<double> centres;
     if (!(lowest > 0.0) || !(highest >= lowest) || points_per_decade < 1) return centres;

@@ -32,6 +32,12 @@ bool is_valid(const SmoothingWindow& window);
 // The window's phase p(f) of a frequency above zero.
 double window_phase(const SmoothingWindow& window, double frequency);
 
+// At most how many points each centre sums for `bins` bins from `lowest` to `highest` Hz
+// (amplitudes never below zero): 32 Chebyshev nodes or fewer bins for each 4 radians of the
+// window's phase the bins span, and never more than the bins.
+double summed_points_bound(const SmoothingWindow& window, double lowest, double highest,
+                           double bins);
+
 // Centres spaced 1/points_per_decade decade apart from `lowest` while they do not pass
 // `highest` (which is kept when it falls on the grid within 1e-9 of a step).
 std::vector<double> log_spaced_centres(double lowest, double highest, int points_per_decade);
