@@ -180,11 +180,26 @@ void check_smoothing(const smoothing::SmoothingWindow& window, std::span<const d
             }
         }
     }
-    const double pairs = static_cast<double>(centres.size()) *
-                         static_cast<double>(frequencies.size()) *
-                         static_cast<double>(spectra.size());
-    if (auto why =
-            cli::work_problem("smoothing: centres x bins", pairs, cli::kMostSmoothingPairs)) {
+    // Bounded as the tool bounds its smoothing. Amplitudes below zero are summed over every
+    // bin, so there each centre sums all of them.
+    bool below_zero = false;
+    for (std::span<const double> spectrum : spectra) {
+        below_zero = below_zero || std::any_of(spectrum.begin(), spectrum.end(),
+                                               [](double a) { return a < 0.0; });
+    }
+    const double bins = static_cast<double>(frequencies.size());
+    const double points =
+        below_zero || frequencies.empty()
+            ? bins
+            : smoothing::summed_points_bound(window, frequencies.front(), frequencies.back(), bins);
+    const double count = static_cast<double>(spectra.size());
+    const double work = (bins + static_cast<double>(centres.size())) * count;
+    if (auto why = cli::work_problem("smoothing: bins + centres", work, cli::kMostSmoothingWork)) {
+        throw Refused(*why);
+    }
+    const double pairs = static_cast<double>(centres.size()) * points * count;
+    if (auto why = cli::work_problem("smoothing: centres x summed points", pairs,
+                                     cli::kMostSmoothingPairs)) {
         throw Refused(*why);
     }
 }

@@ -64,8 +64,8 @@ void check_response_work(std::size_t samples, double dt, const std::vector<doubl
                          const std::vector<double>& dampings, response::Convention oscillator);
 
 // Smoothing of caller's spectra: every frequency and centre finite and above zero, every
-// amplitude finite, the window's phase where its sines stay exact, centres x bins under the
-// tool's ceiling.
+// amplitude finite, the window's phase where its sines stay exact, bins + centres and
+// centres x the points each centre sums under the tool's ceilings.
 void check_smoothing(const smoothing::SmoothingWindow& window, std::span<const double> frequencies,
                      std::span<const double> centres,
                      std::span<const std::span<const double>> spectra);

@@ -40,6 +40,7 @@ def test_c_contiguous_float64_is_read_in_place_and_one_component_is_its_row():
 
 
 RECORD = np.sin(np.arange(3000) * 0.05).reshape(3, 1000)
+LONG_BINS = np.arange(1, 2**17 + 1) * 0.01
 
 
 @pytest.mark.parametrize("call, message", [
@@ -65,6 +66,9 @@ RECORD = np.sin(np.arange(3000) * 0.05).reshape(3, 1000)
     (lambda: wavespec.smooth([0.0, 1.0], [1.0, 1.0]), "a frequency of 0 Hz"),
     (lambda: wavespec.smooth([1.0, 2.0], [1.0, np.nan]), "an amplitude of nan"),
     (lambda: wavespec.smooth([1.0, 2e6], [1.0, 1.0], "parzen", 0.01), "phase would reach"),
+    # Amplitudes below zero are summed over every bin: 2^17 centres x 2^17 bins > 2^33.
+    (lambda: wavespec.smooth(LONG_BINS, -np.ones(LONG_BINS.size)),
+     "centres x summed points would take 17179869184"),
     (lambda: wavespec.response_spectra(np.zeros((3, 2**21)), DT, periods=np.geomspace(0.1, 10, 3000)),
      "periods x dampings x samples would take 6291456000"),
     (lambda: wavespec.hv(RECORD, DT, window=1e4), "holds no window that long"),
@@ -131,3 +135,10 @@ def test_the_adapter_orders_horizontals_then_vertical():
 def test_the_adapter_refuses_streams_it_cannot_match(stream, message):
     with pytest.raises(ValueError, match=message):
         wavespec.obspy.response_spectra(stream)
+
+
+def test_smoothing_at_every_one_of_many_bins_is_within_the_bounds():
+    # 2^17 centres, each summing about 2^10 points: a constant spectrum stays constant.
+    smoothed = wavespec.smooth(LONG_BINS, np.full(LONG_BINS.size, 2.5))
+    assert smoothed.shape == (LONG_BINS.size,)
+    assert np.max(np.abs(smoothed - 2.5)) <= 2.5e-12

@@ -56,9 +56,12 @@ inline constexpr std::size_t kMostPeriods = 10000;
 inline constexpr std::size_t kMostDampings = 100;
 
 // The work of one record. Oscillator steps: periods x dampings x samples of the response
-// spectra. Smoothing pairs: centres x bins, summed over the smoothed spectra and every noise
-// window. H/V values: noise windows x centres, held at once for the statistics.
+// spectra. Smoothing work: bins + centres, summed over the smoothed spectra and every noise
+// window; smoothing pairs: centres x the points each centre sums (smoothing::
+// summed_points_bound), summed the same way. H/V values: noise windows x centres, held at
+// once for the statistics.
 inline constexpr double kMostOscillatorSteps = 4294967296.0;  // 2^32
+inline constexpr double kMostSmoothingWork = 268435456.0;     // 2^28
 inline constexpr double kMostSmoothingPairs = 8589934592.0;   // 2^33
 inline constexpr double kMostHvValues = 16777216.0;           // 2^24
 

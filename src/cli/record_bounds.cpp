@@ -69,16 +69,25 @@ std::optional<std::string> response_problem(const ProcessOptions& options, doubl
                                    dt);
 }
 
+// The points each centre sums for a transform of `length` samples: bins from the lowest to
+// the Nyquist frequency.
+double summed_points(const SmoothingWindow& window, double length, double dt) {
+    return smoothing::summed_points_bound(window, 1.0 / (length * dt), 1.0 / (2.0 * dt),
+                                          std::floor(length / 2));
+}
+
 std::optional<std::string> smoothing_problem(const ProcessOptions& options, double nt, double dt,
                                              double nf) {
     const SmoothingOptions& smoothing = options.smoothing;
-    double pairs = 0.0;
+    double work = 0.0, pairs = 0.0;
     if (smoothing.window) {
         if (auto why = phase_problem(*smoothing.window, nf, dt)) return why;
         if (auto why = grid_problem(smoothing, 1.0 / (nf * dt), 0.5 / dt, "the record's")) {
             return why;
         }
-        pairs += centres_for(smoothing, nf / 2) * (nf / 2);
+        const double centres = centres_for(smoothing, nf / 2);
+        work += nf / 2 + centres;
+        pairs += centres * summed_points(*smoothing.window, nf, dt);
     }
     if (smoothing.hv_window_seconds) {
         // A window's length as the H/V step takes it; one the record cannot hold is refused
@@ -98,14 +107,19 @@ std::optional<std::string> smoothing_problem(const ProcessOptions& options, doub
             double centres = centres_for(smoothing, bins);
             double azimuths =
                 smoothing.hv_azimuth_step ? std::round(180.0 / *smoothing.hv_azimuth_step) : 0.0;
-            pairs += windows * centres * bins * (2.0 + azimuths);
+            work += windows * (bins + centres) * (2.0 + azimuths);
+            pairs += windows * centres * (2.0 + azimuths) *
+                     summed_points(smoothing.window_or_default(), samples, dt);
             if (auto why = work_problem("--hv-windows: windows x centres",
                                         windows * centres * (1.0 + azimuths), kMostHvValues)) {
                 return why;
             }
         }
     }
-    return work_problem("smoothing: centres x bins", pairs, kMostSmoothingPairs);
+    if (auto why = work_problem("smoothing: bins + centres", work, kMostSmoothingWork)) {
+        return why;
+    }
+    return work_problem("smoothing: centres x summed points", pairs, kMostSmoothingPairs);
 }
 
 }  // namespace

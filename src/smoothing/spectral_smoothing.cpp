@@ -1,11 +1,13 @@
 #include "smoothing/spectral_smoothing.hpp"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <numbers>
 #include <stdexcept>
 
+#include "smoothing/gathered_cells.hpp"
 #include "spectral/portable_math.hpp"
 #include "support/processor.hpp"
 #include "support/worker_threads.hpp"
@@ -69,8 +71,8 @@ bool has_wide_registers() {
 // centre's (found by bisection: the phases rise with the bins) then take their value from
 // the series, the bin at the centre itself included.
 // weights[j] is the weight of bin begin + j.
-[[gnu::always_inline]] inline void weights_at(const Phases& bins, std::size_t begin, double phase,
-                                              double sine, double cosine,
+[[gnu::always_inline]] inline void weights_at(const CellPoints& bins, std::size_t begin,
+                                              double phase, double sine, double cosine,
                                               std::span<double> weights) {
     const double* p = bins.phase.data() + begin;
     const double* s = bins.sine.data() + begin;
@@ -186,28 +188,28 @@ template <std::size_t N, bool kTotal>
     }
 }
 
-// Bins a block: its weights stay in the first-level cache while the sums read them.
+// Points a block: their weights stay in the first-level cache while the sums read them.
 constexpr std::size_t kBlock = 1024;
 
-[[gnu::always_inline]] inline void smooth_range_body(
-    const Phases& bins, const Phases& centres, std::span<const std::span<const double>> spectra,
-    std::size_t first, std::size_t last, std::vector<std::vector<double>>& result) {
-    const std::size_t n = bins.phase.size();
+// The sums over every point of W times each row of charges (row 0 the window alone), for
+// the centres first to last: raw[(k - first) * rows + row].
+[[gnu::always_inline]] inline void point_sums_body(const CellPoints& points, const Phases& centres,
+                                                   std::size_t first, std::size_t last,
+                                                   double* raw) {
+    const std::size_t n = points.phase.size(), rows = points.charge.size();
     std::vector<double> weights(std::min(n, kBlock));
-    std::vector<Lanes> sums(spectra.size());
-    std::vector<const double*> starts(spectra.size());
+    std::vector<Lanes> sums(rows);
+    std::vector<const double*> starts(rows);
     for (std::size_t k = first; k < last; ++k) {
-        Lanes total;
+        Lanes unused;
         std::fill(sums.begin(), sums.end(), Lanes{});
         for (std::size_t begin = 0; begin < n; begin += kBlock) {
             std::span<double> w = std::span<double>(weights).first(std::min(kBlock, n - begin));
-            weights_at(bins, begin, centres.phase[k], centres.sine[k], centres.cosine[k], w);
-            for (std::size_t s = 0; s < spectra.size(); ++s) starts[s] = spectra[s].data() + begin;
-            add_weighted_all(w, starts, total, sums.data());
+            weights_at(points, begin, centres.phase[k], centres.sine[k], centres.cosine[k], w);
+            for (std::size_t r = 0; r < rows; ++r) starts[r] = points.charge[r].data() + begin;
+            add_weighted_all(w, starts, unused, sums.data());
         }
-        for (std::size_t s = 0; s < spectra.size(); ++s) {
-            result[s][k] = sums[s].sum() / total.sum();
-        }
+        for (std::size_t r = 0; r < rows; ++r) raw[(k - first) * rows + r] = sums[r].sum();
     }
 }
 
@@ -216,27 +218,137 @@ constexpr std::size_t kBlock = 1024;
 // sees the same operations in the same order (no fused multiply-adds: the build forbids
 // contraction), so the results are the same to the bit. Not on Windows, where the stack is
 // not kept aligned for these registers.
-__attribute__((target("avx"))) void smooth_range_wide(
-    const Phases& bins, const Phases& centres, std::span<const std::span<const double>> spectra,
-    std::size_t first, std::size_t last, std::vector<std::vector<double>>& result) {
-    smooth_range_body(bins, centres, spectra, first, last, result);
+__attribute__((target("avx"))) void point_sums_wide(const CellPoints& points, const Phases& centres,
+                                                    std::size_t first, std::size_t last,
+                                                    double* raw) {
+    point_sums_body(points, centres, first, last, raw);
 }
 #else
-void smooth_range_wide(const Phases& bins, const Phases& centres,
-                       std::span<const std::span<const double>> spectra, std::size_t first,
-                       std::size_t last, std::vector<std::vector<double>>& result) {
-    smooth_range_body(bins, centres, spectra, first, last, result);
+void point_sums_wide(const CellPoints& points, const Phases& centres, std::size_t first,
+                     std::size_t last, double* raw) {
+    point_sums_body(points, centres, first, last, raw);
 }
 #endif
 
-void smooth_range(const Phases& bins, const Phases& centres,
-                  std::span<const std::span<const double>> spectra, std::size_t first,
-                  std::size_t last, std::vector<std::vector<double>>& result) {
+void point_sums(const CellPoints& points, const Phases& centres, std::size_t first,
+                std::size_t last, double* raw) {
     if (has_wide_registers()) {
-        smooth_range_wide(bins, centres, spectra, first, last, result);
+        point_sums_wide(points, centres, first, last, raw);
     } else {
-        smooth_range_body(bins, centres, spectra, first, last, result);
+        point_sums_body(points, centres, first, last, raw);
     }
+}
+
+// W of one point at one centre as weights_at computes it.
+double point_weight(const CellPoints& points, std::size_t j, double phase, double sine,
+                    double cosine) {
+    const double x = points.phase[j] - phase;
+    const double r = std::fabs(x) < kSeriesBelow
+                         ? near_ratio(x)
+                         : (points.sine[j] * cosine - points.cosine[j] * sine) / x;
+    const double r2 = r * r;
+    return r2 * r2;
+}
+
+// W of a bin at a centre from the sine of their phase difference itself.
+double bin_weight(double x) {
+    const double r = std::fabs(x) < kSeriesBelow ? near_ratio(x) : portable_sin_cos(x).sin / x;
+    const double r2 = r * r;
+    return r2 * r2;
+}
+
+struct Smoothing {
+    std::span<const double> bin_phase;
+    std::span<const std::span<const double>> spectra;
+    const CellPoints& points;
+    const GatheredError& error;
+};
+
+// The sums of one centre again, its gathered cells marked in `exact` summed bin by bin and
+// the others over their nodes, cell after cell.
+void resum(const Smoothing& job, const Phases& centres, std::size_t k,
+           const std::vector<char>& exact, double* sums) {
+    const std::size_t rows = job.points.charge.size();
+    std::fill(sums, sums + rows, 0.0);
+    const double phase = centres.phase[k];
+    for (std::size_t c = 0; c < job.points.cells.size(); ++c) {
+        const Cell& cell = job.points.cells[c];
+        if (exact[c] != 0) {
+            for (std::size_t i = cell.first_bin; i < cell.end_bin; ++i) {
+                const double w = bin_weight(job.bin_phase[i] - phase);
+                sums[0] += w;
+                for (std::size_t s = 0; s + 1 < rows; ++s) sums[s + 1] += w * job.spectra[s][i];
+            }
+            continue;
+        }
+        for (std::size_t j = cell.first_point; j < cell.end_point; ++j) {
+            const double w = point_weight(job.points, j, phase, centres.sine[k], centres.cosine[k]);
+            for (std::size_t r = 0; r < rows; ++r) sums[r] += w * job.points.charge[r][j];
+        }
+    }
+}
+
+// How far the centre's phase lies from the cell's phases.
+double distance_to(const Cell& cell, double phase) {
+    if (phase < cell.low) return cell.low - phase;
+    if (phase > cell.high) return phase - cell.high;
+    return 0.0;
+}
+
+// Each sum's error bound from the gathered cells, at most kTolerance of the sum's lower
+// bound (the sums are of terms never negative). Where one is not, the cells whose own bound
+// exceeds an even share of that tolerance are summed bin by bin: what remains is then within
+// it. Results are the sums' quotients.
+constexpr double kTolerance = 2e-11;
+
+void finish_centre(const Smoothing& job, const Phases& centres, std::size_t k, double* sums,
+                   std::vector<std::vector<double>>& result) {
+    const std::size_t rows = job.points.charge.size();
+    const std::vector<Cell>& cells = job.points.cells;
+    std::vector<double> bound(rows, 0.0);
+    std::size_t gathered = 0;
+    for (std::size_t c = 0; c < cells.size(); ++c) {
+        if (!cells[c].gathered) continue;
+        ++gathered;
+        const double e = job.error.at(distance_to(cells[c], centres.phase[k]));
+        for (std::size_t r = 0; r < rows; ++r) bound[r] += e * job.points.mass[r][c];
+    }
+    bool within = true;
+    for (std::size_t r = 0; r < rows; ++r)
+        within = within && bound[r] <= kTolerance * std::max(sums[r] - bound[r], 0.0);
+    if (!within) {
+        std::vector<char> exact(cells.size(), 0);
+        const double share = kTolerance / (2.0 * static_cast<double>(gathered));
+        for (std::size_t c = 0; c < cells.size(); ++c) {
+            if (!cells[c].gathered) continue;
+            const double e = job.error.at(distance_to(cells[c], centres.phase[k]));
+            for (std::size_t r = 0; r < rows; ++r) {
+                const double allowed = share * std::max(sums[r] - bound[r], 0.0);
+                if (e * job.points.mass[r][c] > allowed) exact[c] = 1;
+            }
+        }
+        resum(job, centres, k, exact, sums);
+    }
+    // + 0.0: a spectrum of zeros smooths to +0, never -0.
+    for (std::size_t s = 0; s + 1 < rows; ++s) result[s][k] = sums[s + 1] / sums[0] + 0.0;
+}
+
+bool amplitudes_usable(std::span<const std::span<const double>> spectra) {
+    for (std::span<const double> a : spectra) {
+        for (double v : a) {
+            if (!(v >= 0.0) || !std::isfinite(v)) return false;
+        }
+    }
+    return true;
+}
+
+std::vector<double> bin_phases(const SmoothingWindow& window, std::span<const double> frequencies,
+                               unsigned threads) {
+    std::vector<double> phase(frequencies.size());
+    run_in_stretches(threads, frequencies.size(), [&](std::size_t from, std::size_t to) {
+        for (std::size_t i = from; i < to; ++i) phase[i] = window_phase(window, frequencies[i]);
+    });
+    return phase;
 }
 
 }  // namespace
@@ -248,6 +360,13 @@ bool is_valid(const SmoothingWindow& window) {
 double window_phase(const SmoothingWindow& window, double frequency) {
     if (window.kind == WindowKind::konno_ohmachi) return window.width * portable_log10(frequency);
     return (std::numbers::pi * 280.0 / 302.0) * frequency / window.width;
+}
+
+double summed_points_bound(const SmoothingWindow& window, double lowest, double highest,
+                           double bins) {
+    const double span = std::fabs(window_phase(window, highest) - window_phase(window, lowest));
+    const double cells = std::floor(span / kCellWidth) + 2.0;
+    return std::min(bins, cells * static_cast<double>(kNodes));
 }
 
 std::vector<double> log_spaced_centres(double lowest, double highest, int points_per_decade) {
@@ -293,15 +412,27 @@ std::vector<std::vector<double>> smooth_spectra(const SmoothingWindow& window,
     }
     std::vector<std::vector<double>> result(spectra.size(),
                                             std::vector<double>(centres.size(), 0.0));
-    Phases bin_phases = phases_of(window, frequencies);
+    if (centres.empty()) return result;
+    const std::vector<double> phase = bin_phases(window, frequencies, threads);
+    // Amplitudes below zero (never a spectrum's modulus) would void the bound: summed in full.
+    const CellPoints points = gather_cells(phase, spectra, amplitudes_usable(spectra), threads);
+    const GatheredError error(points);
+    const Smoothing job{phase, spectra, points, error};
     Phases centre_phases = phases_of(window, centres);
-    std::size_t parts =
-        std::clamp<std::size_t>(threads, 1, std::max<std::size_t>(centres.size(), 1));
-    const std::size_t chunk = (centres.size() + parts - 1) / parts;
-    run_together(parts, [&](std::size_t k) {
-        const std::size_t first = std::min(centres.size(), k * chunk);
-        const std::size_t last = std::min(centres.size(), first + chunk);
-        smooth_range(bin_phases, centre_phases, spectra, first, last, result);
+    const std::size_t rows = spectra.size() + 1;
+    // Centres in runs of kCentreRun, taken by the threads in turn.
+    constexpr std::size_t kCentreRun = 64;
+    const std::size_t runs = (centres.size() + kCentreRun - 1) / kCentreRun;
+    std::atomic<std::size_t> next{0};
+    run_together(std::clamp<std::size_t>(threads, 1, runs), [&](std::size_t) {
+        std::vector<double> raw(kCentreRun * rows);
+        for (std::size_t run = next++; run < runs; run = next++) {
+            const std::size_t first = run * kCentreRun;
+            const std::size_t last = std::min(centres.size(), first + kCentreRun);
+            point_sums(points, centre_phases, first, last, raw.data());
+            for (std::size_t k = first; k < last; ++k)
+                finish_centre(job, centre_phases, k, raw.data() + (k - first) * rows, result);
+        }
     });
     return result;
 }

@@ -48,11 +48,12 @@ TEST(RecordBounds, WorkOrPhaseBeyondItsBoundFailsTheRecordAlone) {
          "periods x dampings x samples would take 4400000000"},
         // 2048 windows x 9031 centres > 2^24
         {32768, 0.01, {"--hv-windows=0.16", "--smooth-points=10000"}, "windows x centres"},
-        // 131072 x 131072 bins > 2^33
+        // Parzen's phase spans 145636 radians, more nodes than the 131072 bins: each of the
+        // 131072 centres sums every bin, 2^34 > 2^33
         {262144,
          0.01,
-         {"--layout=full", "--smooth=parzen", "--smooth-points=bins"},
-         "centres x bins would take 17179869184"},
+         {"--layout=full", "--smooth=parzen:0.001", "--smooth-points=bins"},
+         "centres x summed points would take 17179869184"},
     };
     for (const RecordCase& c : cases) {
         SCOPED_TRACE(c.message);
