@@ -31,8 +31,9 @@ std::optional<SilentWindow> first_silent(const std::vector<std::vector<double>>&
     for (std::size_t w = 0; w < smoothed.size(); ++w) {
         for (std::size_t k = 0; k < centres.size(); ++k) {
             const double v = smoothed[w][k];
-            if (!(v > 0.0) || !std::isfinite(v))
+            if (!(v > 0.0) || !std::isfinite(v)) {
                 return SilentWindow{w, horizontal, centres[k], v, std::nullopt};
+            }
         }
     }
     return std::nullopt;

@@ -58,8 +58,8 @@ struct NoiseHv {
     HvStatistics statistics;
     std::optional<SesameReport> report;  // nothing when the f0 range holds no grid frequency
     std::vector<AzimuthHv> azimuths;
-    // The first silent window met, H and V of all windows before the rotated H; when there
-    // is one, nothing after it is computed.
+    // The first silent window met, looking at V of every window, then H, then each rotated H;
+    // when there is one, nothing after it is computed.
     std::optional<SilentWindow> silent;
     std::size_t kept_count() const;
 };
