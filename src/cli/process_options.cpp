@@ -40,8 +40,9 @@ constexpr KnownOption kProcessOptions[] = {
     {"oscillator", 0, true},
 };
 
-constexpr auto kAllProcessOptions =
-    joined_options(joined_options(kProcessOptions, kSmoothingOptions), kInventoryOptions);
+constexpr auto kAllProcessOptions = joined_options(
+    joined_options(joined_options(kProcessOptions, kSmoothingOptions), kInventoryOptions),
+    kProcessingOptions);
 
 // Compared without regard to case: on Windows and macOS both cases name the same file.
 bool same_name_ignoring_case(std::string_view a, std::string_view b) {
@@ -61,6 +62,12 @@ void check_output_name(const std::string& name) {
     for (const char* taken : {"amp3.csv", "amp-c.csv", "fort.67", "fort.68", "fort.69", "fort.88",
                               "fort.89", "spectra.svg", "waveform.svg", "response.csv",
                               "measures.csv", "response.svg", "response-summary.txt"}) {
+        if (same_name_ignoring_case(name, taken)) {
+            throw UsageError("invalid value '" + name +
+                             "' for --output: the run writes a file of that name itself");
+        }
+    }
+    for (std::string_view taken : kProcessingFileNames) {
         if (same_name_ignoring_case(name, taken)) {
             throw UsageError("invalid value '" + name +
                              "' for --output: the run writes a file of that name itself");
@@ -172,6 +179,7 @@ ProcessOptions parse_process_options(std::span<const std::string> args) {
         } else if (name == "help") {
             options.help = true;
         } else if (take_inventory_option(name, value, options.inventory)) {
+        } else if (take_processing_option(name, value, options.processing)) {
         } else if (take_smoothing_option(name, value, options.smoothing)) {
             smooth_points_given = smooth_points_given || name == "smooth-points";
             hv_given = hv_given || name == "hv";
@@ -179,6 +187,7 @@ ProcessOptions parse_process_options(std::span<const std::string> args) {
     }
     check_smoothing_options(options.smoothing, smooth_points_given, hv_given);
     check_inventory_options(options.inventory, options.response_spectra);
+    check_processing_options(options.processing);
     options.dumps = dumps.value_or(options.layout == FileLayout::legacy);
     for (const ParsedOption& option : parsed.options) {
         if ((option.long_name == "periods" || option.long_name == "damping" ||

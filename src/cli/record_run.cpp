@@ -13,6 +13,7 @@
 #include "cli/finite_values.hpp"
 #include "cli/full_layout_files.hpp"
 #include "cli/option_answers.hpp"
+#include "cli/processing_files.hpp"
 #include "cli/record_bounds.hpp"
 #include "cli/record_loading.hpp"
 #include "cli/record_read_failure.hpp"
@@ -63,6 +64,9 @@ void refuse_overwriting_the_record(const RecordJob& job, const ProcessOptions& o
         finals.push_back(std::move(name));
     }
     for (std::string& name : response_file_names(options)) finals.push_back(std::move(name));
+    for (std::string& name : processing_file_names(options.processing)) {
+        finals.push_back(std::move(name));
+    }
     for (const std::string& name : finals) {
         std::filesystem::path file = job.target / name;
         for (const std::string& path : job.input.paths) {
@@ -78,7 +82,8 @@ void refuse_overwriting_the_record(const RecordJob& job, const ProcessOptions& o
 // The files beside the dialogue's: computed from the series, never holding nan or inf.
 bool asks_for_new_files(const ProcessOptions& options) {
     return options.layout == FileLayout::full || options.response_spectra ||
-           options.smoothing.window || options.smoothing.hv_window_seconds;
+           options.smoothing.window || options.smoothing.hv_window_seconds ||
+           options.processing.asked;
 }
 
 // One record's run, step by step in the dialogue's order; each step throws to fail it.
@@ -91,6 +96,7 @@ class RecordProcess {
         read(state_holder, notes);
         state_ = state_holder.get();
         check_series();
+        process_as_read(state_holder);
         transform();
         filter_and_respond();
         write_spectra_files();
@@ -140,6 +146,18 @@ class RecordProcess {
             throw RecordRefused{"no usable sampling interval: " + *why};
         }
         record_length_ = state.nt;
+    }
+
+    // --detrend .. --baseline on the record as read, before everything else; the pads make
+    // it longer, and the transform, the files and the pictures see the processed record.
+    void process_as_read(std::unique_ptr<RunState>& state_holder) {
+        if (!options_.processing.asked) return;
+        const std::int64_t most = full_ ? kLongestFullRecord : kMaxTransformLength;
+        if (auto why = process_record_as_read(state_holder, options_.processing, most, staged_)) {
+            throw RecordRefused{*why};
+        }
+        state_ = state_holder.get();
+        record_length_ = state_->nt;
     }
 
     void transform() {

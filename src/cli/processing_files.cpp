@@ -1,0 +1,172 @@
+#include "cli/processing_files.hpp"
+
+#include <array>
+#include <span>
+#include <vector>
+
+#include "cli/block_writer.hpp"
+#include "processing/polynomial_baseline.hpp"
+#include "records/csv_fields.hpp"
+#include "records/shortest_text.hpp"
+
+namespace wavespec::cli {
+namespace {
+
+using processing::ProcessedRecord;
+
+std::array<std::string, 3> component_names(const RunState& state) {
+    std::array<std::string, 3> names;
+    for (std::size_t c = 0; c < 3; ++c) {
+        names[c] = std::string(trimmed_name(name_text(state.head[c + 1])));
+    }
+    return names;
+}
+
+std::optional<std::string> corner_problem(const char* which, const processing::Corner& corner,
+                                          double dt) {
+    const double nyquist = 0.5 / dt;
+    if (corner.hz < nyquist) return std::nullopt;
+    return std::string("the ") + which + " corner " + shortest_text(corner.hz) +
+           " Hz is not below the Nyquist frequency " + shortest_text(nyquist) + " Hz";
+}
+
+// The record-dependent bounds: the corners below the Nyquist frequency, the pads within the
+// layout's length, enough samples for the baseline.
+std::optional<std::string> processing_problem(const processing::ProcessingSteps& steps,
+                                              std::int64_t n, double dt, std::int64_t most) {
+    if (!(dt > 0.0)) {
+        return "the processing needs a positive sampling interval, not " + shortest_text(dt) + " s";
+    }
+    for (const processing::ComponentFilters& filters : steps.filters) {
+        if (filters.highpass) {
+            if (auto why = corner_problem("high-pass", *filters.highpass, dt)) return why;
+        }
+        if (filters.lowpass) {
+            if (auto why = corner_problem("low-pass", *filters.lowpass, dt)) return why;
+        }
+    }
+    auto pads = n > most ? std::nullopt : processing::pads_for(steps, dt, most - n);
+    if (!pads) {
+        return "the record of " + std::to_string(n) + " sample sets with its pads would pass " +
+               std::to_string(most) + ", the most this layout takes";
+    }
+    if (steps.baseline && n + pads->total() < std::int64_t{processing::kFewestBaselineSamples}) {
+        return "the baseline correction needs at least " +
+               std::to_string(processing::kFewestBaselineSamples) + " samples";
+    }
+    return std::nullopt;
+}
+
+// Time, then acceleration, velocity and displacement of each component; the integrals by the
+// trapezoid rule from rest, computed row by row.
+void write_processed_csv(StagedFiles& staged, const ProcessedRecord& record,
+                         const std::array<std::string, 3>& names, double dt) {
+    const std::string path = staged.stage("processed.csv");
+    BlockWriter out(path, "processed.csv");
+    std::vector<std::string> columns = {"time(s)"};
+    for (const std::string& name : names) {
+        for (const char* quantity : {" acceleration", " velocity", " displacement"}) {
+            columns.push_back(name + quantity);
+        }
+    }
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        out.text(i == 0 ? columns[i] : "," + csv_field(columns[i]));
+    }
+    out.end_line();
+    out.name_columns(columns);
+    std::array<double, 3> velocity{}, displacement{};
+    const std::size_t n = record.acceleration[0].size();
+    for (std::size_t i = 0; i < n; ++i) {
+        out.number(static_cast<double>(static_cast<std::int64_t>(i) - record.pads.before) * dt);
+        for (std::size_t c = 0; c < 3; ++c) {
+            const std::vector<double>& a = record.acceleration[c];
+            if (i > 0) {
+                const double v = velocity[c] + dt * (a[i] + a[i - 1]) / 2.0;
+                displacement[c] += dt * (v + velocity[c]) / 2.0;
+                velocity[c] = v;
+            }
+            out.field(a[i]);
+            out.field(velocity[c]);
+            out.field(displacement[c]);
+        }
+        out.end_line();
+    }
+    out.close();
+}
+
+std::string corner_words(const std::optional<processing::Corner>& corner, const char* which) {
+    if (!corner) return std::string("no ") + which;
+    return std::string(which) + " " + shortest_text(corner->hz) + " Hz order " +
+           std::to_string(corner->order) + " (option)";
+}
+
+std::string processing_text(const ProcessingOptions& options, const ProcessedRecord& record,
+                            const std::array<std::string, 3>& names, std::int64_t samples,
+                            double dt) {
+    const processing::ProcessingSteps& steps = options.steps;
+    std::string text = "steps: " + options.steps_text() + "\n";
+    text += "samples: " + std::to_string(samples) + " of the record, " +
+            std::to_string(record.pads.before) + " of pads before it, " +
+            std::to_string(record.pads.after) + " after it\n";
+    text += "record start: sample " + std::to_string(record.pads.before + 1) +
+            " at time 0 s; the first sample at " +
+            shortest_text(static_cast<double>(-record.pads.before) * dt) + " s\n";
+    for (std::size_t c = 0; c < 3; ++c) {
+        const processing::ComponentFilters& filters = steps.filters[c];
+        const processing::ProcessingQuality& q = record.quality[c];
+        text += "component " + std::to_string(c + 1) + " (" + names[c] +
+                "): " + corner_words(filters.highpass, "high-pass") + ", " +
+                corner_words(filters.lowpass, "low-pass") + "\n";
+        text += "component " + std::to_string(c + 1) + " (" + names[c] + "): residual velocity " +
+                shortest_text(q.residual_velocity) + ", residual displacement " +
+                shortest_text(q.residual_displacement) + ", peak displacement " +
+                shortest_text(q.peak_displacement_before) + " before the baseline correction, " +
+                shortest_text(q.peak_displacement_after) + " after it\n";
+    }
+    return text;
+}
+
+// A state whose arrays hold `samples` sample sets, with the names and sampling of `state`.
+std::unique_ptr<RunState> longer_state(const RunState& state, std::size_t samples) {
+    auto longer = std::make_unique<RunState>(samples);
+    longer->infile = state.infile;
+    longer->head = state.head;
+    longer->dt = state.dt;
+    return longer;
+}
+
+}  // namespace
+
+std::optional<std::string> process_record_as_read(std::unique_ptr<RunState>& state,
+                                                  const ProcessingOptions& options,
+                                                  std::int64_t most, StagedFiles& staged) {
+    const std::int64_t n = state->nt;
+    const double dt = state->dt;
+    if (auto why = processing_problem(options.steps, n, dt, most)) return why;
+    const auto count = static_cast<std::size_t>(n);
+    const std::array<std::span<const double>, 3> series = {
+        std::span<const double>(state->xr1.data(), count),
+        std::span<const double>(state->xr2.data(), count),
+        std::span<const double>(state->xr3.data(), count)};
+    ProcessedRecord record = processing::process_record(series, dt, options.steps);
+    const std::array<std::string, 3> names = component_names(*state);
+    write_processed_csv(staged, record, names, dt);
+    if (auto why = staged.write("processing.txt", processing_text(options, record, names, n, dt))) {
+        return why;
+    }
+    const std::size_t padded = record.acceleration[0].size();
+    if (padded > state->xr1.size()) state = longer_state(*state, padded);
+    ZeroedArray<double>* targets[] = {&state->xr1, &state->xr2, &state->xr3};
+    for (std::size_t c = 0; c < 3; ++c) {
+        std::copy(record.acceleration[c].begin(), record.acceleration[c].end(), targets[c]->data());
+        record.acceleration[c] = {};
+    }
+    for (std::size_t i = 0; i < std::min(padded, state->time.size()); ++i) {
+        state->time[i] =
+            static_cast<double>(static_cast<std::int64_t>(i) - record.pads.before) * dt;
+    }
+    state->nt = static_cast<std::int32_t>(padded);
+    return std::nullopt;
+}
+
+}  // namespace wavespec::cli

@@ -1,0 +1,110 @@
+// wavespec process --detrend .. --baseline: bounds refused at the edge, record-dependent
+// bounds failing the record alone, and processed.csv against sums recomputed here.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <sstream>
+
+#include "e2e/run_tool.hpp"
+#include "records/shortest_text.hpp"
+
+namespace wavespec::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+// n samples at 0.01 s with an offset, a trend and two sines.
+std::string record_text(int n) {
+    std::string text = "time,NS,EW,UD\n";
+    for (int i = 0; i < n; ++i) {
+        const double t = i * 0.01;
+        text += shortest_text(t) + "," + shortest_text(2 + 0.1 * t + std::sin(3 * t)) + "," +
+                shortest_text(std::cos(40 * t)) + "," + shortest_text(-1.5) + "\n";
+    }
+    return text;
+}
+
+std::vector<std::vector<double>> rows_of(const std::string& csv) {
+    std::vector<std::vector<double>> rows;
+    std::stringstream in(csv);
+    std::string line;
+    std::getline(in, line);
+    while (std::getline(in, line)) {
+        std::stringstream fields(line);
+        auto& row = rows.emplace_back();
+        for (std::string f; std::getline(fields, f, ',');) row.push_back(std::stod(f));
+    }
+    return rows;
+}
+
+TEST(ProcessProcessing, ValuesOutsideTheirBoundsAreUsageErrors) {
+    for (std::string option :
+         {"--taper=0.6", "--taper=-0.1", "--highpass=0", "--highpass=inf", "--highpass=0.1,9",
+          "--highpass=0.1,0", "--lowpass=nan", "--lowpass=1,2.5", "--pad=auto", "--pad=-1",
+          "--filter=causal", "--filter=zero", "--detrend=quadratic", "--baseline=cubic",
+          "--highpass=5 --lowpass=1", "--output=processed.csv"}) {
+        ScratchDir dir;
+        write_file(dir / "r.csv", record_text(100));
+        std::vector<std::string> args = {"process", "r.csv"};
+        std::stringstream words(option);
+        for (std::string w; words >> w;) args.push_back(w);
+        ToolRun run = run_tool_with(dir.path(), args);
+        EXPECT_EQ(run.exit_status, 2) << option;
+        EXPECT_TRUE(run.err.ends_with("; try 'wavespec --help'\n")) << run.err;
+        EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), {}), 1) << option;
+    }
+}
+
+TEST(ProcessProcessing, RecordBeyondItsBoundsFailsAlone) {
+    for (std::vector<std::string> options :
+         {std::vector<std::string>{"--highpass=50"}, {"--lowpass=60"}, {"--pad=300"}}) {
+        ScratchDir dir;
+        write_file(dir / "r.csv", record_text(3000));
+        options.insert(options.begin(), {"process", "-q", "-C", "out", "r.csv"});
+        ToolRun run = run_tool_with(dir.path(), options);
+        EXPECT_EQ(run.exit_status, 1) << options.back();
+        EXPECT_TRUE(run.err.starts_with("wavespec process: r.csv: ")) << run.err;
+        EXPECT_FALSE(fs::exists(dir / "out")) << options.back();
+    }
+}
+
+TEST(ProcessProcessing, ProcessedRecordHoldsPadsAndItsTrapezoidIntegrals) {
+    ScratchDir dir;
+    write_file(dir / "r.csv", record_text(1000));
+    for (const char* layout : {"--layout=legacy", "--layout=full"}) {
+        ToolRun run = run_tool_with(dir.path(), {"process", "-C", layout + 9, layout,
+                                                 "--detrend=demean", "--pad=2.5", "r.csv"});
+        ASSERT_EQ(run.exit_status, 0) << run.err;
+        EXPECT_NE(run.out.find("nt 1250"), std::string::npos) << run.out;  // the files see it
+    }
+    const std::string csv = read_file(dir / "legacy" / "processed.csv");
+    EXPECT_EQ(csv, read_file(dir / "full" / "processed.csv"));
+    EXPECT_EQ(read_file(dir / "legacy" / "processing.txt"),
+              read_file(dir / "full" / "processing.txt"));
+    const auto rows = rows_of(csv);
+    ASSERT_EQ(rows.size(), 1250u);
+    const auto input = rows_of(record_text(1000));
+    for (int c = 0; c < 3; ++c) {
+        long double mean = 0;
+        for (const auto& r : input) mean += r[c + 1];
+        mean /= input.size();
+        long double v = 0, d = 0;
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            const double expected =
+                i < 125 || i >= 1125 ? 0.0 : static_cast<double>(input[i - 125][c + 1] - mean);
+            EXPECT_NEAR(rows[i][0], (static_cast<double>(i) - 125) * 0.01, 1e-12);
+            ASSERT_NEAR(rows[i][1 + 3 * c], expected, 1e-14);
+            if (i > 0) {
+                const long double v_next =
+                    v + 0.005L * (rows[i][1 + 3 * c] + rows[i - 1][1 + 3 * c]);
+                d += 0.005L * (v_next + v);
+                v = v_next;
+            }
+            ASSERT_NEAR(rows[i][2 + 3 * c], static_cast<double>(v), 1e-12);
+            ASSERT_NEAR(rows[i][3 + 3 * c], static_cast<double>(d), 1e-12);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace wavespec::test
