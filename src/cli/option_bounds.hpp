@@ -55,6 +55,11 @@ inline constexpr ValueRange kValueRanges[] = {
     {"highpass", "ORDER", 1, 8, false, false, true, ""},
     {"lowpass", "FC", 0, 1e9, true, false, false, "Hz"},
     {"lowpass", "ORDER", 1, 8, false, false, true, ""},
+    {"corners", "ORDER", 1, 8, false, false, true, ""},
+    {"signal-start", "SECONDS", 0, 1e9, true, false, false, "s"},
+    {"snr-threshold", "R", 0, 1e6, true, false, false, ""},
+    {"snr-band", "F1", 0, 1e9, true, false, false, "Hz"},
+    {"snr-band", "F2", 0, 1e9, true, false, false, "Hz"},
 };
 
 // At most this many periods and dampings in their lists; no value twice.

@@ -6,6 +6,7 @@
 
 #include "cli/block_writer.hpp"
 #include "processing/polynomial_baseline.hpp"
+#include "processing/snr_corners.hpp"
 #include "records/csv_fields.hpp"
 #include "records/shortest_text.hpp"
 
@@ -94,16 +95,92 @@ void write_processed_csv(StagedFiles& staged, const ProcessedRecord& record,
     out.close();
 }
 
-std::string corner_words(const std::optional<processing::Corner>& corner, const char* which) {
+std::string corner_words(const std::optional<processing::Corner>& corner, const char* which,
+                         CornerSource source) {
+    static constexpr const char* kSources[] = {"option", "SNR", "table"};
     if (!corner) return std::string("no ") + which;
     return std::string(which) + " " + shortest_text(corner->hz) + " Hz order " +
-           std::to_string(corner->order) + " (option)";
+           std::to_string(corner->order) + " (" + kSources[static_cast<int>(source)] + ")";
 }
 
-std::string processing_text(const ProcessingOptions& options, const ProcessedRecord& record,
+using SnrSet = std::array<processing::SnrCurves, 3>;
+
+// Each component's corners from its signal-to-noise ratio, the horizontals taking the larger
+// high-pass and the smaller low-pass corner of the two; why not, where one has none.
+std::optional<std::string> corners_from_noise(const ProcessingOptions& options,
+                                              const std::array<std::span<const double>, 3>& series,
+                                              const std::array<std::string, 3>& names, double dt,
+                                              processing::ProcessingSteps& steps, SnrSet& curves) {
+    std::array<processing::SnrCorners, 3> corners;
+    for (std::size_t c = 0; c < 3; ++c) {
+        std::vector<double> detrended(series[c].begin(), series[c].end());
+        processing::apply_detrend(steps.detrend, detrended);
+        auto snr = processing::snr_curves(detrended, dt, *options.signal_start);
+        if (!snr) {
+            return "--signal-start=" + shortest_text(*options.signal_start) +
+                   " s leaves no noise window before it or no signal window after it";
+        }
+        curves[c] = std::move(*snr);
+        double largest = 0.0;
+        auto chosen = processing::corners_from_snr(curves[c], options.snr, dt, largest);
+        if (!chosen) {
+            return "component " + std::to_string(c + 1) + " (" + names[c] +
+                   "): the SNR falls below " + shortest_text(options.snr.threshold) + " between " +
+                   shortest_text(options.snr.low) + " and " + shortest_text(options.snr.high) +
+                   " Hz (largest SNR in the band " + shortest_text(largest) + ")";
+        }
+        corners[c] = *chosen;
+    }
+    const double high = std::max(corners[0].highpass, corners[1].highpass);
+    const double low = std::min(corners[0].lowpass, corners[1].lowpass);
+    corners[0] = corners[1] = {high, low};
+    for (std::size_t c = 0; c < 3; ++c) {
+        if (!(corners[c].highpass < corners[c].lowpass)) {
+            return "component " + std::to_string(c + 1) + " (" + names[c] +
+                   "): the SNR gives a high-pass corner " + shortest_text(corners[c].highpass) +
+                   " Hz not below its low-pass corner " + shortest_text(corners[c].lowpass) + " Hz";
+        }
+        steps.filters[c].highpass = processing::Corner{corners[c].highpass, options.corner_order};
+        steps.filters[c].lowpass = processing::Corner{corners[c].lowpass, options.corner_order};
+    }
+    return std::nullopt;
+}
+
+// The corners of --corners=FILE.csv for this record, the same for its three components.
+std::optional<std::string> corners_from_table(const ProcessingOptions& options,
+                                              const std::string& record,
+                                              processing::ProcessingSteps& steps) {
+    const CornerRow* row = options.table_row(record);
+    if (row == nullptr) return "no row of " + options.table_path + " names this record";
+    for (processing::ComponentFilters& filters : steps.filters) {
+        filters.highpass = processing::Corner{row->highpass, options.corner_order};
+        filters.lowpass = processing::Corner{row->lowpass, options.corner_order};
+    }
+    return std::nullopt;
+}
+
+// frequency(Hz), then each component's smoothed signal and noise and their ratio.
+std::string snr_table(const SnrSet& curves, const std::array<std::string, 3>& names) {
+    std::string text = "frequency(Hz)";
+    for (const std::string& name : names) {
+        for (const char* column : {" signal", " noise", " SNR"})
+            text += "," + csv_field(name + column);
+    }
+    text += "\n";
+    for (std::size_t j = 0; j < curves[0].frequency.size(); ++j) {
+        text += shortest_text(curves[0].frequency[j]);
+        for (const processing::SnrCurves& c : curves) {
+            for (double v : {c.signal[j], c.noise[j], c.snr[j]}) text += "," + shortest_text(v);
+        }
+        text += "\n";
+    }
+    return text;
+}
+
+std::string processing_text(const ProcessingOptions& options,
+                            const processing::ProcessingSteps& steps, const ProcessedRecord& record,
                             const std::array<std::string, 3>& names, std::int64_t samples,
                             double dt) {
-    const processing::ProcessingSteps& steps = options.steps;
     std::string text = "steps: " + options.steps_text() + "\n";
     text += "samples: " + std::to_string(samples) + " of the record, " +
             std::to_string(record.pads.before) + " of pads before it, " +
@@ -115,8 +192,8 @@ std::string processing_text(const ProcessingOptions& options, const ProcessedRec
         const processing::ComponentFilters& filters = steps.filters[c];
         const processing::ProcessingQuality& q = record.quality[c];
         text += "component " + std::to_string(c + 1) + " (" + names[c] +
-                "): " + corner_words(filters.highpass, "high-pass") + ", " +
-                corner_words(filters.lowpass, "low-pass") + "\n";
+                "): " + corner_words(filters.highpass, "high-pass", options.corner_source) + ", " +
+                corner_words(filters.lowpass, "low-pass", options.corner_source) + "\n";
         text += "component " + std::to_string(c + 1) + " (" + names[c] + "): residual velocity " +
                 shortest_text(q.residual_velocity) + ", residual displacement " +
                 shortest_text(q.residual_displacement) + ", peak displacement " +
@@ -139,19 +216,34 @@ std::unique_ptr<RunState> longer_state(const RunState& state, std::size_t sample
 
 std::optional<std::string> process_record_as_read(std::unique_ptr<RunState>& state,
                                                   const ProcessingOptions& options,
-                                                  std::int64_t most, StagedFiles& staged) {
+                                                  std::int64_t most, StagedFiles& staged,
+                                                  const std::string& record_name) {
     const std::int64_t n = state->nt;
     const double dt = state->dt;
-    if (auto why = processing_problem(options.steps, n, dt, most)) return why;
+    if (n > most) {
+        return "more than " + std::to_string(most) + " sample sets (" + std::to_string(n) + ")";
+    }
     const auto count = static_cast<std::size_t>(n);
     const std::array<std::span<const double>, 3> series = {
         std::span<const double>(state->xr1.data(), count),
         std::span<const double>(state->xr2.data(), count),
         std::span<const double>(state->xr3.data(), count)};
-    ProcessedRecord record = processing::process_record(series, dt, options.steps);
     const std::array<std::string, 3> names = component_names(*state);
+    processing::ProcessingSteps steps = options.steps;
+    if (options.corner_source == CornerSource::snr) {
+        if (!(dt > 0.0)) return "--corners=snr needs a positive sampling interval";
+        SnrSet curves;
+        if (auto why = corners_from_noise(options, series, names, dt, steps, curves)) return why;
+        if (auto why = staged.write("snr.csv", snr_table(curves, names))) return why;
+    }
+    if (options.corner_source == CornerSource::table) {
+        if (auto why = corners_from_table(options, record_name, steps)) return why;
+    }
+    if (auto why = processing_problem(steps, n, dt, most)) return why;
+    ProcessedRecord record = processing::process_record(series, dt, steps);
     write_processed_csv(staged, record, names, dt);
-    if (auto why = staged.write("processing.txt", processing_text(options, record, names, n, dt))) {
+    if (auto why =
+            staged.write("processing.txt", processing_text(options, steps, record, names, n, dt))) {
         return why;
     }
     const std::size_t padded = record.acceleration[0].size();

@@ -21,6 +21,7 @@ namespace wavespec::cli {
 // most `most` samples with the pads. Why the record cannot be processed, or nullopt.
 std::optional<std::string> process_record_as_read(std::unique_ptr<RunState>& state,
                                                   const ProcessingOptions& options,
-                                                  std::int64_t most, StagedFiles& staged);
+                                                  std::int64_t most, StagedFiles& staged,
+                                                  const std::string& record_name);
 
 }  // namespace wavespec::cli

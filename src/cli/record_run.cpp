@@ -153,7 +153,8 @@ class RecordProcess {
     void process_as_read(std::unique_ptr<RunState>& state_holder) {
         if (!options_.processing.asked) return;
         const std::int64_t most = full_ ? kLongestFullRecord : kMaxTransformLength;
-        if (auto why = process_record_as_read(state_holder, options_.processing, most, staged_)) {
+        if (auto why = process_record_as_read(state_holder, options_.processing, most, staged_,
+                                              job_.record)) {
             throw RecordRefused{*why};
         }
         state_ = state_holder.get();

@@ -38,11 +38,30 @@ std::vector<std::vector<double>> rows_of(const std::string& csv) {
 }
 
 TEST(ProcessProcessing, ValuesOutsideTheirBoundsAreUsageErrors) {
-    for (std::string option :
-         {"--taper=0.6", "--taper=-0.1", "--highpass=0", "--highpass=inf", "--highpass=0.1,9",
-          "--highpass=0.1,0", "--lowpass=nan", "--lowpass=1,2.5", "--pad=auto", "--pad=-1",
-          "--filter=causal", "--filter=zero", "--detrend=quadratic", "--baseline=cubic",
-          "--highpass=5 --lowpass=1", "--output=processed.csv"}) {
+    for (std::string option : {"--taper=0.6",
+                               "--taper=-0.1",
+                               "--highpass=0",
+                               "--highpass=inf",
+                               "--highpass=0.1,9",
+                               "--highpass=0.1,0",
+                               "--lowpass=nan",
+                               "--lowpass=1,2.5",
+                               "--pad=auto",
+                               "--pad=-1",
+                               "--filter=causal",
+                               "--filter=zero",
+                               "--detrend=quadratic",
+                               "--baseline=cubic",
+                               "--highpass=5 --lowpass=1",
+                               "--output=processed.csv",
+                               "--corners=snr --highpass=1",
+                               "--corners=snr",
+                               "--signal-start=5",
+                               "--corners=snr --signal-start=0",
+                               "--corners=snr,9 --signal-start=1",
+                               "--corners=snr --signal-start=1 --snr-band=5,1",
+                               "--corners=absent.csv",
+                               "--corners=r.csv"}) {
         ScratchDir dir;
         write_file(dir / "r.csv", record_text(100));
         std::vector<std::string> args = {"process", "r.csv"};
@@ -66,6 +85,22 @@ TEST(ProcessProcessing, RecordBeyondItsBoundsFailsAlone) {
         EXPECT_TRUE(run.err.starts_with("wavespec process: r.csv: ")) << run.err;
         EXPECT_FALSE(fs::exists(dir / "out")) << options.back();
     }
+}
+
+TEST(ProcessProcessing, CornersFromATableByStemOrFileName) {
+    ScratchDir dir;
+    write_file(dir / "r.csv", record_text(500));
+    write_file(dir / "q.csv", record_text(500));
+    write_file(dir / "corners.csv", "record,highpass,lowpass\nr,0.2,10\nx.csv,1,2\n");
+    ToolRun run = run_tool_with(
+        dir.path(), {"process", "-q", "-C", "out", "--corners=corners.csv", "r.csv", "q.csv"});
+    EXPECT_EQ(run.exit_status, 1);
+    EXPECT_EQ(run.err, "wavespec process: q.csv: no row of corners.csv names this record\n");
+    const std::string text = read_file(dir / "out" / "r" / "processing.txt");
+    EXPECT_NE(text.find("component 3 (UD): high-pass 0.2 Hz order 4 (table), low-pass 10 Hz "
+                        "order 4 (table)"),
+              std::string::npos)
+        << text;
 }
 
 TEST(ProcessProcessing, ProcessedRecordHoldsPadsAndItsTrapezoidIntegrals) {

@@ -11,6 +11,7 @@
 #include "processing/hann_taper.hpp"
 #include "processing/polynomial_baseline.hpp"
 #include "processing/processing_chain.hpp"
+#include "processing/snr_corners.hpp"
 #include "processing/trapezoid.hpp"
 
 namespace wavespec::processing {
@@ -260,6 +261,33 @@ TEST(Processing, BaselineOfALongRecordWithin1e8OfALongDoubleFit) {
     std::printf("baseline: largest error %.3Le of a peak %.6Le\n", error, scale);
     EXPECT_LT(error, 1e-8 * scale);
     EXPECT_LT(scale, 0.5 * static_cast<double>(std::fabs(d[n / 2])));  // the trend is gone
+}
+
+// The interval of SNR >= 3 through the whole band, extended over its neighbours, clipped at
+// 1/(signal duration) and at min(0.75 Nyquist, 40 Hz).
+TEST(Processing, CornersWhereTheSnrStaysAboveItsThreshold) {
+    struct Case {
+        std::vector<double> snr;
+        double dt, highpass, lowpass;
+    };
+    //              grid:   0.05 0.1 0.2 0.5  1    2    5   10   20   45
+    for (Case c : {Case{{1, 2, 4, 5, 9, 8, 4, 3.5, 1, 5}, 0.01, 0.2, 10},
+                   Case{{4, 4, 4, 5, 9, 8, 4, 4, 4, 5}, 0.01, 0.1, 37.5},  // 1/Ts, 0.75 Nyquist
+                   Case{{4, 4, 4, 5, 9, 8, 4, 4, 4, 5}, 0.005, 0.1, 40},
+                   Case{{5, 5, 5, 2.9, 9, 9, 9, 9, 9, 9}, 0.01, 0, 0},  // a dip in the band
+                   Case{{5, 5, 5, 5, 9, 9, 1, 9, 9, 9}, 0.01, 0, 0}}) {
+        SnrCurves curves;
+        curves.signal_duration = 10;
+        curves.frequency = {0.05, 0.1, 0.2, 0.5, 1, 2, 5, 10, 20, 45};
+        curves.snr = c.snr;
+        double largest = 0;
+        auto corners = corners_from_snr(curves, SnrBand{3, 0.5, 5}, c.dt, largest);
+        ASSERT_EQ(corners.has_value(), c.highpass > 0);
+        EXPECT_EQ(largest, 9);
+        if (!corners) continue;
+        EXPECT_EQ(corners->highpass, c.highpass);
+        EXPECT_EQ(corners->lowpass, c.lowpass);
+    }
 }
 
 }  // namespace
