@@ -7,6 +7,7 @@
 #include "cli/block_writer.hpp"
 #include "processing/polynomial_baseline.hpp"
 #include "processing/snr_corners.hpp"
+#include "processing/trapezoid.hpp"
 #include "records/csv_fields.hpp"
 #include "records/shortest_text.hpp"
 
@@ -75,20 +76,16 @@ void write_processed_csv(StagedFiles& staged, const ProcessedRecord& record,
     }
     out.end_line();
     out.name_columns(columns);
-    std::array<double, 3> velocity{}, displacement{};
+    std::array<processing::TrapezoidIntegrals, 3> integrals;
     const std::size_t n = record.acceleration[0].size();
     for (std::size_t i = 0; i < n; ++i) {
         out.number(static_cast<double>(static_cast<std::int64_t>(i) - record.pads.before) * dt);
         for (std::size_t c = 0; c < 3; ++c) {
             const std::vector<double>& a = record.acceleration[c];
-            if (i > 0) {
-                const double v = velocity[c] + dt * (a[i] + a[i - 1]) / 2.0;
-                displacement[c] += dt * (v + velocity[c]) / 2.0;
-                velocity[c] = v;
-            }
+            if (i > 0) integrals[c].step(a[i - 1], a[i], dt);
             out.field(a[i]);
-            out.field(velocity[c]);
-            out.field(displacement[c]);
+            out.field(integrals[c].velocity);
+            out.field(integrals[c].displacement);
         }
         out.end_line();
     }

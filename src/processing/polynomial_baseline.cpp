@@ -20,27 +20,19 @@ Row powers(double u) {
     return row;
 }
 
-// The upper-triangular R and Q^T d of the fit, one sample's row rotated in at a time.
+// The upper-triangular R and Q^T d of the fit, built a block of rows at a time: each block
+// stacked under R and brought back to triangular form by one Householder reflection a
+// column. One square root a column and block, and no normal equations.
 class StreamingQr {
   public:
-    void add(Row row, double value) {
-        for (std::size_t j = 0; j < kBaselineTerms; ++j) {
-            if (row[j] == 0.0) continue;
-            const double h = std::sqrt(r_[j][j] * r_[j][j] + row[j] * row[j]);
-            const double c = r_[j][j] / h, s = row[j] / h;
-            r_[j][j] = h;
-            for (std::size_t l = j + 1; l < kBaselineTerms; ++l) {
-                const double upper = r_[j][l];
-                r_[j][l] = c * upper + s * row[l];
-                row[l] = c * row[l] - s * upper;
-            }
-            const double upper = rhs_[j];
-            rhs_[j] = c * upper + s * value;
-            value = c * value - s * upper;
-        }
+    void add(const Row& row, double value) {
+        rows_[count_] = row;
+        values_[count_] = value;
+        if (++count_ == kBlock) fold_block();
     }
 
-    Row solve() const {
+    Row solve() {
+        fold_block();
         Row x{};
         for (std::size_t j = kBaselineTerms; j-- > 0;) {
             double sum = rhs_[j];
@@ -51,28 +43,64 @@ class StreamingQr {
     }
 
   private:
+    static constexpr std::size_t kBlock = 64;
+
+    // One reflection, of R's row j and the block's column j, applied to the values of
+    // column l (R's row j and the block's column l, or the right-hand side).
+    template <typename Get>
+    void reflect(std::size_t j, double v0, double tau, double& upper, Get&& block_value) {
+        double dot = v0 * upper;
+        for (std::size_t i = 0; i < count_; ++i) dot += rows_[i][j] * block_value(i);
+        const double f = tau * dot;
+        upper -= f * v0;
+        for (std::size_t i = 0; i < count_; ++i) block_value(i) -= f * rows_[i][j];
+    }
+
+    void fold_block() {
+        for (std::size_t j = 0; j < kBaselineTerms; ++j) {
+            double sigma = 0.0;
+            for (std::size_t i = 0; i < count_; ++i) sigma += rows_[i][j] * rows_[i][j];
+            if (sigma == 0.0) continue;
+            const double x0 = r_[j][j];
+            const double norm = std::sqrt(x0 * x0 + sigma);
+            const double alpha = x0 >= 0.0 ? -norm : norm;
+            const double v0 = x0 - alpha;  // no cancellation: x0 and -alpha share a sign
+            const double tau = 2.0 / (v0 * v0 + sigma);
+            for (std::size_t l = j + 1; l < kBaselineTerms; ++l) {
+                reflect(j, v0, tau, r_[j][l],
+                        [&](std::size_t i) -> double& { return rows_[i][l]; });
+            }
+            reflect(j, v0, tau, rhs_[j], [&](std::size_t i) -> double& { return values_[i]; });
+            r_[j][j] = alpha;
+        }
+        count_ = 0;
+    }
+
     std::array<Row, kBaselineTerms> r_{};
     Row rhs_{};
+    std::array<Row, kBlock> rows_{};
+    std::array<double, kBlock> values_{};
+    std::size_t count_ = 0;
 };
 
 }  // namespace
 
-std::optional<std::array<double, kBaselineTerms>> fit_baseline(
-    std::span<const double> displacement) {
-    const std::size_t n = displacement.size();
+std::optional<std::array<double, kBaselineTerms>> fit_baseline(std::span<const double> acceleration,
+                                                               double dt) {
+    const std::size_t n = acceleration.size();
     if (n < kFewestBaselineSamples) return std::nullopt;
     const double last = static_cast<double>(n - 1);
     StreamingQr qr;
+    TrapezoidIntegrals integrals;
     for (std::size_t i = 1; i < n; ++i) {
-        qr.add(powers(static_cast<double>(i) / last), displacement[i]);
+        integrals.step(acceleration[i - 1], acceleration[i], dt);
+        qr.add(powers(static_cast<double>(i) / last), integrals.displacement);
     }
     return qr.solve();
 }
 
 bool remove_polynomial_baseline(std::span<double> acceleration, double dt) {
-    const std::vector<double> displacement =
-        trapezoid_integral(trapezoid_integral(acceleration, dt), dt);
-    const auto fit = fit_baseline(displacement);
+    const auto fit = fit_baseline(acceleration, dt);
     if (!fit) return false;
     // d2/dt2 of b_p u^p is p (p - 1) b_p u^(p-2) / T^2.
     const std::size_t n = acceleration.size();

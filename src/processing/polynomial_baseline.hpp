@@ -16,11 +16,12 @@ inline constexpr std::size_t kBaselineTerms = kHighestBaselinePower - kLowestBas
 inline constexpr std::size_t kFewestBaselineSamples = kBaselineTerms + 1;
 
 // The coefficients of u^2 .. u^6, u = t / T over [0, 1], T the series' duration: the
-// least-squares fit to `displacement`, by a QR factorisation built one sample at a time with
-// Givens rotations (no normal equations, whose squared condition would cost the digits of a
-// long record). nullopt with fewer than kFewestBaselineSamples samples.
-std::optional<std::array<double, kBaselineTerms>> fit_baseline(
-    std::span<const double> displacement);
+// least-squares fit to the displacement of `acceleration` (integrated twice by the trapezoid
+// rule from rest), by a QR factorisation built block by block with Householder reflections
+// (no normal equations, whose squared condition would cost the digits of a long record).
+// nullopt with fewer than kFewestBaselineSamples samples.
+std::optional<std::array<double, kBaselineTerms>> fit_baseline(std::span<const double> acceleration,
+                                                               double dt);
 
 // Subtracts the fitted polynomial's second derivative in t (dt between samples) from the
 // acceleration; false, changing nothing, where the samples are too few.

@@ -47,37 +47,41 @@ std::vector<Section> cascade_of(const ComponentFilters& filters, double dt) {
 
 namespace {
 
-double peak_of(std::span<const double> series) {
+// The residual velocity and displacement at the last sample and the peak displacement,
+// integrating by the trapezoid rule from rest a sample at a time.
+struct Integrals {
+    double velocity = 0.0, displacement = 0.0, peak_displacement = 0.0;
+};
+
+Integrals integrals_of(std::span<const double> a, double dt) {
+    TrapezoidIntegrals running;
     double peak = 0.0;
-    for (double x : series) peak = std::max(peak, std::fabs(x));
-    return peak;
+    for (std::size_t i = 1; i < a.size(); ++i) {
+        running.step(a[i - 1], a[i], dt);
+        peak = std::max(peak, std::fabs(running.displacement));
+    }
+    return {running.velocity, running.displacement, peak};
 }
 
 std::vector<double> processed_component(std::span<const double> record, double dt,
                                         const ProcessingSteps& steps, std::size_t component,
                                         Pads pads, ProcessingQuality& quality) {
-    std::vector<double> series(record.begin(), record.end());
-    apply_detrend(steps.detrend, series);
-    apply_hann_taper(series, steps.taper);
-    series = padded(series, pads);
+    std::vector<double> series(record.size() + static_cast<std::size_t>(pads.total()), 0.0);
+    const std::span<double> own(series.data() + pads.before, record.size());
+    std::copy(record.begin(), record.end(), own.begin());
+    apply_detrend(steps.detrend, own);
+    apply_hann_taper(own, steps.taper);
     if (steps.filtered(component)) {
         const std::vector<Section> cascade = cascade_of(steps.filters[component], dt);
         run_forward(cascade, series);
         if (!steps.causal) run_backward(cascade, series);
     }
-    const std::vector<double> velocity = trapezoid_integral(series, dt);
-    const std::vector<double> displacement = trapezoid_integral(velocity, dt);
-    quality.peak_displacement_before = peak_of(displacement);
-    quality.peak_displacement_after = quality.peak_displacement_before;
-    quality.residual_velocity = velocity.empty() ? 0.0 : velocity.back();
-    quality.residual_displacement = displacement.empty() ? 0.0 : displacement.back();
-    if (steps.baseline && remove_polynomial_baseline(series, dt)) {
-        const std::vector<double> v = trapezoid_integral(series, dt);
-        const std::vector<double> d = trapezoid_integral(v, dt);
-        quality.peak_displacement_after = peak_of(d);
-        quality.residual_velocity = v.back();
-        quality.residual_displacement = d.back();
-    }
+    Integrals before = integrals_of(series, dt);
+    quality.peak_displacement_before = before.peak_displacement;
+    if (steps.baseline && remove_polynomial_baseline(series, dt)) before = integrals_of(series, dt);
+    quality.peak_displacement_after = before.peak_displacement;
+    quality.residual_velocity = before.velocity;
+    quality.residual_displacement = before.displacement;
     return series;
 }
 

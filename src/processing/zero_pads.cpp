@@ -1,6 +1,5 @@
 #include "processing/zero_pads.hpp"
 
-#include <algorithm>
 #include <cmath>
 
 namespace wavespec::processing {
@@ -24,12 +23,6 @@ std::optional<std::int64_t> transient_pad_samples(int order, double corner_hz, d
 
 std::optional<std::int64_t> pad_samples_for(double seconds, double dt, std::int64_t most) {
     return at_most(std::round(seconds / dt), most);
-}
-
-std::vector<double> padded(std::span<const double> series, Pads pads) {
-    std::vector<double> out(series.size() + static_cast<std::size_t>(pads.total()), 0.0);
-    std::copy(series.begin(), series.end(), out.begin() + pads.before);
-    return out;
 }
 
 }  // namespace wavespec::processing

@@ -3,8 +3,6 @@
 
 #include <cstdint>
 #include <optional>
-#include <span>
-#include <vector>
 
 namespace wavespec::processing {
 
@@ -23,8 +21,5 @@ std::optional<std::int64_t> transient_pad_samples(int order, double corner_hz, d
 
 // round(seconds / dt) samples; nullopt where it passes `most`.
 std::optional<std::int64_t> pad_samples_for(double seconds, double dt, std::int64_t most);
-
-// The series with its pads.
-std::vector<double> padded(std::span<const double> series, Pads pads);
 
 }  // namespace wavespec::processing
