@@ -192,8 +192,9 @@ TEST(Processing, FilteredRecordWithin1e10OfALongDoubleCascade) {
 TEST(Processing, TrapezoidIntegralsOfALineAreExact) {
     TrapezoidIntegrals running;
     for (double t : {0.5, 1.0, 1.5, 2.0}) running.step(t - 0.5, t, 0.5);  // a = t
-    EXPECT_EQ(running.velocity, 2.0);                                     // t^2 / 2
-    EXPECT_EQ(running.displacement, 1.5);  // trapezoids of 0.125, 0.5, 1.125, 2
+    // v = t^2 / 2 at the samples: 0, 0.125, 0.5, 1.125, 2; d = sum of 0.25 (v_i + v_i-1).
+    EXPECT_EQ(running.velocity, 2.0);
+    EXPECT_EQ(running.displacement, 1.375);
 }
 
 // The baseline of a 2^20-sample record against a modified Gram-Schmidt fit in long double.
