@@ -211,38 +211,39 @@ std::unique_ptr<RunState> longer_state(const RunState& state, std::size_t sample
 
 }  // namespace
 
-std::optional<std::string> process_record_as_read(std::unique_ptr<RunState>& state,
-                                                  const ProcessingOptions& options,
-                                                  std::int64_t most, StagedFiles& staged,
-                                                  const std::string& record_name) {
-    const std::int64_t n = state->nt;
-    const double dt = state->dt;
+std::optional<std::string> process_as_read(const RunState& state, const ProcessingOptions& options,
+                                           std::int64_t most, const std::string& record_name,
+                                           ProcessedAsRead& out) {
+    const std::int64_t n = state.nt;
+    const double dt = state.dt;
     if (n > most) {
         return "more than " + std::to_string(most) + " sample sets (" + std::to_string(n) + ")";
     }
     const auto count = static_cast<std::size_t>(n);
     const std::array<std::span<const double>, 3> series = {
-        std::span<const double>(state->xr1.data(), count),
-        std::span<const double>(state->xr2.data(), count),
-        std::span<const double>(state->xr3.data(), count)};
-    const std::array<std::string, 3> names = component_names(*state);
-    processing::ProcessingSteps steps = options.steps;
+        std::span<const double>(state.xr1.data(), count),
+        std::span<const double>(state.xr2.data(), count),
+        std::span<const double>(state.xr3.data(), count)};
+    out.names = component_names(state);
+    out.steps = options.steps;
     if (options.corner_source == CornerSource::snr) {
         if (!(dt > 0.0)) return "--corners=snr needs a positive sampling interval";
-        SnrSet curves;
-        if (auto why = corners_from_noise(options, series, names, dt, steps, curves)) return why;
-        if (auto why = staged.write("snr.csv", snr_table(curves, names))) return why;
+        out.snr.emplace();
+        if (auto why = corners_from_noise(options, series, out.names, dt, out.steps, *out.snr)) {
+            return why;
+        }
     }
     if (options.corner_source == CornerSource::table) {
-        if (auto why = corners_from_table(options, record_name, steps)) return why;
+        if (auto why = corners_from_table(options, record_name, out.steps)) return why;
     }
-    if (auto why = processing_problem(steps, n, dt, most)) return why;
-    ProcessedRecord record = processing::process_record(series, dt, steps);
-    write_processed_csv(staged, record, names, dt);
-    if (auto why =
-            staged.write("processing.txt", processing_text(options, steps, record, names, n, dt))) {
-        return why;
-    }
+    if (auto why = processing_problem(out.steps, n, dt, most)) return why;
+    out.record = processing::process_record(series, dt, out.steps);
+    out.report = processing_text(options, out.steps, out.record, out.names, n, dt);
+    return std::nullopt;
+}
+
+void put_processed(std::unique_ptr<RunState>& state, processing::ProcessedRecord& record) {
+    const double dt = state->dt;
     const std::size_t padded = record.acceleration[0].size();
     if (padded > state->xr1.size()) state = longer_state(*state, padded);
     ZeroedArray<double>* targets[] = {&state->xr1, &state->xr2, &state->xr3};
@@ -255,6 +256,20 @@ std::optional<std::string> process_record_as_read(std::unique_ptr<RunState>& sta
             static_cast<double>(static_cast<std::int64_t>(i) - record.pads.before) * dt;
     }
     state->nt = static_cast<std::int32_t>(padded);
+}
+
+std::optional<std::string> process_record_as_read(std::unique_ptr<RunState>& state,
+                                                  const ProcessingOptions& options,
+                                                  std::int64_t most, StagedFiles& staged,
+                                                  const std::string& record_name) {
+    ProcessedAsRead out;
+    if (auto why = process_as_read(*state, options, most, record_name, out)) return why;
+    if (out.snr) {
+        if (auto why = staged.write("snr.csv", snr_table(*out.snr, out.names))) return why;
+    }
+    write_processed_csv(staged, out.record, out.names, state->dt);
+    if (auto why = staged.write("processing.txt", out.report)) return why;
+    put_processed(state, out.record);
     return std::nullopt;
 }
 
