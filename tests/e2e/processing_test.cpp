@@ -103,6 +103,35 @@ TEST(ProcessProcessing, CornersFromATableByStemOrFileName) {
         << text;
 }
 
+TEST(ProcessProcessing, CornersFromTheNoiseAreGridPointsSharedByTheHorizontals) {
+    ScratchDir dir;
+    std::string text = "time,NS,EW,UD\n";
+    for (int i = 0; i < 4000; ++i) {  // 10 s of faint noise, then 30 s of a broadband signal
+        const double t = i * 0.01, noise = 1e-3 * std::sin(0.7 * i * i);
+        double signal = 0;
+        for (double f = 0.2; t >= 10 && f < 30; f *= 1.3) signal += std::sin(2 * 3.14159 * f * t);
+        text += shortest_text(t) + "," + shortest_text(signal + noise) + "," +
+                shortest_text(0.5 * signal + noise) + "," + shortest_text(signal - noise) + "\n";
+    }
+    write_file(dir / "r.csv", text);
+    ToolRun run = run_tool_with(dir.path(), {"process", "-q", "--layout=full", "--corners=snr",
+                                             "--signal-start=10", "--pad=auto", "r.csv"});
+    ASSERT_EQ(run.exit_status, 0) << run.err;
+    const auto snr = rows_of(read_file(dir / "snr.csv"));
+    // 100 points a decade from 1/(30 s) to 50 Hz.
+    ASSERT_EQ(snr.size(), static_cast<std::size_t>(std::floor(100 * std::log10(50 * 30.0))) + 1);
+    const std::string report = read_file(dir / "processing.txt");
+    std::array<std::string, 3> lines;
+    std::stringstream in(report);
+    for (std::string line; std::getline(in, line);) {
+        if (line.find("(SNR)") != std::string::npos)
+            lines[line[10] - '1'] = line.substr(line.find(':'));
+    }
+    EXPECT_EQ(lines[0], lines[1]) << report;  // the horizontals share their corners
+    EXPECT_FALSE(lines[2].empty()) << report;
+    for (const auto& row : snr) EXPECT_NEAR(row[3], row[1] / row[2], 1e-12 * row[3]);
+}
+
 TEST(ProcessProcessing, ProcessedRecordHoldsPadsAndItsTrapezoidIntegrals) {
     ScratchDir dir;
     write_file(dir / "r.csv", record_text(1000));
