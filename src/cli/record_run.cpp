@@ -96,7 +96,7 @@ class RecordProcess {
         read(state_holder, notes);
         state_ = state_holder.get();
         check_series();
-        process_as_read(state_holder);
+        run_processing(state_holder);
         transform();
         filter_and_respond();
         write_spectra_files();
@@ -150,7 +150,7 @@ class RecordProcess {
 
     // --detrend .. --baseline on the record as read, before everything else; the pads make
     // it longer, and the transform, the files and the pictures see the processed record.
-    void process_as_read(std::unique_ptr<RunState>& state_holder) {
+    void run_processing(std::unique_ptr<RunState>& state_holder) {
         if (!options_.processing.asked) return;
         const std::int64_t most = full_ ? kLongestFullRecord : kMaxTransformLength;
         if (auto why = process_record_as_read(state_holder, options_.processing, most, staged_,
