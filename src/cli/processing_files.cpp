@@ -1,10 +1,12 @@
 #include "cli/processing_files.hpp"
 
 #include <array>
+#include <filesystem>
 #include <span>
 #include <vector>
 
 #include "cli/block_writer.hpp"
+#include "plot/processed_picture.hpp"
 #include "processing/polynomial_baseline.hpp"
 #include "processing/snr_corners.hpp"
 #include "processing/trapezoid.hpp"
@@ -258,10 +260,34 @@ void put_processed(std::unique_ptr<RunState>& state, processing::ProcessedRecord
     state->nt = static_cast<std::int32_t>(padded);
 }
 
+// processed.svg: the three quantities of each component, integrated as processed.csv has them.
+std::optional<std::string> write_processed_picture(StagedFiles& staged, const ProcessedAsRead& out,
+                                                   const std::string& record_name,
+                                                   std::int64_t record_samples, double dt) {
+    std::array<std::vector<double>, 3> velocity, displacement;
+    plot::ProcessedPicture picture{.record = std::filesystem::path(record_name).filename().string(),
+                                   .names = out.names,
+                                   .dt = dt,
+                                   .pad_before = out.record.pads.before,
+                                   .record_samples = record_samples,
+                                   .series = {}};
+    for (std::size_t c = 0; c < 3; ++c) {
+        const std::vector<double>& a = out.record.acceleration[c];
+        processing::TrapezoidIntegrals integrals;
+        for (std::size_t i = 0; i < a.size(); ++i) {
+            if (i > 0) integrals.step(a[i - 1], a[i], dt);
+            velocity[c].push_back(integrals.velocity);
+            displacement[c].push_back(integrals.displacement);
+        }
+        picture.series[c] = {a, velocity[c], displacement[c]};
+    }
+    return staged.write("processed.svg", plot::processed_svg(picture));
+}
+
 std::optional<std::string> process_record_as_read(std::unique_ptr<RunState>& state,
                                                   const ProcessingOptions& options,
                                                   std::int64_t most, StagedFiles& staged,
-                                                  const std::string& record_name) {
+                                                  const std::string& record_name, bool plot) {
     ProcessedAsRead out;
     if (auto why = process_as_read(*state, options, most, record_name, out)) return why;
     if (out.snr) {
@@ -269,6 +295,11 @@ std::optional<std::string> process_record_as_read(std::unique_ptr<RunState>& sta
     }
     write_processed_csv(staged, out.record, out.names, state->dt);
     if (auto why = staged.write("processing.txt", out.report)) return why;
+    if (plot) {
+        if (auto why = write_processed_picture(staged, out, record_name, state->nt, state->dt)) {
+            return why;
+        }
+    }
     put_processed(state, out.record);
     return std::nullopt;
 }

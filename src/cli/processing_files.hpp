@@ -39,10 +39,11 @@ void put_processed(std::unique_ptr<RunState>& state, processing::ProcessedRecord
 
 // Processes the three series of the run state in place, the pads making it longer (a longer
 // state takes its place where its arrays would not hold them), and stages the two files. At
-// most `most` samples with the pads. Why the record cannot be processed, or nullopt.
+// most `most` samples with the pads; with plot, processed.svg too. Why the record cannot be
+// processed, or nullopt.
 std::optional<std::string> process_record_as_read(std::unique_ptr<RunState>& state,
                                                   const ProcessingOptions& options,
                                                   std::int64_t most, StagedFiles& staged,
-                                                  const std::string& record_name);
+                                                  const std::string& record_name, bool plot);
 
 }  // namespace wavespec::cli

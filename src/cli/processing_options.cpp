@@ -230,10 +230,11 @@ std::string ProcessingOptions::steps_text() const {
     return text;
 }
 
-std::vector<std::string> processing_file_names(const ProcessingOptions& options) {
+std::vector<std::string> processing_file_names(const ProcessingOptions& options, bool plot) {
     if (!options.asked) return {};
     std::vector<std::string> names = {"processed.csv", "processing.txt"};
     if (options.corner_source == CornerSource::snr) names.push_back("snr.csv");
+    if (plot) names.push_back("processed.svg");
     return names;
 }
 

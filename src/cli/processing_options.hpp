@@ -23,7 +23,7 @@ inline constexpr KnownOption kProcessingOptions[] = {
 
 // Every file these options may add to a record's run.
 inline constexpr std::string_view kProcessingFileNames[] = {"processed.csv", "processing.txt",
-                                                            "snr.csv"};
+                                                            "snr.csv", "processed.svg"};
 
 // Where the filters' corners come from: --highpass and --lowpass, the signal-to-noise ratio
 // (--corners=snr), or a table of corners by record (--corners=FILE.csv).
@@ -64,6 +64,6 @@ bool take_processing_option(std::string_view name, const std::string& value,
 void check_processing_options(const ProcessingOptions& options);
 
 // The files these options add to a record's run.
-std::vector<std::string> processing_file_names(const ProcessingOptions& options);
+std::vector<std::string> processing_file_names(const ProcessingOptions& options, bool plot);
 
 }  // namespace wavespec::cli

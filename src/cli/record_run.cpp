@@ -64,7 +64,7 @@ void refuse_overwriting_the_record(const RecordJob& job, const ProcessOptions& o
         finals.push_back(std::move(name));
     }
     for (std::string& name : response_file_names(options)) finals.push_back(std::move(name));
-    for (std::string& name : processing_file_names(options.processing)) {
+    for (std::string& name : processing_file_names(options.processing, options.plot)) {
         finals.push_back(std::move(name));
     }
     for (const std::string& name : finals) {
@@ -154,7 +154,7 @@ class RecordProcess {
         if (!options_.processing.asked) return;
         const std::int64_t most = full_ ? kLongestFullRecord : kMaxTransformLength;
         if (auto why = process_record_as_read(state_holder, options_.processing, most, staged_,
-                                              job_.record)) {
+                                              job_.record, options_.plot)) {
             throw RecordRefused{*why};
         }
         state_ = state_holder.get();

@@ -132,6 +132,24 @@ TEST(ProcessProcessing, CornersFromTheNoiseAreGridPointsSharedByTheHorizontals) 
     for (const auto& row : snr) EXPECT_NEAR(row[3], row[1] / row[2], 1e-12 * row[3]);
 }
 
+TEST(ProcessProcessing, PlotDrawsEveryQuantityWithThePadsShaded) {
+    ScratchDir dir;
+    write_file(dir / "r.csv", record_text(500));
+    ToolRun run = run_tool_with(dir.path(), {"process", "-q", "--pad=1", "--plot", "r.csv"});
+    ASSERT_EQ(run.exit_status, 0) << run.err;
+    const std::string svg = read_file(dir / "processed.svg");
+    auto count = [&svg](const std::string& what) {
+        std::size_t n = 0;
+        for (std::size_t at = svg.find(what); at != std::string::npos;
+             at = svg.find(what, at + 1)) {
+            ++n;
+        }
+        return n;
+    };
+    EXPECT_EQ(count("<path "), 9u);             // three quantities of three components
+    EXPECT_EQ(count("fill=\"#f0f0f0\""), 18u);  // the pads before and after, in each panel
+}
+
 TEST(ProcessProcessing, ProcessedRecordHoldsPadsAndItsTrapezoidIntegrals) {
     ScratchDir dir;
     write_file(dir / "r.csv", record_text(1000));
