@@ -98,14 +98,42 @@ py::tuple fourier(const Array& data, double dt) {
                           stacked<std::complex<double>>(result.spectrum, bins));
 }
 
-py::array_t<double> process(const Array& data, double dt, std::vector<std::string> arguments) {
+// The processing's numbers as processing.txt gives them, and processed.csv's acceleration.
+py::dict processing_dict(cli::ProcessedAsRead& out) {
+    py::list components;
+    for (std::size_t c = 0; c < 3; ++c) {
+        const processing::ComponentFilters& filters = out.steps.filters[c];
+        const processing::ProcessingQuality& q = out.record.quality[c];
+        py::dict component;
+        component["highpass"] = filters.highpass ? py::cast(filters.highpass->hz) : py::none();
+        component["lowpass"] = filters.lowpass ? py::cast(filters.lowpass->hz) : py::none();
+        component["residual_velocity"] = q.residual_velocity;
+        component["residual_displacement"] = q.residual_displacement;
+        component["peak_displacement_before"] = q.peak_displacement_before;
+        component["peak_displacement_after"] = q.peak_displacement_after;
+        components.append(component);
+    }
+    py::dict result;
+    const std::size_t n = out.record.acceleration[0].size();
+    result["acceleration"] = stacked<double>(out.record.acceleration, n);
+    result["pads"] = py::make_tuple(out.record.pads.before, out.record.pads.after);
+    result["components"] = components;
+    result["text"] = out.report;
+    return result;
+}
+
+py::tuple process(const Array& data, double dt, std::vector<std::string> arguments) {
     python::Components record = components(data, dt);
     std::array<std::vector<double>, 3> series;
+    cli::ProcessedAsRead processing;
+    cli::ProcessOptions options = python::process_options(std::move(arguments));
     {
         py::gil_scoped_release unlocked;
-        series = python::processed(record, python::process_options(std::move(arguments)));
+        series = python::processed(record, options, &processing);
     }
-    return stacked<double>(series, series[0].size());
+    return py::make_tuple(stacked<double>(series, series[0].size()),
+                          options.processing.asked ? py::object(processing_dict(processing))
+                                                   : py::object(py::none()));
 }
 
 // Rows after the three components: the measures of the two horizontals, as response.csv

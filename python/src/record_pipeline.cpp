@@ -92,8 +92,17 @@ Fourier fourier(const Components& record) {
 }
 
 std::array<std::vector<double>, 3> processed(const Components& record,
-                                             const cli::ProcessOptions& options) {
+                                             const cli::ProcessOptions& options,
+                                             cli::ProcessedAsRead* processing) {
     auto holder = loaded_state(record);
+    if (options.processing.asked && processing != nullptr) {
+        if (auto why = cli::process_as_read(*holder, options.processing, cli::kLongestFullRecord,
+                                            "record", *processing)) {
+            throw Refused(*why);
+        }
+        processing::ProcessedRecord moved = processing->record;
+        cli::put_processed(holder, moved);
+    }
     RunState& state = *holder;
     cli::set_polarity_answers(state, options.invert);
     apply_polarity(state);

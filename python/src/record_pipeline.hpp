@@ -14,6 +14,7 @@
 
 #include "cli/inventory_options.hpp"
 #include "cli/process_options.hpp"
+#include "cli/processing_files.hpp"
 #include "cli/smoothing_files.hpp"
 #include "response/ground_motion.hpp"
 #include "response/response_spectra.hpp"
@@ -47,8 +48,11 @@ struct Fourier {
 Fourier fourier(const Components& record);
 
 // The output series of "process" with these options (only the processing ones are read).
+// With --detrend .. --baseline among them, processing receives the processed record as
+// processed.csv and processing.txt hold it (its acceleration kept in record.acceleration).
 std::array<std::vector<double>, 3> processed(const Components& record,
-                                             const cli::ProcessOptions& options);
+                                             const cli::ProcessOptions& options,
+                                             cli::ProcessedAsRead* processing = nullptr);
 
 // Measures of the series as given, as measures.csv holds them for the series of the waveform
 // file.

@@ -101,3 +101,22 @@ def test_hv_is_hv_csv_and_summary(record, run, options, kwargs):
         np.testing.assert_array_equal(azimuth[0, :, 0], h.azimuths)
         np.testing.assert_array_equal(azimuth[2], h.azimuth_mean)
         np.testing.assert_array_equal(azimuth[3], h.azimuth_sigma_ln)
+
+
+def test_process_with_processing_is_processed_csv(record, run):
+    options = ("--detrend=linear", "--taper=0.05", "--pad=auto", "--highpass=0.2,3",
+               "--lowpass=12", "--filter=causal", "--baseline=polynomial", "--integrate")
+    out = run(*options)
+    wave, processing = wavespec.process(
+        record[1], DT, detrend="linear", taper=0.05, pad="auto", highpass=(0.2, 3), lowpass=12,
+        filter="causal", baseline="polynomial", integrate=1)
+    _, rows = read_csv(out / "wave.csv")
+    np.testing.assert_array_equal(wave, columns(rows, 1))
+    _, rows = read_csv(out / "processed.csv")
+    np.testing.assert_array_equal(processing["acceleration"], columns(rows, 1)[0::3])
+    before = int(round(-float(rows[0][0]) / DT))
+    assert processing["pads"][0] == before and len(rows) == processing["acceleration"].shape[1]
+    text = (out / "processing.txt").read_text()
+    for c, numbers in enumerate(processing["components"]):
+        assert numbers["highpass"] == 0.2 and numbers["lowpass"] == 12
+        assert f"residual velocity {numbers['residual_velocity']!r}," in text

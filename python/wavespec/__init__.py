@@ -245,7 +245,18 @@ def process(
     differentiate: bool = False,
     window: Optional[Sequence[float]] = None,
     skip: int = 0,
-) -> np.ndarray:
+    detrend: Optional[str] = None,
+    taper: Optional[float] = None,
+    pad: Union[None, str, float] = None,
+    highpass: Union[None, float, Sequence[float]] = None,
+    lowpass: Union[None, float, Sequence[float]] = None,
+    filter: Optional[str] = None,
+    baseline: Optional[str] = None,
+    corners: Optional[str] = None,
+    signal_start: Optional[float] = None,
+    snr_threshold: Optional[float] = None,
+    snr_band: Optional[Sequence[float]] = None,
+):
     """The record processed as "wavespec process" does, returned as --layout=full's waveform
     holds it: (3, m) float64.
 
@@ -253,6 +264,15 @@ def process(
     Hz of the cosine-tapered band-pass; integrate: 1 once (velocity from acceleration), 2
     twice; differentiate: once; window: (start, duration) in s; skip: keep every (skip+1)-th
     sample, so the interval becomes (skip + 1) dt.
+
+    detrend ("demean" or "linear"), taper (FRACTION), pad ("auto" or seconds), highpass and
+    lowpass (FC or (FC, ORDER)), filter ("acausal" or "causal"), baseline ("polynomial"),
+    corners ("snr" or "snr,ORDER") with signal_start, snr_threshold and snr_band: the record
+    processed before everything else, as the options of the same names do. With any of them
+    the result is (waveform, processing): processing is a dict of processed.csv's
+    "acceleration" (3, n) with its pads, "pads" (before, after), "components" (each one's
+    corners, residual velocity and displacement, peak displacement before and after the
+    baseline correction) and "text", processing.txt's lines.
     """
     if isinstance(record_or_data, Record):
         data, dt = record_or_data.data, record_or_data.dt if dt is None else dt
@@ -276,8 +296,31 @@ def process(
         arguments.append("--window=" + ",".join(_number(s) for s in window))
     if skip:
         arguments.append(f"--skip={int(skip)}")
-    out = _wavespec.process(array, float(dt), arguments)
-    return out[:1] if single else out
+    arguments += _processing_arguments(
+        detrend=detrend, taper=taper, pad=pad, highpass=highpass, lowpass=lowpass,
+        filter=filter, baseline=baseline, corners=corners, signal_start=signal_start,
+        snr_threshold=snr_threshold, snr_band=snr_band)
+    out, processing = _wavespec.process(array, float(dt), arguments)
+    out = out[:1] if single else out
+    return out if processing is None else (out, processing)
+
+
+def _processing_arguments(**keywords) -> list:
+    """The options of process's processing keywords that were given."""
+    arguments = []
+    for name, value in keywords.items():
+        if value is None:
+            continue
+        if isinstance(value, str):
+            text = value
+        elif np.ndim(value) == 0:
+            text = _number(value)
+        else:
+            text = ",".join(_number(v) for v in value)
+        if name in ("highpass", "lowpass", "corners") and np.ndim(value) == 1:
+            text = _number(value[0]) + "," + str(int(value[1])) if len(value) == 2 else text
+        arguments.append("--" + name.replace("_", "-") + "=" + text)
+    return arguments
 
 
 _COMPONENT_COLUMNS = ("1", "2", "3", "RotD00", "RotD50", "RotD100", "GMRotD50", "GMRotI50")

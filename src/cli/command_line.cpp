@@ -63,6 +63,12 @@ Options of process:
                             the input between samples: the band-limited signal (default),
                             or straight lines with peaks at dt/k, k = ceil(10 dt/T), as
                             the ground-motion databases compute them
+      --detrend=demean|linear, --taper=FRACTION, --pad=auto|SECONDS,
+      --highpass=FC[,ORDER], --lowpass=FC[,ORDER], --filter=acausal|causal,
+      --baseline=polynomial
+                            process the record as read before everything else (in this
+                            order: detrend, Hann taper, zero pads, Butterworth filters,
+                            baseline); write processed.csv and processing.txt
   -j, --jobs=N              records processed at once (default: the number of processors)
   -q, --quiet               no line per record on standard output
       --format=FORMAT       how to read the records, as for convert (default auto)

@@ -49,6 +49,17 @@ inline constexpr ValueRange kValueRanges[] = {
     {"hv-azimuths", "STEP", 0.5, 180, false, false, false, "degrees"},
     {"water-level", "DB", 0, 300, false, false, false, "dB"},
     {"pre-filter", "F1,F2,F3,F4", 0, 1e9, false, false, false, "Hz"},
+    {"taper", "FRACTION", 0, 0.5, false, false, false, ""},
+    {"pad", "SECONDS", 0, 1e9, false, false, false, "s"},
+    {"highpass", "FC", 0, 1e9, true, false, false, "Hz"},
+    {"highpass", "ORDER", 1, 8, false, false, true, ""},
+    {"lowpass", "FC", 0, 1e9, true, false, false, "Hz"},
+    {"lowpass", "ORDER", 1, 8, false, false, true, ""},
+    {"corners", "ORDER", 1, 8, false, false, true, ""},
+    {"signal-start", "SECONDS", 0, 1e9, true, false, false, "s"},
+    {"snr-threshold", "R", 0, 1e6, true, false, false, ""},
+    {"snr-band", "F1", 0, 1e9, true, false, false, "Hz"},
+    {"snr-band", "F2", 0, 1e9, true, false, false, "Hz"},
 };
 
 // At most this many periods and dampings in their lists; no value twice.

@@ -41,8 +41,9 @@ constexpr KnownOption kProcessOptions[] = {
     {"oscillator", 0, true},
 };
 
-constexpr auto kAllProcessOptions =
-    joined_options(joined_options(kProcessOptions, kSmoothingOptions), kInventoryOptions);
+constexpr auto kAllProcessOptions = joined_options(
+    joined_options(joined_options(kProcessOptions, kSmoothingOptions), kInventoryOptions),
+    kProcessingOptions);
 
 // The output waveform is written beside the run's other files: a plain name, none of theirs.
 void check_output_name(const std::string& name) {
@@ -155,6 +156,7 @@ ProcessOptions parse_process_options(std::span<const std::string> args) {
         } else if (name == "help") {
             options.help = true;
         } else if (take_inventory_option(name, value, options.inventory)) {
+        } else if (take_processing_option(name, value, options.processing)) {
         } else if (take_smoothing_option(name, value, options.smoothing)) {
             smooth_points_given = smooth_points_given || name == "smooth-points";
             hv_given = hv_given || name == "hv";
@@ -162,6 +164,7 @@ ProcessOptions parse_process_options(std::span<const std::string> args) {
     }
     check_smoothing_options(options.smoothing, smooth_points_given, hv_given);
     check_inventory_options(options.inventory, options.response_spectra);
+    check_processing_options(options.processing);
     options.dumps = dumps.value_or(options.layout == FileLayout::legacy);
     for (const ParsedOption& option : parsed.options) {
         if ((option.long_name == "periods" || option.long_name == "damping" ||

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "cli/inventory_options.hpp"
+#include "cli/processing_options.hpp"
 #include "cli/smoothing_options.hpp"
 #include "formats/formats.hpp"
 #include "response/response_spectra.hpp"
@@ -48,6 +49,8 @@ struct ProcessOptions {
     std::vector<std::string> records;
     SmoothingOptions smoothing;  // smoothed.csv, hv.csv, hv-summary.txt
     InventoryOptions inventory;  // records in counts taken to physical units
+    // The record processed before everything else: processed.csv, processing.txt.
+    ProcessingOptions processing;
 };
 
 // Reads the arguments after "process"; throws UsageError for a mistake in them.

@@ -36,6 +36,15 @@ bool azimuths(const ProcessOptions& o) {
 bool azimuth_picture(const ProcessOptions& o) {
     return azimuths(o) && o.plot;
 }
+bool processed(const ProcessOptions& o) {
+    return o.processing.asked;
+}
+bool snr_corners(const ProcessOptions& o) {
+    return processed(o) && o.processing.corner_source == CornerSource::snr;
+}
+bool processed_picture(const ProcessOptions& o) {
+    return processed(o) && o.plot;
+}
 
 constexpr RecordFile kRecordFiles[] = {
     {"amp3.csv", always},
@@ -57,6 +66,10 @@ constexpr RecordFile kRecordFiles[] = {
     {"hv.svg", hv_picture},
     {"hv-azimuth.svg", azimuth_picture},
     {"waveform.svg", pictures},
+    {"processed.csv", processed},
+    {"processing.txt", processed},
+    {"snr.csv", snr_corners},
+    {"processed.svg", processed_picture},
 };
 
 bool same_ignoring_case(std::string_view a, std::string_view b) {

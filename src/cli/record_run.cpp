@@ -14,6 +14,7 @@
 #include "cli/finite_values.hpp"
 #include "cli/full_layout_files.hpp"
 #include "cli/option_answers.hpp"
+#include "cli/processing_files.hpp"
 #include "cli/record_bounds.hpp"
 #include "cli/record_files.hpp"
 #include "cli/record_loading.hpp"
@@ -101,7 +102,8 @@ void remove_earlier_files(const RecordJob& job, const ProcessOptions& options,
 // The files beside the dialogue's: computed from the series, never holding nan or inf.
 bool asks_for_new_files(const ProcessOptions& options) {
     return options.layout == FileLayout::full || options.response_spectra ||
-           options.smoothing.window || options.smoothing.hv_window_seconds;
+           options.smoothing.window || options.smoothing.hv_window_seconds ||
+           options.processing.asked;
 }
 
 // One record's run, step by step in the dialogue's order; each step throws to fail it.
@@ -114,6 +116,7 @@ class RecordProcess {
         read(state_holder, notes);
         state_ = state_holder.get();
         check_series();
+        run_processing(state_holder);
         transform();
         filter_and_respond();
         write_spectra_files();
@@ -163,6 +166,19 @@ class RecordProcess {
             throw RecordRefused{"no usable sampling interval: " + *why};
         }
         record_length_ = state.nt;
+    }
+
+    // --detrend .. --baseline on the record as read, before everything else; the pads make
+    // it longer, and the transform, the files and the pictures see the processed record.
+    void run_processing(std::unique_ptr<RunState>& state_holder) {
+        if (!options_.processing.asked) return;
+        const std::int64_t most = full_ ? kLongestFullRecord : kMaxTransformLength;
+        if (auto why = process_record_as_read(state_holder, options_.processing, most, staged_,
+                                              job_.record, options_.plot)) {
+            throw RecordRefused{*why};
+        }
+        state_ = state_holder.get();
+        record_length_ = state_->nt;
     }
 
     void transform() {
