@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "cli/inventory_options.hpp"
+#include "cli/record_list.hpp"
 #include "cli/smoothing_options.hpp"
 #include "formats/formats.hpp"
 #include "response/response_spectra.hpp"
@@ -46,6 +47,9 @@ struct ProcessOptions {
     formats::InputFormat format = formats::InputFormat::automatic;
     formats::ReadOptions read;
     std::vector<std::string> records;
+    std::optional<std::string> records_from;  // --records-from: a list of records, "-" stdin
+    std::optional<Shard> shard;               // --shard: only this shard's records
+    bool resume = false;         // --resume: records with a complete earlier run are skipped
     SmoothingOptions smoothing;  // smoothed.csv, hv.csv, hv-summary.txt
     InventoryOptions inventory;  // records in counts taken to physical units
 };

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace wavespec::cli {
@@ -28,6 +29,12 @@ class StagedFiles {
     // Stages the file of this final name and writes the whole text to it; on failure, why.
     // A CSV or text file holding nan or inf is refused before it is staged.
     std::optional<std::string> write(std::string_view final_name, std::string_view text);
+    // Stages and writes the set's seal, the last file staged: commit() renames the earlier
+    // file of its name aside before any other, and the new one into place after all the
+    // others, so that a run killed part-way leaves either no seal or the whole set.
+    std::optional<std::string> write_seal(std::string_view final_name, std::string_view text);
+    // The staged files' final names and their sizes as written so far, in the order staged.
+    std::vector<std::pair<std::string, std::uintmax_t>> staged_sizes() const;
     // Renames every staged file to its final name; the first failure, if any, as a message
     // (the files not yet renamed are removed).
     std::optional<std::string> commit();
@@ -42,6 +49,7 @@ class StagedFiles {
     std::filesystem::path directory_;
     std::string token_;
     std::vector<Entry> entries_;
+    bool sealed_ = false;  // the last entry is the seal
 };
 
 }  // namespace wavespec::cli
