@@ -147,7 +147,46 @@ formats::GroupedInputs group_listed(const std::vector<ListedRecord>& listed,
     return all;
 }
 
+// Why the record fails before it runs, as its one line.
+OneRecordOutcome refused(std::string stem, std::string line) {
+    return {std::move(stem), false, std::move(line), {}};
+}
+
 }  // namespace
+
+OneRecordOutcome process_one_record(std::span<const std::string> paths,
+                                    std::span<const std::string> arguments,
+                                    const std::string& out_dir) {
+    ProcessOptions options;
+    std::vector<RecordJob> jobs;
+    try {
+        std::vector<std::string> args(arguments.begin(), arguments.end());
+        args.insert(args.end(), {"-C", out_dir, "--"});
+        args.insert(args.end(), paths.begin(), paths.end());
+        options = parse_process_options(args);
+        options.own_directories = true;
+        formats::GroupedInputs grouped =
+            formats::group_each_record_input(options.records, options.format);
+        if (!grouped.failures.empty()) return refused({}, grouped.failures.front());
+        if (grouped.records.size() != 1) {
+            return refused({}, (paths.empty() ? std::string("no file") : paths.front()) +
+                                   ": the files make " + std::to_string(grouped.records.size()) +
+                                   " records, not one");
+        }
+        check_inventory_format(options.inventory, grouped.records.front().format,
+                               record_name(grouped.records.front()));
+        jobs = plan_jobs(options, std::move(grouped.records), 0);
+        options.threads_per_record = options.jobs;
+        load_inventory(options.inventory);
+    } catch (const UsageError& error) {
+        return refused({}, std::string("wavespec process: ") + error.what());
+    } catch (const formats::FormatError& error) {
+        return refused({}, std::string("wavespec process: ") + error.what());
+    }
+    RecordResult result = run_record(jobs.front(), options);
+    return {jobs.front().stem, result.ok, result.line,
+            result.ok ? jobs.front().target.string() : std::string()};
+}
 
 int run_process(std::span<const std::string> args) {
     ProcessOptions options;

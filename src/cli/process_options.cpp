@@ -200,6 +200,7 @@ ProcessOptions parse_process_options(std::span<const std::string> args) {
                              " goes with --response-spectra");
         }
     }
+    options.own_directories = options.records_from || options.shard || options.resume;
     options.records = std::move(parsed.operands);
     // A list's records are counted once it is read.
     if (options.records.empty() && !options.records_from && !options.help) {

@@ -49,7 +49,10 @@ struct ProcessOptions {
     std::vector<std::string> records;
     std::optional<std::string> records_from;  // --records-from: a list of records, "-" stdin
     std::optional<Shard> shard;               // --shard: only this shard's records
-    bool resume = false;         // --resume: records with a complete earlier run are skipped
+    bool resume = false;  // --resume: records with a complete earlier run are skipped
+    // Every record into DIR/STEM/, even one alone: with a list, a shard or --resume, whose
+    // directories must not depend on what else the batch holds.
+    bool own_directories = false;
     SmoothingOptions smoothing;  // smoothed.csv, hv.csv, hv-summary.txt
     InventoryOptions inventory;  // records in counts taken to physical units
 };

@@ -156,13 +156,20 @@ std::string input_file(const std::string& path) {
            ", \"mtime_ns\": " + std::to_string(modification_ns(path)) + "}";
 }
 
-std::string input_files(const RecordJob& job, const ProcessOptions& options) {
+std::string input_files(std::span<const std::string> paths) {
+    if (paths.empty()) return "[]";
     std::string out = "[";
-    for (std::size_t i = 0; i < job.input.paths.size(); ++i) {
-        out += std::string(i ? "," : "") + "\n    " + input_file(job.input.paths[i]);
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        out += std::string(i ? "," : "") + "\n    " + input_file(paths[i]);
     }
-    if (options.inventory.inventory) out += ",\n    " + input_file(*options.inventory.inventory);
     return out + "\n  ]";
+}
+
+// The files beside the record that its run read: the station metadata of --inventory.
+std::vector<std::string> metadata_paths(const ProcessOptions& options) {
+    std::vector<std::string> paths;
+    if (options.inventory.inventory) paths.push_back(*options.inventory.inventory);
+    return paths;
 }
 
 std::string sized_file(const SizedFile& file) {
@@ -197,7 +204,7 @@ std::string record_object(const RecordJob& job, const RecordDescription& record)
 
 // The parts of run.json an earlier run must share for its files to be this run's.
 bool same_making(const json::Value& earlier, const json::Value& now) {
-    for (const char* key : {"tool", "options", "inputs"}) {
+    for (const char* key : {"tool", "options", "inputs", "metadata"}) {
         const json::Value* a = earlier.find(key);
         if (a == nullptr || !(*a == *now.find(key))) return false;
     }
@@ -210,8 +217,10 @@ bool same_making(const json::Value& earlier, const json::Value& now) {
     return true;
 }
 
-// Every file the run lists is there, a plain file at its size.
-bool outputs_present(const json::Value& run, const fs::path& directory) {
+}  // namespace
+
+bool listed_outputs_present(const json::Value& run, const fs::path& directory,
+                            std::string* missing) {
     const json::Value* outputs = run.find("outputs");
     if (outputs == nullptr || outputs->kind != json::Value::Kind::array) return false;
     for (const json::Value& file : outputs->items) {
@@ -223,14 +232,15 @@ bool outputs_present(const json::Value& run, const fs::path& directory) {
         }
         std::error_code error;
         fs::path path = directory / name->text;
-        if (!fs::is_regular_file(fs::symlink_status(path, error))) return false;
-        std::uintmax_t found = fs::file_size(path, error);
-        if (error || found != static_cast<std::uintmax_t>(*size->integer())) return false;
+        bool present = fs::is_regular_file(fs::symlink_status(path, error));
+        std::uintmax_t found = present ? fs::file_size(path, error) : 0;
+        if (!present || error || found != static_cast<std::uintmax_t>(*size->integer())) {
+            if (missing != nullptr) *missing = name->text;
+            return false;
+        }
     }
     return true;
 }
-
-}  // namespace
 
 std::string iso_time_text(std::int64_t microseconds) {
     std::int64_t days = microseconds / 86'400'000'000;
@@ -263,7 +273,8 @@ std::string run_json_text(const RecordJob& job, const ProcessOptions& options,
                           const RecordDescription& record, std::span<const SizedFile> outputs) {
     return "{\n  \"tool\": " + tool_object() + ",\n  \"record\": " + record_object(job, record) +
            ",\n  \"options\": " + options_object(options) +
-           ",\n  \"inputs\": " + input_files(job, options) +
+           ",\n  \"inputs\": " + input_files(job.input.paths) +
+           ",\n  \"metadata\": " + input_files(metadata_paths(options)) +
            ",\n  \"outputs\": " + output_files(outputs) + "\n}\n";
 }
 
@@ -278,7 +289,7 @@ bool earlier_run_complete(const RecordJob& job, const ProcessOptions& options) {
     } catch (const fs::filesystem_error&) {
         return false;  // an input that cannot be looked at: the run says why
     }
-    return now && same_making(*earlier, *now) && outputs_present(*earlier, job.target);
+    return now && same_making(*earlier, *now) && listed_outputs_present(*earlier, job.target);
 }
 
 }  // namespace wavespec::cli

@@ -14,6 +14,7 @@
 
 #include "cli/record_description.hpp"
 #include "cli/record_run.hpp"
+#include "records/json_text.hpp"
 
 namespace wavespec::cli {
 
@@ -30,9 +31,15 @@ std::string run_json_text(const RecordJob& job, const ProcessOptions& options,
                           const RecordDescription& record, std::span<const SizedFile> outputs);
 
 // True when job.target holds a complete earlier run of this record with these options: its
-// run.json reads, tells the same tool, options and input files, and every file it lists is
+// run.json reads, tells the same tool, options, input and metadata files (names, sizes and
+// modification times), and every file it lists is
 // there at its size. Anything else (no run.json, one that does not parse) is no run.
 bool earlier_run_complete(const RecordJob& job, const ProcessOptions& options);
+
+// True when every file the run.json lists is in directory, a plain file at its size; the
+// first one that is not otherwise, through missing.
+bool listed_outputs_present(const json::Value& run, const std::filesystem::path& directory,
+                            std::string* missing = nullptr);
 
 // "2011-03-11T05:46:18.120000Z".
 std::string iso_time_text(std::int64_t microseconds);
