@@ -88,8 +88,7 @@ std::string stem_of(const formats::RecordInput& input) {
 std::vector<RecordJob> plan_jobs(const ProcessOptions& options,
                                  std::vector<formats::RecordInput> inputs, std::size_t failed) {
     std::filesystem::path base = options.out_dir ? *options.out_dir : ".";
-    bool several =
-        inputs.size() + failed > 1 || options.records_from || options.shard || options.resume;
+    bool several = inputs.size() + failed > 1 || options.own_directories;
     std::vector<RecordJob> jobs;
     std::map<std::string, std::string> stems;
     for (formats::RecordInput& input : inputs) {
