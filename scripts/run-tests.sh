@@ -31,6 +31,7 @@ wants windows && extra+=(g++-mingw-w64-x86-64-posix wine64)
 wants packages && extra+=(dpkg-dev unzip groff-base g++-mingw-w64-x86-64-posix wine64)
 wants plots && extra+=(chromium imagemagick)
 wants python && extra+=(python3-pybind11 pybind11-dev python3-numpy python3-pytest python3-venv
+    python3-pandas python3-distributed
     python3-setuptools python3-pip)
 wants wasm && extra+=(emscripten nodejs python3)
 wants browser && extra+=(emscripten chromium)

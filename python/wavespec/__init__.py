@@ -30,6 +30,9 @@ __all__ = [
     "measures",
     "smooth",
     "hv",
+    "Outcome",
+    "process_files",
+    "read_flatfile",
 ]
 
 ArrayLike = Union[np.ndarray, Sequence[float], Sequence[Sequence[float]]]
@@ -461,3 +464,104 @@ def hv(
         r["window_peaks"], r["window_seconds"], r["f0"], r["a0"], r["peak_mean"], r["peak_sd"],
         verdicts, r["azimuths"], r["azimuth_mean"], r["azimuth_sigma_ln"], r["azimuth_f0"],
     )
+
+
+@dataclass(frozen=True)
+class Outcome:
+    """One record of process_files: its stem, whether it succeeded, the line the command line
+    prints for it (or why it failed), and the directory its files went to ("" on failure)."""
+
+    stem: str
+    ok: bool
+    line: str
+    directory: str
+
+
+# Options that say how a batch is run, not what a record's files hold.
+_BATCH_OPTIONS = {"out_dir", "records_from", "shard", "resume", "quiet", "help"}
+
+
+def _option_value(value) -> str:
+    if isinstance(value, (int, np.integer)) and not isinstance(value, bool):
+        return str(int(value))
+    return _number(value)
+
+
+def _option_arguments(options: dict) -> list:
+    """process's options from keywords: bandpass=(0.1, 0.2, 20, 25) is --bandpass=0.1,0.2,20,25,
+    response_spectra=True is --response-spectra; False and None leave an option out."""
+    arguments = ["--jobs=1"] if "jobs" not in options else []
+    for key, value in options.items():
+        if key in _BATCH_OPTIONS:
+            raise TypeError(f"process_files() does not take {key}=")
+        name = "--" + key.replace("_", "-")
+        if value is None or value is False:
+            continue
+        if value is True:
+            arguments.append(name)
+        elif isinstance(value, (list, tuple, np.ndarray)):
+            arguments.append(name + "=" + ",".join(_option_value(v) for v in value))
+        elif isinstance(value, float):
+            arguments.append(name + "=" + _number(value))
+        else:
+            arguments.append(f"{name}={value}")
+    return arguments
+
+
+def _process_record(paths: list, options: list, out_dir: str) -> Outcome:
+    return Outcome(*_wavespec.process_record(paths, options, out_dir))
+
+
+def process_files(paths, *, out_dir, executor=None, **options) -> list:
+    """Runs records as `wavespec process` does, each into out_dir/STEM/ with run.json last.
+
+    paths: each item one record: a path (a CSV file, or any file of a K-NET or NGA set), or a
+    sequence of the paths of one set (SAC, MiniSEED). options: process's options as keywords
+    (dashes as underscores). executor: any concurrent.futures.Executor (a process pool, or
+    dask.distributed's Client.get_executor()); None runs the records one after another here.
+    Returns one Outcome for each record, in the order given; a record that fails fails alone.
+    """
+    arguments = _option_arguments(options)
+    records = [[os.fspath(p)] if isinstance(p, (str, os.PathLike)) else [os.fspath(q) for q in p]
+               for p in paths]
+    out = os.fspath(out_dir)
+    if executor is None:
+        return [_process_record(record, arguments, out) for record in records]
+    futures = [executor.submit(_process_record, record, arguments, out) for record in records]
+    return [future.result() for future in futures]
+
+
+def _csv_rows(text: str) -> list:
+    """The records of an RFC 4180 text."""
+    import csv
+    import io
+
+    return list(csv.reader(io.StringIO(text, newline="")))
+
+
+def read_flatfile(path, as_pandas: bool = False):
+    """A flatfile of `wavespec flatfile` as a dict of numpy columns (text columns as str
+    arrays; dt, nt, highpass, lowpass and the measures and SA as float64, an empty field NaN),
+    or with as_pandas=True as a pandas DataFrame (ImportError without pandas)."""
+    if as_pandas:
+        import pandas  # noqa: F401  (raises ImportError where it is not installed)
+    with open(path, encoding="utf-8", newline="") as f:
+        rows = _csv_rows(f.read())
+    if not rows:
+        raise ValueError(f"{os.fspath(path)}: empty, not a flatfile")
+    header, body = rows[0], rows[1:]
+    text_columns = {"stem", "component", "files", "format", "network", "station", "location",
+                    "channels", "start", "units"}
+    columns = {}
+    for i, name in enumerate(header):
+        values = [row[i] if i < len(row) else "" for row in body]
+        if name in text_columns:
+            columns[name] = np.array(values, dtype=str)
+        else:
+            columns[name] = np.array([float(v) if v != "" else np.nan for v in values],
+                                     dtype=np.float64)
+    if as_pandas:
+        import pandas
+
+        return pandas.DataFrame(columns)
+    return columns

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "cli/convert_command.hpp"
+#include "cli/flatfile_command.hpp"
 #include "cli/inventory_command.hpp"
 #include "cli/option_parser.hpp"
 #include "cli/plot_command.hpp"
@@ -24,6 +25,7 @@ constexpr std::string_view kUsage =
        wavespec convert [--format=FORMAT] [--keep-offset] INPUT... -o RECORD.csv
        wavespec inventory STATIONXML [--response=NET.STA.LOC.CHA[@TIME]
                           [--frequencies=FROM:TO:COUNT] [--units=QUANTITY]]
+       wavespec flatfile DIR... -o FLATFILE.csv [--periods=LIST]
        wavespec -h | --help
        wavespec -V | --version
 
@@ -42,7 +44,8 @@ Options of process:
       --skip=N              write every (N+1)-th sample of the output (default 0)
       --output=NAME         the output waveform's file name (default wave.csv)
   -C, --out-dir=DIR         where the files go (default: the current directory); with
-                            several records, each record's files go into DIR/STEM/
+                            several records, and with --records-from, --shard or
+                            --resume, each record's files go into DIR/STEM/
       --no-dumps            write no fort.* diagnostic files
       --layout=LAYOUT       legacy (default: the dialogue's files, at most 32768 samples)
                             or full (plain CSV at full precision, up to 16777216 samples;
@@ -71,6 +74,13 @@ Options of process:
                             baseline); write processed.csv and processing.txt
   -j, --jobs=N              records processed at once (default: the number of processors)
   -q, --quiet               no line per record on standard output
+      --records-from=FILE   also the records listed in FILE (- for standard input), one a
+                            line; a set of SAC or MiniSEED files on one line, TAB-separated;
+                            empty lines and lines starting with # skipped
+      --shard=K/N|slurm     only the records whose stem's FNV-1a 64-bit hash mod N is K
+                            (0 <= K < N); slurm: K and N from the array task's variables
+      --resume              skip each record whose run.json tells a complete run of the
+                            same tool, options and input files
       --format=FORMAT       how to read the records, as for convert (default auto)
       --keep-offset         K-NET/KiK-net: keep the offset of the counts
       --smooth=konno-ohmachi[:B] | parzen[:BW]
@@ -127,6 +137,14 @@ PEER AT2/VT2/DT2: three files (or one named RSN..._ with the others beside it); 
 SAC: three files of one station, either byte order. MiniSEED: the files of one channel
 group (network, station, location, first two letters of the channel), in counts.
 
+Flatfile gathers the runs under the DIRs (each directory holding a run.json, links not
+followed) into one CSV table: a row for each record and component (H1, H2, V, then RotD00,
+RotD50, RotD100, GMRotD50 and GMRotI50 with response spectra), sorted by stem; columns stem,
+component, files, format, network, station, location, channels, start, dt, nt, units,
+highpass, lowpass, PGA, PGV, PGD, Arias, D5-75, D5-95, CAV (as in measures.csv), then the PSA
+of response.csv, SA(T) for the first damping and SA(T,DAMPING) for the others. The runs must
+share periods and dampings; --periods keeps only those periods (each in every run).
+
 Inventory lists each channel epoch of a StationXML file (its stages and the checks of the
 metadata), or with --response writes one channel's response as CSV on standard output:
 frequency(Hz),amplitude,phase(deg), in counts per m, m/s or m/s^2 (--units; default the
@@ -162,6 +180,7 @@ int run_command_line(std::span<const std::string> args) {
     if (first == "plot") return run_plot(rest);
     if (first == "convert") return run_convert(rest);
     if (first == "inventory") return run_inventory(rest);
+    if (first == "flatfile") return run_flatfile(rest);
     if (first.starts_with("-")) {
         report_usage_error({}, "unknown option '" + first + "'");
     } else {

@@ -25,7 +25,9 @@
 #include "cli/files_in_flight.hpp"
 #include "cli/option_parser.hpp"
 #include "cli/process_options.hpp"
+#include "cli/record_list.hpp"
 #include "cli/record_run.hpp"
+#include "cli/run_json.hpp"
 #include "cli/staged_files.hpp"
 #include "records/printable_text.hpp"
 #include "support/worker_threads.hpp"
@@ -71,22 +73,29 @@ std::string directory_key(std::string stem) {
     return stem;
 }
 
+// The directory name a record's files take: a CSV file's name without its extension, the
+// stem of a set's files otherwise.
+std::string stem_of(const formats::RecordInput& input) {
+    return input.format == formats::InputFormat::csv
+               ? std::filesystem::path(input.paths.front()).stem().string()
+               : input.stem;
+}
+
 // Where each record's files go: the directory itself for one record, DIR/STEM/ for several
-// (records, not files: the three files of a K-NET set are one record). A path that could not
-// be grouped counts as a record of its own. Two records of the same stem would write over
-// each other, so they are refused.
+// (records, not files: the three files of a K-NET set are one record) and for every record of
+// a list, a shard or a resumed batch, so that the directory does not depend on what else the
+// batch holds. A path that could not be grouped counts as a record of its own. Two records of
+// the same stem would write over each other, so they are refused.
 std::vector<RecordJob> plan_jobs(const ProcessOptions& options,
                                  std::vector<formats::RecordInput> inputs, std::size_t failed) {
     std::filesystem::path base = options.out_dir ? *options.out_dir : ".";
-    bool several = inputs.size() + failed > 1;
+    bool several = inputs.size() + failed > 1 || options.own_directories;
     std::vector<RecordJob> jobs;
     std::map<std::string, std::string> stems;
     for (formats::RecordInput& input : inputs) {
-        RecordJob job{record_name(input), {}, base, unique_staging_token()};
+        RecordJob job{record_name(input), {}, base, unique_staging_token(), stem_of(input)};
         if (several) {
-            std::string stem = input.format == formats::InputFormat::csv
-                                   ? std::filesystem::path(input.paths.front()).stem().string()
-                                   : input.stem;
+            const std::string& stem = job.stem;
             if (stem.empty() || stem == "." || stem == "..") {
                 throw UsageError("the record '" + printable_name(job.record) +
                                  "' has no file name to name its directory");
@@ -106,23 +115,116 @@ std::vector<RecordJob> plan_jobs(const ProcessOptions& options,
     return jobs;
 }
 
+// The records named: the arguments, then the lines of the list.
+std::vector<ListedRecord> listed_records(const ProcessOptions& options) {
+    std::vector<ListedRecord> listed;
+    for (const std::string& path : options.records) listed.push_back({path});
+    if (options.records_from) {
+        for (ListedRecord& record : read_record_list(*options.records_from)) {
+            listed.push_back(std::move(record));
+        }
+    }
+    if (listed.empty()) {
+        throw UsageError("no record given: the list " + *options.records_from + " holds none");
+    }
+    return listed;
+}
+
+// The records the paths make: the single paths grouped together (a K-NET or NGA name finds
+// its set), each line of a set's files on its own.
+formats::GroupedInputs group_listed(const std::vector<ListedRecord>& listed,
+                                    formats::InputFormat format) {
+    std::vector<std::string> singles;
+    for (const ListedRecord& record : listed) {
+        if (record.size() == 1) singles.push_back(record.front());
+    }
+    formats::GroupedInputs all = formats::group_each_record_input(singles, format);
+    for (const ListedRecord& record : listed) {
+        if (record.size() == 1) continue;
+        formats::GroupedInputs set = formats::group_each_record_input(record, format);
+        for (auto& input : set.records) all.records.push_back(std::move(input));
+        for (auto& failure : set.failures) all.failures.push_back(std::move(failure));
+    }
+    return all;
+}
+
+// Why the record fails before it runs, as its one line.
+OneRecordOutcome refused(std::string stem, std::string line) {
+    return {std::move(stem), false, std::move(line), {}};
+}
+
 }  // namespace
+
+OneRecordOutcome process_one_record(std::span<const std::string> paths,
+                                    std::span<const std::string> arguments,
+                                    const std::string& out_dir) {
+    ProcessOptions options;
+    std::vector<RecordJob> jobs;
+    try {
+        std::vector<std::string> args(arguments.begin(), arguments.end());
+        args.insert(args.end(), {"-C", out_dir, "--"});
+        args.insert(args.end(), paths.begin(), paths.end());
+        options = parse_process_options(args);
+        options.own_directories = true;
+        formats::GroupedInputs grouped =
+            formats::group_each_record_input(options.records, options.format);
+        if (!grouped.failures.empty()) return refused({}, grouped.failures.front());
+        if (grouped.records.size() != 1) {
+            return refused({}, (paths.empty() ? std::string("no file") : paths.front()) +
+                                   ": the files make " + std::to_string(grouped.records.size()) +
+                                   " records, not one");
+        }
+        check_inventory_format(options.inventory, grouped.records.front().format,
+                               record_name(grouped.records.front()));
+        jobs = plan_jobs(options, std::move(grouped.records), 0);
+        options.threads_per_record = options.jobs;
+        load_inventory(options.inventory);
+    } catch (const UsageError& error) {
+        return refused({}, std::string("wavespec process: ") + error.what());
+    } catch (const formats::FormatError& error) {
+        return refused({}, std::string("wavespec process: ") + error.what());
+    }
+    RecordResult result = run_record(jobs.front(), options);
+    return {jobs.front().stem, result.ok, result.line,
+            result.ok ? jobs.front().target.string() : std::string()};
+}
 
 int run_process(std::span<const std::string> args) {
     ProcessOptions options;
     std::vector<RecordJob> jobs;
     std::vector<std::string> failures;
+    std::size_t records = 0, skipped = 0;
     try {
         options = parse_process_options(args);
         if (options.help) return run_command_line(std::vector<std::string>{"--help"});
+        std::vector<ListedRecord> listed = listed_records(options);
+        if (options.shard) {
+            std::size_t all = listed.size();
+            std::erase_if(listed,
+                          [&](const ListedRecord& r) { return !in_shard(r, *options.shard); });
+            if (listed.empty()) {
+                std::fprintf(stderr,
+                             "wavespec process: shard %llu/%llu holds none of the %zu records\n",
+                             static_cast<unsigned long long>(options.shard->index),
+                             static_cast<unsigned long long>(options.shard->count), all);
+                return kSuccess;
+            }
+        }
         // A file that makes no record fails alone; every set that can be formed still runs.
-        formats::GroupedInputs grouped =
-            formats::group_each_record_input(options.records, options.format);
+        formats::GroupedInputs grouped = group_listed(listed, options.format);
         for (const formats::RecordInput& input : grouped.records) {
             check_inventory_format(options.inventory, input.format, record_name(input));
         }
         failures = std::move(grouped.failures);
         jobs = plan_jobs(options, std::move(grouped.records), failures.size());
+        records = jobs.size() + failures.size();
+        if (options.resume) {
+            std::erase_if(jobs, [&](const RecordJob& job) {
+                bool complete = earlier_run_complete(job, options);
+                skipped += complete ? 1 : 0;
+                return complete;
+            });
+        }
         options.threads_per_record = static_cast<unsigned>(
             std::max<std::size_t>(options.jobs / std::max<std::size_t>(jobs.size(), 1), 1));
     } catch (const UsageError& error) {
@@ -156,6 +258,9 @@ int run_process(std::span<const std::string> args) {
     // Where the system gives fewer threads, the ones running share the records.
     run_together(std::max<std::size_t>(workers, 1), [&](std::size_t) { work(); });
     progress.finish();
+    if (options.resume) {
+        std::fprintf(stderr, "resume: %zu of %zu records complete, skipped\n", skipped, records);
+    }
     // Lines that could not be written are a failure too, never a silent success.
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
         std::fputs("wavespec process: standard output: write error\n", stderr);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
 #include <optional>
 
 #include "cli/format_option.hpp"
@@ -39,6 +40,9 @@ constexpr KnownOption kProcessOptions[] = {
     {"periods", 0, true},
     {"damping", 0, true},
     {"oscillator", 0, true},
+    {"records-from", 0, true},
+    {"shard", 0, true},
+    {"resume", 0, false},
 };
 
 constexpr auto kAllProcessOptions = joined_options(
@@ -153,6 +157,14 @@ ProcessOptions parse_process_options(std::span<const std::string> args) {
             options.dampings = parse_dampings(name, value);
         } else if (name == "oscillator") {
             options.oscillator = parse_oscillator(name, value);
+        } else if (name == "records-from") {
+            if (value.empty()) throw UsageError("--records-from needs a file name (or -)");
+            options.records_from = value;
+        } else if (name == "shard") {
+            options.shard =
+                parse_shard(value, [](const char* variable) { return std::getenv(variable); });
+        } else if (name == "resume") {
+            options.resume = true;
         } else if (name == "help") {
             options.help = true;
         } else if (take_inventory_option(name, value, options.inventory)) {
@@ -174,8 +186,12 @@ ProcessOptions parse_process_options(std::span<const std::string> args) {
                              " goes with --response-spectra");
         }
     }
+    options.own_directories = options.records_from || options.shard || options.resume;
     options.records = std::move(parsed.operands);
-    if (options.records.empty() && !options.help) throw UsageError("no record given");
+    // A list's records are counted once it is read.
+    if (options.records.empty() && !options.records_from && !options.help) {
+        throw UsageError("no record given");
+    }
     return options;
 }
 

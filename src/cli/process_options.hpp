@@ -11,6 +11,7 @@
 
 #include "cli/inventory_options.hpp"
 #include "cli/processing_options.hpp"
+#include "cli/record_list.hpp"
 #include "cli/smoothing_options.hpp"
 #include "formats/formats.hpp"
 #include "response/response_spectra.hpp"
@@ -47,6 +48,12 @@ struct ProcessOptions {
     formats::InputFormat format = formats::InputFormat::automatic;
     formats::ReadOptions read;
     std::vector<std::string> records;
+    std::optional<std::string> records_from;  // --records-from: a list of records, "-" stdin
+    std::optional<Shard> shard;               // --shard: only this shard's records
+    bool resume = false;  // --resume: records with a complete earlier run are skipped
+    // Every record into DIR/STEM/, even one alone: with a list, a shard or --resume, whose
+    // directories must not depend on what else the batch holds.
+    bool own_directories = false;
     SmoothingOptions smoothing;  // smoothed.csv, hv.csv, hv-summary.txt
     InventoryOptions inventory;  // records in counts taken to physical units
     // The record processed before everything else: processed.csv, processing.txt.

@@ -70,6 +70,7 @@ constexpr RecordFile kRecordFiles[] = {
     {"processing.txt", processed},
     {"snr.csv", snr_corners},
     {"processed.svg", processed_picture},
+    {"run.json", always},  // written last, as the seal of the set
 };
 
 bool same_ignoring_case(std::string_view a, std::string_view b) {

@@ -21,6 +21,7 @@
 #include "cli/record_read_failure.hpp"
 #include "cli/record_units.hpp"
 #include "cli/response_files.hpp"
+#include "cli/run_json.hpp"
 #include "cli/run_pictures.hpp"
 #include "cli/smoothing_files.hpp"
 #include "cli/staged_files.hpp"
@@ -129,6 +130,7 @@ class RecordProcess {
 
     // The units the record was taken to by --inventory, for the run's line; empty without.
     const std::string& units() const { return units_; }
+    const RecordDescription& description() const { return description_; }
 
   private:
     void read(std::unique_ptr<RunState>& state_holder, std::vector<std::string>& notes) {
@@ -142,6 +144,7 @@ class RecordProcess {
             if (options_.inventory.epochs) {
                 units_ = convert_to_physical_units(record, options_.inventory);
             }
+            description_ = describe_read_record(record, job_.input, options_.inventory);
             notes = std::move(record.notes);
             state_holder = full_ ? full_layout_state(record.components[0].samples.size())
                                  : std::make_unique<RunState>();
@@ -151,6 +154,7 @@ class RecordProcess {
 
     void check_series() {
         RunState& state = *state_;
+        describe_series(description_, state);
         if (asks_for_new_files(options_)) {
             if (auto why = non_finite_sample(state)) throw RecordRefused{*why};
         }
@@ -307,6 +311,7 @@ class RecordProcess {
     }
 
     std::string units_;
+    RecordDescription description_;
     const RecordJob& job_;
     const ProcessOptions& options_;
     StagedFiles& staged_;
@@ -332,6 +337,15 @@ std::vector<std::filesystem::path> missing_directories(std::filesystem::path tar
         if (target == target.root_path()) break;
     }
     return missing;
+}
+
+// run.json, staged last: it lists every file staged before it with its size.
+std::optional<std::string> seal_with_run_file(StagedFiles& staged, const RecordJob& job,
+                                              const ProcessOptions& options,
+                                              const RecordDescription& description) {
+    std::vector<SizedFile> outputs;
+    for (auto& [name, size] : staged.staged_sizes()) outputs.push_back({name, size});
+    return staged.write_seal(kRunFileName, run_json_text(job, options, description, outputs));
 }
 
 }  // namespace
@@ -369,7 +383,8 @@ RecordResult run_record(const RecordJob& job, const ProcessOptions& options) {
             process.run(state, notes);
             units = process.units();
             remove_earlier_files(job, options, staged);
-            if (auto failure = staged.commit()) why = *failure;
+            why = seal_with_run_file(staged, job, options, process.description());
+            if (!why) why = staged.commit();
         } catch (const RecordRefused& refused) {
             why = refused.why;
         } catch (const RecordFailure& failure) {

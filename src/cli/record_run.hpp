@@ -16,6 +16,7 @@ struct RecordJob {
     formats::RecordInput input;    // its files and their format
     std::filesystem::path target;  // the directory its files go to
     std::string token;             // unique among the jobs of this process
+    std::string stem;              // the name of the record's own directory, DIR/STEM/
 };
 
 struct RecordResult {

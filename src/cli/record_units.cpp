@@ -17,17 +17,6 @@ constexpr double kDegree = 3.141592653589793 / 180.0;
 constexpr double kAngleTolerance = 0.01;  // degrees
 constexpr double kRateAgreement = 1e-6;   // relative
 
-std::string_view unit_text(instrument::Quantity quantity) {
-    switch (quantity) {
-        case instrument::Quantity::displacement:
-            return "cm";
-        case instrument::Quantity::velocity:
-            return "cm/s";
-        default:
-            return "cm/s^2";
-    }
-}
-
 const ChannelEpoch& epoch_of(const formats::ComponentTrace& component,
                              const InventoryOptions& options) {
     if (!component.identity) {
@@ -148,6 +137,17 @@ std::string convert_to_physical_units(formats::WaveformRecord& record,
         return a ? shortest_text(*a) : std::string("unknown");
     };
     return words + "; azimuths " + azimuth(a0) + ", " + azimuth(a1);
+}
+
+std::string_view unit_text(instrument::Quantity quantity) {
+    switch (quantity) {
+        case instrument::Quantity::displacement:
+            return "cm";
+        case instrument::Quantity::velocity:
+            return "cm/s";
+        default:
+            return "cm/s^2";
+    }
 }
 
 }  // namespace wavespec::cli

@@ -158,6 +158,16 @@ plot::ResponsePicture spectra_picture(const response::ResponseSpectra& spectra,
 
 }  // namespace
 
+std::vector<double> response_periods(const ProcessOptions& options) {
+    return options.periods.empty()
+               ? response::log_spaced(kDefaultFirstPeriod, kDefaultLastPeriod, kDefaultPeriodCount)
+               : options.periods;
+}
+
+std::vector<double> response_dampings(const ProcessOptions& options) {
+    return options.dampings.empty() ? std::vector<double>{kDefaultDamping} : options.dampings;
+}
+
 std::optional<std::string> write_response_files(StagedFiles& staged, const RunState& state,
                                                 const ProcessOptions& options,
                                                 const std::string& record) {
@@ -171,12 +181,8 @@ std::optional<std::string> write_response_files(StagedFiles& staged, const RunSt
     // here, before the oscillators are run on it.
     const std::string measures = measures_table(acceleration, state.dt, names);
     if (auto why = non_finite_field("measures.csv", measures)) return why;
-    const std::vector<double> periods =
-        options.periods.empty()
-            ? response::log_spaced(kDefaultFirstPeriod, kDefaultLastPeriod, kDefaultPeriodCount)
-            : options.periods;
-    const std::vector<double> dampings =
-        options.dampings.empty() ? std::vector<double>{kDefaultDamping} : options.dampings;
+    const std::vector<double> periods = response_periods(options);
+    const std::vector<double> dampings = response_dampings(options);
     // The processors the batch leaves idle (records fewer than jobs) share the oscillators.
     const unsigned threads = options.threads_per_record;
     const response::ResponseSpectra spectra = response::response_spectra_consuming(

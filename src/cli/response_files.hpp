@@ -15,6 +15,10 @@
 
 namespace wavespec::cli {
 
+// The periods and dampings the oscillators take: those given, or the defaults.
+std::vector<double> response_periods(const ProcessOptions& options);
+std::vector<double> response_dampings(const ProcessOptions& options);
+
 // The three components over the record's length as the output file would hold them without
 // integration or differentiation and without a window: the tool's own inverse transforms of
 // the spectra the state holds.

@@ -106,7 +106,23 @@ std::optional<std::string> StagedFiles::commit() {
     };
     std::vector<Renamed> renamed;
     std::optional<std::string> failure;
-    for (std::size_t i = 0; i < entries_.size(); ++i) {
+    // The seal's earlier file goes aside first and the new seal comes in last.
+    const std::size_t seal = sealed_ ? entries_.size() - 1 : entries_.size();
+    std::vector<std::size_t> order;
+    if (sealed_) order.push_back(seal);
+    for (std::size_t i = 0; i < seal; ++i) order.push_back(i);
+    renamed.reserve(order.size());
+    auto move_in = [&](Renamed& done) {
+        std::error_code error;
+        fs::rename(done.entry->temporary, done.entry->final_path, error);
+        if (error) {
+            failure = rename_failure(done.entry->temporary, done.entry->final_path, error);
+            return false;
+        }
+        done.moved_in = true;
+        return true;
+    };
+    for (std::size_t i : order) {
         const Entry& entry = entries_[i];
         Renamed& done = renamed.emplace_back(Renamed{&entry, {}});
         std::error_code error;
@@ -120,13 +136,9 @@ std::optional<std::string> StagedFiles::commit() {
             done.aside = aside;
         }
         if (entry.removal) continue;
-        fs::rename(entry.temporary, entry.final_path, error);
-        if (error) {
-            failure = rename_failure(entry.temporary, entry.final_path, error);
-            break;
-        }
-        done.moved_in = true;
+        if (i != seal && !move_in(done)) break;
     }
+    if (!failure && sealed_) move_in(renamed.front());
     if (failure) {
         // The earlier files take their names again, the last renamed first.
         for (auto it = renamed.rbegin(); it != renamed.rend(); ++it) {
@@ -147,7 +159,26 @@ std::optional<std::string> StagedFiles::commit() {
     }
     for (const Entry& entry : entries_) files_in_flight::forget_file(entry.temporary.string());
     entries_.clear();
+    sealed_ = false;
     return std::nullopt;
+}
+
+std::optional<std::string> StagedFiles::write_seal(std::string_view final_name,
+                                                   std::string_view text) {
+    std::optional<std::string> why = write(final_name, text);
+    sealed_ = true;
+    return why;
+}
+
+std::vector<std::pair<std::string, std::uintmax_t>> StagedFiles::staged_sizes() const {
+    std::vector<std::pair<std::string, std::uintmax_t>> sizes;
+    for (const Entry& entry : entries_) {
+        if (entry.removal) continue;
+        std::error_code error;
+        std::uintmax_t size = fs::file_size(entry.temporary, error);
+        sizes.emplace_back(entry.final_path.filename().string(), error ? 0 : size);
+    }
+    return sizes;
 }
 
 std::string StagedFiles::final_path_of(std::string_view temporary) const {

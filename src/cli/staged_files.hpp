@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace wavespec::cli {
@@ -31,6 +32,13 @@ class StagedFiles {
     // The file of this final name, if there is one, goes in the commit: the set's final
     // names then show the staged files and none of an earlier set's.
     void remove_at_commit(std::string_view final_name);
+    // Stages and writes the set's seal, the last file staged: commit() renames the earlier
+    // file of its name aside before any other, and the new one into place after all the
+    // others, so that a run killed part-way leaves either no seal or the whole set.
+    std::optional<std::string> write_seal(std::string_view final_name, std::string_view text);
+    // The staged files' final names and their sizes as written so far, in the order staged
+    // (the files to remove not among them).
+    std::vector<std::pair<std::string, std::uintmax_t>> staged_sizes() const;
     // Renames every staged file to its final name and removes the files given to
     // remove_at_commit, all or nothing: on a failure, returned as a message, the earlier
     // files take their names again (the staged files not yet renamed are removed).
@@ -48,6 +56,7 @@ class StagedFiles {
     std::filesystem::path directory_;
     std::string token_;
     std::vector<Entry> entries_;
+    bool sealed_ = false;  // the last entry is the seal
 };
 
 }  // namespace wavespec::cli

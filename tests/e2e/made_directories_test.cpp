@@ -32,7 +32,7 @@ TEST(MadeDirectories, AFailedRecordLeavesNoDirectoryItsRunMade) {
         {{"-C", "runs", "good.csv", "bad.csv"},
          {},
          with_records({"runs", "runs/good", "runs/good/amp3.csv", "runs/good/amp-c.csv",
-                       "runs/good/wave.csv"})},
+                       "runs/good/run.json", "runs/good/wave.csv"})},
     };
     for (const DirectoryCase& c : cases) {
         SCOPED_TRACE(c.args[1]);

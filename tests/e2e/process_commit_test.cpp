@@ -148,7 +148,7 @@ TEST(ProcessCommit, AnInterruptedBatchLeavesNoTemporaryFileAndEndsWithItsStatus)
             std::set<std::string> names;
             for (const auto& file : fs::directory_iterator(record.path()))
                 names.insert(file.path().filename().string());
-            EXPECT_EQ(names.size(), 8u) << record.path();  // all of a record's files, or none
+            EXPECT_EQ(names.size(), 9u) << record.path();  // all of a record's files, or none
             for (const std::string& name : names) EXPECT_FALSE(name.starts_with(".wavespec-"));
             ++whole;
         }

@@ -80,7 +80,10 @@ TEST(Process, WritesTheDialoguesFilesForEveryOption) {
             EXPECT_PRED_FORMAT2(same_bytes, read_file(process / file), read_file(dialogue / file))
                 << file;
         }
-        EXPECT_EQ(names_in(process.path()), names_in(dialogue.path()));
+        // The same files, and run.json: what the run was made from and wrote.
+        std::set<std::string> expected = names_in(dialogue.path());
+        expected.insert("run.json");
+        EXPECT_EQ(names_in(process.path()), expected);
     }
 }
 
@@ -108,9 +111,9 @@ TEST(Process, BatchGoesOnPastFailingRecordsAndLeavesThemNoFiles) {
         << run.err;
     EXPECT_TRUE(contains(run.out, "good.csv: nt 40, dt 0.01, nf 64, files in out"));
     EXPECT_EQ(names_in(dir / "out" / "good"),
-              (std::set<std::string>{"amp3.csv", "amp-c.csv", "wave.csv"}));
+              (std::set<std::string>{"amp3.csv", "amp-c.csv", "run.json", "wave.csv"}));
     EXPECT_EQ(names_in(dir / "out" / long_name.substr(0, long_name.size() - 4)),
-              (std::set<std::string>{"amp3.csv", "amp-c.csv", "wave.csv"}));
+              (std::set<std::string>{"amp3.csv", "amp-c.csv", "run.json", "wave.csv"}));
     for (const char* failed : {"letters", "missing", "single"}) {
         EXPECT_FALSE(fs::exists(dir / "out" / failed)) << failed;
     }
@@ -207,7 +210,7 @@ TEST(Process, FilesAreTheSameWhateverTheNumberOfJobsAndARerunReplacesThem) {
         // The stale file was replaced and its earlier version, renamed aside, is gone.
         EXPECT_EQ(names_in(dir / "one" / stem),
                   (std::set<std::string>{"amp3.csv", "amp-c.csv", "fort.67", "fort.68", "fort.69",
-                                         "fort.88", "fort.89", "wave.csv"}));
+                                         "fort.88", "fort.89", "run.json", "wave.csv"}));
     }
 }
 
@@ -225,6 +228,7 @@ TEST(Process, PlotDrawsBothPicturesBesideTheSameFiles) {
     ASSERT_EQ(run.exit_status, 0) << run.err;
     for (const auto& entry : fs::directory_iterator(dir / "plain")) {
         std::string file = entry.path().filename().string();
+        if (file == "run.json") continue;  // it holds the options
         EXPECT_PRED_FORMAT2(same_bytes, read_file(dir / "drawn" / file), read_file(entry.path()))
             << file;
     }

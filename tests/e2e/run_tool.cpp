@@ -155,6 +155,11 @@ ToolRun run_tool_with(const fs::path& dir, const std::vector<std::string>& args)
     return run_command(tool_command(), dir, arguments_text(args), "");
 }
 
+ToolRun run_tool_with_input(const fs::path& dir, const std::vector<std::string>& args,
+                            const std::string& input) {
+    return run_command(tool_command(), dir, arguments_text(args), input);
+}
+
 ToolRun run_native_tool_with(const fs::path& dir, const std::vector<std::string>& args) {
     return run_command(WAVESPEC_DEFAULT_COMMAND, dir, arguments_text(args), "");
 }

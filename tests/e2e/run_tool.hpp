@@ -35,6 +35,10 @@ ToolRun run_tool(const std::filesystem::path& dir, const std::string& keyboard);
 // Starts the tool in dir with these arguments and nothing on its standard input.
 ToolRun run_tool_with(const std::filesystem::path& dir, const std::vector<std::string>& args);
 
+// Starts the tool in dir with these arguments and this text on its standard input.
+ToolRun run_tool_with_input(const std::filesystem::path& dir, const std::vector<std::string>& args,
+                            const std::string& input);
+
 // The same with the tool built natively beside the tests, whatever the tool under test is.
 ToolRun run_native_tool(const std::filesystem::path& dir, const std::string& keyboard);
 ToolRun run_native_tool_with(const std::filesystem::path& dir,
