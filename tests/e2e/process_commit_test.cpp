@@ -94,7 +94,7 @@ TEST(ProcessCommit, AnEarlierRunsFilesOfTheToolsNamesGo) {
     std::set<std::string> names;
     for (const auto& [name, text] : tree_of(dir / "out")) names.insert(name);
     EXPECT_EQ(names, (std::set<std::string>{"amp3.csv", "amp-c.csv", "wave.csv", "notes.txt",
-                                            "spectra.svg", "waveform.svg"}));
+                                            "spectra.svg", "waveform.svg", "run.json"}));
     ASSERT_EQ(run_tool_with(dir.path(), {"process", "--no-dumps", "response.csv"}).exit_status, 0);
     EXPECT_EQ(read_file(dir / "response.csv"), record);
 }
