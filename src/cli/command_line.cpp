@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "cli/convert_command.hpp"
+#include "cli/info_command.hpp"
 #include "cli/inventory_command.hpp"
 #include "cli/option_parser.hpp"
 #include "cli/plot_command.hpp"
@@ -21,6 +22,7 @@ constexpr std::string_view kUsage =
        wavespec process [OPTIONS] RECORD...
        wavespec plot [--output=NAME] [--record=FILE] DIR...
        wavespec convert [--format=FORMAT] [--keep-offset] INPUT... -o RECORD.csv
+       wavespec info [--format=FORMAT] [--json] INPUT...
        wavespec inventory STATIONXML [--response=NET.STA.LOC.CHA[@TIME]
                           [--frequencies=FROM:TO:COUNT] [--units=QUANTITY]]
        wavespec -h | --help
@@ -120,6 +122,12 @@ PEER AT2/VT2/DT2: three files (or one named RSN..._ with the others beside it); 
 SAC: three files of one station, either byte order. MiniSEED: the files of one channel
 group (network, station, location, first two letters of the channel), in counts.
 
+Info prints what each record of the inputs holds, without converting it: "key: value"
+lines (record, format, network, station, location, components with their azimuth and dip,
+units, quantity, start in UTC, dt, nt, the header's stated values, warnings), or with
+--json one JSON object a line. Exit status 0 when every input was described, 1 when some
+was refused (the others are still described), 2 for a usage error.
+
 Inventory lists each channel epoch of a StationXML file (its stages and the checks of the
 metadata), or with --response writes one channel's response as CSV on standard output:
 frequency(Hz),amplitude,phase(deg), in counts per m, m/s or m/s^2 (--units; default the
@@ -155,6 +163,7 @@ int run_command_line(std::span<const std::string> args) {
     if (first == "plot") return run_plot(rest);
     if (first == "convert") return run_convert(rest);
     if (first == "inventory") return run_inventory(rest);
+    if (first == "info") return run_info(rest);
     if (first.starts_with("-")) {
         report_usage_error({}, "unknown option '" + first + "'");
     } else {

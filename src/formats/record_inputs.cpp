@@ -9,12 +9,15 @@
 #include <set>
 
 #include "formats/at2_reader.hpp"
+#include "formats/channel_codes.hpp"
+#include "formats/esm_reader.hpp"
 #include "formats/file_trace.hpp"
 #include "formats/formats.hpp"
 #include "formats/knet_reader.hpp"
 #include "formats/mseed_segments.hpp"
 #include "formats/record_sets.hpp"
 #include "formats/sac_reader.hpp"
+#include "records/ascii_case.hpp"
 
 namespace wavespec::formats {
 namespace {
@@ -55,12 +58,6 @@ struct Outcome {
     }
 };
 
-std::string upper(std::string_view text) {
-    std::string result(text);
-    for (char& c : result) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return result;
-}
-
 std::string extension_of(const std::string& path) {
     std::string name = base_name(path);
     std::size_t dot = name.find_last_of('.');
@@ -83,6 +80,7 @@ InputFormat detect_format(std::string_view head) {
     if (looks_like_sac(head)) return InputFormat::sac;
     if (looks_like_knet(head)) return InputFormat::knet;
     if (looks_like_mseed(head)) return InputFormat::mseed;
+    if (looks_like_esm(head)) return InputFormat::esm;
     if (looks_like_at2(head)) return InputFormat::at2;
     return InputFormat::csv;
 }
@@ -93,7 +91,7 @@ void group_knet(const std::vector<Given>& files, Outcome& outcome) {
     for (const Given& given : files)
         outcome.attempt(given.order, [&] {
             std::string extension = extension_of(given.path);
-            std::string kind = upper(extension);
+            std::string kind = ascii_upper(extension);
             std::string site = kind.size() == 3 ? kind.substr(2) : "";
             std::string direction = kind.substr(0, 2);
             if ((kind.size() != 2 && !(kind.size() == 3 && (site == "1" || site == "2"))) ||
@@ -138,7 +136,7 @@ RecordInput at2_record(std::vector<std::string> paths) {
 
 // "RSN1063_..." gives 1063; other names nothing.
 std::optional<std::string> rsn_of(const std::string& path) {
-    std::string name = upper(base_name(path));
+    std::string name = ascii_upper(base_name(path));
     if (!name.starts_with("RSN")) return std::nullopt;
     std::size_t end = 3;
     while (end < name.size() && std::isdigit(static_cast<unsigned char>(name[end]))) ++end;
@@ -151,12 +149,12 @@ std::optional<std::string> rsn_of(const std::string& path) {
 std::vector<std::string> complete_rsn_set(const std::vector<std::string>& given,
                                           const std::string& rsn) {
     std::set<std::string> names(given.begin(), given.end());
-    const std::string extension = upper(extension_of(given.front()));
+    const std::string extension = ascii_upper(extension_of(given.front()));
     fs::path directory = fs::path(given.front()).parent_path();
     std::error_code error;
     for (const auto& entry : fs::directory_iterator(directory.empty() ? "." : directory, error)) {
         std::string name = entry.path().filename().string();
-        if (upper(name).starts_with(rsn) && upper(extension_of(name)) == extension &&
+        if (ascii_upper(name).starts_with(rsn) && ascii_upper(extension_of(name)) == extension &&
             entry.is_regular_file(error)) {
             std::string path = directory.empty() ? name : (directory / name).string();
             bool known = std::any_of(names.begin(), names.end(), [&](const std::string& p) {
@@ -190,7 +188,7 @@ void group_at2(const std::vector<Given>& files, Outcome& outcome) {
     std::vector<Given> others;
     for (const Given& given : files) {
         if (auto rsn = rsn_of(given.path)) {
-            std::string key = *rsn + "|" + upper(extension_of(given.path));
+            std::string key = *rsn + "|" + ascii_upper(extension_of(given.path));
             auto [it, added] = by_rsn.try_emplace(key, given.order, std::vector<std::string>{});
             it->second.second.push_back(given.path);
         } else {
@@ -280,6 +278,84 @@ void group_sac(const std::vector<Given>& files, Outcome& outcome) {
     }
 }
 
+// One channel a file: the files of one station and instrument make a record, the vertical
+// last, horizontals named N (or 1) and E (or 2) in that order, other horizontals in the order
+// given.
+struct ChannelOfSet {
+    std::string key;    // the station and instrument
+    int position = -1;  // 0, 1 or 2 where the code tells it; -1 for another horizontal
+};
+
+void group_station_channels(const std::vector<Given>& files, InputFormat format,
+                            ChannelOfSet (*identify)(const std::string& path), Outcome& outcome) {
+    struct Station {
+        std::size_t order = 0;
+        std::array<std::string, 3> placed;
+        std::vector<std::string> horizontals;  // of no named place, in order
+        std::vector<std::string> all;
+        std::string refused;
+    };
+    std::map<std::string, Station> stations;
+    std::vector<std::string> keys;
+    for (const Given& given : files)
+        outcome.attempt(given.order, [&] {
+            ChannelOfSet channel = identify(given.path);
+            auto [it, added] = stations.try_emplace(channel.key);
+            if (added) {
+                it->second.order = given.order;
+                keys.push_back(channel.key);
+            }
+            Station& station = it->second;
+            station.all.push_back(given.path);
+            if (channel.position < 0) {
+                station.horizontals.push_back(given.path);
+                return;
+            }
+            std::string& slot = station.placed[static_cast<std::size_t>(channel.position)];
+            if (!slot.empty() && station.refused.empty()) {
+                station.refused = given.path + ": two files for one component of " + channel.key +
+                                  ": " + base_name(slot) + " and " + base_name(given.path);
+            }
+            slot = given.path;
+        });
+    for (const std::string& key : keys) {
+        Station& station = stations[key];
+        outcome.attempt(
+            station.order,
+            [&] {
+                if (!station.refused.empty()) throw FormatError(station.refused);
+                if (station.all.size() != 3) {
+                    fail(station.all.front(), "component missing: " + key + " has " +
+                                                  std::to_string(station.all.size()) +
+                                                  " files among those given, not 3");
+                }
+                for (std::size_t c = 0; c < 2; ++c) {
+                    if (station.placed[c].empty() && !station.horizontals.empty()) {
+                        station.placed[c] = station.horizontals.front();
+                        station.horizontals.erase(station.horizontals.begin());
+                    }
+                }
+                if (station.placed[2].empty() || !station.horizontals.empty()) {
+                    fail(station.all.front(), "component missing: no vertical (Z) file of " + key +
+                                                  " among the files given");
+                }
+                RecordInput input;
+                input.format = format;
+                std::vector<std::string> stems;
+                for (const std::string& path : station.placed) stems.push_back(file_stem(path));
+                input.stem = common_stem(stems);
+                input.paths.assign(station.placed.begin(), station.placed.end());
+                outcome.records.push_back({station.order, std::move(input)});
+            },
+            true);
+    }
+}
+
+ChannelOfSet esm_channel(const std::string& path) {
+    EsmIdentity identity = read_esm_identity(path, read_whole_file(path));
+    return {identity.set_key(), component_position(identity.stream)};
+}
+
 void group_mseed(const std::vector<Given>& files, Outcome& outcome) {
     std::vector<std::string> groups;
     std::map<std::string, std::pair<std::size_t, std::vector<std::string>>> paths_of;
@@ -361,6 +437,7 @@ GroupedInputs group_each_record_input(std::span<const std::string> paths, InputF
     group_at2(by_format[InputFormat::at2], outcome);
     group_sac(by_format[InputFormat::sac], outcome);
     group_mseed(by_format[InputFormat::mseed], outcome);
+    group_station_channels(by_format[InputFormat::esm], InputFormat::esm, esm_channel, outcome);
     std::stable_sort(outcome.records.begin(), outcome.records.end(),
                      [](const Grouped& a, const Grouped& b) { return a.order < b.order; });
     std::stable_sort(outcome.failures.begin(), outcome.failures.end(),

@@ -1,7 +1,11 @@
 // Reading one grouped record: its three files, then the checks that make them one record.
 #include <algorithm>
+#include <climits>
+#include <cmath>
 
 #include "formats/at2_reader.hpp"
+#include "formats/channel_codes.hpp"
+#include "formats/esm_reader.hpp"
 #include "formats/file_trace.hpp"
 #include "formats/formats.hpp"
 #include "formats/knet_reader.hpp"
@@ -54,6 +58,14 @@ std::array<FileTrace, 3> read_sac_set(const RecordInput& input) {
     return traces;
 }
 
+std::array<FileTrace, 3> read_esm_set(const RecordInput& input) {
+    std::array<FileTrace, 3> traces;
+    for (std::size_t c = 0; c < 3; ++c) {
+        traces[c] = read_esm(input.paths[c], read_whole_file(input.paths[c]));
+    }
+    return traces;
+}
+
 WaveformRecord read_mseed_set(const RecordInput& input) {
     std::vector<MseedSegment> segments;
     for (const std::string& path : input.paths) {
@@ -72,7 +84,21 @@ WaveformRecord read_mseed_set(const RecordInput& input) {
         }
         if (group.empty()) fail(input.paths.front(), "no MiniSEED samples");
     }
-    return assemble_mseed_record(std::move(segments), group, input.stem);
+    WaveformRecord record = assemble_mseed_record(std::move(segments), group, input.stem);
+    record.format = "mseed";
+    record.units = "counts";
+    for (ComponentTrace& component : record.components) {
+        component.code = component.identity->channel;
+        if (auto orientation = seed_orientation(*component.code)) {
+            component.azimuth = orientation->azimuth;
+            component.dip = orientation->dip;
+        }
+    }
+    const ChannelIdentity& first = *record.components[0].identity;
+    record.network = first.network;
+    record.station = first.station;
+    record.location = first.location;
+    return record;
 }
 
 WaveformRecord record_of(const RecordInput& input, std::array<FileTrace, 3> traces) {
@@ -85,10 +111,59 @@ WaveformRecord record_of(const RecordInput& input, std::array<FileTrace, 3> trac
                                      " s differs from the " + shortest_text(record.dt) + " s of " +
                                      base_name(input.paths[0]));
         }
-        record.components[c] = {std::move(traces[c].component), std::move(traces[c].samples),
-                                std::move(traces[c].identity)};
+        record.components[c] = {std::move(traces[c].component),
+                                std::move(traces[c].samples),
+                                std::move(traces[c].identity),
+                                std::move(traces[c].code),
+                                traces[c].azimuth,
+                                traces[c].dip};
+        for (StatedValue& value : traces[c].stated) record.stated.push_back(std::move(value));
+        for (std::string& note : traces[c].notes) record.notes.push_back(std::move(note));
     }
+    FileTrace& first = traces[0];
+    record.format = first.format;
+    record.network = first.network;
+    record.station = first.station;
+    record.location = first.location;
+    record.quantity = first.quantity;
+    record.units = first.units;
+    record.filter = first.filter;
+    record.start_us = first.start_us;
     return record;
+}
+
+// Files of one channel each whose first samples differ by half a sample or more are cut to
+// their common start (their ends are cut by cut_to_shortest), with a note.
+std::array<FileTrace, 3> aligned_to_common_start(const RecordInput& input,
+                                                 std::array<FileTrace, 3> traces) {
+    std::int64_t latest = INT64_MIN;
+    for (const FileTrace& trace : traces) {
+        if (!trace.start_us) return traces;
+        latest = std::max(latest, *trace.start_us);
+    }
+    const double dt_us = traces[0].dt * 1e6;
+    std::string cuts;
+    for (std::size_t c = 0; c < 3; ++c) {
+        FileTrace& trace = traces[c];
+        const double behind = static_cast<double>(latest - *trace.start_us);
+        if (behind < 0.5 * dt_us) continue;
+        const auto cut = static_cast<std::size_t>(std::llround(behind / dt_us));
+        if (cut >= trace.samples.size()) {
+            fail(input.paths[c], "starts " + shortest_text(behind / 1e6) +
+                                     " s before the set's latest start and ends before it");
+        }
+        trace.samples.erase(trace.samples.begin(),
+                            trace.samples.begin() + static_cast<std::ptrdiff_t>(cut));
+        *trace.start_us += std::llround(static_cast<double>(cut) * dt_us);
+        cuts += (cuts.empty() ? "" : ", ") + trace.component + " " + std::to_string(cut);
+    }
+    if (!cuts.empty()) {
+        traces[0].notes.push_back(input.stem +
+                                  ": components cut to their common start (samples "
+                                  "taken off the beginning: " +
+                                  cuts + ")");
+    }
+    return traces;
 }
 
 // Components of different lengths are cut to the shortest, with a note.
@@ -139,8 +214,11 @@ WaveformRecord read_record(const RecordInput& input, const ReadOptions& options)
         case InputFormat::mseed:
             record = read_mseed_set(input);
             break;
+        case InputFormat::esm:
+            record = record_of(input, aligned_to_common_start(input, read_esm_set(input)));
+            break;
         default:
-            fail(where, "is not a record of K-NET, AT2, SAC or MiniSEED files");
+            fail(where, "is not a record of K-NET, AT2, SAC, MiniSEED or ESM files");
     }
     cut_to_shortest(record, where);
     if (const auto& identity = record.components[0].identity) record.start_us = identity->start_us;
