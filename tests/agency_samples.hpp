@@ -3,6 +3,8 @@
 // converted sample is known exactly.
 #pragma once
 
+#include <cstdio>
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -71,10 +73,81 @@ inline std::vector<std::string> esm_value_lines(int c, std::size_t n) {
     std::vector<std::string> lines;
     for (std::size_t i = 0; i < n; ++i) {
         long eighths = static_cast<long>((i * 7 + static_cast<std::size_t>(c) * 3) % 41) - 20;
-        std::string text = std::to_string(eighths / 8.0);  // "%f": six decimals, exact here
+        std::string text = std::to_string(static_cast<double>(eighths) / 8.0);  // "%f": six decimals, exact here
         lines.push_back(text);
     }
     return lines;
+}
+
+// One data block of a COSMOS channel: its introducing line's word, units code and layout, and
+// its value lines as written.
+struct CosmosBlock {
+    std::string word;  // "acceleration", "velocity", "displacement", "raw accel."
+    int units_code = 4;
+    std::string layout = "(8F10.5)";
+    std::size_t count = 0;
+    std::vector<std::string> lines;
+};
+
+// One COSMOS channel: the 13 text lines (station CE 13921 on line 5, unknown -999 on line 13),
+// the integer header (10I8) and real header (6F13.6) with the values given by place (counted
+// from 0), one comment line, then the blocks.
+inline std::string cosmos_channel(int level, int orientation,
+                                  const std::vector<CosmosBlock>& blocks,
+                                  std::map<int, std::string> integers = {},
+                                  std::map<int, std::string> reals = {}) {
+    static const char* kKinds[] = {"Raw acceleration counts  ", "Uncorrected accelerogram ",
+                                   "Corrected accelerogram   ", "Response spectra         "};
+    std::string text =
+        std::string(kKinds[level]) + " (Format v01.20 with 13 text lines) Src: test\n";
+    text += "Test earthquake, 2020\n";
+    text += "Hypocenter: 36.000 -120.000 H=10km\n";
+    text += "Origin: 01/02/2020 03:04:00.0 UTC\n";
+    text +=
+        "Statn No: 05- 13921 Code:CE-13921  Test station\n";  // network cols 26-27, station 29-34
+    for (int i = 6; i <= 12; ++i) text += "Text line " + std::to_string(i) + "\n";
+    text += "Values used when parameter or data value is unknown/unspecified:   -999, -999.0\n";
+    std::map<int, std::string> defaults_int = {{0, std::to_string(level)},
+                                               {2, "4"},
+                                               {39, "2020"},
+                                               {40, "2"},
+                                               {41, "1"},
+                                               {42, "2"},
+                                               {43, "3"},
+                                               {44, "4"},
+                                               {53, std::to_string(orientation)}};
+    for (auto& [k, v] : integers) defaults_int[k] = v;
+    text += " 100 Integer-header values follow on  10 lines, Format= (10I8)\n";
+    char field[64];
+    for (int i = 0; i < 100; ++i) {
+        auto it = defaults_int.find(i);
+        std::snprintf(field, sizeof field, "%8s",
+                      it == defaults_int.end() ? "-999" : it->second.c_str());
+        text += field;
+        if (i % 10 == 9) text += "\n";
+    }
+    std::map<int, std::string> defaults_real = {
+        {29, "10.250000"}, {61, "10.000000"}, {62, "0.060000"}, {63, "-123.456780"},
+        {64, "0.010000"},  {53, "0.100000"},  {56, "25.000000"}};
+    for (auto& [k, v] : reals) defaults_real[k] = v;
+    text += " 100 Real-header values follow on  17 lines, Format= (6F13.6)\n";
+    for (int i = 0; i < 100; ++i) {
+        auto it = defaults_real.find(i);
+        std::snprintf(field, sizeof field, "%13s",
+                      it == defaults_real.end() ? "-999.000000" : it->second.c_str());
+        text += field;
+        if (i % 6 == 5 || i == 99) text += "\n";
+    }
+    text += "   1 Comment line(s) follow, each starting with a \"|\":\n| written by the tests\n";
+    for (const CosmosBlock& block : blocks) {
+        std::snprintf(field, sizeof field, "%6zu", block.count);
+        text += std::string(field) + " " + block.word + " pts, approx    0 secs, units=cm (" +
+                (block.units_code < 10 ? "0" : "") + std::to_string(block.units_code) +
+                "), Format=" + block.layout + "\n";
+        for (const std::string& line : block.lines) text += line + "\n";
+        text += "End-of-data for Chan  1 " + block.word + "\n";
+    }
+    return text;
 }
 
 }  // namespace wavespec::samples

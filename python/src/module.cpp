@@ -291,8 +291,9 @@ py::tuple read_record(const std::vector<std::string>& paths, const std::string& 
                       const std::vector<std::string>& inventory_arguments) {
     auto format = formats::input_format_named(format_name);
     if (!format) {
-        throw python::Refused("invalid value '" + format_name +
-                              "' for format: expected auto, csv, knet, at2, sac, mseed or esm");
+        throw python::Refused(
+            "invalid value '" + format_name +
+            "' for format: expected auto, csv, knet, at2, sac, mseed, esm or cosmos");
     }
     cli::InventoryOptions inventory = python::inventory_options(inventory_arguments);
     formats::WaveformRecord record;

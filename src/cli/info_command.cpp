@@ -15,6 +15,7 @@ namespace {
 constexpr KnownOption kInfoOptions[] = {
     {"format", 0, true},
     {"json", 0, false},
+    {"quantity", 0, true},
 };
 
 struct InfoRequest {
@@ -32,6 +33,8 @@ InfoRequest parse_request(std::span<const std::string> args) {
             request.format = parse_format_option(option.value);
         } else if (option.long_name == "json") {
             request.json = true;
+        } else if (option.long_name == "quantity") {
+            request.read.quantity = parse_quantity_option(option.value);
         }
     }
     if (parsed.operands.empty()) throw UsageError("no input files");

@@ -14,9 +14,9 @@
 
 namespace wavespec::formats {
 
-enum class InputFormat { automatic, csv, knet, at2, sac, mseed, esm };
+enum class InputFormat { automatic, csv, knet, at2, sac, mseed, esm, cosmos };
 
-// "auto", "csv", "knet", "at2", "sac", "mseed" or "esm"; nothing for any other name.
+// "auto", "csv", "knet", "at2", "sac", "mseed", "esm" or "cosmos"; nothing for any other name.
 std::optional<InputFormat> input_format_named(std::string_view name);
 std::string_view input_format_name(InputFormat format);
 
@@ -92,6 +92,9 @@ struct RecordInput {
     std::vector<std::string> paths;
     // MiniSEED: the channel group "NET.STA.LOC.CH" this record takes from the paths.
     std::string channel_group;
+    // Formats of several channels a file (COSMOS): the channel each path gives, counted from
+    // 0 in the file; empty where each path gives its only channel.
+    std::vector<std::size_t> channels;
 };
 
 // Groups the paths into records; fails with the first file that makes none. Files of one-component
@@ -113,6 +116,8 @@ GroupedInputs group_each_record_input(std::span<const std::string> paths, InputF
 
 struct ReadOptions {
     bool keep_offset = false;  // K-NET: keep the mean of the counts instead of removing it
+    // Files of several quantities (COSMOS V2): the one read.
+    Quantity quantity = Quantity::acceleration;
 };
 
 // Reads a record of any format but csv.

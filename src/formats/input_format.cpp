@@ -6,7 +6,7 @@
 namespace wavespec::formats {
 namespace {
 
-constexpr std::array<std::pair<std::string_view, InputFormat>, 7> kNames = {{
+constexpr std::array<std::pair<std::string_view, InputFormat>, 8> kNames = {{
     {"auto", InputFormat::automatic},
     {"csv", InputFormat::csv},
     {"knet", InputFormat::knet},
@@ -14,6 +14,7 @@ constexpr std::array<std::pair<std::string_view, InputFormat>, 7> kNames = {{
     {"sac", InputFormat::sac},
     {"mseed", InputFormat::mseed},
     {"esm", InputFormat::esm},
+    {"cosmos", InputFormat::cosmos},
 }};
 
 }  // namespace

@@ -10,6 +10,7 @@
 
 #include "formats/at2_reader.hpp"
 #include "formats/channel_codes.hpp"
+#include "formats/cosmos_reader.hpp"
 #include "formats/esm_reader.hpp"
 #include "formats/file_trace.hpp"
 #include "formats/formats.hpp"
@@ -80,6 +81,7 @@ InputFormat detect_format(std::string_view head) {
     if (looks_like_sac(head)) return InputFormat::sac;
     if (looks_like_knet(head)) return InputFormat::knet;
     if (looks_like_mseed(head)) return InputFormat::mseed;
+    if (looks_like_cosmos(head)) return InputFormat::cosmos;
     if (looks_like_esm(head)) return InputFormat::esm;
     if (looks_like_at2(head)) return InputFormat::at2;
     return InputFormat::csv;
@@ -278,45 +280,60 @@ void group_sac(const std::vector<Given>& files, Outcome& outcome) {
     }
 }
 
-// One channel a file: the files of one station and instrument make a record, the vertical
-// last, horizontals named N (or 1) and E (or 2) in that order, other horizontals in the order
-// given.
+// Files of one channel each (or of several, COSMOS): the channels of one station and
+// instrument make a record, the vertical last, horizontals named N (or 1) and E (or 2) in that
+// order, other horizontals in the order given.
 struct ChannelOfSet {
     std::string key;    // the station and instrument
     int position = -1;  // 0, 1 or 2 where the code tells it; -1 for another horizontal
 };
 
+struct PlacedChannel {
+    std::string path;
+    std::size_t index = 0;  // in its file
+};
+
 void group_station_channels(const std::vector<Given>& files, InputFormat format,
-                            ChannelOfSet (*identify)(const std::string& path), Outcome& outcome) {
+                            std::vector<ChannelOfSet> (*identify)(const std::string& path),
+                            Outcome& outcome) {
     struct Station {
         std::size_t order = 0;
-        std::array<std::string, 3> placed;
-        std::vector<std::string> horizontals;  // of no named place, in order
-        std::vector<std::string> all;
+        std::array<std::optional<PlacedChannel>, 3> placed;
+        std::vector<PlacedChannel> horizontals;  // of no named place, in order
+        std::size_t count = 0;
+        std::string first_path;
         std::string refused;
     };
     std::map<std::string, Station> stations;
     std::vector<std::string> keys;
+    bool several_in_a_file = false;
     for (const Given& given : files)
         outcome.attempt(given.order, [&] {
-            ChannelOfSet channel = identify(given.path);
-            auto [it, added] = stations.try_emplace(channel.key);
-            if (added) {
-                it->second.order = given.order;
-                keys.push_back(channel.key);
+            std::vector<ChannelOfSet> channels = identify(given.path);
+            several_in_a_file = several_in_a_file || channels.size() > 1;
+            for (std::size_t i = 0; i < channels.size(); ++i) {
+                const ChannelOfSet& channel = channels[i];
+                auto [it, added] = stations.try_emplace(channel.key);
+                Station& station = it->second;
+                if (added) {
+                    station.order = given.order;
+                    station.first_path = given.path;
+                    keys.push_back(channel.key);
+                }
+                ++station.count;
+                PlacedChannel placed{given.path, i};
+                if (channel.position < 0) {
+                    station.horizontals.push_back(placed);
+                    continue;
+                }
+                auto& slot = station.placed[static_cast<std::size_t>(channel.position)];
+                if (slot && station.refused.empty()) {
+                    station.refused = given.path + ": two channels for one component of " +
+                                      channel.key + ": " + base_name(slot->path) + " and " +
+                                      base_name(given.path);
+                }
+                slot = placed;
             }
-            Station& station = it->second;
-            station.all.push_back(given.path);
-            if (channel.position < 0) {
-                station.horizontals.push_back(given.path);
-                return;
-            }
-            std::string& slot = station.placed[static_cast<std::size_t>(channel.position)];
-            if (!slot.empty() && station.refused.empty()) {
-                station.refused = given.path + ": two files for one component of " + channel.key +
-                                  ": " + base_name(slot) + " and " + base_name(given.path);
-            }
-            slot = given.path;
         });
     for (const std::string& key : keys) {
         Station& station = stations[key];
@@ -324,36 +341,50 @@ void group_station_channels(const std::vector<Given>& files, InputFormat format,
             station.order,
             [&] {
                 if (!station.refused.empty()) throw FormatError(station.refused);
-                if (station.all.size() != 3) {
-                    fail(station.all.front(), "component missing: " + key + " has " +
-                                                  std::to_string(station.all.size()) +
-                                                  " files among those given, not 3");
+                if (station.count != 3) {
+                    fail(station.first_path,
+                         (station.count < 3 ? "component missing: " : "") + key + " has " +
+                             std::to_string(station.count) +
+                             " channels among the files given; a record takes 3");
                 }
                 for (std::size_t c = 0; c < 2; ++c) {
-                    if (station.placed[c].empty() && !station.horizontals.empty()) {
+                    if (!station.placed[c] && !station.horizontals.empty()) {
                         station.placed[c] = station.horizontals.front();
                         station.horizontals.erase(station.horizontals.begin());
                     }
                 }
-                if (station.placed[2].empty() || !station.horizontals.empty()) {
-                    fail(station.all.front(), "component missing: no vertical (Z) file of " + key +
-                                                  " among the files given");
+                if (!station.placed[2] || !station.horizontals.empty()) {
+                    fail(station.first_path, "component missing: no vertical channel of " + key +
+                                                 " among the files given");
                 }
                 RecordInput input;
                 input.format = format;
                 std::vector<std::string> stems;
-                for (const std::string& path : station.placed) stems.push_back(file_stem(path));
+                for (const auto& placed : station.placed) {
+                    stems.push_back(file_stem(placed->path));
+                    input.paths.push_back(placed->path);
+                    input.channels.push_back(placed->index);
+                }
                 input.stem = common_stem(stems);
-                input.paths.assign(station.placed.begin(), station.placed.end());
+                if (!several_in_a_file) input.channels.clear();
                 outcome.records.push_back({station.order, std::move(input)});
             },
             true);
     }
 }
 
-ChannelOfSet esm_channel(const std::string& path) {
+std::vector<ChannelOfSet> esm_channel(const std::string& path) {
     EsmIdentity identity = read_esm_identity(path, read_whole_file(path));
-    return {identity.set_key(), component_position(identity.stream)};
+    return {{identity.set_key(), component_position(identity.stream)}};
+}
+
+std::vector<ChannelOfSet> cosmos_channels(const std::string& path) {
+    std::vector<ChannelOfSet> channels;
+    for (const CosmosChannel& channel :
+         read_cosmos(path, read_whole_file(path), Quantity::acceleration)) {
+        channels.push_back({channel.set_key, channel.position});
+    }
+    return channels;
 }
 
 void group_mseed(const std::vector<Given>& files, Outcome& outcome) {
@@ -427,7 +458,7 @@ GroupedInputs group_each_record_input(std::span<const std::string> paths, InputF
             }
             if (format == InputFormat::csv) {
                 outcome.records.push_back(
-                    {i, RecordInput{file_stem(paths[i]), InputFormat::csv, {paths[i]}, {}}});
+                    {i, RecordInput{file_stem(paths[i]), InputFormat::csv, {paths[i]}, {}, {}}});
             } else {
                 by_format[format].push_back(std::move(given));
             }
@@ -438,6 +469,8 @@ GroupedInputs group_each_record_input(std::span<const std::string> paths, InputF
     group_sac(by_format[InputFormat::sac], outcome);
     group_mseed(by_format[InputFormat::mseed], outcome);
     group_station_channels(by_format[InputFormat::esm], InputFormat::esm, esm_channel, outcome);
+    group_station_channels(by_format[InputFormat::cosmos], InputFormat::cosmos, cosmos_channels,
+                           outcome);
     std::stable_sort(outcome.records.begin(), outcome.records.end(),
                      [](const Grouped& a, const Grouped& b) { return a.order < b.order; });
     std::stable_sort(outcome.failures.begin(), outcome.failures.end(),

@@ -2,9 +2,11 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <map>
 
 #include "formats/at2_reader.hpp"
 #include "formats/channel_codes.hpp"
+#include "formats/cosmos_reader.hpp"
 #include "formats/esm_reader.hpp"
 #include "formats/file_trace.hpp"
 #include "formats/formats.hpp"
@@ -62,6 +64,24 @@ std::array<FileTrace, 3> read_esm_set(const RecordInput& input) {
     std::array<FileTrace, 3> traces;
     for (std::size_t c = 0; c < 3; ++c) {
         traces[c] = read_esm(input.paths[c], read_whole_file(input.paths[c]));
+    }
+    return traces;
+}
+
+// Each file read once with the quantity asked for; each path gives its channel.
+std::array<FileTrace, 3> read_cosmos_set(const RecordInput& input, const ReadOptions& options) {
+    std::map<std::string, std::vector<CosmosChannel>> files;
+    std::array<FileTrace, 3> traces;
+    for (std::size_t c = 0; c < 3; ++c) {
+        const std::string& path = input.paths[c];
+        auto [it, added] = files.try_emplace(path);
+        if (added) it->second = read_cosmos(path, read_whole_file(path), options.quantity);
+        const std::size_t index = input.channels.empty() ? 0 : input.channels[c];
+        if (index >= it->second.size()) {
+            fail(path, "holds " + std::to_string(it->second.size()) + " channels, not " +
+                           std::to_string(index + 1));
+        }
+        traces[c] = std::move(it->second[index].trace);
     }
     return traces;
 }
@@ -217,8 +237,12 @@ WaveformRecord read_record(const RecordInput& input, const ReadOptions& options)
         case InputFormat::esm:
             record = record_of(input, aligned_to_common_start(input, read_esm_set(input)));
             break;
+        case InputFormat::cosmos:
+            record =
+                record_of(input, aligned_to_common_start(input, read_cosmos_set(input, options)));
+            break;
         default:
-            fail(where, "is not a record of K-NET, AT2, SAC, MiniSEED or ESM files");
+            fail(where, "is not a record of K-NET, AT2, SAC, MiniSEED, ESM or COSMOS files");
     }
     cut_to_shortest(record, where);
     if (const auto& identity = record.components[0].identity) record.start_us = identity->start_us;

@@ -420,7 +420,8 @@ TEST(Convert, UsageErrorsAndInputsThatAreNotOneRecord) {
          "wavespec convert: no output file: give -o RECORD.csv; try 'wavespec --help'\n"},
         {{"convert", "--format=segy", "plain.csv", "-o", "x.csv"},
          2,
-         "wavespec convert: unknown format 'segy' (auto, csv, knet, at2, sac, mseed or esm); try "
+         "wavespec convert: unknown format 'segy' (auto, csv, knet, at2, sac, mseed, esm or "
+         "cosmos); try "
          "'wavespec --help'\n"},
         {{"convert", "plain.csv", "-o", "x.csv"},
          1,

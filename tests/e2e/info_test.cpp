@@ -104,7 +104,8 @@ TEST(Info, ARefusedFileIsOneLineAndTheOthersAreStillDescribed) {
     const Usage usages[] = {
         {{"info"}, "wavespec info: no input files; try 'wavespec --help'\n"},
         {{"info", "--format=segy", "r.csv"},
-         "wavespec info: unknown format 'segy' (auto, csv, knet, at2, sac, mseed or esm); try "
+         "wavespec info: unknown format 'segy' (auto, csv, knet, at2, sac, mseed, esm or cosmos); "
+         "try "
          "'wavespec --help'\n"},
     };
     for (const Usage& usage : usages) {
@@ -113,6 +114,41 @@ TEST(Info, ARefusedFileIsOneLineAndTheOthersAreStillDescribed) {
         EXPECT_EQ(refused.err, usage.err);
         EXPECT_EQ(refused.out, "");
     }
+}
+
+// A COSMOS V2 file of three channels, each with its three quantities: --quantity picks one for
+// info and convert alike.
+TEST(Info, TheQuantityOfACosmosFileOfThreeChannels) {
+    ScratchDir dir;
+    auto channel = [](int orientation, const char* scale) {
+        std::string s(scale);
+        return cosmos_channel(2, orientation,
+                              {{"acceleration", 4, "(8F10.5)", 2, {"   1.00000   2.00000"}},
+                               {"velocity", 5, "(8F10.5)", 2, {"   0." + s + "   0.50000"}},
+                               {"displacement", 6, "(8F10.5)", 2, {"  -0.00100   0.00200"}}},
+                              {}, {{62, "0.020000"}});
+    };
+    write_file(dir / "all.v2",
+               channel(90, "25000") + channel(400, "75000") + channel(360, "12500"));
+    ToolRun info = run_tool_with(dir.path(), {"info", "--json", "--quantity=velocity", "all.v2"});
+    EXPECT_EQ(info.exit_status, 0) << info.err;
+    EXPECT_EQ(info.out,
+              R"({"format":"cosmos-v2","network":"CE","station":"13921","location":null,)"
+              R"("components":[{"code":"360","azimuth":0,"dip":0},{"code":"90","azimuth":90,)"
+              R"("dip":0},{"code":"UP","azimuth":0,"dip":-90}],"units":"cm/s","quantity":)"
+              R"("velocity","start":"2020-01-02T03:04:10.250000Z","dt":0.01,"nt":2,"stated":[],)"
+              R"("filter":{"highpass":0.1,"lowpass":25},"notes":[]})"
+              "\n");
+    ToolRun convert = run_tool_with(
+        dir.path(), {"convert", "--quantity=displacement", "all.v2", "-o", "all.csv"});
+    EXPECT_EQ(convert.exit_status, 0) << convert.err;
+    EXPECT_EQ(read_file(dir / "all.csv"),
+              "time,360,90,UP\n0,-0.001,-0.001,-0.001\n0.01,0.002,0.002,0.002\n");
+    ToolRun wrong = run_tool_with(dir.path(), {"info", "--quantity=speed", "all.v2"});
+    EXPECT_EQ(wrong.exit_status, 2);
+    EXPECT_EQ(wrong.err,
+              "wavespec info: --quantity is acceleration, velocity or displacement, not 'speed'; "
+              "try 'wavespec --help'\n");
 }
 
 // A record the files say is velocity or displacement has no response spectra: it fails alone

@@ -9,7 +9,9 @@
 #include "formats/at2_reader.hpp"
 #include "formats/calendar.hpp"
 #include "formats/channel_codes.hpp"
+#include "formats/cosmos_reader.hpp"
 #include "formats/esm_reader.hpp"
+#include "formats/fixed_fields.hpp"
 #include "formats/knet_reader.hpp"
 #include "formats/mseed_segments.hpp"
 #include "formats/physical_units.hpp"
@@ -63,7 +65,9 @@ TEST(Calendar, TimesOfDayAndTheirText) {
     for (const Case& test : cases) {
         SCOPED_TRACE(test.time.year * 10000 + test.time.month * 100 + test.time.day);
         EXPECT_EQ(utc_microseconds(test.time), test.us);
-        if (test.us) EXPECT_EQ(iso_time(*test.us), test.text);
+        if (test.us) {
+            EXPECT_EQ(iso_time(*test.us), test.text);
+        }
     }
     // Day 60 of a leap year is February 29; day 366 exists only in a leap year.
     EXPECT_EQ(utc_microseconds_of_year_day(2024, 60, 12, 0, 0, 0), 1709208000000000);
@@ -242,6 +246,8 @@ TEST(FormatsDetection, EachSampleIsTakenByItsOwnDetectorAlone) {
         {"at2", samples::at2_text(0, 6)},
         {"sac", samples::sac_bytes(samples::sac_values(0, 4), 0.01f, "HHN", false)},
         {"esm", samples::esm_text("HNE", samples::esm_value_lines(0, 8))},
+        {"cosmos",
+         samples::cosmos_channel(2, 360, {{"acceleration", 4, "(8F10.5)", 1, {"   1.00000"}}})},
         {"csv", "time,a,b,c\n0,1,2,3\n0.01,1,2,3\n"},
         // A text header that names NPTS and DT on its fourth line is not AT2.
         {"none", "Corrected accelerogram\nStation 1\nComponent 360\nNPTS and DT: see below\n"},
@@ -252,7 +258,7 @@ TEST(FormatsDetection, EachSampleIsTakenByItsOwnDetectorAlone) {
     };
     const Detector detectors[] = {
         {"knet", looks_like_knet},   {"at2", looks_like_at2}, {"sac", looks_like_sac},
-        {"mseed", looks_like_mseed}, {"esm", looks_like_esm},
+        {"mseed", looks_like_mseed}, {"esm", looks_like_esm}, {"cosmos", looks_like_cosmos},
     };
     for (const Sample& sample : sample_files) {
         for (const Detector& detector : detectors) {
@@ -300,6 +306,243 @@ TEST(FormatsEsm, ThreeFilesOfAStationMakeOneRecordCutToTheirCommonStart) {
     // Two files of one station and no vertical make no record.
     std::vector<std::string> two = {dir.file("ACC.HNE.txt"), dir.file("ACC.HNN.txt")};
     EXPECT_THROW(group_record_inputs(two, InputFormat::esm), FormatError);
+}
+
+// The fixed-width Fortran layouts: values that fill their fields and touch, D exponents,
+// implied points, a short last line; and what they refuse.
+TEST(FixedFields, LayoutsAndTheirEdges) {
+    struct Case {
+        const char* layout;
+        std::string text;
+        std::size_t count;
+        std::vector<double> values;  // empty: refused
+    };
+    const std::vector<Case> cases = {
+        {"(8F10.5)", "   1.00000-123.45678   0.50000\n", 3, {1.0, -123.45678, 0.5}},
+        {"(2E13.5)", "  0.12500D+01 -0.25000E-01\n  0.30000d+02\n", 3, {1.25, -0.025, 30.0}},
+        {"(1P5E16.7)", "   1.2500000E+00\n", 1, {1.25}},
+        {"(2I8)", "      12     -34\n       5\n", 3, {12.0, -34.0, 5.0}},
+        {"( 4F6.2 )", "   125  -250\n", 2, {1.25, -2.5}},         // no point: two digits after one
+        {"(8F10.5)", "   1.00000          -3.00000\n", 3, {}},    // a blank field before the last
+        {"(8F10.5)", "   1.00000\n", 2, {}},                      // the file ends early
+        {"(8F10.5)", "   1.00000   2.00000   3.00000\n", 2, {}},  // more than the block's count
+        {"(10I8)", "     1.5\n", 1, {}},                          // not an integer
+        {"(8F10.5)", "   1.0000x\n", 1, {}},
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(std::string(test.layout) + " " + test.text);
+        auto layout = fixed_layout_named(test.layout);
+        ASSERT_TRUE(layout);
+        TextLines lines(test.text);
+        if (test.values.empty()) {
+            EXPECT_THROW(read_fixed_values("f", lines, *layout, test.count), FormatError);
+        } else {
+            EXPECT_EQ(read_fixed_values("f", lines, *layout, test.count), test.values);
+        }
+    }
+    for (const char* bad : {"8F10.5", "(8X10)", "(8F10.12)", "(F)", "(8F10.5,2I3)"}) {
+        EXPECT_FALSE(fixed_layout_named(bad)) << bad;
+    }
+}
+
+samples::CosmosBlock cosmos_block(std::string word, int units, std::vector<std::string> lines,
+                                  std::size_t count = 6) {
+    return {std::move(word), units, "(8F10.5)", count, std::move(lines)};
+}
+
+const std::string kSixValues = "   1.00000-123.45678   0.50000   2.25000  -3.00000   4.12500";
+const std::vector<double> kSix = {1.0, -123.45678, 0.5, 2.25, -3.0, 4.125};
+
+TEST(FormatsCosmos, LevelsQuantitiesUnitsAndTheHeadersNumbers) {
+    const std::string v2 = samples::cosmos_channel(
+        2, 360,
+        {cosmos_block("acceleration", 4, {kSixValues}),
+         cosmos_block("velocity", 5,
+                      {"   0.50000   0.25000   0.12500   1.00000   2.00000   3.00000"}),
+         cosmos_block("displacement", 6,
+                      {"   0.00100   0.00200   0.00300   0.00400   0.00500   0.00600"})});
+    struct Case {
+        Quantity quantity;
+        std::vector<double> samples;
+        const char* units;
+    };
+    const Case cases[] = {
+        {Quantity::acceleration, kSix, "cm/s/s"},
+        {Quantity::velocity, {0.5, 0.25, 0.125, 1.0, 2.0, 3.0}, "cm/s"},
+        {Quantity::displacement, {0.001, 0.002, 0.003, 0.004, 0.005, 0.006}, "cm"},
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.units);
+        std::vector<CosmosChannel> channels = read_cosmos("a.v2", v2, test.quantity);
+        ASSERT_EQ(channels.size(), 1u);
+        const FileTrace& trace = channels[0].trace;
+        EXPECT_EQ(trace.format, "cosmos-v2");
+        EXPECT_EQ(trace.network, "CE");
+        EXPECT_EQ(trace.station, "13921");
+        EXPECT_EQ(channels[0].set_key, "CE.13921");
+        EXPECT_EQ(trace.code, "360");
+        EXPECT_EQ(trace.azimuth, 0.0);
+        EXPECT_EQ(trace.dip, 0.0);
+        EXPECT_EQ(channels[0].position, 0);
+        EXPECT_EQ(trace.dt, 0.01);
+        EXPECT_EQ(trace.start_us, 1577934250250000);  // 2020-01-02T03:04:10.25Z
+        EXPECT_EQ(trace.quantity, test.quantity);
+        EXPECT_EQ(trace.units, test.units);
+        EXPECT_EQ(trace.samples, test.samples);
+        ASSERT_TRUE(trace.filter);
+        EXPECT_EQ(trace.filter->highpass, 0.1);
+        EXPECT_EQ(trace.filter->lowpass, 25.0);
+    }
+    // The stated peak is the acceleration's largest magnitude, at its sample's time.
+    FileTrace acceleration = read_cosmos("a.v2", v2, Quantity::acceleration)[0].trace;
+    ASSERT_EQ(acceleration.stated.size(), 1u);
+    EXPECT_EQ(acceleration.stated[0].value, -123.45678);
+    EXPECT_EQ(acceleration.stated[0].time, 0.01);
+    EXPECT_EQ(acceleration.samples[1], acceleration.stated[0].value);
+
+    // V1 in g; V0 in counts through LSB 2.5 uV/count, sensitivity 1.25 V/g and gain 2.
+    FileTrace v1 =
+        read_cosmos("a.v1",
+                    samples::cosmos_channel(1, 90, {cosmos_block("acceleration", 2, {kSixValues})}),
+                    Quantity::acceleration)[0]
+            .trace;
+    EXPECT_EQ(v1.format, "cosmos-v1");
+    EXPECT_FALSE(v1.filter);
+    EXPECT_EQ(v1.azimuth, 90.0);
+    for (std::size_t i = 0; i < kSix.size(); ++i) EXPECT_EQ(v1.samples[i], kSix[i] * 980.665);
+    samples::CosmosBlock counts{
+        "raw accel.", 50, "(10I8)", 4, {"     100    -200       0   32767"}};
+    std::string v0 = samples::cosmos_channel(
+        0, 400, {counts}, {{2, "50"}},
+        {{21, "2.500000"}, {41, "1.250000"}, {46, "2.000000"}, {62, "0.040000"}});
+    FileTrace raw = read_cosmos("a.v0", v0, Quantity::acceleration)[0].trace;
+    EXPECT_EQ(raw.format, "cosmos-v0");
+    EXPECT_EQ(raw.dip, -90.0);
+    const double per_count = 2.5 * 1e-6 / (1.25 * 2.0) * 980.665;
+    EXPECT_EQ(raw.samples,
+              (std::vector<double>{100 * per_count, -200 * per_count, 0.0, 32767 * per_count}));
+}
+
+TEST(FormatsCosmos, OrientationCodes) {
+    struct Case {
+        int orientation;
+        const char* code;
+        std::optional<double> azimuth, dip;
+        int position;
+        double sign;
+    };
+    const Case cases[] = {
+        {360, "360", 0.0, 0.0, 0, 1.0},     {90, "90", 90.0, 0.0, 1, 1.0},
+        {228, "228", 228.0, 0.0, -1, 1.0},  {400, "UP", 0.0, -90.0, 2, 1.0},
+        {401, "DOWN", 0.0, -90.0, 2, -1.0}, {402, "VERT", 0.0, {}, 2, 1.0},
+        {500, "RADL", {}, 0.0, -1, 1.0},    {501, "TRAN", {}, 0.0, -1, 1.0},
+        {600, "LONG", {}, 0.0, -1, 1.0},    {700, "H1", {}, 0.0, -1, 1.0},
+        {701, "H2", {}, 0.0, -1, 1.0},
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.orientation);
+        CosmosChannel channel =
+            read_cosmos("a.v1",
+                        samples::cosmos_channel(1, test.orientation,
+                                                {cosmos_block("acceleration", 4, {kSixValues})}),
+                        Quantity::acceleration)[0];
+        EXPECT_EQ(channel.trace.code, test.code);
+        EXPECT_EQ(channel.trace.azimuth, test.azimuth);
+        EXPECT_EQ(channel.trace.dip, test.dip);
+        EXPECT_EQ(channel.position, test.position);
+        EXPECT_EQ(channel.trace.samples[1], test.sign * -123.45678);
+        EXPECT_EQ(channel.trace.notes.size(), test.sign < 0 ? 1u : 0u);
+    }
+}
+
+TEST(FormatsCosmos, RefusalsNameTheFileAndTheLine) {
+    auto acceleration = [](std::vector<std::string> lines, std::size_t count = 6) {
+        return std::vector<samples::CosmosBlock>{
+            cosmos_block("acceleration", 4, std::move(lines), count)};
+    };
+    // Text 1-13, integer header 14-24, real header 25-42, comments 43-44, block line 45.
+    struct Case {
+        std::string text;
+        Quantity quantity;
+        const char* message;
+    };
+    const std::vector<Case> cases = {
+        {samples::cosmos_channel(3, 360, acceleration({kSixValues})), Quantity::acceleration,
+         "a.v:1: a COSMOS V3 file holds response spectra"},
+        {samples::cosmos_channel(1, 360, acceleration({kSixValues})), Quantity::velocity,
+         "a.v: the file holds no velocity"},
+        {samples::cosmos_channel(1, 360, acceleration({kSixValues}, 7)), Quantity::acceleration,
+         "a.v:46: field 7 is blank, but 1 values are still due"},
+        {samples::cosmos_channel(1, 360, acceleration({kSixValues, "   7.00000"}, 6)),
+         Quantity::acceleration, "a.v:47: an End-of-data line should follow the 6 values"},
+        {samples::cosmos_channel(1, 360, acceleration({"   1.00000-12x.45678"})),
+         Quantity::acceleration, "a.v:46: '-12x.45678' is not a number of the layout"},
+        {samples::cosmos_channel(1, 360, acceleration({kSixValues}), {}, {{62, "0.080000"}}),
+         Quantity::acceleration, "a.v:45: 6 samples of 0.01 s last "},
+        {samples::cosmos_channel(1, 2000, acceleration({kSixValues})), Quantity::acceleration,
+         "a.v:14: orientation code 2000 (value 54) is neither"},
+        {samples::cosmos_channel(0, 400, {{"raw accel.", 50, "(10I8)", 1, {"     100"}}},
+                                 {{2, "50"}}, {{62, "0.010000"}}),
+         Quantity::acceleration, "a.v:25: the samples are counts, and the real header gives no"},
+        {samples::cosmos_channel(1, 360, {cosmos_block("acceleration", 5, {kSixValues})}),
+         Quantity::acceleration, "a.v:45: units code 5 is not a unit of acceleration"},
+        {samples::cosmos_channel(1, 360, acceleration({kSixValues}), {}, {{61, "-999.000000"}}),
+         Quantity::acceleration, "a.v:25: the real header gives no sampling interval"},
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.message);
+        try {
+            read_cosmos("a.v", test.text, test.quantity);
+            ADD_FAILURE() << "accepted";
+        } catch (const FormatError& error) {
+            EXPECT_EQ(std::string(error.what()).substr(0, std::strlen(test.message)), test.message)
+                << error.what();
+        }
+    }
+    // Cut anywhere, the file is refused, never read short.
+    const std::string whole = samples::cosmos_channel(1, 360, acceleration({kSixValues}));
+    // (A cut inside the last line's words after "End-of-data" leaves a whole file.)
+    for (std::size_t cut = 1; cut < whole.rfind("End-of-data") + 5; cut += 37) {
+        EXPECT_THROW(read_cosmos("a.v", whole.substr(0, cut), Quantity::acceleration), FormatError)
+            << cut;
+    }
+}
+
+TEST(FormatsCosmos, ThreeChannelsInOneFileOrInThreeMakeOneRecord) {
+    ScratchDir dir;
+    auto channel = [](int orientation) {
+        return samples::cosmos_channel(2, orientation,
+                                       {cosmos_block("acceleration", 4, {kSixValues})});
+    };
+    dir.write("all.v2", channel(400) + channel(90) + channel(360));
+    dir.write("s.up.v2", channel(400));
+    dir.write("s.90.v2", channel(90));
+    dir.write("s.360.v2", channel(360));
+    struct Case {
+        std::vector<std::string> paths;
+        std::vector<std::size_t> channels;
+    };
+    const Case cases[] = {
+        {{dir.file("all.v2")}, {2, 1, 0}},
+        {{dir.file("s.up.v2"), dir.file("s.90.v2"), dir.file("s.360.v2")}, {}},
+    };
+    for (const Case& test : cases) {
+        std::vector<RecordInput> inputs = group_record_inputs(test.paths, InputFormat::automatic);
+        ASSERT_EQ(inputs.size(), 1u);
+        EXPECT_EQ(inputs[0].format, InputFormat::cosmos);
+        EXPECT_EQ(inputs[0].channels, test.channels);
+        WaveformRecord record = read_record(inputs[0], {});
+        EXPECT_EQ(record.components[0].code, "360");
+        EXPECT_EQ(record.components[1].code, "90");
+        EXPECT_EQ(record.components[2].code, "UP");
+        EXPECT_EQ(record.format, "cosmos-v2");
+        for (const ComponentTrace& component : record.components)
+            EXPECT_EQ(component.samples, kSix);
+    }
+    // Four channels of one station make no record.
+    dir.write("four.v2", channel(400) + channel(90) + channel(360) + channel(180));
+    std::vector<std::string> four = {dir.file("four.v2")};
+    EXPECT_THROW(group_record_inputs(four, InputFormat::automatic), FormatError);
 }
 
 }  // namespace
