@@ -73,7 +73,8 @@ inline std::vector<std::string> esm_value_lines(int c, std::size_t n) {
     std::vector<std::string> lines;
     for (std::size_t i = 0; i < n; ++i) {
         long eighths = static_cast<long>((i * 7 + static_cast<std::size_t>(c) * 3) % 41) - 20;
-        std::string text = std::to_string(static_cast<double>(eighths) / 8.0);  // "%f": six decimals, exact here
+        std::string text =
+            std::to_string(static_cast<double>(eighths) / 8.0);  // "%f": six decimals, exact here
         lines.push_back(text);
     }
     return lines;
@@ -147,6 +148,77 @@ inline std::string cosmos_channel(int level, int orientation,
         for (const std::string& line : block.lines) text += line + "\n";
         text += "End-of-data for Chan  1 " + block.word + "\n";
     }
+    return text;
+}
+
+// One SMC file: eleven text lines (station ABCD), 48 integers (8I10), 50 reals (5E15.7), the
+// comment lines, then the value lines as given; the integers' and reals' values by place
+// (counted from 0), -32768 and -1.0e30 standing for missing.
+inline std::string smc_text(int volume, const std::vector<std::string>& value_lines, int count,
+                            std::map<int, long> integers = {},
+                            std::map<int, std::string> reals = {}) {
+    std::string text = volume == 1 ? "1 UNCORRECTED ACCELEROGRAM\n" : "2 CORRECTED ACCELEROGRAM\n";
+    text += "EARTHQUAKE OF TEST\n";
+    text += "ABCD  test station\n";
+    for (int i = 4; i <= 10; ++i) text += "text line " + std::to_string(i) + "\n";
+    text += "*\n";
+    std::map<int, long> ints = {{0, -32768}, {1, 2020}, {2, 33},  {3, 3},  {4, 4},     {5, 10},
+                                {6, 250},    {12, 90},  {13, 90}, {15, 1}, {16, count}};
+    for (auto& [k, v] : integers) ints[k] = v;
+    char field[64];
+    for (int i = 0; i < 48; ++i) {
+        auto it = ints.find(i);
+        std::snprintf(field, sizeof field, "%10ld", it == ints.end() ? -32768L : it->second);
+        text += field;
+        if (i % 8 == 7) text += "\n";
+    }
+    std::map<int, std::string> values = {{0, "-1.0000000E+30"}, {1, "2.0000000E+02"}};
+    for (auto& [k, v] : reals) values[k] = v;
+    for (int i = 0; i < 50; ++i) {
+        auto it = values.find(i);
+        std::snprintf(field, sizeof field, "%15s",
+                      it == values.end() ? "-1.0000000E+30" : it->second.c_str());
+        text += field;
+        if (i % 5 == 4) text += "\n";
+    }
+    text += "| written by the tests\n";
+    for (const std::string& line : value_lines) text += line + "\n";
+    return text;
+}
+
+// One GeoNet component: 16 text lines (station WTMC, the component on line 13), 40 integers
+// (10I8) and 60 reals (10F8) with the values given by place (counted from 0), then the value
+// lines of its blocks as given.
+inline std::string geonet_component(bool corrected, const std::string& component,
+                                    const std::vector<std::string>& value_lines,
+                                    std::map<int, long> integers = {},
+                                    std::map<int, std::string> reals = {}) {
+    std::string text = std::string("GNS Science  ") +
+                       (corrected ? "Corrected accelerogram" : "Uncorrected accelerogram") +
+                       "  test\n";
+    text += "Site  WTMC  Test site\n";
+    for (int i = 3; i <= 12; ++i) text += "heading line " + std::to_string(i) + "\n";
+    text += "Component " + component + "  test\n";
+    for (int i = 14; i <= 16; ++i) text += "heading line " + std::to_string(i) + "\n";
+    std::map<int, long> ints = {{8, 2020},   {9, 1},  {18, 2}, {19, 3}, {38, 4},
+                                {39, 10250}, {30, 4}, {33, 4}, {34, 4}, {35, 4}};
+    for (auto& [k, v] : integers) ints[k] = v;
+    char field[64];
+    for (int i = 0; i < 40; ++i) {
+        auto it = ints.find(i);
+        std::snprintf(field, sizeof field, "%8ld", it == ints.end() ? 0L : it->second);
+        text += field;
+        if (i % 10 == 9) text += "\n";
+    }
+    std::map<int, std::string> values = {{25, "0.005"}};
+    for (auto& [k, v] : reals) values[k] = v;
+    for (int i = 0; i < 60; ++i) {
+        auto it = values.find(i);
+        std::snprintf(field, sizeof field, "%8s", it == values.end() ? "0." : it->second.c_str());
+        text += field;
+        if (i % 10 == 9) text += "\n";
+    }
+    for (const std::string& line : value_lines) text += line + "\n";
     return text;
 }
 

@@ -293,7 +293,7 @@ py::tuple read_record(const std::vector<std::string>& paths, const std::string& 
     if (!format) {
         throw python::Refused(
             "invalid value '" + format_name +
-            "' for format: expected auto, csv, knet, at2, sac, mseed, esm or cosmos");
+            "' for format: expected auto, csv, knet, at2, sac, mseed, esm, cosmos, smc or geonet");
     }
     cli::InventoryOptions inventory = python::inventory_options(inventory_arguments);
     formats::WaveformRecord record;

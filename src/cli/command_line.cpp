@@ -68,9 +68,9 @@ Options of process:
   -q, --quiet               no line per record on standard output
       --format=FORMAT       how to read the records, as for convert (default auto)
       --keep-offset         K-NET/KiK-net: keep the offset of the counts
-      --quantity=QUANTITY   files of several quantities (COSMOS V2): the one read,
-                            acceleration (default), velocity or displacement (also for
-                            convert and info)
+      --quantity=QUANTITY   files of several quantities (COSMOS V2, GeoNet V2A): the
+                            one read, acceleration (default), velocity or displacement
+                            (also for convert and info)
       --smooth=konno-ohmachi[:B] | parzen[:BW]
                             write smoothed.csv: the amplitude spectra smoothed by the
                             full window sum (B default 40, 0.01 to 1e4; BW in Hz, default
@@ -115,7 +115,7 @@ under temporary names and take their final names only when the record has succee
 
 Convert writes one record of the networks' files as the tool's own CSV:
       --format=FORMAT       auto (default: decided by content), knet, at2, sac, mseed,
-                            esm or cosmos
+                            esm, cosmos, smc or geonet
       --keep-offset         K-NET/KiK-net: keep the offset of the counts (default: the
                             mean of the trace is removed)
   -o, --output=FILE         the CSV file to write
@@ -125,8 +125,9 @@ K-NET/KiK-net: any one file of a set (BASE.NS, .EW, .UD; .NS1... or .NS2...), in
 PEER AT2/VT2/DT2: three files (or one named RSN..._ with the others beside it); AT2 in gal.
 SAC: three files of one station, either byte order. MiniSEED: the files of one channel
 group (network, station, location, first two letters of the channel), in counts.
-ESM and COSMOS: the files of one station's three channels (COSMOS files may hold several),
-in cm/s^2, cm/s or cm; COSMOS V0 counts through the header's LSB, sensitivity and gain.
+ESM, COSMOS and SMC: the files of one station's three channels (a COSMOS file may hold
+several); GeoNet V1A/V2A: one file of three components. In cm/s^2, cm/s or cm (COSMOS V0
+counts through the header's LSB, sensitivity and gain).
 
 Info prints what each record of the inputs holds, without converting it: "key: value"
 lines (record, format, network, station, location, components with their azimuth and dip,

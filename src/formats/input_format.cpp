@@ -6,7 +6,7 @@
 namespace wavespec::formats {
 namespace {
 
-constexpr std::array<std::pair<std::string_view, InputFormat>, 8> kNames = {{
+constexpr std::array<std::pair<std::string_view, InputFormat>, 10> kNames = {{
     {"auto", InputFormat::automatic},
     {"csv", InputFormat::csv},
     {"knet", InputFormat::knet},
@@ -15,6 +15,8 @@ constexpr std::array<std::pair<std::string_view, InputFormat>, 8> kNames = {{
     {"mseed", InputFormat::mseed},
     {"esm", InputFormat::esm},
     {"cosmos", InputFormat::cosmos},
+    {"smc", InputFormat::smc},
+    {"geonet", InputFormat::geonet},
 }};
 
 }  // namespace

@@ -14,10 +14,12 @@
 #include "formats/esm_reader.hpp"
 #include "formats/file_trace.hpp"
 #include "formats/formats.hpp"
+#include "formats/geonet_reader.hpp"
 #include "formats/knet_reader.hpp"
 #include "formats/mseed_segments.hpp"
 #include "formats/record_sets.hpp"
 #include "formats/sac_reader.hpp"
+#include "formats/smc_reader.hpp"
 #include "records/ascii_case.hpp"
 
 namespace wavespec::formats {
@@ -82,7 +84,9 @@ InputFormat detect_format(std::string_view head) {
     if (looks_like_knet(head)) return InputFormat::knet;
     if (looks_like_mseed(head)) return InputFormat::mseed;
     if (looks_like_cosmos(head)) return InputFormat::cosmos;
+    if (looks_like_geonet(head)) return InputFormat::geonet;
     if (looks_like_esm(head)) return InputFormat::esm;
+    if (looks_like_smc(head)) return InputFormat::smc;
     if (looks_like_at2(head)) return InputFormat::at2;
     return InputFormat::csv;
 }
@@ -387,6 +391,23 @@ std::vector<ChannelOfSet> cosmos_channels(const std::string& path) {
     return channels;
 }
 
+std::vector<ChannelOfSet> smc_channel(const std::string& path) {
+    SmcChannel channel = read_smc(path, read_whole_file(path));
+    return {{channel.set_key, channel.position}};
+}
+
+// A GeoNet file holds its station's three components: a record of its own.
+void group_geonet(const std::vector<Given>& files, Outcome& outcome) {
+    for (const Given& given : files) {
+        RecordInput input;
+        input.format = InputFormat::geonet;
+        input.stem = file_stem(given.path);
+        input.paths = {given.path, given.path, given.path};
+        input.channels = {0, 1, 2};
+        outcome.records.push_back({given.order, std::move(input)});
+    }
+}
+
 void group_mseed(const std::vector<Given>& files, Outcome& outcome) {
     std::vector<std::string> groups;
     std::map<std::string, std::pair<std::size_t, std::vector<std::string>>> paths_of;
@@ -471,6 +492,8 @@ GroupedInputs group_each_record_input(std::span<const std::string> paths, InputF
     group_station_channels(by_format[InputFormat::esm], InputFormat::esm, esm_channel, outcome);
     group_station_channels(by_format[InputFormat::cosmos], InputFormat::cosmos, cosmos_channels,
                            outcome);
+    group_station_channels(by_format[InputFormat::smc], InputFormat::smc, smc_channel, outcome);
+    group_geonet(by_format[InputFormat::geonet], outcome);
     std::stable_sort(outcome.records.begin(), outcome.records.end(),
                      [](const Grouped& a, const Grouped& b) { return a.order < b.order; });
     std::stable_sort(outcome.failures.begin(), outcome.failures.end(),

@@ -10,10 +10,12 @@
 #include "formats/esm_reader.hpp"
 #include "formats/file_trace.hpp"
 #include "formats/formats.hpp"
+#include "formats/geonet_reader.hpp"
 #include "formats/knet_reader.hpp"
 #include "formats/mseed_segments.hpp"
 #include "formats/record_sets.hpp"
 #include "formats/sac_reader.hpp"
+#include "formats/smc_reader.hpp"
 
 namespace wavespec::formats {
 namespace {
@@ -82,6 +84,34 @@ std::array<FileTrace, 3> read_cosmos_set(const RecordInput& input, const ReadOpt
                            std::to_string(index + 1));
         }
         traces[c] = std::move(it->second[index].trace);
+    }
+    return traces;
+}
+
+std::array<FileTrace, 3> read_smc_set(const RecordInput& input) {
+    std::array<FileTrace, 3> traces;
+    for (std::size_t c = 0; c < 3; ++c) {
+        traces[c] = read_smc(input.paths[c], read_whole_file(input.paths[c])).trace;
+    }
+    return traces;
+}
+
+// The file's three components, the vertical last, the horizontals in the file's order.
+std::array<FileTrace, 3> read_geonet_set(const RecordInput& input, const ReadOptions& options) {
+    const std::string& path = input.paths.front();
+    std::array<FileTrace, 3> read = read_geonet(path, read_whole_file(path), options.quantity);
+    std::array<FileTrace, 3> traces;
+    std::size_t next = 0;
+    bool vertical = false;
+    for (FileTrace& trace : read) {
+        if (trace.dip && *trace.dip == -90.0 && !vertical) {
+            traces[2] = std::move(trace);
+            vertical = true;
+        } else if (next < 2) {
+            traces[next++] = std::move(trace);
+        } else {
+            fail(path, "no vertical (UP or DOWN) among the three components");
+        }
     }
     return traces;
 }
@@ -237,12 +267,20 @@ WaveformRecord read_record(const RecordInput& input, const ReadOptions& options)
         case InputFormat::esm:
             record = record_of(input, aligned_to_common_start(input, read_esm_set(input)));
             break;
+        case InputFormat::geonet:
+            record =
+                record_of(input, aligned_to_common_start(input, read_geonet_set(input, options)));
+            break;
+        case InputFormat::smc:
+            record = record_of(input, aligned_to_common_start(input, read_smc_set(input)));
+            break;
         case InputFormat::cosmos:
             record =
                 record_of(input, aligned_to_common_start(input, read_cosmos_set(input, options)));
             break;
         default:
-            fail(where, "is not a record of K-NET, AT2, SAC, MiniSEED, ESM or COSMOS files");
+            fail(where,
+                 "is not a record of K-NET, AT2, SAC, MiniSEED, ESM, COSMOS, SMC or GeoNet files");
     }
     cut_to_shortest(record, where);
     if (const auto& identity = record.components[0].identity) record.start_us = identity->start_us;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
+#include <map>
 
 #include "agency_samples.hpp"
 #include "e2e/run_tool.hpp"
@@ -104,9 +105,8 @@ TEST(Info, ARefusedFileIsOneLineAndTheOthersAreStillDescribed) {
     const Usage usages[] = {
         {{"info"}, "wavespec info: no input files; try 'wavespec --help'\n"},
         {{"info", "--format=segy", "r.csv"},
-         "wavespec info: unknown format 'segy' (auto, csv, knet, at2, sac, mseed, esm or cosmos); "
-         "try "
-         "'wavespec --help'\n"},
+         "wavespec info: unknown format 'segy' (auto, csv, knet, at2, sac, mseed, esm, cosmos, "
+         "smc or geonet); try 'wavespec --help'\n"},
     };
     for (const Usage& usage : usages) {
         ToolRun refused = run_tool_with(dir.path(), usage.args);
@@ -149,6 +149,36 @@ TEST(Info, TheQuantityOfACosmosFileOfThreeChannels) {
     EXPECT_EQ(wrong.err,
               "wavespec info: --quantity is acceleration, velocity or displacement, not 'speed'; "
               "try 'wavespec --help'\n");
+}
+
+// A GeoNet V2A file is one record: the vertical placed last, the padding kept with a note.
+TEST(Info, AGeonetFileIsOneRecordWithItsVerticalLast) {
+    ScratchDir dir;
+    const std::vector<std::string> blocks = {"  12.500-100.250", "   1.000   2.000",
+                                             "  -0.500   0.500"};
+    // Two samples a block, the first a zero padded before the buffer's start.
+    std::map<int, long> padded = {{30, 2}, {31, 1}, {33, 2}, {34, 2}, {35, 2}};
+    write_file(dir / "a.V2A", geonet_component(true, "UP", blocks, padded) +
+                                  geonet_component(true, "N28E", blocks, padded) +
+                                  geonet_component(true, "S72W", blocks, padded));
+    ToolRun convert = run_tool_with(dir.path(), {"convert", "a.V2A", "-o", "a.csv"});
+    EXPECT_EQ(convert.exit_status, 0) << convert.err;
+    EXPECT_EQ(read_file(dir / "a.csv"),
+              "time,N28E,S72W,UP\n0,1.25,1.25,1.25\n0.005,-10.025,-10.025,-10.025\n");
+    std::string padding = " the 1 and 0 zeros padded before and after are kept as samples\n";
+    EXPECT_EQ(convert.err, "wavespec convert: a.V2A: N28E:" + padding +
+                               "wavespec convert: a.V2A: S72W:" + padding +
+                               "wavespec convert: a.V2A: UP:" + padding);
+    ToolRun info = run_tool_with(dir.path(), {"info", "--quantity=velocity", "a.V2A"});
+    EXPECT_EQ(info.exit_status, 0) << info.err;
+    EXPECT_NE(info.out.find("format: geonet-v2a\nnetwork: NZ\nstation: WTMC\n"), std::string::npos)
+        << info.out;
+    // The start is the padded zero's: 5 ms before the buffer's 03:04:10.25.
+    EXPECT_NE(info.out.find("components: N28E (azimuth 28, dip 0), S72W (azimuth 252, dip 0), UP "
+                            "(azimuth 0, dip -90)\nunits: cm/s\nquantity: velocity\n"
+                            "start: 2020-01-02T03:04:10.245000Z\n"),
+              std::string::npos)
+        << info.out;
 }
 
 // A record the files say is velocity or displacement has no response spectra: it fails alone

@@ -12,10 +12,12 @@
 #include "formats/cosmos_reader.hpp"
 #include "formats/esm_reader.hpp"
 #include "formats/fixed_fields.hpp"
+#include "formats/geonet_reader.hpp"
 #include "formats/knet_reader.hpp"
 #include "formats/mseed_segments.hpp"
 #include "formats/physical_units.hpp"
 #include "formats/sac_reader.hpp"
+#include "formats/smc_reader.hpp"
 #include "formats_samples.hpp"
 #include "unit/record_test_support.hpp"
 
@@ -257,8 +259,9 @@ TEST(FormatsDetection, EachSampleIsTakenByItsOwnDetectorAlone) {
         bool (*looks_like)(std::string_view);
     };
     const Detector detectors[] = {
-        {"knet", looks_like_knet},   {"at2", looks_like_at2}, {"sac", looks_like_sac},
-        {"mseed", looks_like_mseed}, {"esm", looks_like_esm}, {"cosmos", looks_like_cosmos},
+        {"knet", looks_like_knet},   {"at2", looks_like_at2},       {"sac", looks_like_sac},
+        {"mseed", looks_like_mseed}, {"esm", looks_like_esm},       {"cosmos", looks_like_cosmos},
+        {"smc", looks_like_smc},     {"geonet", looks_like_geonet},
     };
     for (const Sample& sample : sample_files) {
         for (const Detector& detector : detectors) {
@@ -543,6 +546,152 @@ TEST(FormatsCosmos, ThreeChannelsInOneFileOrInThreeMakeOneRecord) {
     dir.write("four.v2", channel(400) + channel(90) + channel(360) + channel(180));
     std::vector<std::string> four = {dir.file("four.v2")};
     EXPECT_THROW(group_record_inputs(four, InputFormat::automatic), FormatError);
+}
+
+TEST(FormatsSmc, HeaderFieldsOrientationAndValues) {
+    const std::string values = "   1.00000-123.45678   0.50000   2.25000  -3.00000   4.12500";
+    struct Case {
+        long vertical, horizontal;
+        const char* code;
+        std::optional<double> azimuth, dip;
+        int position;
+        double sign;
+    };
+    const Case cases[] = {
+        {90, 90, "90", 90.0, 0.0, 1, 1.0},          {90, 360, "360", 0.0, 0.0, 0, 1.0},
+        {90, 228, "228", 228.0, 0.0, -1, 1.0},      {0, -32768, "UP", 0.0, -90.0, 2, 1.0},
+        {180, -32768, "DOWN", 0.0, -90.0, 2, -1.0},
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.code);
+        SmcChannel channel = read_smc(
+            "a.smc",
+            samples::smc_text(2, {values}, 6, {{12, test.vertical}, {13, test.horizontal}}));
+        const FileTrace& trace = channel.trace;
+        EXPECT_EQ(trace.format, "smc-v2");
+        EXPECT_EQ(trace.station, "ABCD");
+        EXPECT_EQ(trace.code, test.code);
+        EXPECT_EQ(trace.azimuth, test.azimuth);
+        EXPECT_EQ(trace.dip, test.dip);
+        EXPECT_EQ(channel.position, test.position);
+        EXPECT_EQ(trace.dt, 1.0 / 200.0);
+        EXPECT_EQ(trace.start_us, 1580612650250000);  // day 33 of 2020: 2020-02-02T03:04:10.25Z
+        EXPECT_EQ(trace.units, "cm/s/s");
+        std::vector<double> expected;
+        for (double v : kSix) expected.push_back(test.sign * v);
+        EXPECT_EQ(trace.samples, expected);
+    }
+    EXPECT_EQ(read_smc("a.smc", samples::smc_text(1, {values}, 6)).trace.format, "smc-v1");
+}
+
+TEST(FormatsSmc, RefusalsNameTheFileAndTheLine) {
+    const std::string values = "   1.00000-123.45678   0.50000   2.25000  -3.00000   4.12500";
+    // Text 1-11, integers 12-17, reals 18-27, the comment 28, values from 29.
+    struct Case {
+        std::string text;
+        const char* message;
+    };
+    const std::vector<Case> cases = {
+        {samples::smc_text(2, {values}, 7),
+         "a.smc:29: field 7 is blank, but 1 values are still due"},
+        {samples::smc_text(2, {values}, 5), "a.smc:29: more than the 5 values the block states"},
+        {samples::smc_text(2, {values, "   1.00000"}, 6), "a.smc:30: more than the 6 samples"},
+        {samples::smc_text(2, {values}, 6, {}, {{1, "0.0000000E+00"}}),
+         "a.smc:18: the sampling rate (real 2) is not positive"},
+        {samples::smc_text(2, {values}, 6, {{12, 45}, {13, -32768}}),
+         "a.smc:13: the orientation (integers 13 and 14) is neither"},
+        {samples::smc_text(2, {"   1.00000-12x.45678"}, 2),
+         "a.smc:29: '-12x.45678' is not a number"},
+        {samples::smc_text(2, {values}, 6).replace(0, 1, "3"),
+         "a.smc:1: the first line is neither"},
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.message);
+        try {
+            read_smc("a.smc", test.text);
+            ADD_FAILURE() << "accepted";
+        } catch (const FormatError& error) {
+            EXPECT_EQ(std::string(error.what()).substr(0, std::strlen(test.message)), test.message)
+                << error.what();
+        }
+    }
+}
+
+TEST(FormatsGeonet, ThreeComponentsTheirQuantitiesAndThePadding) {
+    // Four samples a block, ten fields of eight columns a line: acceleration mm/s^2, then
+    // velocity mm/s and displacement mm.
+    const std::vector<std::string> blocks = {"  12.500-100.250   0.000   7.125",
+                                             "   1.000   2.000   3.000   4.000",
+                                             "  -0.500   0.500  -0.250   0.250"};
+    const std::string file = samples::geonet_component(true, "N28E", blocks, {{31, 1}, {32, 2}}) +
+                             samples::geonet_component(true, "UP", blocks) +
+                             samples::geonet_component(true, "S72W", blocks);
+    struct Case {
+        Quantity quantity;
+        std::vector<double> millimetres;
+        const char* units;
+    };
+    const Case cases[] = {
+        {Quantity::acceleration, {12.5, -100.25, 0.0, 7.125}, "cm/s/s"},
+        {Quantity::velocity, {1.0, 2.0, 3.0, 4.0}, "cm/s"},
+        {Quantity::displacement, {-0.5, 0.5, -0.25, 0.25}, "cm"},
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.units);
+        std::array<FileTrace, 3> traces = read_geonet("a.V2A", file, test.quantity);
+        const double azimuths[] = {28.0, 0.0, 252.0};
+        const double dips[] = {0.0, -90.0, 0.0};
+        for (std::size_t c = 0; c < 3; ++c) {
+            EXPECT_EQ(traces[c].format, "geonet-v2a");
+            EXPECT_EQ(traces[c].network, "NZ");
+            EXPECT_EQ(traces[c].station, "WTMC");
+            EXPECT_EQ(traces[c].azimuth, azimuths[c]);
+            EXPECT_EQ(traces[c].dip, dips[c]);
+            EXPECT_EQ(traces[c].dt, 0.005);
+            EXPECT_EQ(traces[c].units, test.units);
+            std::vector<double> expected;
+            for (double mm : test.millimetres) expected.push_back(mm / 10.0);
+            EXPECT_EQ(traces[c].samples, expected);
+        }
+        // 2020-01-02T03:04:10.25Z, the buffer's first sample; one zero padded before it.
+        EXPECT_EQ(traces[0].start_us, 1577934250250000 - 5000);
+        EXPECT_EQ(traces[1].start_us, 1577934250250000);
+        ASSERT_EQ(traces[0].notes.size(), 1u);
+        EXPECT_EQ(traces[0].notes[0],
+                  "a.V2A: N28E: the 1 and 2 zeros padded before and after are kept as samples");
+    }
+    // V1A holds acceleration alone, of integer 31's count.
+    const std::string v1 =
+        samples::geonet_component(false, "N", {blocks[0]}, {{33, 0}, {34, 0}, {35, 0}}) +
+        samples::geonet_component(false, "E", {blocks[0]}, {{33, 0}, {34, 0}, {35, 0}}) +
+        samples::geonet_component(false, "DOWN", {blocks[0]}, {{33, 0}, {34, 0}, {35, 0}});
+    std::array<FileTrace, 3> raw = read_geonet("a.V1A", v1, Quantity::acceleration);
+    EXPECT_EQ(raw[0].format, "geonet-v1a");
+    EXPECT_EQ(raw[1].azimuth, 90.0);
+    EXPECT_EQ(raw[2].samples[1], 100.25 / 10.0);  // recorded pointing down: sign turned
+    EXPECT_THROW(read_geonet("a.V1A", v1, Quantity::velocity), FormatError);
+    // Refusals: a component that is no direction, a count the values do not fill.
+    struct Refusal {
+        std::string text;
+        const char* message;
+    };
+    const Refusal refusals[] = {
+        {samples::geonet_component(true, "X9Y", blocks) + file,
+         "a.V2A:13: component 'X9Y' is neither"},
+        {samples::geonet_component(true, "N", blocks, {{33, 5}}) + file,
+         "a.V2A:27: field 5 is blank"},
+        {file + "   1.000\n", "a.V2A:88: more than the three components' values"},
+    };
+    for (const Refusal& refusal : refusals) {
+        try {
+            read_geonet("a.V2A", refusal.text, Quantity::acceleration);
+            ADD_FAILURE() << refusal.message;
+        } catch (const FormatError& error) {
+            EXPECT_EQ(std::string(error.what()).substr(0, std::strlen(refusal.message)),
+                      refusal.message)
+                << error.what();
+        }
+    }
 }
 
 }  // namespace
