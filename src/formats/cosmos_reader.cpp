@@ -91,7 +91,7 @@ Orientation orientation_of(std::string_view file, const Header& integers) {
     if (!code) {
         fail_at_line(file, integers.line, "the integer header gives no orientation (value 54)");
     }
-    const auto value = static_cast<int>(*code);
+    const int value = small_int(*code).value_or(-1);
     if (value >= 0 && value <= 360) {
         double azimuth = value == 360 ? 0.0 : value;
         int position = azimuth == 0.0 ? 0 : azimuth == 90.0 ? 1 : -1;
@@ -209,26 +209,27 @@ Block read_block(std::string_view file, TextLines& lines, std::string_view line)
     return block;
 }
 
+std::optional<int> small_int_at(const Header& header, std::size_t i) {
+    auto value = header.at(i);
+    return value ? small_int(*value) : std::nullopt;
+}
+
 std::optional<std::int64_t> start_of(const Header& integers, const Header& reals) {
-    auto year = integers.at(kYear), month = integers.at(kMonth), day = integers.at(kDay);
-    auto year_day = integers.at(kYearDay), hour = integers.at(kHour);
-    auto minute = integers.at(kMinute);
+    auto year = small_int_at(integers, kYear), month = small_int_at(integers, kMonth);
+    auto day = small_int_at(integers, kDay), year_day = small_int_at(integers, kYearDay);
+    auto hour = small_int_at(integers, kHour), minute = small_int_at(integers, kMinute);
     auto second = reals.at(kSecond);
     if (!year || !hour || !minute || !second || !(*second >= 0.0) || !(*second < 61.0)) {
         return std::nullopt;
     }
     const auto whole = static_cast<int>(*second);
     const std::int64_t micro = std::llround((*second - whole) * 1e6);
+    const std::int64_t fraction = std::min<std::int64_t>(micro, 999999);
     if (month && day) {
-        return utc_microseconds({static_cast<std::int64_t>(*year), static_cast<int>(*month),
-                                 static_cast<int>(*day), static_cast<int>(*hour),
-                                 static_cast<int>(*minute), whole,
-                                 std::min<std::int64_t>(micro, 999999)});
+        return utc_microseconds({*year, *month, *day, *hour, *minute, whole, fraction});
     }
     if (!year_day) return std::nullopt;
-    return utc_microseconds_of_year_day(
-        static_cast<std::int64_t>(*year), static_cast<int>(*year_day), static_cast<int>(*hour),
-        static_cast<int>(*minute), whole, std::min<std::int64_t>(micro, 999999));
+    return utc_microseconds_of_year_day(*year, *year_day, *hour, *minute, whole, fraction);
 }
 
 // "Values used when parameter or data value is unknown/unspecified: -999, -999.0".

@@ -44,6 +44,11 @@ std::optional<double> field_value(std::string_view field, const FixedLayout& lay
 
 }  // namespace
 
+std::optional<int> small_int(double value) {
+    if (!(value >= -1e9 && value <= 1e9) || value != std::trunc(value)) return std::nullopt;
+    return static_cast<int>(value);
+}
+
 std::optional<FixedLayout> fixed_layout_named(std::string_view text) {
     std::string compact;
     for (char c : text) {

@@ -27,4 +27,8 @@ std::optional<FixedLayout> fixed_layout_named(std::string_view text);
 std::vector<double> read_fixed_values(std::string_view file, TextLines& lines,
                                       const FixedLayout& layout, std::size_t count);
 
+// A header's number as an int where it is a whole number within +-10^9 (dates, times, codes);
+// nothing otherwise, so that no conversion leaves the range of int.
+std::optional<int> small_int(double value);
+
 }  // namespace wavespec::formats

@@ -142,14 +142,16 @@ FileTrace read_component(std::string_view file, TextLines& lines, Quantity wante
                               " zeros padded before and after are kept as samples");
     }
     const double milliseconds = integers[kMilliseconds];
-    if (milliseconds >= 0.0 && milliseconds < 61000.0) {
+    auto year = small_int(integers[kYear]), month = small_int(integers[kMonth]);
+    auto day = small_int(integers[kDay]), hour = small_int(integers[kHour]);
+    auto minute = small_int(integers[kMinute]);
+    if (milliseconds >= 0.0 && milliseconds < 61000.0 && year && month && day && hour && minute) {
         const auto whole = static_cast<int>(milliseconds / 1000.0);
         auto start = utc_microseconds(
-            {static_cast<std::int64_t>(integers[kYear]), static_cast<int>(integers[kMonth]),
-             static_cast<int>(integers[kDay]), static_cast<int>(integers[kHour]),
-             static_cast<int>(integers[kMinute]), whole,
+            {*year, *month, *day, *hour, *minute, whole,
              static_cast<std::int64_t>(std::llround(milliseconds * 1000.0)) - whole * 1000000LL});
-        if (start) trace.start_us = *start - std::llround(prepended * trace.dt * 1e6);
+        const double before = prepended * trace.dt;  // s; more than a year is no padding
+        if (start && before < 3.2e7) trace.start_us = *start - std::llround(before * 1e6);
     }
     return trace;
 }

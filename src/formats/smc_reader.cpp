@@ -42,14 +42,17 @@ int volume_of(std::string_view first) {
 }
 
 std::optional<std::int64_t> start_of(const Values& integers) {
-    auto year = integers.at(kYear), day = integers.at(kYearDay), hour = integers.at(kHour);
-    auto minute = integers.at(kMinute);
+    auto field = [&](std::size_t i) {
+        auto value = integers.at(i);
+        return value ? small_int(*value) : std::nullopt;
+    };
+    auto year = field(kYear), day = field(kYearDay), hour = field(kHour), minute = field(kMinute);
     if (!year || !day || !hour || !minute) return std::nullopt;
-    const auto second = static_cast<int>(integers.at(kSecond).value_or(0.0));
-    const auto millisecond = static_cast<std::int64_t>(integers.at(kMillisecond).value_or(0.0));
-    return utc_microseconds_of_year_day(static_cast<std::int64_t>(*year), static_cast<int>(*day),
-                                        static_cast<int>(*hour), static_cast<int>(*minute), second,
-                                        millisecond * 1000);
+    auto second = integers.at(kSecond) ? field(kSecond) : std::optional<int>(0);
+    auto millisecond = integers.at(kMillisecond) ? field(kMillisecond) : std::optional<int>(0);
+    if (!second || !millisecond) return std::nullopt;
+    return utc_microseconds_of_year_day(*year, *day, *hour, *minute, *second,
+                                        static_cast<std::int64_t>(*millisecond) * 1000);
 }
 
 }  // namespace

@@ -582,6 +582,9 @@ TEST(FormatsSmc, HeaderFieldsOrientationAndValues) {
         EXPECT_EQ(trace.samples, expected);
     }
     EXPECT_EQ(read_smc("a.smc", samples::smc_text(1, {values}, 6)).trace.format, "smc-v1");
+    // A year beyond any int gives no start (and no conversion out of range).
+    EXPECT_FALSE(
+        read_smc("a.smc", samples::smc_text(2, {values}, 6, {{1, 9999999999L}})).trace.start_us);
 }
 
 TEST(FormatsSmc, RefusalsNameTheFileAndTheLine) {
