@@ -14,8 +14,8 @@ namespace {
 constexpr std::size_t kDefaultTextLines = 13;
 
 // Places in the integer and real headers (counted from 0).
-constexpr std::size_t kLevel = 0, kUnitsCode = 2, kYear = 39, kYearDay = 40, kMonth = 41, kDay = 42,
-                      kHour = 43, kMinute = 44, kOrientation = 53, kSite = 55;
+constexpr std::size_t kLevel = 0, kYear = 39, kYearDay = 40, kMonth = 41, kDay = 42, kHour = 43,
+                      kMinute = 44, kOrientation = 53, kSite = 55;
 constexpr std::size_t kSecond = 29, kLsb = 21, kSensitivity = 41, kGain = 46, kLowCut = 53,
                       kHighCut = 56, kIntervalMs = 61, kLength = 62, kPeak = 63, kPeakTime = 64;
 

@@ -12,8 +12,8 @@ namespace {
 constexpr std::size_t kTextLines = 16, kIntegers = 40, kReals = 60;
 // Places in the integer and real headers (counted from 0).
 constexpr std::size_t kYear = 8, kMonth = 9, kDay = 18, kHour = 19, kMinute = 38,
-                      kMilliseconds = 39, kDirection = 27, kDigitised = 30, kPrepended = 31,
-                      kAccelerations = 33, kVelocities = 34, kDisplacements = 35;
+                      kMilliseconds = 39, kDigitised = 30, kPrepended = 31, kAccelerations = 33,
+                      kVelocities = 34, kDisplacements = 35;
 constexpr std::size_t kInterval = 25;
 constexpr double kMillimetresPerCentimetre = 10.0;
 
