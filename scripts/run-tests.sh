@@ -2,7 +2,7 @@
 # Builds and runs every test of wavespec, stage by stage:
 #   release   unit and end-to-end tests, optimised build;
 #   sanitize  the same under AddressSanitizer and UndefinedBehaviorSanitizer;
-#   fuzz      each libFuzzer target for a bounded time (FUZZ_SECONDS, default 60);
+#   fuzz      each libFuzzer target for a bounded time (FUZZ_SECONDS, default 40);
 #   windows   the end-to-end tests against the Windows build under Wine;
 #   packages  the install tree and the .deb and .zip packages;
 #   plots     the example's pictures rendered by headless Chromium and checked for their colours;

@@ -13,6 +13,7 @@
 #include <optional>
 #include <thread>
 
+#include "cli/csv_record.hpp"
 #include "cli/full_layout_files.hpp"
 #include "cli/process_command.hpp"
 #include "cli/record_read_failure.hpp"
@@ -312,37 +313,6 @@ py::dict hv(const Array& data, double dt, const std::vector<std::string>& argume
     return out;
 }
 
-std::string trimmed(const HeaderName& name) {
-    std::string_view text = name_text(name);
-    std::size_t end = text.find_last_not_of(' ');
-    return std::string(text.substr(0, end == std::string_view::npos ? 0 : end + 1));
-}
-
-// The tool's CSV, read by the tool's reader.
-formats::WaveformRecord read_csv(const std::string& path) {
-    auto state = cli::full_layout_state(cli::count_lines(path));
-    RecordLayer layer({.set_binary_mode = false}, RecordLayer::FailureMode::throw_failure);
-    try {
-        read_waveform_file(layer, path, *state, RecordLayer::NameForm::exact);
-    } catch (const RecordFailure& failure) {
-        auto text = cli::describe_read_failure(failure, path);
-        throw FileRefused(
-            path + (text ? text->place + ": " + text->why : std::string(": ") + failure.what()));
-    }
-    if (auto why = forward_interval_problem(*state)) {
-        throw FileRefused(path + ": no usable sampling interval: " + *why);
-    }
-    formats::WaveformRecord record;
-    record.dt = state->dt;
-    const ZeroedArray<double>* series[] = {&state->xr1, &state->xr2, &state->xr3};
-    const auto n = static_cast<std::ptrdiff_t>(state->nt);
-    for (std::size_t c = 0; c < 3; ++c) {
-        record.components[c].name = trimmed(state->head[c + 1]);
-        record.components[c].samples.assign(series[c]->begin(), series[c]->begin() + n);
-    }
-    return record;
-}
-
 // The record of one path, and with an inventory its samples taken from counts to cm-based
 // units as "process --inventory" takes them. A file that cannot be read (the record's or the
 // inventory's) raises OSError; a record the inventory cannot convert, ValueError.
@@ -350,8 +320,9 @@ py::tuple read_record(const std::vector<std::string>& paths, const std::string& 
                       const std::vector<std::string>& inventory_arguments) {
     auto format = formats::input_format_named(format_name);
     if (!format) {
-        throw python::Refused("invalid value '" + format_name +
-                              "' for format: expected auto, csv, knet, at2, sac or mseed");
+        throw python::Refused(
+            "invalid value '" + format_name +
+            "' for format: expected auto, csv, knet, at2, sac, mseed, esm, cosmos, smc or geonet");
     }
     cli::InventoryOptions inventory = python::inventory_options(inventory_arguments);
     formats::WaveformRecord record;
@@ -373,8 +344,9 @@ py::tuple read_record(const std::vector<std::string>& paths, const std::string& 
                 throw python::Refused(error.what());
             }
             cli::load_inventory(inventory);
-            record = input.format == formats::InputFormat::csv ? read_csv(input.paths.front())
-                                                               : formats::read_record(input, {});
+            record = input.format == formats::InputFormat::csv
+                         ? cli::read_csv_record(input.paths.front())
+                         : formats::read_record(input, {});
         } catch (const formats::FormatError& error) {
             throw FileRefused(error.what());
         }

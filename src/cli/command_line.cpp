@@ -5,6 +5,7 @@
 
 #include "cli/convert_command.hpp"
 #include "cli/flatfile_command.hpp"
+#include "cli/info_command.hpp"
 #include "cli/inventory_command.hpp"
 #include "cli/option_parser.hpp"
 #include "cli/plot_command.hpp"
@@ -22,7 +23,9 @@ constexpr std::string_view kUsage =
     R"(Usage: wavespec                      the dialogue: questions on the console, answers typed
        wavespec process [OPTIONS] RECORD...
        wavespec plot [--output=NAME] [--record=FILE] DIR...
-       wavespec convert [--format=FORMAT] [--keep-offset] INPUT... -o RECORD.csv
+       wavespec convert [--format=FORMAT] [--keep-offset] [--quantity=QUANTITY] INPUT...
+                        -o RECORD.csv
+       wavespec info [--format=FORMAT] [--json] [--quantity=QUANTITY] INPUT...
        wavespec inventory STATIONXML [--response=NET.STA.LOC.CHA[@TIME]
                           [--frequencies=FROM:TO:COUNT] [--units=QUANTITY]]
        wavespec flatfile DIR... -o FLATFILE.csv [--periods=LIST]
@@ -83,6 +86,9 @@ Options of process:
                             same tool, options and input files
       --format=FORMAT       how to read the records, as for convert (default auto)
       --keep-offset         K-NET/KiK-net: keep the offset of the counts
+      --quantity=QUANTITY   files of several quantities (COSMOS V2, GeoNet V2A): the
+                            one read, acceleration (default), velocity or displacement
+                            (also for convert and info)
       --smooth=konno-ohmachi[:B] | parzen[:BW]
                             write smoothed.csv: the amplitude spectra smoothed by the
                             full window sum (B default 40, 0.01 to 1e4; BW in Hz, default
@@ -126,7 +132,8 @@ the files of one record in a network's format (see convert). A record's files ar
 under temporary names and take their final names only when the record has succeeded.
 
 Convert writes one record of the networks' files as the tool's own CSV:
-      --format=FORMAT       auto (default: decided by content), knet, at2, sac or mseed
+      --format=FORMAT       auto (default: decided by content), knet, at2, sac, mseed,
+                            esm, cosmos, smc or geonet
       --keep-offset         K-NET/KiK-net: keep the offset of the counts (default: the
                             mean of the trace is removed)
   -o, --output=FILE         the CSV file to write
@@ -136,6 +143,15 @@ K-NET/KiK-net: any one file of a set (BASE.NS, .EW, .UD; .NS1... or .NS2...), in
 PEER AT2/VT2/DT2: three files (or one named RSN..._ with the others beside it); AT2 in gal.
 SAC: three files of one station, either byte order. MiniSEED: the files of one channel
 group (network, station, location, first two letters of the channel), in counts.
+ESM, COSMOS and SMC: the files of one station's three channels (a COSMOS file may hold
+several); GeoNet V1A/V2A: one file of three components. In cm/s^2, cm/s or cm (COSMOS V0
+counts through the header's LSB, sensitivity and gain).
+
+Info prints what each record of the inputs holds, without converting it: "key: value"
+lines (record, format, network, station, location, components with their azimuth and dip,
+units, quantity, start in UTC, dt, nt, the header's stated values, warnings), or with
+--json one JSON object a line. Exit status 0 when every input was described, 1 when some
+was refused (the others are still described), 2 for a usage error.
 
 Flatfile gathers the runs under the DIRs (each directory holding a run.json, links not
 followed) into one CSV table: a row for each record and component (H1, H2, V, then RotD00,
@@ -181,6 +197,7 @@ int run_command_line(std::span<const std::string> args) {
     if (first == "convert") return run_convert(rest);
     if (first == "inventory") return run_inventory(rest);
     if (first == "flatfile") return run_flatfile(rest);
+    if (first == "info") return run_info(rest);
     if (first.starts_with("-")) {
         report_usage_error({}, "unknown option '" + first + "'");
     } else {

@@ -21,6 +21,7 @@ using formats::FormatError;
 constexpr KnownOption kConvertOptions[] = {
     {"format", 0, true},
     {"keep-offset", 0, false},
+    {"quantity", 0, true},
     {"output", 'o', true},
 };
 constexpr auto kKnownOptions = joined_options(std::to_array(kConvertOptions), kInventoryOptions);
@@ -41,6 +42,8 @@ ConvertRequest parse_request(std::span<const std::string> args) {
             request.format = parse_format_option(option.value);
         } else if (option.long_name == "keep-offset") {
             request.read.keep_offset = true;
+        } else if (option.long_name == "quantity") {
+            request.read.quantity = parse_quantity_option(option.value);
         } else if (take_inventory_option(option.long_name, option.value, request.inventory)) {
         } else if (option.long_name == "output") {
             if (option.value.empty()) throw UsageError("--output needs a file name");

@@ -9,4 +9,7 @@ namespace wavespec::cli {
 
 formats::InputFormat parse_format_option(std::string_view value);
 
+// --quantity: acceleration, velocity or displacement (files of several quantities).
+formats::Quantity parse_quantity_option(std::string_view value);
+
 }  // namespace wavespec::cli

@@ -34,6 +34,7 @@ constexpr KnownOption kProcessOptions[] = {
     {"help", 'h', false},
     {"format", 0, true},
     {"keep-offset", 0, false},
+    {"quantity", 0, true},
     {"layout", 0, true},
     {"dumps", 0, false},
     {"response-spectra", 0, false},
@@ -149,6 +150,8 @@ ProcessOptions parse_process_options(std::span<const std::string> args) {
             options.format = parse_format_option(value);
         } else if (name == "keep-offset") {
             options.read.keep_offset = true;
+        } else if (name == "quantity") {
+            options.read.quantity = parse_quantity_option(value);
         } else if (name == "response-spectra") {
             options.response_spectra = true;
         } else if (name == "periods") {

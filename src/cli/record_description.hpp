@@ -1,35 +1,22 @@
-// What a run learns of its record, for run.json, under the keys `wavespec info --json` gives
-// them: where the files say it, the station, the first sample's time and the units.
+// What a record holds, without its samples, as `wavespec info` prints it: lines of
+// "key: value", or one JSON object on one line (JSON Lines).
 #pragma once
 
-#include <array>
-#include <cstdint>
-#include <optional>
 #include <string>
-#include <vector>
 
-#include "cli/inventory_options.hpp"
-#include "dialogue/run_state.hpp"
 #include "formats/formats.hpp"
 
 namespace wavespec::cli {
 
-struct RecordDescription {
-    std::optional<std::string> network, station, location;
-    std::array<std::string, 3> components;
-    std::optional<std::string> units, quantity;
-    std::optional<std::int64_t> start_us;  // the first sample, microseconds since 1970 UTC
-    double dt = 0.0;
-    std::int64_t nt = 0;
-    std::vector<std::string> notes;
-};
+// "key: value" lines, each ending "\n", beginning with "record: STEM".
+std::string describe_record_text(const formats::WaveformRecord& record);
 
-// What a record of the networks' formats says of itself, as read (after --inventory).
-RecordDescription describe_read_record(const formats::WaveformRecord& record,
-                                       const formats::RecordInput& input,
-                                       const InventoryOptions& inventory);
+// One JSON object and "\n": format, network, station, location, components (code, azimuth,
+// dip), units, quantity, start, dt, nt, stated, filter and notes; null where unknown.
+std::string describe_record_json(const formats::WaveformRecord& record);
 
-// The component names, dt and nt of the state as read.
-void describe_series(RecordDescription& description, const RunState& state);
+// A JSON string literal of the text: quotes, backslashes and control characters escaped,
+// bytes that are not UTF-8 replaced by U+FFFD.
+std::string json_string(std::string_view text);
 
 }  // namespace wavespec::cli

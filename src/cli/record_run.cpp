@@ -141,6 +141,14 @@ class RecordProcess {
             read_waveform_file(layer_, path, *state_holder, RecordLayer::NameForm::exact);
         } else {
             formats::WaveformRecord record = formats::read_record(job_.input, options_.read);
+            // Response spectra are of ground acceleration: a record the file says is velocity
+            // or displacement has none.
+            if (options_.response_spectra && !options_.inventory.epochs && record.quantity &&
+                *record.quantity != formats::Quantity::acceleration) {
+                throw RecordRefused{"--response-spectra takes acceleration, and the record is " +
+                                    std::string(formats::quantity_name(*record.quantity)) + " (" +
+                                    record.format + ")"};
+            }
             if (options_.inventory.epochs) {
                 units_ = convert_to_physical_units(record, options_.inventory);
             }

@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "cli/record_description.hpp"
+#include "cli/run_description.hpp"
 #include "cli/record_run.hpp"
 #include "records/json_text.hpp"
 

@@ -4,6 +4,9 @@
 #include <charconv>
 #include <cmath>
 
+#include "formats/record_sets.hpp"
+#include "records/ascii_case.hpp"
+
 namespace wavespec::formats {
 namespace {
 
@@ -59,12 +62,32 @@ CountAndInterval parse_count_line(std::string_view file, std::string_view line) 
     return {*count, *dt};
 }
 
-bool is_acceleration_file(std::string_view file) {
+// The file's quantity by its extension: .VT2 velocity, .DT2 displacement, else acceleration.
+Quantity quantity_of_file(std::string_view file) {
     std::string name = base_name(file);
-    if (name.size() < 4) return false;
-    std::string extension = name.substr(name.size() - 4);
-    for (char& c : extension) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return extension != ".VT2" && extension != ".DT2";
+    if (name.size() < 4) return Quantity::acceleration;
+    std::string extension = ascii_upper(std::string_view(name).substr(name.size() - 4));
+    if (extension == ".VT2") return Quantity::velocity;
+    if (extension == ".DT2") return Quantity::displacement;
+    return Quantity::acceleration;
+}
+
+// A component named by its azimuth ("000", "228") points there; UP and DWN are verticals.
+void orient(FileTrace& trace) {
+    const std::string& name = trace.component;
+    std::string upper = ascii_upper(name);
+    if (is_vertical_at2_name(name)) {
+        trace.azimuth = 0.0;
+        trace.dip = upper.find("DWN") != std::string::npos ? 90.0 : -90.0;
+        return;
+    }
+    int degrees = 0;
+    auto [end, error] = std::from_chars(name.data(), name.data() + name.size(), degrees);
+    if (error == std::errc() && end == name.data() + name.size() && degrees >= 0 &&
+        degrees <= 360) {
+        trace.azimuth = degrees;
+        trace.dip = 0.0;
+    }
 }
 
 }  // namespace
@@ -76,8 +99,21 @@ bool looks_like_at2(std::string_view bytes) {
         line = lines.next();
         if (!line) return false;
     }
-    return line->find("NPTS") != std::string_view::npos &&
-           line->find("DT") != std::string_view::npos;
+    if (line->find("NPTS") == std::string_view::npos ||
+        line->find("DT") == std::string_view::npos) {
+        return false;
+    }
+    // Either "NPTS= 5590, DT= .0050 SEC" or "5590 .0050 NPTS, DT": a text header of another
+    // format that merely names NPTS and DT on its fourth line is not taken.
+    if (line->find("NPTS=") != std::string_view::npos) {
+        return parse_count(value_after(*line, "NPTS=")) &&
+               parse_real_token(value_after(*line, "DT="));
+    }
+    std::vector<std::string_view> words = split_words(*line);
+    if (words.size() < 2) return false;
+    std::string_view first = words[0];
+    if (first.ends_with(',')) first.remove_suffix(1);
+    return parse_count(first) && parse_real_token(words[1]);
 }
 
 FileTrace read_at2(std::string_view file, std::string_view bytes, std::string_view component) {
@@ -91,7 +127,14 @@ FileTrace read_at2(std::string_view file, std::string_view bytes, std::string_vi
     FileTrace trace;
     trace.component = std::string(component);
     trace.dt = header.dt;
-    const double factor = is_acceleration_file(file) ? kStandardGravityGal : 1.0;
+    const Quantity quantity = quantity_of_file(file);
+    static constexpr std::string_view kFormats[] = {"at2", "vt2", "dt2"};
+    trace.format = std::string(kFormats[static_cast<int>(quantity)]);
+    trace.quantity = quantity;
+    trace.units = std::string(quantity_units(quantity));
+    trace.code = trace.component;
+    orient(trace);
+    const double factor = quantity == Quantity::acceleration ? kStandardGravityGal : 1.0;
     const auto expected = static_cast<std::size_t>(header.count);
     while (auto next = lines.next()) {
         Words words(*next);

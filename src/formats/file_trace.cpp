@@ -76,6 +76,19 @@ std::optional<double> parse_real_token(std::string_view token) {
     return value;
 }
 
+void check_count_and_duration(std::string_view file, std::int64_t line, std::int64_t count,
+                              double dt, std::optional<double> duration,
+                              std::string_view duration_name) {
+    if (!duration) return;
+    const double counted = static_cast<double>(count) * dt;
+    if (!(std::fabs(*duration - counted) <= dt * (1.0 + 1e-9))) {
+        fail_at_line(file, line,
+                     std::to_string(count) + " samples of " + shortest_text(dt) + " s last " +
+                         shortest_text(counted) + " s, but " + std::string(duration_name) + " is " +
+                         shortest_text(*duration) + " s");
+    }
+}
+
 std::string quoted(std::string_view text) {
     std::string result;
     result.reserve(text.size() + 2);

@@ -20,7 +20,25 @@ struct FileTrace {
     double dt = 0.0;
     std::vector<double> samples;
     std::optional<ChannelIdentity> identity;
+    std::optional<std::string> code;  // the component as the file names it
+    std::optional<double> azimuth, dip;
+    // What the file says of its record (see WaveformRecord).
+    std::string format;
+    std::string network, station, location;
+    std::optional<Quantity> quantity;
+    std::string units;
+    std::vector<StatedValue> stated;
+    std::optional<FilterCorners> filter;
+    std::optional<std::int64_t> start_us;  // the first sample's time in UTC, where given
+    std::vector<std::string> notes;        // one-line notes for the record
 };
+
+// Where a file states both its count of samples and their duration, they agree within one dt
+// (the duration may be counted as n or n - 1 intervals); the count rules. Fails naming the
+// count's line otherwise.
+void check_count_and_duration(std::string_view file, std::int64_t line, std::int64_t count,
+                              double dt, std::optional<double> duration,
+                              std::string_view duration_name);
 
 [[noreturn]] void fail(std::string_view file, std::string_view what);
 [[noreturn]] void fail_at_line(std::string_view file, std::int64_t line, std::string_view what);

@@ -14,9 +14,10 @@
 
 namespace wavespec::formats {
 
-enum class InputFormat { automatic, csv, knet, at2, sac, mseed };
+enum class InputFormat { automatic, csv, knet, at2, sac, mseed, esm, cosmos, smc, geonet };
 
-// "auto", "csv", "knet", "at2", "sac" or "mseed"; nothing for any other name.
+// "auto", "csv", "knet", "at2", "sac", "mseed", "esm", "cosmos", "smc" or "geonet"; nothing for
+// any other name.
 std::optional<InputFormat> input_format_named(std::string_view name);
 std::string_view input_format_name(InputFormat format);
 
@@ -32,6 +33,30 @@ struct ComponentTrace {
     std::string name;  // one plain word of at most 20 characters
     std::vector<double> samples;
     std::optional<ChannelIdentity> identity;
+    // What the file says of the component, where it says it: its code as written (a channel
+    // code, "N-S", "360"), its azimuth in degrees clockwise from north and its dip in degrees
+    // below the horizontal (a vertical pointing up has azimuth 0 and dip -90, as in SEED).
+    std::optional<std::string> code;
+    std::optional<double> azimuth, dip;
+};
+
+// The ground motion a record's samples are.
+enum class Quantity { acceleration, velocity, displacement };
+std::string_view quantity_name(Quantity quantity);   // "acceleration", "velocity", ...
+std::string_view quantity_units(Quantity quantity);  // "cm/s/s", "cm/s" or "cm"
+
+// A number the file's header states of the record (a peak and when it happens), as typed.
+struct StatedValue {
+    std::string component;  // the component's code or name
+    std::string quantity;   // "acceleration", "velocity" or "displacement"
+    double value = 0.0;
+    std::optional<double> time;  // s from the first sample, where stated
+    std::string units;           // as the samples' units ("cm/s/s", ...)
+};
+
+// The corners of the filter an agency applied to a processed record, in Hz.
+struct FilterCorners {
+    std::optional<double> highpass, lowpass;
 };
 
 struct WaveformRecord {
@@ -43,6 +68,16 @@ struct WaveformRecord {
     // each of the first component.
     std::optional<std::int64_t> start_us;
     std::vector<std::string> notes;  // one-line notes for standard error
+    // What the files say of the record: the format read (with its version or kind: "knet",
+    // "at2", "vt2", "sac", ...), the station's codes ("" where not given), the quantity and
+    // units of the samples (nothing, "", where the format does not say) and the header's own
+    // numbers.
+    std::string format;
+    std::string network, station, location;
+    std::optional<Quantity> quantity;
+    std::string units;
+    std::vector<StatedValue> stated;
+    std::optional<FilterCorners> filter;
 };
 
 // A user's error in an input file: what() is one line "FILE: PLACE: what is wrong" (PLACE is
@@ -58,6 +93,9 @@ struct RecordInput {
     std::vector<std::string> paths;
     // MiniSEED: the channel group "NET.STA.LOC.CH" this record takes from the paths.
     std::string channel_group;
+    // Formats of several channels a file (COSMOS): the channel each path gives, counted from
+    // 0 in the file; empty where each path gives its only channel.
+    std::vector<std::size_t> channels;
 };
 
 // Groups the paths into records; fails with the first file that makes none. Files of one-component
@@ -79,6 +117,8 @@ GroupedInputs group_each_record_input(std::span<const std::string> paths, InputF
 
 struct ReadOptions {
     bool keep_offset = false;  // K-NET: keep the mean of the counts instead of removing it
+    // Files of several quantities (COSMOS V2): the one read.
+    Quantity quantity = Quantity::acceleration;
 };
 
 // Reads a record of any format but csv.

@@ -6,13 +6,17 @@
 namespace wavespec::formats {
 namespace {
 
-constexpr std::array<std::pair<std::string_view, InputFormat>, 6> kNames = {{
+constexpr std::array<std::pair<std::string_view, InputFormat>, 10> kNames = {{
     {"auto", InputFormat::automatic},
     {"csv", InputFormat::csv},
     {"knet", InputFormat::knet},
     {"at2", InputFormat::at2},
     {"sac", InputFormat::sac},
     {"mseed", InputFormat::mseed},
+    {"esm", InputFormat::esm},
+    {"cosmos", InputFormat::cosmos},
+    {"smc", InputFormat::smc},
+    {"geonet", InputFormat::geonet},
 }};
 
 }  // namespace
@@ -29,6 +33,32 @@ std::string_view input_format_name(InputFormat format) {
         if (value == format) return text;
     }
     return "auto";
+}
+
+}  // namespace wavespec::formats
+
+namespace wavespec::formats {
+
+std::string_view quantity_name(Quantity quantity) {
+    switch (quantity) {
+        case Quantity::velocity:
+            return "velocity";
+        case Quantity::displacement:
+            return "displacement";
+        default:
+            return "acceleration";
+    }
+}
+
+std::string_view quantity_units(Quantity quantity) {
+    switch (quantity) {
+        case Quantity::velocity:
+            return "cm/s";
+        case Quantity::displacement:
+            return "cm";
+        default:
+            return "cm/s/s";
+    }
 }
 
 }  // namespace wavespec::formats

@@ -27,8 +27,8 @@ constexpr std::array<std::string_view, 17> kLabels = {"Origin Time",
                                                       "Max. Acc. (gal)",
                                                       "Last Correction",
                                                       "Memo."};
-constexpr int kRecordTimeLine = 10, kFrequencyLine = 11, kDurationLine = 12, kDirectionLine = 13,
-              kScaleLine = 14;
+constexpr int kStationLine = 6, kPeakLine = 15, kRecordTimeLine = 10, kFrequencyLine = 11,
+              kDurationLine = 12, kDirectionLine = 13, kScaleLine = 14;
 constexpr std::size_t kCountsPerLine = 8;
 
 struct Scale {
@@ -89,6 +89,22 @@ void parse_direction(std::string_view file, std::string_view text, KnetTrace& re
                  "Dir. '" + std::string(text) + "' is not N-S, E-W, U-D or a channel 1 to 6");
 }
 
+// The components' orientation by the position in the set, the station and the stated peak.
+void describe_trace(std::string_view station, std::string_view peak, KnetTrace& result) {
+    FileTrace& trace = result.trace;
+    trace.format = "knet";
+    trace.station = std::string(station);
+    trace.quantity = Quantity::acceleration;
+    trace.units = std::string(quantity_units(Quantity::acceleration));
+    trace.code = trace.component;
+    trace.azimuth = result.position == 1 ? 90.0 : 0.0;
+    trace.dip = result.position == 2 ? -90.0 : 0.0;
+    if (auto value = parse_real_token(peak)) {
+        trace.stated.push_back(
+            {trace.component, "acceleration", *value, std::nullopt, trace.units});
+    }
+}
+
 // Record Time is Japan Standard Time (UTC+9), and the loggers write the time of their trigger,
 // 15 s after the first sample of the pre-event memory.
 constexpr std::int64_t kPretriggerUs = 15'000'000;
@@ -139,6 +155,7 @@ KnetTrace read_knet(std::string_view file, std::string_view bytes, bool keep_off
     Scale scale = parse_scale(file, values[kScaleLine - 1]);
     result.start_us = first_sample_time(values[kRecordTimeLine - 1]);
     result.trace.dt = 1.0 / frequency;
+    describe_trace(values[kStationLine - 1], values[kPeakLine - 1], result);
 
     std::vector<double>& samples = result.trace.samples;
     std::int64_t short_line = 0;  // a line with fewer than 8 counts: only the last may have one

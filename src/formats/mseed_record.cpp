@@ -4,44 +4,15 @@
 #include <cmath>
 #include <cstdio>
 
+#include "formats/channel_codes.hpp"
 #include "formats/file_trace.hpp"
 #include "formats/mseed_segments.hpp"
 
 namespace wavespec::formats {
 namespace {
 
-int position_of(std::string_view channel) {
-    if (channel.empty()) return -1;
-    switch (channel.back()) {
-        case 'N':
-        case '1':
-            return 0;
-        case 'E':
-        case '2':
-            return 1;
-        case 'Z':
-            return 2;
-        default:
-            return -1;
-    }
-}
-
 std::string channel_name(const MseedSegment& s) {
     return s.network + "." + s.station + "." + s.location + "." + s.channel;
-}
-
-// Days since 1970-01-01 to a civil date (proleptic Gregorian).
-void civil_from_days(std::int64_t z, std::int64_t& y, unsigned& m, unsigned& d) {
-    z += 719468;
-    std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-    auto doe = static_cast<unsigned>(z - era * 146097);
-    unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    y = static_cast<std::int64_t>(yoe) + era * 400;
-    unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    unsigned mp = (5 * doy + 2) / 153;
-    d = doy - (153 * mp + 2) / 5 + 1;
-    m = mp < 10 ? mp + 3 : mp - 9;
-    if (m <= 2) ++y;
 }
 
 // The channel's segments that touch [start, end] must be one segment covering it all.
@@ -69,27 +40,6 @@ MseedSegment& covering_segment(std::vector<MseedSegment*> pieces, std::int64_t s
 
 }  // namespace
 
-std::string iso_time(std::int64_t microseconds) {
-    constexpr std::int64_t kDay = 86400LL * 1000000LL;
-    // Days rounded down and the rest, without an intermediate that could overflow.
-    std::int64_t days = microseconds / kDay;
-    std::int64_t rest = microseconds % kDay;
-    if (rest < 0) {
-        --days;
-        rest += kDay;
-    }
-    std::int64_t year = 0;
-    unsigned month = 0, day = 0;
-    civil_from_days(days, year, month, day);
-    char text[64];
-    std::snprintf(
-        text, sizeof text, "%04lld-%02u-%02uT%02lld:%02lld:%02lld.%06lld",
-        static_cast<long long>(year), month, day, static_cast<long long>(rest / 3600000000LL),
-        static_cast<long long>(rest / 60000000LL % 60),
-        static_cast<long long>(rest / 1000000LL % 60), static_cast<long long>(rest % 1000000LL));
-    return text;
-}
-
 std::string channel_group_of(const MseedSegment& segment) {
     return segment.network + "." + segment.station + "." + segment.location + "." +
            segment.channel.substr(0, 2);
@@ -102,7 +52,7 @@ WaveformRecord assemble_mseed_record(std::vector<MseedSegment> segments, const s
     for (MseedSegment& s : segments) {
         if (channel_group_of(s) != group) continue;
         any = &s;
-        int position = position_of(s.channel);
+        int position = component_position(s.channel);
         if (position < 0) {
             fail(s.file,
                  "channel " + channel_name(s) + " is not N, E, Z, 1 or 2 by its last letter");

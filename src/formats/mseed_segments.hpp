@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "formats/calendar.hpp"
 #include "formats/formats.hpp"
 
 namespace wavespec::formats {
@@ -48,8 +49,5 @@ std::string channel_group_of(const MseedSegment& segment);
 // record without a copy of its samples.
 WaveformRecord assemble_mseed_record(std::vector<MseedSegment> segments, const std::string& group,
                                      const std::string& stem);
-
-// Microseconds since 1970 as "2024-05-01T12:00:00.000000".
-std::string iso_time(std::int64_t microseconds);
 
 }  // namespace wavespec::formats

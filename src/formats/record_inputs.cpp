@@ -9,12 +9,18 @@
 #include <set>
 
 #include "formats/at2_reader.hpp"
+#include "formats/channel_codes.hpp"
+#include "formats/cosmos_reader.hpp"
+#include "formats/esm_reader.hpp"
 #include "formats/file_trace.hpp"
 #include "formats/formats.hpp"
+#include "formats/geonet_reader.hpp"
 #include "formats/knet_reader.hpp"
 #include "formats/mseed_segments.hpp"
 #include "formats/record_sets.hpp"
 #include "formats/sac_reader.hpp"
+#include "formats/smc_reader.hpp"
+#include "records/ascii_case.hpp"
 
 namespace wavespec::formats {
 namespace {
@@ -55,12 +61,6 @@ struct Outcome {
     }
 };
 
-std::string upper(std::string_view text) {
-    std::string result(text);
-    for (char& c : result) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return result;
-}
-
 std::string extension_of(const std::string& path) {
     std::string name = base_name(path);
     std::size_t dot = name.find_last_of('.');
@@ -83,6 +83,10 @@ InputFormat detect_format(std::string_view head) {
     if (looks_like_sac(head)) return InputFormat::sac;
     if (looks_like_knet(head)) return InputFormat::knet;
     if (looks_like_mseed(head)) return InputFormat::mseed;
+    if (looks_like_cosmos(head)) return InputFormat::cosmos;
+    if (looks_like_geonet(head)) return InputFormat::geonet;
+    if (looks_like_esm(head)) return InputFormat::esm;
+    if (looks_like_smc(head)) return InputFormat::smc;
     if (looks_like_at2(head)) return InputFormat::at2;
     return InputFormat::csv;
 }
@@ -93,7 +97,7 @@ void group_knet(const std::vector<Given>& files, Outcome& outcome) {
     for (const Given& given : files)
         outcome.attempt(given.order, [&] {
             std::string extension = extension_of(given.path);
-            std::string kind = upper(extension);
+            std::string kind = ascii_upper(extension);
             std::string site = kind.size() == 3 ? kind.substr(2) : "";
             std::string direction = kind.substr(0, 2);
             if ((kind.size() != 2 && !(kind.size() == 3 && (site == "1" || site == "2"))) ||
@@ -138,7 +142,7 @@ RecordInput at2_record(std::vector<std::string> paths) {
 
 // "RSN1063_..." gives 1063; other names nothing.
 std::optional<std::string> rsn_of(const std::string& path) {
-    std::string name = upper(base_name(path));
+    std::string name = ascii_upper(base_name(path));
     if (!name.starts_with("RSN")) return std::nullopt;
     std::size_t end = 3;
     while (end < name.size() && std::isdigit(static_cast<unsigned char>(name[end]))) ++end;
@@ -151,12 +155,12 @@ std::optional<std::string> rsn_of(const std::string& path) {
 std::vector<std::string> complete_rsn_set(const std::vector<std::string>& given,
                                           const std::string& rsn) {
     std::set<std::string> names(given.begin(), given.end());
-    const std::string extension = upper(extension_of(given.front()));
+    const std::string extension = ascii_upper(extension_of(given.front()));
     fs::path directory = fs::path(given.front()).parent_path();
     std::error_code error;
     for (const auto& entry : fs::directory_iterator(directory.empty() ? "." : directory, error)) {
         std::string name = entry.path().filename().string();
-        if (upper(name).starts_with(rsn) && upper(extension_of(name)) == extension &&
+        if (ascii_upper(name).starts_with(rsn) && ascii_upper(extension_of(name)) == extension &&
             entry.is_regular_file(error)) {
             std::string path = directory.empty() ? name : (directory / name).string();
             bool known = std::any_of(names.begin(), names.end(), [&](const std::string& p) {
@@ -190,7 +194,7 @@ void group_at2(const std::vector<Given>& files, Outcome& outcome) {
     std::vector<Given> others;
     for (const Given& given : files) {
         if (auto rsn = rsn_of(given.path)) {
-            std::string key = *rsn + "|" + upper(extension_of(given.path));
+            std::string key = *rsn + "|" + ascii_upper(extension_of(given.path));
             auto [it, added] = by_rsn.try_emplace(key, given.order, std::vector<std::string>{});
             it->second.second.push_back(given.path);
         } else {
@@ -280,6 +284,130 @@ void group_sac(const std::vector<Given>& files, Outcome& outcome) {
     }
 }
 
+// Files of one channel each (or of several, COSMOS): the channels of one station and
+// instrument make a record, the vertical last, horizontals named N (or 1) and E (or 2) in that
+// order, other horizontals in the order given.
+struct ChannelOfSet {
+    std::string key;    // the station and instrument
+    int position = -1;  // 0, 1 or 2 where the code tells it; -1 for another horizontal
+};
+
+struct PlacedChannel {
+    std::string path;
+    std::size_t index = 0;  // in its file
+};
+
+void group_station_channels(const std::vector<Given>& files, InputFormat format,
+                            std::vector<ChannelOfSet> (*identify)(const std::string& path),
+                            Outcome& outcome) {
+    struct Station {
+        std::size_t order = 0;
+        std::array<std::optional<PlacedChannel>, 3> placed;
+        std::vector<PlacedChannel> horizontals;  // of no named place, in order
+        std::size_t count = 0;
+        std::string first_path;
+        std::string refused;
+    };
+    std::map<std::string, Station> stations;
+    std::vector<std::string> keys;
+    bool several_in_a_file = false;
+    for (const Given& given : files)
+        outcome.attempt(given.order, [&] {
+            std::vector<ChannelOfSet> channels = identify(given.path);
+            several_in_a_file = several_in_a_file || channels.size() > 1;
+            for (std::size_t i = 0; i < channels.size(); ++i) {
+                const ChannelOfSet& channel = channels[i];
+                auto [it, added] = stations.try_emplace(channel.key);
+                Station& station = it->second;
+                if (added) {
+                    station.order = given.order;
+                    station.first_path = given.path;
+                    keys.push_back(channel.key);
+                }
+                ++station.count;
+                PlacedChannel placed{given.path, i};
+                if (channel.position < 0) {
+                    station.horizontals.push_back(placed);
+                    continue;
+                }
+                auto& slot = station.placed[static_cast<std::size_t>(channel.position)];
+                if (slot && station.refused.empty()) {
+                    station.refused = given.path + ": two channels for one component of " +
+                                      channel.key + ": " + base_name(slot->path) + " and " +
+                                      base_name(given.path);
+                }
+                slot = placed;
+            }
+        });
+    for (const std::string& key : keys) {
+        Station& station = stations[key];
+        outcome.attempt(
+            station.order,
+            [&] {
+                if (!station.refused.empty()) throw FormatError(station.refused);
+                if (station.count != 3) {
+                    fail(station.first_path,
+                         (station.count < 3 ? "component missing: " : "") + key + " has " +
+                             std::to_string(station.count) +
+                             " channels among the files given; a record takes 3");
+                }
+                for (std::size_t c = 0; c < 2; ++c) {
+                    if (!station.placed[c] && !station.horizontals.empty()) {
+                        station.placed[c] = station.horizontals.front();
+                        station.horizontals.erase(station.horizontals.begin());
+                    }
+                }
+                if (!station.placed[2] || !station.horizontals.empty()) {
+                    fail(station.first_path, "component missing: no vertical channel of " + key +
+                                                 " among the files given");
+                }
+                RecordInput input;
+                input.format = format;
+                std::vector<std::string> stems;
+                for (const auto& placed : station.placed) {
+                    stems.push_back(file_stem(placed->path));
+                    input.paths.push_back(placed->path);
+                    input.channels.push_back(placed->index);
+                }
+                input.stem = common_stem(stems);
+                if (!several_in_a_file) input.channels.clear();
+                outcome.records.push_back({station.order, std::move(input)});
+            },
+            true);
+    }
+}
+
+std::vector<ChannelOfSet> esm_channel(const std::string& path) {
+    EsmIdentity identity = read_esm_identity(path, read_whole_file(path));
+    return {{identity.set_key(), component_position(identity.stream)}};
+}
+
+std::vector<ChannelOfSet> cosmos_channels(const std::string& path) {
+    std::vector<ChannelOfSet> channels;
+    for (const CosmosChannel& channel :
+         read_cosmos(path, read_whole_file(path), Quantity::acceleration)) {
+        channels.push_back({channel.set_key, channel.position});
+    }
+    return channels;
+}
+
+std::vector<ChannelOfSet> smc_channel(const std::string& path) {
+    SmcChannel channel = read_smc(path, read_whole_file(path));
+    return {{channel.set_key, channel.position}};
+}
+
+// A GeoNet file holds its station's three components: a record of its own.
+void group_geonet(const std::vector<Given>& files, Outcome& outcome) {
+    for (const Given& given : files) {
+        RecordInput input;
+        input.format = InputFormat::geonet;
+        input.stem = file_stem(given.path);
+        input.paths = {given.path, given.path, given.path};
+        input.channels = {0, 1, 2};
+        outcome.records.push_back({given.order, std::move(input)});
+    }
+}
+
 void group_mseed(const std::vector<Given>& files, Outcome& outcome) {
     std::vector<std::string> groups;
     std::map<std::string, std::pair<std::size_t, std::vector<std::string>>> paths_of;
@@ -351,7 +479,7 @@ GroupedInputs group_each_record_input(std::span<const std::string> paths, InputF
             }
             if (format == InputFormat::csv) {
                 outcome.records.push_back(
-                    {i, RecordInput{file_stem(paths[i]), InputFormat::csv, {paths[i]}, {}}});
+                    {i, RecordInput{file_stem(paths[i]), InputFormat::csv, {paths[i]}, {}, {}}});
             } else {
                 by_format[format].push_back(std::move(given));
             }
@@ -361,6 +489,11 @@ GroupedInputs group_each_record_input(std::span<const std::string> paths, InputF
     group_at2(by_format[InputFormat::at2], outcome);
     group_sac(by_format[InputFormat::sac], outcome);
     group_mseed(by_format[InputFormat::mseed], outcome);
+    group_station_channels(by_format[InputFormat::esm], InputFormat::esm, esm_channel, outcome);
+    group_station_channels(by_format[InputFormat::cosmos], InputFormat::cosmos, cosmos_channels,
+                           outcome);
+    group_station_channels(by_format[InputFormat::smc], InputFormat::smc, smc_channel, outcome);
+    group_geonet(by_format[InputFormat::geonet], outcome);
     std::stable_sort(outcome.records.begin(), outcome.records.end(),
                      [](const Grouped& a, const Grouped& b) { return a.order < b.order; });
     std::stable_sort(outcome.failures.begin(), outcome.failures.end(),

@@ -1,13 +1,21 @@
 // Reading one grouped record: its three files, then the checks that make them one record.
 #include <algorithm>
+#include <climits>
+#include <cmath>
+#include <map>
 
 #include "formats/at2_reader.hpp"
+#include "formats/channel_codes.hpp"
+#include "formats/cosmos_reader.hpp"
+#include "formats/esm_reader.hpp"
 #include "formats/file_trace.hpp"
 #include "formats/formats.hpp"
+#include "formats/geonet_reader.hpp"
 #include "formats/knet_reader.hpp"
 #include "formats/mseed_segments.hpp"
 #include "formats/record_sets.hpp"
 #include "formats/sac_reader.hpp"
+#include "formats/smc_reader.hpp"
 
 namespace wavespec::formats {
 namespace {
@@ -54,6 +62,60 @@ std::array<FileTrace, 3> read_sac_set(const RecordInput& input) {
     return traces;
 }
 
+std::array<FileTrace, 3> read_esm_set(const RecordInput& input) {
+    std::array<FileTrace, 3> traces;
+    for (std::size_t c = 0; c < 3; ++c) {
+        traces[c] = read_esm(input.paths[c], read_whole_file(input.paths[c]));
+    }
+    return traces;
+}
+
+// Each file read once with the quantity asked for; each path gives its channel.
+std::array<FileTrace, 3> read_cosmos_set(const RecordInput& input, const ReadOptions& options) {
+    std::map<std::string, std::vector<CosmosChannel>> files;
+    std::array<FileTrace, 3> traces;
+    for (std::size_t c = 0; c < 3; ++c) {
+        const std::string& path = input.paths[c];
+        auto [it, added] = files.try_emplace(path);
+        if (added) it->second = read_cosmos(path, read_whole_file(path), options.quantity);
+        const std::size_t index = input.channels.empty() ? 0 : input.channels[c];
+        if (index >= it->second.size()) {
+            fail(path, "holds " + std::to_string(it->second.size()) + " channels, not " +
+                           std::to_string(index + 1));
+        }
+        traces[c] = std::move(it->second[index].trace);
+    }
+    return traces;
+}
+
+std::array<FileTrace, 3> read_smc_set(const RecordInput& input) {
+    std::array<FileTrace, 3> traces;
+    for (std::size_t c = 0; c < 3; ++c) {
+        traces[c] = read_smc(input.paths[c], read_whole_file(input.paths[c])).trace;
+    }
+    return traces;
+}
+
+// The file's three components, the vertical last, the horizontals in the file's order.
+std::array<FileTrace, 3> read_geonet_set(const RecordInput& input, const ReadOptions& options) {
+    const std::string& path = input.paths.front();
+    std::array<FileTrace, 3> read = read_geonet(path, read_whole_file(path), options.quantity);
+    std::array<FileTrace, 3> traces;
+    std::size_t next = 0;
+    bool vertical = false;
+    for (FileTrace& trace : read) {
+        if (trace.dip && *trace.dip == -90.0 && !vertical) {
+            traces[2] = std::move(trace);
+            vertical = true;
+        } else if (next < 2) {
+            traces[next++] = std::move(trace);
+        } else {
+            fail(path, "no vertical (UP or DOWN) among the three components");
+        }
+    }
+    return traces;
+}
+
 WaveformRecord read_mseed_set(const RecordInput& input) {
     std::vector<MseedSegment> segments;
     for (const std::string& path : input.paths) {
@@ -72,7 +134,21 @@ WaveformRecord read_mseed_set(const RecordInput& input) {
         }
         if (group.empty()) fail(input.paths.front(), "no MiniSEED samples");
     }
-    return assemble_mseed_record(std::move(segments), group, input.stem);
+    WaveformRecord record = assemble_mseed_record(std::move(segments), group, input.stem);
+    record.format = "mseed";
+    record.units = "counts";
+    for (ComponentTrace& component : record.components) {
+        component.code = component.identity->channel;
+        if (auto orientation = seed_orientation(*component.code)) {
+            component.azimuth = orientation->azimuth;
+            component.dip = orientation->dip;
+        }
+    }
+    const ChannelIdentity& first = *record.components[0].identity;
+    record.network = first.network;
+    record.station = first.station;
+    record.location = first.location;
+    return record;
 }
 
 WaveformRecord record_of(const RecordInput& input, std::array<FileTrace, 3> traces) {
@@ -85,10 +161,59 @@ WaveformRecord record_of(const RecordInput& input, std::array<FileTrace, 3> trac
                                      " s differs from the " + shortest_text(record.dt) + " s of " +
                                      base_name(input.paths[0]));
         }
-        record.components[c] = {std::move(traces[c].component), std::move(traces[c].samples),
-                                std::move(traces[c].identity)};
+        record.components[c] = {std::move(traces[c].component),
+                                std::move(traces[c].samples),
+                                std::move(traces[c].identity),
+                                std::move(traces[c].code),
+                                traces[c].azimuth,
+                                traces[c].dip};
+        for (StatedValue& value : traces[c].stated) record.stated.push_back(std::move(value));
+        for (std::string& note : traces[c].notes) record.notes.push_back(std::move(note));
     }
+    FileTrace& first = traces[0];
+    record.format = first.format;
+    record.network = first.network;
+    record.station = first.station;
+    record.location = first.location;
+    record.quantity = first.quantity;
+    record.units = first.units;
+    record.filter = first.filter;
+    record.start_us = first.start_us;
     return record;
+}
+
+// Files of one channel each whose first samples differ by half a sample or more are cut to
+// their common start (their ends are cut by cut_to_shortest), with a note.
+std::array<FileTrace, 3> aligned_to_common_start(const RecordInput& input,
+                                                 std::array<FileTrace, 3> traces) {
+    std::int64_t latest = INT64_MIN;
+    for (const FileTrace& trace : traces) {
+        if (!trace.start_us) return traces;
+        latest = std::max(latest, *trace.start_us);
+    }
+    const double dt_us = traces[0].dt * 1e6;
+    std::string cuts;
+    for (std::size_t c = 0; c < 3; ++c) {
+        FileTrace& trace = traces[c];
+        const double behind = static_cast<double>(latest - *trace.start_us);
+        if (behind < 0.5 * dt_us) continue;
+        const auto cut = static_cast<std::size_t>(std::llround(behind / dt_us));
+        if (cut >= trace.samples.size()) {
+            fail(input.paths[c], "starts " + shortest_text(behind / 1e6) +
+                                     " s before the set's latest start and ends before it");
+        }
+        trace.samples.erase(trace.samples.begin(),
+                            trace.samples.begin() + static_cast<std::ptrdiff_t>(cut));
+        *trace.start_us += std::llround(static_cast<double>(cut) * dt_us);
+        cuts += (cuts.empty() ? "" : ", ") + trace.component + " " + std::to_string(cut);
+    }
+    if (!cuts.empty()) {
+        traces[0].notes.push_back(input.stem +
+                                  ": components cut to their common start (samples "
+                                  "taken off the beginning: " +
+                                  cuts + ")");
+    }
+    return traces;
 }
 
 // Components of different lengths are cut to the shortest, with a note.
@@ -139,8 +264,23 @@ WaveformRecord read_record(const RecordInput& input, const ReadOptions& options)
         case InputFormat::mseed:
             record = read_mseed_set(input);
             break;
+        case InputFormat::esm:
+            record = record_of(input, aligned_to_common_start(input, read_esm_set(input)));
+            break;
+        case InputFormat::geonet:
+            record =
+                record_of(input, aligned_to_common_start(input, read_geonet_set(input, options)));
+            break;
+        case InputFormat::smc:
+            record = record_of(input, aligned_to_common_start(input, read_smc_set(input)));
+            break;
+        case InputFormat::cosmos:
+            record =
+                record_of(input, aligned_to_common_start(input, read_cosmos_set(input, options)));
+            break;
         default:
-            fail(where, "is not a record of K-NET, AT2, SAC or MiniSEED files");
+            fail(where,
+                 "is not a record of K-NET, AT2, SAC, MiniSEED, ESM, COSMOS, SMC or GeoNet files");
     }
     cut_to_shortest(record, where);
     if (const auto& identity = record.components[0].identity) record.start_us = identity->start_us;

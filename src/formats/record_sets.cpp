@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "formats/file_trace.hpp"
+#include "records/ascii_case.hpp"
 
 namespace wavespec::formats {
 
@@ -50,8 +51,7 @@ std::array<std::string, 3> at2_component_names(std::span<const std::string> path
 }
 
 bool is_vertical_at2_name(std::string_view name) {
-    std::string upper(name);
-    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    std::string upper = ascii_upper(name);
     return upper.find("UP") != std::string::npos || upper.find("DWN") != std::string::npos ||
            (!upper.empty() && upper.back() == 'V');
 }

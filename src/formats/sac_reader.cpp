@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "formats/calendar.hpp"
+#include "formats/channel_codes.hpp"
 #include "support/bit_cast.hpp"
 
 namespace wavespec::formats {
@@ -13,6 +15,7 @@ namespace {
 constexpr std::size_t kDelta = 0, kVersion = 76, kNpts = 79, kFileType = 85, kEven = 105;
 constexpr std::size_t kStation = 440, kHole = 464, kComponent = 600, kNetwork = 608;
 constexpr std::int32_t kTimeSeries = 1;                         // iftype ITIME
+constexpr std::size_t kAzimuth = 57, kIncidence = 58;           // cmpaz, cmpinc (degrees from up)
 constexpr std::size_t kBegin = 5, kYear = 70, kDependent = 86;  // b, nzyear (then nzjday ..), idep
 constexpr std::int32_t kUndefined = -12345;
 
@@ -64,25 +67,6 @@ std::string text_field(std::string_view bytes, std::size_t offset, std::size_t s
     return std::string(text);
 }
 
-int position_of(std::string_view component) {
-    if (component.empty()) return -1;
-    switch (component.back()) {
-        case 'N':
-        case 'n':
-        case '1':
-            return 0;
-        case 'E':
-        case 'e':
-        case '2':
-            return 1;
-        case 'Z':
-        case 'z':
-            return 2;
-        default:
-            return -1;
-    }
-}
-
 // The first sample's time: the reference time nzyear, nzjday, nzhour, nzmin, nzsec, nzmsec
 // plus b seconds; nothing when the reference time is not set or not a time.
 std::optional<std::int64_t> first_sample_time(std::string_view bytes, ByteOrder order) {
@@ -95,12 +79,41 @@ std::optional<std::int64_t> first_sample_time(std::string_view bytes, ByteOrder 
     double begin = float_at(bytes, 4 * kBegin, order);
     if (begin == static_cast<float>(kUndefined)) begin = 0.0;
     if (!std::isfinite(begin) || std::fabs(begin) > 1e9) return std::nullopt;
-    // Days from 1970 to January 1 of the year (proleptic Gregorian), then the day of the year.
-    std::int64_t y = f[0] - 1;
-    std::int64_t days = 365 * (y - 1969) + (y / 4 - 492) - (y / 100 - 19) + (y / 400 - 4);
-    days += f[1] - 1;
-    std::int64_t seconds = ((days * 24 + f[2]) * 60 + f[3]) * 60 + f[4];
-    return seconds * 1000000 + f[5] * 1000LL + std::llround(begin * 1e6);
+    auto reference = utc_microseconds_of_year_day(f[0], f[1], f[2], f[3], f[4], f[5] * 1000LL);
+    if (!reference) return std::nullopt;
+    return *reference + std::llround(begin * 1e6);
+}
+
+// A header float that is set and finite.
+std::optional<double> defined_float(std::string_view bytes, std::size_t word, ByteOrder order) {
+    float value = float_at(bytes, 4 * word, order);
+    if (!std::isfinite(value) || value == static_cast<float>(kUndefined)) return std::nullopt;
+    return value;
+}
+
+// The component's code, orientation and quantity, and the station, as the header gives them.
+void describe_trace(std::string_view bytes, ByteOrder order, const SacIdentity& identity,
+                    FileTrace& trace) {
+    trace.format = "sac";
+    trace.network = identity.network;
+    trace.station = identity.station;
+    trace.location = identity.hole;
+    if (!identity.component.empty()) trace.code = identity.component;
+    trace.azimuth = defined_float(bytes, kAzimuth, order);
+    if (auto incidence = defined_float(bytes, kIncidence, order)) trace.dip = *incidence - 90.0;
+    switch (int_at(bytes, kDependent, order)) {
+        case 6:
+            trace.quantity = Quantity::displacement;
+            break;
+        case 7:
+            trace.quantity = Quantity::velocity;
+            break;
+        case 8:
+            trace.quantity = Quantity::acceleration;
+            break;
+        default:
+            break;
+    }
 }
 
 std::string physical_units(std::int32_t idep) {
@@ -129,7 +142,7 @@ SacIdentity read_sac_identity(std::string_view file, std::string_view bytes) {
     identity.station = text_field(bytes, kStation, 8);
     identity.hole = text_field(bytes, kHole, 8);
     identity.component = text_field(bytes, kComponent, 8);
-    identity.position = position_of(identity.component);
+    identity.position = component_position(identity.component);
     return identity;
 }
 
@@ -171,6 +184,7 @@ FileTrace read_sac(std::string_view file, std::string_view bytes) {
                                      identity.component,
                                      first_sample_time(bytes, order),
                                      physical_units(int_at(bytes, kDependent, order))};
+    describe_trace(bytes, order, identity, trace);
     trace.samples.resize(static_cast<std::size_t>(npts));
     for (std::size_t i = 0; i < trace.samples.size(); ++i) {
         std::size_t offset = kSacHeaderBytes + 4 * i;

@@ -1,21 +1,9 @@
 #include "formats/stationxml_time.hpp"
 
+#include "formats/calendar.hpp"
+
 namespace wavespec::formats {
 namespace {
-
-// Days from 1970-01-01 to a civil date (proleptic Gregorian).
-std::int64_t days_from_civil(std::int64_t y, unsigned m, unsigned d) {
-    y -= m <= 2;
-    const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
-    const auto yoe = static_cast<unsigned>(y - era * 400);
-    const unsigned doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
-    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + static_cast<std::int64_t>(doe) - 719468;
-}
-
-bool leap(std::int64_t y) {
-    return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
-}
 
 class Cursor {
   public:
@@ -57,9 +45,9 @@ std::optional<std::int64_t> parse_iso_time(std::string_view text) {
     if (!month || !c.take('-')) return std::nullopt;
     auto day = c.digits(2);
     if (!day || *year < 1 || *month < 1 || *month > 12 || *day < 1) return std::nullopt;
-    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    int month_days = kDays[*month - 1] + (*month == 2 && leap(*year) ? 1 : 0);
-    if (*day > month_days) return std::nullopt;
+    if (static_cast<unsigned>(*day) > days_in_month(*year, static_cast<unsigned>(*month))) {
+        return std::nullopt;
+    }
     std::int64_t us =
         days_from_civil(*year, static_cast<unsigned>(*month), static_cast<unsigned>(*day)) *
         86400LL * 1000000LL;

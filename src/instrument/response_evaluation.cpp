@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cmath>
 
+#include "records/ascii_case.hpp"
 #include "records/shortest_text.hpp"
 #include "spectral/complex_arithmetic.hpp"
 
@@ -16,7 +17,7 @@ constexpr double kAgreement = 0.02;  // real metadata is often 1-2 % off itself
 std::string upper(std::string_view text) {
     std::string out;
     for (char c : text) {
-        if (c != ' ') out += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        if (c != ' ') out += ascii_upper(c);
     }
     return out;
 }

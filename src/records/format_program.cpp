@@ -3,6 +3,8 @@
 #include <cctype>
 #include <stdexcept>
 
+#include "records/ascii_case.hpp"
+
 namespace wavespec {
 namespace {
 
@@ -48,7 +50,7 @@ class Parser {
             count = number();
             has_count = true;
         }
-        char c = static_cast<char>(std::toupper(static_cast<unsigned char>(peek())));
+        char c = ascii_upper(peek());
         if (c == '(') {
             ++pos_;
             std::vector<FormatStep> group = parse_list();

@@ -433,8 +433,8 @@ TEST(Convert, UsageErrorsAndInputsThatAreNotOneRecord) {
          "wavespec convert: no output file: give -o RECORD.csv; try 'wavespec --help'\n"},
         {{"convert", "--format=segy", "plain.csv", "-o", "x.csv"},
          2,
-         "wavespec convert: unknown format 'segy' (auto, csv, knet, at2, sac or mseed); try "
-         "'wavespec --help'\n"},
+         "wavespec convert: unknown format 'segy' (auto, csv, knet, at2, sac, mseed, esm, "
+         "cosmos, smc or geonet); try 'wavespec --help'\n"},
         {{"convert", "plain.csv", "-o", "x.csv"},
          1,
          "wavespec convert: plain.csv: is not a K-NET, AT2, SAC or MiniSEED file (a CSV record "

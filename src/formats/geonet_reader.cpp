@@ -1,0 +1,186 @@
+#include "formats/geonet_reader.hpp"
+
+#include <charconv>
+#include <cmath>
+
+#include "formats/calendar.hpp"
+#include "formats/fixed_fields.hpp"
+
+namespace wavespec::formats {
+namespace {
+
+constexpr std::size_t kTextLines = 16, kIntegers = 40, kReals = 60;
+// Places in the integer and real headers (counted from 0).
+constexpr std::size_t kYear = 8, kMonth = 9, kDay = 18, kHour = 19, kMinute = 38,
+                      kMilliseconds = 39, kDigitised = 30, kPrepended = 31, kAccelerations = 33,
+                      kVelocities = 34, kDisplacements = 35;
+constexpr std::size_t kInterval = 25;
+constexpr double kMillimetresPerCentimetre = 10.0;
+
+bool is_v1(std::string_view first) {
+    return first.find("Uncorrected accelerogram") != std::string_view::npos;
+}
+
+std::string_view second_word(std::string_view line) {
+    auto words = split_words(line);
+    return words.size() >= 2 ? words[1] : std::string_view();
+}
+
+// "N28E" is 28 degrees east of north, "S72W" 252, "N" 0, "E" 90; nothing for other text.
+std::optional<double> azimuth_of(std::string_view text) {
+    auto base = [](char c) -> std::optional<int> {
+        switch (c) {
+            case 'N':
+                return 0;
+            case 'E':
+                return 90;
+            case 'S':
+                return 180;
+            case 'W':
+                return 270;
+            default:
+                return std::nullopt;
+        }
+    };
+    if (text.size() == 1) {
+        auto a = base(text[0]);
+        return a ? std::optional<double>(*a) : std::nullopt;
+    }
+    if (text.size() < 3) return std::nullopt;
+    const char from = text.front(), to = text.back();
+    int degrees = 0;
+    auto digits = text.substr(1, text.size() - 2);
+    auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), degrees);
+    if (error != std::errc() || end != digits.data() + digits.size() || degrees < 0 ||
+        degrees > 90 || (from != 'N' && from != 'S') || (to != 'E' && to != 'W')) {
+        return std::nullopt;
+    }
+    double azimuth = from == 'N' ? (to == 'E' ? degrees : 360 - degrees)
+                                 : (to == 'E' ? 180 - degrees : 180 + degrees);
+    return std::fmod(azimuth, 360.0);
+}
+
+std::size_t count_at(std::string_view file, const std::vector<double>& integers, std::size_t i,
+                     std::int64_t line) {
+    double value = integers[i];
+    if (!(value >= 0.0) || value > 1e9) {
+        fail_at_line(file, line, "integer " + std::to_string(i + 1) + " is not a count of samples");
+    }
+    return static_cast<std::size_t>(value);
+}
+
+FileTrace read_component(std::string_view file, TextLines& lines, Quantity wanted) {
+    const std::int64_t first_line = lines.number() + 1;
+    std::vector<std::string_view> text;
+    while (text.size() < kTextLines) {
+        auto line = lines.next();
+        if (!line) fail_at_line(file, lines.number(), "the file ends inside a text heading");
+        text.push_back(*line);
+    }
+    const bool v1 = is_v1(text[0]);
+    const std::int64_t integer_line = lines.number() + 1;
+    std::vector<double> integers =
+        read_fixed_values(file, lines, *fixed_layout_named("(10I8)"), kIntegers);
+    const std::int64_t real_line = lines.number() + 1;
+    std::vector<double> reals =
+        read_fixed_values(file, lines, *fixed_layout_named("(10F8.0)"), kReals);
+    FileTrace trace;
+    trace.format = v1 ? "geonet-v1a" : "geonet-v2a";
+    trace.network = "NZ";
+    trace.station = std::string(second_word(text[1]));
+    std::string_view component = second_word(text[12]);
+    trace.code = std::string(component);
+    trace.component = plain_word(component, "GEONET");
+    double sign = 1.0;
+    if (component == "UP" || component == "DOWN") {
+        trace.azimuth = 0.0;
+        trace.dip = -90.0;
+        if (component == "DOWN") {
+            sign = -1.0;
+            trace.notes.push_back(std::string(file) + ": the vertical " +
+                                  "was recorded pointing down; its sign is turned to up");
+        }
+    } else if (auto azimuth = azimuth_of(component)) {
+        trace.azimuth = *azimuth;
+        trace.dip = 0.0;
+    } else {
+        fail_at_line(file, first_line + 12,
+                     "component " + quoted(component) + " is neither UP, DOWN nor like N28E");
+    }
+    if (!(reals[kInterval] > 0.0)) {
+        fail_at_line(file, real_line + 2, "the sampling interval (real 26) is not positive");
+    }
+    trace.dt = reals[kInterval];
+    // Velocity and displacement follow the acceleration in V2A; V1A holds acceleration alone.
+    std::array<std::size_t, 3> counts = {
+        count_at(file, integers, v1 ? kDigitised : kAccelerations, integer_line + 3), 0, 0};
+    if (!v1) {
+        counts[1] = count_at(file, integers, kVelocities, integer_line + 3);
+        counts[2] = count_at(file, integers, kDisplacements, integer_line + 3);
+    }
+    FixedLayout data{10, 8, 0, false};
+    for (std::size_t q = 0; q < 3; ++q) {
+        if (counts[q] == 0) continue;
+        std::vector<double> values = read_fixed_values(file, lines, data, counts[q]);
+        if (static_cast<Quantity>(q) == wanted) trace.samples = std::move(values);
+    }
+    if (trace.samples.empty()) {
+        fail(file, "the file holds no " + std::string(quantity_name(wanted)) + " (--quantity)");
+    }
+    for (double& value : trace.samples) value = sign * value / kMillimetresPerCentimetre;
+    trace.quantity = wanted;
+    trace.units = std::string(quantity_units(wanted));
+    // The buffer's start is its first digitised sample; the zeros prepended come before it.
+    const double prepended = v1 ? 0.0 : integers[kPrepended] > 0.0 ? integers[kPrepended] : 0.0;
+    const double appended = v1                               ? 0.0
+                            : integers[kPrepended + 1] > 0.0 ? integers[kPrepended + 1]
+                                                             : 0.0;
+    if (prepended > 0.0 || appended > 0.0) {
+        trace.notes.push_back(std::string(file) + ": " + trace.component + ": the " +
+                              std::to_string(static_cast<long long>(prepended)) + " and " +
+                              std::to_string(static_cast<long long>(appended)) +
+                              " zeros padded before and after are kept as samples");
+    }
+    const double milliseconds = integers[kMilliseconds];
+    auto year = small_int(integers[kYear]), month = small_int(integers[kMonth]);
+    auto day = small_int(integers[kDay]), hour = small_int(integers[kHour]);
+    auto minute = small_int(integers[kMinute]);
+    if (milliseconds >= 0.0 && milliseconds < 61000.0 && year && month && day && hour && minute) {
+        const auto whole = static_cast<int>(milliseconds / 1000.0);
+        auto start = utc_microseconds(
+            {*year, *month, *day, *hour, *minute, whole,
+             static_cast<std::int64_t>(std::llround(milliseconds * 1000.0)) - whole * 1000000LL});
+        const double before = prepended * trace.dt;  // s; more than a year is no padding
+        if (start && before < 3.2e7) trace.start_us = *start - std::llround(before * 1e6);
+    }
+    return trace;
+}
+
+}  // namespace
+
+bool looks_like_geonet(std::string_view bytes) {
+    TextLines lines(bytes);
+    auto first = lines.next();
+    return first && first->find("GNS Science") != std::string_view::npos &&
+           (first->find("Corrected accelerogram") != std::string_view::npos ||
+            first->find("Uncorrected accelerogram") != std::string_view::npos);
+}
+
+std::array<FileTrace, 3> read_geonet(std::string_view file, std::string_view bytes,
+                                     Quantity quantity) {
+    TextLines lines(bytes);
+    std::array<FileTrace, 3> traces;
+    for (FileTrace& trace : traces) trace = read_component(file, lines, quantity);
+    while (auto line = lines.next()) {
+        if (!trim(*line).empty()) {
+            fail_at_line(file, lines.number(), "more than the three components' values");
+        }
+    }
+    const auto& first = traces[0];
+    if (first.dt != traces[1].dt || first.dt != traces[2].dt) {
+        fail(file, "the components' sampling intervals differ");
+    }
+    return traces;
+}
+
+}  // namespace wavespec::formats
