@@ -391,6 +391,7 @@ PYBIND11_MODULE(_wavespec, m) {
     m.def("log_spaced_centres", [](double lowest, double highest, int per_decade) {
         return owned(smoothing::log_spaced_centres(lowest, highest, per_decade));
     });
+    m.def("thread_count", &python::thread_count);
     m.def("mseed_supported", &formats::mseed_supported);
     m.def("stationxml_supported", &formats::stationxml_supported);
 }
