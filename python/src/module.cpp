@@ -403,6 +403,7 @@ PYBIND11_MODULE(_wavespec, m) {
               }
               return py::make_tuple(outcome.stem, outcome.ok, outcome.line, outcome.directory);
           });
+    m.def("thread_count", &python::thread_count);
     m.def("mseed_supported", &formats::mseed_supported);
     m.def("stationxml_supported", &formats::stationxml_supported);
 }

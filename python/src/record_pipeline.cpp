@@ -11,6 +11,7 @@
 #include "cli/option_answers.hpp"
 #include "cli/option_bounds.hpp"
 #include "cli/option_parser.hpp"
+#include "cli/option_values.hpp"
 #include "cli/record_bounds.hpp"
 #include "cli/record_loading.hpp"
 #include "cli/response_files.hpp"
@@ -20,6 +21,7 @@
 #include "records/shortest_text.hpp"
 #include "spectral/portable_math.hpp"
 #include "spectral/wvfast.hpp"
+#include "support/worker_threads.hpp"
 
 namespace wavespec::python {
 namespace {
@@ -167,6 +169,8 @@ void check_response_work(std::size_t samples, double dt, const std::vector<doubl
 void check_smoothing(const smoothing::SmoothingWindow& window, std::span<const double> frequencies,
                      std::span<const double> centres,
                      std::span<const std::span<const double>> spectra) {
+    // No bins: every window sum would be 0 / 0.
+    if (frequencies.empty()) throw Refused("smoothing: no frequencies; the spectra need a bin");
     for (auto [values, what] : {std::pair{frequencies, "frequency"}, {centres, "centre"}}) {
         for (double f : values) {
             if (!(f > 0.0) || !std::isfinite(f)) {
@@ -219,13 +223,26 @@ smoothing::NoiseHv noise_hv(const Components& record, const cli::SmoothingOption
     auto state = loaded_state(record);
     cli::ProcessOptions asked;
     asked.smoothing = options;
-    // Bounded as the tool bounds --smooth with --hv-windows (the smoothing window is always
-    // given here), though only the windows' spectra are smoothed.
+    // Only the windows' spectra are smoothed: bounded as the tool bounds --hv-windows without
+    // --smooth, which makes no smoothed.csv.
+    asked.smoothing.hv_window = options.window;
+    asked.smoothing.window.reset();
     const auto nf = static_cast<std::int64_t>(std::bit_ceil(static_cast<std::uint64_t>(state->nt)));
     if (auto why = cli::record_bounds_problem(asked, state->nt, state->dt, nf)) throw Refused(*why);
     cli::RecordSmoothing smoothing;
-    if (auto why = smoothing.compute_noise(*state, options, threads)) throw Refused(*why);
+    if (auto why = smoothing.compute_noise(*state, asked.smoothing, threads)) throw Refused(*why);
     return *smoothing.noise();
+}
+
+unsigned thread_count(const std::optional<std::string>& asked) {
+    const cli::ValueRange& jobs = cli::value_range("jobs", "N");
+    if (!asked) return std::clamp(processor_count(), 1u, static_cast<unsigned>(jobs.high));
+    try {
+        return static_cast<unsigned>(cli::parse_in_range(jobs, *asked));
+    } catch (const cli::UsageError&) {
+        throw Refused("invalid value '" + *asked + "' for threads: " + std::string(jobs.value) +
+                      " must be " + cli::range_text(jobs));
+    }
 }
 
 cli::ProcessOptions process_options(std::vector<std::string> arguments) {

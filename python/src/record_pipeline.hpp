@@ -7,6 +7,7 @@
 #include <array>
 #include <complex>
 #include <cstddef>
+#include <optional>
 #include <span>
 #include <stdexcept>
 #include <string>
@@ -73,6 +74,10 @@ void check_response_work(std::size_t samples, double dt, const std::vector<doubl
 void check_smoothing(const smoothing::SmoothingWindow& window, std::span<const double> frequencies,
                      std::span<const double> centres,
                      std::span<const std::span<const double>> spectra);
+
+// Threads as --jobs takes them: a whole number within its bounds (Refused naming "threads"
+// otherwise), or without one the processors, as many as --jobs allows.
+unsigned thread_count(const std::optional<std::string>& asked);
 
 // Options parsed as "wavespec process" parses its arguments (a record name is added).
 cli::ProcessOptions process_options(std::vector<std::string> arguments);

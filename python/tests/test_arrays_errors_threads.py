@@ -73,11 +73,26 @@ LONG_BINS = np.arange(1, 2**17 + 1) * 0.01
      "periods x dampings x samples would take 6291456000"),
     (lambda: wavespec.hv(RECORD, DT, window=1e4), "holds no window that long"),
     (lambda: wavespec.hv(RECORD, DT, window=5.0, mean="median"), "for --hv: expected geometric"),
+    (lambda: wavespec.response_spectra(RECORD, DT, names=["NS", "EW"]), "names: 2 given for 3 components"),
+    (lambda: wavespec.response_spectra(RECORD, DT, names=[]), "names: 0 given for 3 components"),
+    (lambda: wavespec.smooth([], []), "smoothing: no frequencies"),
+    (lambda: wavespec.smooth(np.empty(0), np.empty((2, 0)), frequencies=[1.0]), "smoothing: no frequencies"),
+    (lambda: wavespec.response_spectra(RECORD, DT, threads=1025), "invalid value '1025' for threads: N must be a whole number from 1 to 1024"),
+    (lambda: wavespec.smooth([1.0, 2.0], [1.0, 1.0], threads=2**64), "for threads: N must be a whole number from 1 to 1024"),
+    (lambda: wavespec.hv(RECORD, DT, window=5.0, threads=2.5), "invalid value '2.5' for threads"),
 ])
 def test_refusals_raise_value_error_with_the_tool_message(call, message):
     with pytest.raises(ValueError) as refused:
         call()
     assert message in str(refused.value)
+
+
+def test_hv_at_the_bins_of_a_long_record_asks_only_for_the_windows_smoothing():
+    # 131 windows of 2000 samples at their 1000 bins; the record's 2^17 bins are not smoothed.
+    noise = np.random.default_rng(6).normal(size=(3, 2**18))
+    r = wavespec.hv(noise, DT, window=20, frequencies="bins")
+    np.testing.assert_allclose(r.frequency, np.arange(1, 1001) / 20.0, rtol=1e-12)
+    assert r.windows.shape == (131, 1000) and np.isfinite(r.mean).all()
 
 
 def test_files_that_cannot_be_read_raise_os_error(tmp_path):

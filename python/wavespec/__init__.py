@@ -10,6 +10,7 @@ one-line message; a file that cannot be read raises ``OSError``.
 
 from __future__ import annotations
 
+import numbers
 import os
 from dataclasses import dataclass, field
 from typing import Optional, Sequence, Tuple, Union
@@ -57,11 +58,11 @@ def _three(data: ArrayLike) -> Tuple[np.ndarray, bool]:
 
 
 def _threads(threads: Optional[int]) -> int:
+    """threads checked as --jobs is: a whole number from 1 to 1024, by default the processors."""
     if threads is None:
-        return os.cpu_count() or 1
-    if threads < 1:
-        raise ValueError(f"threads must be at least 1, not {threads}")
-    return int(threads)
+        return _wavespec.thread_count(None)
+    text = str(int(threads)) if isinstance(threads, numbers.Integral) else str(threads)
+    return _wavespec.thread_count(text)
 
 
 def _number(value: float) -> str:
@@ -345,7 +346,10 @@ def response_spectra(
     one or several fractions of critical in (0, 1). oscillator "band-limited": the oscillators
     run over the band-limited record (no content above Nyquist), followed by free vibration,
     with peaks over continuous time; "piecewise-linear": straight lines between the samples,
-    stepped exactly at dt/k with k = ceil(10 dt/T), peaks at those instants. threads share the oscillators (the results do not depend on how many; default: all).
+    stepped exactly at dt/k with k = ceil(10 dt/T), peaks at those instants. names: the
+    components' columns, one for each (ValueError otherwise). threads share the oscillators
+    (the results do not depend on how many; default: all the processors, as --jobs, from 1
+    to 1024).
     """
     array, single = _three(acc)
     period_array = (
@@ -355,7 +359,14 @@ def response_spectra(
     *results, angles = _wavespec.response_spectra(
         array, float(dt), period_array, damping_array, oscillator, _threads(threads)
     )
-    columns = tuple(names) + _COMPONENT_COLUMNS[3:] if names else _COMPONENT_COLUMNS
+    columns = _COMPONENT_COLUMNS
+    if names is not None:
+        names = tuple(names)
+        # One name a component: three, or one for a single component.
+        if len(names) != 3 and not (single and len(names) == 1):
+            given = "1 component" if single else "3 components"
+            raise ValueError(f"names: {len(names)} given for {given}")
+        columns = names + _COMPONENT_COLUMNS[len(names):]
     if single:
         results = tuple(r[:, :, :1] for r in results)
         columns = columns[:1]

@@ -44,15 +44,19 @@ struct SmoothingOptions {
     std::optional<std::array<double, 2>> hv_range;  // --hv-range: where f0 is searched, Hz
     std::optional<double> hv_reject;                // --hv-reject: standard deviations
     std::optional<double> hv_azimuth_step;          // --hv-azimuths: degrees
+    // The noise windows' own smoothing, asked without smoothed.csv (Python's hv()); the
+    // command line has none and smooths them with --smooth's window.
+    std::optional<smoothing::SmoothingWindow> hv_window;
 
     // Where smoothed values are given: --frequencies, or --smooth-points over the bins.
     smoothing::CentreChoice centres() const {
         return {.fixed = frequencies, .at_bins = at_bins, .points_per_decade = points_per_decade};
     }
 
-    // The window the noise windows are smoothed with: --smooth's, or Konno-Ohmachi B = 40.
+    // The window the noise windows are smoothed with: their own, --smooth's, or
+    // Konno-Ohmachi B = 40.
     smoothing::SmoothingWindow window_or_default() const {
-        return window.value_or(smoothing::SmoothingWindow{});
+        return hv_window.value_or(window.value_or(smoothing::SmoothingWindow{}));
     }
 };
 

@@ -89,7 +89,10 @@ async function runPage(form) {
         document.getElementById(id)[typeof value === 'boolean' ? 'checked' : 'value'] = value;
     }), {...blankForm, ...form});
     await page.click('#run');
-    await page.waitForFunction(() => /done|failed/.test(document.body.dataset.state), {timeout: 120000});
+    await page.waitForFunction(() => /done|failed|refused/.test(document.body.dataset.state), {timeout: 120000});
+    return shownRun();
+}
+async function shownRun() {
     return page.evaluate(() => {
         const lines = (cls) => Array.from(document.querySelectorAll(`#lines .${cls}`),
                                           (l) => l.textContent.replace(/\n$/, ''));
@@ -165,6 +168,45 @@ for (const {name, arrive, files, status, form, args} of scenarios) {
               `${JSON.stringify(a.subarray(i, i + 24).toString())}, page ${JSON.stringify(b.subarray(i, i + 24).toString())}`);
     }
 }
+
+// The page's own refusals, and Stop; every run's worker is ended with the run (puppeteer hears of it a little
+// later), a spare one waiting for the next.
+const endedBut = async (worker) => { for (let i = 0; i < 40 && (page.workers().length !== 1 || page.workers()[0] === worker); ++i) await new Promise((r) => setTimeout(r, 50)); return page.workers().length === 1 && page.workers()[0] !== worker; };
+// Files [name, bytes, byte value] made in the page of one repeated block, dropped beside those chosen.
+const dropMade = (files) => page.evaluate((list) => {
+    const transfer = new DataTransfer(), mib = 1 << 20;
+    for (const [name, size, value] of list) {
+        const block = new Blob([new Uint8Array(mib).fill(value)]);
+        transfer.items.add(new File(Array.from({length: Math.ceil(size / mib)}, (_, i) => block.slice(0, size - i * mib)), name));
+    }
+    document.getElementById('drop').dispatchEvent(new DragEvent('drop', {dataTransfer: transfer}));
+}, files);
+check((await page.$eval('#drop', (d) => d.textContent)).includes('MiniSEED'), 'the drop hint names MiniSEED');
+await drop(['short.csv']);
+await dropMade([['short.csv', 10, 65]]);  // not a record: read instead of the first, the run would fail
+const named = await page.evaluate(() => [document.getElementById('files').textContent, document.getElementById('lines').textContent]);
+check(named[0] === 'short.csv' && named[1].includes('short.csv: another file of this name is chosen already') &&
+      (await runPage({})).status === 0, 'a second file of a name is refused', JSON.stringify(named));
+// Beyond 2 GiB: 8 million CSV rows (0.3 GB; some 385 bytes a row in memory), 2.4 GB of files, 20 million SAC samples.
+for (const files of [[['big.csv', 0.3e9, 48]], [1, 2, 3].map((i) => [`part${i}.csv`, 0.8e9, 48]),
+                     ['N', 'E', 'Z'].map((c) => [`big.HH${c}.sac`, 0.08e9, 0])]) {
+    await page.click('#clear');
+    await dropMade(files);
+    const waiting = page.workers()[0], refused = await runPage({});
+    check(refused.state === 'refused' && /^The files are too large for this page/.test(refused.stderr.join('|')) &&
+          page.workers().length === 1 && page.workers()[0] === waiting, `${files.length} file(s) beyond the module's memory refused before the run`, JSON.stringify(refused));
+}
+await drop(example);
+await page.evaluate(() => Object.assign(document.getElementById('periods'), {value: '0.01:10:10000'}) &&
+                          Object.assign(document.getElementById('response'), {checked: true}));
+await page.click('#run');  // response spectra at 10000 periods: a long run
+await page.waitForFunction(() => /^Running/.test(document.getElementById('progress').textContent), {timeout: 30000});
+const [running] = page.workers();
+await page.click('#stop');
+const stopped = await shownRun(), stoppedEnded = await endedBut(running);
+const [next] = page.workers(), after = await runPage({response: true});
+check(stopped.state === 'stopped' && stopped.stderr.join() === 'Stopped before the run ended: no files.' &&
+      stoppedEnded && after.status === 0 && await endedBut(next), 'Stop ends the run and its worker; the next run goes on', JSON.stringify([stoppedEnded, stopped, after]));
 
 // Speed: the example with response spectra and smoothing; the page's whole run (files read,
 // module started, run, files collected and shown) against the native process at -j1, in turns.
