@@ -59,7 +59,7 @@ TEST(Info, JsonLinesDescribeEachRecordOfEachFormat) {
         R"({"code":"c","azimuth":null,"dip":null}],"units":null,"quantity":null,"start":null,)"
         R"("dt":0.5,"nt":3,"stated":[],"filter":null,"notes":[]})"
         "\n";
-    EXPECT_EQ(run.out, expected);
+    EXPECT_EQ(run.out, lines(expected));
 }
 
 TEST(Info, TextLinesAndTheFileOrientationOfSac) {
@@ -78,10 +78,11 @@ TEST(Info, TextLinesAndTheFileOrientationOfSac) {
     EXPECT_EQ(run.exit_status, 0) << run.err;
     EXPECT_EQ(
         run.out,
-        "record: S\nformat: sac\nnetwork: XX\nstation: XYZ\nlocation: unknown\n"
-        "components: HH1 (azimuth 30, dip 0), HH2 (azimuth 120, dip 0), HHZ (azimuth 0, "
-        "dip -90)\nunits: unknown\nquantity: unknown\nstart: unknown\ndt: 0.009999999776482582\n"
-        "nt: 4\n");
+        lines("record: S\nformat: sac\nnetwork: XX\nstation: XYZ\nlocation: unknown\n"
+              "components: HH1 (azimuth 30, dip 0), HH2 (azimuth 120, dip 0), HHZ (azimuth 0, "
+              "dip -90)\nunits: unknown\nquantity: unknown\nstart: unknown\ndt: "
+              "0.009999999776482582\n"
+              "nt: 4\n"));
 }
 
 TEST(Info, ARefusedFileIsOneLineAndTheOthersAreStillDescribed) {
@@ -95,8 +96,8 @@ TEST(Info, ARefusedFileIsOneLineAndTheOthersAreStillDescribed) {
     ToolRun run =
         run_tool_with(dir.path(), {"info", "B.HNN.txt", "B.HNE.txt", "B.HNZ.txt", "r.csv"});
     EXPECT_EQ(run.exit_status, 1);
-    EXPECT_EQ(run.err, "wavespec info: B.HNN.txt:34: 'x1' is not a number\n");
-    EXPECT_EQ(run.out.substr(0, 21), "record: r\nformat: csv");
+    EXPECT_EQ(run.err, lines("wavespec info: B.HNN.txt:34: 'x1' is not a number\n"));
+    EXPECT_EQ(run.out.rfind(lines("record: r\nformat: csv"), 0), 0u) << run.out;
 
     struct Usage {
         std::vector<std::string> args;
@@ -111,7 +112,7 @@ TEST(Info, ARefusedFileIsOneLineAndTheOthersAreStillDescribed) {
     for (const Usage& usage : usages) {
         ToolRun refused = run_tool_with(dir.path(), usage.args);
         EXPECT_EQ(refused.exit_status, 2);
-        EXPECT_EQ(refused.err, usage.err);
+        EXPECT_EQ(refused.err, lines(usage.err));
         EXPECT_EQ(refused.out, "");
     }
 }
@@ -132,13 +133,14 @@ TEST(Info, TheQuantityOfACosmosFileOfThreeChannels) {
                channel(90, "25000") + channel(400, "75000") + channel(360, "12500"));
     ToolRun info = run_tool_with(dir.path(), {"info", "--json", "--quantity=velocity", "all.v2"});
     EXPECT_EQ(info.exit_status, 0) << info.err;
-    EXPECT_EQ(info.out,
-              R"({"format":"cosmos-v2","network":"CE","station":"13921","location":null,)"
+    EXPECT_EQ(
+        info.out,
+        lines(R"({"format":"cosmos-v2","network":"CE","station":"13921","location":null,)"
               R"("components":[{"code":"360","azimuth":0,"dip":0},{"code":"90","azimuth":90,)"
               R"("dip":0},{"code":"UP","azimuth":0,"dip":-90}],"units":"cm/s","quantity":)"
               R"("velocity","start":"2020-01-02T03:04:10.250000Z","dt":0.01,"nt":2,"stated":[],)"
               R"("filter":{"highpass":0.1,"lowpass":25},"notes":[]})"
-              "\n");
+              "\n"));
     ToolRun convert = run_tool_with(
         dir.path(), {"convert", "--quantity=displacement", "all.v2", "-o", "all.csv"});
     EXPECT_EQ(convert.exit_status, 0) << convert.err;
@@ -146,9 +148,10 @@ TEST(Info, TheQuantityOfACosmosFileOfThreeChannels) {
               "time,360,90,UP\n0,-0.001,-0.001,-0.001\n0.01,0.002,0.002,0.002\n");
     ToolRun wrong = run_tool_with(dir.path(), {"info", "--quantity=speed", "all.v2"});
     EXPECT_EQ(wrong.exit_status, 2);
-    EXPECT_EQ(wrong.err,
-              "wavespec info: --quantity is acceleration, velocity or displacement, not 'speed'; "
-              "try 'wavespec --help'\n");
+    EXPECT_EQ(
+        wrong.err,
+        lines("wavespec info: --quantity is acceleration, velocity or displacement, not 'speed'; "
+              "try 'wavespec --help'\n"));
 }
 
 // A GeoNet V2A file is one record: the vertical placed last, the padding kept with a note.
@@ -166,18 +169,20 @@ TEST(Info, AGeonetFileIsOneRecordWithItsVerticalLast) {
     EXPECT_EQ(read_file(dir / "a.csv"),
               "time,N28E,S72W,UP\n0,1.25,1.25,1.25\n0.005,-10.025,-10.025,-10.025\n");
     std::string padding = " the 1 and 0 zeros padded before and after are kept as samples\n";
-    EXPECT_EQ(convert.err, "wavespec convert: a.V2A: N28E:" + padding +
-                               "wavespec convert: a.V2A: S72W:" + padding +
-                               "wavespec convert: a.V2A: UP:" + padding);
+    EXPECT_EQ(convert.err, lines("wavespec convert: a.V2A: N28E:" + padding +
+                                 "wavespec convert: a.V2A: S72W:" + padding +
+                                 "wavespec convert: a.V2A: UP:" + padding));
     ToolRun info = run_tool_with(dir.path(), {"info", "--quantity=velocity", "a.V2A"});
     EXPECT_EQ(info.exit_status, 0) << info.err;
-    EXPECT_NE(info.out.find("format: geonet-v2a\nnetwork: NZ\nstation: WTMC\n"), std::string::npos)
+    EXPECT_NE(info.out.find(lines("format: geonet-v2a\nnetwork: NZ\nstation: WTMC\n")),
+              std::string::npos)
         << info.out;
     // The start is the padded zero's: 5 ms before the buffer's 03:04:10.25.
-    EXPECT_NE(info.out.find("components: N28E (azimuth 28, dip 0), S72W (azimuth 252, dip 0), UP "
+    EXPECT_NE(
+        info.out.find(lines("components: N28E (azimuth 28, dip 0), S72W (azimuth 252, dip 0), UP "
                             "(azimuth 0, dip -90)\nunits: cm/s\nquantity: velocity\n"
-                            "start: 2020-01-02T03:04:10.245000Z\n"),
-              std::string::npos)
+                            "start: 2020-01-02T03:04:10.245000Z\n")),
+        std::string::npos)
         << info.out;
 }
 
