@@ -69,7 +69,7 @@ TEST(ProcessProcessing, ValuesOutsideTheirBoundsAreUsageErrors) {
         for (std::string w; words >> w;) args.push_back(w);
         ToolRun run = run_tool_with(dir.path(), args);
         EXPECT_EQ(run.exit_status, 2) << option;
-        EXPECT_TRUE(run.err.ends_with("; try 'wavespec --help'\n")) << run.err;
+        EXPECT_TRUE(run.err.ends_with(lines("; try 'wavespec --help'\n"))) << run.err;
         EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), {}), 1) << option;
     }
 }
@@ -95,7 +95,7 @@ TEST(ProcessProcessing, CornersFromATableByStemOrFileName) {
     ToolRun run = run_tool_with(
         dir.path(), {"process", "-q", "-C", "out", "--corners=corners.csv", "r.csv", "q.csv"});
     EXPECT_EQ(run.exit_status, 1);
-    EXPECT_EQ(run.err, "wavespec process: q.csv: no row of corners.csv names this record\n");
+    EXPECT_EQ(run.err, lines("wavespec process: q.csv: no row of corners.csv names this record\n"));
     const std::string text = read_file(dir / "out" / "r" / "processing.txt");
     EXPECT_NE(text.find("component 3 (UD): high-pass 0.2 Hz order 4 (table), low-pass 10 Hz "
                         "order 4 (table)"),

@@ -90,6 +90,8 @@ TEST(SameBytes, WindowsBuildWritesTheNativeBuildsNewerFiles) {
         ASSERT_EQ(actual.exit_status, 0) << actual.err;
         ASSERT_EQ(file_names(windows.path()), file_names(native.path()));
         for (const std::string& name : file_names(native.path())) {
+            // run.json holds the input's modification time, and each tool read its own copy.
+            if (name == "run.json") continue;
             const bool legacy = name == "amp3.csv" || name == "amp-c.csv" || name == "wave.csv" ||
                                 name.starts_with("fort.");
             const bool full = job.args[1] == "--layout=full";
