@@ -188,5 +188,40 @@ TEST(ProcessProcessing, ProcessedRecordHoldsPadsAndItsTrapezoidIntegrals) {
     }
 }
 
+// The run draws snr.svg from the curves in memory; plot reads snr.csv, processed.csv and
+// processing.txt back, so the run's pictures are the truth its redrawing must match.
+TEST(ProcessProcessing, SnrPictureMarksThresholdAndCornersAndPlotRedrawsBoth) {
+    ScratchDir dir;
+    std::string text = "time,NS,EW,UD\n";
+    for (int i = 0; i < 3000; ++i) {  // 5 s of faint noise, then 25 s of a broadband signal
+        const double t = i * 0.01, noise = 1e-3 * std::sin(0.7 * i * i);
+        double signal = 0;
+        for (double f = 0.2; t >= 5 && f < 30; f *= 1.3) signal += std::sin(2 * 3.14159 * f * t);
+        text += shortest_text(t) + "," + shortest_text(signal + noise) + "," +
+                shortest_text(0.5 * signal + noise) + "," + shortest_text(signal - noise) + "\n";
+    }
+    write_file(dir / "r.csv", text);
+    ToolRun run = run_tool_with(dir.path(), {"process", "-q", "--corners=snr", "--signal-start=5",
+                                             "--pad=auto", "--plot", "r.csv"});
+    ASSERT_EQ(run.exit_status, 0) << run.err;
+    const std::string svg = read_file(dir / "snr.svg");
+    auto count = [&svg](const std::string& what) {
+        std::size_t n = 0;
+        for (auto at = svg.find(what); at != std::string::npos; at = svg.find(what, at + 1)) ++n;
+        return n;
+    };
+    EXPECT_EQ(count("<path "), 9u);                     // signal, noise and SNR of each
+    EXPECT_EQ(count("stroke-dasharray=\"6,3\""), 3u);   // the threshold in each SNR panel
+    EXPECT_EQ(count("stroke-dasharray=\"2,3\""), 12u);  // two corners in each of six panels
+    EXPECT_EQ(svg.find("nan"), std::string::npos);
+    const std::string processed = read_file(dir / "processed.svg");
+    fs::remove(dir / "snr.svg");
+    fs::remove(dir / "processed.svg");
+    ToolRun plot = run_tool_with(dir.path(), {"plot", "--record=r.csv", "."});
+    ASSERT_EQ(plot.exit_status, 0) << plot.err;
+    EXPECT_EQ(read_file(dir / "snr.svg"), svg);
+    EXPECT_EQ(read_file(dir / "processed.svg"), processed);
+}
+
 }  // namespace
 }  // namespace wavespec::test
