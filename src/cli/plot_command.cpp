@@ -196,7 +196,8 @@ void stage_processing_pictures(const fs::path& dir, const std::string& name, Sta
     std::error_code ec;
     const bool processed = fs::exists(dir / "processed.csv", ec);
     const bool snr = fs::exists(dir / "snr.csv", ec);
-    if (!processed && !snr) return;
+    // Without processing.txt the pads and the corners are unknown: nothing to redraw.
+    if ((!processed && !snr) || !fs::exists(dir / "processing.txt", ec)) return;
     const plot::ProcessingSummary summary =
         read_table(dir / "processing.txt", plot::read_processing_summary);
     if (processed) {
