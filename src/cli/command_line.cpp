@@ -122,7 +122,8 @@ Options of process:
 
 Options of plot (draws spectra.svg and waveform.svg into each DIR from the files a run
 left there: amp3.csv and the output waveform; smoothed.csv over the spectra, hv.svg from
-hv.csv and response.svg from response.csv where they are there):
+hv.csv, response.svg from response.csv, processed.svg from processed.csv and snr.svg from
+snr.csv (with processing.txt) where they are there):
       --output=NAME         the output waveform's file name in DIR (default: the one CSV
                             file in DIR headed time(s),)
       --record=FILE         the record as read, drawn under the output (one DIR only)

@@ -17,9 +17,12 @@
 #include "dialogue/run_state.hpp"
 #include "plot/hv_picture.hpp"
 #include "plot/pictures.hpp"
+#include "plot/processed_picture.hpp"
+#include "plot/processing_tables.hpp"
 #include "plot/response_picture.hpp"
 #include "plot/run_files.hpp"
 #include "plot/smoothing_tables.hpp"
+#include "plot/snr_picture.hpp"
 #include "records/csv_fields.hpp"
 #include "records/printable_text.hpp"
 #include "records/text_lines.hpp"
@@ -108,7 +111,11 @@ fs::path find_output_waveform(const fs::path& dir, const std::optional<std::stri
     std::error_code ec;
     for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
         const fs::path& p = it->path();
-        if (p.extension() != ".csv" || !it->is_regular_file(ec)) continue;
+        // processed.csv is headed time(s), too, but holds the processed record, not the output.
+        if (p.extension() != ".csv" || p.filename() == "processed.csv" ||
+            !it->is_regular_file(ec)) {
+            continue;
+        }
         std::ifstream in(p, std::ios::binary);
         std::string first;
         std::getline(in, first);
@@ -119,6 +126,90 @@ fs::path find_output_waveform(const fs::path& dir, const std::optional<std::stri
     throw FileFault{shown(dir) + (found.empty()
                                       ? ": no output waveform (a CSV file headed time(s),)"
                                       : ": several output waveforms; choose one with --output")};
+}
+
+// The component's name of a processed.csv or snr.csv column: the column less its quantity.
+std::string component_of(const std::string& column, std::string_view quantity) {
+    return column.ends_with(quantity) ? column.substr(0, column.size() - quantity.size()) : column;
+}
+
+// processed.svg from processed.csv, the pads and the record's length from processing.txt.
+std::string processed_picture(const fs::path& dir, const std::string& name,
+                              const plot::ProcessingSummary& summary) {
+    auto read = [](std::string_view text) { return plot::read_number_table(text, "time(s)", 9); };
+    const plot::NumberTable table = read_table(dir / "processed.csv", read);
+    const auto rows = static_cast<std::int64_t>(table.abscissa.size());
+    if (summary.record_samples < 1 || summary.pad_before + summary.record_samples > rows) {
+        throw FileFault{shown(dir / "processed.csv") + ": " + std::to_string(rows) +
+                        " rows, fewer than processing.txt's record and pads"};
+    }
+    // The time of the record's second sample is dt itself, exactly as the run wrote it.
+    const auto second = static_cast<std::size_t>(summary.pad_before + 1);
+    double dt = 0.0;
+    if (second < table.abscissa.size()) {
+        dt = table.abscissa[second];
+    } else if (summary.pad_before > 0) {
+        dt = -table.abscissa.front() / static_cast<double>(summary.pad_before);
+    }
+    plot::ProcessedPicture picture{.record = name,
+                                   .names = {},
+                                   .dt = dt,
+                                   .pad_before = summary.pad_before,
+                                   .record_samples = summary.record_samples,
+                                   .series = {}};
+    for (std::size_t c = 0; c < 3; ++c) {
+        picture.names[c] = component_of(table.columns[3 * c], " acceleration");
+        for (std::size_t q = 0; q < 3; ++q) picture.series[c][q] = table.values[3 * c + q];
+    }
+    return plot::processed_svg(picture);
+}
+
+// snr.svg from snr.csv, the threshold and the corners from processing.txt.
+std::string snr_picture(const fs::path& dir, const std::string& name,
+                        const plot::ProcessingSummary& summary) {
+    auto read = [](std::string_view text) {
+        return plot::read_number_table(text, "frequency(Hz)", 9);
+    };
+    const plot::NumberTable table = read_table(dir / "snr.csv", read);
+    if (!summary.snr_threshold) {
+        throw FileFault{shown(dir / "processing.txt") + ": no --snr-threshold in its steps"};
+    }
+    plot::SnrPicture picture{.record = name,
+                             .names = {},
+                             .frequency = table.abscissa,
+                             .signal = {},
+                             .noise = {},
+                             .snr = {},
+                             .threshold = *summary.snr_threshold,
+                             .corners = summary.corners};
+    for (std::size_t c = 0; c < 3; ++c) {
+        picture.names[c] = component_of(table.columns[3 * c], " signal");
+        picture.signal[c] = table.values[3 * c];
+        picture.noise[c] = table.values[3 * c + 1];
+        picture.snr[c] = table.values[3 * c + 2];
+    }
+    return plot::snr_svg(picture);
+}
+
+// processed.svg and snr.svg, where the run left their tables.
+void stage_processing_pictures(const fs::path& dir, const std::string& name, StagedFiles& staged) {
+    std::error_code ec;
+    const bool processed = fs::exists(dir / "processed.csv", ec);
+    const bool snr = fs::exists(dir / "snr.csv", ec);
+    // Without processing.txt the pads and the corners are unknown: nothing to redraw.
+    if ((!processed && !snr) || !fs::exists(dir / "processing.txt", ec)) return;
+    const plot::ProcessingSummary summary =
+        read_table(dir / "processing.txt", plot::read_processing_summary);
+    if (processed) {
+        if (auto why = staged.write("processed.svg", processed_picture(dir, name, summary))) {
+            throw FileFault{*why};
+        }
+    }
+    if (snr) {
+        if (auto why = staged.write("snr.svg", snr_picture(dir, name, summary))) {
+            throw FileFault{*why};
+        }
+    }
 }
 
 struct PlotOptions {
@@ -234,6 +325,7 @@ void plot_directory(const fs::path& dir, const PlotOptions& options) {
             throw FileFault{*why};
         }
     }
+    stage_processing_pictures(dir, name, staged);
     if (auto why = staged.commit()) throw FileFault{*why};
 }
 

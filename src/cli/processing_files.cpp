@@ -7,6 +7,7 @@
 
 #include "cli/block_writer.hpp"
 #include "plot/processed_picture.hpp"
+#include "plot/snr_picture.hpp"
 #include "processing/polynomial_baseline.hpp"
 #include "processing/snr_corners.hpp"
 #include "processing/trapezoid.hpp"
@@ -284,6 +285,24 @@ std::optional<std::string> write_processed_picture(StagedFiles& staged, const Pr
     return staged.write("processed.svg", plot::processed_svg(picture));
 }
 
+// snr.svg: the curves of snr.csv, the threshold and each component's corners.
+std::optional<std::string> write_snr_picture(StagedFiles& staged, const ProcessedAsRead& out,
+                                             const std::string& record_name, double threshold) {
+    const SnrSet& curves = *out.snr;
+    plot::SnrPicture picture{.record = std::filesystem::path(record_name).filename().string(),
+                             .names = out.names,
+                             .frequency = curves[0].frequency,
+                             .signal = {curves[0].signal, curves[1].signal, curves[2].signal},
+                             .noise = {curves[0].noise, curves[1].noise, curves[2].noise},
+                             .snr = {curves[0].snr, curves[1].snr, curves[2].snr},
+                             .threshold = threshold,
+                             .corners = {}};
+    for (std::size_t c = 0; c < 3; ++c) {
+        picture.corners[c] = {out.steps.filters[c].highpass->hz, out.steps.filters[c].lowpass->hz};
+    }
+    return staged.write("snr.svg", plot::snr_svg(picture));
+}
+
 std::optional<std::string> process_record_as_read(std::unique_ptr<RunState>& state,
                                                   const ProcessingOptions& options,
                                                   std::int64_t most, StagedFiles& staged,
@@ -298,6 +317,11 @@ std::optional<std::string> process_record_as_read(std::unique_ptr<RunState>& sta
     if (plot) {
         if (auto why = write_processed_picture(staged, out, record_name, state->nt, state->dt)) {
             return why;
+        }
+        if (out.snr) {
+            if (auto why = write_snr_picture(staged, out, record_name, options.snr.threshold)) {
+                return why;
+            }
         }
     }
     put_processed(state, out.record);

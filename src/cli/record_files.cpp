@@ -42,6 +42,9 @@ bool processed(const ProcessOptions& o) {
 bool snr_corners(const ProcessOptions& o) {
     return processed(o) && o.processing.corner_source == CornerSource::snr;
 }
+bool snr_picture(const ProcessOptions& o) {
+    return snr_corners(o) && o.plot;
+}
 bool processed_picture(const ProcessOptions& o) {
     return processed(o) && o.plot;
 }
@@ -70,6 +73,7 @@ constexpr RecordFile kRecordFiles[] = {
     {"processing.txt", processed},
     {"snr.csv", snr_corners},
     {"processed.svg", processed_picture},
+    {"snr.svg", snr_picture},
     {"run.json", always},  // written last, as the seal of the set
 };
 

@@ -2,7 +2,9 @@
 // bounds failing the record alone, and processed.csv against sums recomputed here.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <sstream>
 
 #include "e2e/run_tool.hpp"
@@ -185,6 +187,85 @@ TEST(ProcessProcessing, ProcessedRecordHoldsPadsAndItsTrapezoidIntegrals) {
             ASSERT_NEAR(rows[i][2 + 3 * c], static_cast<double>(v), 1e-12);
             ASSERT_NEAR(rows[i][3 + 3 * c], static_cast<double>(d), 1e-12);
         }
+    }
+}
+
+// 5 s of faint noise, then 25 s of a broadband signal, at 0.01 s.
+std::string noise_then_signal() {
+    std::string text = "time,NS,EW,UD\n";
+    for (int i = 0; i < 3000; ++i) {
+        const double t = i * 0.01, noise = 1e-3 * std::sin(0.7 * i * i);
+        double signal = 0;
+        for (double f = 0.2; t >= 5 && f < 30; f *= 1.3) signal += std::sin(2 * 3.14159 * f * t);
+        text += shortest_text(t) + "," + shortest_text(signal + noise) + "," +
+                shortest_text(0.5 * signal + noise) + "," + shortest_text(signal - noise) + "\n";
+    }
+    return text;
+}
+
+ToolRun run_with_snr_pictures(const ScratchDir& dir) {
+    write_file(dir / "r.csv", noise_then_signal());
+    return run_tool_with(dir.path(), {"process", "-q", "--corners=snr", "--signal-start=5",
+                                      "--pad=auto", "--plot", "r.csv"});
+}
+
+// The run draws snr.svg from the curves in memory; plot reads snr.csv, processed.csv and
+// processing.txt back, so the run's pictures are the truth its redrawing must match.
+TEST(ProcessProcessing, SnrPictureMarksThresholdAndCornersAndPlotRedrawsBoth) {
+    ScratchDir dir;
+    ToolRun run = run_with_snr_pictures(dir);
+    ASSERT_EQ(run.exit_status, 0) << run.err;
+    const std::string svg = read_file(dir / "snr.svg");
+    auto count = [&svg](const std::string& what) {
+        std::size_t n = 0;
+        for (auto at = svg.find(what); at != std::string::npos; at = svg.find(what, at + 1)) ++n;
+        return n;
+    };
+    EXPECT_EQ(count("<path "), 9u);                     // signal, noise and SNR of each
+    EXPECT_EQ(count("stroke-dasharray=\"6,3\""), 3u);   // the threshold in each SNR panel
+    EXPECT_EQ(count("stroke-dasharray=\"2,3\""), 12u);  // two corners in each of six panels
+    EXPECT_EQ(svg.find("nan"), std::string::npos);
+    const std::string processed = read_file(dir / "processed.svg");
+    fs::remove(dir / "snr.svg");
+    fs::remove(dir / "processed.svg");
+    ToolRun plot = run_tool_with(dir.path(), {"plot", "--record=r.csv", "."});
+    ASSERT_EQ(plot.exit_status, 0) << plot.err;
+    EXPECT_EQ(read_file(dir / "snr.svg"), svg);
+    EXPECT_EQ(read_file(dir / "processed.svg"), processed);
+}
+
+// A table plot cannot read fails the directory with one line naming the file and its place,
+// and leaves the run's pictures as they were.
+TEST(ProcessProcessing, PlotRefusesABrokenProcessingTableAndKeepsThePictures) {
+    struct Case {
+        const char* file;
+        std::size_t keep_lines;  // lines kept from the start; the rest replaced by `tail`
+        const char* tail;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"snr.csv", 2, "0.04,1,x,3,1,1,1,1,1,1\n", "snr.csv:3: cannot read field 3 'x'"},
+        {"snr.csv", 2, "0.04,1,2,3\n", "snr.csv:3: expected 10 fields"},
+        {"processed.csv", 3, "", "processed.csv: 2 rows, fewer than"},
+        {"processing.txt", 1, "", "processing.txt: no 'samples:' line"},
+    };
+    for (const Case& c : cases) {
+        ScratchDir dir;
+        ASSERT_EQ(run_with_snr_pictures(dir).exit_status, 0);
+        const std::string svg = read_file(dir / "snr.svg");
+        std::stringstream in(read_file(dir / c.file));
+        std::string kept;
+        std::string line;
+        for (std::size_t i = 0; i < c.keep_lines && std::getline(in, line); ++i)
+            kept += line + "\n";
+        write_file(dir / c.file, kept + c.tail);
+        const auto entries = std::distance(fs::directory_iterator(dir.path()), {});
+        ToolRun plot = run_tool_with(dir.path(), {"plot", "--record=r.csv", "."});
+        EXPECT_EQ(plot.exit_status, 1) << c.file;
+        EXPECT_NE(plot.err.find(c.expected), std::string::npos) << plot.err;
+        EXPECT_EQ(std::count(plot.err.begin(), plot.err.end(), '\n'), 1) << plot.err;
+        EXPECT_EQ(read_file(dir / "snr.svg"), svg) << c.file;
+        EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), {}), entries) << c.file;
     }
 }
 
