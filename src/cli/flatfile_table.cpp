@@ -1,10 +1,10 @@
 #include "cli/flatfile_table.hpp"
 
-#include <charconv>
 #include <cmath>
 #include <span>
 #include <string_view>
 
+#include "records/number_chars.hpp"
 #include "records/shortest_text.hpp"
 #include "records/whole_file.hpp"
 
@@ -31,13 +31,9 @@ std::vector<std::string> lines_of(const std::string& text) {
 
 // A number's shortest round-trip text; nothing for a field that is no finite number.
 std::optional<std::string> number_text(const std::string& field) {
-    double value = 0.0;
-    auto result = std::from_chars(field.data(), field.data() + field.size(), value);
-    if (field.empty() || result.ec != std::errc() || result.ptr != field.data() + field.size() ||
-        !std::isfinite(value)) {
-        return std::nullopt;
-    }
-    return shortest_text(value);
+    const std::optional<double> value = read_finite(field);
+    if (!value) return std::nullopt;
+    return shortest_text(*value);
 }
 
 bool run_wrote(const json::Value& run, std::string_view name) {

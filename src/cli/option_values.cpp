@@ -23,9 +23,9 @@ void drop_plus(std::string_view& text) {
 
 bool read_real(std::string_view text, double& value) {
     drop_plus(text);
-    const char* end = text.data() + text.size();
-    auto [ptr, ec] = read_chars(text.data(), end, value);
-    return !text.empty() && ec == std::errc() && ptr == end && std::isfinite(value);
+    const std::optional<double> read = read_finite(text);
+    if (read) value = *read;
+    return read.has_value();
 }
 
 bool read_integer(std::string_view text, std::int64_t& value) {

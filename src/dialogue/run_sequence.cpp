@@ -96,7 +96,7 @@ void prepare_spectra(RecordLayer& layer, RunState& state) {
         .real(state.dom)
         .integer(state.nom)
         .real(state.eom);
-    ListWriter(layer, kConsole).text(" Highest Frequency (hz)=").real(state.eom / kTwoPi);
+    ListWriter(layer, kConsole).text(" Highest Frequency (hz)=").real(state.eom / kDialogueTwoPi);
 }
 
 void ask_bandpass(RecordLayer& layer, RunState& state) {

@@ -69,11 +69,7 @@ std::optional<double> parse_real_token(std::string_view token) {
         }
         first = buffer;
     }
-    const char* last = first + token.size();
-    double value = 0.0;
-    auto [end, error] = read_chars(first, last, value);
-    if (error != std::errc() || end != last || !std::isfinite(value)) return std::nullopt;
-    return value;
+    return read_finite(std::string_view(first, token.size()));
 }
 
 void check_count_and_duration(std::string_view file, std::int64_t line, std::int64_t count,

@@ -68,14 +68,12 @@ std::string_view trimmed_text(const pugi::xml_node& node) {
 double number_of(const Source& source, const pugi::xml_node& node) {
     std::string_view text = trimmed_text(node);
     if (!text.empty() && text.front() == '+') text.remove_prefix(1);
-    double value = 0.0;
-    auto [end, error] = read_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size() ||
-        !std::isfinite(value)) {
+    const std::optional<double> value = read_finite(text);
+    if (!value) {
         source.fail_at(
             node, std::string(local_name(node)) + " " + quoted(text) + " is not a finite number");
     }
-    return value;
+    return *value;
 }
 
 double required_number(const Source& source, const pugi::xml_node& parent, std::string_view name) {

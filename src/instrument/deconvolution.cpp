@@ -14,7 +14,6 @@
 namespace wavespec::instrument {
 namespace {
 
-constexpr double kTwoPi = 2.0 * 3.141592653589793;
 constexpr double kTaperFraction = 0.1;  // 5 % at each end
 constexpr double kCentimetres = 100.0;  // per metre
 

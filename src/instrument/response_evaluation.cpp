@@ -7,11 +7,11 @@
 #include "records/ascii_case.hpp"
 #include "records/shortest_text.hpp"
 #include "spectral/complex_arithmetic.hpp"
+#include "spectral/portable_math.hpp"
 
 namespace wavespec::instrument {
 namespace {
 
-constexpr double kTwoPi = 2.0 * 3.141592653589793;
 constexpr double kAgreement = 0.02;  // real metadata is often 1-2 % off itself
 
 std::string upper(std::string_view text) {

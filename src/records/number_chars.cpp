@@ -175,4 +175,13 @@ std::from_chars_result read_chars(const char* first, const char* last, double& v
     return {ptr, std::errc()};
 }
 
+std::optional<double> read_finite(std::string_view text) {
+    if (text.empty()) return std::nullopt;
+    const char* last = text.data() + text.size();
+    double value = 0.0;
+    auto [ptr, ec] = read_chars(text.data(), last, value);
+    if (ec != std::errc() || ptr != last || !std::isfinite(value)) return std::nullopt;
+    return value;
+}
+
 }  // namespace wavespec

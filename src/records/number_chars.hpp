@@ -5,6 +5,8 @@
 #pragma once
 
 #include <charconv>
+#include <optional>
+#include <string_view>
 
 namespace wavespec {
 
@@ -25,5 +27,9 @@ std::to_chars_result general_chars(char* first, char* last, double value, int pr
 // text beyond the doubles' range, or a nonzero one below their smallest, gives
 // result_out_of_range and leaves value alone.
 std::from_chars_result read_chars(const char* first, const char* last, double& value);
+
+// The finite double that the whole of text spells, read as read_chars reads it; nothing for an
+// empty text, one with anything after the number, one beyond the doubles' range, inf or nan.
+std::optional<double> read_finite(std::string_view text);
 
 }  // namespace wavespec

@@ -60,7 +60,9 @@ ResponseSpectra response_spectra_consuming(std::array<std::vector<double>, 3>&& 
                                            Convention convention = Convention::band_limited);
 
 // count periods from first to last, evenly spaced in their logarithm (count >= 2), the ends
-// exact.
+// exact. Point i is exp(a + (b - a) * i / (count - 1)), divided at each point; the smoothing's
+// log_spaced_between divides the step once and so differs in the last bit at about a third of
+// the points. Both stay, so that the periods of every file stay as they are.
 std::vector<double> log_spaced(double first, double last, int count);
 
 }  // namespace wavespec::response

@@ -45,7 +45,10 @@ double summed_points_bound(const SmoothingWindow& window, double lowest, double 
 std::vector<double> log_spaced_centres(double lowest, double highest, int points_per_decade);
 
 // count frequencies from `from` to `to` (both included, 0 < from < to, count >= 2), equally
-// spaced in log frequency.
+// spaced in log frequency. Point i is exp(log from + i * step): the step is divided once.
+// response::log_spaced makes the same grid as log from + (log to - log from) * i / (count - 1),
+// which rounds differently at about a third of the points, so the two stay apart: each keeps
+// the frequencies and periods its files have always held.
 std::vector<double> log_spaced_between(double from, double to, std::size_t count);
 
 // Where smoothed values are given: a grid fixed beforehand, the bins themselves, or

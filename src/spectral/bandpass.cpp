@@ -13,10 +13,10 @@ double bandpass_weight(double omega, double oml1, double oml2, double omh1, doub
 
 void apply_bandpass(BandCorners corners, double dom, std::span<Complex> fx1, std::span<Complex> fx2,
                     std::span<Complex> fx3) {
-    double oml1 = corners.fl1 * kTwoPi;
-    double oml2 = corners.fl2 * kTwoPi;
-    double omh1 = corners.fh1 * kTwoPi;
-    double omh2 = corners.fh2 * kTwoPi;
+    double oml1 = corners.fl1 * kDialogueTwoPi;
+    double oml2 = corners.fl2 * kDialogueTwoPi;
+    double omh1 = corners.fh1 * kDialogueTwoPi;
+    double omh2 = corners.fh2 * kDialogueTwoPi;
     std::span<Complex> spectra[] = {fx1, fx2, fx3};
     for (std::size_t i = 0; i < fx1.size(); ++i) {
         double omega = static_cast<double>(i) * dom;

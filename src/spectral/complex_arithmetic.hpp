@@ -34,7 +34,7 @@ inline Complex operator/(Complex a, Complex b) {
 // exp(-2 pi i turns), with the whole turns taken off first so that the angle stays small.
 inline Complex unit_root(double turns) {
     double fraction = turns - std::floor(turns);
-    SineCosine sc = portable_sin_cos(2.0 * 3.141592653589793 * fraction);
+    SineCosine sc = portable_sin_cos(kTwoPi * fraction);
     return {sc.cos, -sc.sin};
 }
 

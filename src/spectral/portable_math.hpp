@@ -5,7 +5,12 @@
 // exp10 within 2, sin and cos within 2.5, log10 within 3.5, atan2 within 2.
 #pragma once
 
+#include <numbers>
+
 namespace wavespec {
+
+// 2 pi to full double precision (twice the double nearest pi, which doubling keeps exact).
+inline constexpr double kTwoPi = 2.0 * std::numbers::pi;
 
 double portable_exp(double x);
 // Natural logarithm of a positive finite x; -inf for 0, NaN for negative or NaN x.

@@ -36,7 +36,7 @@ void forward_spectrum(std::span<const double> series, std::span<Complex> spectru
 FrequencyGrid frequency_grid(std::int32_t nf, double dt) {
     FrequencyGrid grid{};
     grid.dur = static_cast<double>(nf) * dt;
-    grid.dom = kTwoPi / grid.dur;
+    grid.dom = kDialogueTwoPi / grid.dur;
     grid.nom = nf / 2 + 1;
     grid.eom = static_cast<double>(grid.nom) * grid.dom;
     return grid;

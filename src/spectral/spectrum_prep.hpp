@@ -10,7 +10,10 @@
 
 namespace wavespec {
 
-inline constexpr double kTwoPi = 6.283185307;  // 2 pi of the frequency grid and the filter
+// The 2 pi of the frequency grid, the band-pass corners and the dialogue's highest frequency,
+// cut to 6.283185307: the dialogue's files and every stored spectrum were computed with it.
+// Everything else uses kTwoPi, 2 pi to full double precision.
+inline constexpr double kDialogueTwoPi = 6.283185307;
 inline constexpr int kMaxTransformLength = 32768;
 
 // Changes the sign of every sample of one component.
@@ -42,7 +45,7 @@ FrequencyGrid frequency_grid(std::int32_t nf, double dt);
 
 // Frequency in Hz of bin i (counted from 1): ((i - 1) * dom) / 2 pi, multiplied first.
 inline double bin_frequency(std::int32_t i, double dom) {
-    return (static_cast<double>(i - 1) * dom) / kTwoPi;
+    return (static_cast<double>(i - 1) * dom) / kDialogueTwoPi;
 }
 
 }  // namespace wavespec

@@ -15,6 +15,7 @@
 #include "spectral/bandpass.hpp"
 #include "spectral/complex_value.hpp"
 #include "spectral/integration.hpp"
+#include "spectral/portable_math.hpp"
 #include "spectral/reconstruction.hpp"
 #include "spectral/spectrum_prep.hpp"
 #include "spectral/time_window.hpp"
@@ -133,9 +134,15 @@ TEST(FrequencyGrid, WorkedExample) {
     EXPECT_EQ(grid.nom, 4097);
     EXPECT_EQ(grid.eom, 4097.0 * grid.dom);
     EXPECT_NEAR(grid.eom, 314.235964, 1e-6);
-    EXPECT_NEAR(grid.eom / kTwoPi, 50.012207, 1e-6);
+    EXPECT_NEAR(grid.eom / kDialogueTwoPi, 50.012207, 1e-6);
     EXPECT_NEAR(bin_frequency(grid.nom, grid.dom), 50.0, 1e-9);  // the Nyquist bin
     EXPECT_EQ(bin_frequency(1, grid.dom), 0.0);
+}
+
+// The full 2 pi (the double nearest it, typed from its shortest text) against the grid's cut one.
+TEST(FrequencyGrid, TwoPiIsFullPrecisionWhereverItGoesByThatName) {
+    EXPECT_EQ(kTwoPi, 6.283185307179586);
+    EXPECT_NE(kTwoPi, kDialogueTwoPi);
 }
 
 TEST(FrequencyGrid, ZeroAndNegativeSamplingIntervals) {
@@ -186,7 +193,7 @@ Spectra filtered(std::size_t bins, double dom, BandCorners corners) {
 TEST(Bandpass, TrapezoidOfCorners) {
     // Bins every 0.05 Hz: 0.05 Hz is bin 2, 0.15 Hz bin 4, 5 Hz bin 101, 15 Hz bin 301, 25 Hz
     // bin 501.
-    const double dom = 0.05 * kTwoPi;
+    const double dom = 0.05 * kDialogueTwoPi;
     const std::size_t bins = 600;
     Spectra before(bins);
     Spectra after = filtered(bins, dom, {0.1, 0.2, 10.0, 20.0});
@@ -216,9 +223,9 @@ TEST(Bandpass, TrapezoidOfCorners) {
 
 TEST(Bandpass, CornersExactlyOnABin) {
     // Bins every 0.5 Hz; the corners 1, 2, 4 and 5 Hz fall exactly on bins 3, 5, 9 and 11.
-    const double dom = kTwoPi / 2;
-    ASSERT_EQ(2 * dom, 1.0 * kTwoPi);
-    ASSERT_EQ(10 * dom, 5.0 * kTwoPi);
+    const double dom = kDialogueTwoPi / 2;
+    ASSERT_EQ(2 * dom, 1.0 * kDialogueTwoPi);
+    ASSERT_EQ(10 * dom, 5.0 * kDialogueTwoPi);
     Spectra before(14);
     Spectra after = filtered(14, dom, {1.0, 2.0, 4.0, 5.0});
     EXPECT_EQ(factor(before, after, 3), 0.0);  // at fl1: zero
@@ -231,7 +238,7 @@ TEST(Bandpass, CornersExactlyOnABin) {
 }
 
 TEST(Bandpass, NegativeLowerCornerWeightsBinOne) {
-    const double dom = kTwoPi / 2;
+    const double dom = kDialogueTwoPi / 2;
     Spectra before(12);
     Spectra after = filtered(12, dom, {-0.5, 0.5, 4.0, 5.0});
     EXPECT_NEAR(factor(before, after, 1), 0.5, 1e-12);  // rising ramp at zero frequency
@@ -241,7 +248,7 @@ TEST(Bandpass, NegativeLowerCornerWeightsBinOne) {
 }
 
 TEST(Bandpass, CrossedInnerCornersTakeTheFallingRamp) {
-    const double dom = kTwoPi / 2;  // 0.5 Hz per bin
+    const double dom = kDialogueTwoPi / 2;  // 0.5 Hz per bin
     Spectra before(12);
     Spectra after = filtered(12, dom, {0.5, 4.0, 2.0, 5.0});
     EXPECT_NEAR(factor(before, after, 4), (1.5 - 0.5) / 3.5, 1e-12);   // 1.5 Hz: rising only
@@ -251,7 +258,7 @@ TEST(Bandpass, CrossedInnerCornersTakeTheFallingRamp) {
 }
 
 TEST(Bandpass, UpperCornersAboveNyquist) {
-    const double dom = kTwoPi / 2;  // bins 1..21 reach 10 Hz
+    const double dom = kDialogueTwoPi / 2;  // bins 1..21 reach 10 Hz
     Spectra before(21);
     Spectra ramp = filtered(21, dom, {-1.0, 0.0, 5.0, 20.0});
     EXPECT_NEAR(factor(before, ramp, 21), (20.0 - 10.0) / 15.0, 1e-12);  // not zeroed
@@ -261,7 +268,7 @@ TEST(Bandpass, UpperCornersAboveNyquist) {
 
 // Zero-width ramps act as steps: no division, no NaN, the bins beyond the corner zero.
 TEST(Bandpass, ZeroWidthRampsAreSteps) {
-    const double dom = kTwoPi / 2;
+    const double dom = kDialogueTwoPi / 2;
     Spectra before(16);
     Spectra after = filtered(16, dom, {1.0, 1.0, 4.0, 4.0});
     for (std::size_t i = 1; i <= 16; ++i) {
@@ -292,7 +299,7 @@ TEST(Bandpass, ZeroWidthRampsAreSteps) {
 }
 
 TEST(Bandpass, BinsAboveNomAreNotTouched) {
-    const double dom = kTwoPi / 2;
+    const double dom = kDialogueTwoPi / 2;
     Spectra s(16);
     Spectra before(16);
     const std::size_t nom = 9;
