@@ -3,6 +3,8 @@
 #include <charconv>
 #include <cmath>
 
+#include "records/number_chars.hpp"
+
 namespace wavespec::json {
 namespace {
 
@@ -120,9 +122,7 @@ class Reader {
             if (!digits()) return false;
         }
         out.assign(text_.substr(start, pos_ - start));
-        double value = 0.0;
-        auto result = std::from_chars(out.data(), out.data() + out.size(), value);
-        return result.ec == std::errc() && std::isfinite(value);
+        return read_finite(out).has_value();
     }
 
     bool read_hex4(unsigned& code) {
@@ -212,9 +212,8 @@ std::optional<std::int64_t> Value::integer() const {
 
 std::optional<double> Value::real() const {
     if (kind != Kind::number) return std::nullopt;
-    double value = 0.0;
-    std::from_chars(text.data(), text.data() + text.size(), value);
-    return value;
+    // The reader took only numbers that read_finite reads.
+    return read_finite(text);
 }
 
 std::optional<Value> parse(std::string_view text) {
