@@ -146,7 +146,12 @@ std::string tool_object() {
 }
 
 std::int64_t modification_ns(const fs::path& path) {
+#if defined(_LIBCPP_VERSION)
+    // libc++'s file clock (the WebAssembly build's) counts from 1970 and has no to_sys.
+    auto since_1970 = fs::last_write_time(path).time_since_epoch();
+#else
     auto since_1970 = std::chrono::file_clock::to_sys(fs::last_write_time(path)).time_since_epoch();
+#endif
     return std::chrono::duration_cast<std::chrono::nanoseconds>(since_1970).count();
 }
 
