@@ -63,7 +63,8 @@ TEST(ProcessProcessing, ValuesOutsideTheirBoundsAreUsageErrors) {
                                "--corners=snr,9 --signal-start=1",
                                "--corners=snr --signal-start=1 --snr-band=5,1",
                                "--corners=absent.csv",
-                               "--corners=r.csv"}) {
+                               "--corners=r.csv",
+                               "--corners=."}) {
         ScratchDir dir;
         write_file(dir / "r.csv", record_text(100));
         std::vector<std::string> args = {"process", "r.csv"};
