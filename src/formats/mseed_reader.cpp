@@ -1,13 +1,12 @@
 // MiniSEED records through libmseed 2: the records' headers parsed from the file's bytes, the
 // records of a channel joined into continuous segments in time order, then each decoded once.
-#include <libmseed.h>
-
 #include <algorithm>
 #include <climits>
 #include <cmath>
 #include <mutex>
 
 #include "formats/file_trace.hpp"
+#include "formats/libmseed_header.hpp"
 #include "formats/mseed_segments.hpp"
 
 namespace wavespec::formats {

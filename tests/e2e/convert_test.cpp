@@ -115,7 +115,6 @@ TEST(Convert, OneRecordOfEachFormatWithExactValues) {
 #endif
     };
     for (const FormatCase& test : cases) {
-        if (test.label == "mseed" && windows_tool()) continue;  // no libmseed in that build
         SCOPED_TRACE(test.label);
         ScratchDir dir;
         std::vector<std::string> args = {"convert"};
@@ -402,7 +401,6 @@ TEST(Convert, BrokenInputIsRefusedNamingFileAndPlaceAndWritesNothing) {
 #endif
     };
     for (const BrokenCase& test : cases) {
-        if (test.label.starts_with("mseed") && windows_tool()) continue;
         SCOPED_TRACE(test.label);
         ScratchDir dir;
         test.write(dir);

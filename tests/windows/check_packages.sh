@@ -76,6 +76,8 @@ check "the packed tool gives the same files as the built one" bash -c "
     done"
 
 echo "== Windows .zip"
+# libmseed and pugixml for MinGW, built once into build-windows/libraries.
+scripts/build-windows-libraries.sh
 cmake --preset windows >/dev/null
 cmake --build --preset windows
 rm -rf build-windows/packages
