@@ -9,7 +9,13 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 prefix=$(realpath -m "${1:-$root/build-windows/libraries}")
-[ -f "$prefix/lib/libmseed.a" ] && [ -f "$prefix/lib/libpugixml.a" ] && exit 0
+complete() {
+    local file
+    for file in lib/libmseed.a lib/libpugixml.a licenses/libmseed.txt licenses/pugixml.md; do
+        [ -f "$prefix/$file" ] || return 1
+    done
+}
+complete && exit 0
 "$root/scripts/install-build-deps.sh" g++-mingw-w64-x86-64-posix
 
 # The toolchain of cmake/mingw-w64-x86_64.cmake, with the tool's own floating-point rules
@@ -26,7 +32,7 @@ bash "$root/scripts/fetch-debian-source.sh" libmseed "$sources/libmseed" libmsee
 fetching=$!
 bash "$root/scripts/fetch-debian-source.sh" pugixml "$sources/pugixml" src/pugixml.hpp
 wait "$fetching"
-rm -rf "$objects" "$prefix/include" "$prefix/lib"
+rm -rf "$objects" "$prefix/include" "$prefix/lib" "$prefix/licenses"
 mkdir -p "$objects/libmseed" "$objects/pugixml" "$prefix/include" "$prefix/lib"
 
 # pugixml: one source file, with its default configuration (as Debian builds it).
@@ -48,4 +54,9 @@ printf '%s\n' "${mseed_files[@]}" | xargs -I{} "${cc[@]}" "$target-gcc-posix" "$
 cp "$sources/libmseed/libmseed.h" "$prefix/include/"
 
 wait "$building"
+# Their licences (LGPL 3 and MIT) go into the Windows package beside the tool that holds them.
+mkdir -p "$prefix/licenses"
+cp "$sources/libmseed/LICENSE.txt" "$prefix/licenses/libmseed.txt"
+cp "$sources/pugixml/LICENSE.md" "$prefix/licenses/pugixml.md"
+complete
 echo "libmseed and pugixml for $target in $prefix"

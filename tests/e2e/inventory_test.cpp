@@ -77,7 +77,7 @@ TEST(Inventory, ResponseCsvIsTheAnalyticResponse) {
     ToolRun run = run_tool_with(dir.path(), {"inventory", "st.xml", "--response=XX.XYZ.00.HHZ",
                                              "--frequencies=0.1:20:7", "--units=acceleration"});
     ASSERT_EQ(run.exit_status, 0) << run.err;
-    ASSERT_TRUE(run.out.starts_with("frequency(Hz),amplitude,phase(deg)\n")) << run.out;
+    ASSERT_TRUE(run.out.starts_with(lines("frequency(Hz),amplitude,phase(deg)\n"))) << run.out;
     auto rows = csv_numbers(run.out);
     ASSERT_EQ(rows.size(), 7u);
     for (const auto& row : rows) {

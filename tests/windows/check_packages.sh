@@ -85,6 +85,10 @@ cpack --preset windows >/dev/null
 zip=$(ls build-windows/packages/wavespec-*-win64.zip)
 check "the .zip holds wavespec.exe" bash -c "unzip -l '$zip' | grep -q '/wavespec\.exe$'"
 check "the .zip holds the manual as text" bash -c "unzip -l '$zip' | grep -q '/wavespec\.txt$'"
+for licence in libmseed.txt pugixml.md; do
+    check "the .zip holds the licence of the library in wavespec.exe: $licence" \
+        bash -c "unzip -l '$zip' | grep -q '/licenses/$licence$'"
+done
 unzip -q "$zip" -d "$work/zip"
 
 wine=${WINE:-$(command -v wine64 || command -v /usr/lib/wine/wine64 || command -v wine || true)}

@@ -135,7 +135,8 @@ TEST(SameBytes, WindowsBuildReadsMiniseedAndStationXmlAsTheNativeBuild) {
     const std::vector<std::vector<std::string>> jobs = {
         {"process", "--bandpass=0.1,0.2,20,25", "XYZ.mseed"},
         {"process", "--layout=full", "--inventory=st.xml", "--units=velocity",
-         "--pre-filter=0.1,0.2,30,40", "--rotate", "--response-spectra", "XYZ.mseed"},
+         "--pre-filter=0.1,0.2,30,40", "--rotate", "--smooth=konno-ohmachi", "XYZ.mseed"},
+        {"process", "--layout=full", "--inventory=st.xml", "--response-spectra", "XYZ.mseed"},
         {"convert", "--inventory=st.xml", "--rotate", "-o", "out.csv", "XYZ.mseed"},
         {"inventory", "st.xml", "--response=XX.XYZ.00.HHN", "--frequencies=0.01:50:40",
          "--units=displacement"},
