@@ -85,8 +85,9 @@ stage_docs() {
     said=$(grep -E ': (warning|note): |^CMake (Deprecation )?Warning' \
         "$root/build-logs/release.log" || true)
     if [ -n "$said" ]; then
-        echo "$said" | head -n 20
-        echo "error: the release build printed $(echo "$said" | wc -l) warning or note lines"
+        # The error line first: the summary at the end shows the lines after it.
+        echo "error: the release build printed $(echo "$said" | wc -l) warning or note lines:"
+        echo "$said" | head -n 11
         return 1
     fi
     echo "docs: the release build printed no warning or note"
