@@ -131,7 +131,8 @@ stage_browser() {
     cmake --preset release >/dev/null
     cmake --build --preset release -j2 --target wavespec
     # The sample records, written by the C++ tests' own generators.
-    g++ -std=c++20 -O1 -Isrc -Itests tests/web/write_samples.cpp -o build/web_samples
+    g++ -std=c++20 -O1 -Isrc -Itests tests/web/write_samples.cpp src/records/number_chars.cpp \
+        -o build/web_samples
     # puppeteer-core drives Debian's chromium; it downloads no browser of its own. A node
     # that came with its own npm (not Debian's) keeps it.
     command -v npm >/dev/null || scripts/install-build-deps.sh nodejs npm
