@@ -24,8 +24,8 @@ cd "$root"
 stages=${WAVESPEC_STAGES:-"release docs sanitize fuzz windows packages plots python wasm browser"}
 wants() { [[ " $stages " == *" $1 "* ]]; }
 
-declare -A budget=([release]=1200 [docs]=300 [sanitize]=2400 [fuzz]=1500 [windows]=1800 [packages]=900
-    [plots]=600 [python]=900 [wasm]=1200 [browser]=1500)
+declare -A budget=([release]=1200 [docs]=300 [sanitize]=2400 [fuzz]=1500 [windows]=1800
+    [packages]=900 [plots]=600 [python]=900 [wasm]=1200 [browser]=1500)
 
 extra=()
 wants docs && extra+=(mkdocs mkdocs-material python3)
