@@ -134,7 +134,8 @@ under temporary names and take their final names only when the record has succee
 
 Convert writes one record of the networks' files as the tool's own CSV:
       --format=FORMAT       auto (default: decided by content), knet, at2, sac, mseed,
-                            esm, cosmos, smc or geonet
+                            esm, cosmos, smc, geonet, csmip, cwa, afad, unam, renadic
+                            or bhrc
       --keep-offset         K-NET/KiK-net: keep the offset of the counts (default: the
                             mean of the trace is removed)
   -o, --output=FILE         the CSV file to write
@@ -145,8 +146,9 @@ PEER AT2/VT2/DT2: three files (or one named RSN..._ with the others beside it); 
 SAC: three files of one station, either byte order. MiniSEED: the files of one channel
 group (network, station, location, first two letters of the channel), in counts.
 ESM, COSMOS and SMC: the files of one station's three channels (a COSMOS file may hold
-several); GeoNet V1A/V2A: one file of three components. In cm/s^2, cm/s or cm (COSMOS V0
-counts through the header's LSB, sensitivity and gain).
+several); CSMIP V1/V2: the files of one station's channels, one or several a file; GeoNet
+V1A/V2A, CWA, AFAD, UNAM, RENADIC and BHRC: one file of three components. In cm/s^2, cm/s
+or cm (COSMOS V0 counts through the header's LSB, sensitivity and gain).
 
 Info prints what each record of the inputs holds, without converting it: "key: value"
 lines (record, format, network, station, location, components with their azimuth and dip,

@@ -10,7 +10,8 @@ formats::InputFormat parse_format_option(std::string_view value) {
     auto format = formats::input_format_named(value);
     if (!format) {
         throw UsageError("unknown format '" + std::string(value) +
-                         "' (auto, csv, knet, at2, sac, mseed, esm, cosmos, smc or geonet)");
+                         "' (auto, csv, knet, at2, sac, mseed, esm, cosmos, smc, geonet, "
+                         "csmip, cwa, afad, unam, renadic or bhrc)");
     }
     return *format;
 }

@@ -14,10 +14,27 @@
 
 namespace wavespec::formats {
 
-enum class InputFormat { automatic, csv, knet, at2, sac, mseed, esm, cosmos, smc, geonet };
+enum class InputFormat {
+    automatic,
+    csv,
+    knet,
+    at2,
+    sac,
+    mseed,
+    esm,
+    cosmos,
+    smc,
+    geonet,
+    csmip,
+    cwa,
+    afad,
+    unam,
+    renadic,
+    bhrc
+};
 
-// "auto", "csv", "knet", "at2", "sac", "mseed", "esm", "cosmos", "smc" or "geonet"; nothing for
-// any other name.
+// "auto", "csv", "knet", "at2", "sac", "mseed", "esm", "cosmos", "smc", "geonet", "csmip",
+// "cwa", "afad", "unam", "renadic" or "bhrc"; nothing for any other name.
 std::optional<InputFormat> input_format_named(std::string_view name);
 std::string_view input_format_name(InputFormat format);
 

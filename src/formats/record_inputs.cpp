@@ -11,12 +11,14 @@
 #include "formats/at2_reader.hpp"
 #include "formats/channel_codes.hpp"
 #include "formats/cosmos_reader.hpp"
+#include "formats/csmip_reader.hpp"
 #include "formats/esm_reader.hpp"
 #include "formats/file_trace.hpp"
 #include "formats/formats.hpp"
 #include "formats/geonet_reader.hpp"
 #include "formats/knet_reader.hpp"
 #include "formats/mseed_segments.hpp"
+#include "formats/national_readers.hpp"
 #include "formats/record_sets.hpp"
 #include "formats/sac_reader.hpp"
 #include "formats/smc_reader.hpp"
@@ -87,6 +89,12 @@ InputFormat detect_format(std::string_view head) {
     if (looks_like_geonet(head)) return InputFormat::geonet;
     if (looks_like_esm(head)) return InputFormat::esm;
     if (looks_like_smc(head)) return InputFormat::smc;
+    if (looks_like_csmip(head)) return InputFormat::csmip;
+    if (looks_like_cwa(head)) return InputFormat::cwa;
+    if (looks_like_afad(head)) return InputFormat::afad;
+    if (looks_like_unam(head)) return InputFormat::unam;
+    if (looks_like_renadic(head)) return InputFormat::renadic;
+    if (looks_like_bhrc(head)) return InputFormat::bhrc;
     if (looks_like_at2(head)) return InputFormat::at2;
     return InputFormat::csv;
 }
@@ -391,16 +399,26 @@ std::vector<ChannelOfSet> cosmos_channels(const std::string& path) {
     return channels;
 }
 
+std::vector<ChannelOfSet> csmip_channels(const std::string& path) {
+    std::vector<ChannelOfSet> channels;
+    for (const CsmipChannel& channel :
+         read_csmip(path, read_whole_file(path), Quantity::acceleration)) {
+        channels.push_back({channel.set_key, channel.position});
+    }
+    return channels;
+}
+
 std::vector<ChannelOfSet> smc_channel(const std::string& path) {
     SmcChannel channel = read_smc(path, read_whole_file(path));
     return {{channel.set_key, channel.position}};
 }
 
-// A GeoNet file holds its station's three components: a record of its own.
-void group_geonet(const std::vector<Given>& files, Outcome& outcome) {
+// A file that holds its station's three components (GeoNet, CWA, AFAD, UNAM, RENADIC,
+// BHRC): a record of its own.
+void group_whole_files(const std::vector<Given>& files, InputFormat format, Outcome& outcome) {
     for (const Given& given : files) {
         RecordInput input;
-        input.format = InputFormat::geonet;
+        input.format = format;
         input.stem = file_stem(given.path);
         input.paths = {given.path, given.path, given.path};
         input.channels = {0, 1, 2};
@@ -493,7 +511,12 @@ GroupedInputs group_each_record_input(std::span<const std::string> paths, InputF
     group_station_channels(by_format[InputFormat::cosmos], InputFormat::cosmos, cosmos_channels,
                            outcome);
     group_station_channels(by_format[InputFormat::smc], InputFormat::smc, smc_channel, outcome);
-    group_geonet(by_format[InputFormat::geonet], outcome);
+    group_station_channels(by_format[InputFormat::csmip], InputFormat::csmip, csmip_channels,
+                           outcome);
+    for (InputFormat format : {InputFormat::geonet, InputFormat::cwa, InputFormat::afad,
+                               InputFormat::unam, InputFormat::renadic, InputFormat::bhrc}) {
+        group_whole_files(by_format[format], format, outcome);
+    }
     std::stable_sort(outcome.records.begin(), outcome.records.end(),
                      [](const Grouped& a, const Grouped& b) { return a.order < b.order; });
     std::stable_sort(outcome.failures.begin(), outcome.failures.end(),

@@ -107,7 +107,7 @@ TEST(Info, ARefusedFileIsOneLineAndTheOthersAreStillDescribed) {
         {{"info"}, "wavespec info: no input files; try 'wavespec --help'\n"},
         {{"info", "--format=segy", "r.csv"},
          "wavespec info: unknown format 'segy' (auto, csv, knet, at2, sac, mseed, esm, cosmos, "
-         "smc or geonet); try 'wavespec --help'\n"},
+         "smc, geonet, csmip, cwa, afad, unam, renadic or bhrc); try 'wavespec --help'\n"},
     };
     for (const Usage& usage : usages) {
         ToolRun refused = run_tool_with(dir.path(), usage.args);
