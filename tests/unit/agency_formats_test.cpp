@@ -901,6 +901,21 @@ TEST(FormatsNational, CwaAfadUnamRenadicBhrc) {
                    "a.txt:29: the file ends inside a channel's text header");
 }
 
+// A rotated horizontal's name: a SEED code takes the letter; any other name is replaced, so
+// that no "36N" or "N28N" names a direction it is not.
+TEST(ChannelCodes, RotatedNames) {
+    const std::array<std::array<const char*, 3>, 7> cases = {{{"HH1", "N", "HHN"},
+                                                              {"HN2", "E", "HNE"},
+                                                              {"BHE", "E", "BHE"},
+                                                              {"360", "N", "N"},
+                                                              {"N28E", "N", "N"},
+                                                              {"S72W", "E", "E"},
+                                                              {"N-S", "N", "N"}}};
+    for (const auto& [name, letter, rotated] : cases) {
+        EXPECT_EQ(rotated_component_name(name, letter[0]), rotated) << name;
+    }
+}
+
 TEST(AgencyText, TurkishCodePageAndNumbersInText) {
     // Windows-1254: the six Turkish letters, a character of 0x80-0x9F and an undefined byte.
     EXPECT_EQ(windows1254_to_utf8("\xDD\xFD\xDE\xFE\xD0\xF0\xDC\xE7 \x80\x81"),
