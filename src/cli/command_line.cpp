@@ -89,6 +89,9 @@ Options of process:
       --quantity=QUANTITY   files of several quantities (COSMOS V2, GeoNet V2A): the
                             one read, acceleration (default), velocity or displacement
                             (also for convert and info)
+      --channels=I,J,K      files of more than three channels of one station (COSMOS,
+                            CSMIP): the three, counted from 1 in the file, that make the
+                            record (also for convert and info)
       --smooth=konno-ohmachi[:B] | parzen[:BW]
                             write smoothed.csv: the amplitude spectra smoothed by the
                             full window sum (B default 40, 0.01 to 1e4; BW in Hz, default

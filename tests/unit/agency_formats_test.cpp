@@ -563,6 +563,16 @@ TEST(FormatsCosmos, ThreeChannelsInOneFileOrInThreeMakeOneRecord) {
     dir.write("four.v2", channel(400) + channel(90) + channel(360) + channel(180));
     std::vector<std::string> four = {dir.file("four.v2")};
     EXPECT_THROW(group_record_inputs(four, InputFormat::automatic), FormatError);
+    // --channels picks three of them by their place in the file (counted from 0 here).
+    const std::vector<std::size_t> picked = {3, 1, 0};
+    std::vector<RecordInput> chosen = group_record_inputs(four, InputFormat::automatic, picked);
+    ASSERT_EQ(chosen.size(), 1u);
+    EXPECT_EQ(chosen[0].channels, (std::vector<std::size_t>{3, 1, 0}));  // 180, 90, then up
+    WaveformRecord record = read_record(chosen[0], {});
+    EXPECT_EQ(record.components[0].azimuth, 180.0);
+    EXPECT_EQ(record.components[2].code, "UP");
+    const std::vector<std::size_t> beyond = {0, 1, 4};
+    EXPECT_THROW(group_record_inputs(four, InputFormat::automatic, beyond), FormatError);
 }
 
 TEST(FormatsSmc, HeaderFieldsOrientationAndValues) {
