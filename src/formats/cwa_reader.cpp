@@ -86,9 +86,10 @@ std::array<FileTrace, 3> read_cwa(std::string_view file, std::string_view bytes)
     };
     const HeaderLine rate_field = required(rate, "SampleRate");
     auto hertz = parse_real_token(rate_field.value);
-    if (!hertz || !(*hertz > 0.0) || *hertz > 1e6) {
-        fail_at_line(file, rate_field.line,
-                     "SampleRate " + quoted(rate_field.value) + " is not a positive rate in Hz");
+    if (!hertz || !(*hertz >= 1e-3) || *hertz > 1e6) {
+        fail_at_line(
+            file, rate_field.line,
+            "SampleRate " + quoted(rate_field.value) + " is not a rate of 0.001 to 10^6 Hz");
     }
     const double dt = 1.0 / *hertz;
     // The rows run to the last line that is not blank.
@@ -100,7 +101,13 @@ std::array<FileTrace, 3> read_cwa(std::string_view file, std::string_view bytes)
     if (rows < 2) fail_at_line(file, header_end, "fewer than two rows of values");
     std::vector<double> values = read_fixed_values(file, lines, {4, 10, 0, false}, rows * 4);
     // The time column steps by the interval: a row missing or doubled is refused.
+    // The first row's time, seconds after StartTime; more than a day is no offset of a record.
     const double t0 = values[0];
+    if (!(std::fabs(t0) <= 86400.0)) {
+        fail_at_line(
+            file, header_end + 1,
+            "the first row's time " + shortest_text(t0) + " s is not within a day of StartTime");
+    }
     for (std::size_t r = 0; r < rows; ++r) {
         if (!(std::fabs(values[4 * r] - t0 - static_cast<double>(r) * dt) <= 0.5 * dt)) {
             fail_at_line(file, header_end + 1 + static_cast<std::int64_t>(r),
