@@ -322,7 +322,8 @@ py::tuple read_record(const std::vector<std::string>& paths, const std::string& 
     if (!format) {
         throw python::Refused(
             "invalid value '" + format_name +
-            "' for format: expected auto, csv, knet, at2, sac, mseed, esm, cosmos, smc or geonet");
+            "' for format: expected auto, csv, knet, at2, sac, mseed, esm, cosmos, smc, "
+            "geonet, csmip, cwa, afad, unam, renadic or bhrc");
     }
     cli::InventoryOptions inventory = python::inventory_options(inventory_arguments);
     formats::WaveformRecord record;

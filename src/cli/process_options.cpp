@@ -35,6 +35,7 @@ constexpr KnownOption kProcessOptions[] = {
     {"format", 0, true},
     {"keep-offset", 0, false},
     {"quantity", 0, true},
+    {"channels", 0, true},
     {"layout", 0, true},
     {"dumps", 0, false},
     {"response-spectra", 0, false},
@@ -152,6 +153,8 @@ ProcessOptions parse_process_options(std::span<const std::string> args) {
             options.read.keep_offset = true;
         } else if (name == "quantity") {
             options.read.quantity = parse_quantity_option(value);
+        } else if (name == "channels") {
+            options.read.channels = parse_channels_option(value);
         } else if (name == "response-spectra") {
             options.response_spectra = true;
         } else if (name == "periods") {
