@@ -183,6 +183,16 @@ void check_job(const RecordJob& job) {
     cli::check_processing_options(job.processing);
 }
 
+std::array<bool, 3> inverted_components(std::span<const double> components) {
+    const std::string text = values_text(components);
+    std::array<bool, 3> invert{};
+    for (double c : components) {
+        hold_to("component", text, c, "invert");
+        invert[static_cast<std::size_t>(c - 1)] = true;
+    }
+    return invert;
+}
+
 std::vector<double> frequency_grid(double from, double to, std::size_t count) {
     const std::string text =
         shortest_text(from) + ":" + shortest_text(to) + ":" + std::to_string(count);
