@@ -8,7 +8,6 @@
 
 #include "cli/finite_values.hpp"
 #include "cli/full_layout_files.hpp"
-#include "cli/option_answers.hpp"
 #include "cli/option_bounds.hpp"
 #include "cli/option_parser.hpp"
 #include "cli/option_values.hpp"
@@ -19,6 +18,7 @@
 #include "dialogue/record_steps.hpp"
 #include "dialogue/run_state.hpp"
 #include "job/check_job.hpp"
+#include "job/design_steps.hpp"
 #include "records/shortest_text.hpp"
 #include "spectral/portable_math.hpp"
 #include "spectral/wvfast.hpp"
@@ -107,27 +107,14 @@ std::array<std::vector<double>, 3> processed(const Components& record,
         cli::put_processed(holder, moved);
     }
     RunState& state = *holder;
-    cli::set_polarity_answers(state, options.invert);
-    apply_polarity(state);
+    job::apply_inversion(state, options);
     TablesOfLongTransforms tables{state};
     transform(state);
-    if (cli::set_bandpass_answers(state, options.bandpass)) apply_bandpass(state);
-    state.nit = options.operation;
-    apply_operation(state);
+    job::apply_band_pass(state, options);
+    job::apply_integration(state, options);
     RecordLayer layer({.set_binary_mode = false}, RecordLayer::FailureMode::throw_failure);
     reconstruct_series(layer, state, RunFileNames{}, false);
-    if (options.window) {
-        state.icut = 1;
-        state.stime = (*options.window)[0];
-        if (auto why = window_start_problem(state)) throw Refused("window refused: " + *why);
-        state.dur = (*options.window)[1];
-        if (auto why = window_length_problem(state)) throw Refused("window refused: " + *why);
-        apply_window(state);
-    }
-    if (options.skip > 0 && options.skip >= state.nt) {
-        throw Refused("--skip=" + std::to_string(options.skip) + " passes the end of the " +
-                      std::to_string(state.nt) + " output samples");
-    }
+    if (auto why = job::cut_output(state, options)) throw Refused(*why);
     const Thinning thinning = thinning_for(options.skip, state.nt);
     std::array<std::vector<double>, 3> out;
     const ZeroedArray<double>* series[] = {&state.x1, &state.x2, &state.x3};
