@@ -218,7 +218,7 @@ void bind_job(py::module_& m) {
         .def_readwrite("smoothing", &J::smoothing)
         .def_readwrite("processing", &J::processing)
         .def_readwrite("inventory", &J::inventory);
-    m.def("frequency_grid", [](double from, double to, std::size_t count) {
+    m.def("frequency_grid", [](double from, double to, double count) {
         return checked([&] { return job::frequency_grid(from, to, count); });
     });
     m.def("check_job", [](const J& j) {

@@ -58,6 +58,17 @@ def test_each_hv_keyword_is_held_to_its_bound(keyword):
         wavespec.hv(NOISE, DT, **{"window": 5.0, keyword: value})
 
 
+@pytest.mark.parametrize("call, message", [
+    (lambda: wavespec.process(NOISE, DT, skip=3e9), "--skip"),
+    (lambda: wavespec.process(NOISE, DT, highpass=(0.1, 2.5)), "--highpass"),
+    (lambda: wavespec.hv(NOISE, DT, window=5.0, frequencies=(1.0, 10.0, -5)), "--frequencies"),
+    (lambda: wavespec.hv(NOISE, DT, window=5.0, frequencies=10**12), "--smooth-points"),
+])
+def test_whole_numbers_beyond_the_fields_are_refused_naming_the_option(call, message):
+    with pytest.raises(ValueError, match=message):
+        call()
+
+
 def test_the_grid_asked_for_is_the_grid_given():
     low, high, count = 0.3, 30.0, 41
     got = wavespec.hv(NOISE, DT, window=5.0, frequencies=(low, high, count)).frequency

@@ -329,7 +329,7 @@ def _design_steps(job, invert, bandpass, integrate, differentiate, window, skip)
     if window is not None:
         job.window = _reals("window", window, 2)
     if skip:
-        job.skip = _whole(skip)
+        job.skip = _whole(skip, "skip")
 
 
 def _reals(option: str, values, count: int) -> tuple:
@@ -342,22 +342,24 @@ def _reals(option: str, values, count: int) -> tuple:
     return numbers_given
 
 
-def _whole(value) -> int:
-    """An int for a field the job holds as one; the job's check holds it to its range."""
-    if float(value) != int(value):
-        raise ValueError(f"{value} is not a whole number")
-    return int(value)
+def _whole(value, option: str) -> int:
+    """An int for a field the job holds as one (32 bits); the job's check holds it to its
+    range."""
+    number = float(value)
+    if not (abs(number) <= 2**31 - 1 and number == int(number)):
+        raise ValueError(f"invalid value '{value}' for --{option}: expected a whole number")
+    return int(number)
 
 
 _DETRENDS = {"demean": _wavespec.Detrend.demean, "linear": _wavespec.Detrend.linear}
 
 
-def _corner(value):
+def _corner(option: str, value):
     """FC, or (FC, ORDER)."""
     if np.ndim(value) == 0:
         return _wavespec.Corner(float(value))
     hz, order = value
-    return _wavespec.Corner(float(hz), _whole(order))
+    return _wavespec.Corner(float(hz), _whole(order, option))
 
 
 def _processing(options, **keywords) -> None:
@@ -373,9 +375,9 @@ def _processing(options, **keywords) -> None:
         options.pad = (_wavespec.PadRequest(True) if isinstance(pad, str) and pad == "auto"
                        else _wavespec.PadRequest(False, float(pad)))
     if "highpass" in given:
-        options.highpass = _corner(given["highpass"])
+        options.highpass = _corner("highpass", given["highpass"])
     if "lowpass" in given:
-        options.lowpass = _corner(given["lowpass"])
+        options.lowpass = _corner("lowpass", given["lowpass"])
     if "filter" in given:
         options.causal = _choice("filter", given["filter"], {"acausal": False, "causal": True})
         options.filter_given = True
@@ -386,7 +388,7 @@ def _processing(options, **keywords) -> None:
         if isinstance(corners, str) and (corners == "snr" or corners.startswith("snr,")):
             options.corner_source = _wavespec.CornerSource.snr
             if corners != "snr":
-                options.corner_order = _whole(float(corners[4:]))
+                options.corner_order = _whole(float(corners[4:]), "corners")
         else:
             options.table_path = os.fspath(corners)
     if "signal_start" in given:
@@ -571,11 +573,11 @@ def _hv_job(window, taper, smoothing, mean, reject, frequencies, range, azimuths
         s.hv_reject = float(reject)
     if isinstance(frequencies, tuple):
         low, high, count = frequencies
-        s.frequencies = _wavespec.frequency_grid(float(low), float(high), _whole(count))
+        s.frequencies = _wavespec.frequency_grid(float(low), float(high), float(count))
     elif isinstance(frequencies, str) and frequencies == "bins":
         s.at_bins = s.points_given = True
     elif isinstance(frequencies, numbers.Integral) and not isinstance(frequencies, bool):
-        s.points_per_decade = int(frequencies)
+        s.points_per_decade = _whole(frequencies, "smooth-points")
         s.points_given = True
     elif frequencies is not None:
         raise ValueError(f"frequencies: {frequencies!r} is none of None, a count a decade, "

@@ -193,14 +193,14 @@ std::array<bool, 3> inverted_components(std::span<const double> components) {
     return invert;
 }
 
-std::vector<double> frequency_grid(double from, double to, std::size_t count) {
+std::vector<double> frequency_grid(double from, double to, double count) {
     const std::string text =
-        shortest_text(from) + ":" + shortest_text(to) + ":" + std::to_string(count);
+        shortest_text(from) + ":" + shortest_text(to) + ":" + shortest_text(count);
     hold_to("FROM", text, from, "frequencies");
     hold_to("TO", text, to, "frequencies");
-    hold_to("COUNT", text, static_cast<double>(count), "frequencies");
+    hold_to("COUNT", text, count, "frequencies");
     if (!(to > from)) refuse("frequencies", text, "expected FROM < TO");
-    return smoothing::log_spaced_between(from, to, count);
+    return smoothing::log_spaced_between(from, to, static_cast<std::size_t>(count));
 }
 
 }  // namespace wavespec::job

@@ -21,6 +21,6 @@ std::array<bool, 3> inverted_components(std::span<const double> components);
 
 // COUNT frequencies from FROM to TO, spaced evenly in their logarithm (--frequencies), each
 // value checked against its row.
-std::vector<double> frequency_grid(double from, double to, std::size_t count);
+std::vector<double> frequency_grid(double from, double to, double count);
 
 }  // namespace wavespec::job
