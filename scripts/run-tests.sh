@@ -57,9 +57,18 @@ under_load() {
     return "$status"
 }
 
+# The release build is quiet: a compiler's warning or note, or CMake's warning, fails the
+# stage (files that ccache serves print nothing again: a fresh clone compiles them all).
 stage_release() {
-    cmake --preset release >/dev/null
-    cmake --build --preset release -j2
+    local log
+    log=$(mktemp)
+    { cmake --preset release >/dev/null && cmake --build --preset release -j2; } 2>&1 | tee "$log"
+    if grep -E 'warning:|note:|CMake Warning' "$log"; then
+        echo "the release build printed the warnings or notes above"
+        rm -f "$log"
+        return 1
+    fi
+    rm -f "$log"
     under_load ctest --preset release -j2
 }
 
