@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "e2e/records.hpp"
 #include "e2e/run_tool.hpp"
 #include "same_bytes.hpp"
 
@@ -45,16 +46,17 @@ TEST(Help, EachCommandPrintsItsOwnTextOfTheManualPage) {
 // Every option a command's help lists is one the command takes: given with a value it may
 // refuse, it is never an unknown option.
 TEST(Help, EveryListedOptionIsTaken) {
+    if (windows_tool()) GTEST_SKIP() << "the options are parsed alike on every platform";
     ScratchDir dir;
     for (const char* command : {"process", "plot", "convert", "info", "inventory", "flatfile"}) {
         const std::string text = read_file(std::string(WAVESPEC_HELP_DIR) + "/" + command + ".txt");
         std::size_t listed = 0;
-        for (std::size_t at = text.find("\n      --"); at != std::string::npos;
-             at = text.find("\n      --", at + 1)) {
-            const std::size_t start = at + 9;  // past "\n", the indent and "--"
-            const std::size_t end = text.find_first_of("=[ \n", start);
-            const std::string name = text.substr(start, end - start);
-            const bool takes_value = text[end] == '=' || text[end] == '[';
+        for (const std::string& line : split_lines(text)) {
+            if (!line.starts_with("  -") && !line.starts_with("      --")) continue;
+            const std::size_t start = line.find("--") + 2;
+            const std::size_t end = line.find_first_of("=[ ", start);
+            const std::string name = line.substr(start, end - start);
+            const bool takes_value = end < line.size() && (line[end] == '=' || line[end] == '[');
             ToolRun run = run_tool_with(
                 dir.path(), {command, "--" + name + (takes_value ? "=x" : ""), "missing"});
             EXPECT_EQ(run.err.find("unknown option"), std::string::npos)
