@@ -24,8 +24,8 @@ cd "$root"
 stages=${WAVESPEC_STAGES:-"release docs sanitize fuzz windows packages plots python wasm browser"}
 wants() { [[ " $stages " == *" $1 "* ]]; }
 
-declare -A budget=([release]=1200 [docs]=300 [sanitize]=2400 [fuzz]=1500 [windows]=1800 [packages]=900
-    [plots]=600 [python]=900 [wasm]=1200 [browser]=1500)
+declare -A budget=([release]=1200 [docs]=300 [sanitize]=2400 [fuzz]=1500 [windows]=1800
+    [packages]=900 [plots]=600 [python]=900 [wasm]=1200 [browser]=1500)
 
 # The tests' own packages, beside the tool's (install-build-deps.sh): GoogleTest, the
 # benchmarks of the release preset and MPFR for the twiddle table's check.
@@ -87,8 +87,9 @@ stage_docs() {
     said=$(grep -E ': (warning|note): |^CMake (Deprecation )?Warning' \
         "$root/build-logs/release.log" || true)
     if [ -n "$said" ]; then
-        echo "$said" | head -n 20
-        echo "error: the release build printed $(echo "$said" | wc -l) warning or note lines"
+        # The error line first: the summary at the end shows the lines after it.
+        echo "error: the release build printed $(echo "$said" | wc -l) warning or note lines:"
+        echo "$said" | head -n 11
         return 1
     fi
     echo "docs: the release build printed no warning or note"

@@ -133,15 +133,16 @@ std::vector<ListedRecord> listed_records(const ProcessOptions& options) {
 // The records the paths make: the single paths grouped together (a K-NET or NGA name finds
 // its set), each line of a set's files on its own.
 formats::GroupedInputs group_listed(const std::vector<ListedRecord>& listed,
-                                    formats::InputFormat format) {
+                                    formats::InputFormat format,
+                                    std::span<const std::size_t> channels) {
     std::vector<std::string> singles;
     for (const ListedRecord& record : listed) {
         if (record.size() == 1) singles.push_back(record.front());
     }
-    formats::GroupedInputs all = formats::group_each_record_input(singles, format);
+    formats::GroupedInputs all = formats::group_each_record_input(singles, format, channels);
     for (const ListedRecord& record : listed) {
         if (record.size() == 1) continue;
-        formats::GroupedInputs set = formats::group_each_record_input(record, format);
+        formats::GroupedInputs set = formats::group_each_record_input(record, format, channels);
         for (auto& input : set.records) all.records.push_back(std::move(input));
         for (auto& failure : set.failures) all.failures.push_back(std::move(failure));
     }
@@ -166,8 +167,8 @@ OneRecordOutcome process_one_record(std::span<const std::string> paths,
         args.insert(args.end(), paths.begin(), paths.end());
         options = parse_process_options(args);
         options.own_directories = true;
-        formats::GroupedInputs grouped =
-            formats::group_each_record_input(options.records, options.format);
+        formats::GroupedInputs grouped = formats::group_each_record_input(
+            options.records, options.format, options.read.channels);
         if (!grouped.failures.empty()) return refused({}, grouped.failures.front());
         if (grouped.records.size() != 1) {
             return refused({}, (paths.empty() ? std::string("no file") : paths.front()) +
@@ -211,7 +212,8 @@ int run_process(std::span<const std::string> args) {
             }
         }
         // A file that makes no record fails alone; every set that can be formed still runs.
-        formats::GroupedInputs grouped = group_listed(listed, options.format);
+        formats::GroupedInputs grouped =
+            group_listed(listed, options.format, options.read.channels);
         for (const formats::RecordInput& input : grouped.records) {
             check_inventory_format(options.inventory, input.format, record_name(input));
         }

@@ -25,7 +25,8 @@ CASES = [
       "img/: the guide links only"]),
     ("headings GitHub and mkdocs would anchor differently, or twice",
      {"README.md": "# T\n## f₀ and A₀\n## Long: `--layout=full`\n## Same\n## Same\n"},
-     ["'f₀ and A₀' has no anchor", "'Long: `--layout=full`' has no anchor", "repeats the anchor #same"]),
+     ["'f₀ and A₀' has no anchor", "'Long: `--layout=full`' has no anchor",
+      "repeats the anchor #same"]),
     ("code, fences and schemes are not followed",
      {"README.md": "# T\n`[a](no.md)` [w](https://x.org/no.md)\n```\n[b](no.md)\n# no\n```\n"
                    "    [c](no.md)\n"}, []),
