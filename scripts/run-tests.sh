@@ -27,7 +27,9 @@ wants() { [[ " $stages " == *" $1 "* ]]; }
 declare -A budget=([release]=1200 [docs]=300 [sanitize]=2400 [fuzz]=1500 [windows]=1800
     [packages]=900 [plots]=600 [python]=900 [wasm]=1200 [browser]=1500)
 
-extra=()
+# The tests' own packages, beside the tool's (install-build-deps.sh): GoogleTest, the
+# benchmarks of the release preset and MPFR for the twiddle table's check.
+extra=(libgtest-dev libbenchmark-dev libmpfr-dev)
 wants docs && extra+=(mkdocs mkdocs-material python3)
 wants fuzz && extra+=(clang-14 libclang-rt-14-dev)
 wants windows && extra+=(g++-mingw-w64-x86-64-posix wine64)

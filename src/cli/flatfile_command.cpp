@@ -247,7 +247,7 @@ int run_flatfile(std::span<const std::string> args) {
     Request request;
     try {
         request = parse_request(args);
-        if (request.help) return run_command_line(std::vector<std::string>{"--help"});
+        if (request.help) return print_help("flatfile");
     } catch (const UsageError& error) {
         report_usage_error("flatfile", error.what());
         return kUsageError;

@@ -17,12 +17,14 @@ constexpr KnownOption kInfoOptions[] = {
     {"json", 0, false},
     {"quantity", 0, true},
     {"channels", 0, true},
+    {"help", 'h', false},
 };
 
 struct InfoRequest {
     formats::InputFormat format = formats::InputFormat::automatic;
     formats::ReadOptions read;
     bool json = false;
+    bool help = false;
     std::vector<std::string> inputs;
 };
 
@@ -38,8 +40,11 @@ InfoRequest parse_request(std::span<const std::string> args) {
             request.read.quantity = parse_quantity_option(option.value);
         } else if (option.long_name == "channels") {
             request.read.channels = parse_channels_option(option.value);
+        } else if (option.long_name == "help") {
+            request.help = true;
         }
     }
+    if (request.help) return request;
     if (parsed.operands.empty()) throw UsageError("no input files");
     request.inputs = std::move(parsed.operands);
     return request;
@@ -70,6 +75,7 @@ int run_info(std::span<const std::string> args) {
         report_usage_error("info", error.what());
         return kUsageError;
     }
+    if (request.help) return print_help("info");
     formats::GroupedInputs grouped =
         formats::group_each_record_input(request.inputs, request.format, request.read.channels);
     int status = kSuccess;

@@ -197,7 +197,7 @@ int run_process(std::span<const std::string> args) {
     std::size_t records = 0, skipped = 0;
     try {
         options = parse_process_options(args);
-        if (options.help) return run_command_line(std::vector<std::string>{"--help"});
+        if (options.help) return print_help("process");
         std::vector<ListedRecord> listed = listed_records(options);
         if (options.shard) {
             std::size_t all = listed.size();

@@ -104,10 +104,10 @@ TEST(Info, ARefusedFileIsOneLineAndTheOthersAreStillDescribed) {
         const char* err;
     };
     const Usage usages[] = {
-        {{"info"}, "wavespec info: no input files; try 'wavespec --help'\n"},
+        {{"info"}, "wavespec info: no input files; try 'wavespec info --help'\n"},
         {{"info", "--format=segy", "r.csv"},
          "wavespec info: unknown format 'segy' (auto, csv, knet, at2, sac, mseed, esm, cosmos, "
-         "smc, geonet, csmip, cwa, afad, unam, renadic or bhrc); try 'wavespec --help'\n"},
+         "smc, geonet, csmip, cwa, afad, unam, renadic or bhrc); try 'wavespec info --help'\n"},
     };
     for (const Usage& usage : usages) {
         ToolRun refused = run_tool_with(dir.path(), usage.args);
@@ -151,7 +151,7 @@ TEST(Info, TheQuantityOfACosmosFileOfThreeChannels) {
     EXPECT_EQ(
         wrong.err,
         lines("wavespec info: --quantity is acceleration, velocity or displacement, not 'speed'; "
-              "try 'wavespec --help'\n"));
+              "try 'wavespec info --help'\n"));
 }
 
 // A GeoNet V2A file is one record: the vertical placed last, the padding kept with a note.
