@@ -22,7 +22,7 @@ namespace {
 namespace fs = std::filesystem;
 
 std::string number(double value) {
-    return shortest_text(value);
+    return json::number(value);
 }
 
 std::string optional_text(const std::optional<std::string>& text) {
@@ -51,7 +51,7 @@ std::string numbers(std::span<const double> values) {
 }
 
 std::string optional_number(const std::optional<double>& value) {
-    return value ? number(*value) : "null";
+    return json::number(value);
 }
 
 // Members of one object, one to a line at the given indent.

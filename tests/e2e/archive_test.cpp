@@ -18,6 +18,7 @@
 
 #include "e2e/records.hpp"
 #include "e2e/run_tool.hpp"
+#include "formats_samples.hpp"
 
 namespace wavespec::test {
 namespace {
@@ -118,6 +119,33 @@ TEST(Archive, ListsThatCannotBeUsedAreUsageErrors) {
     }
 }
 
+#ifdef WAVESPEC_HAVE_MSEED
+// Each line of a list is one record: MiniSEED files of one station on two lines are two
+// records (a header-formed set is never completed from another line's files).
+TEST(Archive, EachLineOfAListIsOneRecordWhateverItsFormat) {
+    if (windows_tool()) GTEST_SKIP() << "no libmseed in the Windows build";
+    ScratchDir dir;
+    std::string list;
+    for (std::size_t n : {300u, 400u}) {
+        std::vector<samples::MseedChannel> channels;
+        for (const char* code : {"HHN", "HHE", "HHZ"}) {
+            channels.push_back(
+                {code, samples::sample_counts(static_cast<int>(channels.size()), n)});
+        }
+        std::string name = "m" + std::to_string(n) + ".mseed";
+        write_file(dir / name, samples::mseed_bytes(channels));
+        list += name + "\n";
+    }
+    write_file(dir / "list", list);
+    ToolRun run = run_tool_with(dir.path(), {"process", "-q", "-C", "out", "--records-from=list"});
+    ASSERT_EQ(run.exit_status, 0) << run.err;
+    for (const char* stem : {"m300", "m400"}) {
+        std::string json = read_file(dir / "out" / stem / "run.json");
+        EXPECT_TRUE(contains(json, std::string("\"nt\": ") + (stem + 1))) << json;
+    }
+}
+#endif
+
 TEST(Archive, TheShardsTogetherAreTheSingleRunByteForByte) {
     ScratchDir dir;
     std::vector<std::string> names = write_records(dir.path(), 12);
@@ -180,6 +208,10 @@ TEST(Archive, ResumeRunsOnlyWhatHasNoCompleteRunOfTheSameMaking) {
         {"the default periods typed out", [] {}, {"--periods=0.01:10:100"}, {}},
         {"another damping", [] {}, {"--damping=0.02"}, {"r0", "r1", "r2"}},
         {"back to the default", [] {}, {}, {"r0", "r1", "r2"}},
+        {"a high-pass filter", [] {}, {"--highpass=0.2"}, {"r0", "r1", "r2"}},
+        {"its order typed out", [] {}, {"--highpass=0.2,4"}, {}},
+        {"another corner", [] {}, {"--highpass=0.3"}, {"r0", "r1", "r2"}},
+        {"no filter again", [] {}, {}, {"r0", "r1", "r2"}},
         {"an input touched",
          [&] {
              fs::last_write_time(dir / "r2.csv",
