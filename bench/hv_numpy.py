@@ -1,6 +1,6 @@
 #!/usr/bin/python3
 """The H/V steps of `wavespec process --hv-windows=60 --frequencies=0.3:40:2048` in plain
-numpy, for the README's comparison of times: read the tool's CSV record, cut 60 s windows
+numpy, for the times compared in docs/performance.md: read the tool's CSV record, cut 60 s windows
 without overlap, remove each window's mean, apply a 10 % Tukey taper, transform each window
 over its own samples, combine the horizontals (geometric mean of the raw amplitudes), smooth H
 and |V| with the full Konno-Ohmachi sum (b = 40) at 2048 log-spaced frequencies, and take the

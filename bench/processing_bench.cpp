@@ -1,7 +1,7 @@
 // The whole processing chain on a 3 x 32768-sample record at 0.01 s: linear detrend, 5 %
 // Hann taper, Converse-Brady pads, acausal fourth-order high-pass (0.1 Hz) and low-pass
 // (20 Hz), polynomial baseline. A whole run of "process" on a record of that size takes
-// 14-30 ms (the Performance table of the README).
+// 14-30 ms (the table in docs/performance.md).
 #include <benchmark/benchmark.h>
 
 #include <array>

@@ -1,8 +1,8 @@
 // The range of every numeric value an option of "wavespec process" takes, in one table, and
 // the ceilings on the work a record may ask for. A value outside its range is a usage error
 // (exit status 2, one line naming the option); a record whose own length or sampling makes
-// the work or a phase too large fails alone (exit status 1). The README's table of bounds
-// lists the same rows.
+// the work or a phase too large fails alone (exit status 1). The guide's table of bounds
+// (docs/command-line.md) lists the same rows.
 #pragma once
 
 #include <cstdint>

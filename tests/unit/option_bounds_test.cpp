@@ -1,5 +1,5 @@
 // The bounds of the options' values: each edge taken, the next value beyond refused, and the
-// README's table of bounds the one the parser enforces.
+// guide's table of bounds (docs/command-line.md) the one the parser enforces.
 #include "cli/option_bounds.hpp"
 
 #include <gtest/gtest.h>
@@ -97,14 +97,14 @@ TEST(OptionBounds, EachEdgeIsTakenAndTheValueBeyondItRefusedNamingTheOption) {
     }
 }
 
-// The rows of the README's table under "Bounds of option values".
-std::set<std::tuple<std::string, std::string, std::string>> readme_rows() {
-    std::ifstream readme(WAVESPEC_SOURCE_DIR "/README.md");
+// The rows of the guide's table under "Bounds of option values" (docs/command-line.md).
+std::set<std::tuple<std::string, std::string, std::string>> guide_rows() {
+    std::ifstream guide(WAVESPEC_SOURCE_DIR "/docs/command-line.md");
     std::set<std::tuple<std::string, std::string, std::string>> rows;
     std::string line;
     bool inside = false;
-    while (std::getline(readme, line)) {
-        if (line.starts_with("### ")) inside = line == "### Bounds of option values";
+    while (std::getline(guide, line)) {
+        if (line.starts_with("#")) inside = line == "## Bounds of option values";
         if (!inside || !line.starts_with("| `--")) continue;
         std::vector<std::string> cells;
         std::stringstream stream(line.substr(2));
@@ -117,13 +117,13 @@ std::set<std::tuple<std::string, std::string, std::string>> readme_rows() {
     return rows;
 }
 
-TEST(OptionBounds, TheReadmeTableListsEveryRangeAsEnforced) {
+TEST(OptionBounds, TheGuideTableListsEveryRangeAsEnforced) {
     std::set<std::tuple<std::string, std::string, std::string>> enforced;
     for (const ValueRange& range : kValueRanges) {
         enforced.insert(
             {"`--" + std::string(range.option) + "`", std::string(range.value), range_text(range)});
     }
-    EXPECT_EQ(readme_rows(), enforced);
+    EXPECT_EQ(guide_rows(), enforced);
 }
 
 }  // namespace
