@@ -143,7 +143,7 @@ TEST(Flatfile, HighpassAndLowpassAreTheCornersTheRunFilteredWith) {
         {{"--highpass=0.125,2", "--lowpass=25", "--filter=causal"}, "0.125", "25"},
     };
     for (const auto& c : cases) {
-        std::vector<std::string> args = {"process", "-q", "-C", "out", "r.csv", kPeriods};
+        std::vector<std::string> args = {"process", "-q", "-C", "out", "r.csv"};
         args.insert(args.end(), c.options.begin(), c.options.end());
         ASSERT_EQ(run_tool_with(dir.path(), args).exit_status, 0);
         ASSERT_EQ(run_tool_with(dir.path(), {"flatfile", "out", "-o", "flat.csv"}).exit_status, 0);

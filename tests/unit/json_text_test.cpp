@@ -44,7 +44,7 @@ TEST(JsonText, QuotedStringsEscapeAndReplaceWhatIsNotUtf8) {
         {"\xC0\xAF", "\"\xEF\xBF\xBD\xEF\xBF\xBD\""},                  // an overlong form
         {"\xED\xA0\x80", "\"\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\""},  // a surrogate
     };
-    for (const auto& [text, json] : cases) EXPECT_EQ(quoted(text), json) << text;
+    for (const auto& [text, json] : cases) EXPECT_EQ(json::quoted(text), json) << text;
 }
 
 TEST(JsonText, QuotedTextReadsBackToTheSameCharacters) {
