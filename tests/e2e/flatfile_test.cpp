@@ -138,7 +138,6 @@ TEST(Flatfile, HighpassAndLowpassAreTheCornersTheRunFilteredWith) {
         std::string highpass, lowpass;
     } cases[] = {
         {{}, "", ""},
-        {{"--detrend=linear"}, "", ""},
         {{"--highpass=0.2"}, "0.2", ""},
         {{"--highpass=0.125,2", "--lowpass=25", "--filter=causal"}, "0.125", "25"},
     };
