@@ -95,7 +95,8 @@ void gather_runs(const fs::path& dir, std::vector<RunTable>& runs,
                                ", which is not there at its size; the record is left out");
             continue;
         }
-        runs.push_back({text_member(*record, "stem"), directory, std::move(*run), {}, {}, {}, {}});
+        runs.push_back(
+            {text_member(*record, "stem"), directory, std::move(*run), {}, {}, {}, {}, {}, {}});
     }
 }
 
