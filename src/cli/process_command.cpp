@@ -138,18 +138,25 @@ void keep_shard(NamedRecords& named, const Shard& shard) {
 }
 
 // The records the paths make: the arguments grouped together, as on the command line (a
-// K-NET or NGA name finds its set, one-channel files of a station make one record), then each
-// line of the list on its own. A line is one record: files whose sets form from their headers
-// (MiniSEED, SAC, ...) are never merged with another line's, which would lose records and
-// make a record depend on what else its shard holds.
+// K-NET or NGA name finds its set, one-channel files of a station make one record); the
+// list's lines that name their sets by their names (K-NET, RSN...) grouped together too, so
+// that a set's files on lines of their own make its one record; every other line on its own.
+// A set formed from headers (MiniSEED, SAC, ...) is never merged with another line's files,
+// which would lose records and make a record depend on what else its shard holds.
 formats::GroupedInputs group_named(const NamedRecords& named, formats::InputFormat format) {
-    std::vector<std::string> arguments;
+    std::vector<std::string> arguments, by_name;
     for (const ListedRecord& record : named.arguments) arguments.push_back(record.front());
-    formats::GroupedInputs all = formats::group_each_record_input(arguments, format);
     for (const ListedRecord& record : named.lines) {
-        formats::GroupedInputs set = formats::group_each_record_input(record, format);
+        if (names_its_set(record)) by_name.push_back(record.front());
+    }
+    formats::GroupedInputs all = formats::group_each_record_input(arguments, format);
+    auto add = [&](formats::GroupedInputs set) {
         for (auto& input : set.records) all.records.push_back(std::move(input));
         for (auto& failure : set.failures) all.failures.push_back(std::move(failure));
+    };
+    if (!by_name.empty()) add(formats::group_each_record_input(by_name, format));
+    for (const ListedRecord& record : named.lines) {
+        if (!names_its_set(record)) add(formats::group_each_record_input(record, format));
     }
     return all;
 }
