@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Builds and runs every test of wavespec, stage by stage:
 #   release   unit and end-to-end tests, optimised build;
+#   docs      the documentation site (mkdocs build --strict), every link and anchor of README.md
+#             and docs/, and no compiler warning or note in the release stage's build;
 #   sanitize  the same under AddressSanitizer and UndefinedBehaviorSanitizer;
 #   fuzz      each libFuzzer target for a bounded time (FUZZ_SECONDS, default 40);
 #   windows   the end-to-end tests against the Windows build under Wine;
@@ -22,13 +24,14 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
-stages=${WAVESPEC_STAGES:-"release sanitize fuzz windows packages plots python cluster wasm browser"}
+stages=${WAVESPEC_STAGES:-"release docs sanitize fuzz windows packages plots python cluster wasm browser"}
 wants() { [[ " $stages " == *" $1 "* ]]; }
 
-declare -A budget=([release]=1200 [sanitize]=2400 [fuzz]=1500 [windows]=1800 [packages]=900
-    [plots]=600 [python]=900 [cluster]=1200 [wasm]=1200 [browser]=1500)
+declare -A budget=([release]=1200 [docs]=300 [sanitize]=2400 [fuzz]=1500 [windows]=1800
+    [packages]=900 [plots]=600 [python]=900 [cluster]=1200 [wasm]=1200 [browser]=1500)
 
 extra=()
+wants docs && extra+=(mkdocs mkdocs-material python3)
 wants fuzz && extra+=(clang-14 libclang-rt-14-dev)
 wants windows && extra+=(g++-mingw-w64-x86-64-posix wine64)
 wants packages && extra+=(dpkg-dev unzip groff-base g++-mingw-w64-x86-64-posix wine64)
@@ -69,6 +72,29 @@ stage_sanitize() {
     cmake --preset sanitize >/dev/null
     cmake --build --preset sanitize -j2
     ctest --preset sanitize -j2
+}
+
+stage_docs() {
+    # --strict: a link to a page or file that docs/ does not hold fails the build.
+    mkdocs build --strict
+    python3 scripts/check-links.py
+    python3 tests/docs/check_links_test.py
+    # The release build should say nothing: a compiler's or linker's "warning:" or "note:"
+    # line, or a CMake warning, in that stage's log of this run fails the stage.
+    if [[ " $stages " != *" release "* ]]; then
+        echo "docs: the release stage did not run; its build's log is not checked"
+        return 0
+    fi
+    local said
+    said=$(grep -E ': (warning|note): |^CMake (Deprecation )?Warning' \
+        "$root/build-logs/release.log" || true)
+    if [ -n "$said" ]; then
+        # The error line first: the summary at the end shows the lines after it.
+        echo "error: the release build printed $(echo "$said" | wc -l) warning or note lines:"
+        echo "$said" | head -n 11
+        return 1
+    fi
+    echo "docs: the release build printed no warning or note"
 }
 
 stage_fuzz() { bash tests/fuzz/run_fuzzers.sh; }
@@ -119,7 +145,8 @@ stage_browser() {
     cmake --preset release >/dev/null
     cmake --build --preset release -j2 --target wavespec
     # The sample records, written by the C++ tests' own generators.
-    g++ -std=c++20 -O1 -Isrc -Itests tests/web/write_samples.cpp -o build/web_samples
+    g++ -std=c++20 -O1 -Isrc -Itests tests/web/write_samples.cpp src/records/number_chars.cpp \
+        -o build/web_samples
     # puppeteer-core drives Debian's chromium; it downloads no browser of its own. A node
     # that came with its own npm (not Debian's) keeps it.
     command -v npm >/dev/null || scripts/install-build-deps.sh nodejs npm
@@ -158,12 +185,12 @@ stage_wasm() {
 
 logs="$root/build-logs"
 mkdir -p "$logs"
-export root
-export -f under_load stage_release stage_sanitize stage_fuzz stage_windows stage_packages \
+export root stages
+export -f under_load stage_release stage_docs stage_sanitize stage_fuzz stage_windows stage_packages \
     stage_plots stage_python stage_cluster stage_wasm stage_browser
 times=()
 failed=""
-for stage in release sanitize fuzz windows packages plots python cluster wasm browser; do
+for stage in release docs sanitize fuzz windows packages plots python cluster wasm browser; do
     wants "$stage" || continue
     echo "== $stage (budget ${budget[$stage]} s)"
     start=$(date +%s)

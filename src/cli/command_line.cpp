@@ -89,6 +89,9 @@ Options of process:
       --quantity=QUANTITY   files of several quantities (COSMOS V2, GeoNet V2A): the
                             one read, acceleration (default), velocity or displacement
                             (also for convert and info)
+      --channels=I,J,K      files of more than three channels of one station (COSMOS,
+                            CSMIP): the three, counted from 1 in the file, that make the
+                            record (also for convert and info)
       --smooth=konno-ohmachi[:B] | parzen[:BW]
                             write smoothed.csv: the amplitude spectra smoothed by the
                             full window sum (B default 40, 0.01 to 1e4; BW in Hz, default
@@ -134,7 +137,8 @@ under temporary names and take their final names only when the record has succee
 
 Convert writes one record of the networks' files as the tool's own CSV:
       --format=FORMAT       auto (default: decided by content), knet, at2, sac, mseed,
-                            esm, cosmos, smc or geonet
+                            esm, cosmos, smc, geonet, csmip, cwa, afad, unam, renadic
+                            or bhrc
       --keep-offset         K-NET/KiK-net: keep the offset of the counts (default: the
                             mean of the trace is removed)
   -o, --output=FILE         the CSV file to write
@@ -145,8 +149,9 @@ PEER AT2/VT2/DT2: three files (or one named RSN..._ with the others beside it); 
 SAC: three files of one station, either byte order. MiniSEED: the files of one channel
 group (network, station, location, first two letters of the channel), in counts.
 ESM, COSMOS and SMC: the files of one station's three channels (a COSMOS file may hold
-several); GeoNet V1A/V2A: one file of three components. In cm/s^2, cm/s or cm (COSMOS V0
-counts through the header's LSB, sensitivity and gain).
+several); CSMIP V1/V2: the files of one station's channels, one or several a file; GeoNet
+V1A/V2A, CWA, AFAD, UNAM, RENADIC and BHRC: one file of three components. In cm/s^2, cm/s
+or cm (COSMOS V0 counts through the header's LSB, sensitivity and gain).
 
 Info prints what each record of the inputs holds, without converting it: "key: value"
 lines (record, format, network, station, location, components with their azimuth and dip,

@@ -19,10 +19,8 @@ namespace fs = std::filesystem;
 using formats::FormatError;
 
 constexpr KnownOption kConvertOptions[] = {
-    {"format", 0, true},
-    {"keep-offset", 0, false},
-    {"quantity", 0, true},
-    {"output", 'o', true},
+    {"format", 0, true},   {"keep-offset", 0, false}, {"quantity", 0, true},
+    {"channels", 0, true}, {"output", 'o', true},
 };
 constexpr auto kKnownOptions = joined_options(std::to_array(kConvertOptions), kInventoryOptions);
 
@@ -44,6 +42,8 @@ ConvertRequest parse_request(std::span<const std::string> args) {
             request.read.keep_offset = true;
         } else if (option.long_name == "quantity") {
             request.read.quantity = parse_quantity_option(option.value);
+        } else if (option.long_name == "channels") {
+            request.read.channels = parse_channels_option(option.value);
         } else if (take_inventory_option(option.long_name, option.value, request.inventory)) {
         } else if (option.long_name == "output") {
             if (option.value.empty()) throw UsageError("--output needs a file name");
@@ -91,7 +91,7 @@ int run_convert(std::span<const std::string> args) {
     }
     try {
         std::vector<formats::RecordInput> inputs =
-            formats::group_record_inputs(request.inputs, request.format);
+            formats::group_record_inputs(request.inputs, request.format, request.read.channels);
         if (inputs.size() != 1) {
             std::string names;
             for (const auto& input : inputs) names += (names.empty() ? "" : ", ") + input.stem;

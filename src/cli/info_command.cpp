@@ -16,6 +16,7 @@ constexpr KnownOption kInfoOptions[] = {
     {"format", 0, true},
     {"json", 0, false},
     {"quantity", 0, true},
+    {"channels", 0, true},
 };
 
 struct InfoRequest {
@@ -35,6 +36,8 @@ InfoRequest parse_request(std::span<const std::string> args) {
             request.json = true;
         } else if (option.long_name == "quantity") {
             request.read.quantity = parse_quantity_option(option.value);
+        } else if (option.long_name == "channels") {
+            request.read.channels = parse_channels_option(option.value);
         }
     }
     if (parsed.operands.empty()) throw UsageError("no input files");
@@ -68,7 +71,7 @@ int run_info(std::span<const std::string> args) {
         return kUsageError;
     }
     formats::GroupedInputs grouped =
-        formats::group_each_record_input(request.inputs, request.format);
+        formats::group_each_record_input(request.inputs, request.format, request.read.channels);
     int status = kSuccess;
     for (const std::string& failure : grouped.failures) {
         report(failure);

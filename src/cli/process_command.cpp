@@ -143,20 +143,21 @@ void keep_shard(NamedRecords& named, const Shard& shard) {
 // that a set's files on lines of their own make its one record; every other line on its own.
 // A set formed from headers (MiniSEED, SAC, ...) is never merged with another line's files,
 // which would lose records and make a record depend on what else its shard holds.
-formats::GroupedInputs group_named(const NamedRecords& named, formats::InputFormat format) {
+formats::GroupedInputs group_named(const NamedRecords& named, formats::InputFormat format,
+                                   std::span<const std::size_t> channels) {
     std::vector<std::string> arguments, by_name;
     for (const ListedRecord& record : named.arguments) arguments.push_back(record.front());
     for (const ListedRecord& record : named.lines) {
         if (names_its_set(record)) by_name.push_back(record.front());
     }
-    formats::GroupedInputs all = formats::group_each_record_input(arguments, format);
+    formats::GroupedInputs all = formats::group_each_record_input(arguments, format, channels);
     auto add = [&](formats::GroupedInputs set) {
         for (auto& input : set.records) all.records.push_back(std::move(input));
         for (auto& failure : set.failures) all.failures.push_back(std::move(failure));
     };
-    if (!by_name.empty()) add(formats::group_each_record_input(by_name, format));
+    if (!by_name.empty()) add(formats::group_each_record_input(by_name, format, channels));
     for (const ListedRecord& record : named.lines) {
-        if (!names_its_set(record)) add(formats::group_each_record_input(record, format));
+        if (!names_its_set(record)) add(formats::group_each_record_input(record, format, channels));
     }
     return all;
 }
@@ -179,8 +180,8 @@ OneRecordOutcome process_one_record(std::span<const std::string> paths,
         args.insert(args.end(), paths.begin(), paths.end());
         options = parse_process_options(args);
         options.own_directories = true;
-        formats::GroupedInputs grouped =
-            formats::group_each_record_input(options.records, options.format);
+        formats::GroupedInputs grouped = formats::group_each_record_input(
+            options.records, options.format, options.read.channels);
         if (!grouped.failures.empty()) return refused({}, grouped.failures.front());
         if (grouped.records.size() != 1) {
             return refused({}, (paths.empty() ? std::string("no file") : paths.front()) +
@@ -223,7 +224,7 @@ int run_process(std::span<const std::string> args) {
             }
         }
         // A file that makes no record fails alone; every set that can be formed still runs.
-        formats::GroupedInputs grouped = group_named(named, options.format);
+        formats::GroupedInputs grouped = group_named(named, options.format, options.read.channels);
         for (const formats::RecordInput& input : grouped.records) {
             check_inventory_format(options.inventory, input.format, record_name(input));
         }

@@ -434,7 +434,8 @@ TEST(Convert, UsageErrorsAndInputsThatAreNotOneRecord) {
         {{"convert", "--format=segy", "plain.csv", "-o", "x.csv"},
          2,
          "wavespec convert: unknown format 'segy' (auto, csv, knet, at2, sac, mseed, esm, "
-         "cosmos, smc or geonet); try 'wavespec --help'\n"},
+         "cosmos, smc, geonet, csmip, cwa, afad, unam, renadic or bhrc); try 'wavespec "
+         "--help'\n"},
         {{"convert", "plain.csv", "-o", "x.csv"},
          1,
          "wavespec convert: plain.csv: is not a K-NET, AT2, SAC or MiniSEED file (a CSV record "
