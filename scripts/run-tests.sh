@@ -9,6 +9,9 @@
 #   packages  the install tree and the .deb and .zip packages;
 #   plots     the example's pictures rendered by headless Chromium and checked for their colours;
 #   python    the Python package installed into a virtual environment, and its pytest tests;
+#   cluster   a one-node Slurm cluster (munged, slurmctld, slurmd as root) running the shipped
+#             sbatch example as an array over an archive of 200 records: shards, --resume
+#             after a killed task, and the flatfile, against a single run's bytes;
 #   wasm      the WebAssembly tool run under node beside the native tool, the same bytes required;
 #   browser   the page (web/) in headless Chromium: every file it offers against the native
 #             tool's, its error lines, screenshots and its speed.
@@ -21,11 +24,11 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
-stages=${WAVESPEC_STAGES:-"release docs sanitize fuzz windows packages plots python wasm browser"}
+stages=${WAVESPEC_STAGES:-"release docs sanitize fuzz windows packages plots python cluster wasm browser"}
 wants() { [[ " $stages " == *" $1 "* ]]; }
 
 declare -A budget=([release]=1200 [docs]=300 [sanitize]=2400 [fuzz]=1500 [windows]=1800
-    [packages]=900 [plots]=600 [python]=900 [wasm]=1200 [browser]=1500)
+    [packages]=900 [plots]=600 [python]=900 [cluster]=1200 [wasm]=1200 [browser]=1500)
 
 # The tests' own packages, beside the tool's (install-build-deps.sh): GoogleTest, the
 # benchmarks of the release preset and MPFR for the twiddle table's check.
@@ -38,6 +41,7 @@ wants plots && extra+=(chromium imagemagick)
 wants python && extra+=(python3-pybind11 pybind11-dev python3-numpy python3-pytest python3-venv
     python3-pandas python3-distributed
     python3-setuptools python3-pip)
+wants cluster && extra+=(slurm-wlm munge python3)
 wants wasm && extra+=(emscripten nodejs python3)
 wants browser && extra+=(emscripten chromium)
 scripts/install-build-deps.sh "${extra[@]}"
@@ -128,6 +132,16 @@ stage_python() {
     fi
 }
 
+stage_cluster() {
+    cmake --preset release >/dev/null
+    cmake --build --preset release -j2 --target wavespec
+    # The archive's records, written by the C++ tests' own sample generators (MiniSEED with
+    # libmseed, as the release build reads it).
+    g++ -std=c++20 -O1 -Isrc -Itests -DWAVESPEC_HAVE_MSEED tests/cluster/write_archive.cpp \
+        -lmseed -o build/write_archive
+    bash tests/cluster/run_cluster.sh build/wavespec build/write_archive build/cluster
+}
+
 stage_browser() {
     scripts/build-web.sh
     cmake --preset release >/dev/null
@@ -175,10 +189,10 @@ logs="$root/build-logs"
 mkdir -p "$logs"
 export root stages
 export -f under_load stage_release stage_docs stage_sanitize stage_fuzz stage_windows stage_packages \
-    stage_plots stage_python stage_wasm stage_browser
+    stage_plots stage_python stage_cluster stage_wasm stage_browser
 times=()
 failed=""
-for stage in release docs sanitize fuzz windows packages plots python wasm browser; do
+for stage in release docs sanitize fuzz windows packages plots python cluster wasm browser; do
     wants "$stage" || continue
     echo "== $stage (budget ${budget[$stage]} s)"
     start=$(date +%s)
