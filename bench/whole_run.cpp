@@ -72,7 +72,7 @@ Run run_once(const std::string& tool, const fs::path& dir, std::vector<std::stri
         throw std::runtime_error("the tool did not end normally");
     }
     auto ms = [](const timeval& t) {
-        return 1e3 * static_cast<double>(t.tv_sec) + 1e-3 * t.tv_usec;
+        return 1e3 * static_cast<double>(t.tv_sec) + 1e-3 * static_cast<double>(t.tv_usec);
     };
     return {std::chrono::duration<double, std::milli>(end - start).count(), usage.ru_maxrss,
             ms(usage.ru_utime) + ms(usage.ru_stime)};

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building and testing need, if any is missing.
+# Installs the Debian packages that building the tool needs, and any packages named, if
+# missing. The tests need more (scripts/run-tests.sh names them).
 # Usage: install-build-deps.sh [extra packages...]
 set -euo pipefail
-packages=(cmake g++ make libgtest-dev libbenchmark-dev libmpfr-dev libmseed-dev libpugixml-dev
-          libfmt-dev libfast-float-dev time "$@")
+packages=(cmake g++ make libmseed-dev libpugixml-dev libfmt-dev libfast-float-dev "$@")
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -1,12 +1,17 @@
 #!/usr/bin/env bash
 # Builds and runs every test of wavespec, stage by stage:
 #   release   unit and end-to-end tests, optimised build;
+#   docs      the documentation site (mkdocs build --strict), every link and anchor of README.md
+#             and docs/, and no compiler warning or note in the release stage's build;
 #   sanitize  the same under AddressSanitizer and UndefinedBehaviorSanitizer;
 #   fuzz      each libFuzzer target for a bounded time (FUZZ_SECONDS, default 40);
 #   windows   the end-to-end tests against the Windows build under Wine;
 #   packages  the install tree and the .deb and .zip packages;
 #   plots     the example's pictures rendered by headless Chromium and checked for their colours;
 #   python    the Python package installed into a virtual environment, and its pytest tests;
+#   cluster   a one-node Slurm cluster (munged, slurmctld, slurmd as root) running the shipped
+#             sbatch example as an array over an archive of 200 records: shards, --resume
+#             after a killed task, and the flatfile, against a single run's bytes;
 #   wasm      the WebAssembly tool run under node beside the native tool, the same bytes required;
 #   browser   the page (web/) in headless Chromium: every file it offers against the native
 #             tool's, its error lines, screenshots and its speed.
@@ -19,13 +24,16 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
-stages=${WAVESPEC_STAGES:-"release sanitize fuzz windows packages plots python wasm browser"}
+stages=${WAVESPEC_STAGES:-"release docs sanitize fuzz windows packages plots python cluster wasm browser"}
 wants() { [[ " $stages " == *" $1 "* ]]; }
 
-declare -A budget=([release]=1200 [sanitize]=2400 [fuzz]=1500 [windows]=1800 [packages]=900
-    [plots]=600 [python]=900 [wasm]=1200 [browser]=1500)
+declare -A budget=([release]=1200 [docs]=300 [sanitize]=2400 [fuzz]=1500 [windows]=1800
+    [packages]=900 [plots]=600 [python]=900 [cluster]=1200 [wasm]=1200 [browser]=1500)
 
-extra=()
+# The tests' own packages, beside the tool's (install-build-deps.sh): GoogleTest, the
+# benchmarks of the release preset and MPFR for the twiddle table's check.
+extra=(libgtest-dev libbenchmark-dev libmpfr-dev)
+wants docs && extra+=(mkdocs mkdocs-material python3)
 wants fuzz && extra+=(clang-14 libclang-rt-14-dev)
 wants windows && extra+=(g++-mingw-w64-x86-64-posix wine64)
 wants packages && extra+=(dpkg-dev unzip groff-base g++-mingw-w64-x86-64-posix wine64)
@@ -33,6 +41,7 @@ wants plots && extra+=(chromium imagemagick)
 wants python && extra+=(python3-pybind11 pybind11-dev python3-numpy python3-pytest python3-venv
     python3-pandas python3-distributed
     python3-setuptools python3-pip)
+wants cluster && extra+=(slurm-wlm munge python3)
 wants wasm && extra+=(emscripten nodejs python3)
 wants browser && extra+=(emscripten chromium)
 scripts/install-build-deps.sh "${extra[@]}"
@@ -65,6 +74,29 @@ stage_sanitize() {
     cmake --preset sanitize >/dev/null
     cmake --build --preset sanitize -j2
     ctest --preset sanitize -j2
+}
+
+stage_docs() {
+    # --strict: a link to a page or file that docs/ does not hold fails the build.
+    mkdocs build --strict
+    python3 scripts/check-links.py
+    python3 tests/docs/check_links_test.py
+    # The release build should say nothing: a compiler's or linker's "warning:" or "note:"
+    # line, or a CMake warning, in that stage's log of this run fails the stage.
+    if [[ " $stages " != *" release "* ]]; then
+        echo "docs: the release stage did not run; its build's log is not checked"
+        return 0
+    fi
+    local said
+    said=$(grep -E ': (warning|note): |^CMake (Deprecation )?Warning' \
+        "$root/build-logs/release.log" || true)
+    if [ -n "$said" ]; then
+        # The error line first: the summary at the end shows the lines after it.
+        echo "error: the release build printed $(echo "$said" | wc -l) warning or note lines:"
+        echo "$said" | head -n 11
+        return 1
+    fi
+    echo "docs: the release build printed no warning or note"
 }
 
 stage_fuzz() { bash tests/fuzz/run_fuzzers.sh; }
@@ -100,12 +132,23 @@ stage_python() {
     fi
 }
 
+stage_cluster() {
+    cmake --preset release >/dev/null
+    cmake --build --preset release -j2 --target wavespec
+    # The archive's records, written by the C++ tests' own sample generators (MiniSEED with
+    # libmseed, as the release build reads it).
+    g++ -std=c++20 -O1 -Isrc -Itests -DWAVESPEC_HAVE_MSEED tests/cluster/write_archive.cpp \
+        -lmseed -o build/write_archive
+    bash tests/cluster/run_cluster.sh build/wavespec build/write_archive build/cluster
+}
+
 stage_browser() {
     scripts/build-web.sh
     cmake --preset release >/dev/null
     cmake --build --preset release -j2 --target wavespec
     # The sample records, written by the C++ tests' own generators.
-    g++ -std=c++20 -O1 -Isrc -Itests tests/web/write_samples.cpp -o build/web_samples
+    g++ -std=c++20 -O1 -Isrc -Itests tests/web/write_samples.cpp src/records/number_chars.cpp \
+        -o build/web_samples
     # puppeteer-core drives Debian's chromium; it downloads no browser of its own. A node
     # that came with its own npm (not Debian's) keeps it.
     command -v npm >/dev/null || scripts/install-build-deps.sh nodejs npm
@@ -144,12 +187,12 @@ stage_wasm() {
 
 logs="$root/build-logs"
 mkdir -p "$logs"
-export root
-export -f under_load stage_release stage_sanitize stage_fuzz stage_windows stage_packages \
-    stage_plots stage_python stage_wasm stage_browser
+export root stages
+export -f under_load stage_release stage_docs stage_sanitize stage_fuzz stage_windows stage_packages \
+    stage_plots stage_python stage_cluster stage_wasm stage_browser
 times=()
 failed=""
-for stage in release sanitize fuzz windows packages plots python wasm browser; do
+for stage in release docs sanitize fuzz windows packages plots python cluster wasm browser; do
     wants "$stage" || continue
     echo "== $stage (budget ${budget[$stage]} s)"
     start=$(date +%s)

@@ -222,4 +222,168 @@ inline std::string geonet_component(bool corrected, const std::string& component
     return text;
 }
 
+// Header lines of fixed fields, zero where `values` gives none: `count` fields of `width`
+// columns, `per_line` a line, each value right-aligned in its field.
+inline std::string fixed_header(int count, int per_line, int width,
+                                const std::map<int, std::string>& values = {}) {
+    std::string text;
+    for (int i = 0; i < count; ++i) {
+        auto it = values.find(i);
+        std::string value = it == values.end() ? "0" : it->second;
+        text += std::string(static_cast<std::size_t>(width) - value.size(), ' ') + value;
+        if (i % per_line == per_line - 1 || i + 1 == count) text += "\n";
+    }
+    return text;
+}
+
+// One CSMIP channel: V2 (25 text lines, 100 integers, 100 reals, then its blocks) or V1 (13
+// text lines, 100 integers, 50 reals). Each block is its "points of" line and its value lines.
+inline std::string csmip_channel(
+    int volume, const std::string& direction, const std::vector<std::string>& blocks,
+    const std::string& start = "Rcrd of Thu Jul  4, 2019 23:33:48.0 PDT (UTC: 06:33:48.0)") {
+    std::vector<std::string> text;
+    if (volume == 2) {
+        text = {"Corrected accelerogram            24611-S1234-19185.01   CGS",
+                "Uncorrected accelerogram data     Processed: 07/10/19"};
+    } else {
+        text = {"Uncorrected accelerogram data     24611-S1234-19185.01   CGS"};
+    }
+    text.push_back("Earthquake of Thu Jul  4, 2019 23:33 PDT");
+    text.push_back(start);
+    text.push_back("Station No. 24611  35.788N, 117.601W   Etna Accelerograph");
+    text.push_back("Test station");
+    text.push_back("Chan  1:  " + direction + " Deg    Location: Ground level");
+    text.push_back("Peak acceleration =  -2.500 cm/sec2 at  0.020 sec");
+    text.push_back("Peak velocity =  0.125 cm/sec at  0.030 sec");
+    while (text.size() < (volume == 2 ? 25u : 13u)) text.push_back("text line");
+    std::string file;
+    for (const std::string& line : text) file += line + "\n";
+    file += fixed_header(100, 16, 5);
+    if (volume == 2) {
+        file += fixed_header(100, 8, 10, {{61, "0.100"}, {72, "40.000"}});
+    } else {
+        file += fixed_header(50, 8, 10);
+    }
+    for (const std::string& block : blocks) file += block;
+    return file + "/&  ---------- End of data for channel  1 ----------\n";
+}
+
+// A CWA file: its "#" header, then rows of time, U, N, E, ten columns each.
+inline std::string cwa_text(const std::vector<std::string>& rows,
+                            const std::string& start = "2018/02/06-23:50:41.250",
+                            const std::string& length = "0.03") {
+    std::string text = "#Earthquake Information\n#StationCode: HWA019\n#StationName: test\n";
+    text += "#StartTime: " + start + "\n#RecordLength(sec): " + length + "\n";
+    text += "#SampleRate(Hz): 100\n#AmplitudeUnit: gal\n#Data: 4F10.3\n";
+    for (const std::string& row : rows) text += row + "\n";
+    return text;
+}
+
+// An AFAD file: 18 header lines (the station's name in Windows-1254), then rows of N-S, E-W,
+// U-D.
+inline std::string afad_text(const std::vector<std::string>& rows, const std::string& start,
+                             const std::string& count) {
+    std::vector<std::string> header = {
+        "STRONG GROUND MOTION RECORDS OF TURKIYE",
+        "STATION NAME : \xDD\x7A\x6D\x69\x72 \xDE\x65\x68\x69\x72",  // Izmir Sehir, Turkish letters
+        "PLACE : test",
+        "EARTHQUAKE : test",
+        "EPICENTER : 38.0 27.0",
+        "DEPTH : 10",
+        "STATION ID : 3513",
+        "STATION COORD : 38.4 27.1",
+        "ALTITUDE : 30",
+        "RECORDER TYPE : test",
+        "SERIAL NO : 1",
+        "RECORD TIME : " + start,
+        "NUMBER OF DATA : " + count,
+        "SAMPLING INTERVAL : 0.01",
+        "RAW PGA : test",
+        "comments",
+        "comments",
+        "N-S E-W U-D"};
+    std::string text;
+    for (const std::string& line : header) text += line + "\n";
+    for (const std::string& row : rows) text += row + "\n";
+    return text;
+}
+
+// A UNAM ASA 2.0 file: its "KEY: value" header, then rows of the three channels.
+inline std::string unam_text(const std::vector<std::string>& rows, const std::string& count,
+                             const std::string& first = "00:00:05.5") {
+    std::vector<std::string> header = {
+        "ESTACION: test",
+        "",
+        "INSTITUTO DE INGENIERIA, UNAM",
+        "",
+        "",
+        "",
+        "ARCHIVO ESTANDAR DE ACELERACION (ASA 2.0)",
+        "NOMBRE DE LA ESTACION: CU",
+        "CLAVE DE LA ESTACION: CUP5",
+        "COORDENADAS DE LA ESTACION: 19.33 LAT. N",
+        "                          : 99.18 LON. W",
+        "FECHA DEL SISMO [GMT]: 2017/09/19",
+        "HORA EPICENTRO (GMT): 23:59:50.0",
+        "ORIENTACION C1-C6 (rumbo;orientacion): N00E;+/V;+/N90W;+",
+        "NUM. TOTAL DE MUESTRAS, C1-C6: /" + count + "/" + count + "/" + count,
+        "INTERVALO DE MUESTREO, C1-C6 (s): /0.01/0.01/0.01",
+        "HORA DE LA PRIMERA MUESTRA (GMT): " + first,
+        "COMENTARIOS:",
+        "--------"};
+    std::string text;
+    for (const std::string& line : header) text += line + "\n";
+    for (const std::string& row : rows) text += row + "\n";
+    return text;
+}
+
+// One RENADIC channel: 13 text lines, 7 integer and 7 real lines, the (time, g/10) pairs'
+// lines and an end line.
+inline std::string renadic_channel(const std::string& code, const std::string& count_line,
+                                   const std::vector<std::string>& data_lines) {
+    std::vector<std::string> text = {"PROCESSED: 2010",
+                                     "t",
+                                     "t",
+                                     "2/27/2010 6:34:14.500 GMT",
+                                     "LAT 0.0S 0.0W",
+                                     "VI\xD1"
+                                     "A DEL MAR S/N 675 VINA",
+                                     "CHANNEL  " + code + " test",
+                                     "UNIVERSIDAD DE CHILE - RENADIC",
+                                     "t",
+                                     "INSTR PERIOD = 0.05 SEC, DAMPING = 0.6, SENSITIVITY = 1.0",
+                                     count_line,
+                                     "t",
+                                     "t"};
+    std::string file;
+    for (const std::string& line : text) file += line + "\n";
+    file += fixed_header(100, 16, 5) + fixed_header(50, 8, 10);
+    for (const std::string& line : data_lines) file += line + "\n";
+    return file + "END OF CHANNEL\n";
+}
+
+// One BHRC channel: 13 text lines, 7 integer and 7 real lines, the g/10 values' lines and an
+// end line.
+inline std::string bhrc_channel(const std::string& component,
+                                const std::vector<std::string>& data_lines) {
+    std::vector<std::string> text = {"* VOL1DS : ABHR / test",
+                                     "INSTRUMENT = SSA-2",
+                                     "t",
+                                     "t",
+                                     component,
+                                     "t",
+                                     "COMP test",
+                                     "Abhar Station 36.15 49.22 1600 125 215",
+                                     "t",
+                                     "PERIOD 0.05 DAMPING 0.6",
+                                     "NPTS 3 DURATION 0.02",
+                                     "t",
+                                     "t"};
+    std::string file;
+    for (const std::string& line : text) file += line + "\n";
+    file += fixed_header(100, 16, 5) + fixed_header(50, 8, 10);
+    for (const std::string& line : data_lines) file += line + "\n";
+    return file + "/& END OF CHANNEL\n";
+}
+
 }  // namespace wavespec::samples

@@ -5,7 +5,7 @@
 #
 # Every task reads the whole list and runs only its own shard's records (--shard=slurm: a
 # record's shard follows from its stem, so the tasks share nothing but the list), each into
-# OUTDIR/STEM/ with run.json last. A task costs about a second to start: give each task many
+# OUTDIR/STEM/ with run.json last. A task costs seconds to start: give each task many
 # records (for a million, about a thousand tasks of a thousand records). After a failure or a
 # cancelled task, submit the whole array again with --resume, never one index: only records
 # without a complete run are done again.

@@ -22,6 +22,8 @@
 #include "dialogue/record_steps.hpp"
 #include "formats/formats.hpp"
 #include "formats/stationxml_reader.hpp"
+#include "job/record_job.hpp"
+#include "job_bindings.hpp"
 #include "record_pipeline.hpp"
 #include "records/shortest_text.hpp"
 #include "smoothing/spectral_smoothing.hpp"
@@ -76,17 +78,6 @@ py::array_t<T> owned(std::vector<T>&& values) {
     return py::array_t<T>(static_cast<py::ssize_t>(held->size()), held->data(), release);
 }
 
-// The periods and dampings checked as --periods and --damping check them.
-std::vector<double> checked(std::span<const double> values, bool periods) {
-    std::string text;
-    for (double v : values) text += (text.empty() ? "" : ",") + shortest_text(v);
-    try {
-        return periods ? cli::parse_periods("periods", text) : cli::parse_dampings("damping", text);
-    } catch (const std::exception& error) {
-        throw python::Refused(error.what());
-    }
-}
-
 py::tuple fourier(const Array& data, double dt) {
     python::Components record = components(data, dt);
     python::Fourier result;
@@ -124,18 +115,18 @@ py::dict processing_dict(cli::ProcessedAsRead& out) {
     return result;
 }
 
-py::tuple process(const Array& data, double dt, std::vector<std::string> arguments) {
+py::tuple process(const Array& data, double dt, const job::RecordJob& job) {
     python::Components record = components(data, dt);
     std::array<std::vector<double>, 3> series;
     cli::ProcessedAsRead processing;
-    cli::ProcessOptions options = python::process_options(std::move(arguments));
+    python::check(job);
     {
         py::gil_scoped_release unlocked;
-        series = python::processed(record, options, &processing);
+        series = python::processed(record, job, &processing);
     }
-    return py::make_tuple(stacked<double>(series, series[0].size()),
-                          options.processing.asked ? py::object(processing_dict(processing))
-                                                   : py::object(py::none()));
+    return py::make_tuple(
+        stacked<double>(series, series[0].size()),
+        job.processing.asked ? py::object(processing_dict(processing)) : py::object(py::none()));
 }
 
 // Rows after the three components: the measures of the two horizontals, as response.csv
@@ -143,17 +134,17 @@ py::tuple process(const Array& data, double dt, std::vector<std::string> argumen
 constexpr std::size_t kColumns = 8;
 
 py::tuple response_spectra(const Array& data, double dt, const Array& periods_in,
-                           const Array& dampings_in, const std::string& oscillator,
+                           const Array& dampings_in, response::Convention convention,
                            unsigned threads) {
     python::Components record = components(data, dt);
-    std::vector<double> periods = checked(vector_of(periods_in, "periods"), true);
-    std::vector<double> dampings = checked(vector_of(dampings_in, "damping"), false);
-    response::Convention convention;
-    try {
-        convention = cli::parse_oscillator("oscillator", oscillator);
-    } catch (const std::exception& error) {
-        throw python::Refused(error.what());
-    }
+    job::RecordJob job;
+    job.response_spectra = true;
+    std::span<const double> periods_given = vector_of(periods_in, "periods"),
+                            dampings_given = vector_of(dampings_in, "damping");
+    job.periods.assign(periods_given.begin(), periods_given.end());
+    job.dampings.assign(dampings_given.begin(), dampings_given.end());
+    python::check(job);
+    const std::vector<double>&periods = job.periods, &dampings = job.dampings;
     const auto d_count = static_cast<py::ssize_t>(dampings.size());
     const auto p_count = static_cast<py::ssize_t>(periods.size());
     std::array<py::array_t<double>, 5> out;
@@ -217,14 +208,17 @@ py::array_t<double> measures(const Array& data, double dt) {
 }
 
 py::array_t<double> smooth(const Array& frequency_in, const Array& amplitude,
-                           const std::string& window_text, const Array& centres_in,
+                           const smoothing::SmoothingWindow& window, const Array& centres_in,
                            unsigned threads) {
     std::span<const double> frequency = vector_of(frequency_in, "frequency");
     std::span<const double> centres = vector_of(centres_in, "frequencies");
     if (amplitude.ndim() != 2 || static_cast<std::size_t>(amplitude.shape(1)) != frequency.size()) {
         throw python::Refused("amplitude must hold one value for each frequency");
     }
-    const cli::SmoothingOptions options = python::smoothing_options({"smooth=" + window_text});
+    job::RecordJob job;
+    job.smoothing.window = window;
+    python::check(job);
+    const cli::SmoothingOptions& options = job.smoothing;
     const auto rows = static_cast<std::size_t>(amplitude.shape(0));
     std::vector<std::span<const double>> spectra;
     for (std::size_t r = 0; r < rows; ++r) {
@@ -259,10 +253,10 @@ py::dict criterion(const smoothing::Criterion& c) {
     return d;
 }
 
-py::dict hv(const Array& data, double dt, const std::vector<std::string>& arguments,
-            unsigned threads) {
+py::dict hv(const Array& data, double dt, const job::RecordJob& job, unsigned threads) {
     python::Components record = components(data, dt);
-    const cli::SmoothingOptions options = python::smoothing_options(arguments);
+    python::check(job);
+    const cli::SmoothingOptions& options = job.smoothing;
     smoothing::NoiseHv noise;
     {
         py::gil_scoped_release unlocked;
@@ -317,14 +311,16 @@ py::dict hv(const Array& data, double dt, const std::vector<std::string>& argume
 // units as "process --inventory" takes them. A file that cannot be read (the record's or the
 // inventory's) raises OSError; a record the inventory cannot convert, ValueError.
 py::tuple read_record(const std::vector<std::string>& paths, const std::string& format_name,
-                      const std::vector<std::string>& inventory_arguments) {
+                      const job::RecordJob& job) {
     auto format = formats::input_format_named(format_name);
     if (!format) {
         throw python::Refused(
             "invalid value '" + format_name +
-            "' for format: expected auto, csv, knet, at2, sac, mseed, esm, cosmos, smc or geonet");
+            "' for format: expected auto, csv, knet, at2, sac, mseed, esm, cosmos, smc, "
+            "geonet, csmip, cwa, afad, unam, renadic or bhrc");
     }
-    cli::InventoryOptions inventory = python::inventory_options(inventory_arguments);
+    python::check(job);
+    cli::InventoryOptions inventory = job.inventory;
     formats::WaveformRecord record;
     std::string format_read, converted, record_name;
     {
@@ -378,6 +374,7 @@ PYBIND11_MODULE(_wavespec, m) {
     m.doc() = "The wavespec library's steps on numpy arrays (use the wavespec package).";
     py::register_local_exception<python::Refused>(m, "Refused", PyExc_ValueError);
     py::register_local_exception<FileRefused>(m, "FileRefused", PyExc_OSError);
+    python::bind_job(m);
     m.def("fourier", &fourier);
     m.def("process", &process);
     m.def("response_spectra", &response_spectra);

@@ -8,7 +8,6 @@
 
 #include "cli/finite_values.hpp"
 #include "cli/full_layout_files.hpp"
-#include "cli/option_answers.hpp"
 #include "cli/option_bounds.hpp"
 #include "cli/option_parser.hpp"
 #include "cli/option_values.hpp"
@@ -18,6 +17,8 @@
 #include "dialogue/output_waveform.hpp"
 #include "dialogue/record_steps.hpp"
 #include "dialogue/run_state.hpp"
+#include "job/check_job.hpp"
+#include "job/design_steps.hpp"
 #include "records/shortest_text.hpp"
 #include "spectral/portable_math.hpp"
 #include "spectral/wvfast.hpp"
@@ -94,7 +95,7 @@ Fourier fourier(const Components& record) {
 }
 
 std::array<std::vector<double>, 3> processed(const Components& record,
-                                             const cli::ProcessOptions& options,
+                                             const job::RecordJob& options,
                                              cli::ProcessedAsRead* processing) {
     auto holder = loaded_state(record);
     if (options.processing.asked && processing != nullptr) {
@@ -106,27 +107,14 @@ std::array<std::vector<double>, 3> processed(const Components& record,
         cli::put_processed(holder, moved);
     }
     RunState& state = *holder;
-    cli::set_polarity_answers(state, options.invert);
-    apply_polarity(state);
+    job::apply_inversion(state, options);
     TablesOfLongTransforms tables{state};
     transform(state);
-    if (cli::set_bandpass_answers(state, options.bandpass)) apply_bandpass(state);
-    state.nit = options.operation;
-    apply_operation(state);
+    job::apply_band_pass(state, options);
+    job::apply_integration(state, options);
     RecordLayer layer({.set_binary_mode = false}, RecordLayer::FailureMode::throw_failure);
     reconstruct_series(layer, state, RunFileNames{}, false);
-    if (options.window) {
-        state.icut = 1;
-        state.stime = (*options.window)[0];
-        if (auto why = window_start_problem(state)) throw Refused("window refused: " + *why);
-        state.dur = (*options.window)[1];
-        if (auto why = window_length_problem(state)) throw Refused("window refused: " + *why);
-        apply_window(state);
-    }
-    if (options.skip > 0 && options.skip >= state.nt) {
-        throw Refused("--skip=" + std::to_string(options.skip) + " passes the end of the " +
-                      std::to_string(state.nt) + " output samples");
-    }
+    if (auto why = job::cut_output(state, options)) throw Refused(*why);
     const Thinning thinning = thinning_for(options.skip, state.nt);
     std::array<std::vector<double>, 3> out;
     const ZeroedArray<double>* series[] = {&state.x1, &state.x2, &state.x3};
@@ -221,12 +209,10 @@ smoothing::NoiseHv noise_hv(const Components& record, const cli::SmoothingOption
                             unsigned threads) {
     // The windows are cut from the series as read; the state needs no spectra for them.
     auto state = loaded_state(record);
-    cli::ProcessOptions asked;
-    asked.smoothing = options;
     // Only the windows' spectra are smoothed: bounded as the tool bounds --hv-windows without
     // --smooth, which makes no smoothed.csv.
-    asked.smoothing.hv_window = options.window;
-    asked.smoothing.window.reset();
+    cli::ProcessOptions asked;
+    asked.smoothing = options;
     const auto nf = static_cast<std::int64_t>(std::bit_ceil(static_cast<std::uint64_t>(state->nt)));
     if (auto why = cli::record_bounds_problem(asked, state->nt, state->dt, nf)) throw Refused(*why);
     cli::RecordSmoothing smoothing;
@@ -234,55 +220,21 @@ smoothing::NoiseHv noise_hv(const Components& record, const cli::SmoothingOption
     return *smoothing.noise();
 }
 
-unsigned thread_count(const std::optional<std::string>& asked) {
+unsigned thread_count(std::optional<double> asked) {
     const cli::ValueRange& jobs = cli::value_range("jobs", "N");
     if (!asked) return std::clamp(processor_count(), 1u, static_cast<unsigned>(jobs.high));
-    try {
-        return static_cast<unsigned>(cli::parse_in_range(jobs, *asked));
-    } catch (const cli::UsageError&) {
-        throw Refused("invalid value '" + *asked + "' for threads: " + std::string(jobs.value) +
-                      " must be " + cli::range_text(jobs));
+    if (!cli::in_range(jobs, *asked)) {
+        throw Refused("invalid value '" + shortest_text(*asked) + "' for threads: " +
+                      std::string(jobs.value) + " must be " + cli::range_text(jobs));
     }
+    return static_cast<unsigned>(*asked);
 }
 
-cli::ProcessOptions process_options(std::vector<std::string> arguments) {
-    arguments.push_back("record");
-    try {
-        return cli::parse_process_options(arguments);
-    } catch (const cli::UsageError& error) {
-        throw Refused(error.what());
-    }
-}
-
-cli::SmoothingOptions smoothing_options(const std::vector<std::string>& arguments) {
-    cli::SmoothingOptions options;
-    try {
-        for (const std::string& argument : arguments) {
-            const std::size_t equals = argument.find('=');
-            cli::take_smoothing_option(argument.substr(0, equals), argument.substr(equals + 1),
-                                       options);
-        }
-    } catch (const cli::UsageError& error) {
-        throw Refused(error.what());
-    }
-    return options;
-}
-
-cli::InventoryOptions inventory_options(const std::vector<std::string>& arguments) {
-    cli::InventoryOptions options;
-    try {
-        for (const std::string& argument : arguments) {
-            const std::size_t equals = argument.find('=');
-            const std::string name = argument.substr(0, equals);
-            if (!cli::take_inventory_option(name, argument.substr(equals + 1), options)) {
-                throw Refused("unknown option --" + name);
-            }
-        }
-        cli::check_inventory_options(options, false);
-    } catch (const cli::UsageError& error) {
-        throw Refused(error.what());
-    }
-    return options;
+void check(const job::RecordJob& job) {
+    checked([&] {
+        job::check_job(job);
+        return 0;
+    });
 }
 
 }  // namespace wavespec::python

@@ -13,10 +13,10 @@
 #include <string>
 #include <vector>
 
-#include "cli/inventory_options.hpp"
-#include "cli/process_options.hpp"
+#include "cli/option_parser.hpp"
 #include "cli/processing_files.hpp"
 #include "cli/smoothing_files.hpp"
+#include "job/record_job.hpp"
 #include "response/ground_motion.hpp"
 #include "response/response_spectra.hpp"
 #include "smoothing/spectral_smoothing.hpp"
@@ -28,6 +28,19 @@ class Refused : public std::runtime_error {
   public:
     using std::runtime_error::runtime_error;
 };
+
+// What f returns, a refusal of the job's values (cli::UsageError) becoming Refused.
+template <typename F>
+auto checked(F&& f) {
+    try {
+        return f();
+    } catch (const cli::UsageError& error) {
+        throw Refused(error.what());
+    }
+}
+
+// Refuses (Refused) a job that job::check_job refuses.
+void check(const job::RecordJob& job);
 
 // Three components of equal length at interval dt (seconds).
 struct Components {
@@ -48,18 +61,18 @@ struct Fourier {
 };
 Fourier fourier(const Components& record);
 
-// The output series of "process" with these options (only the processing ones are read).
+// The output series of "process" with this job (its design steps and processing).
 // With --detrend .. --baseline among them, processing receives the processed record as
 // processed.csv and processing.txt hold it (its acceleration kept in record.acceleration).
-std::array<std::vector<double>, 3> processed(const Components& record,
-                                             const cli::ProcessOptions& options,
+std::array<std::vector<double>, 3> processed(const Components& record, const job::RecordJob& job,
                                              cli::ProcessedAsRead* processing = nullptr);
 
 // Measures of the series as given, as measures.csv holds them for the series of the waveform
 // file.
 std::array<response::GroundMotion, 3> measures(const Components& record);
 
-// H/V of ambient-noise windows as hv.csv and hv-summary.txt hold it.
+// H/V of ambient-noise windows as hv.csv and hv-summary.txt hold it. Only the windows'
+// spectra are smoothed, with options.hv_window: options.window (smoothed.csv) must be unset.
 smoothing::NoiseHv noise_hv(const Components& record, const cli::SmoothingOptions& options,
                             unsigned threads);
 
@@ -77,14 +90,6 @@ void check_smoothing(const smoothing::SmoothingWindow& window, std::span<const d
 
 // Threads as --jobs takes them: a whole number within its bounds (Refused naming "threads"
 // otherwise), or without one the processors, as many as --jobs allows.
-unsigned thread_count(const std::optional<std::string>& asked);
-
-// Options parsed as "wavespec process" parses its arguments (a record name is added).
-cli::ProcessOptions process_options(std::vector<std::string> arguments);
-// Options of the smoothing group, each "NAME=VALUE" as on the command line.
-cli::SmoothingOptions smoothing_options(const std::vector<std::string>& arguments);
-// --inventory and the options that go with it, each "NAME=VALUE" ("rotate=" for --rotate),
-// checked as "wavespec process" checks them.
-cli::InventoryOptions inventory_options(const std::vector<std::string>& arguments);
+unsigned thread_count(std::optional<double> asked);
 
 }  // namespace wavespec::python

@@ -61,13 +61,23 @@ def _threads(threads: Optional[int]) -> int:
     """threads checked as --jobs is: a whole number from 1 to 1024, by default the processors."""
     if threads is None:
         return _wavespec.thread_count(None)
-    text = str(int(threads)) if isinstance(threads, numbers.Integral) else str(threads)
-    return _wavespec.thread_count(text)
+    if not isinstance(threads, numbers.Real):
+        raise TypeError(f"threads must be a number, not {type(threads).__name__}")
+    return _wavespec.thread_count(float(threads))
 
 
 def _number(value: float) -> str:
-    """A number as the command line takes it: the shortest text that reads back the same."""
+    """A number as the command line writes it: the shortest text that reads back the same."""
     return repr(float(value))
+
+
+def _choice(option: str, value, choices: dict):
+    """The typed value a keyword's name stands for, refused as the command line refuses it."""
+    if isinstance(value, str) and value in choices:
+        return choices[value]
+    names = list(choices)
+    expected = ", ".join(names[:-1]) + " or " + names[-1]
+    raise ValueError(f"invalid value '{value}' for --{option}: expected {expected}")
 
 
 @dataclass(frozen=True)
@@ -166,25 +176,34 @@ _UNITS = {"knet": "cm/s/s", ".at2": "cm/s/s", ".vt2": "cm/s", ".dt2": "cm"}
 _QUANTITY_UNITS = {"acceleration": "cm/s/s", "velocity": "cm/s", "displacement": "cm"}
 
 
-def _inventory_arguments(inventory, quantity, water_level, pre_filter, rotate) -> list:
-    """The options of "process --inventory" that these values stand for."""
-    arguments = []
+_QUANTITIES = {
+    "acceleration": _wavespec.Quantity.acceleration,
+    "velocity": _wavespec.Quantity.velocity,
+    "displacement": _wavespec.Quantity.displacement,
+}
+
+
+def _inventory_job(inventory, quantity, water_level, pre_filter, rotate):
+    """The job of "process --inventory" that these values stand for; each value given other
+    than its default is recorded as given, so that one without inventory is refused."""
+    job = _wavespec.Job()
+    options = job.inventory
     if inventory is not None:
         if not _wavespec.stationxml_supported():
             raise NotImplementedError(
                 "inventory: StationXML support is not built into this wavespec module "
                 "(it needs pugixml)"
             )
-        arguments.append("inventory=" + os.fspath(inventory))
+        options.inventory = os.fspath(inventory)
     if quantity != "acceleration":
-        arguments.append(f"units={quantity}")
+        options.units = _choice("units", quantity, _QUANTITIES)
     if water_level != 60.0:
-        arguments.append("water-level=" + ("none" if water_level is None else _number(water_level)))
+        options.water_level = None if water_level is None else float(water_level)
     if pre_filter is not None:
-        arguments.append("pre-filter=" + ",".join(_number(f) for f in pre_filter))
+        options.pre_filter = tuple(float(f) for f in pre_filter)
     if rotate:
-        arguments.append("rotate=")
-    return arguments
+        options.rotate = True
+    return job
 
 
 def read(
@@ -218,8 +237,8 @@ def read(
     format without channel codes; an inventory that cannot be read raises OSError.
     """
     paths = [os.fspath(p) for p in ([path] if isinstance(path, (str, os.PathLike)) else path)]
-    arguments = _inventory_arguments(inventory, quantity, water_level, pre_filter, rotate)
-    names, dt, data, format_read, notes, start_us = _wavespec.read(paths, format, arguments)
+    job = _inventory_job(inventory, quantity, water_level, pre_filter, rotate)
+    names, dt, data, format_read, notes, start_us = _wavespec.read(paths, format, job)
     if inventory is not None:
         units = _QUANTITY_UNITS[quantity]
     elif format_read == "at2":
@@ -285,47 +304,105 @@ def process(
     if dt is None:
         raise ValueError("dt is needed with a plain array")
     array, single = _three(data)
-    arguments = []
-    if invert:
-        arguments.append("--invert=" + ",".join(str(int(c)) for c in invert))
-    if bandpass is not None:
-        arguments.append("--bandpass=" + ",".join(_number(f) for f in bandpass))
-    if integrate not in (0, 1, 2):
-        raise ValueError(f"integrate must be 0, 1 or 2, not {integrate}")
-    if integrate:
-        arguments.append("--integrate" if integrate == 1 else "--double-integrate")
-    if differentiate:
-        arguments.append("--differentiate")
-    if window is not None:
-        arguments.append("--window=" + ",".join(_number(s) for s in window))
-    if skip:
-        arguments.append(f"--skip={int(skip)}")
-    arguments += _processing_arguments(
-        detrend=detrend, taper=taper, pad=pad, highpass=highpass, lowpass=lowpass,
-        filter=filter, baseline=baseline, corners=corners, signal_start=signal_start,
-        snr_threshold=snr_threshold, snr_band=snr_band)
-    out, processing = _wavespec.process(array, float(dt), arguments)
+    job = _wavespec.Job()
+    _design_steps(job, invert, bandpass, integrate, differentiate, window, skip)
+    _processing(job.processing, detrend=detrend, taper=taper, pad=pad, highpass=highpass,
+                lowpass=lowpass, filter=filter, baseline=baseline, corners=corners,
+                signal_start=signal_start, snr_threshold=snr_threshold, snr_band=snr_band)
+    out, processing = _wavespec.process(array, float(dt), job)
     out = out[:1] if single else out
     return out if processing is None else (out, processing)
 
 
-def _processing_arguments(**keywords) -> list:
-    """The options of process's processing keywords that were given."""
-    arguments = []
-    for name, value in keywords.items():
-        if value is None:
-            continue
-        if isinstance(value, str):
-            text = value
-        elif np.ndim(value) == 0:
-            text = _number(value)
-        else:
-            text = ",".join(_number(v) for v in value)
-        if name in ("highpass", "lowpass", "corners") and np.ndim(value) == 1:
-            text = _number(value[0]) + "," + str(int(value[1])) if len(value) == 2 else text
-        arguments.append("--" + name.replace("_", "-") + "=" + text)
-    return arguments
+def _design_steps(job, invert, bandpass, integrate, differentiate, window, skip) -> None:
+    """The dialogue's steps of process's keywords, into the job's typed fields."""
+    if invert:
+        job.invert = [float(c) for c in invert]
+    if bandpass is not None:
+        job.bandpass = _reals("bandpass", bandpass, 4)
+    if integrate not in (0, 1, 2):
+        raise ValueError(f"integrate must be 0, 1 or 2, not {integrate}")
+    if integrate and differentiate:
+        once = "--integrate" if integrate == 1 else "--double-integrate"
+        raise ValueError(f"{once} and --differentiate cannot be given together")
+    job.operation = 3 if differentiate else int(integrate)
+    if window is not None:
+        job.window = _reals("window", window, 2)
+    if skip:
+        job.skip = _whole(skip, "skip")
 
+
+def _reals(option: str, values, count: int) -> tuple:
+    """count numbers, as the option takes them."""
+    numbers_given = tuple(float(v) for v in np.atleast_1d(values))
+    if len(numbers_given) != count:
+        text = ",".join(_number(v) for v in numbers_given)
+        raise ValueError(f"invalid value '{text}' for --{option}: expected {count} numbers "
+                         "separated by commas")
+    return numbers_given
+
+
+def _whole(value, option: str) -> int:
+    """An int for a field the job holds as one (32 bits); the job's check holds it to its
+    range."""
+    number = float(value)
+    if not (abs(number) <= 2**31 - 1 and number == int(number)):
+        raise ValueError(f"invalid value '{value}' for --{option}: expected a whole number")
+    return int(number)
+
+
+_DETRENDS = {"demean": _wavespec.Detrend.demean, "linear": _wavespec.Detrend.linear}
+
+
+def _corner(option: str, value):
+    """FC, or (FC, ORDER)."""
+    if np.ndim(value) == 0:
+        return _wavespec.Corner(float(value))
+    hz, order = value
+    return _wavespec.Corner(float(hz), _whole(order, option))
+
+
+def _processing(options, **keywords) -> None:
+    """The processing keywords that were given, into the job's processing fields."""
+    given = {name: value for name, value in keywords.items() if value is not None}
+    options.asked = bool(given)
+    if "detrend" in given:
+        options.detrend = _choice("detrend", given["detrend"], _DETRENDS)
+    if "taper" in given:
+        options.taper = float(given["taper"])
+    if "pad" in given:
+        pad = given["pad"]
+        options.pad = (_wavespec.PadRequest(True) if isinstance(pad, str) and pad == "auto"
+                       else _wavespec.PadRequest(False, float(pad)))
+    if "highpass" in given:
+        options.highpass = _corner("highpass", given["highpass"])
+    if "lowpass" in given:
+        options.lowpass = _corner("lowpass", given["lowpass"])
+    if "filter" in given:
+        options.causal = _choice("filter", given["filter"], {"acausal": False, "causal": True})
+        options.filter_given = True
+    if "baseline" in given:
+        options.baseline = _choice("baseline", given["baseline"], {"polynomial": True})
+    if "corners" in given:
+        corners = given["corners"]
+        if isinstance(corners, str) and (corners == "snr" or corners.startswith("snr,")):
+            options.corner_source = _wavespec.CornerSource.snr
+            if corners != "snr":
+                options.corner_order = _whole(float(corners[4:]), "corners")
+        else:
+            options.table_path = os.fspath(corners)
+    if "signal_start" in given:
+        options.signal_start = float(given["signal_start"])
+    if "snr_threshold" in given:
+        options.snr_threshold = float(given["snr_threshold"])
+    if "snr_band" in given:
+        options.snr_band = _reals("snr-band", given["snr_band"], 2)
+
+
+_OSCILLATORS = {
+    "band-limited": _wavespec.Convention.band_limited,
+    "piecewise-linear": _wavespec.Convention.piecewise_linear,
+}
 
 _COMPONENT_COLUMNS = ("1", "2", "3", "RotD00", "RotD50", "RotD100", "GMRotD50", "GMRotI50")
 
@@ -356,8 +433,9 @@ def response_spectra(
         _wavespec.default_periods() if periods is None else _as_float64(np.atleast_1d(periods), "periods")
     )
     damping_array = _as_float64(np.atleast_1d(damping), "damping")
+    convention = _choice("oscillator", oscillator, _OSCILLATORS)
     *results, angles = _wavespec.response_spectra(
-        array, float(dt), period_array, damping_array, oscillator, _threads(threads)
+        array, float(dt), period_array, damping_array, convention, _threads(threads)
     )
     columns = _COMPONENT_COLUMNS
     if names is not None:
@@ -396,8 +474,18 @@ def measures(acc: ArrayLike, dt: float, units: str = "gal") -> dict:
     return {c: dict(zip(_MEASURES, map(float, row))) for c, row in enumerate(rows)}
 
 
-def _window_text(method: str, b: float) -> str:
-    return f"{method}:{_number(b)}"
+_WINDOWS = {
+    "konno-ohmachi": _wavespec.WindowKind.konno_ohmachi,
+    "parzen": _wavespec.WindowKind.parzen,
+}
+
+
+def _smoothing_window(method: str, b: float):
+    """The window of smooth()'s and hv()'s (method, b)."""
+    if not (isinstance(method, str) and method in _WINDOWS):
+        raise ValueError(f"invalid value '{method}' for --smooth: expected konno-ohmachi[:B] or "
+                         "parzen[:BW]")
+    return _wavespec.SmoothingWindow(_WINDOWS[method], float(b))
 
 
 def smooth(
@@ -420,7 +508,8 @@ def smooth(
     freq = _as_float64(frequency, "frequency")
     amp = _as_float64(amplitude, "amplitude")
     centres = freq if frequencies is None else _as_float64(np.atleast_1d(frequencies), "frequencies")
-    out = _wavespec.smooth(freq, np.atleast_2d(amp), _window_text(method, b), centres, _threads(threads))
+    window = _smoothing_window(method, b)
+    out = _wavespec.smooth(freq, np.atleast_2d(amp), window, centres, _threads(threads))
     return out[0] if amp.ndim == 1 else out
 
 
@@ -451,30 +540,53 @@ def hv(
     array, single = _three(data)
     if single:
         raise ValueError("H/V needs three components")
-    arguments = [
-        "hv-windows=" + _number(window),
-        "smooth=" + _window_text(*smoothing),
-        "hv=" + mean,
-        "hv-taper=" + _number(taper),
-    ]
-    if reject is not None:
-        arguments.append("hv-reject=" + _number(reject))
-    if isinstance(frequencies, tuple):
-        low, high, count = frequencies
-        arguments.append(f"frequencies={_number(low)}:{_number(high)}:{int(count)}")
-    elif frequencies is not None:
-        arguments.append(f"smooth-points={frequencies}")
-    if range is not None:
-        arguments.append("hv-range=" + ",".join(_number(f) for f in range))
-    if azimuths is not None:
-        arguments.append("hv-azimuths=" + _number(azimuths))
-    r = _wavespec.hv(array, float(dt), arguments, _threads(threads))
+    job = _hv_job(window, taper, smoothing, mean, reject, frequencies, range, azimuths)
+    r = _wavespec.hv(array, float(dt), job, _threads(threads))
     verdicts = {key: r[key] for key in ("reliability", "clarity", "reliable", "clear")}
     return HV(
         r["frequency"], r["windows"], r["kept"], r["rejection_rounds"], r["mean"], r["sigma_ln"],
         r["window_peaks"], r["window_seconds"], r["f0"], r["a0"], r["peak_mean"], r["peak_sd"],
         verdicts, r["azimuths"], r["azimuth_mean"], r["azimuth_sigma_ln"], r["azimuth_f0"],
     )
+
+
+_MEANS = {
+    "geometric": _wavespec.HorizontalMean.geometric,
+    "quadratic": _wavespec.HorizontalMean.quadratic,
+    "arithmetic": _wavespec.HorizontalMean.arithmetic,
+    "total": _wavespec.HorizontalMean.total,
+}
+
+
+def _hv_job(window, taper, smoothing, mean, reject, frequencies, range, azimuths):
+    """hv()'s keywords as the job's smoothing fields: the noise windows' own smoothing, and
+    no smoothed.csv."""
+    job = _wavespec.Job()
+    s = job.smoothing
+    s.hv_window_seconds = float(window)
+    s.hv_window = _smoothing_window(*smoothing)
+    s.mean = _choice("hv", mean, _MEANS)
+    s.mean_given = True
+    s.hv_taper = float(taper)
+    s.hv_taper_given = True
+    if reject is not None:
+        s.hv_reject = float(reject)
+    if isinstance(frequencies, tuple):
+        low, high, count = frequencies
+        s.frequencies = _wavespec.frequency_grid(float(low), float(high), float(count))
+    elif isinstance(frequencies, str) and frequencies == "bins":
+        s.at_bins = s.points_given = True
+    elif isinstance(frequencies, numbers.Integral) and not isinstance(frequencies, bool):
+        s.points_per_decade = _whole(frequencies, "smooth-points")
+        s.points_given = True
+    elif frequencies is not None:
+        raise ValueError(f"frequencies: {frequencies!r} is none of None, a count a decade, "
+                         "'bins' and (from, to, count)")
+    if range is not None:
+        s.hv_range = _reals("hv-range", range, 2)
+    if azimuths is not None:
+        s.hv_azimuth_step = float(azimuths)
+    return job
 
 
 @dataclass(frozen=True)

@@ -4,6 +4,7 @@
 
 #include <span>
 #include <string>
+#include <string_view>
 
 namespace wavespec::cli {
 
@@ -16,7 +17,11 @@ inline constexpr int kUsageError = 2;
 // returns the exit status.
 int run_command_line(std::span<const std::string> args);
 
-// Prints "wavespec[ COMMAND]: MESSAGE; try 'wavespec --help'" on standard error.
+// Prints the help of a command (the tool's own for an empty one) on standard output and
+// returns the exit status: 0, or 1 when standard output cannot take it.
+int print_help(std::string_view command);
+
+// Prints "wavespec[ COMMAND]: MESSAGE; try 'wavespec[ COMMAND] --help'" on standard error.
 void report_usage_error(std::string_view command, std::string_view message);
 
 }  // namespace wavespec::cli

@@ -19,10 +19,8 @@ namespace fs = std::filesystem;
 using formats::FormatError;
 
 constexpr KnownOption kConvertOptions[] = {
-    {"format", 0, true},
-    {"keep-offset", 0, false},
-    {"quantity", 0, true},
-    {"output", 'o', true},
+    {"format", 0, true},   {"keep-offset", 0, false}, {"quantity", 0, true},
+    {"channels", 0, true}, {"output", 'o', true}, {"help", 'h', false},
 };
 constexpr auto kKnownOptions = joined_options(std::to_array(kConvertOptions), kInventoryOptions);
 
@@ -32,6 +30,7 @@ struct ConvertRequest {
     std::string output;
     std::vector<std::string> inputs;
     InventoryOptions inventory;
+    bool help = false;
 };
 
 ConvertRequest parse_request(std::span<const std::string> args) {
@@ -44,12 +43,17 @@ ConvertRequest parse_request(std::span<const std::string> args) {
             request.read.keep_offset = true;
         } else if (option.long_name == "quantity") {
             request.read.quantity = parse_quantity_option(option.value);
+        } else if (option.long_name == "channels") {
+            request.read.channels = parse_channels_option(option.value);
         } else if (take_inventory_option(option.long_name, option.value, request.inventory)) {
         } else if (option.long_name == "output") {
             if (option.value.empty()) throw UsageError("--output needs a file name");
             request.output = option.value;
+        } else if (option.long_name == "help") {
+            request.help = true;
         }
     }
+    if (request.help) return request;
     if (request.output.empty()) throw UsageError("no output file: give -o RECORD.csv");
     if (parsed.operands.empty()) throw UsageError("no input files");
     check_inventory_options(request.inventory, false);
@@ -89,9 +93,10 @@ int run_convert(std::span<const std::string> args) {
         report_usage_error("convert", error.what());
         return kUsageError;
     }
+    if (request.help) return print_help("convert");
     try {
         std::vector<formats::RecordInput> inputs =
-            formats::group_record_inputs(request.inputs, request.format);
+            formats::group_record_inputs(request.inputs, request.format, request.read.channels);
         if (inputs.size() != 1) {
             std::string names;
             for (const auto& input : inputs) names += (names.empty() ? "" : ", ") + input.stem;

@@ -95,7 +95,8 @@ void gather_runs(const fs::path& dir, std::vector<RunTable>& runs,
                                ", which is not there at its size; the record is left out");
             continue;
         }
-        runs.push_back({text_member(*record, "stem"), directory, std::move(*run), {}, {}, {}, {}});
+        runs.push_back(
+            {text_member(*record, "stem"), directory, std::move(*run), {}, {}, {}, {}, {}, {}});
     }
 }
 
@@ -152,7 +153,7 @@ std::string joined(const json::Value* list, const char* key) {
     return out;
 }
 
-// The fields every row of the record shares after its component, from files to lowpass.
+// The fields every row of the record shares after its component, from files to units.
 std::string record_fields(const RunTable& run) {
     const json::Value& record = *run.run.find("record");
     std::vector<std::string> fields = {
@@ -166,12 +167,18 @@ std::string record_fields(const RunTable& run) {
         text_member(record, "dt"),
         text_member(record, "nt"),
         text_member(record, "units"),
-        "",  // highpass and lowpass: the band-pass trapezoid has no such corners
-        "",
     };
     std::string out;
     for (const std::string& field : fields) out += csv_field(field) + ",";
     return out;
+}
+
+// A component's filter corners, from processing.txt (--bandpass's trapezoid has no such
+// corners: empty). The rotations are of the horizontals, whose corners are H1's (the options
+// and tables give all components one pair, the noise the horizontals one pair).
+std::string corner_fields(const RunTable& run, std::size_t component) {
+    std::size_t c = component < 3 ? component : 0;
+    return run.highpass[c] + "," + run.lowpass[c] + ",";
 }
 
 std::string rows_of(const RunTable& run, const Grid& grid) {
@@ -179,7 +186,8 @@ std::string rows_of(const RunTable& run, const Grid& grid) {
     std::string shared = record_fields(run);
     std::size_t components = run.psa.empty() ? 3 : kFlatfileComponents.size();
     for (std::size_t c = 0; c < components; ++c) {
-        std::string line = csv_field(run.stem) + "," + kFlatfileComponents[c] + "," + shared;
+        std::string line = csv_field(run.stem) + "," + kFlatfileComponents[c] + "," + shared +
+                           corner_fields(run, c);
         for (std::size_t m = 0; m < kMeasureCount; ++m) {
             if (m) line += ",";
             if (c < 3 && !run.measures[c].empty()) line += run.measures[c][m];
@@ -247,7 +255,7 @@ int run_flatfile(std::span<const std::string> args) {
     Request request;
     try {
         request = parse_request(args);
-        if (request.help) return run_command_line(std::vector<std::string>{"--help"});
+        if (request.help) return print_help("flatfile");
     } catch (const UsageError& error) {
         report_usage_error("flatfile", error.what());
         return kUsageError;

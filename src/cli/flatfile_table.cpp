@@ -4,6 +4,8 @@
 #include <span>
 #include <string_view>
 
+#include "plot/processing_tables.hpp"
+#include "plot/run_files.hpp"
 #include "records/number_chars.hpp"
 #include "records/shortest_text.hpp"
 #include "records/whole_file.hpp"
@@ -104,9 +106,31 @@ std::optional<std::string> read_response(RunTable& table) {
     return std::nullopt;
 }
 
+// Each component's corners, by the reader plot uses to redraw processing.txt's pictures.
+std::optional<std::string> read_processing(RunTable& table) {
+    fs::path file = table.directory / "processing.txt";
+    std::string text;
+    if (auto why = read_whole_file(file.string(), text)) return file.generic_string() + ": " + *why;
+    try {
+        plot::ProcessingSummary summary = plot::read_processing_summary(text);
+        for (std::size_t c = 0; c < 3; ++c) {
+            const std::array<double, 2>& corners = summary.corners[c];
+            table.highpass[c] = std::isnan(corners[0]) ? "" : shortest_text(corners[0]);
+            table.lowpass[c] = std::isnan(corners[1]) ? "" : shortest_text(corners[1]);
+        }
+    } catch (const plot::ReadError& error) {
+        return (error.line() > 0 ? place(file, error.line() - 1) : file.generic_string() + ": ") +
+               error.what();
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 std::optional<std::string> read_run_table(RunTable& table) {
+    if (run_wrote(table.run, "processing.txt")) {
+        if (auto why = read_processing(table)) return why;
+    }
     if (run_wrote(table.run, "measures.csv")) {
         if (auto why = read_measures(table)) return why;
     }

@@ -1,5 +1,5 @@
 // One record's rows of a flatfile, read back from the files its run wrote: measures.csv's
-// numbers and response.csv's PSA, by component, damping and period.
+// numbers, response.csv's PSA, by component, damping and period, and processing.txt's corners.
 #pragma once
 
 #include <array>
@@ -27,12 +27,15 @@ struct RunTable {
     std::array<std::vector<std::string>, 3> measures;
     std::vector<std::string> dampings;  // as response.csv writes them, in its order
     std::vector<std::string> periods;   // of the first damping, in its order
+    // Each component's filter corners in Hz (H1, H2, V), from processing.txt; empty where
+    // not filtered or not processed.
+    std::array<std::string, 3> highpass, lowpass;
     // PSA text by (damping, period) text, one per component of kFlatfileComponents.
     std::map<std::pair<std::string, std::string>, std::array<std::string, 8>> psa;
 };
 
-// Reads measures.csv and response.csv where the run wrote them; a line naming the file and
-// the place when one cannot be read.
+// Reads measures.csv, response.csv and processing.txt where the run wrote them; a line naming
+// the file and the place when one cannot be read.
 std::optional<std::string> read_run_table(RunTable& table);
 
 // The field as RFC 4180 writes it: quoted, with its quotes doubled, when it holds a comma,

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string_view>
+#include <vector>
 
 #include "formats/formats.hpp"
 
@@ -11,5 +12,9 @@ formats::InputFormat parse_format_option(std::string_view value);
 
 // --quantity: acceleration, velocity or displacement (files of several quantities).
 formats::Quantity parse_quantity_option(std::string_view value);
+
+// --channels=I,J,K: three different channels counted from 1 in file order, returned counted
+// from 0.
+std::vector<std::size_t> parse_channels_option(std::string_view value);
 
 }  // namespace wavespec::cli

@@ -16,12 +16,15 @@ constexpr KnownOption kInfoOptions[] = {
     {"format", 0, true},
     {"json", 0, false},
     {"quantity", 0, true},
+    {"channels", 0, true},
+    {"help", 'h', false},
 };
 
 struct InfoRequest {
     formats::InputFormat format = formats::InputFormat::automatic;
     formats::ReadOptions read;
     bool json = false;
+    bool help = false;
     std::vector<std::string> inputs;
 };
 
@@ -35,8 +38,13 @@ InfoRequest parse_request(std::span<const std::string> args) {
             request.json = true;
         } else if (option.long_name == "quantity") {
             request.read.quantity = parse_quantity_option(option.value);
+        } else if (option.long_name == "channels") {
+            request.read.channels = parse_channels_option(option.value);
+        } else if (option.long_name == "help") {
+            request.help = true;
         }
     }
+    if (request.help) return request;
     if (parsed.operands.empty()) throw UsageError("no input files");
     request.inputs = std::move(parsed.operands);
     return request;
@@ -67,8 +75,9 @@ int run_info(std::span<const std::string> args) {
         report_usage_error("info", error.what());
         return kUsageError;
     }
+    if (request.help) return print_help("info");
     formats::GroupedInputs grouped =
-        formats::group_each_record_input(request.inputs, request.format);
+        formats::group_each_record_input(request.inputs, request.format, request.read.channels);
     int status = kSuccess;
     for (const std::string& failure : grouped.failures) {
         report(failure);

@@ -20,6 +20,7 @@ constexpr KnownOption kKnownOptions[] = {
     {"response", 0, true},
     {"frequencies", 0, true},
     {"units", 0, true},
+    {"help", 'h', false},
 };
 
 constexpr double kDefaultLowestFrequency = 0.001;  // Hz
@@ -31,6 +32,7 @@ struct InventoryRequest {
     std::optional<ChannelRequest> channel;
     std::vector<double> frequencies;  // empty: the default grid up to the channel's Nyquist
     std::optional<instrument::Quantity> units;
+    bool help = false;
 };
 
 InventoryRequest parse_request(std::span<const std::string> args) {
@@ -46,8 +48,11 @@ InventoryRequest parse_request(std::span<const std::string> args) {
         } else if (option.long_name == "units") {
             request.units = parse_quantity(option.long_name, option.value);
             response_only = true;
+        } else if (option.long_name == "help") {
+            request.help = true;
         }
     }
+    if (request.help) return request;
     if (response_only && !request.channel) {
         throw UsageError("--frequencies and --units go with --response");
     }
@@ -156,6 +161,7 @@ int run_inventory(std::span<const std::string> args) {
         report_usage_error("inventory", error.what());
         return kUsageError;
     }
+    if (request.help) return print_help("inventory");
     std::string out;
     try {
         auto epochs =

@@ -332,12 +332,14 @@ void plot_directory(const fs::path& dir, const PlotOptions& options) {
 }  // namespace
 
 int run_plot(std::span<const std::string> args) {
-    static constexpr KnownOption kKnownOptions[] = {{"output", 0, true}, {"record", 0, true}};
+    static constexpr KnownOption kKnownOptions[] = {
+        {"output", 0, true}, {"record", 0, true}, {"help", 'h', false}};
     PlotOptions options;
     std::vector<std::string> dirs;
     try {
         ParsedArguments parsed = parse_options(args, kKnownOptions);
         for (const ParsedOption& o : parsed.options) {
+            if (o.long_name == "help") return print_help("plot");
             if (o.value.empty())
                 throw UsageError("option '--" + std::string(o.long_name) + "' needs a value");
             if (o.long_name == "output") options.output = o.value;

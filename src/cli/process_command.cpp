@@ -115,35 +115,49 @@ std::vector<RecordJob> plan_jobs(const ProcessOptions& options,
     return jobs;
 }
 
-// The records named: the arguments, then the lines of the list.
-std::vector<ListedRecord> listed_records(const ProcessOptions& options) {
-    std::vector<ListedRecord> listed;
-    for (const std::string& path : options.records) listed.push_back({path});
-    if (options.records_from) {
-        for (ListedRecord& record : read_record_list(*options.records_from)) {
-            listed.push_back(std::move(record));
-        }
-    }
-    if (listed.empty()) {
+// The records named: the arguments, and the lines of the list.
+struct NamedRecords {
+    std::vector<ListedRecord> arguments, lines;
+    std::size_t size() const { return arguments.size() + lines.size(); }
+};
+
+NamedRecords named_records(const ProcessOptions& options) {
+    NamedRecords named;
+    for (const std::string& path : options.records) named.arguments.push_back({path});
+    if (options.records_from) named.lines = read_record_list(*options.records_from);
+    if (named.size() == 0) {
         throw UsageError("no record given: the list " + *options.records_from + " holds none");
     }
-    return listed;
+    return named;
 }
 
-// The records the paths make: the single paths grouped together (a K-NET or NGA name finds
-// its set), each line of a set's files on its own.
-formats::GroupedInputs group_listed(const std::vector<ListedRecord>& listed,
-                                    formats::InputFormat format) {
-    std::vector<std::string> singles;
-    for (const ListedRecord& record : listed) {
-        if (record.size() == 1) singles.push_back(record.front());
+void keep_shard(NamedRecords& named, const Shard& shard) {
+    auto outside = [&](const ListedRecord& r) { return !in_shard(r, shard); };
+    std::erase_if(named.arguments, outside);
+    std::erase_if(named.lines, outside);
+}
+
+// The records the paths make: the arguments grouped together, as on the command line (a
+// K-NET or NGA name finds its set, one-channel files of a station make one record); the
+// list's lines that name their sets by their names (K-NET, RSN...) grouped together too, so
+// that a set's files on lines of their own make its one record; every other line on its own.
+// A set formed from headers (MiniSEED, SAC, ...) is never merged with another line's files,
+// which would lose records and make a record depend on what else its shard holds.
+formats::GroupedInputs group_named(const NamedRecords& named, formats::InputFormat format,
+                                   std::span<const std::size_t> channels) {
+    std::vector<std::string> arguments, by_name;
+    for (const ListedRecord& record : named.arguments) arguments.push_back(record.front());
+    for (const ListedRecord& record : named.lines) {
+        if (names_its_set(record)) by_name.push_back(record.front());
     }
-    formats::GroupedInputs all = formats::group_each_record_input(singles, format);
-    for (const ListedRecord& record : listed) {
-        if (record.size() == 1) continue;
-        formats::GroupedInputs set = formats::group_each_record_input(record, format);
+    formats::GroupedInputs all = formats::group_each_record_input(arguments, format, channels);
+    auto add = [&](formats::GroupedInputs set) {
         for (auto& input : set.records) all.records.push_back(std::move(input));
         for (auto& failure : set.failures) all.failures.push_back(std::move(failure));
+    };
+    if (!by_name.empty()) add(formats::group_each_record_input(by_name, format, channels));
+    for (const ListedRecord& record : named.lines) {
+        if (!names_its_set(record)) add(formats::group_each_record_input(record, format, channels));
     }
     return all;
 }
@@ -166,8 +180,8 @@ OneRecordOutcome process_one_record(std::span<const std::string> paths,
         args.insert(args.end(), paths.begin(), paths.end());
         options = parse_process_options(args);
         options.own_directories = true;
-        formats::GroupedInputs grouped =
-            formats::group_each_record_input(options.records, options.format);
+        formats::GroupedInputs grouped = formats::group_each_record_input(
+            options.records, options.format, options.read.channels);
         if (!grouped.failures.empty()) return refused({}, grouped.failures.front());
         if (grouped.records.size() != 1) {
             return refused({}, (paths.empty() ? std::string("no file") : paths.front()) +
@@ -196,13 +210,12 @@ int run_process(std::span<const std::string> args) {
     std::size_t records = 0, skipped = 0;
     try {
         options = parse_process_options(args);
-        if (options.help) return run_command_line(std::vector<std::string>{"--help"});
-        std::vector<ListedRecord> listed = listed_records(options);
+        if (options.help) return print_help("process");
+        NamedRecords named = named_records(options);
         if (options.shard) {
-            std::size_t all = listed.size();
-            std::erase_if(listed,
-                          [&](const ListedRecord& r) { return !in_shard(r, *options.shard); });
-            if (listed.empty()) {
+            std::size_t all = named.size();
+            keep_shard(named, *options.shard);
+            if (named.size() == 0) {
                 std::fprintf(stderr,
                              "wavespec process: shard %llu/%llu holds none of the %zu records\n",
                              static_cast<unsigned long long>(options.shard->index),
@@ -211,7 +224,7 @@ int run_process(std::span<const std::string> args) {
             }
         }
         // A file that makes no record fails alone; every set that can be formed still runs.
-        formats::GroupedInputs grouped = group_listed(listed, options.format);
+        formats::GroupedInputs grouped = group_named(named, options.format, options.read.channels);
         for (const formats::RecordInput& input : grouped.records) {
             check_inventory_format(options.inventory, input.format, record_name(input));
         }

@@ -11,6 +11,7 @@
 #include "cli/record_files.hpp"
 #include "cli/response_options.hpp"
 #include "cli/smoothing_options.hpp"
+#include "job/check_job.hpp"
 #include "records/shortest_text.hpp"
 #include "support/worker_threads.hpp"
 
@@ -35,6 +36,7 @@ constexpr KnownOption kProcessOptions[] = {
     {"format", 0, true},
     {"keep-offset", 0, false},
     {"quantity", 0, true},
+    {"channels", 0, true},
     {"layout", 0, true},
     {"dumps", 0, false},
     {"response-spectra", 0, false},
@@ -89,7 +91,6 @@ ProcessOptions parse_process_options(std::span<const std::string> args) {
     unsigned processors = processor_count();
     options.jobs = std::clamp(processors, 1u, static_cast<unsigned>(value_range("jobs", "N").high));
     std::string_view operation_option;
-    bool smooth_points_given = false, hv_given = false;
     std::optional<bool> dumps;
     for (const ParsedOption& option : parsed.options) {
         std::string_view name = option.long_name;
@@ -152,6 +153,8 @@ ProcessOptions parse_process_options(std::span<const std::string> args) {
             options.read.keep_offset = true;
         } else if (name == "quantity") {
             options.read.quantity = parse_quantity_option(value);
+        } else if (name == "channels") {
+            options.read.channels = parse_channels_option(value);
         } else if (name == "response-spectra") {
             options.response_spectra = true;
         } else if (name == "periods") {
@@ -173,13 +176,9 @@ ProcessOptions parse_process_options(std::span<const std::string> args) {
         } else if (take_inventory_option(name, value, options.inventory)) {
         } else if (take_processing_option(name, value, options.processing)) {
         } else if (take_smoothing_option(name, value, options.smoothing)) {
-            smooth_points_given = smooth_points_given || name == "smooth-points";
-            hv_given = hv_given || name == "hv";
         }
     }
-    check_smoothing_options(options.smoothing, smooth_points_given, hv_given);
-    check_inventory_options(options.inventory, options.response_spectra);
-    check_processing_options(options.processing);
+    job::check_job(options);
     options.dumps = dumps.value_or(options.layout == FileLayout::legacy);
     for (const ParsedOption& option : parsed.options) {
         if ((option.long_name == "periods" || option.long_name == "damping" ||

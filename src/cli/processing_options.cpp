@@ -48,7 +48,8 @@ std::optional<double> table_corner(std::string_view text) {
     return value;
 }
 
-// The table of --corners=FILE.csv: the header record,highpass,lowpass, then one row a record.
+}  // namespace
+
 std::vector<CornerRow> read_corner_table(const std::string& path) {
     std::string content;
     if (auto why = read_whole_file(path, content)) {
@@ -86,6 +87,8 @@ std::vector<CornerRow> read_corner_table(const std::string& path) {
     }
     return rows;
 }
+
+namespace {
 
 // "snr[,ORDER]" or the path of a table.
 void parse_corners(const std::string& value, ProcessingOptions& options) {

@@ -55,6 +55,10 @@ struct ProcessingOptions {
 bool take_processing_option(std::string_view name, const std::string& value,
                             ProcessingOptions& options);
 
+// The table of --corners=FILE.csv: the header record,highpass,lowpass, then one row a record;
+// a UsageError names the file and line of a mistake.
+std::vector<CornerRow> read_corner_table(const std::string& path);
+
 // Refuses (UsageError) the combinations that can only be mistakes: --pad=auto or --filter
 // without a filter to go with, a low-pass corner below the high-pass one.
 void check_processing_options(const ProcessingOptions& options);

@@ -15,8 +15,4 @@ std::string describe_record_text(const formats::WaveformRecord& record);
 // dip), units, quantity, start, dt, nt, stated, filter and notes; null where unknown.
 std::string describe_record_json(const formats::WaveformRecord& record);
 
-// A JSON string literal of the text: quotes, backslashes and control characters escaped,
-// bytes that are not UTF-8 replaced by U+FFFD.
-std::string json_string(std::string_view text);
-
 }  // namespace wavespec::cli

@@ -177,6 +177,12 @@ std::string shard_stem(const ListedRecord& record) {
     return formats::file_stem(name);
 }
 
+bool names_its_set(const ListedRecord& record) {
+    if (record.size() != 1) return false;
+    std::string name = formats::base_name(record.front());
+    return knet_stem(name) || rsn_stem(name);
+}
+
 bool in_shard(const ListedRecord& record, const Shard& shard) {
     return fnv1a_64(shard_stem(record)) % shard.count == shard.index;
 }

@@ -41,4 +41,8 @@ std::string shard_stem(const ListedRecord& record);
 
 bool in_shard(const ListedRecord& record, const Shard& shard);
 
+// One path whose name says its set: a K-NET/KiK-net file or an NGA RSNnnnn_ file. Lines of
+// these may name the files of one set each, which then make that one record.
+bool names_its_set(const ListedRecord& record);
+
 }  // namespace wavespec::cli

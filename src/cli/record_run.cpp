@@ -13,7 +13,6 @@
 #include "cli/files_in_flight.hpp"
 #include "cli/finite_values.hpp"
 #include "cli/full_layout_files.hpp"
-#include "cli/option_answers.hpp"
 #include "cli/processing_files.hpp"
 #include "cli/record_bounds.hpp"
 #include "cli/record_files.hpp"
@@ -29,6 +28,7 @@
 #include "dialogue/run_state.hpp"
 #include "dialogue/waveform_reader.hpp"
 #include "formats/file_trace.hpp"
+#include "job/design_steps.hpp"
 #include "records/printable_text.hpp"
 #include "records/record_layer.hpp"
 #include "spectral/spectrum_prep.hpp"
@@ -196,8 +196,7 @@ class RecordProcess {
     void transform() {
         RunState& state = *state_;
         if (options_.plot) pictures_.keep_record(state);
-        set_polarity_answers(state, options_.invert);
-        apply_polarity(state);
+        job::apply_inversion(state, options_);
         // The bounds of the work first, at the transform length the record will take; then the
         // noise windows, cut from the series as read before the full layout's transform gives
         // their memory back.
@@ -227,14 +226,13 @@ class RecordProcess {
 
     void filter_and_respond() {
         RunState& state = *state_;
-        if (set_bandpass_answers(state, options_.bandpass)) apply_bandpass(state);
+        job::apply_band_pass(state, options_);
         if (options_.response_spectra) {
             if (auto why = write_response_files(staged_, state, options_, job_.record)) {
                 throw RecordRefused{*why};
             }
         }
-        state.nit = options_.operation;
-        apply_operation(state);
+        job::apply_integration(state, options_);
     }
 
     void write_spectra_files() {
@@ -280,27 +278,7 @@ class RecordProcess {
     }
 
     void cut_output() {
-        RunState& state = *state_;
-        if (options_.window) {
-            state.icut = 1;
-            state.stime = (*options_.window)[0];
-            if (auto why = window_start_problem(state)) {
-                throw RecordRefused{"window refused: " + *why};
-            }
-            state.dur = (*options_.window)[1];
-            if (auto why = window_length_problem(state)) {
-                throw RecordRefused{"window refused: " + *why};
-            }
-            apply_window(state);
-        }
-        // A skip that passes the last sample can only be a mistake: the output would keep
-        // only its first sample.
-        if (options_.skip > 0 && options_.skip >= state.nt) {
-            throw RecordRefused{"--skip=" + std::to_string(options_.skip) +
-                                " passes the end of the " + std::to_string(state.nt) +
-                                " output samples"};
-        }
-        state.iskip = options_.skip;
+        if (auto why = job::cut_output(*state_, options_)) throw RecordRefused{*why};
     }
 
     void write_output() {

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "formats/channel_codes.hpp"
 #include "formats/mseed_segments.hpp"
 #include "instrument/epoch_matching.hpp"
 #include "records/shortest_text.hpp"
@@ -66,7 +67,7 @@ void rotate_to_north_east(formats::WaveformRecord& record, double a0, double a1)
     }
     for (std::size_t c = 0; c < 2; ++c) {
         std::string& name = record.components[c].name;
-        if (!name.empty()) name.back() = c == 0 ? 'N' : 'E';
+        name = formats::rotated_component_name(name, c == 0 ? 'N' : 'E');
     }
 }
 

@@ -22,7 +22,7 @@ namespace {
 namespace fs = std::filesystem;
 
 std::string number(double value) {
-    return shortest_text(value);
+    return json::number(value);
 }
 
 std::string optional_text(const std::optional<std::string>& text) {
@@ -48,6 +48,10 @@ std::string flag_of(const bool& value) {
 
 std::string numbers(std::span<const double> values) {
     return list(values, &number_of);
+}
+
+std::string optional_number(const std::optional<double>& value) {
+    return json::number(value);
 }
 
 // Members of one object, one to a line at the given indent.
@@ -90,9 +94,6 @@ std::string smoothing_options(const SmoothingOptions& s) {
     if (!s.window && !s.hv_window_seconds) return "null";
     static constexpr std::string_view kMeans[] = {"geometric", "quadratic", "arithmetic", "total"};
     smoothing::SmoothingWindow window = s.window_or_default();
-    auto optional_number = [](const std::optional<double>& value) {
-        return value ? number(*value) : std::string("null");
-    };
     return Members("      ")
         .add("smooth",
              s.window ? json::quoted(window.kind == smoothing::WindowKind::parzen ? "parzen"
@@ -121,6 +122,44 @@ std::string inventory_options(const InventoryOptions& inventory) {
         .object();
 }
 
+// The processing as asked, under the options' own names: the corners of --highpass and
+// --lowpass, or where they come from (the noise, a table of corners: that table is listed
+// among the metadata files), so that --resume redoes a record processed otherwise.
+std::string processing_options(const ProcessingOptions& p) {
+    if (!p.asked) return "null";
+    static constexpr std::string_view kDetrend[] = {"none", "demean", "linear"};
+    static constexpr std::string_view kSources[] = {"options", "snr", "table"};
+    const processing::ProcessingSteps& steps = p.steps;
+    const processing::ComponentFilters& filters = steps.filters[0];
+    const bool from_options = p.corner_source == CornerSource::options;
+    auto corner = [](const std::optional<processing::Corner>& c) {
+        return c ? number(c->hz) : std::string("null");
+    };
+    auto order = [&](const std::optional<processing::Corner>& c) {
+        if (!from_options) return std::to_string(p.corner_order);
+        return c ? std::to_string(c->order) : std::string("null");
+    };
+    bool filtered = filters.highpass || filters.lowpass || !from_options;
+    bool snr = p.corner_source == CornerSource::snr;
+    return Members("      ")
+        .add("detrend", json::quoted(kDetrend[static_cast<int>(steps.detrend)]))
+        .add("taper", number(steps.taper))
+        .add("pad", !steps.pad             ? "null"
+                    : steps.pad->transient ? json::quoted("auto")
+                                           : number(steps.pad->seconds))
+        .add("highpass", corner(filters.highpass))
+        .add("highpass_order", order(filters.highpass))
+        .add("lowpass", corner(filters.lowpass))
+        .add("lowpass_order", order(filters.lowpass))
+        .add("filter", filtered ? json::quoted(steps.causal ? "causal" : "acausal") : "null")
+        .add("baseline", steps.baseline ? json::quoted("polynomial") : "null")
+        .add("corner_source", json::quoted(kSources[static_cast<int>(p.corner_source)]))
+        .add("signal_start", snr ? optional_number(p.signal_start) : "null")
+        .add("snr_threshold", snr ? number(p.snr.threshold) : "null")
+        .add("snr_band", snr ? numbers(std::vector<double>{p.snr.low, p.snr.high}) : "null")
+        .object();
+}
+
 // The options that change the files, each in one form whichever way it was typed.
 std::string options_object(const ProcessOptions& options) {
     return Members("    ")
@@ -134,6 +173,7 @@ std::string options_object(const ProcessOptions& options) {
         .add("dumps", flag_of(options.dumps))
         .add("plot", flag_of(options.plot))
         .add("keep_offset", flag_of(options.read.keep_offset))
+        .add("processing", processing_options(options.processing))
         .add("response_spectra", response_options(options))
         .add("smoothing", smoothing_options(options.smoothing))
         .add("inventory", inventory_options(options.inventory))
@@ -170,10 +210,14 @@ std::string input_files(std::span<const std::string> paths) {
     return out + "\n  ]";
 }
 
-// The files beside the record that its run read: the station metadata of --inventory.
+// The files beside the record that its run read: the station metadata of --inventory and the
+// table of --corners=FILE.csv.
 std::vector<std::string> metadata_paths(const ProcessOptions& options) {
     std::vector<std::string> paths;
     if (options.inventory.inventory) paths.push_back(*options.inventory.inventory);
+    if (options.processing.corner_source == CornerSource::table) {
+        paths.push_back(options.processing.table_path);
+    }
     return paths;
 }
 

@@ -100,6 +100,7 @@ bool take_smoothing_option(std::string_view name, const std::string& value,
     if (name == "smooth") {
         options.window = parse_window(value);
     } else if (name == "smooth-points") {
+        options.points_given = true;
         options.at_bins = value == "bins";
         if (!options.at_bins) {
             options.points_per_decade =
@@ -107,6 +108,7 @@ bool take_smoothing_option(std::string_view name, const std::string& value,
         }
     } else if (name == "hv") {
         options.mean = parse_mean(value);
+        options.mean_given = true;
     } else if (name == "hv-windows") {
         options.hv_window_seconds = parse_in_range(value_range(name, "SECONDS"), value);
     } else if (name == "frequencies") {
@@ -126,8 +128,8 @@ bool take_smoothing_option(std::string_view name, const std::string& value,
     return true;
 }
 
-void check_smoothing_options(const SmoothingOptions& options, bool smooth_points_given,
-                             bool hv_given) {
+void check_smoothing_options(const SmoothingOptions& options) {
+    const bool smooth_points_given = options.points_given, hv_given = options.mean_given;
     if (!options.frequencies.empty() && smooth_points_given) {
         throw UsageError("--frequencies and --smooth-points both set the grid: give one");
     }

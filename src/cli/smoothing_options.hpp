@@ -35,9 +35,11 @@ constexpr std::array<KnownOption, A + B> joined_options(const KnownOption (&a)[A
 struct SmoothingOptions {
     std::optional<smoothing::SmoothingWindow> window;  // --smooth; smoothed.csv when given
     int points_per_decade = 100;                       // of the log-spaced grid
+    bool points_given = false;                         // --smooth-points
     bool at_bins = false;                              // --smooth-points=bins
     std::vector<double> frequencies;                   // --frequencies: the grid, when given
     smoothing::HorizontalMean mean = smoothing::HorizontalMean::geometric;
+    bool mean_given = false;                  // --hv
     std::optional<double> hv_window_seconds;  // --hv-windows; hv.csv and hv-summary.txt
     double hv_taper = 0.1;                    // --hv-taper
     bool hv_taper_given = false;
@@ -70,7 +72,6 @@ bool take_smoothing_option(std::string_view name, const std::string& value,
 std::vector<double> parse_frequencies(std::string_view name, const std::string& value);
 
 // Refuses (UsageError) options that mean nothing without --smooth or --hv-windows.
-void check_smoothing_options(const SmoothingOptions& options, bool smooth_points_given,
-                             bool hv_given);
+void check_smoothing_options(const SmoothingOptions& options);
 
 }  // namespace wavespec::cli

@@ -20,6 +20,16 @@ int component_position(std::string_view code) {
     }
 }
 
+std::string rotated_component_name(std::string_view name, char letter) {
+    auto is_letter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
+    auto is_digit = [](char c) { return c >= '0' && c <= '9'; };
+    if (name.size() == 3 && is_letter(name[0]) && is_letter(name[1]) &&
+        (is_letter(name[2]) || is_digit(name[2]))) {
+        return std::string(name.substr(0, 2)) + letter;
+    }
+    return std::string(1, letter);
+}
+
 std::optional<Orientation> seed_orientation(std::string_view code) {
     if (code.empty()) return std::nullopt;
     switch (ascii_upper(code.back())) {

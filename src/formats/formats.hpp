@@ -14,10 +14,27 @@
 
 namespace wavespec::formats {
 
-enum class InputFormat { automatic, csv, knet, at2, sac, mseed, esm, cosmos, smc, geonet };
+enum class InputFormat {
+    automatic,
+    csv,
+    knet,
+    at2,
+    sac,
+    mseed,
+    esm,
+    cosmos,
+    smc,
+    geonet,
+    csmip,
+    cwa,
+    afad,
+    unam,
+    renadic,
+    bhrc
+};
 
-// "auto", "csv", "knet", "at2", "sac", "mseed", "esm", "cosmos", "smc" or "geonet"; nothing for
-// any other name.
+// "auto", "csv", "knet", "at2", "sac", "mseed", "esm", "cosmos", "smc", "geonet", "csmip",
+// "cwa", "afad", "unam", "renadic" or "bhrc"; nothing for any other name.
 std::optional<InputFormat> input_format_named(std::string_view name);
 std::string_view input_format_name(InputFormat format);
 
@@ -102,8 +119,11 @@ struct RecordInput {
 // formats are completed from their directory where the set can be found from one name (K-NET .NS ->
 // .EW, .UD; NGA AT2 by RSN), each set once; a CSV path is a record of its own with format csv. With
 // `automatic` each file's format is decided by its content.
+// `chosen_channels` (from 0, in file order; --channels) picks the three channels of a file
+// that holds more than three of one station; empty, such a file makes no record.
 std::vector<RecordInput> group_record_inputs(std::span<const std::string> paths,
-                                             InputFormat requested);
+                                             InputFormat requested,
+                                             std::span<const std::size_t> chosen_channels = {});
 
 // The records the paths make, and one line for each file or set that makes none (a file whose
 // name or header cannot be read, a set that cannot be completed): the others still make their
@@ -113,12 +133,16 @@ struct GroupedInputs {
     std::vector<RecordInput> records;
     std::vector<std::string> failures;  // "FILE: what is wrong", in the order of the paths
 };
-GroupedInputs group_each_record_input(std::span<const std::string> paths, InputFormat requested);
+GroupedInputs group_each_record_input(std::span<const std::string> paths, InputFormat requested,
+                                      std::span<const std::size_t> chosen_channels = {});
 
 struct ReadOptions {
     bool keep_offset = false;  // K-NET: keep the mean of the counts instead of removing it
     // Files of several quantities (COSMOS V2): the one read.
     Quantity quantity = Quantity::acceleration;
+    // Files of more than three channels of one station (--channels): the three, counted from
+    // 0 in the file, that make the record; given to the grouping.
+    std::vector<std::size_t> channels;
 };
 
 // Reads a record of any format but csv.

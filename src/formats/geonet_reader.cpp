@@ -1,8 +1,8 @@
 #include "formats/geonet_reader.hpp"
 
-#include <charconv>
 #include <cmath>
 
+#include "formats/agency_text.hpp"
 #include "formats/calendar.hpp"
 #include "formats/fixed_fields.hpp"
 
@@ -24,40 +24,6 @@ bool is_v1(std::string_view first) {
 std::string_view second_word(std::string_view line) {
     auto words = split_words(line);
     return words.size() >= 2 ? words[1] : std::string_view();
-}
-
-// "N28E" is 28 degrees east of north, "S72W" 252, "N" 0, "E" 90; nothing for other text.
-std::optional<double> azimuth_of(std::string_view text) {
-    auto base = [](char c) -> std::optional<int> {
-        switch (c) {
-            case 'N':
-                return 0;
-            case 'E':
-                return 90;
-            case 'S':
-                return 180;
-            case 'W':
-                return 270;
-            default:
-                return std::nullopt;
-        }
-    };
-    if (text.size() == 1) {
-        auto a = base(text[0]);
-        return a ? std::optional<double>(*a) : std::nullopt;
-    }
-    if (text.size() < 3) return std::nullopt;
-    const char from = text.front(), to = text.back();
-    int degrees = 0;
-    auto digits = text.substr(1, text.size() - 2);
-    auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), degrees);
-    if (error != std::errc() || end != digits.data() + digits.size() || degrees < 0 ||
-        degrees > 90 || (from != 'N' && from != 'S') || (to != 'E' && to != 'W')) {
-        return std::nullopt;
-    }
-    double azimuth = from == 'N' ? (to == 'E' ? degrees : 360 - degrees)
-                                 : (to == 'E' ? 180 - degrees : 180 + degrees);
-    return std::fmod(azimuth, 360.0);
 }
 
 std::size_t count_at(std::string_view file, const std::vector<double>& integers, std::size_t i,
@@ -100,7 +66,7 @@ FileTrace read_component(std::string_view file, TextLines& lines, Quantity wante
             trace.notes.push_back(std::string(file) + ": the vertical " +
                                   "was recorded pointing down; its sign is turned to up");
         }
-    } else if (auto azimuth = azimuth_of(component)) {
+    } else if (auto azimuth = compass_azimuth(component)) {
         trace.azimuth = *azimuth;
         trace.dip = 0.0;
     } else {

@@ -6,7 +6,7 @@
 namespace wavespec::formats {
 namespace {
 
-constexpr std::array<std::pair<std::string_view, InputFormat>, 10> kNames = {{
+constexpr std::array<std::pair<std::string_view, InputFormat>, 16> kNames = {{
     {"auto", InputFormat::automatic},
     {"csv", InputFormat::csv},
     {"knet", InputFormat::knet},
@@ -17,6 +17,12 @@ constexpr std::array<std::pair<std::string_view, InputFormat>, 10> kNames = {{
     {"cosmos", InputFormat::cosmos},
     {"smc", InputFormat::smc},
     {"geonet", InputFormat::geonet},
+    {"csmip", InputFormat::csmip},
+    {"cwa", InputFormat::cwa},
+    {"afad", InputFormat::afad},
+    {"unam", InputFormat::unam},
+    {"renadic", InputFormat::renadic},
+    {"bhrc", InputFormat::bhrc},
 }};
 
 }  // namespace

@@ -11,12 +11,14 @@
 #include "formats/at2_reader.hpp"
 #include "formats/channel_codes.hpp"
 #include "formats/cosmos_reader.hpp"
+#include "formats/csmip_reader.hpp"
 #include "formats/esm_reader.hpp"
 #include "formats/file_trace.hpp"
 #include "formats/formats.hpp"
 #include "formats/geonet_reader.hpp"
 #include "formats/knet_reader.hpp"
 #include "formats/mseed_segments.hpp"
+#include "formats/national_readers.hpp"
 #include "formats/record_sets.hpp"
 #include "formats/sac_reader.hpp"
 #include "formats/smc_reader.hpp"
@@ -87,6 +89,12 @@ InputFormat detect_format(std::string_view head) {
     if (looks_like_geonet(head)) return InputFormat::geonet;
     if (looks_like_esm(head)) return InputFormat::esm;
     if (looks_like_smc(head)) return InputFormat::smc;
+    if (looks_like_csmip(head)) return InputFormat::csmip;
+    if (looks_like_cwa(head)) return InputFormat::cwa;
+    if (looks_like_afad(head)) return InputFormat::afad;
+    if (looks_like_unam(head)) return InputFormat::unam;
+    if (looks_like_renadic(head)) return InputFormat::renadic;
+    if (looks_like_bhrc(head)) return InputFormat::bhrc;
     if (looks_like_at2(head)) return InputFormat::at2;
     return InputFormat::csv;
 }
@@ -297,9 +305,31 @@ struct PlacedChannel {
     std::size_t index = 0;  // in its file
 };
 
+// Of a file's channels, the chosen ones where it holds more than three of one station.
+std::vector<std::pair<std::size_t, ChannelOfSet>> chosen_of(const std::string& path,
+                                                            std::vector<ChannelOfSet> channels,
+                                                            std::span<const std::size_t> chosen) {
+    std::map<std::string, std::size_t> per_station;
+    bool crowded = false;
+    for (const ChannelOfSet& channel : channels) crowded |= ++per_station[channel.key] > 3;
+    std::vector<std::pair<std::size_t, ChannelOfSet>> kept;
+    if (!crowded || chosen.empty()) {
+        for (std::size_t i = 0; i < channels.size(); ++i) kept.emplace_back(i, channels[i]);
+        return kept;
+    }
+    for (std::size_t index : chosen) {
+        if (index >= channels.size()) {
+            fail(path, "holds " + std::to_string(channels.size()) +
+                           " channels; --channels asks for " + std::to_string(index + 1));
+        }
+        kept.emplace_back(index, channels[index]);
+    }
+    return kept;
+}
+
 void group_station_channels(const std::vector<Given>& files, InputFormat format,
                             std::vector<ChannelOfSet> (*identify)(const std::string& path),
-                            Outcome& outcome) {
+                            std::span<const std::size_t> chosen, Outcome& outcome) {
     struct Station {
         std::size_t order = 0;
         std::array<std::optional<PlacedChannel>, 3> placed;
@@ -313,10 +343,9 @@ void group_station_channels(const std::vector<Given>& files, InputFormat format,
     bool several_in_a_file = false;
     for (const Given& given : files)
         outcome.attempt(given.order, [&] {
-            std::vector<ChannelOfSet> channels = identify(given.path);
-            several_in_a_file = several_in_a_file || channels.size() > 1;
-            for (std::size_t i = 0; i < channels.size(); ++i) {
-                const ChannelOfSet& channel = channels[i];
+            std::vector<ChannelOfSet> all = identify(given.path);
+            several_in_a_file = several_in_a_file || all.size() > 1;
+            for (const auto& [i, channel] : chosen_of(given.path, std::move(all), chosen)) {
                 auto [it, added] = stations.try_emplace(channel.key);
                 Station& station = it->second;
                 if (added) {
@@ -346,10 +375,12 @@ void group_station_channels(const std::vector<Given>& files, InputFormat format,
             [&] {
                 if (!station.refused.empty()) throw FormatError(station.refused);
                 if (station.count != 3) {
-                    fail(station.first_path,
-                         (station.count < 3 ? "component missing: " : "") + key + " has " +
-                             std::to_string(station.count) +
-                             " channels among the files given; a record takes 3");
+                    fail(
+                        station.first_path,
+                        (station.count < 3 ? "component missing: " : "") + key + " has " +
+                            std::to_string(station.count) +
+                            " channels among the files given; a record takes 3" +
+                            (station.count > 3 ? " (--channels=I,J,K picks three of a file)" : ""));
                 }
                 for (std::size_t c = 0; c < 2; ++c) {
                     if (!station.placed[c] && !station.horizontals.empty()) {
@@ -391,16 +422,26 @@ std::vector<ChannelOfSet> cosmos_channels(const std::string& path) {
     return channels;
 }
 
+std::vector<ChannelOfSet> csmip_channels(const std::string& path) {
+    std::vector<ChannelOfSet> channels;
+    for (const CsmipChannel& channel :
+         read_csmip(path, read_whole_file(path), Quantity::acceleration)) {
+        channels.push_back({channel.set_key, channel.position});
+    }
+    return channels;
+}
+
 std::vector<ChannelOfSet> smc_channel(const std::string& path) {
     SmcChannel channel = read_smc(path, read_whole_file(path));
     return {{channel.set_key, channel.position}};
 }
 
-// A GeoNet file holds its station's three components: a record of its own.
-void group_geonet(const std::vector<Given>& files, Outcome& outcome) {
+// A file that holds its station's three components (GeoNet, CWA, AFAD, UNAM, RENADIC,
+// BHRC): a record of its own.
+void group_whole_files(const std::vector<Given>& files, InputFormat format, Outcome& outcome) {
     for (const Given& given : files) {
         RecordInput input;
-        input.format = InputFormat::geonet;
+        input.format = format;
         input.stem = file_stem(given.path);
         input.paths = {given.path, given.path, given.path};
         input.channels = {0, 1, 2};
@@ -464,7 +505,8 @@ void group_mseed(const std::vector<Given>& files, Outcome& outcome) {
 
 }  // namespace
 
-GroupedInputs group_each_record_input(std::span<const std::string> paths, InputFormat requested) {
+GroupedInputs group_each_record_input(std::span<const std::string> paths, InputFormat requested,
+                                      std::span<const std::size_t> chosen_channels) {
     std::map<InputFormat, std::vector<Given>> by_format;
     std::set<std::string> seen;
     Outcome outcome;
@@ -489,11 +531,16 @@ GroupedInputs group_each_record_input(std::span<const std::string> paths, InputF
     group_at2(by_format[InputFormat::at2], outcome);
     group_sac(by_format[InputFormat::sac], outcome);
     group_mseed(by_format[InputFormat::mseed], outcome);
-    group_station_channels(by_format[InputFormat::esm], InputFormat::esm, esm_channel, outcome);
+    group_station_channels(by_format[InputFormat::esm], InputFormat::esm, esm_channel, {}, outcome);
     group_station_channels(by_format[InputFormat::cosmos], InputFormat::cosmos, cosmos_channels,
-                           outcome);
-    group_station_channels(by_format[InputFormat::smc], InputFormat::smc, smc_channel, outcome);
-    group_geonet(by_format[InputFormat::geonet], outcome);
+                           chosen_channels, outcome);
+    group_station_channels(by_format[InputFormat::smc], InputFormat::smc, smc_channel, {}, outcome);
+    group_station_channels(by_format[InputFormat::csmip], InputFormat::csmip, csmip_channels,
+                           chosen_channels, outcome);
+    for (InputFormat format : {InputFormat::geonet, InputFormat::cwa, InputFormat::afad,
+                               InputFormat::unam, InputFormat::renadic, InputFormat::bhrc}) {
+        group_whole_files(by_format[format], format, outcome);
+    }
     std::stable_sort(outcome.records.begin(), outcome.records.end(),
                      [](const Grouped& a, const Grouped& b) { return a.order < b.order; });
     std::stable_sort(outcome.failures.begin(), outcome.failures.end(),
@@ -508,8 +555,9 @@ GroupedInputs group_each_record_input(std::span<const std::string> paths, InputF
 }
 
 std::vector<RecordInput> group_record_inputs(std::span<const std::string> paths,
-                                             InputFormat requested) {
-    GroupedInputs grouped = group_each_record_input(paths, requested);
+                                             InputFormat requested,
+                                             std::span<const std::size_t> chosen_channels) {
+    GroupedInputs grouped = group_each_record_input(paths, requested, chosen_channels);
     if (!grouped.failures.empty()) throw FormatError(grouped.failures.front());
     return std::move(grouped.records);
 }

@@ -7,12 +7,14 @@
 #include "formats/at2_reader.hpp"
 #include "formats/channel_codes.hpp"
 #include "formats/cosmos_reader.hpp"
+#include "formats/csmip_reader.hpp"
 #include "formats/esm_reader.hpp"
 #include "formats/file_trace.hpp"
 #include "formats/formats.hpp"
 #include "formats/geonet_reader.hpp"
 #include "formats/knet_reader.hpp"
 #include "formats/mseed_segments.hpp"
+#include "formats/national_readers.hpp"
 #include "formats/record_sets.hpp"
 #include "formats/sac_reader.hpp"
 #include "formats/smc_reader.hpp"
@@ -88,6 +90,23 @@ std::array<FileTrace, 3> read_cosmos_set(const RecordInput& input, const ReadOpt
     return traces;
 }
 
+std::array<FileTrace, 3> read_csmip_set(const RecordInput& input, const ReadOptions& options) {
+    std::map<std::string, std::vector<CsmipChannel>> files;
+    std::array<FileTrace, 3> traces;
+    for (std::size_t c = 0; c < 3; ++c) {
+        const std::string& path = input.paths[c];
+        auto [it, added] = files.try_emplace(path);
+        if (added) it->second = read_csmip(path, read_whole_file(path), options.quantity);
+        const std::size_t index = input.channels.empty() ? 0 : input.channels[c];
+        if (index >= it->second.size()) {
+            fail(path, "holds " + std::to_string(it->second.size()) + " channels, not " +
+                           std::to_string(index + 1));
+        }
+        traces[c] = std::move(it->second[index].trace);
+    }
+    return traces;
+}
+
 std::array<FileTrace, 3> read_smc_set(const RecordInput& input) {
     std::array<FileTrace, 3> traces;
     for (std::size_t c = 0; c < 3; ++c) {
@@ -96,10 +115,8 @@ std::array<FileTrace, 3> read_smc_set(const RecordInput& input) {
     return traces;
 }
 
-// The file's three components, the vertical last, the horizontals in the file's order.
-std::array<FileTrace, 3> read_geonet_set(const RecordInput& input, const ReadOptions& options) {
-    const std::string& path = input.paths.front();
-    std::array<FileTrace, 3> read = read_geonet(path, read_whole_file(path), options.quantity);
+// A file's three components, the vertical last, the horizontals in the file's order.
+std::array<FileTrace, 3> vertical_last(const std::string& path, std::array<FileTrace, 3> read) {
     std::array<FileTrace, 3> traces;
     std::size_t next = 0;
     bool vertical = false;
@@ -110,10 +127,29 @@ std::array<FileTrace, 3> read_geonet_set(const RecordInput& input, const ReadOpt
         } else if (next < 2) {
             traces[next++] = std::move(trace);
         } else {
-            fail(path, "no vertical (UP or DOWN) among the three components");
+            fail(path, "no vertical among the three components");
         }
     }
     return traces;
+}
+
+std::array<FileTrace, 3> read_whole_file_set(const RecordInput& input, const ReadOptions& options) {
+    const std::string& path = input.paths.front();
+    const std::string bytes = read_whole_file(path);
+    switch (input.format) {
+        case InputFormat::geonet:
+            return vertical_last(path, read_geonet(path, bytes, options.quantity));
+        case InputFormat::cwa:
+            return vertical_last(path, read_cwa(path, bytes));
+        case InputFormat::afad:
+            return vertical_last(path, read_afad(path, bytes));
+        case InputFormat::unam:
+            return vertical_last(path, read_unam(path, bytes));
+        case InputFormat::renadic:
+            return vertical_last(path, read_renadic(path, bytes));
+        default:
+            return vertical_last(path, read_bhrc(path, bytes));
+    }
 }
 
 WaveformRecord read_mseed_set(const RecordInput& input) {
@@ -268,8 +304,17 @@ WaveformRecord read_record(const RecordInput& input, const ReadOptions& options)
             record = record_of(input, aligned_to_common_start(input, read_esm_set(input)));
             break;
         case InputFormat::geonet:
+        case InputFormat::cwa:
+        case InputFormat::afad:
+        case InputFormat::unam:
+        case InputFormat::renadic:
+        case InputFormat::bhrc:
+            record = record_of(input,
+                               aligned_to_common_start(input, read_whole_file_set(input, options)));
+            break;
+        case InputFormat::csmip:
             record =
-                record_of(input, aligned_to_common_start(input, read_geonet_set(input, options)));
+                record_of(input, aligned_to_common_start(input, read_csmip_set(input, options)));
             break;
         case InputFormat::smc:
             record = record_of(input, aligned_to_common_start(input, read_smc_set(input)));
@@ -280,7 +325,8 @@ WaveformRecord read_record(const RecordInput& input, const ReadOptions& options)
             break;
         default:
             fail(where,
-                 "is not a record of K-NET, AT2, SAC, MiniSEED, ESM, COSMOS, SMC or GeoNet files");
+                 "is not a record of K-NET, AT2, SAC, MiniSEED, ESM, COSMOS, SMC, GeoNet, CSMIP, "
+                 "CWA, AFAD, UNAM, RENADIC or BHRC files");
     }
     cut_to_shortest(record, where);
     if (const auto& identity = record.components[0].identity) record.start_us = identity->start_us;

@@ -4,9 +4,31 @@
 #include <cmath>
 
 #include "records/number_chars.hpp"
+#include "records/shortest_text.hpp"
 
 namespace wavespec::json {
 namespace {
+
+// The length of the well-formed UTF-8 sequence at the start of text, or 0.
+std::size_t utf8_sequence(std::string_view text) {
+    auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    unsigned char lead = byte(0);
+    std::size_t length = lead < 0x80                    ? 1
+                         : lead >= 0xC2 && lead <= 0xDF ? 2
+                         : lead >= 0xE0 && lead <= 0xEF ? 3
+                         : lead >= 0xF0 && lead <= 0xF4 ? 4
+                                                        : 0;
+    if (length == 0 || length > text.size()) return 0;
+    for (std::size_t i = 1; i < length; ++i) {
+        if ((byte(i) & 0xC0) != 0x80) return 0;
+    }
+    // No overlong forms, surrogates or code points beyond U+10FFFF.
+    if (length == 3 && ((lead == 0xE0 && byte(1) < 0xA0) || (lead == 0xED && byte(1) >= 0xA0)))
+        return 0;
+    if (length == 4 && ((lead == 0xF0 && byte(1) < 0x90) || (lead == 0xF4 && byte(1) >= 0x90)))
+        return 0;
+    return length;
+}
 
 constexpr int kDeepest = 64;
 
@@ -222,7 +244,14 @@ std::optional<Value> parse(std::string_view text) {
 
 std::string quoted(std::string_view text) {
     std::string out = "\"";
-    for (char c : text) {
+    while (!text.empty()) {
+        std::size_t length = utf8_sequence(text);
+        if (length == 0) {
+            out += "\xEF\xBF\xBD";  // U+FFFD for a byte that begins no UTF-8 character
+            text.remove_prefix(1);
+            continue;
+        }
+        char c = text[0];
         if (c == '"' || c == '\\') {
             out += '\\';
             out += c;
@@ -232,10 +261,19 @@ std::string quoted(std::string_view text) {
             out += kHex[(c >> 4) & 0xF];
             out += kHex[c & 0xF];
         } else {
-            out += c;
+            out.append(text.substr(0, length));
         }
+        text.remove_prefix(length);
     }
     return out + "\"";
+}
+
+std::string number(double value) {
+    return shortest_text(value);
+}
+
+std::string number(const std::optional<double>& value) {
+    return value ? shortest_text(*value) : "null";
 }
 
 }  // namespace wavespec::json

@@ -1,4 +1,4 @@
-// A small reader and the writing conventions of JSON (RFC 8259) for the tool's own run.json:
+// A small reader and the writer of JSON (RFC 8259) for the tool's own run.json and info --json:
 // objects keep their keys in the order written, numbers keep their text, so that integers
 // beyond 2^53 (sizes, times in nanoseconds) read back exactly.
 #pragma once
@@ -32,7 +32,13 @@ struct Value {
 // Nothing for a text that is not one whole JSON value (or nests deeper than 64).
 std::optional<Value> parse(std::string_view text);
 
-// A string in JSON's quotes, with '"', '\\' and the control characters escaped.
+// The one writer of the tool's JSON (run.json, info --json). A string in JSON's quotes, with
+// '"', '\\' and the control characters escaped and the bytes that are not UTF-8 (a header's
+// ISO-8859 text, say) replaced by U+FFFD, so that the file stays valid JSON.
 std::string quoted(std::string_view text);
+
+// A number as its shortest round-trip text (finite values only); null for none.
+std::string number(double value);
+std::string number(const std::optional<double>& value);
 
 }  // namespace wavespec::json

@@ -10,8 +10,6 @@
 #include "support/processor.hpp"
 #include "support/worker_threads.hpp"
 
-// 32-byte vectors within one function; nothing crosses a call with them.
-#pragma GCC diagnostic ignored "-Wpsabi"
 
 namespace wavespec::response {
 namespace {

@@ -7,8 +7,6 @@
 #include "spectral/portable_math.hpp"
 #include "support/processor.hpp"
 
-// Four outputs as one vector, each summing its taps in the same order as alone.
-#pragma GCC diagnostic ignored "-Wpsabi"
 
 namespace wavespec::response {
 namespace {

@@ -4,8 +4,6 @@
 
 #include "support/processor.hpp"
 
-// 32-byte vectors passed between inlined helpers; nothing crosses a call with them.
-#pragma GCC diagnostic ignored "-Wpsabi"
 
 namespace wavespec::response {
 namespace {

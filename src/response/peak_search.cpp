@@ -10,8 +10,6 @@
 #include "spectral/portable_math.hpp"
 #include "support/processor.hpp"
 
-// 32-byte vectors passed between inlined helpers; nothing crosses a call with them.
-#pragma GCC diagnostic ignored "-Wpsabi"
 
 namespace wavespec::response {
 namespace {

@@ -7,11 +7,6 @@
 
 #include <cstring>
 
-// GCC notes the AVX calling convention of a vector return even for these always-inlined,
-// file-local helpers, which never cross a call boundary.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wpsabi"
-
 namespace wavespec::response::quad_lanes {
 namespace {
 
@@ -35,4 +30,3 @@ typedef long long QuadMask __attribute__((vector_size(32)));
 }  // namespace
 }  // namespace wavespec::response::quad_lanes
 
-#pragma GCC diagnostic pop

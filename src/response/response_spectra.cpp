@@ -21,8 +21,6 @@
 #include "spectral/portable_math.hpp"
 #include "support/worker_threads.hpp"
 
-// 32-byte vectors in one function; nothing crosses a call with them.
-#pragma GCC diagnostic ignored "-Wpsabi"
 
 namespace wavespec::response {
 namespace {

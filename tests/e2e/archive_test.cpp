@@ -18,6 +18,7 @@
 
 #include "e2e/records.hpp"
 #include "e2e/run_tool.hpp"
+#include "formats_samples.hpp"
 
 namespace wavespec::test {
 namespace {
@@ -118,6 +119,39 @@ TEST(Archive, ListsThatCannotBeUsedAreUsageErrors) {
     }
 }
 
+// Each line of a list is one record: MiniSEED files of one station on two lines are two
+// records (a header-formed set is never completed from another line's files), while the
+// three files of a K-NET set on lines of their own are its one record.
+TEST(Archive, EachLineOfAListIsOneRecordWhateverItsFormat) {
+    ScratchDir dir;
+    samples::write_knet_set(dir.path(), "XYZ0012001020304", 500);
+    std::string list = "XYZ0012001020304.NS\nXYZ0012001020304.EW\nXYZ0012001020304.UD\n";
+    std::vector<std::pair<std::string, std::string>> records = {{"XYZ0012001020304", "500"}};
+#ifdef WAVESPEC_HAVE_MSEED
+    for (std::size_t n :
+         windows_tool() ? std::vector<std::size_t>{} : std::vector<std::size_t>{300, 400}) {
+        std::vector<samples::MseedChannel> channels;
+        for (const char* code : {"HHN", "HHE", "HHZ"}) {
+            channels.push_back(
+                {code, samples::sample_counts(static_cast<int>(channels.size()), n)});
+        }
+        std::string stem = "m" + std::to_string(n);
+        write_file(dir / (stem + ".mseed"), samples::mseed_bytes(channels));
+        list += stem + ".mseed\n";
+        records.push_back({stem, std::to_string(n)});
+    }
+#endif
+    write_file(dir / "list", list);
+    ToolRun run = run_tool_with(dir.path(), {"process", "-q", "-C", "out", "--records-from=list"});
+    ASSERT_EQ(run.exit_status, 0) << run.err;
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir / "out"), {}),
+              static_cast<std::ptrdiff_t>(records.size()));
+    for (const auto& [stem, nt] : records) {
+        std::string json = read_file(dir / "out" / stem / "run.json");
+        EXPECT_TRUE(contains(json, "\"nt\": " + nt + ",")) << json;
+    }
+}
+
 TEST(Archive, TheShardsTogetherAreTheSingleRunByteForByte) {
     ScratchDir dir;
     std::vector<std::string> names = write_records(dir.path(), 12);
@@ -180,6 +214,10 @@ TEST(Archive, ResumeRunsOnlyWhatHasNoCompleteRunOfTheSameMaking) {
         {"the default periods typed out", [] {}, {"--periods=0.01:10:100"}, {}},
         {"another damping", [] {}, {"--damping=0.02"}, {"r0", "r1", "r2"}},
         {"back to the default", [] {}, {}, {"r0", "r1", "r2"}},
+        {"a high-pass filter", [] {}, {"--highpass=0.2"}, {"r0", "r1", "r2"}},
+        {"its order typed out", [] {}, {"--highpass=0.2,4"}, {}},
+        {"another corner", [] {}, {"--highpass=0.3"}, {"r0", "r1", "r2"}},
+        {"no filter again", [] {}, {}, {"r0", "r1", "r2"}},
         {"an input touched",
          [&] {
              fs::last_write_time(dir / "r2.csv",

@@ -428,11 +428,12 @@ TEST(Convert, UsageErrorsAndInputsThatAreNotOneRecord) {
     std::vector<Case> cases = {
         {{"convert", "plain.csv"},
          2,
-         "wavespec convert: no output file: give -o RECORD.csv; try 'wavespec --help'\n"},
+         "wavespec convert: no output file: give -o RECORD.csv; try 'wavespec convert --help'\n"},
         {{"convert", "--format=segy", "plain.csv", "-o", "x.csv"},
          2,
          "wavespec convert: unknown format 'segy' (auto, csv, knet, at2, sac, mseed, esm, "
-         "cosmos, smc or geonet); try 'wavespec --help'\n"},
+         "cosmos, smc, geonet, csmip, cwa, afad, unam, renadic or bhrc); try 'wavespec convert "
+         "--help'\n"},
         {{"convert", "plain.csv", "-o", "x.csv"},
          1,
          "wavespec convert: plain.csv: is not a K-NET, AT2, SAC or MiniSEED file (a CSV record "

@@ -128,6 +128,34 @@ TEST(Flatfile, PeriodsKeepsOnlyThosePeriodsAndRefusesOneARunLacks) {
     EXPECT_FALSE(fs::exists(dir / "other.csv"));
 }
 
+// The corners of each row are the ones the run was asked for (its processing.txt), empty where
+// it was not filtered.
+TEST(Flatfile, HighpassAndLowpassAreTheCornersTheRunFilteredWith) {
+    ScratchDir dir;
+    write_records(dir.path(), {"r.csv"});
+    const struct {
+        std::vector<std::string> options;
+        std::string highpass, lowpass;
+    } cases[] = {
+        {{}, "", ""},
+        {{"--highpass=0.2"}, "0.2", ""},
+        {{"--highpass=0.125,2", "--lowpass=25", "--filter=causal"}, "0.125", "25"},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args = {"process", "-q", "-C", "out", "r.csv"};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        ASSERT_EQ(run_tool_with(dir.path(), args).exit_status, 0);
+        ASSERT_EQ(run_tool_with(dir.path(), {"flatfile", "out", "-o", "flat.csv"}).exit_status, 0);
+        auto table = read_csv(read_file(dir / "flat.csv"));
+        ASSERT_EQ(table.size(), 4u);  // no response spectra: H1, H2, V
+        for (std::size_t r = 1; r < table.size(); ++r) {
+            SCOPED_TRACE(c.highpass + " " + c.lowpass + " row " + std::to_string(r));
+            EXPECT_EQ(table[r][12], c.highpass);
+            EXPECT_EQ(table[r][13], c.lowpass);
+        }
+    }
+}
+
 TEST(Flatfile, RefusalsWriteNoTableAndSayWhy) {
     struct Case {
         const char* what;

@@ -104,10 +104,10 @@ TEST(Info, ARefusedFileIsOneLineAndTheOthersAreStillDescribed) {
         const char* err;
     };
     const Usage usages[] = {
-        {{"info"}, "wavespec info: no input files; try 'wavespec --help'\n"},
+        {{"info"}, "wavespec info: no input files; try 'wavespec info --help'\n"},
         {{"info", "--format=segy", "r.csv"},
          "wavespec info: unknown format 'segy' (auto, csv, knet, at2, sac, mseed, esm, cosmos, "
-         "smc or geonet); try 'wavespec --help'\n"},
+         "smc, geonet, csmip, cwa, afad, unam, renadic or bhrc); try 'wavespec info --help'\n"},
     };
     for (const Usage& usage : usages) {
         ToolRun refused = run_tool_with(dir.path(), usage.args);
@@ -151,7 +151,7 @@ TEST(Info, TheQuantityOfACosmosFileOfThreeChannels) {
     EXPECT_EQ(
         wrong.err,
         lines("wavespec info: --quantity is acceleration, velocity or displacement, not 'speed'; "
-              "try 'wavespec --help'\n"));
+              "try 'wavespec info --help'\n"));
 }
 
 // A GeoNet V2A file is one record: the vertical placed last, the padding kept with a note.
@@ -184,6 +184,64 @@ TEST(Info, AGeonetFileIsOneRecordWithItsVerticalLast) {
                             "start: 2020-01-02T03:04:10.245000Z\n")),
         std::string::npos)
         << info.out;
+}
+
+// Each national format is found by its content and described with its start in UTC and its
+// components (north and east first, the vertical last); the CSV has the file's values.
+TEST(Info, TheNationalFormatsFoundByContent) {
+    ScratchDir dir;
+    const std::string accel =
+        "       2 points of accel data equally spaced at  .010 sec, in cm/sec2.\n"
+        "    -2.500     1.250\n";
+    write_file(dir / "c.v2", csmip_channel(2, "Up", {accel}) + csmip_channel(2, "90", {accel}) +
+                                 csmip_channel(2, "360", {accel}));
+    write_file(dir / "t.txt", cwa_text({"     0.000     1.000     2.000     3.000",
+                                        "     0.010    -1.500     0.250    -0.125"},
+                                       "2018/02/07-07:00:00.000", "0.02"));
+    write_file(
+        dir / "r.txt",
+        renadic_channel("Z", "NPTS 2 DURATION 0.005", {"  0.000 1.0000  0.005-0.5000"}) +
+            renadic_channel("NS", "NPTS 2 DURATION 0.005", {"  0.000 1.0000  0.005-0.5000"}) +
+            renadic_channel("EW", "NPTS 2 DURATION 0.005", {"  0.000 1.0000  0.005-0.5000"}));
+    struct Case {
+        const char* file;
+        std::string json;
+        std::string csv;
+    };
+    const Case cases[] = {
+        {"c.v2",
+         "{\"format\":\"csmip-v2\",\"network\":\"CE\",\"station\":\"24611\",\"location\":null,"
+         "\"components\":[{\"code\":\"360\",\"azimuth\":0,\"dip\":0},{\"code\":\"90\","
+         "\"azimuth\":90,\"dip\":0},{\"code\":\"Up\",\"azimuth\":0,\"dip\":-90}],"
+         "\"units\":\"cm/s/"
+         "s\",\"quantity\":\"acceleration\",\"start\":\"2019-07-05T06:33:48.000000Z\",\"dt\":0.01,"
+         "\"nt\":2,",
+         "time,360,90,Up\n0,-2.5,-2.5,-2.5\n0.01,1.25,1.25,1.25\n"},
+        {"t.txt",
+         "{\"format\":\"cwa\",\"network\":\"TW\",\"station\":\"HWA019\",\"location\":null,"
+         "\"components\":[{\"code\":\"N\",\"azimuth\":0,\"dip\":0},{\"code\":\"E\","
+         "\"azimuth\":90,\"dip\":0},{\"code\":\"U\",\"azimuth\":0,\"dip\":-90}],"
+         "\"units\":\"cm/s/"
+         "s\",\"quantity\":\"acceleration\",\"start\":\"2018-02-06T23:00:00.000000Z\",\"dt\":0.01,"
+         "\"nt\":2,",
+         "time,N,E,U\n0,2,3,1\n0.01,0.25,-0.125,-1.5\n"},
+        {"r.txt",
+         "{\"format\":\"renadic\",\"network\":\"C\",\"station\":\"VINA\",\"location\":null,"
+         "\"components\":[{\"code\":\"NS\",\"azimuth\":0,\"dip\":0},{\"code\":\"EW\","
+         "\"azimuth\":90,\"dip\":0},{\"code\":\"Z\",\"azimuth\":0,\"dip\":-90}],"
+         "\"units\":\"cm/s/"
+         "s\",\"quantity\":\"acceleration\",\"start\":\"2010-02-27T06:34:14.500000Z\",\"dt\":0.005,"
+         "\"nt\":2,",
+         "time,NS,EW,Z\n0,98.0665,98.0665,98.0665\n0.005,-49.03325,-49.03325,-49.03325\n"},
+    };
+    for (const Case& test : cases) {
+        ToolRun info = run_tool_with(dir.path(), {"info", "--json", test.file});
+        EXPECT_EQ(info.exit_status, 0) << info.err;
+        EXPECT_EQ(info.out.substr(0, test.json.size()), test.json) << info.out;
+        ToolRun convert = run_tool_with(dir.path(), {"convert", test.file, "-o", "out.csv"});
+        EXPECT_EQ(convert.exit_status, 0) << convert.err;
+        EXPECT_EQ(read_file(dir / "out.csv"), test.csv);
+    }
 }
 
 // A record the files say is velocity or displacement has no response spectra: it fails alone

@@ -59,7 +59,7 @@ TEST(PlotCommand, ErrorsNameTheFileAndTheLine) {
         int status;
         std::string err;
     };
-    const std::string usage = "; try 'wavespec --help'\n";
+    const std::string usage = "; try 'wavespec plot --help'\n";
     const Case cases[] = {
         {"plot", "", 2, "wavespec plot: no directory given" + usage},
         {"plot --colour=red run", "", 2, "wavespec plot: unknown option '--colour'" + usage},

@@ -72,7 +72,7 @@ TEST(ProcessProcessing, ValuesOutsideTheirBoundsAreUsageErrors) {
         for (std::string w; words >> w;) args.push_back(w);
         ToolRun run = run_tool_with(dir.path(), args);
         EXPECT_EQ(run.exit_status, 2) << option;
-        EXPECT_TRUE(run.err.ends_with(lines("; try 'wavespec --help'\n"))) << run.err;
+        EXPECT_TRUE(run.err.ends_with(lines("; try 'wavespec process --help'\n"))) << run.err;
         EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), {}), 1) << option;
     }
 }

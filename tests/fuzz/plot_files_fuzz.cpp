@@ -1,6 +1,7 @@
 // Fuzz target: arbitrary bytes as amp3.csv, as an output waveform, as
-// smoothed.csv and as hv.csv. Each read ends with a table or a ReadError; every table read is
-// drawn, and each path of the picture must hold nothing but path commands and finite numbers.
+// smoothed.csv, as hv.csv and as processing.txt. Each read ends with a table or a ReadError; every
+// table read is drawn, and each path of the picture must hold nothing but path commands and finite
+// numbers.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -8,6 +9,7 @@
 
 #include "plot/hv_picture.hpp"
 #include "plot/pictures.hpp"
+#include "plot/processing_tables.hpp"
 #include "plot/run_files.hpp"
 #include "plot/smoothing_tables.hpp"
 
@@ -93,5 +95,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     draw(text, read_amplitude_spectra, true);
     draw(text, read_output_waveform, false);
     draw_smoothing(text);
+    try {
+        read_processing_summary(text);  // processing.txt, as plot and flatfile read it
+    } catch (const ReadError&) {
+    }
     return 0;
 }

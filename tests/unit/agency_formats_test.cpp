@@ -4,17 +4,21 @@
 
 #include <cmath>
 #include <cstring>
+#include <functional>
 
 #include "agency_samples.hpp"
+#include "formats/agency_text.hpp"
 #include "formats/at2_reader.hpp"
 #include "formats/calendar.hpp"
 #include "formats/channel_codes.hpp"
 #include "formats/cosmos_reader.hpp"
+#include "formats/csmip_reader.hpp"
 #include "formats/esm_reader.hpp"
 #include "formats/fixed_fields.hpp"
 #include "formats/geonet_reader.hpp"
 #include "formats/knet_reader.hpp"
 #include "formats/mseed_segments.hpp"
+#include "formats/national_readers.hpp"
 #include "formats/physical_units.hpp"
 #include "formats/sac_reader.hpp"
 #include "formats/smc_reader.hpp"
@@ -250,6 +254,15 @@ TEST(FormatsDetection, EachSampleIsTakenByItsOwnDetectorAlone) {
         {"esm", samples::esm_text("HNE", samples::esm_value_lines(0, 8))},
         {"cosmos",
          samples::cosmos_channel(2, 360, {{"acceleration", 4, "(8F10.5)", 1, {"   1.00000"}}})},
+        {"smc", samples::smc_text(2, {}, 0)},
+        {"geonet", samples::geonet_component(true, "UP", {})},
+        {"csmip", samples::csmip_channel(2, "360", {})},
+        {"csmip", samples::csmip_channel(1, "Up", {})},
+        {"cwa", samples::cwa_text({})},
+        {"afad", samples::afad_text({}, "", "")},
+        {"unam", samples::unam_text({}, "")},
+        {"renadic", samples::renadic_channel("NS", "", {})},
+        {"bhrc", samples::bhrc_channel("L", {})},
         {"csv", "time,a,b,c\n0,1,2,3\n0.01,1,2,3\n"},
         // A text header that names NPTS and DT on its fourth line is not AT2.
         {"none", "Corrected accelerogram\nStation 1\nComponent 360\nNPTS and DT: see below\n"},
@@ -259,9 +272,13 @@ TEST(FormatsDetection, EachSampleIsTakenByItsOwnDetectorAlone) {
         bool (*looks_like)(std::string_view);
     };
     const Detector detectors[] = {
-        {"knet", looks_like_knet},   {"at2", looks_like_at2},       {"sac", looks_like_sac},
-        {"mseed", looks_like_mseed}, {"esm", looks_like_esm},       {"cosmos", looks_like_cosmos},
-        {"smc", looks_like_smc},     {"geonet", looks_like_geonet},
+        {"knet", looks_like_knet},       {"at2", looks_like_at2},
+        {"sac", looks_like_sac},         {"mseed", looks_like_mseed},
+        {"esm", looks_like_esm},         {"cosmos", looks_like_cosmos},
+        {"smc", looks_like_smc},         {"geonet", looks_like_geonet},
+        {"csmip", looks_like_csmip},     {"cwa", looks_like_cwa},
+        {"afad", looks_like_afad},       {"unam", looks_like_unam},
+        {"renadic", looks_like_renadic}, {"bhrc", looks_like_bhrc},
     };
     for (const Sample& sample : sample_files) {
         for (const Detector& detector : detectors) {
@@ -546,6 +563,16 @@ TEST(FormatsCosmos, ThreeChannelsInOneFileOrInThreeMakeOneRecord) {
     dir.write("four.v2", channel(400) + channel(90) + channel(360) + channel(180));
     std::vector<std::string> four = {dir.file("four.v2")};
     EXPECT_THROW(group_record_inputs(four, InputFormat::automatic), FormatError);
+    // --channels picks three of them by their place in the file (counted from 0 here).
+    const std::vector<std::size_t> picked = {3, 1, 0};
+    std::vector<RecordInput> chosen = group_record_inputs(four, InputFormat::automatic, picked);
+    ASSERT_EQ(chosen.size(), 1u);
+    EXPECT_EQ(chosen[0].channels, (std::vector<std::size_t>{3, 1, 0}));  // 180, 90, then up
+    WaveformRecord record = read_record(chosen[0], {});
+    EXPECT_EQ(record.components[0].azimuth, 180.0);
+    EXPECT_EQ(record.components[2].code, "UP");
+    const std::vector<std::size_t> beyond = {0, 1, 4};
+    EXPECT_THROW(group_record_inputs(four, InputFormat::automatic, beyond), FormatError);
 }
 
 TEST(FormatsSmc, HeaderFieldsOrientationAndValues) {
@@ -695,6 +722,216 @@ TEST(FormatsGeonet, ThreeComponentsTheirQuantitiesAndThePadding) {
                 << error.what();
         }
     }
+}
+
+// Error lines begin with the file and line given.
+void expect_refusal(const std::function<void()>& read, const std::string& message) {
+    try {
+        read();
+        ADD_FAILURE() << "accepted; expected " << message;
+    } catch (const FormatError& error) {
+        EXPECT_EQ(std::string(error.what()).substr(0, message.size()), message) << error.what();
+    }
+}
+
+const std::string kCsmipAccel =
+    "       4 points of accel data equally spaced at  .010 sec, in cm/sec2.  (Format: "
+    "(8F10.3))\n    -2.500     1.250  1234.567-1234.5670\n";
+const std::string kCsmipVeloc =
+    "       4 points of veloc data equally spaced at  .010 sec, in cm/sec.   (Format: "
+    "(8F10.3))\n     0.125     0.000    -0.125     0.000\n";
+// No point: F10.3 puts one three digits from the right.
+const std::string kCsmipDispl =
+    "       4 points of displ data equally spaced at  .010 sec, in cm.   (Format: (8F10.3))\n"
+    "         1         2         3        -4\n";
+
+TEST(FormatsCsmip, VolumesQuantitiesDirectionsAndTheStart) {
+    const std::string v2 =
+        samples::csmip_channel(2, "360", {kCsmipAccel, kCsmipVeloc, kCsmipDispl});
+    struct Case {
+        Quantity quantity;
+        std::vector<double> samples;
+        const char* units;
+    };
+    const Case cases[] = {
+        {Quantity::acceleration, {-2.5, 1.25, 1234.567, -1234.567}, "cm/s/s"},
+        {Quantity::velocity, {0.125, 0.0, -0.125, 0.0}, "cm/s"},
+        {Quantity::displacement, {0.001, 0.002, 0.003, -0.004}, "cm"},
+    };
+    for (const Case& test : cases) {
+        std::vector<CsmipChannel> channels = read_csmip("a.V2", v2 + v2, test.quantity);
+        ASSERT_EQ(channels.size(), 2u);
+        const FileTrace& trace = channels[1].trace;
+        EXPECT_EQ(trace.format, "csmip-v2");
+        EXPECT_EQ(channels[1].set_key, "CE.24611");
+        EXPECT_EQ(channels[1].position, 0);
+        EXPECT_EQ(trace.azimuth, 0.0);
+        EXPECT_EQ(trace.dt, 0.01);
+        EXPECT_EQ(trace.samples, test.samples);
+        EXPECT_EQ(trace.units, test.units);
+        // 23:33:48.0 PDT on 4 July is 06:33:48.0 UTC on the 5th.
+        EXPECT_EQ(trace.start_us, 1562308428000000);
+        ASSERT_EQ(trace.stated.size(), 2u);
+        EXPECT_EQ(trace.stated[0].value, -2.5);
+        EXPECT_EQ(trace.stated[0].time, 0.02);
+        EXPECT_EQ(trace.stated[1].quantity, "velocity");
+        EXPECT_EQ(trace.filter->highpass, 0.1);
+        EXPECT_EQ(trace.filter->lowpass, 40.0);
+    }
+    // V1 in g/10 (eight fields of nine columns by default); a vertical pointing down; a start
+    // in PST alone.
+    const std::string v1 = samples::csmip_channel(
+        1, "Down",
+        {"       2 points of accel data equally spaced at  .005 sec, in g/10.\n"
+         " 1.000000-0.500000\n"},
+        "Rcrd of Sun Jan  1, 2012 20:00:00.5 PST");
+    const FileTrace down = read_csmip("a.V1", v1, Quantity::acceleration)[0].trace;
+    EXPECT_EQ(down.format, "csmip-v1");
+    EXPECT_EQ(down.dip, -90.0);
+    EXPECT_EQ(down.samples, (std::vector<double>{-98.0665, 0.5 * 98.0665}));
+    EXPECT_EQ(down.start_us, 1325476800500000);  // 2012-01-02T04:00:00.5Z
+    EXPECT_EQ(read_csmip("a.V2", samples::csmip_channel(2, "90", {kCsmipAccel}),
+                         Quantity::acceleration)[0]
+                  .position,
+              1);
+    // Refusals.
+    expect_refusal([&] { read_csmip("a.V1", v1, Quantity::velocity); },
+                   "a.V1: Down: the channel holds no velocity");
+    expect_refusal(
+        [&] {
+            read_csmip(
+                "a.V2",
+                samples::csmip_channel(2, "90", {kCsmipAccel}, "Rcrd of Jul  4, 2019 10:33:48.0"),
+                Quantity::acceleration);
+        },
+        "a.V2:4: the record's start names no time zone");
+    expect_refusal(
+        [&] {
+            read_csmip("a.V2",
+                       samples::csmip_channel(2, "90",
+                                              {kCsmipAccel.substr(0, kCsmipAccel.find('\n') + 1)}),
+                       Quantity::acceleration);
+        },
+        "a.V2:47: '/&  ------' is not a number");
+    expect_refusal(
+        [&] {
+            read_csmip("a.V3", "RESPONSE AND FOURIER AMPLITUDE SPECTRA\n", Quantity::acceleration);
+        },
+        "a.V3:1: a CSMIP volume 3 file");
+}
+
+TEST(FormatsNational, CwaAfadUnamRenadicBhrc) {
+    // CWA: time, U, N, E; the start on Taiwan's clock (UTC+8).
+    const std::vector<std::string> cwa_rows = {"     0.000     1.000     2.000     3.000",
+                                               "     0.010    -1.500 -1234.567-12345.678",
+                                               "     0.020     0.000     0.000     0.000"};
+    std::array<FileTrace, 3> cwa = read_cwa("a.txt", samples::cwa_text(cwa_rows));
+    EXPECT_EQ(cwa[0].code, "N");
+    EXPECT_EQ(cwa[0].samples, (std::vector<double>{2.0, -1234.567, 0.0}));
+    EXPECT_EQ(cwa[1].samples, (std::vector<double>{3.0, -12345.678, 0.0}));
+    EXPECT_EQ(cwa[2].samples, (std::vector<double>{1.0, -1.5, 0.0}));
+    EXPECT_EQ(cwa[2].dip, -90.0);
+    EXPECT_EQ(cwa[1].azimuth, 90.0);
+    EXPECT_EQ(cwa[0].dt, 0.01);
+    EXPECT_EQ(cwa[0].station, "HWA019");
+    EXPECT_EQ(cwa[0].start_us, 1517932241250000);
+    // AFAD: GMT as written; Turkey's clock otherwise, UTC+3 in summer and since 2016, UTC+2
+    // in winters before.
+    const std::vector<std::string> afad_rows = {"1.5 -2.25 3", "0 0 -0.125"};
+    struct Zone {
+        const char* start;
+        std::int64_t utc_s;
+    };
+    const Zone zones[] = {{"20/07/2017 22:30:58.000000 (GMT)", 1500589858},
+                          {"20/07/2015 22:30:58.000000", 1437420658},
+                          {"20/01/2015 22:30:58.000000", 1421785858},
+                          {"20/07/2017 01:30:58.000000 (LOCAL)", 1500589858 - 86400}};
+    for (const Zone& zone : zones) {
+        auto afad = read_afad("a.txt", samples::afad_text(afad_rows, zone.start, "2"));
+        EXPECT_EQ(afad[0].start_us, zone.utc_s * 1000000) << zone.start;
+        EXPECT_EQ(afad[1].samples, (std::vector<double>{-2.25, 0.0}));
+        EXPECT_EQ(afad[2].code, "U-D");
+        EXPECT_EQ(afad[0].station, "3513");
+    }
+    // UNAM: the first sample after midnight of the origin's date; N90W is azimuth 270.
+    auto unam = read_unam("a.txt", samples::unam_text({"1.0 2.0 3.0", "-4 5e1 6D-1"}, "2"));
+    EXPECT_EQ(unam[0].start_us, 1505865605500000);
+    EXPECT_EQ(unam[2].azimuth, 270.0);
+    EXPECT_EQ(unam[1].dip, -90.0);
+    EXPECT_EQ(unam[2].samples, (std::vector<double>{3.0, 0.6}));
+    EXPECT_EQ(unam[0].station, "CUP5");
+    // RENADIC: (time, g/10) pairs of seven columns; dt = duration / (count - 1).
+    const std::string renadic_data = "  0.000 1.0000  0.005-0.5000  0.010 0.2500";
+    auto channel = [&](const std::string& code) {
+        return samples::renadic_channel(code, "NPTS 3 DURATION 0.010", {renadic_data});
+    };
+    auto renadic = read_renadic("a.txt", channel("NS") + channel("Z") + channel("EW"));
+    EXPECT_EQ(renadic[0].samples, (std::vector<double>{98.0665, -0.5 * 98.0665, 0.25 * 98.0665}));
+    EXPECT_EQ(renadic[0].dt, 0.005);
+    EXPECT_EQ(renadic[1].dip, -90.0);
+    EXPECT_EQ(renadic[2].azimuth, 90.0);
+    EXPECT_EQ(renadic[0].station, "VINA");
+    EXPECT_EQ(renadic[0].start_us, 1267252454500000);
+    // BHRC: L and T at the station line's azimuths, thirteen columns a field in g/10.
+    const std::string bhrc_data = "    1.0000000   -0.5000000-12.500000000";
+    auto bhrc = read_bhrc("a.txt", samples::bhrc_channel("L", {bhrc_data}) +
+                                       samples::bhrc_channel("T", {bhrc_data}) +
+                                       samples::bhrc_channel("V", {bhrc_data}));
+    EXPECT_EQ(bhrc[0].azimuth, 125.0);
+    EXPECT_EQ(bhrc[1].azimuth, 215.0);
+    EXPECT_EQ(bhrc[2].dip, -90.0);
+    EXPECT_EQ(bhrc[0].samples, (std::vector<double>{98.0665, -0.5 * 98.0665, -12.5 * 98.0665}));
+    EXPECT_EQ(bhrc[0].dt, 0.01);
+    EXPECT_FALSE(bhrc[0].start_us);
+    // Refusals.
+    std::vector<std::string> skipped = cwa_rows;
+    skipped.erase(skipped.begin() + 1);
+    expect_refusal([&] { read_cwa("a.txt", samples::cwa_text(skipped)); },
+                   "a.txt:10: the time 0.02 s is not row 2's");
+    expect_refusal([&] { read_cwa("a.txt", samples::cwa_text(cwa_rows, "2018/02/06", "0.03")); },
+                   "a.txt:4: StartTime '2018/02/06' is not a time");
+    expect_refusal(
+        [&] { read_cwa("a.txt", samples::cwa_text(cwa_rows, "2018/02/06-23:50:41.250", "9")); },
+        "a.txt:5: 3 samples of 0.01 s last 0.03 s, but RecordLength is 9 s");
+    expect_refusal([&] { read_afad("a.txt", samples::afad_text(afad_rows, zones[0].start, "3")); },
+                   "a.txt:20: the file ends after 2 of 3 rows");
+    expect_refusal(
+        [&] {
+            read_afad("a.txt", samples::afad_text({"1 2", "3 4 5"}, zones[0].start, "2"));
+        },
+        "a.txt:19: 2 values on the line, not 3");
+    expect_refusal(
+        [&] {
+            read_unam("a.txt", samples::unam_text({"1 2 3", "4 5 6", "7 8 9"}, "2"));
+        },
+        "a.txt:22: text after the header's count of rows");
+    expect_refusal([&] { read_renadic("a.txt", channel("XX")); },
+                   "a.txt:7: channel 'XX' (columns 10 and 11) is none of");
+    expect_refusal([&] { read_bhrc("a.txt", samples::bhrc_channel("L", {bhrc_data})); },
+                   "a.txt:29: the file ends inside a channel's text header");
+}
+
+// A rotated horizontal's name: a SEED code takes the letter; any other name is replaced, so
+// that no "36N" or "N28N" names a direction it is not.
+TEST(ChannelCodes, RotatedNames) {
+    const std::array<std::array<const char*, 3>, 7> cases = {{{"HH1", "N", "HHN"},
+                                                              {"HN2", "E", "HNE"},
+                                                              {"BHE", "E", "BHE"},
+                                                              {"360", "N", "N"},
+                                                              {"N28E", "N", "N"},
+                                                              {"S72W", "E", "E"},
+                                                              {"N-S", "N", "N"}}};
+    for (const auto& [name, letter, rotated] : cases) {
+        EXPECT_EQ(rotated_component_name(name, letter[0]), rotated) << name;
+    }
+}
+
+TEST(AgencyText, TurkishCodePageAndNumbersInText) {
+    // Windows-1254: the six Turkish letters, a character of 0x80-0x9F and an undefined byte.
+    EXPECT_EQ(windows1254_to_utf8("\xDD\xFD\xDE\xFE\xD0\xF0\xDC\xE7 \x80\x81"),
+              "\u0130\u0131\u015E\u015F\u011E\u011F\u00DC\u00E7 \u20AC\uFFFD");
+    EXPECT_EQ(numbers_in("NPTS= 8000, DUR= -39.99 SEC .5"),
+              (std::vector<double>{8000.0, -39.99, 0.5}));
 }
 
 }  // namespace

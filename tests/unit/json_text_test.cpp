@@ -31,6 +31,22 @@ TEST(JsonText, ReadsMembersStringsAndLargeIntegersExactly) {
     EXPECT_EQ(value->find("missing"), nullptr);
 }
 
+// The strings of info --json and run.json stay valid UTF-8 whatever bytes a header holds.
+TEST(JsonText, QuotedStringsEscapeAndReplaceWhatIsNotUtf8) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"ACC", "\"ACC\""},
+        {"a\"b\\c", "\"a\\\"b\\\\c\""},
+        {"tab\there\n", "\"tab\\u0009here\\u000a\""},
+        {"\xC4\x9Fi\xC5\x9F", "\"\xC4\x9Fi\xC5\x9F\""},                // "ğiş" stays as it is
+        {"\xF0\x9F\x8C\x8D", "\"\xF0\x9F\x8C\x8D\""},                  // a four-byte character
+        {"\xFE", "\"\xEF\xBF\xBD\""},                                  // ISO-8859-9 "ş": not UTF-8
+        {"\xC4", "\"\xEF\xBF\xBD\""},                                  // a sequence cut short
+        {"\xC0\xAF", "\"\xEF\xBF\xBD\xEF\xBF\xBD\""},                  // an overlong form
+        {"\xED\xA0\x80", "\"\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\""},  // a surrogate
+    };
+    for (const auto& [text, json] : cases) EXPECT_EQ(json::quoted(text), json) << text;
+}
+
 TEST(JsonText, QuotedTextReadsBackToTheSameCharacters) {
     const std::string text = "tab\there \"q\" back\\ \x01 \xc3\xa9";
     auto value = parse(json::quoted(text));

@@ -1,7 +1,8 @@
 // The page in headless Chromium: records of every format picked or dropped, options set in the
-// form, every file the page offers downloaded and compared byte for byte with the file the
-// native tool writes for the same options; the lines of a bad file and a bad option; the
-// pictures drawn, screenshots; the page's time against the native tool's.
+// form (the processing chain, a StationXML file), every file the page offers downloaded and
+// compared byte for byte with the file the native tool writes for the same options; the
+// example button; the lines of a bad file and a bad option; the pictures drawn, screenshots;
+// the page's time against the native tool's.
 //   node browser_test.mjs --tool=build/wavespec --write-samples=build/web_samples
 //                         [--page=web/index.html] [--shots=build/pictures] [--runs=15]
 import {spawnSync} from 'node:child_process';
@@ -42,10 +43,10 @@ const listTree = (dir, prefix = '') => !fs.existsSync(dir) ? [] : fs.readdirSync
 const sameLines = (a, b) => JSON.stringify([...a].sort()) === JSON.stringify([...b].sort());
 
 // The native tool with the options the page must pass, run where the records are.
-function runNative(args, files, outDir) {
+function runNative(args, files, outDir, cwd = samples) {
     const started = performance.now();
     const run = spawnSync(tool, ['process', '--plot', '-C', outDir, ...args, '--', ...files],
-                          {cwd: samples, encoding: 'utf8'});
+                          {cwd, encoding: 'utf8'});
     const lines = (text) => text.split('\n').filter(Boolean).map((l) => l.replaceAll(outDir, '/out'));
     return {status: run.status, stdout: lines(run.stdout), stderr: lines(run.stderr),
             ms: performance.now() - started};
@@ -84,11 +85,11 @@ async function drop(names) {
 const blankForm = {fl1: '', fl2: '', fh1: '', fh2: '', motion: '', 'window-start': '',
                    'window-duration': '', response: false, periods: '', damping: '', smooth: '',
                    'smooth-parameter': '', 'hv-windows': '', layout: 'legacy', dumps: false};
-async function runPage(form) {
-    await page.evaluate((values) => Object.entries(values).forEach(([id, value]) => {
+async function runPage(form, button = '#run') {
+    await page.evaluate((values) => document.getElementById('options').reset() || Object.entries(values).forEach(([id, value]) => {
         document.getElementById(id)[typeof value === 'boolean' ? 'checked' : 'value'] = value;
     }), {...blankForm, ...form});
-    await page.click('#run');
+    await page.click(button);
     await page.waitForFunction(() => /done|failed|refused/.test(document.body.dataset.state), {timeout: 120000});
     return shownRun();
 }
@@ -126,7 +127,8 @@ async function downloadAll(into) {
 // The form, the same options for the command line, and the native tool's exit status.
 const example = ['accelerogram.csv'];
 const scenarios = [
-    {name: 'formats', arrive: pick, files: fs.readdirSync(samples).sort(), status: 1,
+    {name: 'formats', arrive: pick, status: 1,
+     files: fs.readdirSync(samples).filter((n) => !n.endsWith('.xml')).sort(),
      form: {fl1: '0.1', fl2: '0.2', fh1: '20', fh2: '25', motion: '--integrate', response: true,
             periods: '0.05:5:30', damping: '0.02,0.05', smooth: 'konno-ohmachi',
             'smooth-parameter': '40', dumps: true},
@@ -140,13 +142,43 @@ const scenarios = [
             smooth: 'parzen', 'smooth-parameter': '0.5', 'hv-windows': '5', layout: 'full', dumps: true},
      args: ['--double-integrate', '--window=5,30', '--smooth=parzen:0.5', '--hv-windows=5',
             '--layout=full', '--dumps']},
+    // The processing chain with every field of its own, in both layouts.
+    {name: 'processing', arrive: drop, files: example, status: 0,
+     form: {detrend: 'linear', taper: '0.05', pad: '20', highpass: '0.2', 'highpass-order': '2',
+            lowpass: '20', 'lowpass-order': '6', filter: 'causal', baseline: true, response: true,
+            periods: '0.1:2:8', layout: 'full'},
+     args: ['--detrend=linear', '--taper=0.05', '--pad=20', '--highpass=0.2,2', '--lowpass=20,6',
+            '--filter=causal', '--baseline=polynomial', '--response-spectra', '--periods=0.1:2:8',
+            '--layout=full']},
+    {name: 'snr-corners', arrive: pick, files: ['quiet.csv'], status: 0,
+     form: {detrend: 'demean', taper: '0.05', pad: 'auto', 'corners-snr': true, 'corners-order': '3',
+            'signal-start': '10', 'snr-threshold': '2.5', 'snr-band': '0.5,4', baseline: true},
+     args: ['--detrend=demean', '--taper=0.05', '--pad=auto', '--corners=snr,3', '--signal-start=10',
+            '--snr-threshold=2.5', '--snr-band=0.5,4', '--baseline=polynomial', '--no-dumps']},
+    // A format and a quantity chosen, and a MiniSEED record in counts with its StationXML file.
+    {name: 'quantity', arrive: pick, files: ['WTMC.V2A'], status: 0,
+     form: {format: 'geonet', quantity: 'velocity', detrend: 'demean', lowpass: '10'},
+     args: ['--format=geonet', '--quantity=velocity', '--detrend=demean', '--lowpass=10', '--no-dumps']},
+    {name: 'stationxml', arrive: pick, files: ['XX.XYZ.mseed'], status: 0, inventory: 'station.xml',
+     form: {units: 'velocity', 'pre-filter': '0.1,0.2,20,30', rotate: true},
+     args: ['--inventory=station.xml', '--units=velocity', '--pre-filter=0.1,0.2,20,30', '--rotate',
+            '--no-dumps']},
+    // The example button: the bundled record embedded in wavespec.js, run with the options it
+    // sets (the form is reset first: the fields given here are overwritten or cleared).
+    {name: 'example-button', arrive: pick, files: ['short.csv'], status: 0, button: '#example',
+     form: {fl1: '1', 'hv-windows': '4', dumps: true, format: 'sac'},
+     args: ['--detrend=linear', '--taper=0.05', '--pad=auto', '--highpass=0.1', '--lowpass=25',
+            '--baseline=polynomial', '--response-spectra', '--smooth=konno-ohmachi', '--no-dumps'],
+     nativeFiles: example, nativeCwd: path.join(root, 'examples')},
 ];
-for (const {name, arrive, files, status, form, args} of scenarios) {
+for (const {name, arrive, files, status, form, args, inventory, button, nativeFiles, nativeCwd} of scenarios) {
     const nativeDir = path.join(scratch, `native-${name}`), pageDir = path.join(scratch, `page-${name}`);
-    const native = runNative(args, files, nativeDir);
+    const native = runNative(args, nativeFiles ?? files, nativeDir, nativeCwd);
     check(native.status === status, `${name}: the native tool's status`, native.stderr.join(' | '));
     await arrive(files);
-    const shown = await runPage(form);
+    if (inventory) await (await page.$('#inventory-pick')).uploadFile(path.join(samples, inventory));
+    const shown = await runPage(form, button);
+    await page.click('#inventory-clear');
     check(shown.state === 'done' && shown.status === native.status, `${name}: the page's status`,
           `page ${shown.state} ${shown.status}, native ${native.status}`);
     // Records may finish in any order at -j above 1.

@@ -2,13 +2,14 @@
 # Cross-builds wavespec.exe with MinGW-w64 (preset "windows") and runs the end-to-end tests
 # against it under Wine. The test program itself is built natively in build-wine-tests/ and
 # expects CR LF line ends in every file, on the console and in the diagnostics.
-# Needs: g++-mingw-w64-x86-64-posix wine64 (installed here when missing), and the network for
-# Debian's libmseed and pugixml sources the first time (scripts/build-windows-libraries.sh).
+# Needs: g++-mingw-w64-x86-64-posix wine64, and GoogleTest and MPFR for the test program
+# (installed here when missing), and the network for Debian's libmseed and pugixml sources the
+# first time (scripts/build-windows-libraries.sh).
 # WINE may name the Wine launcher; WAVESPEC_E2E_FILTER narrows the tests (a gtest filter).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 cd "$root"
-scripts/install-build-deps.sh g++-mingw-w64-x86-64-posix wine64
+scripts/install-build-deps.sh g++-mingw-w64-x86-64-posix wine64 libgtest-dev libmpfr-dev
 
 # libmseed and pugixml for MinGW, built once into build-windows/libraries.
 scripts/build-windows-libraries.sh
