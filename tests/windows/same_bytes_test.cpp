@@ -95,6 +95,11 @@ TEST(SameBytes, WindowsBuildWritesTheNativeBuildsNewerFiles) {
         {6000,
          {"process", "--no-dumps", "--response-spectra", "--oscillator=piecewise-linear",
           "--damping=0.02,0.05", "--periods=0.002:5:40", "rec.csv"}},
+        // The processing chain: trend, taper, pads, Butterworth sections, baseline; its pictures.
+        {6000,
+         {"process", "--layout=full", "--no-dumps", "--detrend=linear", "--taper=0.05",
+          "--pad=auto", "--highpass=0.1", "--lowpass=20,6", "--baseline=polynomial", "--plot",
+          "rec.csv"}},
     };
     for (const Job& job : jobs) {
         SCOPED_TRACE(job.args[1]);
