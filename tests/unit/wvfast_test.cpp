@@ -74,6 +74,35 @@ TEST(Wvfast, MatchesButterflyByButterflyBitForBitAtEveryLength) {
     allow_wide_butterflies(true);
 }
 
+// The forward factors turned into the inverse ones, against inverse factors laid out anew:
+// the same length, a longer inverse (its table grown from the turned one), a shorter one, and
+// an inverse table already longer than the forward one.
+TEST(Wvfast, ForwardFactorsTurnedAroundGiveTheInverseOfFactorsLaidOutAnew) {
+    struct Lengths {
+        int earlier_inverse, forward, inverse;
+    };
+    for (Lengths l : {Lengths{0, 1 << 17, 1 << 17}, Lengths{0, 1 << 16, 1 << 18},
+                      Lengths{0, 1 << 18, 1 << 15}, Lengths{1 << 18, 1 << 16, 1 << 18}}) {
+        const std::vector<Complex> series = random_series(l.inverse, 7);
+        release_transform_tables();
+        std::vector<Complex> expected = series;
+        wvfast(l.inverse, expected, l.inverse, 1);
+        if (l.earlier_inverse > 0) {
+            std::vector<Complex> earlier = random_series(l.earlier_inverse, 8);
+            wvfast(l.earlier_inverse, earlier, l.earlier_inverse, 1);
+        } else {
+            release_transform_tables();
+        }
+        std::vector<Complex> forward = random_series(l.forward, 9);
+        wvfast(l.forward, forward, l.forward, -1);
+        turn_transform_tables_around();
+        std::vector<Complex> actual = series;
+        wvfast(l.inverse, actual, l.inverse, 1);
+        ASSERT_EQ(actual, expected) << l.forward << " then " << l.inverse;
+    }
+    release_transform_tables();
+}
+
 TEST(Wvfast, SmallestLengths) {
     std::vector<Complex> one = {{3.5, -1.0}};
     wvfast(1, one, 33000, -1);
