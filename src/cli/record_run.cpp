@@ -219,9 +219,9 @@ class RecordProcess {
             throw RecordRefused{"more than 32768 sample sets (" + std::to_string(record_length_) +
                                 "); the transform takes at most 32768 (--layout=full takes more)"};
         }
-        // A long record's forward transform tables are not used again: the inverse ones take
-        // their place. (Its samples went as they were transformed.)
-        if (state.nf > kMaxTransformLength) release_transform_tables();
+        // A long record's forward transform tables are not used again: they become the
+        // inverse ones in the same memory. (Its samples went as they were transformed.)
+        if (state.nf > kMaxTransformLength) turn_transform_tables_around();
     }
 
     void filter_and_respond() {
@@ -246,7 +246,7 @@ class RecordProcess {
         if (full_) {
             write_full_spectra(names_.amplitude, names_.complex, *state_,
                                staged_.final_path_of(names_.amplitude),
-                               staged_.final_path_of(names_.complex));
+                               staged_.final_path_of(names_.complex), options_.threads_per_record);
         } else {
             write_spectra(layer_, *state_, names_);
         }
@@ -284,7 +284,8 @@ class RecordProcess {
     void write_output() {
         std::string output = staged_.stage(options_.output);
         if (full_) {
-            write_full_output(output, *state_, from_reconstructed_, staged_.final_path_of(output));
+            write_full_output(output, *state_, from_reconstructed_, staged_.final_path_of(output),
+                              options_.threads_per_record);
         } else {
             write_output_file(layer_, output, *state_);
         }
