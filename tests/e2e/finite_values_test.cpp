@@ -72,8 +72,6 @@ TEST(FiniteValues, ARecordThatWouldWriteNanOrInfFailsAloneAndLeavesNoFile) {
          {"--response-spectra", "--periods=1"},
          1,
          "is not finite (-inf)"},
-        // A sum that overflows at the zero frequency: its row is amp-c.csv's first after the
-        // header (the header was once left uncounted, naming line 1).
         {make_record(200, 0.01, [](int k, double) { return k == 1 ? 1e308 : 0.5; }),
          {"--layout=full"},
          1,

@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <random>
+#include <tuple>
 #include <vector>
 
 #include "unit/correctly_rounded.hpp"
@@ -74,31 +75,21 @@ TEST(Wvfast, MatchesButterflyByButterflyBitForBitAtEveryLength) {
     allow_wide_butterflies(true);
 }
 
-// The forward factors turned into the inverse ones, against inverse factors laid out anew:
-// the same length, a longer inverse (its table grown from the turned one), a shorter one, and
-// an inverse table already longer than the forward one.
-TEST(Wvfast, ForwardFactorsTurnedAroundGiveTheInverseOfFactorsLaidOutAnew) {
-    struct Lengths {
-        int earlier_inverse, forward, inverse;
-    };
-    for (Lengths l : {Lengths{0, 1 << 17, 1 << 17}, Lengths{0, 1 << 16, 1 << 18},
-                      Lengths{0, 1 << 18, 1 << 15}, Lengths{1 << 18, 1 << 16, 1 << 18}}) {
-        const std::vector<Complex> series = random_series(l.inverse, 7);
+// Forward factors turned into inverse ones against inverse factors laid out anew: the same
+// length, a longer and a shorter inverse, and an inverse table already longer than the forward.
+TEST(Wvfast, ForwardFactorsTurnedAroundAreTheInverseFactorsLaidOutAnew) {
+    for (auto [forward_length, length, inverse_kept] :
+         {std::tuple{1 << 17, 1 << 17, false}, std::tuple{1 << 16, 1 << 18, false},
+          std::tuple{1 << 18, 1 << 15, false}, std::tuple{1 << 16, 1 << 18, true}}) {
+        std::vector<Complex> expected = random_series(length, 7), actual = expected;
+        std::vector<Complex> forward = random_series(forward_length, 9);
         release_transform_tables();
-        std::vector<Complex> expected = series;
-        wvfast(l.inverse, expected, l.inverse, 1);
-        if (l.earlier_inverse > 0) {
-            std::vector<Complex> earlier = random_series(l.earlier_inverse, 8);
-            wvfast(l.earlier_inverse, earlier, l.earlier_inverse, 1);
-        } else {
-            release_transform_tables();
-        }
-        std::vector<Complex> forward = random_series(l.forward, 9);
-        wvfast(l.forward, forward, l.forward, -1);
+        wvfast(length, expected, length, 1);
+        if (!inverse_kept) release_transform_tables();
+        wvfast(forward_length, forward, forward_length, -1);
         turn_transform_tables_around();
-        std::vector<Complex> actual = series;
-        wvfast(l.inverse, actual, l.inverse, 1);
-        ASSERT_EQ(actual, expected) << l.forward << " then " << l.inverse;
+        wvfast(length, actual, length, 1);
+        ASSERT_EQ(actual, expected) << forward_length << " then " << length;
     }
     release_transform_tables();
 }
