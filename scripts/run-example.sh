@@ -8,17 +8,25 @@
 #      example-run/knet/;
 # then prints a summary: PGA and PGV of each component, RotD50 PSA at 0.2 s and 1 s, the
 # processing corners and the pictures.
+#
+# WAVESPEC_EXAMPLE_TOOL=PATH runs that tool instead of building one, and
+# WAVESPEC_EXAMPLE_DIR=NAME writes into that directory of the repository's root instead of
+# example-run/ (the tests compare two tools' runs this way).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
-scripts/install-build-deps.sh
-# The tool alone (no tests, no benchmarks), in build-install/.
-cmake --preset install >/dev/null
-cmake --build --preset install --target wavespec
-tool="$root/build-install/wavespec"
-rm -rf example-run
-mkdir -p example-run
-cd example-run
+tool=${WAVESPEC_EXAMPLE_TOOL:-}
+out=${WAVESPEC_EXAMPLE_DIR:-example-run}
+if [ -z "$tool" ]; then
+    scripts/install-build-deps.sh
+    # The tool alone (no tests, no benchmarks), in build-install/.
+    cmake --preset install >/dev/null
+    cmake --build --preset install --target wavespec
+    tool="$root/build-install/wavespec"
+fi
+rm -rf "$out"
+mkdir -p "$out"
+cd "$out"
 
 echo "== 1. The dialogue on examples/accelerogram.csv"
 "$tool" < ../examples/answers.txt
@@ -46,13 +54,13 @@ summary() {
         "$dir/response.csv"
     sed -n 's/^component [0-9] (\(.*\)): \(high-pass .*\)/  corners \1: \2/p' \
         "$dir/processing.txt"
-    for picture in "$dir"/*.svg; do echo "  picture: $root/example-run/$picture"; done
+    for picture in "$dir"/*.svg; do echo "  picture: $root/$out/$picture"; done
 }
 echo "== Summary"
 summary process
 summary knet
 echo
-echo "Dialogue results in $root/example-run:"
+echo "Dialogue results in $root/$out:"
 echo "  amp3.csv      amplitude spectra of NS, EW and UD"
 echo "  amp-c.csv     complex spectrum of NS"
 echo "  velocity.csv  the band-passed velocity record"

@@ -8,6 +8,7 @@
 #   windows   the end-to-end tests against the Windows build under Wine;
 #   packages  the install tree and the .deb and .zip packages;
 #   plots     the example's pictures rendered by headless Chromium and checked for their colours;
+#             the README's example command, its files the release build's byte for byte;
 #   python    the Python package installed into a virtual environment, and its pytest tests;
 #   cluster   a one-node Slurm cluster (munged, slurmctld, slurmd as root) running the shipped
 #             sbatch example as an array over an archive of 200 records: shards, --resume
@@ -109,6 +110,7 @@ stage_plots() {
     cmake --preset release >/dev/null
     cmake --build --preset release -j2 --target wavespec
     bash tests/plot/render_pictures.sh build/wavespec build/pictures
+    bash tests/example/same_example.sh build/wavespec
 }
 
 stage_python() {
