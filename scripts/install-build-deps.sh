@@ -3,7 +3,7 @@
 # missing. The tests need more (scripts/run-tests.sh names them).
 # Usage: install-build-deps.sh [extra packages...]
 set -euo pipefail
-packages=(cmake g++ make libmseed-dev libpugixml-dev libfmt-dev libfast-float-dev "$@")
+packages=(cmake g++ make ninja-build libmseed-dev libpugixml-dev libfmt-dev libfast-float-dev "$@")
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
