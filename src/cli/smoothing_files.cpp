@@ -12,6 +12,7 @@
 #include "smoothing/hv_ratio.hpp"
 #include "smoothing/hv_report.hpp"
 #include "smoothing/noise_windows.hpp"
+#include "smoothing/table_texts.hpp"
 
 namespace wavespec::cli {
 namespace {
@@ -43,58 +44,9 @@ SmoothedRecord smooth_record(const SmoothingWindow& window, const SmoothingOptio
     return result;
 }
 
-// A component's name as a field of the header.
-std::string name_field(const HeaderName& name) {
-    return csv_field(trimmed_name(name_text(name)));
-}
-
-void append_row(std::string& text, std::initializer_list<double> values) {
-    bool first = true;
-    for (double v : values) {
-        if (!first) text += ',';
-        text += number(v);
-        first = false;
-    }
-}
-
-std::string smoothed_csv(const SmoothedRecord& r, const RunState& state) {
-    std::string text = "frequency(Hz)," + name_field(state.head[1]) + "," +
-                       name_field(state.head[2]) + "," + name_field(state.head[3]) + ",H/V\n";
-    for (std::size_t k = 0; k < r.frequency.size(); ++k) {
-        append_row(text,
-                   {r.frequency[k], r.smoothed[0][k], r.smoothed[1][k], r.smoothed[2][k], r.hv[k]});
-        text += '\n';
-    }
-    return text;
-}
-
-std::string hv_csv(const NoiseHv& n) {
-    std::string text = "frequency(Hz),mean,sigma_ln,mean*sigma_A,mean/sigma_A";
-    for (std::size_t w = 0; w < n.windows.size(); ++w) {
-        text += ",window" + std::to_string(w + 1) + (n.kept[w] ? "" : "(rejected)");
-    }
-    text += '\n';
-    for (std::size_t k = 0; k < n.frequency.size(); ++k) {
-        double mean = n.statistics.mean[k];
-        double sigma_a = smoothing::sigma_a(n.statistics.sigma_ln[k]);
-        append_row(
-            text, {n.frequency[k], mean, n.statistics.sigma_ln[k], mean * sigma_a, mean / sigma_a});
-        for (const auto& window : n.windows) text += "," + number(window[k]);
-        text += '\n';
-    }
-    return text;
-}
-
-std::string hv_azimuth_csv(const NoiseHv& n) {
-    std::string text = "azimuth(deg),frequency(Hz),mean,sigma_ln\n";
-    for (const smoothing::AzimuthHv& a : n.azimuths) {
-        for (std::size_t k = 0; k < n.frequency.size(); ++k) {
-            append_row(text,
-                       {a.azimuth, n.frequency[k], a.statistics.mean[k], a.statistics.sigma_ln[k]});
-            text += '\n';
-        }
-    }
-    return text;
+// A component's name as the header gives it, blanks trimmed.
+std::string trimmed(const HeaderName& name) {
+    return std::string(trimmed_name(name_text(name)));
 }
 
 // The settings of the noise windows as the options give them.
@@ -172,14 +124,20 @@ std::optional<std::string> RecordSmoothing::compute_noise(const RunState& state,
 std::optional<std::string> RecordSmoothing::write(StagedFiles& staged,
                                                   const RunState& state) const {
     if (record_) {
-        if (auto why = staged.write("smoothed.csv", smoothed_csv(*record_, state))) return why;
+        const std::array<std::string, 3> names = {trimmed(state.head[1]), trimmed(state.head[2]),
+                                                  trimmed(state.head[3])};
+        const std::string text = smoothing::smoothed_table_text(
+            record_->frequency, record_->smoothed, record_->hv, names);
+        if (auto why = staged.write("smoothed.csv", text)) return why;
     }
     if (noise_) {
-        if (auto why = staged.write("hv.csv", hv_csv(*noise_))) return why;
+        if (auto why = staged.write("hv.csv", smoothing::hv_table_text(*noise_))) return why;
         if (auto why = staged.write("hv-summary.txt", hv_report_text(*noise_, noise_settings_)))
             return why;
         if (!noise_->azimuths.empty()) {
-            if (auto why = staged.write("hv-azimuth.csv", hv_azimuth_csv(*noise_))) return why;
+            if (auto why =
+                    staged.write("hv-azimuth.csv", smoothing::hv_azimuth_table_text(*noise_)))
+                return why;
         }
     }
     return std::nullopt;
