@@ -96,7 +96,8 @@ struct CosmosBlock {
 inline std::string cosmos_channel(int level, int orientation,
                                   const std::vector<CosmosBlock>& blocks,
                                   std::map<int, std::string> integers = {},
-                                  std::map<int, std::string> reals = {}) {
+                                  std::map<int, std::string> reals = {},
+                                  const std::string& comment = "| written by the tests") {
     static const char* kKinds[] = {"Raw acceleration counts  ", "Uncorrected accelerogram ",
                                    "Corrected accelerogram   ", "Response spectra         "};
     std::string text =
@@ -139,7 +140,7 @@ inline std::string cosmos_channel(int level, int orientation,
         text += field;
         if (i % 6 == 5 || i == 99) text += "\n";
     }
-    text += "   1 Comment line(s) follow, each starting with a \"|\":\n| written by the tests\n";
+    text += "   1 Comment line(s) follow, each starting with a \"|\":\n" + comment + "\n";
     for (const CosmosBlock& block : blocks) {
         std::snprintf(field, sizeof field, "%6zu", block.count);
         text += std::string(field) + " " + block.word + " pts, approx    0 secs, units=cm (" +

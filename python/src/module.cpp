@@ -17,11 +17,11 @@
 #include "cli/full_layout_files.hpp"
 #include "cli/process_command.hpp"
 #include "cli/record_read_failure.hpp"
-#include "cli/record_units.hpp"
 #include "cli/response_options.hpp"
 #include "dialogue/record_steps.hpp"
 #include "formats/formats.hpp"
 #include "formats/stationxml_reader.hpp"
+#include "job/instrument_correction.hpp"
 #include "job/record_job.hpp"
 #include "job_bindings.hpp"
 #include "record_pipeline.hpp"
@@ -342,16 +342,14 @@ py::tuple read_record(const std::vector<std::string>& paths, const std::string& 
             cli::load_inventory(inventory);
             record = input.format == formats::InputFormat::csv
                          ? cli::read_csv_record(input.paths.front())
-                         : formats::read_record(input, {});
+                         : formats::read_record(input, job::reading_for({}, inventory));
         } catch (const formats::FormatError& error) {
             throw FileRefused(error.what());
         }
-        if (inventory.epochs) {
-            try {
-                converted = cli::convert_to_physical_units(record, inventory);
-            } catch (const formats::FormatError& error) {
-                throw python::Refused(error.what());
-            }
+        try {
+            converted = job::correct_record(record, inventory);
+        } catch (const formats::FormatError& error) {
+            throw python::Refused(error.what());
         }
     }
     const std::size_t n = record.components[0].samples.size();

@@ -159,5 +159,5 @@ def test_a_bad_inventory_fails_with_the_tools_line(tmp_path, xml, physical, erro
 @needs_stationxml
 def test_an_inventory_for_a_format_without_channel_codes_is_refused(tmp_path):
     (tmp_path / "inv.xml").write_text(station_xml((1.0, 1.0, 1.0)))
-    with pytest.raises(ValueError, match="needs SAC or MiniSEED records"):
+    with pytest.raises(ValueError, match="needs SAC, MiniSEED or COSMOS V0 records"):
         wavespec.read(knet(tmp_path)[0], inventory=tmp_path / "inv.xml")

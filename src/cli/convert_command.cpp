@@ -7,9 +7,9 @@
 #include "cli/format_option.hpp"
 #include "cli/inventory_options.hpp"
 #include "cli/option_parser.hpp"
-#include "cli/record_units.hpp"
 #include "cli/staged_files.hpp"
 #include "formats/formats.hpp"
+#include "job/instrument_correction.hpp"
 #include "records/printable_text.hpp"
 
 namespace wavespec::cli {
@@ -20,7 +20,7 @@ using formats::FormatError;
 
 constexpr KnownOption kConvertOptions[] = {
     {"format", 0, true},   {"keep-offset", 0, false}, {"quantity", 0, true},
-    {"channels", 0, true}, {"output", 'o', true}, {"help", 'h', false},
+    {"channels", 0, true}, {"output", 'o', true},     {"help", 'h', false},
 };
 constexpr auto kKnownOptions = joined_options(std::to_array(kConvertOptions), kInventoryOptions);
 
@@ -111,11 +111,10 @@ int run_convert(std::span<const std::string> args) {
         refuse_writing_over_an_input(request, inputs.front());
         check_inventory_format(request.inventory, inputs.front().format, inputs.front().stem);
         load_inventory(request.inventory);
-        formats::WaveformRecord record = formats::read_record(inputs.front(), request.read);
-        if (request.inventory.epochs) {
-            std::string units = convert_to_physical_units(record, request.inventory);
-            record.notes.push_back(record.stem + ": " + units);
-        }
+        formats::WaveformRecord record =
+            formats::read_record(inputs.front(), job::reading_for(request.read, request.inventory));
+        std::string units = job::correct_record(record, request.inventory);
+        if (!units.empty()) record.notes.push_back(record.stem + ": " + units);
         std::string text;
         formats::write_record_csv(record, text);
         // The record takes its name only once it is whole.

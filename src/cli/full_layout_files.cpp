@@ -11,6 +11,7 @@
 
 #include "cli/block_writer.hpp"
 #include "cli/finite_values.hpp"
+#include "cli/row_blocks.hpp"
 #include "dialogue/output_waveform.hpp"
 #include "records/csv_fields.hpp"
 #include "records/number_chars.hpp"
@@ -56,49 +57,58 @@ std::uint64_t count_lines(const std::string& path) {
 
 void write_full_spectra(const std::string& amplitude_path, const std::string& complex_path,
                         const RunState& state, std::string_view amplitude_name,
-                        std::string_view complex_name) {
+                        std::string_view complex_name, unsigned threads) {
     BlockWriter amplitude(amplitude_path, amplitude_name);
     BlockWriter complex(complex_path, complex_name);
     write_names(amplitude, state, "frequency(Hz)");
-    complex.text("frequency(Hz),re,im\n");
+    // The header as a line of its own, so that a value's line is counted from it.
+    complex.text("frequency(Hz),re,im");
+    complex.end_line();
     complex.name_columns({"frequency(Hz)", "re", "im"});
     complex.number(0.0);
     complex.field(state.fx1[0].re);
     complex.field(state.fx1[0].im);
     complex.end_line();
-    for (std::int32_t i = 2; i <= state.nom; ++i) {
-        auto k = static_cast<std::size_t>(i - 1);
-        double f = bin_frequency(i, state.dom);
-        amplitude.number(f);
-        amplitude.field(modulus(state.fx1[k]));
-        amplitude.field(modulus(state.fx2[k]));
-        amplitude.field(modulus(state.fx3[k]));
-        amplitude.end_line();
-        complex.number(f);
-        complex.field(state.fx1[k].re);
-        complex.field(state.fx1[k].im);
-        complex.end_line();
-    }
+    // Row r is bin r + 2 (k = r + 1 in the arrays).
+    const auto bins = static_cast<std::size_t>(std::max(state.nom - 1, 0));
+    write_rows<2>({&amplitude, &complex}, bins, threads,
+                  [&](std::array<RowText, 2>& texts, std::size_t row) {
+                      const std::size_t k = row + 1;
+                      double f = bin_frequency(static_cast<std::int32_t>(k + 1), state.dom);
+                      RowText& a = texts[0];
+                      a.number(f);
+                      a.field(modulus(state.fx1[k]));
+                      a.field(modulus(state.fx2[k]));
+                      a.field(modulus(state.fx3[k]));
+                      a.end_line();
+                      RowText& c = texts[1];
+                      c.number(f);
+                      c.field(state.fx1[k].re);
+                      c.field(state.fx1[k].im);
+                      c.end_line();
+                  });
     amplitude.close();
     complex.close();
 }
 
 void write_full_output(const std::string& path, const RunState& state, bool from_reconstructed,
-                       std::string_view name) {
+                       std::string_view name, unsigned threads) {
     const ZeroedArray<double>& x1 = from_reconstructed ? state.xr1 : state.x1;
     const ZeroedArray<double>& x2 = from_reconstructed ? state.xr2 : state.x2;
     const ZeroedArray<double>& x3 = from_reconstructed ? state.xr3 : state.x3;
     BlockWriter out(path, name);
     write_names(out, state, "time(s)");
     Thinning thinning = thinning_for(state.iskip, state.nt);
-    for (std::int64_t r = 0; r < thinning.records; ++r) {
-        auto k = static_cast<std::size_t>(r * thinning.step);
-        out.number(static_cast<double>(k) * state.dt);
-        out.field(x1[k]);
-        out.field(x2[k]);
-        out.field(x3[k]);
-        out.end_line();
-    }
+    const auto records = static_cast<std::size_t>(std::max<std::int64_t>(thinning.records, 0));
+    write_rows<1>({&out}, records, threads, [&](std::array<RowText, 1>& texts, std::size_t r) {
+        auto k = static_cast<std::size_t>(static_cast<std::int64_t>(r) * thinning.step);
+        RowText& line = texts[0];
+        line.number(static_cast<double>(k) * state.dt);
+        line.field(x1[k]);
+        line.field(x2[k]);
+        line.field(x3[k]);
+        line.end_line();
+    });
     out.close();
 }
 

@@ -33,15 +33,17 @@ std::uint64_t count_lines(const std::string& path);
 
 // amp3.csv ("frequency(Hz),NAME1,NAME2,NAME3", bins 2 .. nom) and amp-c.csv
 // ("frequency(Hz),re,im", bins 1 .. nom of the first component), written to these paths;
-// final_names name the files in messages.
+// final_names name the files in messages. Up to `threads` threads format the rows; the
+// bytes are the same for any number.
 void write_full_spectra(const std::string& amplitude_path, const std::string& complex_path,
                         const RunState& state, std::string_view amplitude_name,
-                        std::string_view complex_name);
+                        std::string_view complex_name, unsigned threads);
 
 // The output waveform "time(s),NAME1,NAME2,NAME3" with the skip answer's thinning; each time
 // is (i - 1) * dt, computed for its own row. The values come from the output series x1..x3, or
 // with from_reconstructed from xr1..xr3, which hold the same values when no window is cut.
+// Up to `threads` threads format the rows, as for the spectra.
 void write_full_output(const std::string& path, const RunState& state, bool from_reconstructed,
-                       std::string_view name);
+                       std::string_view name, unsigned threads);
 
 }  // namespace wavespec::cli

@@ -71,7 +71,10 @@ bool take_inventory_option(std::string_view name, const std::string& value,
 void check_inventory_options(const InventoryOptions& options, bool response_spectra) {
     if (!options.inventory) {
         for (const std::string& name : options.given) {
-            if (name != "inventory") throw UsageError("--" + name + " goes with --inventory");
+            // --rotate alone turns the horizontals by the file's own azimuths.
+            if (name != "inventory" && name != "rotate") {
+                throw UsageError("--" + name + " goes with --inventory");
+            }
         }
         return;
     }
@@ -91,11 +94,12 @@ void load_inventory(InventoryOptions& options) {
 void check_inventory_format(const InventoryOptions& options, formats::InputFormat format,
                             const std::string& record) {
     if (!options.inventory || format == formats::InputFormat::sac ||
-        format == formats::InputFormat::mseed) {
+        format == formats::InputFormat::mseed || format == formats::InputFormat::cosmos) {
         return;
     }
-    throw UsageError("--inventory needs SAC or MiniSEED records, which name their channels; " +
-                     record + " is " + std::string(formats::input_format_name(format)));
+    throw UsageError(
+        "--inventory needs SAC, MiniSEED or COSMOS V0 records, which name their channels; " +
+        record + " is " + std::string(formats::input_format_name(format)));
 }
 
 ChannelRequest parse_channel_request(std::string_view option, std::string_view text) {

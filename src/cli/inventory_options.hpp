@@ -22,7 +22,6 @@ inline constexpr KnownOption kInventoryOptions[] = {
     {"pre-filter", 0, true}, {"rotate", 0, false},
 };
 
-
 struct InventoryOptions {
     std::optional<std::string> inventory;  // the StationXML file
     instrument::DeconvolutionSettings deconvolution;
@@ -55,7 +54,7 @@ constexpr std::array<KnownOption, A + B> joined_options(const std::array<KnownOp
 bool take_inventory_option(std::string_view name, const std::string& value,
                            InventoryOptions& options);
 
-// Refuses (UsageError) these options without --inventory, and a quantity other than
+// Refuses (UsageError) these options but --rotate without --inventory, and a quantity other than
 // acceleration together with --response-spectra.
 void check_inventory_options(const InventoryOptions& options, bool response_spectra);
 

@@ -18,7 +18,6 @@
 #include "cli/record_files.hpp"
 #include "cli/record_loading.hpp"
 #include "cli/record_read_failure.hpp"
-#include "cli/record_units.hpp"
 #include "cli/response_files.hpp"
 #include "cli/run_json.hpp"
 #include "cli/run_pictures.hpp"
@@ -29,6 +28,7 @@
 #include "dialogue/waveform_reader.hpp"
 #include "formats/file_trace.hpp"
 #include "job/design_steps.hpp"
+#include "job/instrument_correction.hpp"
 #include "records/printable_text.hpp"
 #include "records/record_layer.hpp"
 #include "spectral/spectrum_prep.hpp"
@@ -138,9 +138,13 @@ class RecordProcess {
             const std::string& path = job_.input.paths.front();
             state_holder =
                 full_ ? full_layout_state(count_lines(path)) : std::make_unique<RunState>();
+            if (options_.inventory.rotate) {
+                throw RecordRefused{path + ": --rotate: a CSV record gives no azimuths to turn"};
+            }
             read_waveform_file(layer_, path, *state_holder, RecordLayer::NameForm::exact);
         } else {
-            formats::WaveformRecord record = formats::read_record(job_.input, options_.read);
+            formats::WaveformRecord record = formats::read_record(
+                job_.input, job::reading_for(options_.read, options_.inventory));
             // Response spectra are of ground acceleration: a record the file says is velocity
             // or displacement has none.
             if (options_.response_spectra && !options_.inventory.epochs && record.quantity &&
@@ -149,9 +153,7 @@ class RecordProcess {
                                     std::string(formats::quantity_name(*record.quantity)) + " (" +
                                     record.format + ")"};
             }
-            if (options_.inventory.epochs) {
-                units_ = convert_to_physical_units(record, options_.inventory);
-            }
+            units_ = job::correct_record(record, options_.inventory);
             description_ = describe_read_record(record, job_.input, options_.inventory);
             notes = std::move(record.notes);
             state_holder = full_ ? full_layout_state(record.components[0].samples.size())
@@ -219,9 +221,9 @@ class RecordProcess {
             throw RecordRefused{"more than 32768 sample sets (" + std::to_string(record_length_) +
                                 "); the transform takes at most 32768 (--layout=full takes more)"};
         }
-        // A long record's forward transform tables are not used again: the inverse ones take
-        // their place. (Its samples went as they were transformed.)
-        if (state.nf > kMaxTransformLength) release_transform_tables();
+        // A long record's forward transform tables are not used again: they become the
+        // inverse ones in the same memory. (Its samples went as they were transformed.)
+        if (state.nf > kMaxTransformLength) turn_transform_tables_around();
     }
 
     void filter_and_respond() {
@@ -246,7 +248,7 @@ class RecordProcess {
         if (full_) {
             write_full_spectra(names_.amplitude, names_.complex, *state_,
                                staged_.final_path_of(names_.amplitude),
-                               staged_.final_path_of(names_.complex));
+                               staged_.final_path_of(names_.complex), options_.threads_per_record);
         } else {
             write_spectra(layer_, *state_, names_);
         }
@@ -284,7 +286,8 @@ class RecordProcess {
     void write_output() {
         std::string output = staged_.stage(options_.output);
         if (full_) {
-            write_full_output(output, *state_, from_reconstructed_, staged_.final_path_of(output));
+            write_full_output(output, *state_, from_reconstructed_, staged_.final_path_of(output),
+                              options_.threads_per_record);
         } else {
             write_output_file(layer_, output, *state_);
         }

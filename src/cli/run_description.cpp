@@ -2,8 +2,8 @@
 
 #include <cctype>
 
-#include "cli/record_units.hpp"
 #include "instrument/response_evaluation.hpp"
+#include "job/instrument_correction.hpp"
 #include "records/csv_fields.hpp"
 
 namespace wavespec::cli {
@@ -39,7 +39,7 @@ void describe_units(RecordDescription& description, const formats::RecordInput& 
         description.units = "counts";
         return;
     }
-    description.units = std::string(unit_text(*quantity));
+    description.units = std::string(job::unit_text(*quantity));
     description.quantity = std::string(instrument::quantity_name(*quantity));
 }
 

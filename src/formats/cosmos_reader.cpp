@@ -253,8 +253,39 @@ std::size_t text_line_count(std::string_view first) {
                                                   : kDefaultTextLines;
 }
 
+// The SEED codes a V0 file from the networks' acquisition systems carries in a comment line
+// "|<SCNL>STA.CHA.NET.LOC": station, channel, network and location ("--" or nothing for the
+// empty location). Nothing when no comment holds one.
+std::optional<ChannelIdentity> seed_codes_of(const std::vector<std::string_view>& comments) {
+    constexpr std::string_view kTag = "<SCNL>";
+    for (std::string_view line : comments) {
+        std::size_t at = line.find(kTag);
+        if (at == std::string_view::npos) continue;
+        std::vector<std::string_view> words = split_words(line.substr(at + kTag.size()));
+        if (words.empty()) continue;
+        std::vector<std::string_view> parts;
+        std::string_view codes = words.front();
+        for (std::size_t dot; (dot = codes.find('.')) != std::string_view::npos;) {
+            parts.push_back(codes.substr(0, dot));
+            codes.remove_prefix(dot + 1);
+        }
+        parts.push_back(codes);
+        if (parts.size() < 3 || parts.size() > 4 || parts[0].empty() || parts[1].empty() ||
+            parts[2].empty()) {
+            continue;
+        }
+        ChannelIdentity id;
+        id.station = std::string(parts[0]);
+        id.channel = std::string(parts[1]);
+        id.network = std::string(parts[2]);
+        if (parts.size() == 4 && parts[3] != "--") id.location = std::string(parts[3]);
+        return id;
+    }
+    return std::nullopt;
+}
+
 CosmosChannel read_channel(std::string_view file, TextLines& lines, std::string_view first,
-                           Quantity wanted) {
+                           Quantity wanted, bool keep_counts) {
     const std::int64_t first_line = lines.number();
     std::vector<std::string_view> text = {first};
     const std::size_t count = text_line_count(first);
@@ -281,8 +312,11 @@ CosmosChannel read_channel(std::string_view file, TextLines& lines, std::string_
         lower(*comments).find("comment") == std::string::npos) {
         fail_at_line(file, lines.number(), "the comment lines' count line is missing");
     }
+    std::vector<std::string_view> comment_lines;
     for (std::int64_t i = 0; i < *comment_count; ++i) {
-        if (!lines.next()) fail_at_line(file, lines.number(), "the file ends inside the comments");
+        auto line = lines.next();
+        if (!line) fail_at_line(file, lines.number(), "the file ends inside the comments");
+        comment_lines.push_back(*line);
     }
     std::vector<Block> blocks;
     for (;;) {
@@ -307,7 +341,10 @@ CosmosChannel read_channel(std::string_view file, TextLines& lines, std::string_
                      "units code " + std::to_string(block->units_code) + " is not a unit of " +
                          std::string(quantity_name(block->quantity)));
     }
-    const double factor = units->factor == 0.0 ? counts_factor(file, reals) : units->factor;
+    // Counts kept are for station metadata to convert: as recorded, neither scaled nor turned.
+    const bool counts = units->factor == 0.0;
+    const bool as_recorded = counts && keep_counts;
+    const double factor = as_recorded ? 1.0 : counts ? counts_factor(file, reals) : units->factor;
 
     CosmosChannel channel;
     FileTrace& trace = channel.trace;
@@ -316,6 +353,9 @@ CosmosChannel read_channel(std::string_view file, TextLines& lines, std::string_
     const std::string_view identity = text.size() >= 5 ? text[4] : std::string_view();
     trace.network = std::string(field_of(identity, 25, 27));
     trace.station = std::string(field_of(identity, 28, 34));
+    std::optional<ChannelIdentity> seed = *level == 0 ? seed_codes_of(comment_lines) : std::nullopt;
+    if (seed && trace.network.empty()) trace.network = seed->network;
+    if (seed && trace.station.empty()) trace.station = seed->station;
     Orientation orientation = orientation_of(file, integers);
     trace.code = orientation.code;
     trace.component = plain_word(orientation.code, "COSMOS");
@@ -332,10 +372,19 @@ CosmosChannel read_channel(std::string_view file, TextLines& lines, std::string_
     trace.dt = *interval / 1000.0;
     check_count_and_duration(file, block->line, static_cast<std::int64_t>(block->values.size()),
                              trace.dt, reals.at(kLength), "the record length (value 63)");
-    trace.quantity = block->quantity;
-    trace.units = std::string(quantity_units(block->quantity));
     trace.start_us = start_of(integers, reals);
-    const double sign = orientation.turned ? -1.0 : 1.0;
+    if (as_recorded) {
+        trace.units = "counts";
+        if (seed) {
+            trace.identity = std::move(seed);
+            trace.identity->start_us = trace.start_us;
+        }
+    } else {
+        trace.quantity = block->quantity;
+        trace.units = std::string(quantity_units(block->quantity));
+    }
+    const bool turned = orientation.turned && !as_recorded;
+    const double sign = turned ? -1.0 : 1.0;
     trace.samples.reserve(block->values.size());
     for (double value : block->values) {
         trace.samples.push_back(sign * value * factor);
@@ -343,13 +392,14 @@ CosmosChannel read_channel(std::string_view file, TextLines& lines, std::string_
             fail_at_line(file, block->line, "a value converted is not finite");
         }
     }
-    if (orientation.turned) {
+    if (turned) {
         trace.notes.push_back(std::string(file) +
                               ": the vertical was recorded pointing down (orientation 401); its "
                               "sign is turned to up");
     }
     // The real header's peak is of the acceleration, in its block's units.
-    if (auto peak = reals.at(kPeak); peak && block->quantity == Quantity::acceleration) {
+    if (auto peak = reals.at(kPeak);
+        peak && !as_recorded && block->quantity == Quantity::acceleration) {
         trace.stated.push_back({trace.component, "acceleration", sign * *peak * factor,
                                 reals.at(kPeakTime), trace.units});
     }
@@ -370,7 +420,7 @@ bool looks_like_cosmos(std::string_view bytes) {
 }
 
 std::vector<CosmosChannel> read_cosmos(std::string_view file, std::string_view bytes,
-                                       Quantity quantity) {
+                                       Quantity quantity, bool keep_counts) {
     TextLines lines(bytes);
     std::vector<CosmosChannel> channels;
     while (auto line = lines.next()) {
@@ -380,7 +430,7 @@ std::vector<CosmosChannel> read_cosmos(std::string_view file, std::string_view b
                          "a channel's first line names its format, like (Format v01.20 with 13 "
                          "text lines)");
         }
-        channels.push_back(read_channel(file, lines, *line, quantity));
+        channels.push_back(read_channel(file, lines, *line, quantity, keep_counts));
     }
     if (channels.empty()) fail(file, "no COSMOS channel");
     return channels;

@@ -21,9 +21,12 @@ struct CosmosChannel {
 };
 
 // Every channel of the file, its samples the block of `quantity` in cm/s^2, cm/s or cm (V0
-// counts converted by the header's recorder LSB, sensor sensitivity and gain).
+// counts converted by the header's recorder LSB, sensor sensitivity and gain). With
+// `keep_counts`, V0 counts stay as recorded (units "counts", no quantity) and carry the
+// channel's SEED codes where a "|<SCNL>STA.CHA.NET.LOC" comment gives them, for station
+// metadata to convert.
 std::vector<CosmosChannel> read_cosmos(std::string_view file, std::string_view bytes,
-                                       Quantity quantity);
+                                       Quantity quantity, bool keep_counts = false);
 
 // True when the first line names a COSMOS format version: "(Format v01.20 with 13 text lines)".
 bool looks_like_cosmos(std::string_view bytes);

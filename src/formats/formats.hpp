@@ -143,6 +143,9 @@ struct ReadOptions {
     // Files of more than three channels of one station (--channels): the three, counted from
     // 0 in the file, that make the record; given to the grouping.
     std::vector<std::size_t> channels;
+    // Records in counts kept as recorded, for station metadata to convert: COSMOS V0 counts
+    // are not scaled by the file's own sensitivity.
+    bool counts = false;
 };
 
 // Reads a record of any format but csv.

@@ -416,7 +416,7 @@ std::vector<ChannelOfSet> esm_channel(const std::string& path) {
 std::vector<ChannelOfSet> cosmos_channels(const std::string& path) {
     std::vector<ChannelOfSet> channels;
     for (const CosmosChannel& channel :
-         read_cosmos(path, read_whole_file(path), Quantity::acceleration)) {
+         read_cosmos(path, read_whole_file(path), Quantity::acceleration, true)) {
         channels.push_back({channel.set_key, channel.position});
     }
     return channels;

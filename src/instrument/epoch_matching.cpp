@@ -1,5 +1,7 @@
 #include "instrument/epoch_matching.hpp"
 
+#include <cmath>
+
 namespace wavespec::instrument {
 namespace {
 
@@ -33,6 +35,17 @@ const ChannelEpoch& epoch_at(const std::vector<ChannelEpoch>& epochs, const Chan
                             " epochs of the inventory hold it");
     }
     return *found;
+}
+
+bool sample_rate_agrees(const ChannelEpoch& epoch, double dt) {
+    constexpr double kRateAgreement = 1e-6;  // relative
+    const double rate = 1.0 / dt;
+    return !(epoch.sample_rate > 0.0) ||
+           std::fabs(epoch.sample_rate - rate) <= kRateAgreement * rate;
+}
+
+bool points_down(const ChannelEpoch& epoch) {
+    return epoch.dip && *epoch.dip > 0.0;
 }
 
 }  // namespace wavespec::instrument

@@ -1,4 +1,5 @@
-// The one channel epoch of an inventory that holds a channel at a time.
+// The one channel epoch of an inventory that holds a channel at a time, and what that epoch
+// says of a record of the channel.
 #pragma once
 
 #include <cstdint>
@@ -20,5 +21,13 @@ struct ChannelAt {
 // `time_text` is the time as the message shows it.
 const ChannelEpoch& epoch_at(const std::vector<ChannelEpoch>& epochs, const ChannelAt& wanted,
                              const std::string& time_text);
+
+// Whether the epoch's sample rate, where it gives one, is 1/dt within 1e-6 of it: a response
+// evaluated at another rate would be wrong at every frequency of a digital stage.
+bool sample_rate_agrees(const ChannelEpoch& epoch, double dt);
+
+// Whether the epoch says its channel points down (a positive Dip): such a vertical's samples
+// change sign to be positive up, as a Dip of -90 gives them.
+bool points_down(const ChannelEpoch& epoch);
 
 }  // namespace wavespec::instrument

@@ -191,7 +191,26 @@ void bit_reverse(int n, T* a) {
     for (std::size_t p = 0; p < pairs.size(); p += 2) std::swap(a[pairs[p]], a[pairs[p + 1]]);
 }
 
+// Turns one direction's factors into the other's: the same cosines, the sines negated except
+// for each stage's first factor (m = 0, whose angle is +0 either way). That is exactly what
+// twiddle and long_twiddle give for the other direction, since they negate the sine alone.
+void mirror_factors(TwiddleTable& table) {
+    for (std::size_t kmax = 1; kmax - 1 < table.stages.size(); kmax *= 2) {
+        Factor* stage = table.stages.data() + (kmax - 1);
+        for (std::size_t k = 1; k < kmax; ++k) stage[k].s = -stage[k].s;
+    }
+}
+
 }  // namespace
+
+void turn_transform_tables_around() {
+    if (inverse_factors.stages.size() < forward_factors.stages.size()) {
+        inverse_factors = std::move(forward_factors);
+        mirror_factors(inverse_factors);
+    }
+    forward_factors = TwiddleTable{};
+    cached_exchanges = Exchanges{};
+}
 
 void release_transform_tables() {
     forward_factors = TwiddleTable{};

@@ -33,6 +33,12 @@ void allow_wide_butterflies(bool allowed);
 // them before its next large allocation. The next transform lays them out again.
 void release_transform_tables();
 
+// Gives back this thread's forward factors once its forward transforms are done, their memory
+// kept as the inverse factors (the same values with the sines negated, so the inverse
+// transforms are bit for bit those with factors laid out anew, without the work of the long
+// stages' cosines and sines). The permutation goes, as with release_transform_tables.
+void turn_transform_tables_around();
+
 // Transforms a[0..n) in place: a_out(m) = sum_p a_in(p) exp(I * ind * 2 pi p m / n).
 // n must be a power of two no larger than mom (the declared extent), a.size() or
 // kMaxWvfastLength; ind is -1 (forward) or +1 (inverse). Every twiddle factor is the cosine and

@@ -72,6 +72,10 @@ TEST(FiniteValues, ARecordThatWouldWriteNanOrInfFailsAloneAndLeavesNoFile) {
          {"--response-spectra", "--periods=1"},
          1,
          "is not finite (-inf)"},
+        {make_record(200, 0.01, [](int k, double) { return k == 1 ? 1e308 : 0.5; }),
+         {"--layout=full"},
+         1,
+         "amp-c.csv: re on line 2 is not finite"},
         {silent_vertical(), {"--smooth=konno-ohmachi"}, 1, "smoothed.csv: H/V on line 2"},
         {silent_vertical(), {"--layout=full", "--smooth=parzen"}, 1, "smoothed.csv: H/V on line 2"},
     };

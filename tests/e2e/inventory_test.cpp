@@ -8,6 +8,7 @@
 #include <sstream>
 #include <tuple>
 
+#include "agency_samples.hpp"
 #include "e2e/run_tool.hpp"
 #include "formats_samples.hpp"
 #include "stationxml_samples.hpp"
@@ -113,7 +114,9 @@ TEST(Inventory, RefusalsAreOneLineWithTheirStatus) {
              {{"inventory", "st.xml", "--response=XX.XYZ.00.HHZ", "--frequencies=0:1:3"},
               2,
               "--frequencies"},
-             {{"process", "--inventory=st.xml", "XYZ0012001020304.NS"}, 2, "SAC or MiniSEED"},
+             {{"process", "--inventory=st.xml", "XYZ0012001020304.NS"},
+              2,
+              "SAC, MiniSEED or COSMOS V0"},
              {{"process", "--water-level=20", "XYZ.HHN.SAC"}, 2, "goes with --inventory"},
              {{"process", "--inventory=st.xml", "--units=velocity", "--response-spectra",
                "XYZ.HHN.SAC"},
@@ -164,6 +167,91 @@ TEST(Inventory, SacRecordDividedByItsSensitivityAndRotated) {
         dir.path(), {"convert", "--inventory=st.xml", "-o", "v.csv", sac[0], sac[1], sac[2]});
     EXPECT_EQ(run.exit_status, 1);
     EXPECT_NE(run.err.find("velocity already"), std::string::npos) << run.err;
+}
+
+// Six counts a channel, different in each, for the COSMOS files below.
+std::vector<double> six_counts(int c) {
+    std::vector<double> v;
+    for (int i = 0; i < 6; ++i) v.push_back((c + 1) * 100.0 * (i % 2 ? -1 : 1) + 7 * i);
+    return v;
+}
+
+// COSMOS channels of station CE 13921 at azimuths 30 and 120 and up: V0 counts naming their
+// SEED channel in a "|<SCNL>" comment, or V1 acceleration in g.
+void write_cosmos_set(const fs::path& dir, int level) {
+    const char* codes[] = {"HHN", "HHE", "HHZ"};
+    const int orientations[] = {30, 120, 400};
+    for (int c = 0; c < 3; ++c) {
+        std::string values;
+        for (double v : six_counts(c))
+            values += std::string(8 - std::to_string(int(v)).size(), ' ') + std::to_string(int(v));
+        samples::CosmosBlock block{
+            level == 0 ? "raw accel." : "acceleration", level == 0 ? 50 : 2, "(10I8)", 6, {values}};
+        std::string comment = "|<SCNL>XYZ." + std::string(codes[c]) + ".XX.--    <AUTH> test";
+        write_file(dir / (std::string(codes[c]) + ".v" + std::to_string(level)),
+                   samples::cosmos_channel(level, orientations[c], {block}, {}, {{61, "10.000000"}},
+                                           comment));
+    }
+}
+
+// --inventory reads COSMOS V0 counts by their SEED codes; --rotate without it turns the
+// horizontals by the file's own azimuths; a CSV record, which gives none, fails alone.
+TEST(Inventory, CosmosCountsByTheirSeedCodesAndRotationByTheFilesAzimuths) {
+    ScratchDir dir;
+    write_file(dir / "st.xml", inventory_xml());
+    write_cosmos_set(dir.path(), 0);
+    write_cosmos_set(dir.path(), 1);
+    write_file(dir / "r.csv", lines("time,NS,EW,UD\n0,1,2,3\n0.01,4,5,6\n"));
+    const double c30 = std::cos(kPi / 6), s30 = std::sin(kPi / 6);
+    struct Case {
+        std::vector<std::string> args;
+        double scale;  // cm/s^2 a count (or a g)
+        bool rotated;
+        std::string words;
+    };
+    for (const Case& c : std::vector<Case>{
+             {{"--inventory=st.xml", "HHN.v0", "HHE.v0", "HHZ.v0"},
+              100.0 / -2.5e5,
+              false,
+              "in cm/s^2; azimuths 30, 120"},
+             {{"--inventory=st.xml", "--rotate", "HHN.v0", "HHE.v0", "HHZ.v0"},
+              100.0 / -2.5e5,
+              true,
+              "rotated from azimuths 30, 120 to north, east"},
+             {{"--rotate", "HHN.v1", "HHE.v1", "HHZ.v1"},
+              980.665,
+              true,
+              "rotated from azimuths 30, 120 to north, east"},
+             {{"--rotate", "r.csv"}, 0, false, "r.csv: --rotate: a CSV record gives no azimuths"},
+         }) {
+        std::vector<std::string> args = {"process", "-q", "--output=out.csv"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        ToolRun run = run_tool_with(dir.path(), args);
+        if (c.scale == 0) {
+            EXPECT_EQ(run.exit_status, 1);
+            EXPECT_NE(run.err.find(c.words), std::string::npos) << run.err;
+            EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+            continue;
+        }
+        ASSERT_EQ(run.exit_status, 0) << run.err;
+        ToolRun converted = run_tool_with(dir.path(), [&] {
+            std::vector<std::string> a = {"convert", "-o", "rec.csv"};
+            a.insert(a.end(), c.args.begin(), c.args.end());
+            return a;
+        }());
+        ASSERT_EQ(converted.exit_status, 0) << converted.err;
+        EXPECT_NE(converted.err.find(c.words), std::string::npos) << converted.err;
+        auto rows = csv_numbers(read_file(dir / "rec.csv"));
+        ASSERT_EQ(rows.size(), 6u);
+        for (std::size_t i = 0; i < 6; ++i) {
+            double x0 = six_counts(0)[i] * c.scale, x1 = six_counts(1)[i] * c.scale;
+            double north = c.rotated ? x0 * c30 - x1 * s30 : x0;
+            double east = c.rotated ? x0 * s30 + x1 * c30 : x1;
+            EXPECT_NEAR(rows[i][1], north, 1e-12 * (1 + std::fabs(north))) << i;
+            EXPECT_NEAR(rows[i][2], east, 1e-12 * (1 + std::fabs(east))) << i;
+            EXPECT_NEAR(rows[i][3], six_counts(2)[i] * c.scale, 1e-12 * std::fabs(rows[i][3]));
+        }
+    }
 }
 
 #ifdef WAVESPEC_HAVE_MSEED

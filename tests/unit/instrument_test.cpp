@@ -13,6 +13,7 @@
 #include "formats/stationxml_time.hpp"
 #include "instrument/deconvolution.hpp"
 #include "instrument/epoch_matching.hpp"
+#include "instrument/horizontal_rotation.hpp"
 #include "stationxml_samples.hpp"
 
 namespace wavespec {
@@ -403,6 +404,38 @@ TEST(Deconvolution, LongFirAtTheBinsByOneTransform) {
             EXPECT_LT(std::abs(got - w), 1e-10 * std::abs(w)) << rate << " " << m;
         }
     }
+}
+
+// Horizontals made in the test from a known north and east, x_c = N cos(a_c) + E sin(a_c),
+// turned back; azimuths whole turns apart, not at right angles, or near parallel.
+TEST(HorizontalRotation, RecoversNorthAndEastFromAnyTwoAzimuths) {
+    struct Case {
+        double a0, a1;
+        bool solvable;
+    };
+    const Case cases[] = {{30, 120, true},  {0, 90, true},     {370, 480, true},
+                          {-30, 60, true},  {10, 60, true},    {90, 0, true},
+                          {45, 225, false}, {20, 20.5, false}, {720, 1170.2, true}};
+    const std::vector<double> north = {1.0, -2.5, 0.0, 1e-3, 7.25};
+    const std::vector<double> east = {0.5, 3.0, -4.0, 0.0, -7.25};
+    for (const Case& c : cases) {
+        std::vector<double> x0, x1;
+        for (std::size_t i = 0; i < north.size(); ++i) {
+            long double r0 = c.a0 * std::numbers::pi_v<long double> / 180;
+            long double r1 = c.a1 * std::numbers::pi_v<long double> / 180;
+            x0.push_back(static_cast<double>(north[i] * std::cos(r0) + east[i] * std::sin(r0)));
+            x1.push_back(static_cast<double>(north[i] * std::cos(r1) + east[i] * std::sin(r1)));
+        }
+        const std::vector<double> before0 = x0, before1 = x1;
+        ASSERT_EQ(instrument::rotate_to_north_east(x0, x1, c.a0, c.a1), c.solvable) << c.a0;
+        for (std::size_t i = 0; i < north.size(); ++i) {
+            EXPECT_NEAR(x0[i], c.solvable ? north[i] : before0[i], 1e-13) << c.a0 << " " << i;
+            EXPECT_NEAR(x1[i], c.solvable ? east[i] : before1[i], 1e-13) << c.a0 << " " << i;
+        }
+    }
+    EXPECT_TRUE(instrument::points_north_east(360.005, 449.995));
+    EXPECT_FALSE(instrument::points_north_east(0.02, 90));
+    EXPECT_FALSE(instrument::points_north_east(90, 0));
 }
 
 }  // namespace

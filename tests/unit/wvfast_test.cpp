@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <random>
+#include <tuple>
 #include <vector>
 
 #include "unit/correctly_rounded.hpp"
@@ -72,6 +73,25 @@ TEST(Wvfast, MatchesButterflyByButterflyBitForBitAtEveryLength) {
         }
     }
     allow_wide_butterflies(true);
+}
+
+// Forward factors turned into inverse ones against inverse factors laid out anew: the same
+// length, a longer and a shorter inverse, and an inverse table already longer than the forward.
+TEST(Wvfast, ForwardFactorsTurnedAroundAreTheInverseFactorsLaidOutAnew) {
+    for (auto [forward_length, length, inverse_kept] :
+         {std::tuple{1 << 17, 1 << 17, false}, std::tuple{1 << 16, 1 << 18, false},
+          std::tuple{1 << 18, 1 << 15, false}, std::tuple{1 << 16, 1 << 18, true}}) {
+        std::vector<Complex> expected = random_series(length, 7), actual = expected;
+        std::vector<Complex> forward = random_series(forward_length, 9);
+        release_transform_tables();
+        wvfast(length, expected, length, 1);
+        if (!inverse_kept) release_transform_tables();
+        wvfast(forward_length, forward, forward_length, -1);
+        turn_transform_tables_around();
+        wvfast(length, actual, length, 1);
+        ASSERT_EQ(actual, expected) << forward_length << " then " << length;
+    }
+    release_transform_tables();
 }
 
 TEST(Wvfast, SmallestLengths) {

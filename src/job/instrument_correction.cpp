@@ -1,22 +1,17 @@
-#include "cli/record_units.hpp"
-
-#include <cmath>
+#include "job/instrument_correction.hpp"
 
 #include "formats/channel_codes.hpp"
 #include "formats/mseed_segments.hpp"
 #include "instrument/epoch_matching.hpp"
+#include "instrument/horizontal_rotation.hpp"
 #include "records/shortest_text.hpp"
-#include "spectral/portable_math.hpp"
 
-namespace wavespec::cli {
+namespace wavespec::job {
 namespace {
 
+using cli::InventoryOptions;
 using formats::FormatError;
 using instrument::ChannelEpoch;
-
-constexpr double kDegree = 3.141592653589793 / 180.0;
-constexpr double kAngleTolerance = 0.01;  // degrees
-constexpr double kRateAgreement = 1e-6;   // relative
 
 const ChannelEpoch& epoch_of(const formats::ComponentTrace& component,
                              const InventoryOptions& options) {
@@ -42,59 +37,47 @@ const ChannelEpoch& epoch_of(const formats::ComponentTrace& component,
     }
 }
 
-bool near(double degrees, double wanted) {
-    double off = std::fmod(std::fabs(degrees - wanted), 360.0);
-    return std::min(off, 360.0 - off) <= kAngleTolerance;
-}
-
-// Horizontals that read x_c = N cos(a_c) + E sin(a_c) solved for N and E.
-void rotate_to_north_east(formats::WaveformRecord& record, double a0, double a1) {
-    // Whole turns off first: any finite azimuth of the metadata stays in the sine's range.
-    SineCosine s0 = portable_sin_cos(std::fmod(a0, 360.0) * kDegree);
-    SineCosine s1 = portable_sin_cos(std::fmod(a1, 360.0) * kDegree);
-    double det = s0.cos * s1.sin - s0.sin * s1.cos;
-    if (std::fabs(det) < 0.01) {
-        throw FormatError("--rotate: the horizontals' azimuths " + shortest_text(a0) + " and " +
-                          shortest_text(a1) + " are too near parallel to rotate");
-    }
-    std::vector<double>& x0 = record.components[0].samples;
-    std::vector<double>& x1 = record.components[1].samples;
-    for (std::size_t i = 0; i < x0.size() && i < x1.size(); ++i) {
-        double north = (x0[i] * s1.sin - x1[i] * s0.sin) / det;
-        double east = (x1[i] * s0.cos - x0[i] * s1.cos) / det;
-        x0[i] = north;
-        x1[i] = east;
-    }
-    for (std::size_t c = 0; c < 2; ++c) {
-        std::string& name = record.components[c].name;
-        name = formats::rotated_component_name(name, c == 0 ? 'N' : 'E');
-    }
-}
-
-// The inventory's sample rate where it gives one must be the record's: a response evaluated
-// at the wrong rate would be wrong at every frequency of a digital stage.
 void check_sample_rate(const formats::WaveformRecord& record, const ChannelEpoch& epoch,
                        const InventoryOptions& options) {
-    const double rate = 1.0 / record.dt;
-    if (epoch.sample_rate > 0.0 &&
-        !(std::fabs(epoch.sample_rate - rate) <= kRateAgreement * rate)) {
-        throw FormatError(epoch.code() + ": the inventory's sample rate " +
-                          shortest_text(epoch.sample_rate) + " Hz is not the record's " +
-                          shortest_text(rate) + " Hz (" + *options.inventory + ")");
-    }
+    if (instrument::sample_rate_agrees(epoch, record.dt)) return;
+    throw FormatError(epoch.code() + ": the inventory's sample rate " +
+                      shortest_text(epoch.sample_rate) + " Hz is not the record's " +
+                      shortest_text(1.0 / record.dt) + " Hz (" + *options.inventory + ")");
 }
 
-// A vertical whose Dip is positive points down (Dip +90): its samples change sign, so that
-// the record's vertical is positive up, as a Dip of -90 gives it.
 void turn_vertical_up(formats::WaveformRecord& record, const ChannelEpoch& epoch) {
-    if (!epoch.dip || !(*epoch.dip > 0.0)) return;
+    if (!instrument::points_down(epoch)) return;
     for (double& x : record.components[2].samples) x = 0.0 - x;  // no negative zeros
     record.notes.push_back(record.stem + ": " + epoch.code() + " dips " +
                            shortest_text(*epoch.dip) +
                            " degrees (positive down): its sign is turned to positive up");
 }
 
-}  // namespace
+// The horizontals turned to north and east from the azimuths given, where they are not
+// north and east already; the words for the run's line. `named` names a component whose
+// azimuth is unknown, for the message.
+std::string turn_horizontals(formats::WaveformRecord& record, std::optional<double> a0,
+                             std::optional<double> a1, const std::string& first_name,
+                             const std::string& second_name, std::string_view source) {
+    if (!a0 || !a1) {
+        throw FormatError("--rotate: " + std::string(source) + " gives no azimuth for " +
+                          (a0 ? second_name : first_name));
+    }
+    if (instrument::points_north_east(*a0, *a1)) {
+        return "azimuths " + shortest_text(*a0) + ", " + shortest_text(*a1);
+    }
+    if (!instrument::rotate_to_north_east(record.components[0].samples,
+                                          record.components[1].samples, *a0, *a1)) {
+        throw FormatError("--rotate: the horizontals' azimuths " + shortest_text(*a0) + " and " +
+                          shortest_text(*a1) + " are too near parallel to rotate");
+    }
+    for (std::size_t c = 0; c < 2; ++c) {
+        std::string& name = record.components[c].name;
+        name = formats::rotated_component_name(name, c == 0 ? 'N' : 'E');
+    }
+    return "rotated from azimuths " + shortest_text(*a0) + ", " + shortest_text(*a1) +
+           " to north, east";
+}
 
 std::string convert_to_physical_units(formats::WaveformRecord& record,
                                       const InventoryOptions& options) {
@@ -124,20 +107,31 @@ std::string convert_to_physical_units(formats::WaveformRecord& record,
     std::string words = "in " + std::string(unit_text(options.deconvolution.wanted));
     const std::optional<double>& a0 = epochs[0]->azimuth;
     const std::optional<double>& a1 = epochs[1]->azimuth;
-    bool north_east = a0 && a1 && near(*a0, 0.0) && near(*a1, 90.0);
-    if (options.rotate && !north_east) {
-        if (!a0 || !a1) {
-            throw FormatError("--rotate: the inventory gives no azimuth for " +
-                              (a0 ? epochs[1] : epochs[0])->code());
-        }
-        rotate_to_north_east(record, *a0, *a1);
-        return words + "; rotated from azimuths " + shortest_text(*a0) + ", " + shortest_text(*a1) +
-               " to north, east";
+    if (options.rotate) {
+        return words + "; " +
+               turn_horizontals(record, a0, a1, epochs[0]->code(), epochs[1]->code(),
+                                "the inventory");
     }
     auto azimuth = [](const std::optional<double>& a) {
         return a ? shortest_text(*a) : std::string("unknown");
     };
     return words + "; azimuths " + azimuth(a0) + ", " + azimuth(a1);
+}
+
+}  // namespace
+
+formats::ReadOptions reading_for(formats::ReadOptions read, const InventoryOptions& options) {
+    read.counts = options.inventory.has_value();
+    return read;
+}
+
+std::string correct_record(formats::WaveformRecord& record, const InventoryOptions& options) {
+    if (options.epochs) return convert_to_physical_units(record, options);
+    if (!options.rotate) return {};
+    const formats::ComponentTrace& first = record.components[0];
+    const formats::ComponentTrace& second = record.components[1];
+    return turn_horizontals(record, first.azimuth, second.azimuth, first.name, second.name,
+                            "the file");
 }
 
 std::string_view unit_text(instrument::Quantity quantity) {
@@ -151,4 +145,4 @@ std::string_view unit_text(instrument::Quantity quantity) {
     }
 }
 
-}  // namespace wavespec::cli
+}  // namespace wavespec::job
