@@ -260,7 +260,7 @@ class RecordProcess {
                                                    smoothing_threads(options_))) {
             throw RecordRefused{*why};
         }
-        if (auto why = smoothing_.write(staged_, *state_, options_.smoothing)) {
+        if (auto why = smoothing_.write(staged_, *state_)) {
             throw RecordRefused{*why};
         }
         if (options_.plot) pictures_.keep_smoothing(smoothing_);

@@ -3,9 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <filesystem>
-#include <memory>
 #include <numbers>
-#include <span>
 
 #include "cli/finite_values.hpp"
 #include "cli/response_options.hpp"
@@ -13,39 +11,12 @@
 #include "formats/file_trace.hpp"
 #include "plot/response_picture.hpp"
 #include "records/csv_fields.hpp"
-#include "records/record_layer.hpp"
 #include "response/ground_motion.hpp"
 #include "response/response_spectra.hpp"
-#include "spectral/portable_math.hpp"
 #include "spectral/spectrum_prep.hpp"
 #include "spectral/wvfast.hpp"
 
 namespace wavespec::cli {
-
-// On a copy of the filtered spectra, in a run state sized to the record (a long record of the
-// full layout passes the fixed capacity).
-std::array<std::vector<double>, 3> reconstructed(const RunState& state) {
-    auto work = std::make_unique<RunState>(static_cast<std::size_t>(state.nt));
-    work->nt = state.nt;
-    work->dt = state.dt;
-    work->nf = state.nf;
-    work->if1 = state.if1;
-    work->dur = state.dur;
-    work->dom = state.dom;
-    work->nom = state.nom;
-    work->eom = state.eom;
-    const auto nf = static_cast<std::ptrdiff_t>(state.nf);
-    const auto nt = static_cast<std::ptrdiff_t>(state.nt);
-    RecordLayer layer({.set_binary_mode = false}, RecordLayer::FailureMode::throw_failure);
-    std::copy(state.fx1.begin(), state.fx1.begin() + nf, work->fx1.begin());
-    std::copy(state.fx2.begin(), state.fx2.begin() + nf, work->fx2.begin());
-    std::copy(state.fx3.begin(), state.fx3.begin() + nf, work->fx3.begin());
-    work->nit = 0;
-    reconstruct_series(layer, *work, RunFileNames{}, false);
-    return {std::vector<double>(work->x1.begin(), work->x1.begin() + nt),
-            std::vector<double>(work->x2.begin(), work->x2.begin() + nt),
-            std::vector<double>(work->x3.begin(), work->x3.begin() + nt)};
-}
 
 namespace {
 
@@ -171,7 +142,7 @@ std::vector<double> response_dampings(const ProcessOptions& options) {
 std::optional<std::string> write_response_files(StagedFiles& staged, const RunState& state,
                                                 const ProcessOptions& options,
                                                 const std::string& record) {
-    Series acceleration = reconstructed(state);
+    Series acceleration = reconstructed_series(state);
     // A long record's transform tables are made again when its series is reconstructed; until
     // then their memory is the oscillators'.
     if (state.nf > kMaxTransformLength) release_transform_tables();

@@ -19,11 +19,6 @@ namespace wavespec::cli {
 std::vector<double> response_periods(const ProcessOptions& options);
 std::vector<double> response_dampings(const ProcessOptions& options);
 
-// The three components over the record's length as the output file would hold them without
-// integration or differentiation and without a window: the tool's own inverse transforms of
-// the spectra the state holds.
-std::array<std::vector<double>, 3> reconstructed(const RunState& state);
-
 // Stages the files; why not, if one could not be written.
 std::optional<std::string> write_response_files(StagedFiles& staged, const RunState& state,
                                                 const ProcessOptions& options,

@@ -6,8 +6,10 @@
 #include "cli/smoothing_files.hpp"
 #include "dialogue/output_waveform.hpp"
 #include "dialogue/spectrum_files.hpp"
+#include "plot/noise_hv_pictures.hpp"
 #include "plot/pictures.hpp"
 #include "records/csv_fields.hpp"
+#include "smoothing/hv_report.hpp"
 #include "spectral/spectrum_prep.hpp"
 
 namespace wavespec::cli {
@@ -84,13 +86,15 @@ std::optional<std::string> RunPictures::write(StagedFiles& staged, const RunStat
     }
     if (auto why = staged.write("spectra.svg", plot::spectra_svg(spectra, smoothed))) return why;
     if (smoothing_ && smoothing_->noise()) {
-        if (auto why = staged.write(
-                "hv.svg", hv_picture_svg(*smoothing_->noise(), name, options.smoothing))) {
+        const smoothing::NoiseHv& noise = *smoothing_->noise();
+        const std::string settings =
+            smoothing::hv_settings_text(noise, smoothing_->noise_settings());
+        if (auto why = staged.write("hv.svg", plot::noise_hv_svg(noise, name, settings))) {
             return why;
         }
-        if (!smoothing_->noise()->azimuths.empty()) {
-            if (auto why = staged.write("hv-azimuth.svg",
-                                        hv_azimuth_picture_svg(*smoothing_->noise(), name))) {
+        if (!noise.azimuths.empty()) {
+            if (auto why =
+                    staged.write("hv-azimuth.svg", plot::noise_hv_azimuth_svg(noise, name))) {
                 return why;
             }
         }

@@ -36,21 +36,18 @@ class RecordSmoothing {
                                                 const SmoothingOptions& options, unsigned threads);
     // Stages smoothed.csv, hv.csv, hv-summary.txt and hv-azimuth.csv as computed; why not,
     // on failure.
-    std::optional<std::string> write(StagedFiles& staged, const RunState& state,
-                                     const SmoothingOptions& options) const;
+    std::optional<std::string> write(StagedFiles& staged, const RunState& state) const;
 
     const std::optional<SmoothedRecord>& record() const { return record_; }
     const std::optional<smoothing::NoiseHv>& noise() const { return noise_; }
+    // How the noise windows were computed; meaningful while noise() holds them.
+    const smoothing::NoiseHvSettings& noise_settings() const { return noise_settings_; }
 
   private:
     std::optional<SmoothedRecord> record_;
     std::optional<smoothing::NoiseHv> noise_;
+    smoothing::NoiseHvSettings noise_settings_;
 };
-
-// hv.svg and hv-azimuth.svg of the noise windows of the record of this name.
-std::string hv_picture_svg(const smoothing::NoiseHv& noise, const std::string& record,
-                           const SmoothingOptions& options);
-std::string hv_azimuth_picture_svg(const smoothing::NoiseHv& noise, const std::string& record);
 
 // Threads for one record's smoothing: the jobs the batch leaves idle (-j over the records).
 unsigned smoothing_threads(const ProcessOptions& options);

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <span>
 #include <utility>
+#include <vector>
 
 #include "dialogue/dump_files.hpp"
 #include "dialogue/output_waveform.hpp"
@@ -35,6 +36,14 @@ std::span<T> first(ZeroedArray<T>& v, std::int64_t n) {
 template <typename T>
 void release(ZeroedArray<T>& v) {
     v = ZeroedArray<T>(v.size());
+}
+
+// One component back to the time domain, as every inverse path of the tool does it: the
+// conjugate-symmetric upper half, the inverse transform in place, the real parts rescaled.
+void transform_back(std::span<Complex> spectrum, int extent, double dur, std::span<double> series) {
+    conjugate_fill(spectrum);
+    wvfast(static_cast<int>(spectrum.size()), spectrum, extent, 1);
+    rescale(spectrum, dur, series);
 }
 
 }  // namespace
@@ -114,17 +123,15 @@ void write_spectra(RecordLayer& layer, const RunState& state, const RunFileNames
 void reconstruct_series(RecordLayer& layer, RunState& state, const RunFileNames& names,
                         bool write_dumps, bool fill_output, SpentArrays spectra) {
     std::int64_t nf = state.nf;
-    conjugate_fill(first(state.fx1, nf));
-    conjugate_fill(first(state.fx2, nf));
-    conjugate_fill(first(state.fx3, nf));
     if (write_dumps) {
+        conjugate_fill(first(state.fx1, nf));
+        conjugate_fill(first(state.fx2, nf));
+        conjugate_fill(first(state.fx3, nf));
         for (std::size_t i = 0; i < kDumpUnits.size(); ++i) {
             if (!names.dumps[i].empty()) {
                 layer.open(kDumpUnits[i], names.dumps[i], RecordLayer::OpenMode::unknown_status);
             }
         }
-    }
-    if (write_dumps) {
         inverse_transforms_with_dumps(layer, state.nf, state.fx1, state.fx2, state.fx3);
         rescale(first(state.fx1, nf), first(state.fx2, nf), first(state.fx3, nf), state.dur,
                 first(state.xr1, nf), first(state.xr2, nf), first(state.xr3, nf));
@@ -133,8 +140,7 @@ void reconstruct_series(RecordLayer& layer, RunState& state, const RunFileNames&
         const std::array<std::pair<ZeroedArray<Complex>*, ZeroedArray<double>*>, 3> components = {
             {{&state.fx1, &state.xr1}, {&state.fx2, &state.xr2}, {&state.fx3, &state.xr3}}};
         for (auto [fx, xr] : components) {
-            wvfast(state.nf, *fx, extent(state), 1);
-            rescale(first(*fx, nf), state.dur, first(*xr, nf));
+            transform_back(first(*fx, nf), extent(state), state.dur, first(*xr, nf));
             if (spectra == SpentArrays::release) release(*fx);
         }
     }
@@ -143,6 +149,24 @@ void reconstruct_series(RecordLayer& layer, RunState& state, const RunFileNames&
     std::copy(state.xr1.begin(), state.xr1.begin() + nt, state.x1.begin());
     std::copy(state.xr2.begin(), state.xr2.begin() + nt, state.x2.begin());
     std::copy(state.xr3.begin(), state.xr3.begin() + nt, state.x3.begin());
+}
+
+std::array<std::vector<double>, 3> reconstructed_series(const RunState& state) {
+    const auto nf = static_cast<std::size_t>(state.nf);
+    const auto nt = static_cast<std::size_t>(state.nt);
+    const ZeroedArray<Complex>* spectra[] = {&state.fx1, &state.fx2, &state.fx3};
+    std::array<std::vector<double>, 3> series;
+    // One component's copy of its spectrum at a time: a long record holds no more than that
+    // beside the state and the series it gets (each of the record's length).
+    std::vector<Complex> spectrum(nf);
+    std::vector<double> transformed(nf);
+    for (std::size_t c = 0; c < 3; ++c) {
+        std::copy_n(spectra[c]->begin(), nf, spectrum.begin());
+        transform_back(spectrum, state.nf, state.dur, transformed);
+        series[c].assign(transformed.begin(),
+                         transformed.begin() + static_cast<std::ptrdiff_t>(nt));
+    }
+    return series;
 }
 
 std::optional<std::string> window_start_problem(RunState& state) {

@@ -3,9 +3,11 @@
 // options). Each writes the tool's own files through the record layer and nothing else.
 #pragma once
 
+#include <array>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "dialogue/run_state.hpp"
 #include "records/record_layer.hpp"
@@ -59,6 +61,10 @@ void write_spectra(RecordLayer& layer, const RunState& state, const RunFileNames
 void reconstruct_series(RecordLayer& layer, RunState& state, const RunFileNames& names,
                         bool write_dumps, bool fill_output = true,
                         SpentArrays spectra = SpentArrays::keep);
+// The three components over the record's length as reconstruct_series would leave them in
+// x1..x3 without dumps, computed on copies: the state's spectra stay as they are, for the
+// steps that follow (integration, the run's own reconstruction).
+std::array<std::vector<double>, 3> reconstructed_series(const RunState& state);
 // The window's start and length as sample counts (nstime, ndur), or why they are refused.
 std::optional<std::string> window_start_problem(RunState& state);
 std::optional<std::string> window_length_problem(RunState& state);

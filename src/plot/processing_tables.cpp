@@ -2,10 +2,11 @@
 
 #include <charconv>
 #include <cmath>
+#include <iterator>
 #include <limits>
 
+#include "plot/csv_table.hpp"
 #include "plot/run_files.hpp"
-#include "records/csv_fields.hpp"
 #include "records/number_chars.hpp"
 #include "records/text_lines.hpp"
 
@@ -43,41 +44,13 @@ std::int64_t count_after(std::string_view line, std::string_view before, std::si
 
 NumberTable read_number_table(std::string_view text, std::string_view first_column,
                               std::size_t value_columns) {
-    TextLines lines(text);
-    std::optional<std::string_view> line = lines.next();
-    if (!line || trim(*line).empty()) throw ReadError(0, "empty file");
-    auto header = csv_fields(*line);
-    if (!header || header->empty() || trim(header->front()) != first_column) {
-        throw ReadError(1, "header does not start with '" + std::string(first_column) + "'");
-    }
-    if (header->size() != value_columns + 1) {
-        throw ReadError(1, "expected " + std::to_string(value_columns + 1) + " columns");
-    }
+    CsvTable csv =
+        read_csv_table(text, {.first_column = first_column, .columns = value_columns + 1});
     NumberTable table;
-    table.columns.assign(header->begin() + 1, header->end());
-    table.values.resize(value_columns);
-    while ((line = lines.next())) {
-        const auto number = static_cast<std::size_t>(lines.number());
-        if (trim(*line).empty()) {
-            while (auto more = lines.next()) {
-                if (!trim(*more).empty()) throw ReadError(number, "row after an empty line");
-            }
-            break;
-        }
-        auto fields = csv_fields(*line);
-        if (!fields || fields->size() != value_columns + 1) {
-            throw ReadError(number, "expected " + std::to_string(value_columns + 1) + " fields");
-        }
-        for (std::size_t i = 0; i < fields->size(); ++i) {
-            double v = 0.0;
-            if (!whole_number((*fields)[i], v)) {
-                throw ReadError(number, "cannot read field " + std::to_string(i + 1) + " '" +
-                                            std::string(trim((*fields)[i]).substr(0, 40)) + "'");
-            }
-            (i == 0 ? table.abscissa : table.values[i - 1]).push_back(v);
-        }
-    }
-    if (table.abscissa.empty()) throw ReadError(0, "no rows after the header");
+    table.columns.assign(csv.header.begin() + 1, csv.header.end());
+    table.abscissa = std::move(csv.numbers[0]);
+    table.values.assign(std::make_move_iterator(csv.numbers.begin() + 1),
+                        std::make_move_iterator(csv.numbers.end()));
     return table;
 }
 

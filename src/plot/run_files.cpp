@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 
+#include "plot/csv_table.hpp"
 #include "records/csv_fields.hpp"
 #include "records/number_chars.hpp"
 #include "records/text_lines.hpp"
@@ -13,10 +14,6 @@ namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr std::size_t kNameWidth = 20;
-
-std::size_t line_number(const TextLines& lines) {
-    return static_cast<std::size_t>(lines.number());
-}
 
 // The three names after the header's first column. The tool writes each name at its full
 // 20 characters, so a name holding a comma is still found by its columns.
@@ -36,31 +33,9 @@ std::array<std::string, 3> header_names(std::string_view names) {
     return result;
 }
 
-std::string_view header_rest(std::string_view line, std::string_view first_column) {
-    // Only leading blanks go: the last name's trailing blanks keep the columns whole.
-    while (!line.empty() && (line.front() == ' ' || line.front() == '\t')) line.remove_prefix(1);
-    if (!line.starts_with(first_column)) return {};
-    return line.substr(first_column.size());
-}
-
-// Reads "A,B,C,D[,]" into the row's four values; throws naming the line.
-void read_row(std::string_view line, std::size_t number, Table& table) {
-    double values[4];
-    for (int i = 0; i < 4; ++i) {
-        std::size_t comma = line.find(',');
-        std::string_view field = line.substr(0, comma);
-        if (!parse_field(field, values[i])) {
-            throw ReadError(number, "cannot read field " + std::to_string(i + 1) + " '" +
-                                        std::string(trim(field).substr(0, 40)) + "'");
-        }
-        line = comma == std::string_view::npos ? std::string_view{} : line.substr(comma + 1);
-        if (comma == std::string_view::npos && i < 3) {
-            throw ReadError(number, "expected 4 fields, found " + std::to_string(i + 1));
-        }
-    }
-    if (!trim(line).empty()) throw ReadError(number, "more than 4 fields");
-    table.abscissa.push_back(values[0]);
-    for (int c = 0; c < 3; ++c) table.values[c].push_back(values[c + 1]);
+// The header after its first column and that column's comma.
+std::string_view header_rest(std::string_view line) {
+    return line.substr(line.find(',') + 1);
 }
 
 // Gives rows whose abscissa could not be read (NaN) the value of the straight line through
@@ -82,27 +57,12 @@ void fill_abscissa(std::vector<double>& a) {
 }
 
 Table read_table(std::string_view text, std::string_view first_column) {
-    TextLines lines(text);
-    std::optional<std::string_view> line = lines.next();
-    if (!line || trim(*line).empty()) throw ReadError(0, "empty file");
-    std::string_view names = header_rest(*line, first_column);
-    if (names.empty()) {
-        throw ReadError(1, "header does not start with '" + std::string(first_column) + "'");
-    }
+    CsvTable csv =
+        read_csv_table(text, {.first_column = first_column, .columns = 4, .formatted = true});
     Table table;
-    table.names = header_names(names);
-    while ((line = lines.next())) {
-        if (trim(*line).empty()) {
-            // Only a blank end may follow the rows.
-            while (auto more = lines.next()) {
-                if (!trim(*more).empty())
-                    throw ReadError(line_number(lines), "row after an empty line");
-            }
-            break;
-        }
-        read_row(*line, line_number(lines), table);
-    }
-    if (table.abscissa.empty()) throw ReadError(0, "no rows after the header");
+    table.names = header_names(header_rest(csv.header_line));
+    table.abscissa = std::move(csv.numbers[0]);
+    for (std::size_t c = 0; c < 3; ++c) table.values[c] = std::move(csv.numbers[c + 1]);
     fill_abscissa(table.abscissa);
     return table;
 }
@@ -136,11 +96,11 @@ bool parse_field(std::string_view field, double& value) {
 }
 
 Table read_amplitude_spectra(std::string_view text) {
-    return read_table(text, "frequency(Hz),");
+    return read_table(text, "frequency(Hz)");
 }
 
 Table read_output_waveform(std::string_view text) {
-    return read_table(text, "time(s),");
+    return read_table(text, "time(s)");
 }
 
 bool is_output_waveform_header(std::string_view text) {

@@ -2,8 +2,8 @@
 
 #include <charconv>
 
+#include "plot/csv_table.hpp"
 #include "plot/run_files.hpp"
-#include "records/csv_fields.hpp"
 #include "records/number_chars.hpp"
 #include "records/text_lines.hpp"
 
@@ -18,67 +18,33 @@ std::vector<std::string_view> lines_of(std::string_view text) {
     return lines;
 }
 
-// The numbers of one row, exactly count of them.
-std::vector<double> numbers_of(std::string_view line, std::size_t row, std::size_t count) {
-    std::vector<std::string_view> fields = split_at_commas(line);
-    if (fields.size() != count) {
-        throw ReadError(row, "expected " + std::to_string(count) + " values separated by commas");
-    }
-    std::vector<double> values;
-    for (std::string_view f : fields) {
-        double v = 0.0;
-        auto [end, error] = read_chars(f.data(), f.data() + f.size(), v);
-        if (error != std::errc() || end != f.data() + f.size() || f.empty()) {
-            throw ReadError(row, "unreadable value '" + std::string(f) + "'");
-        }
-        values.push_back(v);
-    }
-    return values;
-}
-
-std::vector<std::string_view> checked_lines(std::string_view text, std::string_view header) {
-    std::vector<std::string_view> lines = lines_of(text);
-    if (lines.empty() || !lines[0].starts_with(header)) {
-        throw ReadError(1, "expected a header beginning " + std::string(header));
-    }
-    if (lines.size() < 2) throw ReadError(0, "no rows");
-    return lines;
-}
-
 }  // namespace
 
 SmoothedTable read_smoothed_spectra(std::string_view text) {
-    std::vector<std::string_view> lines = checked_lines(text, "frequency(Hz),");
-    std::optional<std::vector<std::string>> header = csv_fields(lines[0]);
-    if (!header || header->size() != 5) throw ReadError(1, "expected five columns");
+    CsvTable csv = read_csv_table(text, {.first_column = "frequency(Hz)", .columns = 5});
     SmoothedTable t;
-    for (std::size_t c = 0; c < 3; ++c) t.names[c] = (*header)[c + 1];
-    for (std::size_t r = 1; r < lines.size(); ++r) {
-        if (lines[r].empty() && r + 1 == lines.size()) break;
-        std::vector<double> v = numbers_of(lines[r], r + 1, 5);
-        t.frequency.push_back(v[0]);
-        for (std::size_t c = 0; c < 3; ++c) t.smoothed[c].push_back(v[c + 1]);
-    }
+    for (std::size_t c = 0; c < 3; ++c) t.names[c] = csv.header[c + 1];
+    t.frequency = std::move(csv.numbers[0]);
+    for (std::size_t c = 0; c < 3; ++c) t.smoothed[c] = std::move(csv.numbers[c + 1]);
     return t;
 }
 
 HvTable read_hv_curves(std::string_view text) {
-    std::vector<std::string_view> lines = checked_lines(text, "frequency(Hz),mean,");
-    std::optional<std::vector<std::string>> header = csv_fields(lines[0]);
-    if (!header || header->size() < 5) throw ReadError(1, "expected at least five columns");
-    std::size_t columns = header->size();
+    // frequency, mean, sigma_ln, mean*sigma_A, mean/sigma_A, then a column a window.
+    constexpr std::size_t kCurves = 5;
+    CsvTable csv =
+        read_csv_table(text, {.first_column = "frequency(Hz)", .fewest_columns = kCurves});
+    if (csv.header[1] != "mean") {
+        throw ReadError(1, "header does not start with 'frequency(Hz),mean,'");
+    }
     HvTable t;
-    t.windows.resize(columns - 5);
-    for (std::size_t w = 5; w < columns; ++w)
-        t.rejected.push_back((*header)[w].ends_with("(rejected)"));
-    for (std::size_t r = 1; r < lines.size(); ++r) {
-        if (lines[r].empty() && r + 1 == lines.size()) break;
-        std::vector<double> v = numbers_of(lines[r], r + 1, columns);
-        t.frequency.push_back(v[0]);
-        t.mean.push_back(v[1]);
-        t.upper.push_back(v[3]);
-        t.lower.push_back(v[4]);
-        for (std::size_t w = 5; w < columns; ++w) t.windows[w - 5].push_back(v[w]);
+    t.frequency = std::move(csv.numbers[0]);
+    t.mean = std::move(csv.numbers[1]);
+    t.upper = std::move(csv.numbers[3]);
+    t.lower = std::move(csv.numbers[4]);
+    for (std::size_t w = kCurves; w < csv.header.size(); ++w) {
+        t.rejected.push_back(csv.header[w].ends_with("(rejected)"));
+        t.windows.push_back(std::move(csv.numbers[w]));
     }
     return t;
 }

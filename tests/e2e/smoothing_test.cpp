@@ -143,7 +143,8 @@ TEST(ProcessSmoothing, WholeRoadOnAKnetRecord) {
     write_file(out / "hv.csv", damaged.insert(damaged.find('\n', damaged.find('\n') + 1), ",x"));
     plot = run_tool_with(dir.path(), {"plot", "out"});
     EXPECT_EQ(plot.exit_status, 1);
-    EXPECT_NE(plot.err.find("hv.csv:2: expected 10 values"), std::string::npos) << plot.err;
+    EXPECT_NE(plot.err.find("hv.csv:2: expected 10 fields, found 11"), std::string::npos)
+        << plot.err;
 }
 
 // The full layout releases each series once transformed; the noise windows are cut from the

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <string>
 
+#include "plot/csv_table.hpp"
 #include "plot/run_files.hpp"
 
 namespace wavespec::plot {
@@ -86,7 +87,7 @@ TEST(PlotFiles, ErrorsNameTheLine) {
         {head, 0, "no rows after the header"},
         {head + " 0.000,1,2,3,\n 0.010,1,2\n", 3, "expected 4 fields, found 3"},
         {head + " 0.000,1,x,3,\n", 2, "cannot read field 3 'x'"},
-        {head + " 0.000,1,2,3,4\n", 2, "more than 4 fields"},
+        {head + " 0.000,1,2,3,4\n", 2, "expected 4 fields, found 5"},
         {head + " 0.000,1,2,3,\n\n 0.010,1,2,3,\n", 4, "row after an empty line"},
     };
     for (const Case& c : cases) {
@@ -98,6 +99,59 @@ TEST(PlotFiles, ErrorsNameTheLine) {
             EXPECT_STREQ(e.what(), c.message) << c.text;
         }
     }
+}
+
+// The newer tables: whole finite numbers, a counted header, a column of words where named.
+TEST(CsvTable, ReadsRowsAndNamesTheLineOfEachFault) {
+    const TableForm five{.first_column = "frequency(Hz)", .columns = 5};
+    const TableForm words{.first_column = "damping", .columns = 3, .text_column = 1};
+    const TableForm some{.first_column = "f", .fewest_columns = 3};
+    struct Case {
+        const TableForm* form;
+        std::string text;
+        std::size_t line;
+        const char* message;  // empty: read
+    };
+    const std::string head = "frequency(Hz),\"N,S\",EW,UD,H/V\r\n";
+    const Case cases[] = {
+        {&five, head + "1,2,3,4,5\r\n0.5,-1e-300,0,7,8\r\n\r\n", 0, ""},
+        {&words, "damping,component,Sa\n0.05,\"a,b\",3\n", 0, ""},
+        {&some, "f,a,b,c\n1,2,3,4\n", 0, ""},
+        {&five, "", 0, "empty file"},
+        {&five, " frequency(Hz)\n", 1, "header does not start with 'frequency(Hz),'"},
+        {&five, "time(s),a,b,c,d\n1,2,3,4,5\n", 1, "header does not start with 'frequency(Hz),'"},
+        {&five, "frequency(Hz),a,b,c\n1,2,3,4\n", 1, "expected 5 columns, found 4"},
+        {&some, "f,a\n1,2\n", 1, "expected at least 3 columns, found 2"},
+        {&five, "frequency(Hz),\"a,b,c,d\n", 1, "unreadable header (unbalanced quotes)"},
+        {&five, head, 0, "no rows after the header"},
+        {&five, head + "1,2,3,4,5\n1,2,3,4\n", 3, "expected 5 fields, found 4"},
+        {&five, head + "1,2,3,4,5,\n", 2, "expected 5 fields, found 6"},
+        {&five, head + "1,2,nan,4,5\n", 2, "cannot read field 3 'nan'"},
+        {&five, head + "1,2,3,inf,5\n", 2, "cannot read field 4 'inf'"},
+        {&five, head + "1,2,3,1e999,5\n", 2, "cannot read field 4 '1e999'"},
+        {&five, head + "1,,3,4,5\n", 2, "cannot read field 2 ''"},
+        {&five, head + "1,2,3,4,5\n\n\n1,2,3,4,5\n", 5, "row after an empty line"},
+        {&words, "damping,component,Sa\n0.05,\"a,3\n", 2, "unreadable row (unbalanced quotes)"},
+        {&words, "damping,component,Sa\n0.05,a,b\n", 2, "cannot read field 3 'b'"},
+    };
+    for (const Case& c : cases) {
+        try {
+            CsvTable t = read_csv_table(c.text, *c.form);
+            EXPECT_STREQ("", c.message) << c.text;
+            EXPECT_EQ(t.lines.back(), c.form == &five ? 3u : 2u) << c.text;
+        } catch (const ReadError& e) {
+            EXPECT_EQ(e.line(), c.line) << c.text;
+            EXPECT_STREQ(e.what(), c.message) << c.text;
+        }
+    }
+    CsvTable t = read_csv_table(cases[0].text, five);
+    EXPECT_EQ(t.header[1], "N,S");
+    EXPECT_EQ(t.numbers[1][1], -1e-300);
+    EXPECT_EQ(t.numbers[4][0], 5.0);
+    t = read_csv_table(cases[1].text, words);
+    EXPECT_EQ(t.words.at(0), "a,b");
+    EXPECT_TRUE(t.numbers[1].empty());
+    EXPECT_EQ(t.numbers[2][0], 3.0);
 }
 
 }  // namespace
