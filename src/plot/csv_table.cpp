@@ -11,14 +11,6 @@
 namespace wavespec::plot {
 namespace {
 
-// The whole field as a finite number.
-bool whole_number(std::string_view field, double& value) {
-    field = trim(field);
-    const char* end = field.data() + field.size();
-    auto [ptr, ec] = read_chars(field.data(), end, value);
-    return ec == std::errc{} && ptr == end && !field.empty() && std::isfinite(value);
-}
-
 std::string columns_text(std::size_t n) {
     return std::to_string(n) + (n == 1 ? " column" : " columns");
 }
@@ -73,7 +65,7 @@ void read_row(std::string_view line, std::size_t line_number, std::size_t column
             continue;
         }
         double v = 0.0;
-        if (!(form.formatted ? parse_field(fields[i], v) : whole_number(fields[i], v))) {
+        if (!(form.formatted ? parse_field(fields[i], v) : whole_finite_number(fields[i], v))) {
             throw ReadError(line_number, "cannot read field " + std::to_string(i + 1) + " '" +
                                              std::string(trim(fields[i]).substr(0, 40)) + "'");
         }
@@ -106,6 +98,13 @@ CsvTable read_csv_table(std::string_view text, const TableForm& form) {
     }
     if (table.rows() == 0) throw ReadError(0, "no rows after the header");
     return table;
+}
+
+bool whole_finite_number(std::string_view field, double& value) {
+    field = trim(field);
+    const char* end = field.data() + field.size();
+    auto [ptr, ec] = read_chars(field.data(), end, value);
+    return ec == std::errc{} && ptr == end && !field.empty() && std::isfinite(value);
 }
 
 }  // namespace wavespec::plot

@@ -37,4 +37,7 @@ struct CsvTable {
 // At least one row, or ReadError.
 CsvTable read_csv_table(std::string_view text, const TableForm& form);
 
+// The whole field, blanks aside, as a finite number; false for anything else.
+bool whole_finite_number(std::string_view field, double& value);
+
 }  // namespace wavespec::plot

@@ -13,14 +13,6 @@
 namespace wavespec::plot {
 namespace {
 
-// The whole field as a finite number; these files hold no other.
-bool whole_number(std::string_view field, double& value) {
-    field = trim(field);
-    const char* end = field.data() + field.size();
-    auto [ptr, ec] = read_chars(field.data(), end, value);
-    return ec == std::errc{} && ptr == end && !field.empty() && std::isfinite(value);
-}
-
 // The number that follows `before` in line, up to the next blank; nullopt when absent.
 std::optional<double> number_after(std::string_view line, std::string_view before) {
     const std::size_t at = line.find(before);
@@ -28,7 +20,7 @@ std::optional<double> number_after(std::string_view line, std::string_view befor
     std::string_view rest = line.substr(at + before.size());
     rest = rest.substr(0, rest.find_first_of(" ,"));
     double value = 0.0;
-    if (!whole_number(rest, value)) return std::nullopt;
+    if (!whole_finite_number(rest, value)) return std::nullopt;
     return value;
 }
 
