@@ -94,6 +94,11 @@ async function runPage(form, button = '#run') {
     return shownRun();
 }
 async function shownRun() {
+    // The run's state is set before its pictures have loaded: wait until each image is loaded
+    // or has failed (a picture that cannot be drawn still counts as not drawn below).
+    await page.waitForFunction(() => Array.from(document.querySelectorAll('.record img'))
+                                          .every((img) => img.complete), {timeout: 20000})
+        .catch(() => {});
     return page.evaluate(() => {
         const lines = (cls) => Array.from(document.querySelectorAll(`#lines .${cls}`),
                                           (l) => l.textContent.replace(/\n$/, ''));
