@@ -92,7 +92,6 @@ std::string response_options(const ProcessOptions& options) {
 
 std::string smoothing_options(const SmoothingOptions& s) {
     if (!s.window && !s.hv_window_seconds) return "null";
-    static constexpr std::string_view kMeans[] = {"geometric", "quadratic", "arithmetic", "total"};
     smoothing::SmoothingWindow window = s.window_or_default();
     return Members("      ")
         .add("smooth",
@@ -102,7 +101,7 @@ std::string smoothing_options(const SmoothingOptions& s) {
         .add("width", number(window.width))
         .add("points", s.at_bins ? json::quoted("bins") : std::to_string(s.points_per_decade))
         .add("frequencies", numbers(s.frequencies))
-        .add("hv", json::quoted(kMeans[static_cast<int>(s.mean)]))
+        .add("hv", json::quoted(smoothing::horizontal_mean_name(s.mean)))
         .add("hv_windows", optional_number(s.hv_window_seconds))
         .add("hv_taper", number(s.hv_taper))
         .add("hv_range", s.hv_range ? numbers(*s.hv_range) : "null")

@@ -54,8 +54,8 @@ void turn_vertical_up(formats::WaveformRecord& record, const ChannelEpoch& epoch
 }
 
 // The horizontals turned to north and east from the azimuths given, where they are not
-// north and east already; the words for the run's line. `named` names a component whose
-// azimuth is unknown, for the message.
+// north and east already; the words for the run's line. The names and `source` ("the file",
+// "the inventory") are for the message when an azimuth is unknown.
 std::string turn_horizontals(formats::WaveformRecord& record, std::optional<double> a0,
                              std::optional<double> a1, const std::string& first_name,
                              const std::string& second_name, std::string_view source) {

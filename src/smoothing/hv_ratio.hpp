@@ -3,6 +3,7 @@
 #pragma once
 
 #include <span>
+#include <string_view>
 #include <vector>
 
 namespace wavespec::smoothing {
@@ -14,6 +15,12 @@ enum class HorizontalMean {
     arithmetic,  // (S1 + S2) / 2
     total,       // sqrt(S1^2 + S2^2)
 };
+
+// The mean's name as --hv takes it: "geometric", "quadratic", "arithmetic" or "total".
+constexpr std::string_view horizontal_mean_name(HorizontalMean mean) {
+    constexpr std::string_view kNames[] = {"geometric", "quadratic", "arithmetic", "total"};
+    return kNames[static_cast<int>(mean)];
+}
 
 double horizontal(HorizontalMean mean, double s1, double s2);
 

@@ -16,20 +16,6 @@ std::string window_text(const SmoothingWindow& window) {
     return "Parzen BW=" + number(window.width) + " Hz";
 }
 
-std::string mean_text(HorizontalMean mean) {
-    switch (mean) {
-        case HorizontalMean::geometric:
-            return "geometric";
-        case HorizontalMean::quadratic:
-            return "quadratic";
-        case HorizontalMean::arithmetic:
-            return "arithmetic";
-        case HorizontalMean::total:
-            return "total";
-    }
-    return "geometric";
-}
-
 const char* verdict_text(Verdict v) {
     switch (v) {
         case Verdict::pass:
@@ -71,7 +57,7 @@ std::string hv_settings_text(const NoiseHv& n, const NoiseHvSettings& settings) 
     return std::to_string(n.windows.size()) + " windows of " + number(n.window_seconds) + " s (" +
            std::to_string(n.window_samples) + " samples), Tukey taper " +
            number(settings.taper_fraction) + ", " + window_text(settings.window) + ", " +
-           mean_text(settings.mean) + " mean of the horizontals";
+           std::string(horizontal_mean_name(settings.mean)) + " mean of the horizontals";
 }
 
 std::string hv_report_text(const NoiseHv& n, const NoiseHvSettings& settings) {
