@@ -107,8 +107,16 @@ std::string arguments_text(const std::vector<std::string>& args) {
     return arguments;
 }
 
-ToolRun run_command(const std::string& tool, const fs::path& dir, const std::string& arguments,
-                    const std::string& keyboard) {
+// Wine sometimes cannot lay out a new process's address space (its shared user data page is
+// taken by a randomly placed mapping: "failed to map the shared user data"). The program then
+// never ran, so nothing of the tool is judged by it; the run is simply started again.
+bool wine_could_not_start(const ToolRun& run) {
+    return run.out.empty() && run.platform.find("failed to map the shared user data") !=
+                                  std::string::npos;
+}
+
+ToolRun run_once(const std::string& tool, const fs::path& dir, const std::string& arguments,
+                 const std::string& keyboard) {
     // The harness files live outside dir, so the tool's directory holds only its own files.
     static std::atomic<int> counter{0};
     fs::path io = fs::temp_directory_path() /
@@ -138,6 +146,17 @@ ToolRun run_command(const std::string& tool, const fs::path& dir, const std::str
         }
     } else if (WIFSIGNALED(status)) {
         run.aborted = true;
+    }
+    return run;
+}
+
+ToolRun run_command(const std::string& tool, const fs::path& dir, const std::string& arguments,
+                    const std::string& keyboard) {
+    constexpr int kStartAttempts = 4;
+    ToolRun run = run_once(tool, dir, arguments, keyboard);
+    for (int attempt = 1; attempt < kStartAttempts && wine_could_not_start(run); ++attempt) {
+        std::cerr << "Wine could not start the program; starting it again\n";
+        run = run_once(tool, dir, arguments, keyboard);
     }
     return run;
 }
