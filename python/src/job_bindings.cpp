@@ -5,7 +5,10 @@
 #include <algorithm>
 #include <string>
 
+#include "cli/format_option.hpp"
+#include "cli/option_bounds.hpp"
 #include "cli/option_parser.hpp"
+#include "cli/process_options.hpp"
 #include "job/check_job.hpp"
 #include "job/record_job.hpp"
 #include "record_pipeline.hpp"
@@ -51,10 +54,13 @@ void bind_enums(py::module_& m) {
 void bind_smoothing(py::module_& m) {
     using Window = smoothing::SmoothingWindow;
     py::class_<Window>(m, "SmoothingWindow")
-        .def(py::init([](smoothing::WindowKind kind, double width) {
-                 return Window{kind, width};
+        .def(py::init([](smoothing::WindowKind kind, std::optional<double> width) {
+                 const double standard = kind == smoothing::WindowKind::parzen
+                                             ? smoothing::kDefaultParzenBandwidth
+                                             : smoothing::kDefaultKonnoOhmachiB;
+                 return Window{kind, width.value_or(standard)};
              }),
-             py::arg("kind"), py::arg("width"))
+             py::arg("kind"), py::arg("width") = py::none())
         .def_readwrite("kind", &Window::kind)
         .def_readwrite("width", &Window::width);
     using S = cli::SmoothingOptions;
@@ -192,6 +198,66 @@ void bind_inventory(py::module_& m) {
             });
 }
 
+// process's options beyond the record's job: the files' layout and what is written beside
+// them, how the record is read, and its threads (process_files).
+void bind_process_job(py::module_& m) {
+    py::enum_<cli::FileLayout>(m, "FileLayout")
+        .value("legacy", cli::FileLayout::legacy)
+        .value("full", cli::FileLayout::full);
+    using P = cli::ProcessOptions;
+    py::class_<P>(m, "ProcessJob")
+        .def(py::init([](const job::RecordJob& record_job) {
+                 P options;
+                 static_cast<job::RecordJob&>(options) = record_job;
+                 return options;
+             }),
+             py::arg("job"))
+        .def_readwrite("layout", &P::layout)
+        .def_readwrite("dumps", &P::dumps)
+        .def_readwrite("plot", &P::plot)
+        .def_readwrite("output", &P::output)
+        .def_property(
+            "jobs", [](const P& p) { return p.jobs; },
+            [](P& p, long long jobs) {
+                // Held to --jobs's row here: a count below zero has no unsigned value to keep.
+                const std::string text = std::to_string(jobs);
+                checked(
+                    [&] { return cli::read_in_range(cli::value_range("jobs", "N"), text, text); });
+                p.jobs = static_cast<unsigned>(jobs);
+            })
+        .def_property(
+            "format", [](const P& p) { return std::string(formats::input_format_name(p.format)); },
+            [](P& p, const std::string& name) {
+                p.format = checked([&] { return cli::parse_format_option(name); });
+            })
+        .def_property(
+            "keep_offset", [](const P& p) { return p.read.keep_offset; },
+            [](P& p, bool keep) { p.read.keep_offset = keep; })
+        .def_property(
+            "quantity",
+            [](const P& p) { return std::string(formats::quantity_name(p.read.quantity)); },
+            [](P& p, const std::string& name) {
+                p.read.quantity = checked([&] { return cli::parse_quantity_option(name); });
+            })
+        .def_property(
+            "channels",
+            [](const P& p) {
+                std::vector<long long> from_one;
+                for (std::size_t c : p.read.channels)
+                    from_one.push_back(static_cast<long long>(c) + 1);
+                return from_one;
+            },
+            [](P& p, const std::vector<long long>& from_one) {
+                p.read.channels = checked([&] { return cli::chosen_channels(from_one); });
+            });
+    m.def("check_process_job", [](const P& p) {
+        checked([&] {
+            cli::check_process_options(p);
+            return 0;
+        });
+    });
+}
+
 }  // namespace
 
 void bind_job(py::module_& m) {
@@ -221,6 +287,7 @@ void bind_job(py::module_& m) {
     m.def("frequency_grid", [](double from, double to, double count) {
         return checked([&] { return job::frequency_grid(from, to, count); });
     });
+    bind_process_job(m);
     m.def("check_job", [](const J& j) {
         checked([&] {
             job::check_job(j);

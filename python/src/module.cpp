@@ -388,16 +388,15 @@ PYBIND11_MODULE(_wavespec, m) {
         return owned(smoothing::log_spaced_centres(lowest, highest, per_decade));
     });
     // One record as "wavespec process" runs it into OUT_DIR/STEM/: (stem, ok, line, directory).
-    m.def("process_record",
-          [](const std::vector<std::string>& paths, const std::vector<std::string>& options,
-             const std::string& out_dir) {
-              cli::OneRecordOutcome outcome;
-              {
-                  py::gil_scoped_release release;
-                  outcome = cli::process_one_record(paths, options, out_dir);
-              }
-              return py::make_tuple(outcome.stem, outcome.ok, outcome.line, outcome.directory);
-          });
+    m.def("process_record", [](const std::vector<std::string>& paths,
+                               const cli::ProcessOptions& options, const std::string& out_dir) {
+        cli::OneRecordOutcome outcome;
+        {
+            py::gil_scoped_release release;
+            outcome = cli::process_one_record(paths, options, out_dir);
+        }
+        return py::make_tuple(outcome.stem, outcome.ok, outcome.line, outcome.directory);
+    });
     m.def("thread_count", &python::thread_count);
     m.def("mseed_supported", &formats::mseed_supported);
     m.def("stationxml_supported", &formats::stationxml_supported);

@@ -12,7 +12,7 @@ import pytest
 import wavespec
 from conftest import tool, write_record
 
-OPTIONS = {"response_spectra": True, "no_dumps": True, "periods": [0.1, 1.0]}
+OPTIONS = {"response_spectra": True, "dumps": False, "periods": [0.1, 1.0]}
 CLI_OPTIONS = ["--response-spectra", "--no-dumps", "--periods=0.1,1"]
 
 
@@ -79,8 +79,6 @@ def test_process_files_in_the_process_and_in_a_pool(tmp_path, executor):
     check_outcomes(outcomes, paths, out)
     assert flatfile(out, tmp_path / "a.csv") == flatfile(command_line_run(tmp_path, paths),
                                                         tmp_path / "b.csv")
-    with pytest.raises(TypeError):
-        wavespec.process_files(paths, out_dir=out, resume=True)
 
 
 def test_read_flatfile_gives_the_records_own_numbers(tmp_path):
@@ -107,3 +105,64 @@ def test_read_flatfile_gives_the_records_own_numbers(tmp_path):
     frame = wavespec.read_flatfile(tmp_path / "flat.csv", as_pandas=True)
     assert frame.shape == (24, len(table))
     np.testing.assert_array_equal(frame["SA(1)"].to_numpy(), table["SA(1)"])
+
+
+# Typed keywords and the command line's options that say the same, one group of each.
+SAME_JOB = [
+    ({"layout": "full", "bandpass": (0.1, 0.2, 20, 25), "integrate": 2, "window": (0.5, 2)},
+     ["--layout=full", "--bandpass=0.1,0.2,20,25", "--double-integrate", "--window=0.5,2"]),
+    ({"invert": [2], "skip": 1, "dumps": False, "output": "v.csv", "integrate": 1},
+     ["--invert=2", "--skip=1", "--no-dumps", "--output=v.csv", "--integrate"]),
+    ({"detrend": "linear", "taper": 0.05, "pad": "auto", "highpass": (0.2, 2), "lowpass": 20,
+      "filter": "causal", "baseline": "polynomial", "dumps": False},
+     ["--detrend=linear", "--taper=0.05", "--pad=auto", "--highpass=0.2,2", "--lowpass=20",
+      "--filter=causal", "--baseline=polynomial", "--no-dumps"]),
+    ({"response_spectra": True, "periods": [0.05, 0.5], "damping": [0.02, 0.05],
+      "oscillator": "piecewise-linear", "dumps": False},
+     ["--response-spectra", "--periods=0.05,0.5", "--damping=0.02,0.05",
+      "--oscillator=piecewise-linear", "--no-dumps"]),
+    ({"smooth": ("parzen", 0.3), "frequencies": (1, 20, 30), "hv": "quadratic",
+      "hv_windows": 1, "hv_taper": 0.2, "hv_range": (1, 20), "dumps": False},
+     ["--smooth=parzen:0.3", "--frequencies=1:20:30", "--hv=quadratic", "--hv-windows=1",
+      "--hv-taper=0.2", "--hv-range=1,20", "--no-dumps"]),
+    ({"smooth": "konno-ohmachi", "smooth_points": 20, "plot": True, "dumps": False},
+     ["--smooth=konno-ohmachi", "--smooth-points=20", "--plot", "--no-dumps"]),
+]
+
+
+@pytest.mark.parametrize("keywords, arguments", SAME_JOB)
+def test_typed_keywords_write_the_command_lines_files(tmp_path, keywords, arguments):
+    path = make_archive(tmp_path, 1)[0]
+    [outcome] = wavespec.process_files([path], out_dir=tmp_path / "py", **keywords)
+    assert outcome.ok, outcome.line
+    cli = tmp_path / "cli"
+    subprocess.run([tool(), "process", "-q", "-j1", "-C", str(cli / path.stem), *arguments,
+                    str(path)], check=True)
+    made = sorted(f.name for f in (cli / path.stem).iterdir())
+    assert made == sorted(f.name for f in Path(outcome.directory).iterdir())
+    for name in made:
+        if name != "run.json":  # it names the tool's own arguments
+            assert (Path(outcome.directory) / name).read_bytes() == \
+                (cli / path.stem / name).read_bytes(), name
+
+
+@pytest.mark.parametrize("keywords, error, message", [
+    ({"layout": "wide"}, ValueError, "--layout"),
+    ({"output": "amp3.csv"}, ValueError, "--output"),
+    ({"jobs": -3}, ValueError, "'-3' for --jobs"),
+    ({"jobs": 5000}, ValueError, "'5000' for --jobs"),
+    ({"channels": [1, 1, 2]}, ValueError, "--channels"),
+    ({"format": "seg2"}, ValueError, "unknown format"),
+    ({"periods": [1.0]}, ValueError, "--periods goes with --response-spectra"),
+    ({"smooth": ("parzen", -1)}, ValueError, "--smooth"),
+    ({"smooth_points": 0, "smooth": "parzen"}, ValueError, "--smooth-points"),
+    ({"hv_azimuths": 7.0, "hv_windows": 5}, ValueError, "--hv-azimuths"),
+    ({"water_level": 20}, ValueError, "goes with --inventory"),
+    ({"no_dumps": True}, TypeError, "no_dumps"),
+    ({"resume": True}, TypeError, "resume"),
+])
+def test_a_job_that_cannot_run_is_refused_before_any_record(tmp_path, keywords, error, message):
+    path = make_archive(tmp_path, 1)[0]
+    with pytest.raises(error, match=message):
+        wavespec.process_files([path], out_dir=tmp_path / "out", **keywords)
+    assert not (tmp_path / "out").exists()

@@ -600,57 +600,154 @@ class Outcome:
     directory: str
 
 
-# Options that say how a batch is run, not what a record's files hold.
-_BATCH_OPTIONS = {"out_dir", "records_from", "shard", "resume", "quiet", "help"}
+_LAYOUTS = {"legacy": _wavespec.FileLayout.legacy, "full": _wavespec.FileLayout.full}
 
 
-def _option_value(value) -> str:
-    if isinstance(value, (int, np.integer)) and not isinstance(value, bool):
-        return str(int(value))
-    return _number(value)
-
-
-def _option_arguments(options: dict) -> list:
-    """process's options from keywords: bandpass=(0.1, 0.2, 20, 25) is --bandpass=0.1,0.2,20,25,
-    response_spectra=True is --response-spectra; False and None leave an option out."""
-    arguments = ["--jobs=1"] if "jobs" not in options else []
-    for key, value in options.items():
-        if key in _BATCH_OPTIONS:
-            raise TypeError(f"process_files() does not take {key}=")
-        name = "--" + key.replace("_", "-")
-        if value is None or value is False:
-            continue
-        if value is True:
-            arguments.append(name)
-        elif isinstance(value, (list, tuple, np.ndarray)):
-            arguments.append(name + "=" + ",".join(_option_value(v) for v in value))
-        elif isinstance(value, float):
-            arguments.append(name + "=" + _number(value))
+def _smoothing_keywords(s, smooth, smooth_points, frequencies, hv, hv_windows, hv_taper,
+                        hv_range, hv_reject, hv_azimuths) -> None:
+    """process_files' smoothing and H/V keywords into the job's smoothing fields: smooth is a
+    method ("konno-ohmachi", "parzen") with its default width, or (method, width)."""
+    if smooth is not None:
+        method, width = (smooth, None) if isinstance(smooth, str) else smooth
+        if not (isinstance(method, str) and method in _WINDOWS):
+            raise ValueError(f"invalid value '{method}' for --smooth: expected konno-ohmachi or "
+                             "parzen")
+        s.window = _wavespec.SmoothingWindow(_WINDOWS[method],
+                                             None if width is None else float(width))
+    if smooth_points is not None:
+        s.points_given = True
+        if isinstance(smooth_points, str) and smooth_points == "bins":
+            s.at_bins = True
         else:
-            arguments.append(f"{name}={value}")
-    return arguments
+            s.points_per_decade = _whole(smooth_points, "smooth-points")
+    if frequencies is not None:
+        low, high, count = frequencies
+        s.frequencies = _wavespec.frequency_grid(float(low), float(high), float(count))
+    if hv is not None:
+        s.mean = _choice("hv", hv, _MEANS)
+        s.mean_given = True
+    if hv_windows is not None:
+        s.hv_window_seconds = float(hv_windows)
+    if hv_taper is not None:
+        s.hv_taper = float(hv_taper)
+        s.hv_taper_given = True
+    if hv_range is not None:
+        s.hv_range = _reals("hv-range", hv_range, 2)
+    if hv_reject is not None:
+        s.hv_reject = float(hv_reject)
+    if hv_azimuths is not None:
+        s.hv_azimuth_step = float(hv_azimuths)
 
 
-def _process_record(paths: list, options: list, out_dir: str) -> Outcome:
-    return Outcome(*_wavespec.process_record(paths, options, out_dir))
+def _process_job(
+    *,
+    layout: str = "legacy",
+    dumps: Optional[bool] = None,
+    plot: bool = False,
+    output: str = "wave.csv",
+    jobs: int = 1,
+    format: str = "auto",
+    channels: Optional[Sequence[int]] = None,
+    keep_offset: bool = False,
+    quantity: str = "acceleration",
+    invert: Sequence[int] = (),
+    bandpass: Optional[Sequence[float]] = None,
+    integrate: int = 0,
+    differentiate: bool = False,
+    window: Optional[Sequence[float]] = None,
+    skip: int = 0,
+    detrend: Optional[str] = None,
+    taper: Optional[float] = None,
+    pad: Union[None, str, float] = None,
+    highpass: Union[None, float, Sequence[float]] = None,
+    lowpass: Union[None, float, Sequence[float]] = None,
+    filter: Optional[str] = None,
+    baseline: Optional[str] = None,
+    corners: Optional[str] = None,
+    signal_start: Optional[float] = None,
+    snr_threshold: Optional[float] = None,
+    snr_band: Optional[Sequence[float]] = None,
+    response_spectra: bool = False,
+    periods: Optional[ArrayLike] = None,
+    damping: Union[None, float, ArrayLike] = None,
+    oscillator: str = "band-limited",
+    smooth: Union[None, str, Tuple[str, float]] = None,
+    smooth_points: Union[None, int, str] = None,
+    frequencies: Optional[Tuple[float, float, int]] = None,
+    hv: Optional[str] = None,
+    hv_windows: Optional[float] = None,
+    hv_taper: Optional[float] = None,
+    hv_range: Optional[Tuple[float, float]] = None,
+    hv_reject: Optional[float] = None,
+    hv_azimuths: Optional[float] = None,
+    inventory: Optional[Union[str, os.PathLike]] = None,
+    units: str = "acceleration",
+    water_level: Optional[float] = 60.0,
+    pre_filter: Optional[Sequence[float]] = None,
+    rotate: bool = False,
+):
+    """process_files' keywords as the typed job of one record, checked as process checks its
+    options (ValueError with the tool's line)."""
+    job = _inventory_job(inventory, units, water_level, pre_filter, rotate)
+    _design_steps(job, invert, bandpass, integrate, differentiate, window, skip)
+    _processing(job.processing, detrend=detrend, taper=taper, pad=pad, highpass=highpass,
+                lowpass=lowpass, filter=filter, baseline=baseline, corners=corners,
+                signal_start=signal_start, snr_threshold=snr_threshold, snr_band=snr_band)
+    job.response_spectra = bool(response_spectra)
+    if periods is not None:
+        job.periods = [float(p) for p in np.atleast_1d(periods)]
+    if damping is not None:
+        job.dampings = [float(d) for d in np.atleast_1d(damping)]
+    job.oscillator = _choice("oscillator", oscillator, _OSCILLATORS)
+    _smoothing_keywords(job.smoothing, smooth, smooth_points, frequencies, hv, hv_windows,
+                        hv_taper, hv_range, hv_reject, hv_azimuths)
+    options = _wavespec.ProcessJob(job)
+    options.layout = _choice("layout", layout, _LAYOUTS)
+    options.dumps = layout == "legacy" if dumps is None else bool(dumps)
+    options.plot = bool(plot)
+    options.output = os.fspath(output)
+    options.jobs = _whole(jobs, "jobs")
+    options.format = format
+    if channels is not None:
+        options.channels = [_whole(c, "channels") for c in channels]
+    options.keep_offset = bool(keep_offset)
+    options.quantity = quantity
+    _wavespec.check_process_job(options)
+    return options
+
+
+def _process_record(paths: list, options: dict, out_dir: str) -> Outcome:
+    # The job is made again where the record runs: only plain values travel to a worker.
+    return Outcome(*_wavespec.process_record(paths, _process_job(**options), out_dir))
 
 
 def process_files(paths, *, out_dir, executor=None, **options) -> list:
     """Runs records as `wavespec process` does, each into out_dir/STEM/ with run.json last.
 
     paths: each item one record: a path (a CSV file, or any file of a K-NET or NGA set), or a
-    sequence of the paths of one set (SAC, MiniSEED). options: process's options as keywords
-    (dashes as underscores). executor: any concurrent.futures.Executor (a process pool, or
-    dask.distributed's Client.get_executor()); None runs the records one after another here.
+    sequence of the paths of one set (SAC, MiniSEED). options: process's options as typed
+    keywords named after them, dashes as underscores: layout ("legacy" or "full"), dumps
+    (None: the layout's default), plot, output, jobs (threads of one record, 1 unless given),
+    format, channels (three, from 1), keep_offset, quantity; the steps as process() takes
+    them (invert, bandpass, integrate, differentiate, window, skip, detrend ... snr_band);
+    response_spectra, periods, damping, oscillator; smooth ("konno-ohmachi", "parzen" or
+    (method, width)), smooth_points (a count a decade or "bins"), frequencies ((from, to,
+    count)), hv (the horizontal mean), hv_windows, hv_taper, hv_range, hv_reject,
+    hv_azimuths; inventory, units, water_level, pre_filter, rotate. An unknown keyword raises
+    TypeError, a value process refuses ValueError, before any record runs.
+    executor: any concurrent.futures.Executor (a process pool, or dask.distributed's
+    Client.get_executor()); None runs the records one after another here.
     Returns one Outcome for each record, in the order given; a record that fails fails alone.
     """
-    arguments = _option_arguments(options)
+    _process_job(**options)
+    out = os.fspath(out_dir)
+    if not out:
+        raise ValueError("out_dir needs a directory name")
     records = [[os.fspath(p)] if isinstance(p, (str, os.PathLike)) else [os.fspath(q) for q in p]
                for p in paths]
-    out = os.fspath(out_dir)
     if executor is None:
-        return [_process_record(record, arguments, out) for record in records]
-    futures = [executor.submit(_process_record, record, arguments, out) for record in records]
+        return [_process_record(record, options, out) for record in records]
+    futures = [executor.submit(_process_record, record, options, out) for record in records]
     return [future.result() for future in futures]
 
 

@@ -27,31 +27,55 @@ formats::Quantity parse_quantity_option(std::string_view value) {
                      std::string(value) + "'");
 }
 
-std::vector<std::size_t> parse_channels_option(std::string_view value) {
+namespace {
+constexpr long long kMostChannels = 100000;
+
+[[noreturn]] void refuse_channels(std::string_view text) {
+    throw UsageError(
+        "--channels is three different channels counted from 1 in the file, like 1,2,3, not '" +
+        std::string(text) + "'");
+}
+
+std::vector<std::size_t> checked_channels(std::span<const long long> from_one,
+                                          std::string_view text) {
     std::vector<std::size_t> channels;
+    for (long long channel : from_one) {
+        auto index = static_cast<std::size_t>(channel - 1);
+        if (channel < 1 || channel > kMostChannels ||
+            std::find(channels.begin(), channels.end(), index) != channels.end()) {
+            refuse_channels(text);
+        }
+        channels.push_back(index);
+    }
+    if (channels.size() != 3) refuse_channels(text);
+    return channels;
+}
+}  // namespace
+
+std::vector<std::size_t> parse_channels_option(std::string_view value) {
+    std::vector<long long> numbers;
     std::string_view rest = value;
     for (;;) {
         std::size_t comma = rest.find(',');
         std::string_view number = rest.substr(0, comma);
-        std::size_t channel = 0;
+        long long channel = 0;
         auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), channel);
-        if (error != std::errc() || end != number.data() + number.size() || number.empty() ||
-            channel < 1 || channel > 100000 ||
-            std::find(channels.begin(), channels.end(), channel - 1) != channels.end()) {
-            channels.clear();
-            break;
+        if (error != std::errc() || end != number.data() + number.size() || number.empty()) {
+            refuse_channels(value);
         }
-        channels.push_back(channel - 1);
+        numbers.push_back(channel);
         if (comma == std::string_view::npos) break;
         rest.remove_prefix(comma + 1);
     }
-    if (channels.size() != 3) {
-        throw UsageError(
-            "--channels is three different channels counted from 1 in the file, "
-            "like 1,2,3, not '" +
-            std::string(value) + "'");
+    return checked_channels(numbers, value);
+}
+
+std::vector<std::size_t> chosen_channels(std::span<const long long> counted_from_one) {
+    std::string text;
+    for (long long channel : counted_from_one) {
+        text += (text.empty() ? "" : ",") + std::to_string(channel);
     }
-    return channels;
+    return checked_channels(counted_from_one, text);
 }
 
 }  // namespace wavespec::cli

@@ -169,16 +169,14 @@ OneRecordOutcome refused(std::string stem, std::string line) {
 
 }  // namespace
 
-OneRecordOutcome process_one_record(std::span<const std::string> paths,
-                                    std::span<const std::string> arguments,
+OneRecordOutcome process_one_record(std::span<const std::string> paths, ProcessOptions options,
                                     const std::string& out_dir) {
-    ProcessOptions options;
     std::vector<RecordJob> jobs;
     try {
-        std::vector<std::string> args(arguments.begin(), arguments.end());
-        args.insert(args.end(), {"-C", out_dir, "--"});
-        args.insert(args.end(), paths.begin(), paths.end());
-        options = parse_process_options(args);
+        check_process_options(options);
+        if (out_dir.empty()) throw UsageError("--out-dir needs a directory name");
+        options.out_dir = out_dir;
+        options.records.assign(paths.begin(), paths.end());
         options.own_directories = true;
         formats::GroupedInputs grouped = formats::group_each_record_input(
             options.records, options.format, options.read.channels);

@@ -128,7 +128,6 @@ ProcessOptions parse_process_options(std::span<const std::string> args) {
         } else if (name == "skip") {
             options.skip = static_cast<std::int32_t>(parse_in_range(value_range(name, "N"), value));
         } else if (name == "output") {
-            check_output_name(value);
             options.output = value;
         } else if (name == "out-dir") {
             if (value.empty()) throw UsageError("--out-dir needs a directory name");
@@ -178,8 +177,8 @@ ProcessOptions parse_process_options(std::span<const std::string> args) {
         } else if (take_smoothing_option(name, value, options.smoothing)) {
         }
     }
-    job::check_job(options);
     options.dumps = dumps.value_or(options.layout == FileLayout::legacy);
+    // Named as given: the first of them on the command line.
     for (const ParsedOption& option : parsed.options) {
         if ((option.long_name == "periods" || option.long_name == "damping" ||
              option.long_name == "oscillator") &&
@@ -188,6 +187,7 @@ ProcessOptions parse_process_options(std::span<const std::string> args) {
                              " goes with --response-spectra");
         }
     }
+    check_process_options(options);
     options.own_directories = options.records_from || options.shard || options.resume;
     options.records = std::move(parsed.operands);
     // A list's records are counted once it is read.
@@ -195,6 +195,22 @@ ProcessOptions parse_process_options(std::span<const std::string> args) {
         throw UsageError("no record given");
     }
     return options;
+}
+
+void check_process_options(const ProcessOptions& options) {
+    job::check_job(options);
+    check_output_name(options.output);
+    const std::string jobs = std::to_string(options.jobs);
+    read_in_range(value_range("jobs", "N"), jobs, jobs);
+    const bool response_given = !options.periods.empty() || !options.dampings.empty() ||
+                                options.oscillator != response::Convention::band_limited;
+    if (response_given && !options.response_spectra) {
+        throw UsageError(std::string("--") +
+                         (!options.periods.empty()    ? "periods"
+                          : !options.dampings.empty() ? "damping"
+                                                      : "oscillator") +
+                         " goes with --response-spectra");
+    }
 }
 
 }  // namespace wavespec::cli

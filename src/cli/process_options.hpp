@@ -50,4 +50,9 @@ struct ProcessOptions : job::RecordJob {
 // Reads the arguments after "process"; throws UsageError for a mistake in them.
 ProcessOptions parse_process_options(std::span<const std::string> args);
 
+// The one check of process's options, however they were made: the record's job against its
+// bounds, the output's name, the thread count, and options that mean nothing without
+// --response-spectra. Throws UsageError naming the option.
+void check_process_options(const ProcessOptions& options);
+
 }  // namespace wavespec::cli
