@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# The README's first command: scripts/run-example.sh builds the tool (preset install, whose
-# libraries are compiled as a few large translation units) and runs the example to its end,
+# The README's first command: scripts/run-example.sh builds the tool (preset example, at -O1,
+# its libraries compiled as a few large translation units) and runs the example to its end,
 # and every file it writes is byte for byte the file the release build writes on the same
 # example. A file-local name that another file of a library also defines could otherwise
 # change which function a call reaches in the joined units alone.
