@@ -239,9 +239,9 @@ std::pair<double, double> unknown_values(std::string_view line) {
     std::string rest(line.substr(colon + 1));
     for (char& c : rest) c = c == ',' ? ' ' : c;
     auto words = split_words(rest);
-    auto first = words.size() > 0 ? parse_real_token(words[0]) : std::nullopt;
-    auto second = words.size() > 1 ? parse_real_token(words[1]) : std::nullopt;
-    return {first.value_or(-999.0), second.value_or(first.value_or(-999.0))};
+    const double first = words.size() > 0 ? parse_real_token(words[0]).value_or(-999.0) : -999.0;
+    const double second = words.size() > 1 ? parse_real_token(words[1]).value_or(first) : first;
+    return {first, second};
 }
 
 std::size_t text_line_count(std::string_view first) {

@@ -67,14 +67,14 @@ double parse_frequency(std::string_view file, std::string_view text) {
 }
 
 void parse_direction(std::string_view file, std::string_view text, KnetTrace& result) {
-    static constexpr std::array<std::string_view, 3> kNames = {"N-S", "E-W", "U-D"};
+    static constexpr std::array<std::string_view, 3> kDirectionNames = {"N-S", "E-W", "U-D"};
     static constexpr std::array<std::string_view, 6> kChannelNames = {"NS1", "EW1", "UD1",
                                                                       "NS2", "EW2", "UD2"};
     for (int i = 0; i < 3; ++i) {
-        if (text == kNames[i]) {
+        if (text == kDirectionNames[i]) {
             result.position = i;
             result.site = 0;
-            result.trace.component = std::string(kNames[i]);
+            result.trace.component = std::string(kDirectionNames[i]);
             return;
         }
     }

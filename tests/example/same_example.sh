@@ -17,6 +17,11 @@ if ! scripts/run-example.sh >"$log" 2>&1; then
     exit 1
 fi
 grep -q "^== Summary" "$log" || { tail -n 30 "$log"; echo "FAILED: the example printed no summary"; exit 1; }
+# A newcomer's first build prints no compiler warnings or notes.
+if grep -E "(warning|note): " "$log"; then
+    echo "FAILED: building the example's tool printed the compiler's warnings or notes above"
+    exit 1
+fi
 WAVESPEC_EXAMPLE_TOOL="$release" WAVESPEC_EXAMPLE_DIR=example-run-release \
     scripts/run-example.sh >/dev/null 2>&1
 if ! diff -r example-run example-run-release; then
