@@ -1,7 +1,8 @@
-# The example's build (preset install) compiles each library as a few large translation units
-# (CMAKE_UNITY_BUILD), which halves its time. These files keep a translation unit of their
-# own: their file-local names (layout constants, small parsers) repeat those of another file
-# of the same library, which is right for files compiled alone and a clash when joined.
+# The example's and the install tree's builds (presets example, install) compile each library
+# as a few large translation units (CMAKE_UNITY_BUILD), which halves their time. These files
+# keep a translation unit of their own: their file-local names (layout constants, small
+# parsers) repeat those of another file of the same library, which is right for files compiled
+# alone and a clash when joined.
 set(WAVESPEC_UNITY_SKIPPED
     src/cli/flatfile_command.cpp
     src/cli/flatfile_table.cpp
