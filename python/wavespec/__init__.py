@@ -10,6 +10,7 @@ one-line message; a file that cannot be read raises ``OSError``.
 
 from __future__ import annotations
 
+import inspect
 import numbers
 import os
 from dataclasses import dataclass, field
@@ -258,9 +259,8 @@ def fourier(data: ArrayLike, dt: float) -> Spectrum:
     return Spectrum(frequency, amplitude, spectra)
 
 
-def process(
-    record_or_data: Union[Record, ArrayLike],
-    dt: Optional[float] = None,
+def _record_steps(
+    job,
     *,
     invert: Sequence[int] = (),
     bandpass: Optional[Sequence[float]] = None,
@@ -279,7 +279,16 @@ def process(
     signal_start: Optional[float] = None,
     snr_threshold: Optional[float] = None,
     snr_band: Optional[Sequence[float]] = None,
-):
+) -> None:
+    """The steps of process() and process_files(): the dialogue's and the processing chain's
+    keywords into the job's typed fields."""
+    _design_steps(job, invert, bandpass, integrate, differentiate, window, skip)
+    _processing(job.processing, detrend=detrend, taper=taper, pad=pad, highpass=highpass,
+                lowpass=lowpass, filter=filter, baseline=baseline, corners=corners,
+                signal_start=signal_start, snr_threshold=snr_threshold, snr_band=snr_band)
+
+
+def process(record_or_data: Union[Record, ArrayLike], dt: Optional[float] = None, **steps):
     """The record processed as "wavespec process" does, returned as --layout=full's waveform
     holds it: (3, m) float64.
 
@@ -305,13 +314,17 @@ def process(
         raise ValueError("dt is needed with a plain array")
     array, single = _three(data)
     job = _wavespec.Job()
-    _design_steps(job, invert, bandpass, integrate, differentiate, window, skip)
-    _processing(job.processing, detrend=detrend, taper=taper, pad=pad, highpass=highpass,
-                lowpass=lowpass, filter=filter, baseline=baseline, corners=corners,
-                signal_start=signal_start, snr_threshold=snr_threshold, snr_band=snr_band)
+    _record_steps(job, **steps)
     out, processing = _wavespec.process(array, float(dt), job)
     out = out[:1] if single else out
     return out if processing is None else (out, processing)
+
+
+# process() shows the steps' keywords as its own (help(), inspect.signature).
+process.__signature__ = inspect.Signature(
+    list(inspect.signature(process).parameters.values())[:2]
+    + list(inspect.signature(_record_steps).parameters.values())[1:]
+)
 
 
 def _design_steps(job, invert, bandpass, integrate, differentiate, window, skip) -> None:
@@ -650,23 +663,6 @@ def _process_job(
     channels: Optional[Sequence[int]] = None,
     keep_offset: bool = False,
     quantity: str = "acceleration",
-    invert: Sequence[int] = (),
-    bandpass: Optional[Sequence[float]] = None,
-    integrate: int = 0,
-    differentiate: bool = False,
-    window: Optional[Sequence[float]] = None,
-    skip: int = 0,
-    detrend: Optional[str] = None,
-    taper: Optional[float] = None,
-    pad: Union[None, str, float] = None,
-    highpass: Union[None, float, Sequence[float]] = None,
-    lowpass: Union[None, float, Sequence[float]] = None,
-    filter: Optional[str] = None,
-    baseline: Optional[str] = None,
-    corners: Optional[str] = None,
-    signal_start: Optional[float] = None,
-    snr_threshold: Optional[float] = None,
-    snr_band: Optional[Sequence[float]] = None,
     response_spectra: bool = False,
     periods: Optional[ArrayLike] = None,
     damping: Union[None, float, ArrayLike] = None,
@@ -685,14 +681,12 @@ def _process_job(
     water_level: Optional[float] = 60.0,
     pre_filter: Optional[Sequence[float]] = None,
     rotate: bool = False,
+    **steps,
 ):
     """process_files' keywords as the typed job of one record, checked as process checks its
-    options (ValueError with the tool's line)."""
+    options (ValueError with the tool's line); steps are process()'s."""
     job = _inventory_job(inventory, units, water_level, pre_filter, rotate)
-    _design_steps(job, invert, bandpass, integrate, differentiate, window, skip)
-    _processing(job.processing, detrend=detrend, taper=taper, pad=pad, highpass=highpass,
-                lowpass=lowpass, filter=filter, baseline=baseline, corners=corners,
-                signal_start=signal_start, snr_threshold=snr_threshold, snr_band=snr_band)
+    _record_steps(job, **steps)
     job.response_spectra = bool(response_spectra)
     if periods is not None:
         job.periods = [float(p) for p in np.atleast_1d(periods)]
