@@ -2,14 +2,13 @@
 
 #include <algorithm>
 #include <array>
-#include <filesystem>
 #include <numbers>
 
 #include "cli/finite_values.hpp"
 #include "cli/response_options.hpp"
 #include "dialogue/record_steps.hpp"
 #include "formats/file_trace.hpp"
-#include "plot/response_picture.hpp"
+#include "plot/response_spectra_picture.hpp"
 #include "records/csv_fields.hpp"
 #include "response/ground_motion.hpp"
 #include "response/response_spectra.hpp"
@@ -103,30 +102,6 @@ std::string spectra_summary(const response::ResponseSpectra& spectra,
     return text;
 }
 
-plot::ResponsePicture spectra_picture(const response::ResponseSpectra& spectra,
-                                      const std::vector<double>& periods,
-                                      const std::vector<double>& dampings,
-                                      const std::array<std::string, 3>& names,
-                                      const std::string& record) {
-    plot::ResponsePicture picture;
-    picture.record = std::filesystem::path(record).filename().string();
-    picture.names = {names[0], names[1], names[2], "RotD50"};
-    picture.dampings = dampings;
-    picture.periods = periods;
-    for (std::size_t d = 0; d < dampings.size(); ++d) {
-        auto& curves = picture.psa.emplace_back();
-        for (std::size_t p = 0; p < periods.size(); ++p) {
-            const double omega = 2.0 * std::numbers::pi / periods[p];
-            const response::OscillatorPeaks& peaks = spectra.values[d][p];
-            for (std::size_t c = 0; c < 3; ++c) {
-                curves[c].push_back(omega * omega * peaks.component[c].displacement);
-            }
-            curves[3].push_back(omega * omega * peaks.rotd[1].displacement);
-        }
-    }
-    return picture;
-}
-
 }  // namespace
 
 std::vector<double> response_periods(const ProcessOptions& options) {
@@ -170,8 +145,8 @@ std::optional<std::string> write_response_files(StagedFiles& staged, const RunSt
         return why;
     }
     if (options.plot) {
-        return staged.write("response.svg", plot::response_svg(spectra_picture(
-                                                spectra, periods, dampings, names, record)));
+        return staged.write("response.svg",
+                            plot::response_spectra_svg(spectra, periods, dampings, names, record));
     }
     return std::nullopt;
 }
