@@ -5,15 +5,6 @@
 #include "dialogue/record_steps.hpp"
 
 namespace wavespec::cli {
-namespace {
-
-std::string trimmed(const HeaderName& name) {
-    std::string_view text = name_text(name);
-    std::size_t end = text.find_last_not_of(' ');
-    return std::string(text.substr(0, end == std::string_view::npos ? 0 : end + 1));
-}
-
-}  // namespace
 
 formats::WaveformRecord read_csv_record(const std::string& path) {
     auto state = full_layout_state(count_lines(path));
@@ -34,7 +25,7 @@ formats::WaveformRecord read_csv_record(const std::string& path) {
     const ZeroedArray<double>* series[] = {&state->xr1, &state->xr2, &state->xr3};
     const auto n = static_cast<std::ptrdiff_t>(state->nt);
     for (std::size_t c = 0; c < 3; ++c) {
-        record.components[c].name = trimmed(state->head[c + 1]);
+        record.components[c].name = component_name(state->head[c + 1]);
         record.components[c].samples.assign(series[c]->begin(), series[c]->begin() + n);
     }
     return record;

@@ -39,7 +39,7 @@ struct Request {
     bool help = false;
 };
 
-Request parse_request(std::span<const std::string> args) {
+Request parse_flatfile_request(std::span<const std::string> args) {
     Request request;
     ParsedArguments parsed = parse_options(args, kFlatfileOptions);
     for (const ParsedOption& option : parsed.options) {
@@ -254,7 +254,7 @@ int make_flatfile(const Request& request) {
 int run_flatfile(std::span<const std::string> args) {
     Request request;
     try {
-        request = parse_request(args);
+        request = parse_flatfile_request(args);
         if (request.help) return print_help("flatfile");
     } catch (const UsageError& error) {
         report_usage_error("flatfile", error.what());

@@ -15,7 +15,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::vector<std::string> split(std::string_view line, char separator) {
+std::vector<std::string> split_fields(std::string_view line, char separator) {
     std::vector<std::string> fields;
     for (std::size_t from = 0;;) {
         std::size_t at = line.find(separator, from);
@@ -26,7 +26,7 @@ std::vector<std::string> split(std::string_view line, char separator) {
 }
 
 std::vector<std::string> lines_of(const std::string& text) {
-    std::vector<std::string> lines = split(text, '\n');
+    std::vector<std::string> lines = split_fields(text, '\n');
     if (!lines.empty() && lines.back().empty()) lines.pop_back();
     return lines;
 }
@@ -59,7 +59,7 @@ std::optional<std::string> read_measures(RunTable& table) {
     std::vector<std::string> lines = lines_of(text);
     if (lines.size() != 4) return file.generic_string() + ": not a header and three components";
     for (std::size_t c = 0; c < 3; ++c) {
-        std::vector<std::string> fields = split(lines[c + 1], ',');
+        std::vector<std::string> fields = split_fields(lines[c + 1], ',');
         if (fields.size() != kMeasureCount + 1) return place(file, c + 1) + "not 8 fields";
         for (std::size_t m = 0; m < kMeasureCount; ++m) {
             auto number = number_text(fields[m + 1]);
@@ -80,7 +80,7 @@ std::optional<std::string> read_response(RunTable& table) {
         return file.generic_string() + ": not a header and 8 rows for each damping and period";
     }
     for (std::size_t i = 1; i < lines.size(); ++i) {
-        std::vector<std::string> fields = split(lines[i], ',');
+        std::vector<std::string> fields = split_fields(lines[i], ',');
         if (fields.size() != kFields) return place(file, i) + "not 8 fields";
         std::size_t row = (i - 1) % kRows;
         if (row >= 3 && fields[2] != kFlatfileComponents[row]) {

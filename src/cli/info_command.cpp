@@ -13,11 +13,8 @@ namespace wavespec::cli {
 namespace {
 
 constexpr KnownOption kInfoOptions[] = {
-    {"format", 0, true},
-    {"json", 0, false},
-    {"quantity", 0, true},
-    {"channels", 0, true},
-    {"help", 'h', false},
+    {"format", 0, true},   {"json", 0, false},   {"quantity", 0, true},
+    {"channels", 0, true}, {"help", 'h', false},
 };
 
 struct InfoRequest {
@@ -28,7 +25,7 @@ struct InfoRequest {
     std::vector<std::string> inputs;
 };
 
-InfoRequest parse_request(std::span<const std::string> args) {
+InfoRequest parse_info_request(std::span<const std::string> args) {
     ParsedArguments parsed = parse_options(args, std::span<const KnownOption>(kInfoOptions));
     InfoRequest request;
     for (const ParsedOption& option : parsed.options) {
@@ -50,7 +47,7 @@ InfoRequest parse_request(std::span<const std::string> args) {
     return request;
 }
 
-void report(const std::string& line) {
+void info_report(const std::string& line) {
     std::string text = "wavespec info: " + line + "\n";
     std::fputs(text.c_str(), stderr);
 }
@@ -70,7 +67,7 @@ formats::WaveformRecord read_any(const formats::RecordInput& input,
 int run_info(std::span<const std::string> args) {
     InfoRequest request;
     try {
-        request = parse_request(args);
+        request = parse_info_request(args);
     } catch (const UsageError& error) {
         report_usage_error("info", error.what());
         return kUsageError;
@@ -80,7 +77,7 @@ int run_info(std::span<const std::string> args) {
         formats::group_each_record_input(request.inputs, request.format, request.read.channels);
     int status = kSuccess;
     for (const std::string& failure : grouped.failures) {
-        report(failure);
+        info_report(failure);
         status = kSomeRecordFailed;
     }
     bool first = true;
@@ -90,7 +87,7 @@ int run_info(std::span<const std::string> args) {
             formats::WaveformRecord record = read_any(input, request.read);
             text += request.json ? describe_record_json(record) : describe_record_text(record);
         } catch (const formats::FormatError& error) {
-            report(error.what());
+            info_report(error.what());
             status = kSomeRecordFailed;
             continue;
         }
@@ -98,7 +95,7 @@ int run_info(std::span<const std::string> args) {
         first = false;
     }
     if (std::fflush(stdout) != 0) {
-        report("cannot write to standard output");
+        info_report("cannot write to standard output");
         return kSomeRecordFailed;
     }
     return status;

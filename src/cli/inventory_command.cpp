@@ -16,7 +16,7 @@
 namespace wavespec::cli {
 namespace {
 
-constexpr KnownOption kKnownOptions[] = {
+constexpr KnownOption kInventoryCommandOptions[] = {
     {"response", 0, true},
     {"frequencies", 0, true},
     {"units", 0, true},
@@ -35,8 +35,8 @@ struct InventoryRequest {
     bool help = false;
 };
 
-InventoryRequest parse_request(std::span<const std::string> args) {
-    ParsedArguments parsed = parse_options(args, kKnownOptions);
+InventoryRequest parse_inventory_request(std::span<const std::string> args) {
+    ParsedArguments parsed = parse_options(args, kInventoryCommandOptions);
     InventoryRequest request;
     bool response_only = false;
     for (const ParsedOption& option : parsed.options) {
@@ -156,7 +156,7 @@ void write_response(const instrument::ChannelEpoch& epoch, const InventoryReques
 int run_inventory(std::span<const std::string> args) {
     InventoryRequest request;
     try {
-        request = parse_request(args);
+        request = parse_inventory_request(args);
     } catch (const UsageError& error) {
         report_usage_error("inventory", error.what());
         return kUsageError;

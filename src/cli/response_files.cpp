@@ -21,10 +21,6 @@ namespace {
 
 using Series = std::array<std::vector<double>, 3>;
 
-std::string trimmed(const HeaderName& name) {
-    return std::string(trimmed_name(name_text(name)));
-}
-
 void add_number(std::string& out, double value) {
     out += ',';
     out += formats::shortest_text(value);
@@ -121,8 +117,9 @@ std::optional<std::string> write_response_files(StagedFiles& staged, const RunSt
     // A long record's transform tables are made again when its series is reconstructed; until
     // then their memory is the oscillators'.
     if (state.nf > kMaxTransformLength) release_transform_tables();
-    const std::array<std::string, 3> names = {trimmed(state.head[1]), trimmed(state.head[2]),
-                                              trimmed(state.head[3])};
+    const std::array<std::string, 3> names = {component_name(state.head[1]),
+                                              component_name(state.head[2]),
+                                              component_name(state.head[3])};
     // A series that is not finite (overflow on the way) shows in its peaks: the record fails
     // here, before the oscillators are run on it.
     const std::string measures = measures_table(acceleration, state.dt, names);

@@ -8,18 +8,11 @@
 #include "dialogue/spectrum_files.hpp"
 #include "plot/noise_hv_pictures.hpp"
 #include "plot/pictures.hpp"
-#include "records/csv_fields.hpp"
 #include "smoothing/hv_report.hpp"
 #include "spectral/spectrum_prep.hpp"
 
 namespace wavespec::cli {
-namespace {
-
-std::string trimmed(const HeaderName& name) {
-    return std::string(trimmed_name(name_text(name)));
-}
-
-}  // namespace
+namespace {}  // namespace
 
 void RunPictures::keep_record(const RunState& state) {
     auto n = static_cast<std::ptrdiff_t>(std::min<std::size_t>(state.nt, state.xr1.size()));
@@ -40,8 +33,9 @@ std::optional<std::string> RunPictures::write(StagedFiles& staged, const RunStat
                                               const std::string& record,
                                               std::int32_t record_length) const {
     std::string name = std::filesystem::path(record).filename().string();
-    std::array<std::string, 3> names = {trimmed(state.head[1]), trimmed(state.head[2]),
-                                        trimmed(state.head[3])};
+    std::array<std::string, 3> names = {component_name(state.head[1]),
+                                        component_name(state.head[2]),
+                                        component_name(state.head[3])};
     plot::SpectraPicture spectra{.record = name,
                                  .nt = record_length,
                                  .dt = state.dt,

@@ -8,7 +8,6 @@
 #include "cli/process_options.hpp"
 #include "dialogue/spectrum_files.hpp"
 #include "formats/file_trace.hpp"
-#include "records/csv_fields.hpp"
 #include "smoothing/hv_ratio.hpp"
 #include "smoothing/hv_report.hpp"
 #include "smoothing/noise_windows.hpp"
@@ -22,10 +21,6 @@ using smoothing::SmoothingWindow;
 
 // The fewest samples a noise window may hold: below that it has hardly any spectrum.
 constexpr std::size_t kFewestWindowSamples = 16;
-
-std::string number(double v) {
-    return formats::shortest_text(v);
-}
 
 // The three spectra and H, combined from the raw horizontals, smoothed at the centres.
 SmoothedRecord smooth_record(const SmoothingWindow& window, const SmoothingOptions& options,
@@ -42,11 +37,6 @@ SmoothedRecord smooth_record(const SmoothingWindow& window, const SmoothingOptio
     result.hv = smoothing::ratio(smoothed[3], smoothed[2]);
     for (std::size_t c = 0; c < 3; ++c) result.smoothed[c] = std::move(smoothed[c]);
     return result;
-}
-
-// A component's name as the header gives it, blanks trimmed.
-std::string trimmed(const HeaderName& name) {
-    return std::string(trimmed_name(name_text(name)));
 }
 
 // The settings of the noise windows as the options give them.
@@ -89,10 +79,11 @@ std::optional<std::string> RecordSmoothing::compute_noise(const RunState& state,
     if (!options.hv_window_seconds) return std::nullopt;
     const double seconds = *options.hv_window_seconds;
     const auto n = static_cast<std::size_t>(state.nt);
-    const std::string asked = "--hv-windows=" + number(seconds);
+    const std::string asked = "--hv-windows=" + formats::shortest_text(seconds);
     const std::size_t samples = smoothing::window_samples(seconds, state.dt, n);
     if (samples == 0) {
-        return asked + ": the record of " + number(static_cast<double>(state.nt) * state.dt) +
+        return asked + ": the record of " +
+               formats::shortest_text(static_cast<double>(state.nt) * state.dt) +
                " s holds no window that long";
     }
     if (samples < kFewestWindowSamples) {
@@ -106,15 +97,17 @@ std::optional<std::string> RecordSmoothing::compute_noise(const RunState& state,
     NoiseHv noise = smoothing::noise_hv(series, state.dt, settings);
     if (const auto& silent = noise.silent) {
         const std::string turned =
-            silent->azimuth ? " turned to " + number(*silent->azimuth) + " degrees" : "";
+            silent->azimuth ? " turned to " + formats::shortest_text(*silent->azimuth) + " degrees"
+                            : "";
         return asked + ": window " + std::to_string(silent->window + 1) + " has " +
                (silent->horizontal ? "H" + turned : std::string("V")) + " = " +
-               number(silent->value) + " at " + number(silent->frequency) +
-               " Hz, where its H/V has no value";
+               formats::shortest_text(silent->value) + " at " +
+               formats::shortest_text(silent->frequency) + " Hz, where its H/V has no value";
     }
     if (!noise.report) {
-        return "--hv-range: no frequency of the H/V grid lies between " + number(settings.low) +
-               " and " + number(settings.high) + " Hz";
+        return "--hv-range: no frequency of the H/V grid lies between " +
+               formats::shortest_text(settings.low) + " and " +
+               formats::shortest_text(settings.high) + " Hz";
     }
     noise_ = std::move(noise);
     noise_settings_ = settings;
@@ -124,8 +117,9 @@ std::optional<std::string> RecordSmoothing::compute_noise(const RunState& state,
 std::optional<std::string> RecordSmoothing::write(StagedFiles& staged,
                                                   const RunState& state) const {
     if (record_) {
-        const std::array<std::string, 3> names = {trimmed(state.head[1]), trimmed(state.head[2]),
-                                                  trimmed(state.head[3])};
+        const std::array<std::string, 3> names = {component_name(state.head[1]),
+                                                  component_name(state.head[2]),
+                                                  component_name(state.head[3])};
         const std::string text = smoothing::smoothed_table_text(
             record_->frequency, record_->smoothed, record_->hv, names);
         if (auto why = staged.write("smoothed.csv", text)) return why;

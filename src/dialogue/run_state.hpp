@@ -9,6 +9,7 @@
 #include <string>
 
 #include "dialogue/zeroed_array.hpp"
+#include "records/csv_fields.hpp"
 #include "spectral/complex_value.hpp"
 #include "spectral/time_window.hpp"
 
@@ -81,6 +82,11 @@ struct RunState {
 
 inline std::string_view name_text(const HeaderName& name) {
     return {name.data(), name.size()};
+}
+
+// A component's name as the newer files give it: without the blanks that pad it in the header.
+inline std::string component_name(const HeaderName& name) {
+    return std::string(trimmed_name(name_text(name)));
 }
 
 }  // namespace wavespec

@@ -10,7 +10,8 @@ namespace wavespec::formats {
 namespace {
 
 constexpr std::size_t kHeaderLines = 18;
-constexpr std::size_t kStationLine = 7, kStartLine = 12, kCountLine = 13, kIntervalLine = 14;
+constexpr std::size_t kAfadStationLine = 7, kAfadStartLine = 12, kAfadCountLine = 13,
+                      kIntervalLine = 14;
 
 // The day of the month of a year's last Sunday in `month` (March or October).
 int last_sunday(std::int64_t year, unsigned month) {
@@ -37,7 +38,7 @@ int turkey_offset_minutes(const CivilTime& local) {
 }
 
 // "20/07/2017 22:30:58.000000 (GMT)": UTC where the line says GMT or UTC, else Turkey's clock.
-std::int64_t start_of(std::string_view file, std::string_view line) {
+std::int64_t afad_start_of(std::string_view file, std::string_view line) {
     std::string_view text =
         trim(line.substr(line.find(':') == std::string_view::npos ? 0 : line.find(':') + 1));
     auto digits = [&](std::size_t at, std::size_t count) -> std::optional<int> {
@@ -64,7 +65,7 @@ std::int64_t start_of(std::string_view file, std::string_view line) {
                        text[13] == ':' && text[16] == ':';
     if (!shape || !day || !month || !year || !hour || !minute || !second ||
         !utc_microseconds({*year, *month, *day, *hour, *minute, *second, microsecond})) {
-        fail_at_line(file, kStartLine,
+        fail_at_line(file, kAfadStartLine,
                      "the first sample's time " + quoted(text) +
                          " is not like 20/07/2017 22:30:58.000000 (GMT)");
     }
@@ -101,16 +102,16 @@ std::array<FileTrace, 3> read_afad(std::string_view file, std::string_view bytes
         if (!line) fail_at_line(file, lines.number(), "the file ends inside the 18 header lines");
         header.push_back(*line);
     }
-    const std::string station =
-        windows1254_to_utf8(value_of(file, header[kStationLine - 1], kStationLine, "station code"));
+    const std::string station = windows1254_to_utf8(
+        value_of(file, header[kAfadStationLine - 1], kAfadStationLine, "station code"));
     std::string_view count_text =
-        value_of(file, header[kCountLine - 1], kCountLine, "count of samples");
+        value_of(file, header[kAfadCountLine - 1], kAfadCountLine, "count of samples");
     std::int64_t count = 0;
     auto [end, error] =
         std::from_chars(count_text.data(), count_text.data() + count_text.size(), count);
     if (error != std::errc() || end != count_text.data() + count_text.size() || count < 2 ||
         count > 100'000'000) {
-        fail_at_line(file, kCountLine,
+        fail_at_line(file, kAfadCountLine,
                      "the count " + quoted(count_text) + " is not a count of samples");
     }
     std::string_view interval_text =
@@ -120,7 +121,7 @@ std::array<FileTrace, 3> read_afad(std::string_view file, std::string_view bytes
         fail_at_line(file, kIntervalLine,
                      "the sampling interval " + quoted(interval_text) + " is not positive");
     }
-    const std::int64_t start_us = start_of(file, header[kStartLine - 1]);
+    const std::int64_t start_us = afad_start_of(file, header[kAfadStartLine - 1]);
     std::vector<std::vector<double>> columns =
         read_number_columns(file, lines, 3, static_cast<std::size_t>(count));
     expect_only_blank_lines(file, lines, "the header's count of rows");

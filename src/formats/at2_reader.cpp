@@ -10,7 +10,7 @@
 namespace wavespec::formats {
 namespace {
 
-constexpr std::int64_t kCountLine = 4;
+constexpr std::int64_t kAt2CountLine = 4;
 
 struct CountAndInterval {
     std::int64_t count = 0;
@@ -52,13 +52,13 @@ CountAndInterval parse_count_line(std::string_view file, std::string_view line) 
         }
     }
     if (!count || !dt) {
-        fail_at_line(file, kCountLine,
+        fail_at_line(file, kAt2CountLine,
                      "NPTS and DT unreadable in '" + std::string(trim(line)) + "'");
     }
     if (*count < 1)
-        fail_at_line(file, kCountLine, "NPTS " + std::to_string(*count) + " is not positive");
+        fail_at_line(file, kAt2CountLine, "NPTS " + std::to_string(*count) + " is not positive");
     if (!(*dt > 0.0))
-        fail_at_line(file, kCountLine, "DT " + shortest_text(*dt) + " is not positive");
+        fail_at_line(file, kAt2CountLine, "DT " + shortest_text(*dt) + " is not positive");
     return {*count, *dt};
 }
 
@@ -95,7 +95,7 @@ void orient(FileTrace& trace) {
 bool looks_like_at2(std::string_view bytes) {
     TextLines lines(bytes);
     std::optional<std::string_view> line;
-    for (int i = 0; i < kCountLine; ++i) {
+    for (int i = 0; i < kAt2CountLine; ++i) {
         line = lines.next();
         if (!line) return false;
     }
@@ -119,7 +119,7 @@ bool looks_like_at2(std::string_view bytes) {
 FileTrace read_at2(std::string_view file, std::string_view bytes, std::string_view component) {
     TextLines lines(bytes);
     std::optional<std::string_view> line;
-    for (std::int64_t i = 1; i <= kCountLine; ++i) {
+    for (std::int64_t i = 1; i <= kAt2CountLine; ++i) {
         line = lines.next();
         if (!line) fail_at_line(file, i, "the file ends inside the four header lines");
     }

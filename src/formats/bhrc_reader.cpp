@@ -8,13 +8,13 @@
 namespace wavespec::formats {
 namespace {
 
-constexpr std::size_t kTextLines = 13, kIntegerLines = 7, kRealLines = 7;
-constexpr std::size_t kComponentLine = 5, kCompLine = 7, kStationLine = 8, kCountLine = 11;
+constexpr std::size_t kBhrcTextLines = 13, kBhrcIntegerLines = 7, kBhrcRealLines = 7;
+constexpr std::size_t kComponentLine = 5, kCompLine = 7, kBhrcStationLine = 8, kBhrcCountLine = 11;
 
-FileTrace read_channel(std::string_view file, TextLines& lines) {
+FileTrace bhrc_read_channel(std::string_view file, TextLines& lines) {
     const std::int64_t first = lines.number() + 1;
     std::vector<std::string_view> text;
-    while (text.size() < kTextLines) {
+    while (text.size() < kBhrcTextLines) {
         auto line = lines.next();
         if (!line)
             fail_at_line(file, lines.number(), "the file ends inside a channel's text header");
@@ -24,7 +24,7 @@ FileTrace read_channel(std::string_view file, TextLines& lines) {
         fail_at_line(file, first,
                      "a channel's header does not begin '* VOL1' with 'COMP' on its seventh line");
     }
-    for (std::size_t l = 0; l < kIntegerLines + kRealLines; ++l) {
+    for (std::size_t l = 0; l < kBhrcIntegerLines + kBhrcRealLines; ++l) {
         if (!lines.next())
             fail_at_line(file, lines.number(), "the file ends inside a channel's numeric headers");
     }
@@ -37,7 +37,7 @@ FileTrace read_channel(std::string_view file, TextLines& lines) {
     if (station.empty()) fail_at_line(file, first, "no station code after the first line's colon");
     trace.station = std::string(station);
     // "NAME Station ... lat lon altitude L-azimuth T-azimuth"
-    std::string_view station_line = text[kStationLine - 1];
+    std::string_view station_line = text[kBhrcStationLine - 1];
     std::size_t at = station_line.find("Station");
     std::vector<double> numbers =
         at == std::string_view::npos ? std::vector<double>() : numbers_in(station_line.substr(at));
@@ -49,12 +49,12 @@ FileTrace read_channel(std::string_view file, TextLines& lines) {
         trace.dip = -90.0;
     } else if (component == "L" || component == "T") {
         if (numbers.size() < 5) {
-            fail_at_line(file, first + kStationLine - 1,
+            fail_at_line(file, first + kBhrcStationLine - 1,
                          "the station line gives no azimuths of L and T after 'Station'");
         }
         double azimuth = numbers[component == "L" ? 3 : 4];
         if (!(azimuth >= 0.0 && azimuth <= 360.0)) {
-            fail_at_line(file, first + kStationLine - 1, "an azimuth is not 0 to 360 degrees");
+            fail_at_line(file, first + kBhrcStationLine - 1, "an azimuth is not 0 to 360 degrees");
         }
         trace.azimuth = azimuth == 360.0 ? 0.0 : azimuth;
         trace.dip = 0.0;
@@ -62,7 +62,8 @@ FileTrace read_channel(std::string_view file, TextLines& lines) {
         fail_at_line(file, first + kComponentLine - 1,
                      "component " + quoted(component) + " is none of L, T and V");
     }
-    auto [count, dt] = count_and_interval(file, first + kCountLine - 1, text[kCountLine - 1]);
+    auto [count, dt] =
+        count_and_interval(file, first + kBhrcCountLine - 1, text[kBhrcCountLine - 1]);
     trace.dt = dt;
     trace.samples = read_fixed_values(file, lines, {10, 13, 0, false}, count);
     for (double& value : trace.samples) value *= kGalPerTenthOfG;
@@ -88,7 +89,7 @@ bool looks_like_bhrc(std::string_view bytes) {
 std::array<FileTrace, 3> read_bhrc(std::string_view file, std::string_view bytes) {
     TextLines lines(bytes);
     std::array<FileTrace, 3> traces;
-    for (FileTrace& trace : traces) trace = read_channel(file, lines);
+    for (FileTrace& trace : traces) trace = bhrc_read_channel(file, lines);
     expect_only_blank_lines(file, lines, "the three channels");
     return traces;
 }

@@ -14,9 +14,10 @@ namespace {
 constexpr std::size_t kDefaultTextLines = 13;
 
 // Places in the integer and real headers (counted from 0).
-constexpr std::size_t kLevel = 0, kYear = 39, kYearDay = 40, kMonth = 41, kDay = 42, kHour = 43,
-                      kMinute = 44, kOrientation = 53, kSite = 55;
-constexpr std::size_t kSecond = 29, kLsb = 21, kSensitivity = 41, kGain = 46, kLowCut = 53,
+constexpr std::size_t kLevel = 0, kCosmosYear = 39, kCosmosYearDay = 40, kCosmosMonth = 41,
+                      kCosmosDay = 42, kCosmosHour = 43, kCosmosMinute = 44, kOrientation = 53,
+                      kSite = 55;
+constexpr std::size_t kCosmosSecond = 29, kLsb = 21, kSensitivity = 41, kGain = 46, kLowCut = 53,
                       kHighCut = 56, kIntervalMs = 61, kLength = 62, kPeak = 63, kPeakTime = 64;
 
 std::string lower(std::string_view text) {
@@ -34,7 +35,7 @@ std::optional<std::int64_t> leading_integer(std::string_view text) {
 }
 
 // The values of a header, with what stands for unknown.
-struct Header {
+struct CosmosHeader {
     std::vector<double> values;
     double unknown = -999.0;
     std::int64_t line = 0;  // the line that introduced it
@@ -44,7 +45,7 @@ struct Header {
     }
 };
 
-std::string_view field_of(std::string_view line, std::size_t from, std::size_t to) {
+std::string_view cosmos_field_of(std::string_view line, std::size_t from, std::size_t to) {
     if (from >= line.size()) return {};
     return trim(line.substr(from, to - from));
 }
@@ -68,10 +69,11 @@ std::pair<std::size_t, FixedLayout> block_declaration(std::string_view file, std
     return {static_cast<std::size_t>(*count), *layout};
 }
 
-Header read_header(std::string_view file, TextLines& lines, std::string_view what, double unknown) {
+CosmosHeader cosmos_read_header(std::string_view file, TextLines& lines, std::string_view what,
+                                double unknown) {
     auto line = lines.next();
     if (!line) fail_at_line(file, lines.number(), "the file ends before the " + std::string(what));
-    Header header;
+    CosmosHeader header;
     header.unknown = unknown;
     header.line = lines.number();
     auto [count, layout] = block_declaration(file, lines.number(), *line, what);
@@ -79,14 +81,14 @@ Header read_header(std::string_view file, TextLines& lines, std::string_view wha
     return header;
 }
 
-struct Orientation {
+struct CosmosOrientation {
     std::string code;
     std::optional<double> azimuth, dip;
     int position = -1;
     bool turned = false;  // recorded pointing down: the sign is turned to up
 };
 
-Orientation orientation_of(std::string_view file, const Header& integers) {
+CosmosOrientation orientation_of(std::string_view file, const CosmosHeader& integers) {
     auto code = integers.at(kOrientation);
     if (!code) {
         fail_at_line(file, integers.line, "the integer header gives no orientation (value 54)");
@@ -155,7 +157,7 @@ std::optional<Units> units_of_code(int code) {
 }
 
 // V0 counts to cm/s^2: counts x LSB (uV/count) / 1e6 / (sensitivity (V/g) x gain) x g.
-double counts_factor(std::string_view file, const Header& reals) {
+double counts_factor(std::string_view file, const CosmosHeader& reals) {
     auto lsb = reals.at(kLsb);
     auto sensitivity = reals.at(kSensitivity);
     double gain = reals.at(kGain).value_or(1.0);
@@ -168,7 +170,7 @@ double counts_factor(std::string_view file, const Header& reals) {
     return *lsb * 1e-6 / (*sensitivity * gain) * kStandardGravityGal;
 }
 
-struct Block {
+struct CosmosBlock {
     Quantity quantity = Quantity::acceleration;
     int units_code = 0;
     std::vector<double> values;
@@ -177,8 +179,8 @@ struct Block {
 
 // "8000 acceleration pts, approx 40 secs, units=cm/sec2 (04), Format=(8F10.5)", the values,
 // then the "End-of-data" line.
-Block read_block(std::string_view file, TextLines& lines, std::string_view line) {
-    Block block;
+CosmosBlock read_block(std::string_view file, TextLines& lines, std::string_view line) {
+    CosmosBlock block;
     block.line = lines.number();
     std::string text = lower(line);
     std::size_t points = text.find("pts");
@@ -209,16 +211,18 @@ Block read_block(std::string_view file, TextLines& lines, std::string_view line)
     return block;
 }
 
-std::optional<int> small_int_at(const Header& header, std::size_t i) {
+std::optional<int> small_int_at(const CosmosHeader& header, std::size_t i) {
     auto value = header.at(i);
     return value ? small_int(*value) : std::nullopt;
 }
 
-std::optional<std::int64_t> start_of(const Header& integers, const Header& reals) {
-    auto year = small_int_at(integers, kYear), month = small_int_at(integers, kMonth);
-    auto day = small_int_at(integers, kDay), year_day = small_int_at(integers, kYearDay);
-    auto hour = small_int_at(integers, kHour), minute = small_int_at(integers, kMinute);
-    auto second = reals.at(kSecond);
+std::optional<std::int64_t> cosmos_start_of(const CosmosHeader& integers,
+                                            const CosmosHeader& reals) {
+    auto year = small_int_at(integers, kCosmosYear), month = small_int_at(integers, kCosmosMonth);
+    auto day = small_int_at(integers, kCosmosDay),
+         year_day = small_int_at(integers, kCosmosYearDay);
+    auto hour = small_int_at(integers, kCosmosHour), minute = small_int_at(integers, kCosmosMinute);
+    auto second = reals.at(kCosmosSecond);
     if (!year || !hour || !minute || !second || !(*second >= 0.0) || !(*second < 61.0)) {
         return std::nullopt;
     }
@@ -284,8 +288,8 @@ std::optional<ChannelIdentity> seed_codes_of(const std::vector<std::string_view>
     return std::nullopt;
 }
 
-CosmosChannel read_channel(std::string_view file, TextLines& lines, std::string_view first,
-                           Quantity wanted, bool keep_counts) {
+CosmosChannel cosmos_read_channel(std::string_view file, TextLines& lines, std::string_view first,
+                                  Quantity wanted, bool keep_counts) {
     const std::int64_t first_line = lines.number();
     std::vector<std::string_view> text = {first};
     const std::size_t count = text_line_count(first);
@@ -296,8 +300,8 @@ CosmosChannel read_channel(std::string_view file, TextLines& lines, std::string_
     }
     auto [unknown_int, unknown_real] =
         unknown_values(text.size() >= 13 ? text[12] : std::string_view());
-    Header integers = read_header(file, lines, "integer header", unknown_int);
-    Header reals = read_header(file, lines, "real header", unknown_real);
+    CosmosHeader integers = cosmos_read_header(file, lines, "integer header", unknown_int);
+    CosmosHeader reals = cosmos_read_header(file, lines, "real header", unknown_real);
     auto level = integers.at(kLevel);
     if (level && *level == 3) {
         fail_at_line(file, first_line, "a COSMOS V3 file holds response spectra, not a record");
@@ -318,7 +322,7 @@ CosmosChannel read_channel(std::string_view file, TextLines& lines, std::string_
         if (!line) fail_at_line(file, lines.number(), "the file ends inside the comments");
         comment_lines.push_back(*line);
     }
-    std::vector<Block> blocks;
+    std::vector<CosmosBlock> blocks;
     for (;;) {
         TextLines ahead = lines;
         auto line = ahead.next();
@@ -328,8 +332,8 @@ CosmosChannel read_channel(std::string_view file, TextLines& lines, std::string_
         blocks.push_back(read_block(file, lines, *line));
     }
     if (blocks.empty()) fail_at_line(file, lines.number(), "no data block after the headers");
-    const Block* block = nullptr;
-    for (const Block& candidate : blocks) {
+    const CosmosBlock* block = nullptr;
+    for (const CosmosBlock& candidate : blocks) {
         if (candidate.quantity == wanted && block == nullptr) block = &candidate;
     }
     if (block == nullptr) {
@@ -351,12 +355,12 @@ CosmosChannel read_channel(std::string_view file, TextLines& lines, std::string_
     static constexpr std::string_view kLevels[] = {"cosmos-v0", "cosmos-v1", "cosmos-v2"};
     trace.format = std::string(kLevels[static_cast<int>(*level)]);
     const std::string_view identity = text.size() >= 5 ? text[4] : std::string_view();
-    trace.network = std::string(field_of(identity, 25, 27));
-    trace.station = std::string(field_of(identity, 28, 34));
+    trace.network = std::string(cosmos_field_of(identity, 25, 27));
+    trace.station = std::string(cosmos_field_of(identity, 28, 34));
     std::optional<ChannelIdentity> seed = *level == 0 ? seed_codes_of(comment_lines) : std::nullopt;
     if (seed && trace.network.empty()) trace.network = seed->network;
     if (seed && trace.station.empty()) trace.station = seed->station;
-    Orientation orientation = orientation_of(file, integers);
+    CosmosOrientation orientation = orientation_of(file, integers);
     trace.code = orientation.code;
     trace.component = plain_word(orientation.code, "COSMOS");
     trace.azimuth = orientation.azimuth;
@@ -372,7 +376,7 @@ CosmosChannel read_channel(std::string_view file, TextLines& lines, std::string_
     trace.dt = *interval / 1000.0;
     check_count_and_duration(file, block->line, static_cast<std::int64_t>(block->values.size()),
                              trace.dt, reals.at(kLength), "the record length (value 63)");
-    trace.start_us = start_of(integers, reals);
+    trace.start_us = cosmos_start_of(integers, reals);
     if (as_recorded) {
         trace.units = "counts";
         if (seed) {
@@ -430,7 +434,7 @@ std::vector<CosmosChannel> read_cosmos(std::string_view file, std::string_view b
                          "a channel's first line names its format, like (Format v01.20 with 13 "
                          "text lines)");
         }
-        channels.push_back(read_channel(file, lines, *line, quantity, keep_counts));
+        channels.push_back(cosmos_read_channel(file, lines, *line, quantity, keep_counts));
     }
     if (channels.empty()) fail(file, "no COSMOS channel");
     return channels;

@@ -64,7 +64,7 @@ std::optional<PhysicalUnits> units_of_words(std::string_view text) {
     return physical_units_named(lower);
 }
 
-struct Block {
+struct CsmipBlock {
     Quantity quantity = Quantity::acceleration;
     std::size_t count = 0;
     double dt = 0.0;
@@ -73,9 +73,9 @@ struct Block {
 };
 
 // "  8000 points of accel data equally spaced at  .010 sec, in cm/sec2.  (Format: (8F10.3))"
-Block block_of(std::string_view file, std::int64_t number, std::string_view line,
-               const FixedLayout& default_layout) {
-    Block block;
+CsmipBlock block_of(std::string_view file, std::int64_t number, std::string_view line,
+                    const FixedLayout& default_layout) {
+    CsmipBlock block;
     std::vector<std::string_view> words = split_words(line);
     auto refuse = [&](std::string_view what) {
         fail_at_line(file, number,
@@ -189,8 +189,8 @@ std::optional<int> zone_offset_hours(std::string_view zone) {
 // The record's start from "Rcrd of Thu Jul  4, 2019 10:33:48.0 PDT (UTC: 17:33:48.0)" or
 // "Rcrd start time: 7/4/19, 17:33:48.0 GMT": the UTC clock where the line gives one, else the
 // clock less its zone's offset.
-std::optional<std::int64_t> start_of(std::string_view file, std::int64_t number,
-                                     std::string_view line) {
+std::optional<std::int64_t> csmip_start_of(std::string_view file, std::int64_t number,
+                                           std::string_view line) {
     std::vector<std::string_view> words = split_words(line);
     std::int64_t year = 0;
     int month = 0, day = 0;
@@ -325,8 +325,8 @@ void add_peak(std::string_view line, const std::string& component, FileTrace& tr
                             std::string(quantity_units(units->quantity))});
 }
 
-CsmipChannel read_channel(std::string_view file, TextLines& lines, std::string_view first,
-                          Quantity wanted) {
+CsmipChannel csmip_read_channel(std::string_view file, TextLines& lines, std::string_view first,
+                                Quantity wanted) {
     const std::int64_t first_line = lines.number();
     const Volume& volume = contains_ignoring_case(first, kV1Marker) ? kV1 : kV2;
     std::vector<std::string_view> text = {first};
@@ -352,7 +352,8 @@ CsmipChannel read_channel(std::string_view file, TextLines& lines, std::string_v
         }
         if (!direction) direction = direction_of(text[l]);
         if (!trace.start_us && !words.empty() && ascii_upper(words[0]).starts_with("RCRD")) {
-            trace.start_us = start_of(file, first_line + static_cast<std::int64_t>(l), text[l]);
+            trace.start_us =
+                csmip_start_of(file, first_line + static_cast<std::int64_t>(l), text[l]);
         }
     }
     if (trace.station.empty()) {
@@ -391,7 +392,7 @@ CsmipChannel read_channel(std::string_view file, TextLines& lines, std::string_v
                          "the file ends before the channel's 'End of data' line");
         if (trim(*line).empty()) continue;
         if (contains_ignoring_case(*line, "END OF DATA")) break;
-        Block block = block_of(file, lines.number(), *line, volume.default_data);
+        CsmipBlock block = block_of(file, lines.number(), *line, volume.default_data);
         if (block.quantity == Quantity::acceleration) trace.dt = block.dt;
         std::vector<double> values = read_fixed_values(file, lines, block.layout, block.count);
         if (block.quantity != wanted) continue;
@@ -447,7 +448,7 @@ std::vector<CsmipChannel> read_csmip(std::string_view file, std::string_view byt
                          "a channel's text header does not begin with CORRECTED or UNCORRECTED "
                          "ACCELEROGRAM");
         }
-        channels.push_back(read_channel(file, lines, *line, quantity));
+        channels.push_back(csmip_read_channel(file, lines, *line, quantity));
     }
     if (channels.empty()) fail(file, "no CSMIP channel");
     return channels;

@@ -9,11 +9,11 @@
 namespace wavespec::formats {
 namespace {
 
-constexpr std::size_t kTextLines = 16, kIntegers = 40, kReals = 60;
+constexpr std::size_t kGeonetTextLines = 16, kGeonetIntegers = 40, kGeonetReals = 60;
 // Places in the integer and real headers (counted from 0).
-constexpr std::size_t kYear = 8, kMonth = 9, kDay = 18, kHour = 19, kMinute = 38,
-                      kMilliseconds = 39, kDigitised = 30, kPrepended = 31, kAccelerations = 33,
-                      kVelocities = 34, kDisplacements = 35;
+constexpr std::size_t kGeonetYear = 8, kGeonetMonth = 9, kGeonetDay = 18, kGeonetHour = 19,
+                      kGeonetMinute = 38, kMilliseconds = 39, kDigitised = 30, kPrepended = 31,
+                      kAccelerations = 33, kVelocities = 34, kDisplacements = 35;
 constexpr std::size_t kInterval = 25;
 constexpr double kMillimetresPerCentimetre = 10.0;
 
@@ -38,7 +38,7 @@ std::size_t count_at(std::string_view file, const std::vector<double>& integers,
 FileTrace read_component(std::string_view file, TextLines& lines, Quantity wanted) {
     const std::int64_t first_line = lines.number() + 1;
     std::vector<std::string_view> text;
-    while (text.size() < kTextLines) {
+    while (text.size() < kGeonetTextLines) {
         auto line = lines.next();
         if (!line) fail_at_line(file, lines.number(), "the file ends inside a text heading");
         text.push_back(*line);
@@ -46,10 +46,10 @@ FileTrace read_component(std::string_view file, TextLines& lines, Quantity wante
     const bool v1 = is_v1(text[0]);
     const std::int64_t integer_line = lines.number() + 1;
     std::vector<double> integers =
-        read_fixed_values(file, lines, *fixed_layout_named("(10I8)"), kIntegers);
+        read_fixed_values(file, lines, *fixed_layout_named("(10I8)"), kGeonetIntegers);
     const std::int64_t real_line = lines.number() + 1;
     std::vector<double> reals =
-        read_fixed_values(file, lines, *fixed_layout_named("(10F8.0)"), kReals);
+        read_fixed_values(file, lines, *fixed_layout_named("(10F8.0)"), kGeonetReals);
     FileTrace trace;
     trace.format = v1 ? "geonet-v1a" : "geonet-v2a";
     trace.network = "NZ";
@@ -108,9 +108,9 @@ FileTrace read_component(std::string_view file, TextLines& lines, Quantity wante
                               " zeros padded before and after are kept as samples");
     }
     const double milliseconds = integers[kMilliseconds];
-    auto year = small_int(integers[kYear]), month = small_int(integers[kMonth]);
-    auto day = small_int(integers[kDay]), hour = small_int(integers[kHour]);
-    auto minute = small_int(integers[kMinute]);
+    auto year = small_int(integers[kGeonetYear]), month = small_int(integers[kGeonetMonth]);
+    auto day = small_int(integers[kGeonetDay]), hour = small_int(integers[kGeonetHour]);
+    auto minute = small_int(integers[kGeonetMinute]);
     if (milliseconds >= 0.0 && milliseconds < 61000.0 && year && month && day && hour && minute) {
         const auto whole = static_cast<int>(milliseconds / 1000.0);
         auto start = utc_microseconds(

@@ -79,7 +79,8 @@ std::array<FileTrace, 3> read_cosmos_set(const RecordInput& input, const ReadOpt
     for (std::size_t c = 0; c < 3; ++c) {
         const std::string& path = input.paths[c];
         auto [it, added] = files.try_emplace(path);
-        if (added) it->second = read_cosmos(path, read_whole_file(path), options.quantity, options.counts);
+        if (added)
+            it->second = read_cosmos(path, read_whole_file(path), options.quantity, options.counts);
         const std::size_t index = input.channels.empty() ? 0 : input.channels[c];
         if (index >= it->second.size()) {
             fail(path, "holds " + std::to_string(it->second.size()) + " channels, not " +

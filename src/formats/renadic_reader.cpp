@@ -12,13 +12,13 @@
 namespace wavespec::formats {
 namespace {
 
-constexpr std::size_t kTextLines = 13, kIntegerLines = 7, kRealLines = 7;
-constexpr std::size_t kStartLine = 4, kStationLine = 6, kChannelLine = 7, kMarkerLine = 8,
-                      kCountLine = 11;
-constexpr std::string_view kMarker = "UNIVERSIDAD DE CHILE - RENADIC";
+constexpr std::size_t kRenadicTextLines = 13, kRenadicIntegerLines = 7, kRenadicRealLines = 7;
+constexpr std::size_t kRenadicStartLine = 4, kRenadicStationLine = 6, kChannelLine = 7,
+                      kRenadicMarkerLine = 8, kRenadicCountLine = 11;
+constexpr std::string_view kRenadicMarker = "UNIVERSIDAD DE CHILE - RENADIC";
 
 // "2/27/2010 2:45:46.000" (GMT): the first word of the line shaped m/d/yyyy and the time after.
-std::optional<std::int64_t> start_of(std::string_view line) {
+std::optional<std::int64_t> renadic_start_of(std::string_view line) {
     std::vector<std::string_view> words = split_words(line);
     for (std::size_t w = 0; w + 1 < words.size(); ++w) {
         std::string_view d = words[w];
@@ -49,28 +49,29 @@ std::optional<std::int64_t> start_of(std::string_view line) {
     return std::nullopt;
 }
 
-FileTrace read_channel(std::string_view file, TextLines& lines) {
+FileTrace renadic_read_channel(std::string_view file, TextLines& lines) {
     const std::int64_t first = lines.number() + 1;
     std::vector<std::string_view> text;
-    while (text.size() < kTextLines) {
+    while (text.size() < kRenadicTextLines) {
         auto line = lines.next();
         if (!line)
             fail_at_line(file, lines.number(), "the file ends inside a channel's text header");
         text.push_back(*line);
     }
-    if (!contains_ignoring_case(text[kMarkerLine - 1], kMarker)) {
-        fail_at_line(file, first + kMarkerLine - 1, "a channel's header lacks " + quoted(kMarker));
+    if (!contains_ignoring_case(text[kRenadicMarkerLine - 1], kRenadicMarker)) {
+        fail_at_line(file, first + kRenadicMarkerLine - 1,
+                     "a channel's header lacks " + quoted(kRenadicMarker));
     }
-    for (std::size_t l = 0; l < kIntegerLines + kRealLines; ++l) {
+    for (std::size_t l = 0; l < kRenadicIntegerLines + kRenadicRealLines; ++l) {
         if (!lines.next())
             fail_at_line(file, lines.number(), "the file ends inside a channel's numeric headers");
     }
     FileTrace trace;
     trace.format = "renadic";
     trace.network = std::string(1, 'C');  // Chile's network code
-    std::vector<std::string_view> station_words = split_words(text[kStationLine - 1]);
+    std::vector<std::string_view> station_words = split_words(text[kRenadicStationLine - 1]);
     if (station_words.empty())
-        fail_at_line(file, first + kStationLine - 1, "no station on the line");
+        fail_at_line(file, first + kRenadicStationLine - 1, "no station on the line");
     trace.station = windows1254_to_utf8(station_words.back());
     std::string_view channel_line = text[kChannelLine - 1];
     std::string_view code = channel_line.size() > 9 ? trim(channel_line.substr(9, 2)) : "";
@@ -88,9 +89,9 @@ FileTrace read_channel(std::string_view file, TextLines& lines) {
             file, first + kChannelLine - 1,
             "channel " + quoted(code) + " (columns 10 and 11) is none of NS, EW, Z, V, L, T");
     }
-    trace.start_us = start_of(text[kStartLine - 1]);
-    const std::int64_t count_line = first + kCountLine - 1;
-    auto [count, dt] = count_and_interval(file, count_line, text[kCountLine - 1]);
+    trace.start_us = renadic_start_of(text[kRenadicStartLine - 1]);
+    const std::int64_t count_line = first + kRenadicCountLine - 1;
+    auto [count, dt] = count_and_interval(file, count_line, text[kRenadicCountLine - 1]);
     trace.dt = dt;
     const std::int64_t data_line = lines.number() + 1;
     std::vector<double> pairs = read_fixed_values(file, lines, {10, 7, 0, false}, 2 * count);
@@ -115,10 +116,10 @@ FileTrace read_channel(std::string_view file, TextLines& lines) {
 
 bool looks_like_renadic(std::string_view bytes) {
     TextLines lines(bytes);
-    for (std::size_t i = 1; i <= kMarkerLine; ++i) {
+    for (std::size_t i = 1; i <= kRenadicMarkerLine; ++i) {
         auto line = lines.next();
         if (!line) return false;
-        if (i == kMarkerLine) return contains_ignoring_case(*line, kMarker);
+        if (i == kRenadicMarkerLine) return contains_ignoring_case(*line, kRenadicMarker);
     }
     return false;
 }
@@ -126,7 +127,7 @@ bool looks_like_renadic(std::string_view bytes) {
 std::array<FileTrace, 3> read_renadic(std::string_view file, std::string_view bytes) {
     TextLines lines(bytes);
     std::array<FileTrace, 3> traces;
-    for (FileTrace& trace : traces) trace = read_channel(file, lines);
+    for (FileTrace& trace : traces) trace = renadic_read_channel(file, lines);
     expect_only_blank_lines(file, lines, "the three channels");
     return traces;
 }

@@ -8,11 +8,12 @@
 namespace wavespec::formats {
 namespace {
 
-constexpr std::size_t kTextLines = 11, kIntegers = 48, kReals = 50;
+constexpr std::size_t kSmcTextLines = 11, kSmcIntegers = 48, kSmcReals = 50;
 // Places in the integer and real headers (counted from 0).
-constexpr std::size_t kMissingInteger = 0, kYear = 1, kYearDay = 2, kHour = 3, kMinute = 4,
-                      kSecond = 5, kMillisecond = 6, kVertical = 12, kHorizontal = 13,
-                      kComments = 15, kCount = 16, kFloor = 24, kStationNumber = 29;
+constexpr std::size_t kMissingInteger = 0, kSmcYear = 1, kSmcYearDay = 2, kSmcHour = 3,
+                      kSmcMinute = 4, kSmcSecond = 5, kMillisecond = 6, kVertical = 12,
+                      kHorizontal = 13, kComments = 15, kCount = 16, kFloor = 24,
+                      kStationNumber = 29;
 constexpr std::size_t kMissingReal = 0, kRate = 1;
 
 struct Values {
@@ -41,14 +42,15 @@ int volume_of(std::string_view first) {
     return -1;
 }
 
-std::optional<std::int64_t> start_of(const Values& integers) {
+std::optional<std::int64_t> smc_start_of(const Values& integers) {
     auto field = [&](std::size_t i) {
         auto value = integers.at(i);
         return value ? small_int(*value) : std::nullopt;
     };
-    auto year = field(kYear), day = field(kYearDay), hour = field(kHour), minute = field(kMinute);
+    auto year = field(kSmcYear), day = field(kSmcYearDay), hour = field(kSmcHour),
+         minute = field(kSmcMinute);
     if (!year || !day || !hour || !minute) return std::nullopt;
-    auto second = integers.at(kSecond) ? field(kSecond) : std::optional<int>(0);
+    auto second = integers.at(kSmcSecond) ? field(kSmcSecond) : std::optional<int>(0);
     auto millisecond = integers.at(kMillisecond) ? field(kMillisecond) : std::optional<int>(0);
     if (!second || !millisecond) return std::nullopt;
     return utc_microseconds_of_year_day(*year, *day, *hour, *minute, *second,
@@ -66,7 +68,7 @@ bool looks_like_smc(std::string_view bytes) {
 SmcChannel read_smc(std::string_view file, std::string_view bytes) {
     TextLines lines(bytes);
     std::vector<std::string_view> text;
-    while (text.size() < kTextLines) {
+    while (text.size() < kSmcTextLines) {
         auto line = lines.next();
         if (!line) fail_at_line(file, lines.number(), "the file ends inside the 11 text lines");
         text.push_back(*line);
@@ -77,8 +79,8 @@ SmcChannel read_smc(std::string_view file, std::string_view bytes) {
                      "the first line is neither 1 UNCORRECTED ACCELEROGRAM nor 2 CORRECTED "
                      "ACCELEROGRAM");
     }
-    Values integers = read_values(file, lines, "(8I10)", kIntegers, kMissingInteger);
-    Values reals = read_values(file, lines, "(5E15.7)", kReals, kMissingReal);
+    Values integers = read_values(file, lines, "(8I10)", kSmcIntegers, kMissingInteger);
+    Values reals = read_values(file, lines, "(5E15.7)", kSmcReals, kMissingReal);
     auto comments = integers.at(kComments).value_or(0.0);
     if (comments < 0.0 || comments > 1e6) {
         fail_at_line(file, integers.line + 1, "the count of comment lines is not a count");
@@ -133,7 +135,7 @@ SmcChannel read_smc(std::string_view file, std::string_view bytes) {
     }
     trace.component = plain_word(*trace.code, "SMC");
     trace.dt = 1.0 / *rate;
-    trace.start_us = start_of(integers);
+    trace.start_us = smc_start_of(integers);
     trace.quantity = Quantity::acceleration;
     trace.units = std::string(quantity_units(Quantity::acceleration));
     FixedLayout data{8, 10, 0, false};

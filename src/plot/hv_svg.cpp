@@ -9,26 +9,26 @@
 namespace wavespec::plot {
 namespace {
 
-constexpr int kWidth = 900, kHeight = 600;
-constexpr double kLeft = 80, kRight = 880, kTop = 62, kBottom = 540;
+constexpr int kHvWidth = 900, kHvHeight = 600;
+constexpr double kHvLeft = 80, kHvRight = 880, kHvTop = 62, kHvBottom = 540;
 
-void draw_axes(std::string& out, const Scale& x, const Scale& y, Decades fx,
-               const std::vector<Tick>& yticks) {
+void draw_hv_axes(std::string& out, const Scale& x, const Scale& y, Decades fx,
+                  const std::vector<Tick>& yticks) {
     for (const Tick& t : decade_ticks(fx)) {
         double px = x.pixel(t.value);
         bool major = !t.label.empty();
-        append_line(out, px, kTop, px, kBottom,
+        append_line(out, px, kHvTop, px, kHvBottom,
                     major ? "stroke=\"#d8d8d8\"" : "stroke=\"#f0f0f0\"");
-        if (major) append_text(out, px, kBottom + 20, "middle", t.label);
+        if (major) append_text(out, px, kHvBottom + 20, "middle", t.label);
     }
     for (const Tick& t : yticks) {
         double py = y.pixel(t.value);
-        append_line(out, kLeft, py, kRight, py, "stroke=\"#e4e4e4\"");
-        append_text(out, kLeft - 9, py + 4, "end", t.label);
+        append_line(out, kHvLeft, py, kHvRight, py, "stroke=\"#e4e4e4\"");
+        append_text(out, kHvLeft - 9, py + 4, "end", t.label);
     }
     out +=
         "<rect x=\"80\" y=\"62\" width=\"800\" height=\"478\" fill=\"none\" stroke=\"#333333\"/>\n";
-    append_text(out, (kLeft + kRight) / 2, kBottom + 44, "middle", "frequency (Hz)",
+    append_text(out, (kHvLeft + kHvRight) / 2, kHvBottom + 44, "middle", "frequency (Hz)",
                 "font-size=\"13\"");
     append_text(out, 0, 0, "middle", "H/V",
                 "font-size=\"13\" transform=\"translate(30,301) rotate(-90)\"");
@@ -58,10 +58,10 @@ void append_curve(std::string& out, const std::vector<Point>& points, std::strin
 
 std::string hv_svg(const HvPicture& p) {
     std::string out;
-    begin_svg(out, kWidth, kHeight);
+    begin_svg(out, kHvWidth, kHvHeight);
     const std::span<const double> frequency[] = {p.frequency};
     Decades fx = decade_range(frequency, 12);
-    Scale x{double(fx.low), double(fx.high), kLeft, kRight, true};
+    Scale x{double(fx.low), double(fx.high), kHvLeft, kHvRight, true};
     // The ratio axis from 0 to the band's top (or the mean's, where the band is unreadable).
     double top = 1.0;
     for (auto curve : {p.upper, p.mean}) {
@@ -71,15 +71,15 @@ std::string hv_svg(const HvPicture& p) {
     }
     double low = 0.0;
     std::vector<Tick> yticks = linear_ticks(low, top, 8);
-    Scale y{low, top, kBottom, kTop, false};
+    Scale y{low, top, kHvBottom, kHvTop, false};
 
     const std::size_t count = p.windows.size() + p.rejected.size();
     std::string title = "H/V of " + std::to_string(count) + " noise windows";
     if (!p.rejected.empty()) title += " (" + std::to_string(p.rejected.size()) + " rejected)";
     if (!p.record.empty()) title += " of " + p.record;
-    append_text(out, kWidth / 2.0, 24, "middle", title, "font-size=\"15\" font-weight=\"bold\"");
-    if (!p.smoothing.empty()) append_text(out, kWidth / 2.0, 42, "middle", p.smoothing);
-    draw_axes(out, x, y, fx, yticks);
+    append_text(out, kHvWidth / 2.0, 24, "middle", title, "font-size=\"15\" font-weight=\"bold\"");
+    if (!p.smoothing.empty()) append_text(out, kHvWidth / 2.0, 42, "middle", p.smoothing);
+    draw_hv_axes(out, x, y, fx, yticks);
 
     out +=
         "<clipPath id=\"plot-area\"><rect x=\"80\" y=\"62\" width=\"800\" height=\"478\"/>"
@@ -88,9 +88,9 @@ std::string hv_svg(const HvPicture& p) {
     if (p.f0) {
         const double left = x.pixel(p.f0->f0 - p.f0_spread),
                      right = x.pixel(p.f0->f0 + p.f0_spread);
-        const double from = std::isfinite(left) ? left : kLeft;
+        const double from = std::isfinite(left) ? left : kHvLeft;
         if (std::isfinite(right) && right > from) {
-            append_rect(out, from, kTop, right - from, kBottom - kTop,
+            append_rect(out, from, kHvTop, right - from, kHvBottom - kHvTop,
                         "fill=\"#f6d5d1\" stroke=\"none\"");
         }
     }
@@ -113,7 +113,8 @@ std::string hv_svg(const HvPicture& p) {
     if (p.f0) {
         double px = x.pixel(p.f0->f0);
         if (std::isfinite(px)) {
-            append_line(out, px, kTop, px, kBottom, "stroke=\"#c0392b\" stroke-dasharray=\"6,4\"");
+            append_line(out, px, kHvTop, px, kHvBottom,
+                        "stroke=\"#c0392b\" stroke-dasharray=\"6,4\"");
             std::string label = "f0 = ";
             append_number(label, p.f0->f0);
             label += " Hz, A0 = ";
@@ -123,7 +124,7 @@ std::string hv_svg(const HvPicture& p) {
                 append_number(label, p.f0_spread);
                 label += " Hz";
             }
-            append_text(out, px + 6, kTop + 16, "start", label,
+            append_text(out, px + 6, kHvTop + 16, "start", label,
                         "font-size=\"12\" fill=\"#c0392b\"");
         }
     }

@@ -13,17 +13,20 @@
 namespace wavespec::plot {
 namespace {
 
-constexpr int kWidth = 1200, kHeight = 760;
-constexpr double kLeft = 80, kColumnWidth = 340, kColumnGap = 40, kTop = 70;
-constexpr double kPanelHeight = 190, kPanelGap = 24;
+constexpr int kProcessedWidth = 1200, kProcessedHeight = 760;
+constexpr double kProcessedLeft = 80, kProcessedColumnWidth = 340, kProcessedColumnGap = 40,
+                 kProcessedTop = 70;
+constexpr double kProcessedPanelHeight = 190, kProcessedPanelGap = 24;
 
 // One panel: the grid, the pads' shading, the series and its value axis.
 void draw_panel(std::string& out, const ProcessedPicture& p, std::span<const double> series,
                 std::size_t row, std::size_t column, std::vector<Point>& kept) {
-    const double left = kLeft + static_cast<double>(column) * (kColumnWidth + kColumnGap);
-    const double right = left + kColumnWidth;
-    const double top = kTop + static_cast<double>(row) * (kPanelHeight + kPanelGap);
-    const double bottom = top + kPanelHeight;
+    const double left = kProcessedLeft +
+                        static_cast<double>(column) * (kProcessedColumnWidth + kProcessedColumnGap);
+    const double right = left + kProcessedColumnWidth;
+    const double top =
+        kProcessedTop + static_cast<double>(row) * (kProcessedPanelHeight + kProcessedPanelGap);
+    const double bottom = top + kProcessedPanelHeight;
     const double first = -static_cast<double>(p.pad_before) * p.dt;
     const double last = first + static_cast<double>(series.empty() ? 0 : series.size() - 1) * p.dt;
     Scale x{first, last > first ? last : first + 1.0, left, right, false};
@@ -79,14 +82,16 @@ void draw_panel(std::string& out, const ProcessedPicture& p, std::span<const dou
 std::string processed_svg(const ProcessedPicture& p) {
     std::string out;
     out.reserve(400'000);
-    begin_svg(out, kWidth, kHeight);
-    append_text(out, kWidth / 2.0, 26, "middle", "Processed record of " + p.record,
+    begin_svg(out, kProcessedWidth, kProcessedHeight);
+    append_text(out, kProcessedWidth / 2.0, 26, "middle", "Processed record of " + p.record,
                 "font-size=\"15\" font-weight=\"bold\"");
     static constexpr const char* kQuantities[] = {"acceleration", "velocity", "displacement"};
     std::vector<Point> kept;
     for (std::size_t column = 0; column < 3; ++column) {
         const double centre =
-            kLeft + static_cast<double>(column) * (kColumnWidth + kColumnGap) + kColumnWidth / 2;
+            kProcessedLeft +
+            static_cast<double>(column) * (kProcessedColumnWidth + kProcessedColumnGap) +
+            kProcessedColumnWidth / 2;
         append_text(out, centre, 56, "middle", kQuantities[column], "font-size=\"13\"");
         for (std::size_t row = 0; row < 3; ++row) {
             draw_panel(out, p, p.series[row][column], row, column, kept);
@@ -94,11 +99,14 @@ std::string processed_svg(const ProcessedPicture& p) {
     }
     for (std::size_t row = 0; row < 3; ++row) {
         std::string rotate = "font-size=\"13\" font-weight=\"bold\" transform=\"translate(20,";
-        append_pixel(rotate, kTop + static_cast<double>(row) * (kPanelHeight + kPanelGap) + 95);
+        append_pixel(rotate,
+                     kProcessedTop +
+                         static_cast<double>(row) * (kProcessedPanelHeight + kProcessedPanelGap) +
+                         95);
         rotate += ") rotate(-90)\"";
         append_text(out, 0, 0, "middle", p.names[row], rotate);
     }
-    append_text(out, kWidth / 2.0, kHeight - 20, "middle",
+    append_text(out, kProcessedWidth / 2.0, kProcessedHeight - 20, "middle",
                 "time (s) from the record's first sample; the pads shaded", "font-size=\"13\"");
     end_svg(out);
     return out;

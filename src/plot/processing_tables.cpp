@@ -14,7 +14,7 @@ namespace wavespec::plot {
 namespace {
 
 // The number that follows `before` in line, up to the next blank; nullopt when absent.
-std::optional<double> number_after(std::string_view line, std::string_view before) {
+std::optional<double> whole_number_after(std::string_view line, std::string_view before) {
     const std::size_t at = line.find(before);
     if (at == std::string_view::npos) return std::nullopt;
     std::string_view rest = line.substr(at + before.size());
@@ -25,7 +25,7 @@ std::optional<double> number_after(std::string_view line, std::string_view befor
 }
 
 std::int64_t count_after(std::string_view line, std::string_view before, std::size_t number) {
-    auto value = number_after(line, before);
+    auto value = whole_number_after(line, before);
     if (!value || *value < 0 || *value != std::floor(*value) || *value > 9e15) {
         throw ReadError(number, "cannot read the count after '" + std::string(before) + "'");
     }
@@ -55,7 +55,7 @@ ProcessingSummary read_processing_summary(std::string_view text) {
     while (auto line = lines.next()) {
         const auto number = static_cast<std::size_t>(lines.number());
         if (line->starts_with("steps: ")) {
-            summary.snr_threshold = number_after(*line, "--snr-threshold=");
+            summary.snr_threshold = whole_number_after(*line, "--snr-threshold=");
         } else if (line->starts_with("samples: ")) {
             summary.record_samples = count_after(*line, "samples: ", number);
             summary.pad_before = count_after(*line, "of the record, ", number);
@@ -63,8 +63,8 @@ ProcessingSummary read_processing_summary(std::string_view text) {
         } else if (line->starts_with("component ") && line->size() > 10 && (*line)[10] >= '1' &&
                    (*line)[10] <= '3') {
             auto& corners = summary.corners[static_cast<std::size_t>((*line)[10] - '1')];
-            if (auto high = number_after(*line, "high-pass ")) corners[0] = *high;
-            if (auto low = number_after(*line, "low-pass ")) corners[1] = *low;
+            if (auto high = whole_number_after(*line, "high-pass ")) corners[0] = *high;
+            if (auto low = whole_number_after(*line, "low-pass ")) corners[1] = *low;
         }
     }
     if (!samples_seen) throw ReadError(0, "no 'samples:' line");

@@ -11,8 +11,8 @@
 namespace wavespec::plot {
 namespace {
 
-constexpr int kWidth = 900, kHeight = 600;
-constexpr double kLeft = 80, kRight = 880, kTop = 62, kBottom = 540;
+constexpr int kResponseWidth = 900, kResponseHeight = 600;
+constexpr double kResponseLeft = 80, kResponseRight = 880, kResponseTop = 62, kResponseBottom = 540;
 constexpr int kAccelerationDecades = 6;
 constexpr std::string_view kRotdColour = "#222222";
 // Line styles of the first, second, ... damping; after these, a dash one unit longer for each
@@ -35,32 +35,34 @@ std::string damping_label(double damping) {
     return text + " %";
 }
 
-void draw_axes(std::string& out, const Scale& x, const Scale& y, Decades fx, Decades fy) {
+void draw_response_axes(std::string& out, const Scale& x, const Scale& y, Decades fx, Decades fy) {
     for (const Tick& t : decade_ticks(fx)) {
         double px = x.pixel(t.value);
         bool major = !t.label.empty();
-        append_line(out, px, kTop, px, kBottom,
+        append_line(out, px, kResponseTop, px, kResponseBottom,
                     major ? "stroke=\"#d8d8d8\"" : "stroke=\"#f0f0f0\"");
-        append_line(out, px, kBottom, px, kBottom + (major ? 6 : 3), "stroke=\"#333333\"");
-        if (major) append_text(out, px, kBottom + 20, "middle", t.label);
+        append_line(out, px, kResponseBottom, px, kResponseBottom + (major ? 6 : 3),
+                    "stroke=\"#333333\"");
+        if (major) append_text(out, px, kResponseBottom + 20, "middle", t.label);
     }
     for (const Tick& t : decade_ticks(fy)) {
         double py = y.pixel(t.value);
         bool major = !t.label.empty();
-        append_line(out, kLeft, py, kRight, py,
+        append_line(out, kResponseLeft, py, kResponseRight, py,
                     major ? "stroke=\"#d8d8d8\"" : "stroke=\"#f0f0f0\"");
-        append_line(out, kLeft - (major ? 6 : 3), py, kLeft, py, "stroke=\"#333333\"");
-        if (major) append_text(out, kLeft - 9, py + 4, "end", t.label);
+        append_line(out, kResponseLeft - (major ? 6 : 3), py, kResponseLeft, py,
+                    "stroke=\"#333333\"");
+        if (major) append_text(out, kResponseLeft - 9, py + 4, "end", t.label);
     }
     out +=
         "<rect x=\"80\" y=\"62\" width=\"800\" height=\"478\" fill=\"none\" stroke=\"#333333\"/>\n";
-    append_text(out, (kLeft + kRight) / 2, kBottom + 44, "middle", "period (s)",
-                "font-size=\"13\"");
+    append_text(out, (kResponseLeft + kResponseRight) / 2, kResponseBottom + 44, "middle",
+                "period (s)", "font-size=\"13\"");
     append_text(out, 0, 0, "middle", "pseudo-spectral acceleration PSA (the record's unit)",
                 "font-size=\"13\" transform=\"translate(22,301) rotate(-90)\"");
 }
 
-void draw_legend(std::string& out, const ResponsePicture& p) {
+void draw_response_legend(std::string& out, const ResponsePicture& p) {
     std::size_t longest = 0;
     for (const auto& n : p.names) longest = std::max(longest, n.size());
     const bool more = p.dampings.size() > kLegendDampings;
@@ -68,7 +70,7 @@ void draw_legend(std::string& out, const ResponsePicture& p) {
     double width = std::max(46 + 7.0 * static_cast<double>(std::min<std::size_t>(longest, 20)),
                             styles > 0 ? 150.0 : 0.0);
     double height = 16 + 20.0 * static_cast<double>(kResponseCurves + styles + (more ? 1 : 0));
-    double left = kRight - 10 - width, top = kTop + 10;
+    double left = kResponseRight - 10 - width, top = kResponseTop + 10;
     append_rect(out, left, top, width, height, "fill=\"white\" stroke=\"#999999\"");
     for (std::size_t c = 0; c < kResponseCurves; ++c) {
         double y = top + 16 + 20.0 * static_cast<double>(c);
@@ -94,7 +96,7 @@ void draw_legend(std::string& out, const ResponsePicture& p) {
 std::string response_svg(const ResponsePicture& p) {
     std::string out;
     out.reserve(100'000);
-    begin_svg(out, kWidth, kHeight);
+    begin_svg(out, kResponseWidth, kResponseHeight);
 
     std::vector<std::span<const double>> values;
     for (const auto& curves : p.psa)
@@ -102,16 +104,17 @@ std::string response_svg(const ResponsePicture& p) {
     const std::span<const double> periods[] = {p.periods};
     Decades fx = decade_range(periods, 8);
     Decades fy = decade_range(values, kAccelerationDecades);
-    Scale x{double(fx.low), double(fx.high), kLeft, kRight, true};
-    Scale y{double(fy.low), double(fy.high), kBottom, kTop, true};
+    Scale x{double(fx.low), double(fx.high), kResponseLeft, kResponseRight, true};
+    Scale y{double(fy.low), double(fy.high), kResponseBottom, kResponseTop, true};
 
     std::string title = "Response spectra";
     if (!p.record.empty()) title += " of " + p.record;
-    append_text(out, kWidth / 2.0, 24, "middle", title, "font-size=\"15\" font-weight=\"bold\"");
+    append_text(out, kResponseWidth / 2.0, 24, "middle", title,
+                "font-size=\"15\" font-weight=\"bold\"");
     std::string facts = "PSA = (2 pi / T)^2 Sd";
     if (p.dampings.size() == 1) facts += ", " + damping_label(p.dampings[0]);
-    append_text(out, kWidth / 2.0, 42, "middle", facts);
-    draw_axes(out, x, y, fx, fy);
+    append_text(out, kResponseWidth / 2.0, 42, "middle", facts);
+    draw_response_axes(out, x, y, fx, fy);
 
     out +=
         "<clipPath id=\"plot-area\"><rect x=\"80\" y=\"62\" width=\"800\" height=\"478\"/>"
@@ -146,7 +149,7 @@ std::string response_svg(const ResponsePicture& p) {
         }
     }
     out += "</g>\n";
-    draw_legend(out, p);
+    draw_response_legend(out, p);
     end_svg(out);
     return out;
 }
