@@ -2,7 +2,8 @@
 # as a few large translation units (CMAKE_UNITY_BUILD), which halves their time. File-local
 # names are therefore kept distinct across the files of a library (a reader's line constants
 # carry its format's name, a picture's layout constants the picture's). These two files keep a
-# unit of their own: their file-local digit tables repeat each other's names.
+# unit of their own: their file-local tables of powers of ten and digits share names with the
+# other number files of the records library.
 set(WAVESPEC_UNITY_SKIPPED
     src/records/number_chars.cpp
     src/records/number_scan.cpp)
