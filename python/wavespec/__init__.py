@@ -576,29 +576,19 @@ def _hv_job(window, taper, smoothing, mean, reject, frequencies, range, azimuths
     no smoothed.csv."""
     job = _wavespec.Job()
     s = job.smoothing
-    s.hv_window_seconds = float(window)
     s.hv_window = _smoothing_window(*smoothing)
-    s.mean = _choice("hv", mean, _MEANS)
-    s.mean_given = True
-    s.hv_taper = float(taper)
-    s.hv_taper_given = True
-    if reject is not None:
-        s.hv_reject = float(reject)
+    points, grid = None, None
     if isinstance(frequencies, tuple):
-        low, high, count = frequencies
-        s.frequencies = _wavespec.frequency_grid(float(low), float(high), float(count))
-    elif isinstance(frequencies, str) and frequencies == "bins":
-        s.at_bins = s.points_given = True
-    elif isinstance(frequencies, numbers.Integral) and not isinstance(frequencies, bool):
-        s.points_per_decade = _whole(frequencies, "smooth-points")
-        s.points_given = True
+        grid = frequencies
+    elif (isinstance(frequencies, str) and frequencies == "bins") or (
+            isinstance(frequencies, numbers.Integral) and not isinstance(frequencies, bool)):
+        points = frequencies
     elif frequencies is not None:
         raise ValueError(f"frequencies: {frequencies!r} is none of None, a count a decade, "
                          "'bins' and (from, to, count)")
-    if range is not None:
-        s.hv_range = _reals("hv-range", range, 2)
-    if azimuths is not None:
-        s.hv_azimuth_step = float(azimuths)
+    # window, taper and mean are always asked for here: None is refused, not left out.
+    _smoothing_keywords(s, None, points, grid, "None" if mean is None else mean, float(window),
+                        float(taper), range, reject, azimuths)
     return job
 
 
@@ -733,14 +723,14 @@ def process_files(paths, *, out_dir, executor=None, **options) -> list:
     Client.get_executor()); None runs the records one after another here.
     Returns one Outcome for each record, in the order given; a record that fails fails alone.
     """
-    _process_job(**options)
+    job = _process_job(**options)
     out = os.fspath(out_dir)
     if not out:
         raise ValueError("out_dir needs a directory name")
     records = [[os.fspath(p)] if isinstance(p, (str, os.PathLike)) else [os.fspath(q) for q in p]
                for p in paths]
     if executor is None:
-        return [_process_record(record, options, out) for record in records]
+        return [Outcome(*_wavespec.process_record(record, job, out)) for record in records]
     futures = [executor.submit(_process_record, record, options, out) for record in records]
     return [future.result() for future in futures]
 
