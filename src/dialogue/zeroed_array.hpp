@@ -1,13 +1,16 @@
 // A fixed-size array that starts out all zeros without touching its memory: the zeros come
 // from the operating system's fresh pages, so a run only pays (in resident memory) for the
-// positions it actually writes.
+// positions it actually writes (counted in 4 KiB pages, or in 2 MiB ones for the arrays large
+// enough to be laid on huge pages).
 #pragma once
 
 #include <cstddef>
-#include <cstdlib>
+#include <cstdint>
 #include <memory>
 #include <new>
 #include <type_traits>
+
+#include "support/huge_pages.hpp"
 
 namespace wavespec {
 
@@ -17,9 +20,7 @@ class ZeroedArray {
 
   public:
     explicit ZeroedArray(std::size_t size)
-        : data_(static_cast<T*>(std::calloc(size, sizeof(T)))), size_(size) {
-        if (data_ == nullptr) throw std::bad_alloc();
-    }
+        : data_(allocate(size), Free{size * sizeof(T)}), size_(size) {}
 
     T& operator[](std::size_t i) { return data_.get()[i]; }
     const T& operator[](std::size_t i) const { return data_.get()[i]; }
@@ -32,8 +33,15 @@ class ZeroedArray {
     const T* end() const { return data_.get() + size_; }
 
   private:
+    static T* allocate(std::size_t size) {
+        if (size > SIZE_MAX / sizeof(T)) throw std::bad_alloc();
+        auto* data = static_cast<T*>(allocate_zeroed(size * sizeof(T)));
+        if (data == nullptr) throw std::bad_alloc();
+        return data;
+    }
     struct Free {
-        void operator()(T* p) const { std::free(p); }
+        std::size_t bytes;
+        void operator()(T* p) const { release_zeroed(p, bytes); }
     };
     std::unique_ptr<T, Free> data_;
     std::size_t size_;
