@@ -20,6 +20,7 @@
 #include "job/check_job.hpp"
 #include "job/design_steps.hpp"
 #include "records/shortest_text.hpp"
+#include "run/record_runner.hpp"
 #include "spectral/portable_math.hpp"
 #include "spectral/wvfast.hpp"
 #include "support/worker_threads.hpp"
@@ -52,10 +53,11 @@ std::unique_ptr<RunState> loaded_state(const Components& record) {
 
 // A long record's transform tables (16 bytes a point in each direction) stay with the thread
 // that laid them out: a Python thread holds them no longer than its call, as the tool does.
+// The state is asked at the end through its holder: the pads may have replaced it.
 struct TablesOfLongTransforms {
-    const RunState& state;
+    const std::unique_ptr<RunState>& state;
     ~TablesOfLongTransforms() {
-        if (state.nf > kMaxTransformLength) release_transform_tables();
+        if (state && state->nf > kMaxTransformLength) release_transform_tables();
     }
 };
 
@@ -74,7 +76,7 @@ void check_record(const Components& record) {
 
 Fourier fourier(const Components& record) {
     auto state = loaded_state(record);
-    TablesOfLongTransforms tables{*state};
+    TablesOfLongTransforms tables{state};
     transform(*state);
     Fourier result;
     const auto bins = static_cast<std::size_t>(std::max(state->nom, 0));
@@ -94,27 +96,34 @@ Fourier fourier(const Components& record) {
     return result;
 }
 
+namespace {
+
+// Python keeps the processing's result (processed.csv's series) beside the output.
+struct ProcessingKept : run::RecordSink {
+    cli::ProcessedAsRead* kept = nullptr;
+    void processed(const cli::ProcessedAsRead& result, const RunState&) override {
+        if (kept != nullptr) *kept = result;
+    }
+};
+
+}  // namespace
+
 std::array<std::vector<double>, 3> processed(const Components& record,
                                              const job::RecordJob& options,
                                              cli::ProcessedAsRead* processing) {
     auto holder = loaded_state(record);
-    if (options.processing.asked && processing != nullptr) {
-        if (auto why = cli::process_as_read(*holder, options.processing, cli::kLongestFullRecord,
-                                            "record", *processing)) {
-            throw Refused(*why);
-        }
-        processing::ProcessedRecord moved = processing->record;
-        cli::put_processed(holder, moved);
+    TablesOfLongTransforms tables{holder};
+    run::RunShape shape;
+    shape.longest = cli::kLongestFullRecord;
+    shape.too_long = "; the transform takes at most 16777216";
+    ProcessingKept sink;
+    sink.kept = processing;
+    try {
+        run::run_record_steps(holder, options, "record", shape, sink);
+    } catch (const run::StepRefused& refused) {
+        throw Refused(refused.what());
     }
-    RunState& state = *holder;
-    job::apply_inversion(state, options);
-    TablesOfLongTransforms tables{state};
-    transform(state);
-    job::apply_band_pass(state, options);
-    job::apply_integration(state, options);
-    RecordLayer layer({.set_binary_mode = false}, RecordLayer::FailureMode::throw_failure);
-    reconstruct_series(layer, state, RunFileNames{}, false);
-    if (auto why = job::cut_output(state, options)) throw Refused(*why);
+    const RunState& state = *holder;
     const Thinning thinning = thinning_for(options.skip, state.nt);
     std::array<std::vector<double>, 3> out;
     const ZeroedArray<double>* series[] = {&state.x1, &state.x2, &state.x3};

@@ -303,19 +303,17 @@ std::optional<std::string> write_snr_picture(StagedFiles& staged, const Processe
     return staged.write("snr.svg", plot::snr_svg(picture));
 }
 
-std::optional<std::string> process_record_as_read(std::unique_ptr<RunState>& state,
+std::optional<std::string> stage_processing_files(StagedFiles& staged, const ProcessedAsRead& out,
+                                                  const RunState& read,
                                                   const ProcessingOptions& options,
-                                                  std::int64_t most, StagedFiles& staged,
                                                   const std::string& record_name, bool plot) {
-    ProcessedAsRead out;
-    if (auto why = process_as_read(*state, options, most, record_name, out)) return why;
     if (out.snr) {
         if (auto why = staged.write("snr.csv", snr_table(*out.snr, out.names))) return why;
     }
-    write_processed_csv(staged, out.record, out.names, state->dt);
+    write_processed_csv(staged, out.record, out.names, read.dt);
     if (auto why = staged.write("processing.txt", out.report)) return why;
     if (plot) {
-        if (auto why = write_processed_picture(staged, out, record_name, state->nt, state->dt)) {
+        if (auto why = write_processed_picture(staged, out, record_name, read.nt, read.dt)) {
             return why;
         }
         if (out.snr) {
@@ -324,7 +322,6 @@ std::optional<std::string> process_record_as_read(std::unique_ptr<RunState>& sta
             }
         }
     }
-    put_processed(state, out.record);
     return std::nullopt;
 }
 

@@ -37,13 +37,13 @@ std::optional<std::string> process_as_read(const RunState& state, const Processi
 // it), their times from -pads.before dt.
 void put_processed(std::unique_ptr<RunState>& state, processing::ProcessedRecord& record);
 
-// Processes the three series of the run state in place, the pads making it longer (a longer
-// state takes its place where its arrays would not hold them), and stages the two files. At
-// most `most` samples with the pads; with plot, processed.svg too. Why the record cannot be
-// processed, or nullopt.
-std::optional<std::string> process_record_as_read(std::unique_ptr<RunState>& state,
+// Stages snr.csv (where the corners came from the noise), processed.csv and processing.txt
+// for the processed record; with plot, processed.svg (and snr.svg) too. read is the record
+// as read, whose length and interval the picture shows. Why a file cannot be staged, or
+// nullopt.
+std::optional<std::string> stage_processing_files(StagedFiles& staged, const ProcessedAsRead& out,
+                                                  const RunState& read,
                                                   const ProcessingOptions& options,
-                                                  std::int64_t most, StagedFiles& staged,
                                                   const std::string& record_name, bool plot);
 
 }  // namespace wavespec::cli

@@ -31,6 +31,7 @@
 #include "job/instrument_correction.hpp"
 #include "records/printable_text.hpp"
 #include "records/record_layer.hpp"
+#include "run/record_runner.hpp"
 #include "spectral/spectrum_prep.hpp"
 #include "spectral/wvfast.hpp"
 
@@ -107,8 +108,9 @@ bool asks_for_new_files(const ProcessOptions& options) {
            options.processing.asked;
 }
 
-// One record's run, step by step in the dialogue's order; each step throws to fail it.
-class RecordProcess {
+// One record's run: read, checked, then the steps in the dialogue's order, each result
+// written or kept for the pictures as it stands; each throws to fail the record.
+class RecordProcess : public run::RecordSink {
   public:
     RecordProcess(const RecordJob& job, const ProcessOptions& options, StagedFiles& staged)
         : job_(job), options_(options), staged_(staged) {}
@@ -117,14 +119,24 @@ class RecordProcess {
         read(state_holder, notes);
         state_ = state_holder.get();
         check_series();
-        run_processing(state_holder);
-        transform();
-        filter_and_respond();
-        write_spectra_files();
-        smooth();
-        reconstruct();
-        cut_output();
-        write_output();
+        run::RunShape shape;
+        shape.longest = full_ ? kLongestFullRecord : kMaxTransformLength;
+        shape.too_long = full_ ? "; --layout=full takes at most 16777216"
+                               : "; the transform takes at most 32768 (--layout=full takes more)";
+        shape.spent = full_ ? SpentArrays::release : SpentArrays::keep;
+        // The full layout writes an unwindowed output straight from the reconstructed series.
+        from_reconstructed_ = full_ && !options_.window && !options_.plot;
+        shape.fill_output = !from_reconstructed_;
+        if (options_.dumps) {
+            shape.dump_layer = &layer_;
+            shape.dump_names = &names_;
+        }
+        try {
+            run::run_record_steps(state_holder, options_, job_.record, shape, *this);
+        } catch (const run::StepRefused& refused) {
+            throw RecordRefused{refused.what()};
+        }
+        state_ = state_holder.get();
         state_->nt = record_length_;
     }
 
@@ -182,62 +194,51 @@ class RecordProcess {
         record_length_ = state.nt;
     }
 
-    // --detrend .. --baseline on the record as read, before everything else; the pads make
-    // it longer, and the transform, the files and the pictures see the processed record.
-    void run_processing(std::unique_ptr<RunState>& state_holder) {
-        if (!options_.processing.asked) return;
-        const std::int64_t most = full_ ? kLongestFullRecord : kMaxTransformLength;
-        if (auto why = process_record_as_read(state_holder, options_.processing, most, staged_,
+    // processed.csv and processing.txt; the pads make the record longer, and the transform,
+    // the files and the pictures see the processed record.
+    void processed(const ProcessedAsRead& result, const RunState& read) override {
+        if (auto why = stage_processing_files(staged_, result, read, options_.processing,
                                               job_.record, options_.plot)) {
             throw RecordRefused{*why};
         }
-        state_ = state_holder.get();
-        record_length_ = state_->nt;
     }
 
-    void transform() {
-        RunState& state = *state_;
+    void record_ready(const RunState& state) override {
+        record_length_ = state.nt;
         if (options_.plot) pictures_.keep_record(state);
-        job::apply_inversion(state, options_);
-        // The bounds of the work first, at the transform length the record will take; then the
-        // noise windows, cut from the series as read before the full layout's transform gives
-        // their memory back.
-        if (auto length = choose_transform_length(
-                state.nt, full_ ? kLongestFullRecord : kMaxTransformLength)) {
-            if (auto why = record_bounds_problem(options_, state.nt, state.dt, length->length)) {
-                throw RecordRefused{*why};
-            }
-            if (auto why = smoothing_.compute_noise(state, options_.smoothing,
-                                                    smoothing_threads(options_))) {
-                throw RecordRefused{*why};
-            }
-        }
-        if (full_ && !compute_spectra(state, kLongestFullRecord, SpentArrays::release)) {
-            throw RecordRefused{"more than 16777216 sample sets (" +
-                                std::to_string(record_length_) +
-                                "); --layout=full takes at most 16777216"};
-        }
-        if (!full_ && !compute_spectra(state)) {
-            throw RecordRefused{"more than 32768 sample sets (" + std::to_string(record_length_) +
-                                "); the transform takes at most 32768 (--layout=full takes more)"};
-        }
-        // A long record's forward transform tables are not used again: they become the
-        // inverse ones in the same memory. (Its samples went as they were transformed.)
-        if (state.nf > kMaxTransformLength) turn_transform_tables_around();
     }
 
-    void filter_and_respond() {
-        RunState& state = *state_;
-        job::apply_band_pass(state, options_);
-        if (options_.response_spectra) {
-            if (auto why = write_response_files(staged_, state, options_, job_.record)) {
-                throw RecordRefused{*why};
-            }
+    // The bounds of the work first, at the transform length the record will take; then the
+    // noise windows, cut from the series as read before the full layout's transform gives
+    // their memory back.
+    void transform_ready(const RunState& state, std::int32_t length) override {
+        if (auto why = record_bounds_problem(options_, state.nt, state.dt, length)) {
+            throw RecordRefused{*why};
         }
-        job::apply_integration(state, options_);
+        if (auto why =
+                smoothing_.compute_noise(state, options_.smoothing, smoothing_threads(options_))) {
+            throw RecordRefused{*why};
+        }
     }
 
-    void write_spectra_files() {
+    void band_passed(const RunState& state) override {
+        if (!options_.response_spectra) return;
+        if (auto why = write_response_files(staged_, state, options_, job_.record)) {
+            throw RecordRefused{*why};
+        }
+    }
+
+    void spectra_ready(const RunState& state) override {
+        write_spectra_files(state);
+        if (auto why = smoothing_.compute_smoothed(state, options_.smoothing,
+                                                   smoothing_threads(options_))) {
+            throw RecordRefused{*why};
+        }
+        if (auto why = smoothing_.write(staged_, state)) throw RecordRefused{*why};
+        if (options_.plot) pictures_.keep_smoothing(smoothing_);
+    }
+
+    void write_spectra_files(const RunState& state) {
         names_.amplitude = staged_.stage("amp3.csv");
         names_.complex = staged_.stage("amp-c.csv");
         if (options_.dumps) {
@@ -246,54 +247,33 @@ class RecordProcess {
             }
         }
         if (full_) {
-            write_full_spectra(names_.amplitude, names_.complex, *state_,
+            write_full_spectra(names_.amplitude, names_.complex, state,
                                staged_.final_path_of(names_.amplitude),
                                staged_.final_path_of(names_.complex), options_.threads_per_record);
         } else {
-            write_spectra(layer_, *state_, names_);
+            write_spectra(layer_, state, names_);
         }
-        if (options_.plot) pictures_.keep_spectra(*state_);
+        if (options_.plot) pictures_.keep_spectra(state);
     }
 
-    void smooth() {
-        if (auto why = smoothing_.compute_smoothed(*state_, options_.smoothing,
-                                                   smoothing_threads(options_))) {
-            throw RecordRefused{*why};
-        }
-        if (auto why = smoothing_.write(staged_, *state_)) {
-            throw RecordRefused{*why};
-        }
-        if (options_.plot) pictures_.keep_smoothing(smoothing_);
-    }
-
-    void reconstruct() {
-        // The full layout writes an unwindowed output straight from the reconstructed series.
-        from_reconstructed_ = full_ && !options_.window && !options_.plot;
-        reconstruct_series(layer_, *state_, names_, options_.dumps, !from_reconstructed_,
-                           full_ ? SpentArrays::release : SpentArrays::keep);
-        if (state_->nf > kMaxTransformLength) release_transform_tables();
-        // The dialogue's dumps are closed at its stop; here each is closed now, so that a
-        // write that fails at the close fails the record instead of going unnoticed.
+    // The dialogue's dumps are closed at its stop; here each is closed now, so that a write
+    // that fails at the close fails the record instead of going unnoticed.
+    void series_ready(const RunState&) override {
         if (options_.dumps) {
             for (int unit : kDumpUnits) layer_.close(unit);
         }
     }
 
-    void cut_output() {
-        if (auto why = job::cut_output(*state_, options_)) throw RecordRefused{*why};
-    }
-
-    void write_output() {
+    void output_ready(const RunState& state) override {
         std::string output = staged_.stage(options_.output);
         if (full_) {
-            write_full_output(output, *state_, from_reconstructed_, staged_.final_path_of(output),
+            write_full_output(output, state, from_reconstructed_, staged_.final_path_of(output),
                               options_.threads_per_record);
         } else {
-            write_output_file(layer_, output, *state_);
+            write_output_file(layer_, output, state);
         }
         if (options_.plot) {
-            if (auto why =
-                    pictures_.write(staged_, *state_, options_, job_.record, record_length_)) {
+            if (auto why = pictures_.write(staged_, state, options_, job_.record, record_length_)) {
                 throw RecordRefused{*why};
             }
         }
