@@ -92,7 +92,7 @@ py::tuple fourier(const Array& data, double dt) {
 }
 
 // The processing's numbers as processing.txt gives them, and processed.csv's acceleration.
-py::dict processing_dict(cli::ProcessedAsRead& out) {
+py::dict processing_dict(run::ProcessedAsRead& out) {
     py::list components;
     for (std::size_t c = 0; c < 3; ++c) {
         const processing::ComponentFilters& filters = out.steps.filters[c];
@@ -118,7 +118,7 @@ py::dict processing_dict(cli::ProcessedAsRead& out) {
 py::tuple process(const Array& data, double dt, const job::RecordJob& job) {
     python::Components record = components(data, dt);
     std::array<std::vector<double>, 3> series;
-    cli::ProcessedAsRead processing;
+    run::ProcessedAsRead processing;
     python::check(job);
     {
         py::gil_scoped_release unlocked;

@@ -100,8 +100,8 @@ namespace {
 
 // Python keeps the processing's result (processed.csv's series) beside the output.
 struct ProcessingKept : run::RecordSink {
-    cli::ProcessedAsRead* kept = nullptr;
-    void processed(const cli::ProcessedAsRead& result, const RunState&) override {
+    run::ProcessedAsRead* kept = nullptr;
+    void processed(const run::ProcessedAsRead& result, const RunState&) override {
         if (kept != nullptr) *kept = result;
     }
 };
@@ -110,7 +110,7 @@ struct ProcessingKept : run::RecordSink {
 
 std::array<std::vector<double>, 3> processed(const Components& record,
                                              const job::RecordJob& options,
-                                             cli::ProcessedAsRead* processing) {
+                                             run::ProcessedAsRead* processing) {
     auto holder = loaded_state(record);
     TablesOfLongTransforms tables{holder};
     run::RunShape shape;

@@ -65,7 +65,7 @@ Fourier fourier(const Components& record);
 // With --detrend .. --baseline among them, processing receives the processed record as
 // processed.csv and processing.txt hold it (its acceleration kept in record.acceleration).
 std::array<std::vector<double>, 3> processed(const Components& record, const job::RecordJob& job,
-                                             cli::ProcessedAsRead* processing = nullptr);
+                                             run::ProcessedAsRead* processing = nullptr);
 
 // Measures of the series as given, as measures.csv holds them for the series of the waveform
 // file.

@@ -196,7 +196,7 @@ class RecordProcess : public run::RecordSink {
 
     // processed.csv and processing.txt; the pads make the record longer, and the transform,
     // the files and the pictures see the processed record.
-    void processed(const ProcessedAsRead& result, const RunState& read) override {
+    void processed(const run::ProcessedAsRead& result, const RunState& read) override {
         if (auto why = stage_processing_files(staged_, result, read, options_.processing,
                                               job_.record, options_.plot)) {
             throw RecordRefused{*why};

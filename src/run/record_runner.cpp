@@ -11,13 +11,12 @@ void process_record_as_read(std::unique_ptr<RunState>& state, const job::RecordJ
                             const std::string& record_name, const RunShape& shape,
                             RecordSink& sink) {
     if (!job.processing.asked) return;
-    cli::ProcessedAsRead result;
-    if (auto why =
-            cli::process_as_read(*state, job.processing, shape.longest, record_name, result)) {
+    ProcessedAsRead result;
+    if (auto why = process_as_read(*state, job.processing, shape.longest, record_name, result)) {
         throw StepRefused(*why);
     }
     sink.processed(result, *state);
-    cli::put_processed(state, result.record);
+    put_processed(state, result.record);
 }
 
 void transform_forward(RunState& state, const RunShape& shape) {

@@ -11,11 +11,11 @@
 #include <stdexcept>
 #include <string>
 
-#include "cli/processing_files.hpp"
 #include "dialogue/record_steps.hpp"
 #include "dialogue/run_state.hpp"
 #include "job/record_job.hpp"
 #include "records/record_layer.hpp"
+#include "run/processing_step.hpp"
 
 namespace wavespec::run {
 
@@ -30,7 +30,7 @@ class RecordSink {
   public:
     virtual ~RecordSink() = default;
     // The record processed by --detrend .. --baseline, before it replaces the one read.
-    virtual void processed(const cli::ProcessedAsRead& /*result*/, const RunState& /*read*/) {}
+    virtual void processed(const ProcessedAsRead& /*result*/, const RunState& /*read*/) {}
     // The record the transform takes (processed, signs not yet changed).
     virtual void record_ready(const RunState& /*state*/) {}
     // The same with the components' signs changed, and the transform's length for it.

@@ -21,7 +21,7 @@ struct StepLog : RecordSink {
     void note(const char* step, const RunState& state) {
         steps.push_back(std::string(step) + " " + std::to_string(state.nt));
     }
-    void processed(const cli::ProcessedAsRead& result, const RunState& read) override {
+    void processed(const run::ProcessedAsRead& result, const RunState& read) override {
         processed_length = static_cast<std::int64_t>(result.record.acceleration[0].size());
         note("processed", read);
     }
