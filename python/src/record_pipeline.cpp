@@ -28,12 +28,15 @@
 namespace wavespec::python {
 namespace {
 
+// Said of a record longer than the longest transform, after its count of sample sets.
+constexpr const char* kLongestTransform = "; the transform takes at most 16777216";
+
 // The run state as the tool holds a record it has read: times i * dt, the samples as given.
 std::unique_ptr<RunState> loaded_state(const Components& record) {
     const std::size_t n = record.series[0].size();
     if (n > static_cast<std::size_t>(cli::kLongestFullRecord)) {
-        throw Refused("more than 16777216 sample sets (" + std::to_string(n) +
-                      "); the transform takes at most 16777216");
+        throw Refused("more than 16777216 sample sets (" + std::to_string(n) + ")" +
+                      kLongestTransform);
     }
     formats::WaveformRecord waveform;
     waveform.dt = record.dt;
@@ -61,10 +64,18 @@ struct TablesOfLongTransforms {
     }
 };
 
+// Python keeps the processing's result (processed.csv's series) beside the output.
+struct ProcessingKept : run::RecordSink {
+    run::ProcessedAsRead* kept = nullptr;
+    void processed(const run::ProcessedAsRead& result, const RunState&) override {
+        if (kept != nullptr) *kept = result;
+    }
+};
+
 void transform(RunState& state) {
     if (!compute_spectra(state, cli::kLongestFullRecord)) {
-        throw Refused("more than 16777216 sample sets (" + std::to_string(state.nt) +
-                      "); the transform takes at most 16777216");
+        throw Refused("more than 16777216 sample sets (" + std::to_string(state.nt) + ")" +
+                      kLongestTransform);
     }
 }
 
@@ -96,18 +107,6 @@ Fourier fourier(const Components& record) {
     return result;
 }
 
-namespace {
-
-// Python keeps the processing's result (processed.csv's series) beside the output.
-struct ProcessingKept : run::RecordSink {
-    run::ProcessedAsRead* kept = nullptr;
-    void processed(const run::ProcessedAsRead& result, const RunState&) override {
-        if (kept != nullptr) *kept = result;
-    }
-};
-
-}  // namespace
-
 std::array<std::vector<double>, 3> processed(const Components& record,
                                              const job::RecordJob& options,
                                              run::ProcessedAsRead* processing) {
@@ -115,7 +114,7 @@ std::array<std::vector<double>, 3> processed(const Components& record,
     TablesOfLongTransforms tables{holder};
     run::RunShape shape;
     shape.longest = cli::kLongestFullRecord;
-    shape.too_long = "; the transform takes at most 16777216";
+    shape.too_long = kLongestTransform;
     ProcessingKept sink;
     sink.kept = processing;
     try {

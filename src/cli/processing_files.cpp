@@ -2,7 +2,6 @@
 
 #include <array>
 #include <filesystem>
-#include <span>
 #include <vector>
 
 #include "cli/block_writer.hpp"

@@ -4,9 +4,6 @@
 // corners and the quality numbers of each component).
 #pragma once
 
-#include <array>
-#include <cstdint>
-#include <memory>
 #include <optional>
 #include <string>
 

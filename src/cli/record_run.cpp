@@ -27,13 +27,11 @@
 #include "dialogue/run_state.hpp"
 #include "dialogue/waveform_reader.hpp"
 #include "formats/file_trace.hpp"
-#include "job/design_steps.hpp"
 #include "job/instrument_correction.hpp"
 #include "records/printable_text.hpp"
 #include "records/record_layer.hpp"
 #include "run/record_runner.hpp"
 #include "spectral/spectrum_prep.hpp"
-#include "spectral/wvfast.hpp"
 
 namespace wavespec::cli {
 namespace {
@@ -117,8 +115,7 @@ class RecordProcess : public run::RecordSink {
 
     void run(std::unique_ptr<RunState>& state_holder, std::vector<std::string>& notes) {
         read(state_holder, notes);
-        state_ = state_holder.get();
-        check_series();
+        check_series(*state_holder);
         run::RunShape shape;
         shape.longest = full_ ? kLongestFullRecord : kMaxTransformLength;
         shape.too_long = full_ ? "; --layout=full takes at most 16777216"
@@ -136,8 +133,7 @@ class RecordProcess : public run::RecordSink {
         } catch (const run::StepRefused& refused) {
             throw RecordRefused{refused.what()};
         }
-        state_ = state_holder.get();
-        state_->nt = record_length_;
+        state_holder->nt = record_length_;
     }
 
     // The units the record was taken to by --inventory, for the run's line; empty without.
@@ -174,8 +170,7 @@ class RecordProcess : public run::RecordSink {
         }
     }
 
-    void check_series() {
-        RunState& state = *state_;
+    void check_series(RunState& state) {
         describe_series(description_, state);
         if (asks_for_new_files(options_)) {
             if (auto why = non_finite_sample(state)) throw RecordRefused{*why};
@@ -286,7 +281,6 @@ class RecordProcess : public run::RecordSink {
     StagedFiles& staged_;
     RecordLayer layer_{{.set_binary_mode = false}, RecordLayer::FailureMode::throw_failure};
     const bool full_ = options_.layout == FileLayout::full;
-    RunState* state_ = nullptr;
     std::int32_t record_length_ = 0;
     RecordSmoothing smoothing_;  // the pictures draw from it at the end
     RunPictures pictures_;

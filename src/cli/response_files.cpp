@@ -117,9 +117,7 @@ std::optional<std::string> write_response_files(StagedFiles& staged, const RunSt
     // A long record's transform tables are made again when its series is reconstructed; until
     // then their memory is the oscillators'.
     if (state.nf > kMaxTransformLength) release_transform_tables();
-    const std::array<std::string, 3> names = {component_name(state.head[1]),
-                                              component_name(state.head[2]),
-                                              component_name(state.head[3])};
+    const std::array<std::string, 3> names = component_names(state);
     // A series that is not finite (overflow on the way) shows in its peaks: the record fails
     // here, before the oscillators are run on it.
     const std::string measures = measures_table(acceleration, state.dt, names);

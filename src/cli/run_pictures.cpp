@@ -12,8 +12,6 @@
 #include "spectral/spectrum_prep.hpp"
 
 namespace wavespec::cli {
-namespace {}  // namespace
-
 void RunPictures::keep_record(const RunState& state) {
     auto n = static_cast<std::ptrdiff_t>(std::min<std::size_t>(state.nt, state.xr1.size()));
     record_[0].assign(state.xr1.begin(), state.xr1.begin() + n);
@@ -33,9 +31,7 @@ std::optional<std::string> RunPictures::write(StagedFiles& staged, const RunStat
                                               const std::string& record,
                                               std::int32_t record_length) const {
     std::string name = std::filesystem::path(record).filename().string();
-    std::array<std::string, 3> names = {component_name(state.head[1]),
-                                        component_name(state.head[2]),
-                                        component_name(state.head[3])};
+    std::array<std::string, 3> names = component_names(state);
     plot::SpectraPicture spectra{.record = name,
                                  .nt = record_length,
                                  .dt = state.dt,

@@ -117,9 +117,7 @@ std::optional<std::string> RecordSmoothing::compute_noise(const RunState& state,
 std::optional<std::string> RecordSmoothing::write(StagedFiles& staged,
                                                   const RunState& state) const {
     if (record_) {
-        const std::array<std::string, 3> names = {component_name(state.head[1]),
-                                                  component_name(state.head[2]),
-                                                  component_name(state.head[3])};
+        const std::array<std::string, 3> names = component_names(state);
         const std::string text = smoothing::smoothed_table_text(
             record_->frequency, record_->smoothed, record_->hv, names);
         if (auto why = staged.write("smoothed.csv", text)) return why;

@@ -89,4 +89,10 @@ inline std::string component_name(const HeaderName& name) {
     return std::string(trimmed_name(name_text(name)));
 }
 
+// The three components' names so: head[1] to head[3].
+inline std::array<std::string, 3> component_names(const RunState& state) {
+    return {component_name(state.head[1]), component_name(state.head[2]),
+            component_name(state.head[3])};
+}
+
 }  // namespace wavespec

@@ -16,14 +16,6 @@ using cli::CornerSource;
 using cli::ProcessingOptions;
 using processing::ProcessedRecord;
 
-std::array<std::string, 3> component_names(const RunState& state) {
-    std::array<std::string, 3> names;
-    for (std::size_t c = 0; c < 3; ++c) {
-        names[c] = std::string(trimmed_name(name_text(state.head[c + 1])));
-    }
-    return names;
-}
-
 std::optional<std::string> corner_problem(const char* which, const processing::Corner& corner,
                                           double dt) {
     const double nyquist = 0.5 / dt;

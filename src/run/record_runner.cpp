@@ -30,11 +30,14 @@ void transform_forward(RunState& state, const RunShape& shape) {
 }
 
 void transform_backward(RunState& state, const RunShape& shape) {
-    const bool dumps = shape.dump_layer != nullptr && shape.dump_names != nullptr;
-    RecordLayer quiet({.set_binary_mode = false}, RecordLayer::FailureMode::throw_failure);
-    reconstruct_series(dumps ? *shape.dump_layer : quiet, state,
-                       dumps ? *shape.dump_names : RunFileNames{}, dumps, shape.fill_output,
-                       shape.spent);
+    if (shape.dump_layer != nullptr && shape.dump_names != nullptr) {
+        reconstruct_series(*shape.dump_layer, state, *shape.dump_names, true, shape.fill_output,
+                           shape.spent);
+    } else {
+        // No dumps: the layer is never written to.
+        RecordLayer unused({.set_binary_mode = false}, RecordLayer::FailureMode::throw_failure);
+        reconstruct_series(unused, state, RunFileNames{}, false, shape.fill_output, shape.spent);
+    }
     if (state.nf > kMaxTransformLength) release_transform_tables();
 }
 

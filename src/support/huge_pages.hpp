@@ -33,14 +33,24 @@ namespace wavespec {
 // arrays would make resident memory they never touch.
 inline constexpr std::size_t kHugePage = std::size_t{2} << 20;
 
+#if defined(WAVESPEC_HUGE_PAGES)
+// Whether an array of `bytes` is mapped on huge pages, and the whole extents it then takes.
+inline bool on_huge_pages(std::size_t bytes) {
+    return bytes >= kHugePage && bytes <= SIZE_MAX - 2 * kHugePage;
+}
+inline std::size_t whole_extents(std::size_t bytes) {
+    return (bytes + kHugePage - 1) & ~(kHugePage - 1);
+}
+#endif
+
 // `bytes` of zeros (at least one byte's worth), or nullptr when the memory is not there.
 // Release with release_zeroed(data, bytes).
 inline void* allocate_zeroed(std::size_t bytes) {
 #if defined(WAVESPEC_HUGE_PAGES)
-    if (bytes >= kHugePage && bytes <= SIZE_MAX - 2 * kHugePage) {
+    if (on_huge_pages(bytes)) {
         // One extent more than asked, then the slack before the first 2 MiB boundary and
         // after the last whole extent given back, so that every extent can be a huge page.
-        const std::size_t whole = (bytes + kHugePage - 1) & ~(kHugePage - 1);
+        const std::size_t whole = whole_extents(bytes);
         void* mapped = mmap(nullptr, whole + kHugePage, PROT_READ | PROT_WRITE,
                             MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
         if (mapped == MAP_FAILED) return nullptr;
@@ -59,8 +69,8 @@ inline void* allocate_zeroed(std::size_t bytes) {
 inline void release_zeroed(void* data, std::size_t bytes) {
     if (data == nullptr) return;
 #if defined(WAVESPEC_HUGE_PAGES)
-    if (bytes >= kHugePage && bytes <= SIZE_MAX - 2 * kHugePage) {
-        munmap(data, (bytes + kHugePage - 1) & ~(kHugePage - 1));
+    if (on_huge_pages(bytes)) {
+        munmap(data, whole_extents(bytes));
         return;
     }
 #endif
